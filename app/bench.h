@@ -1,0 +1,55 @@
+#pragma once
+// The composition root: the two windows, the platform services and the controller of each
+// subsystem. Controllers reach each other through it, as the handlers of the bench call one
+// another (a connection runs Read VXM Info, a scan option runs the language switch...).
+
+#include <QObject>
+#include <QPointer>
+
+#include "module/device_library.h"
+
+#include <memory>
+
+class Form1;
+class Form2;
+class InfoBox;
+class LanguageController;
+class ResultsController;
+
+// What the bench talks to; tests hand in fakes.
+struct BenchServices {
+    std::unique_ptr<DeviceLibrary> library;
+};
+
+// The services of a real bench: the device library found at run time.
+BenchServices realServices();
+
+class Bench : public QObject {
+    Q_OBJECT
+public:
+    explicit Bench(BenchServices services);
+    ~Bench() override;
+
+    Form1& form1() { return *form1_; }
+    InfoBox& info() { return *info_; }
+    DeviceLibrary& library() { return *services_.library; }
+
+    // The results window, loaded (hidden) on first use and after every unload.
+    Form2& form2();
+    Form2* loadedForm2() const;
+    ResultsController* results() const;
+    void unloadForm2();
+
+    LanguageController& language() { return *language_; }
+
+    // Start-up of the main window; runs once after construction.
+    void Form_Load();
+
+private:
+    BenchServices services_;
+    std::unique_ptr<Form1> form1_;
+    std::unique_ptr<InfoBox> info_;
+    QPointer<Form2> form2_;
+    QPointer<ResultsController> results_;
+    LanguageController* language_ = nullptr;
+};

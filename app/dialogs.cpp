@@ -1,0 +1,46 @@
+#include "app/dialogs.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPointer>
+
+namespace {
+
+QPointer<QWidget> gParent;
+
+class QtDialogs final : public UserDialogs {
+public:
+    void warning(const QString& text) override
+    {
+        QMessageBox box(QMessageBox::Critical, QStringLiteral(" Warning "), text, QMessageBox::Ok, gParent);
+        box.exec();
+    }
+
+    QString saveFileName(const QString& folder, const QString& fileName, const QString& filter) override
+    {
+        QFileDialog dialog(gParent, QString(), folder, filter);
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.selectFile(fileName);
+        return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty() ? dialog.selectedFiles().first()
+                                                                                       : QString();
+    }
+};
+
+std::unique_ptr<UserDialogs>& current()
+{
+    static std::unique_ptr<UserDialogs> d = std::make_unique<QtDialogs>();
+    return d;
+}
+
+}  // namespace
+
+UserDialogs& dialogs() { return *current(); }
+
+std::unique_ptr<UserDialogs> setDialogs(std::unique_ptr<UserDialogs> replacement)
+{
+    std::swap(current(), replacement);
+    return replacement;
+}
+
+void setDialogParent(QWidget* parent) { gParent = parent; }

@@ -1,0 +1,23 @@
+#pragma once
+// Modal interaction with the operator, behind an interface so tests can answer for the operator.
+
+#include <QString>
+
+#include <memory>
+
+class QWidget;
+
+class UserDialogs {
+public:
+    virtual ~UserDialogs() = default;
+    // A fault box: OK button, critical icon, title " Warning ".
+    virtual void warning(const QString& text) = 0;
+    // A save-as dialog opened in `folder` proposing `fileName`; an empty result means cancelled.
+    virtual QString saveFileName(const QString& folder, const QString& fileName, const QString& filter) = 0;
+};
+
+UserDialogs& dialogs();
+// Replaces the dialogs in use (tests); returns the previous ones.
+std::unique_ptr<UserDialogs> setDialogs(std::unique_ptr<UserDialogs> replacement);
+// Parent window for the real dialogs.
+void setDialogParent(QWidget* parent);

@@ -1,0 +1,149 @@
+#include "app/texts.h"
+
+#include "app/module1.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+// clang-format off
+constexpr CaptionRow kForm1Captions[] = {
+    {"TitleLabel", "Ostrel VXM Demo Operation Program", "Ostrel VXM 演示操作程序", 36},
+    {"VXMSetting", "VXM Setting", "VXM设置", 14},
+    {"TLSSetting", "TLS Setting", "TLS设置", 14},
+    {"ScanSetting", "VXM&TLS Scan Setting", "VXM&TLS 扫描设置", 14},
+    {"VXMMeasure", "VXM Measurements", "VXM测量", 14},
+    {"DataSetting", "Data Analysis", "数据分析", 14},
+    {"SetVXMComPort", "Set VXM COM Port", "设置VXM COM端口", 12},
+    {"SetConnection", "Set VXM Connection", "设置VXM连接", 12},
+    {"SetTLSComPort", "Set TLS COM Port", "设置TLS COM端口", 12},
+    {"TLSOnOff", "Set TLS On", "打开激光", 12},
+    {"StartStopSweep", "Start TLS Sweep", "开始TLS扫描", 12},
+    {"SingleMeasure", "Single Measurement", "单次测量", 12},
+    {"RepeatMeasure", "Repeat Measurements", "重复测量", 12},
+    {"StopVXMScan", "Stop VXM Scan", "停止VXM扫描", 12},
+    {"ReadVXMInfo", "Read VXM Info", "显示VXM信息", 12},
+    {"ReadTLSInfo", "Read TLS Info", "显示TLS信息", 12},
+    {"LanguageButton", "English", "中文", 14},
+    {"CloseExit", "Close / Exit", "关闭/退出", 14},
+    {"CheckPowerMeter", "Power Meter", "单波长功率计", 12},
+    {"CheckAlignMode", "TLS Power Spectrum", "输入激光的功率谱", 12},
+    {"CheckVXMScanMode", "Device IL Spectrum", "测试器件的插损谱", 12},
+    {"CheckRemoveBKG", "Remove Background", "去除背景", 12},
+    {"TakeBackground", "Background", "取背景", 12},
+    {"MeasureSpectrum", "Spectrum", "扫光谱", 12},
+    {"TextLabel1", "Start Wavelength", "开始波长", 12},
+    {"TextLabel2", "Stop Wavelength", "结束波长", 12},
+    {"TextLabel3", "Sweep Speed", "扫描速度", 12},
+    {"TextLabel4", "WL =", "波长 =", 12},
+    {"TextLabel5", "Power =", "功率 =", 12},
+    {"TextLabel6", "Average Number (<255)", "平均次数 (<255)", 12},
+    {"TextLabel7", "Data Length (<=20001)", "数据长度 (<=20001)", 12},
+    {"TextLabel8", "Center WL & BW at", "中心波长和带宽：在", 12},
+    {"BasePower", "Base Power", "取参考功率", 12},
+    {"Ref0Power", "Ref-0 dBm", "功率归零", 12},
+    {"Reflection", "Reflection", "反射通道", 12},
+    {"Transmission", "Transmission", "透射通道", 12},
+};
+
+constexpr CaptionRow kForm2Captions[] = {
+    {"ZoomPlot", "Zoom In", "放大显示", 12},
+    {"PanPlot", "Pan Plot", "移动显示", 12},
+    {"NormalPlot", "Normal", "正常显示", 12},
+    {"StopMeasure", "Stop Measure", "停止测量", 12},
+    {"SaveSpectrum", "Save Spectrum", "保存光谱", 12},
+    {"CloseForm2", "Close Form", "关闭显示", 12},
+    {"RepeatabilityTest", "Repeatability Test", "重复性测量", 12},
+    {"SaveAnalysis", "Save Results", "保存结果", 12},
+    {"ResultLabel", "", "", 14},  // composed by resultLabelCaption()
+    {"WLSpan", "WL Points", "波长位置", 12},
+    {"ILoss", "IL Values", "插损数值", 12},
+};
+
+// Messages, grouped by the subsystem that shows them. "\r\n" is the line break of the
+// information box.
+constexpr TextEntry kTexts[] = {
+    // ---- application shell
+    {"app.welcome", "\r\nWelcome to use VXM", "\r\nWelcome to use VXM"},
+    {"app.libraryMissing",
+     "\r\nThe device library libKetrolanLib.so could not be loaded (%1).\r\nThe VXM module cannot be used.",
+     "\r\n无法加载设备库 libKetrolanLib.so（%1）。\r\n无法使用VXM模块。"},
+    {"app.resultLabel", "Analysis results at %1 dB down", "在 %1 dB Down 的分析结果"},
+
+    // ---- module link
+    {"module.portFailed", "VXM COM port set failed \r\nPlease check VXM COM port", "VXM COM端口设置失败 \r\n请检查VXM COM端口"},
+    {"module.portOk", "VXM COM port set successfully\r\nHandle = %1", "VXM COM端口设置成功\r\nHandle = %1"},
+    {"module.connectedCaption", "VXM Connected", "VXM连接完成"},
+    {"module.connected", "VXM is connected", "VXM已经连接"},
+    {"module.connectFailed", "VXM connection failed\r\nPlease connect VXM", "VXM连接失败\r\n请重新连接VXM"},
+    {"module.infoFailed", "Reading VXM info failed\r\nPlease read again", "显示VXM信息失败\r\n请重新显示"},
+    {"module.stopOk", "Stop Scan Code = %1\r\nCurrent VXM scan is stopped", "Stop Scan Code = %1\r\n停止当前VXM扫描"},
+    {"module.stopFailed", "Stop Scan Code = %1\r\nPlease check status", "Stop Scan Code = %1\r\n请检查状态"},
+
+    // ---- laser link
+    {"laser.errorHeader", "  Error Warning!\r\n\r\n  Error Code = %1\r\n", "  出错提醒!\r\n\r\n  错误码 = %1\r\n"},
+    {"laser.error0001", "  TLS received an unknown command.", "  激光器接收到未知命令"},
+    {"laser.error0002", "  TLS received data is Out-Of-Range.", "  激光器接收到的数据超出范围"},
+    {"laser.error0009", "  TLS received data has Checksum Error.", "  激光器接收到的数据Checksum错误"},
+    {"laser.errorUnknown", "  Unknown error code.\r\n  Please report to Ostrel.", "  未知错误码。请联系Ostrel。"},
+    {"laser.portOpen", "COM Port to TLS is open !", "TLS的COM端口已经打开 !"},
+    {"laser.portAlreadyOpen", "COM Port to TLS is already open !", "TLS的COM端口已经打开 !"},
+    {"laser.stateOff", "0 = Off", "0 = 关"},
+    {"laser.stateOn", "1 = On", "1 = 开"},
+    {"laser.isOn", "TLS is On", "激光已经打开"},
+    {"laser.isOff", "TLS is Off", "激光已经关闭"},
+    {"laser.offCaption", "Set TLS Off", "关闭TLS"},
+    {"laser.onCaption", "Set TLS On", "打开激光"},
+    {"laser.startSweepCaption", "Start TLS Sweep", "开始TLS扫描"},
+    {"laser.stopSweepCaption", "Stop TLS Sweep", "停止TLS扫描"},
+    {"laser.sweepStopped", "TLS stops sweeping", "TLS停止扫描"},
+    {"laser.wavelengthOutOfRange", "Wavelength is Out-Of-Range !\r\n  Please set Wavelength again !",
+     "波长超出范围 !\r\n  请重新设置波长 !"},
+
+    // ---- measurement
+    {"measure.scanRawCode", "Scan Raw Code = %1\r\nPlease check status", "Scan Raw Code = %1\r\n请检查状态"},
+    {"measure.scanVxmCode", "Scan VXM Code = %1\r\nPlease check status", "Scan VXM Code = %1\r\n请检查状态"},
+    {"measure.scanFailed", "Scan data failed", "扫描数据失败"},
+    {"measure.readFailed", "Reading Data failed", "读取数据失败"},
+    {"measure.reflection", " Reflection channel", " Reflection channel"},
+    {"measure.transmission", " Transmission channel", " Transmission channel"},
+    {"measure.resultLabel", "Analysis results at %1 dB down", "在 %1 dB 的分析结果"},
+
+    // ---- results window
+};
+// clang-format on
+
+const TextEntry* find(const char* key)
+{
+    const auto* it = std::find_if(std::begin(kTexts), std::end(kTexts),
+                                  [key](const TextEntry& e) { return std::strcmp(e.key, key) == 0; });
+    return it == std::end(kTexts) ? nullptr : it;
+}
+
+}  // namespace
+
+QString textIn(const char* key, int language)
+{
+    const TextEntry* e = find(key);
+    if (!e) return QStringLiteral("!%1!").arg(QLatin1String(key));
+    if (language == 1) return QString::fromUtf8(e->english);
+    if (language == 2) return QString::fromUtf8(e->chinese);
+    return {};
+}
+
+QString T(const char* key) { return textIn(key, Module1.Language); }
+
+bool hasText(const char* key) { return find(key) != nullptr; }
+
+std::span<const TextEntry> allTexts() { return kTexts; }
+
+std::span<const CaptionRow> form1Captions() { return kForm1Captions; }
+
+std::span<const CaptionRow> form2Captions() { return kForm2Captions; }
+
+QString resultLabelCaption(const QString& text8, int language)
+{
+    const QString pattern = textIn("app.resultLabel", language);
+    return pattern.isNull() ? QString() : pattern.arg(text8);
+}

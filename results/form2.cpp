@@ -1,0 +1,124 @@
+#include "results/form2.h"
+
+#include "app/units.h"
+
+#include <QFrame>
+#include <QHeaderView>
+
+namespace {
+
+QFont arial(int points)
+{
+    QFont f(QStringLiteral("Arial"));
+    f.setPointSize(points);
+    return f;
+}
+
+template <typename W>
+W* place(W* w, const QString& name, double left, double top, double width, double height, int points = 12)
+{
+    w->setObjectName(name);
+    w->setAccessibleDescription(name);
+    w->setGeometry(twipsRect(left, top, width, height));
+    w->setFont(arial(points));
+    return w;
+}
+
+QPushButton* button(QWidget* parent, const char* name, const char* caption, double left, double top, double width,
+                    bool toggle = false)
+{
+    auto* b = place(new QPushButton(QString::fromUtf8(caption), parent), QString::fromLatin1(name), left, top, width, 495);
+    b->setCheckable(toggle);
+    b->setAutoDefault(false);
+    return b;
+}
+
+QLabel* label(QWidget* parent, const QString& name, const QString& caption, double left, double top, double width,
+              double height, int points = 12)
+{
+    return place(new QLabel(caption, parent), name, left, top, width, height, points);
+}
+
+QLineEdit* hiddenBox(QWidget* parent, const char* name, const char* text, double left, double top)
+{
+    auto* t = place(new QLineEdit(QString::fromLatin1(text), parent), QString::fromLatin1(name), left, top, 1095, 390);
+    t->setAccessibleName(QString::fromLatin1(name));
+    return t;
+}
+
+}  // namespace
+
+Form2::Form2(QWidget* parent) : QWidget(parent, Qt::Window)
+{
+    setObjectName(QStringLiteral("Form2"));
+    setWindowTitle(QStringLiteral("Display Results"));
+    setFont(arial(12));
+    setBackColor(this, VbColor::White);
+    const QSize client(twipsToPixels(20280), twipsToPixels(8025));
+    resize(client);
+    setMinimumSize(client);
+
+    Shape1 = new QFrame(this);
+    Shape1->setObjectName(QStringLiteral("Shape1"));
+    static_cast<QFrame*>(Shape1)->setFrameShape(QFrame::Box);
+    Shape1->setGeometry(twipsRect(120, 60, 14220, 615));
+    Shape2 = new QFrame(this);
+    Shape2->setObjectName(QStringLiteral("Shape2"));
+    static_cast<QFrame*>(Shape2)->setFrameShape(QFrame::Box);
+    Shape2->setGeometry(twipsRect(14880, 120, 5175, 1095));
+
+    ZoomPlot = button(this, "ZoomPlot", "Zoom In", 240, 120, 1695);
+    PanPlot = button(this, "PanPlot", "Pan Plot", 2040, 120, 1935);
+    NormalPlot = button(this, "NormalPlot", "Normal", 4080, 120, 1575);
+    StopMeasure = button(this, "StopMeasure", "Stop Measure", 5760, 120, 2055);
+    SaveSpectrum = button(this, "SaveSpectrum", "Save Spectrum", 7920, 120, 1815);
+    CloseForm2 = button(this, "CloseForm2", "Close Form", 12600, 120, 1575);
+    Label4 = label(this, QStringLiteral("Label4"), QStringLiteral("Channel #1"), 3480, 880, 8655, 375);
+    Label4->setAlignment(Qt::AlignCenter);
+
+    Picture1 = place(new PlotSurface(this), QStringLiteral("Picture1"), 1680, 1320, 12615, 5655);
+    Picture1->setAccessibleName(QStringLiteral("Spectrum plot"));
+    for (int i = 0; i < 11; ++i) {
+        Label1[i] = label(this, QStringLiteral("Label1(%1)").arg(i), QString(), 1680 + 840 * i, 6960, 855, 375, 10);
+        Label2[i] = label(this, QStringLiteral("Label2(%1)").arg(i), QString(), 600, 840 + 360 * i, 855, 375, 10);
+    }
+    WLLabel = label(this, QStringLiteral("WLLabel"), QStringLiteral("Wavelength (nm)"), 5040, 7320, 2775, 375);
+    RotateLabel = place(new UcLabelRotate(QStringLiteral("RotateLabel"), this), QStringLiteral("RotateLabel"), 240,
+                        4800, 2295, 2295);
+    RotateLabel->readProperties({{QStringLiteral("caption"), QStringLiteral(" Insertion Loss (dB) ")},
+                                 {QStringLiteral("angledeg"), 270.0F},
+                                 {QStringLiteral("backcolor"), static_cast<qulonglong>(VbColor::InfoBackground)},
+                                 {QStringLiteral("font"), arial(12)}});
+
+    ResultLabel = label(this, QStringLiteral("ResultLabel"), QStringLiteral("Analysis Results at -0.0 dB Down"), 15000,
+                        1320, 4695, 375, 14);
+    MSFlexGrid1 = place(new QTableWidget(2, 5, this), QStringLiteral("MSFlexGrid1"), 14880, 1680, 5175, 5535);
+    MSFlexGrid1->setAccessibleName(QStringLiteral("Analysis results"));
+    MSFlexGrid1->horizontalHeader()->hide();
+    MSFlexGrid1->verticalHeader()->hide();
+    MSFlexGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    const char* headers[] = {"# ", "Wavelength", " Frequency ", " Bandwidth ", "Insertion Loss"};
+    for (int c = 0; c < 5; ++c) {
+        auto* item = new QTableWidgetItem(QString::fromLatin1(headers[c]));
+        item->setTextAlignment(Qt::AlignCenter);
+        MSFlexGrid1->setItem(0, c, item);
+    }
+
+    RepeatabilityTest = button(this, "RepeatabilityTest", "Repeatability Test", 14880, 7320, 2775, true);
+    SaveAnalysis = button(this, "SaveAnalysis", "Save Results", 18000, 7320, 1935);
+
+    LimitText1 = hiddenBox(this, "LimitText1", "1260.000", 16200, 240);
+    LimitText2 = hiddenBox(this, "LimitText2", "1340.000", 18120, 240);
+    ILText1 = hiddenBox(this, "ILText1", "0.00", 16200, 720);
+    ILText2 = hiddenBox(this, "ILText2", "0.00", 18120, 720);
+    WLSpan = label(this, QStringLiteral("WLSpan"), QStringLiteral("WL Points"), 15000, 240, 1215, 375);
+    ILoss = label(this, QStringLiteral("ILoss"), QStringLiteral("IL Values"), 15000, 720, 1575, 255);
+    const char* units[] = {"(nm)", "(nm)", "(dB)", "(dB)"};
+    const double unitLeft[] = {17400, 19320, 17400, 19320};
+    const double unitTop[] = {240, 240, 720, 720};
+    for (int i = 0; i < 4; ++i)
+        Label3[i] = label(this, QStringLiteral("Label3(%1)").arg(i), QString::fromLatin1(units[i]), unitLeft[i],
+                          unitTop[i], 855, 375);
+}
+
+QWidget* Form2::control(const QString& name) const { return findChild<QWidget*>(name); }

@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Installs what the build, the program and the tests need (Debian 12 packages), then configures
+# and builds. Quick when everything is already there.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+PACKAGES=(
+  build-essential cmake ninja-build ccache pkg-config clang
+  qt6-base-dev qt6-serialport-dev libxlsxwriter-dev
+  libgtest-dev googletest libbenchmark-dev
+  xvfb xauth socat unzip python3-openpyxl
+  fonts-liberation fonts-wqy-microhei
+)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  SUDO=""; [ "$(id -u)" -eq 0 ] || SUDO=sudo
+  $SUDO apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${missing[@]}"
+fi
+
+BUILD_DIR=${VXM_BUILD_DIR:-build}
+export CCACHE_DIR=${CCACHE_DIR:-$HOME/.cache/ccache}
+export CCACHE_BASEDIR=$PWD
+if [ ! -f "$BUILD_DIR/build.ninja" ]; then
+  cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
+fi
+cmake --build "$BUILD_DIR"

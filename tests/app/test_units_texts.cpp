@@ -1,0 +1,55 @@
+#include "app/texts.h"
+#include "app/units.h"
+
+#include <gtest/gtest.h>
+
+#include <QSet>
+
+TEST(Units, TwipsConvertAtTheScreensLogicalDpi)
+{
+    // 15 twips per pixel at 96 DPI, the offscreen platform's resolution.
+    EXPECT_EQ(twipsToPixels(1440), 96);
+    EXPECT_EQ(twipsToPixels(15), 1);
+    EXPECT_EQ(twipsToPixels(12615), 841);
+    EXPECT_EQ(twipsToPixels(5655), 377);
+    EXPECT_DOUBLE_EQ(pixelsToTwips(841), 12615.0);
+    EXPECT_EQ(twipsRect(840, 2520, 1455, 375), QRect(56, 168, 97, 25));
+}
+
+TEST(Units, ColoursAreBlueGreenRedWithRedInTheLowestByte)
+{
+    EXPECT_EQ(vbColor(0xFF), QColor(255, 0, 0));
+    EXPECT_EQ(vbColor(0xFF0000), QColor(0, 0, 255));
+    EXPECT_EQ(vbColor(0xFF00), QColor(0, 255, 0));
+    EXPECT_EQ(vbColor(0xC0FFC0), QColor(0xC0, 0xFF, 0xC0));
+    EXPECT_EQ(vbColor(0x800000), QColor(0, 0, 0x80));
+    EXPECT_EQ(vbColor(0x8080FF), QColor(0xFF, 0x80, 0x80));
+    EXPECT_EQ(vbColor(16711935), QColor(255, 0, 255));  // magenta, given in decimal
+}
+
+TEST(Texts, EveryEntryHasBothColumnsAndAUniqueKey)
+{
+    QSet<QString> keys;
+    for (const TextEntry& e : allTexts()) {
+        const QString key = QString::fromLatin1(e.key);
+        EXPECT_FALSE(keys.contains(key)) << e.key;
+        keys.insert(key);
+        EXPECT_FALSE(QString::fromUtf8(e.english).isEmpty()) << e.key;
+        EXPECT_FALSE(QString::fromUtf8(e.chinese).isEmpty()) << e.key;
+    }
+}
+
+TEST(Texts, LanguageSelectsTheColumnAndOtherValuesSelectNone)
+{
+    EXPECT_EQ(textIn("laser.isOn", 1), QStringLiteral("TLS is On"));
+    EXPECT_EQ(textIn("laser.isOn", 2), QStringLiteral("激光已经打开"));
+    EXPECT_TRUE(textIn("laser.isOn", 0).isNull());
+    EXPECT_TRUE(textIn("laser.isOn", 3).isNull());
+    EXPECT_EQ(textIn("no.such.key", 1), QStringLiteral("!no.such.key!"));
+}
+
+TEST(Texts, ResultHeadingInsertsTheLevelAsTyped)
+{
+    EXPECT_EQ(resultLabelCaption(QStringLiteral("-3.0"), 1), QStringLiteral("Analysis results at -3.0 dB down"));
+    EXPECT_EQ(resultLabelCaption(QStringLiteral("-3.0"), 2), QStringLiteral("在 -3.0 dB Down 的分析结果"));
+}

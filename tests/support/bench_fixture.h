@@ -1,0 +1,28 @@
+#pragma once
+// A bench wired to fakes: the device library is a FakeDeviceLibrary the test can script.
+
+#include "app/bench.h"
+#include "app/module1.h"
+#include "fake_device_library.h"
+#include "recording_dialogs.h"
+
+#include <memory>
+
+struct FakeBench {
+    FakeDeviceLibrary* library = nullptr;  // owned by the bench
+    DialogsGuard dialogs;
+    std::unique_ptr<Bench> bench;
+
+    // Fresh shared state and a new bench; `load` runs Form_Load.
+    explicit FakeBench(bool load = true)
+    {
+        resetSharedState();
+        BenchServices services;
+        auto fake = std::make_unique<FakeDeviceLibrary>();
+        library = fake.get();
+        services.library = std::move(fake);
+        bench = std::make_unique<Bench>(std::move(services));
+        if (load) bench->Form_Load();
+    }
+    Bench* operator->() { return bench.get(); }
+};

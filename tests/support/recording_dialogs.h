@@ -1,0 +1,29 @@
+#pragma once
+// Dialogs that answer for the operator and remember what they were asked.
+
+#include "app/dialogs.h"
+
+#include <QStringList>
+
+class RecordingDialogs final : public UserDialogs {
+public:
+    void warning(const QString& text) override { warnings << text; }
+    QString saveFileName(const QString& folder, const QString& fileName, const QString& filter) override;
+
+    QStringList warnings;
+    QString lastFolder, lastProposedName, lastFilter;
+    QString answer;  // the path the "operator" picks; empty cancels
+};
+
+// Installs a RecordingDialogs for the lifetime of the guard.
+class DialogsGuard {
+public:
+    DialogsGuard();
+    ~DialogsGuard();
+    RecordingDialogs& operator*() { return *recorder_; }
+    RecordingDialogs* operator->() { return recorder_; }
+
+private:
+    RecordingDialogs* recorder_;
+    std::unique_ptr<UserDialogs> previous_;
+};

@@ -1,0 +1,15 @@
+// Test entry point: one headless QApplication for the whole binary, fonts and style as the
+// program uses them.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QStyleFactory>
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

@@ -53,3 +53,35 @@ TEST(Texts, ResultHeadingInsertsTheLevelAsTyped)
     EXPECT_EQ(resultLabelCaption(QStringLiteral("-3.0"), 1), QStringLiteral("Analysis results at -3.0 dB down"));
     EXPECT_EQ(resultLabelCaption(QStringLiteral("-3.0"), 2), QStringLiteral("在 -3.0 dB Down 的分析结果"));
 }
+
+#include "app/numeric_text.h"
+
+TEST(NumericText, ReadsTheLeadingDecimalNumber)
+{
+    EXPECT_DOUBLE_EQ(leadingNumber(QStringLiteral("1260")), 1260.0);
+    EXPECT_DOUBLE_EQ(leadingNumber(QStringLiteral("-3.0")), -3.0);
+    EXPECT_DOUBLE_EQ(leadingNumber(QStringLiteral("  12abc")), 12.0);
+    EXPECT_DOUBLE_EQ(leadingNumber(QStringLiteral("1,5")), 1.0);
+    EXPECT_DOUBLE_EQ(leadingNumber(QStringLiteral("1260.9")), 1260.9);
+    EXPECT_DOUBLE_EQ(leadingNumber(QStringLiteral(".5")), 0.5);
+    EXPECT_DOUBLE_EQ(leadingNumber(QStringLiteral("1e3")), 1000.0);
+    EXPECT_DOUBLE_EQ(leadingNumber(QStringLiteral("2e")), 2.0);
+    EXPECT_DOUBLE_EQ(leadingNumber(QStringLiteral("7")), 7.0);
+}
+
+TEST(NumericText, NothingReadableGivesZero)
+{
+    EXPECT_DOUBLE_EQ(leadingNumber(QString()), 0.0);
+    EXPECT_DOUBLE_EQ(leadingNumber(QStringLiteral("abc")), 0.0);
+    EXPECT_DOUBLE_EQ(leadingNumber(QStringLiteral("-")), 0.0);
+    EXPECT_DOUBLE_EQ(leadingNumber(QStringLiteral(".")), 0.0);
+    EXPECT_DOUBLE_EQ(leadingNumber(QStringLiteral("1e999")), 0.0);
+}
+
+TEST(NumericText, FloorTakesTheIntegerBelowAndStaysInRange)
+{
+    EXPECT_EQ(floorToInt32(1260.9), 1260);
+    EXPECT_EQ(floorToInt32(-0.5), -1);
+    EXPECT_EQ(floorToInt32(1e12), 2147483647);
+    EXPECT_EQ(floorToInt32(-1e12), -2147483647 - 1);
+}

@@ -1,13 +1,42 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and opens the operator program.
-# Without a display it opens the window under Xvfb.
+# Installs what is missing, builds, starts the simulated bench and opens the operator program.
+# The simulator's console stays on this terminal: type `dut out`, `dut in`, `dut filter`,
+# `dut grating`, `help` while the program runs. Closing the program ends the simulator, which
+# removes its COM links. Without a display the program opens under Xvfb.
+# Set VXM_NO_SIMULATOR=1 to use real instruments instead.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
-BIN=${VXM_BUILD_DIR:-build}/bin
+BIN=$PWD/${VXM_BUILD_DIR:-build}/bin
 
-if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
-  echo "No display found: starting the program under Xvfb (display :99)."
-  exec xvfb-run -n 99 -s "-screen 0 1600x1000x24" "$BIN/vxm-operator"
+SIM_PID=""
+cleanup() {
+  if [ -n "$SIM_PID" ] && kill -0 "$SIM_PID" 2>/dev/null; then
+    kill -TERM "$SIM_PID" 2>/dev/null || true
+    wait "$SIM_PID" 2>/dev/null || true
+  fi
+}
+trap cleanup EXIT INT TERM
+
+if [ -z "${VXM_NO_SIMULATOR:-}" ]; then
+  COM_DIR=${VXM_COM_DIR:-$HOME/.local/share/ostrel-vxm/com}
+  export VXM_COM_DIR=$COM_DIR
+  ready=$(mktemp)
+  # The simulator reads its console from this terminal and prints "ready" once its links exist.
+  "$BIN/vxm-simulator" --com-dir "$COM_DIR" 0<&0 > >(tee "$ready") &
+  SIM_PID=$!
+  for _ in $(seq 1 100); do
+    grep -q '^ready' "$ready" 2>/dev/null && break
+    kill -0 "$SIM_PID" 2>/dev/null || { echo "The bench simulator did not start." >&2; exit 1; }
+    sleep 0.1
+  done
+  rm -f "$ready"
+  echo "Simulated bench: module on COM6, laser on COM7 (links in $COM_DIR)."
 fi
-exec "$BIN/vxm-operator"
+
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ "${QT_QPA_PLATFORM:-}" != "offscreen" ]; then
+  echo "No display found: opening the program under Xvfb."
+  xvfb-run -a -s "-screen 0 1600x1000x24" "$BIN/vxm-operator" </dev/null
+else
+  "$BIN/vxm-operator" </dev/null
+fi

@@ -51,6 +51,7 @@ ModuleRecord decodeRecord(std::span<const std::uint8_t> record)
     return r;
 }
 
+// 'g' drops trailing zeros and the point; the record's range (0 to 6553.5) never needs an exponent.
 QString temperatureText(float celsius) { return QString::number(static_cast<double>(celsius), 'g', 7); }
 
 QString libraryVersion(std::span<const std::uint8_t> versionBuffer)

@@ -8,6 +8,8 @@
 #include "app/texts.h"
 #include "app/units.h"
 #include "module/device_library.h"
+#include "module/module_controller.h"
+#include "module/scan_options_controller.h"
 #include "results/form2.h"
 #include "results/results_controller.h"
 
@@ -24,6 +26,8 @@ Bench::Bench(BenchServices services)
 {
     setDialogParent(form1_.get());
     language_ = new LanguageController(*this);
+    module_ = new ModuleController(*this);
+    scanOptions_ = new ScanOptionsController(*this);
 }
 
 Bench::~Bench()

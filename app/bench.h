@@ -14,6 +14,8 @@ class Form1;
 class Form2;
 class InfoBox;
 class LanguageController;
+class ModuleController;
+class ScanOptionsController;
 class ResultsController;
 
 // What the bench talks to; tests hand in fakes.
@@ -41,6 +43,8 @@ public:
     void unloadForm2();
 
     LanguageController& language() { return *language_; }
+    ModuleController& module() { return *module_; }
+    ScanOptionsController& scanOptions() { return *scanOptions_; }
 
     // Start-up of the main window; runs once after construction.
     void Form_Load();
@@ -52,4 +56,6 @@ private:
     QPointer<Form2> form2_;
     QPointer<ResultsController> results_;
     LanguageController* language_ = nullptr;
+    ModuleController* module_ = nullptr;
+    ScanOptionsController* scanOptions_ = nullptr;
 };

@@ -53,11 +53,14 @@ public:
         v = -10.0F;
     };
     std::int32_t stopResult = 1;
+    // A call name ("Get_Info") that throws after being recorded: a run-time fault in the library.
+    QString faultOn;
 
     // What was called, in order ("Initialize_Port(6)", "Stop_All()", ...).
     QStringList calls;
 
 private:
+    void record(const QString& call);
     int powerAttempts_ = 0;
     int polls_ = 0;
 };

@@ -1,0 +1,27 @@
+#pragma once
+// Brings the module on line and stops its scans: Set VXM COM Port, Set VXM Connection,
+// Read VXM Info and Stop VXM Scan of the main window.
+
+#include <QObject>
+
+class Bench;
+
+class ModuleController : public QObject {
+    Q_OBJECT
+public:
+    explicit ModuleController(Bench& bench);
+
+    void SetVXMComPort_Click();
+    void SetConnection_Click();
+    void ReadVXMInfo_Click();
+    void StopVXMScan_Click();
+
+private:
+    void setPort();
+    void connectModule();
+    void readInfo();
+    // Without a laser the connection itself opens the scan controls.
+    void prepareLaserlessScan();
+
+    Bench& bench_;
+};

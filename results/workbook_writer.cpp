@@ -27,6 +27,7 @@ public:
                 if (font != 0) {
                     format_set_font_name(f, kWorkbookFontName.toUtf8().constData());
                     format_set_font_size(f, kWorkbookFontSize);
+                    format_set_font_family(f, 3);  // fixed pitch, so a substitute font is one too
                 }
                 if (centred != 0) format_set_align(f, LXW_ALIGN_CENTER);
                 formats_[static_cast<std::size_t>(font * 2 + centred)] = f;

@@ -9,9 +9,30 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QFileInfo>
 #include <QStandardPaths>
 
 #include <exception>
+
+namespace {
+
+// The folder the save-as dialog opens in. "My Documents" of the bench's original platform is the
+// user's documents folder here; it is created if missing, so the dialog can open in it.
+QString initialFolder()
+{
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (folder.isEmpty()) folder = QDir::homePath();
+    QDir().mkpath(folder);
+    return folder;
+}
+
+// A name typed without an extension gets ".xlsx", as a spreadsheet program saving a workbook does.
+QString withWorkbookSuffix(const QString& path)
+{
+    return QFileInfo(path).suffix().isEmpty() ? path + QStringLiteral(".xlsx") : path;
+}
+
+}  // namespace
 
 SaveController::SaveController(Bench& bench, Form2& form, std::unique_ptr<WorkbookWriter> writer)
     : QObject(&form), bench_(bench), writer_(std::move(writer))
@@ -21,15 +42,6 @@ SaveController::SaveController(Bench& bench, Form2& form, std::unique_ptr<Workbo
 }
 
 SaveController::~SaveController() = default;
-
-QString SaveController::initialFolder()
-{
-    // "My Documents" of the bench's original platform is the documents folder here.
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    if (folder.isEmpty()) folder = QDir::homePath();
-    QDir().mkpath(folder);
-    return folder;
-}
 
 void SaveController::SaveAnalysis_Click()
 {
@@ -53,7 +65,7 @@ void SaveController::save(const SheetContent& sheet, const QString& proposedName
     try {
         const QString target = dialogs().saveFileName(initialFolder(), proposedName, T("results.workbookFilter"));
         if (target.isEmpty()) return;  // cancelled
-        saveWorkbook(*writer_, sheet, target);
+        saveWorkbook(*writer_, sheet, withWorkbookSuffix(target));
     } catch (const std::exception&) {
     }
 }

@@ -23,9 +23,6 @@ public:
     void SaveAnalysis_Click();
     void SaveSpectrum_Click();
 
-    // The folder the save-as dialog opens in: the user's documents folder, created if missing.
-    static QString initialFolder();
-
 private:
     void save(const SheetContent& sheet, const QString& proposedName);
 

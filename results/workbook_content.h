@@ -29,7 +29,7 @@ struct SheetContent {
     double value(int row, int column) const { return values[static_cast<std::size_t>(row * columns + column)]; }
 };
 
-inline const QString kWorkbookFontName = QStringLiteral("Courier New");
+inline constexpr char kWorkbookFontName[] = "Courier New";
 constexpr double kWorkbookFontSize = 12.0;
 
 // `value` rounded to `decimals` (0..4) decimal places, half away from zero, as the number a

@@ -25,7 +25,7 @@ public:
                 if (font == 0 && centred == 0) continue;  // the default format: null
                 lxw_format* f = workbook_add_format(workbook);
                 if (font != 0) {
-                    format_set_font_name(f, kWorkbookFontName.toUtf8().constData());
+                    format_set_font_name(f, kWorkbookFontName);
                     format_set_font_size(f, kWorkbookFontSize);
                     format_set_font_family(f, 3);  // fixed pitch, so a substitute font is one too
                 }

@@ -154,12 +154,21 @@ TEST_F(SaveButtons, AnUnwritableChoiceWritesNothingAndStaysSilent)
 {
     bench.dialogs->answer = target("no/such/folder/VXM_Test.xlsx");
     bench->form2().SaveAnalysis->click();
-    ASSERT_TRUE(QDir(out_.path()).mkpath("folder-name/inside"));
-    bench.dialogs->answer = target("folder-name");
+    // A name taken by a folder: the finished temporary cannot take its place and is removed.
+    ASSERT_TRUE(QDir(out_.path()).mkpath("taken.xlsx/inside"));
+    bench.dialogs->answer = target("taken.xlsx");
     bench->form2().SaveSpectrum->click();
-    EXPECT_EQ(entries(out_.path()), QStringList{"folder-name"});
-    EXPECT_EQ(entries(target("folder-name")), QStringList{"inside"});
+    EXPECT_EQ(entries(out_.path()), QStringList{"taken.xlsx"});
+    EXPECT_EQ(entries(target("taken.xlsx")), QStringList{"inside"});
     EXPECT_TRUE(bench.dialogs->warnings.isEmpty());
+}
+
+TEST_F(SaveButtons, ANameTypedWithoutExtensionGetsTheWorkbookOne)
+{
+    bench.dialogs->answer = target("run7");
+    bench->form2().SaveAnalysis->click();
+    EXPECT_EQ(entries(out_.path()), QStringList{"run7.xlsx"});
+    EXPECT_EQ(readXlsx(target("run7.xlsx")).sheetNames, QStringList{"VXMData"});
 }
 
 TEST_F(SaveButtons, AReloadedWindowSavesThroughItsOwnButtonsOnce)

@@ -93,7 +93,8 @@ void BM_SpectrumWorkbook_PythonOpenpyxl(benchmark::State& state)
         if (!n.open(QIODevice::WriteOnly)) return state.SkipWithError("cannot write the numbers");
         std::vector<float> wl, value;
         makeSpectrum(wl, value);
-        for (double v : spectrumSheet(wl, value, kPoints - 1, false, true).values) n.write(QByteArray::number(v, 'g', 17) + '\n');
+        for (double v : spectrumSheet(wl, value, kPoints - 1, false, true).values)
+            n.write(QByteArray::number(v, 'g', 17) + '\n');
     }
     // Debian's interpreter, where python3-openpyxl lives.
     const QByteArray command = "/usr/bin/python3 '" + QFile::encodeName(script) + "' '" + QFile::encodeName(numbers) +

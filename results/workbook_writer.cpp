@@ -55,10 +55,10 @@ private:
 // it.
 bool setColumns(lxw_worksheet* worksheet, const SheetContent& sheet, const SheetFormats& formats)
 {
-    const int count = std::max({sheet.fontColumns, sheet.centredColumns, static_cast<int>(sheet.columnWidths.size())});
+    const int widths = static_cast<int>(sheet.columnWidths.size());
+    const int count = std::max({sheet.fontColumns, sheet.centredColumns, widths});
     for (int c = 0; c < count; ++c) {
-        const double width =
-            c < static_cast<int>(sheet.columnWidths.size()) ? sheet.columnWidths[static_cast<std::size_t>(c)] : LXW_DEF_COL_WIDTH;
+        const double width = c < widths ? sheet.columnWidths[static_cast<std::size_t>(c)] : LXW_DEF_COL_WIDTH;
         const auto col = static_cast<lxw_col_t>(c);
         if (worksheet_set_column(worksheet, col, col, width, formats.at(0, c)) != LXW_NO_ERROR) return false;
     }
@@ -131,7 +131,8 @@ bool saveWorkbook(WorkbookWriter& writer, const SheetContent& sheet, const QStri
     if (writer.write(sheet, temporary)) {
         std::error_code error;
         // rename() replaces an existing target in one step, so a reader never sees half a file.
-        std::filesystem::rename(QFile::encodeName(temporary).toStdString(), QFile::encodeName(target).toStdString(), error);
+        std::filesystem::rename(QFile::encodeName(temporary).toStdString(), QFile::encodeName(target).toStdString(),
+                                error);
         if (!error) return true;
     }
     QFile::remove(temporary);

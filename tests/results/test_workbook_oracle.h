@@ -24,6 +24,7 @@ inline double decimalRoundOracle(float value, int decimals)
         else ++digits[static_cast<std::size_t>(i)];
     }
     const std::size_t intDigits = digits.size() - static_cast<std::size_t>(decimals);
-    const std::string shown = (negative ? "-" : "") + digits.substr(0, intDigits) + "." + digits.substr(intDigits) + "0";
+    const std::string shown =
+        (negative ? "-" : "") + digits.substr(0, intDigits) + "." + digits.substr(intDigits) + "0";
     return QString::fromStdString(shown).toDouble();
 }

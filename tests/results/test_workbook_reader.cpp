@@ -79,7 +79,8 @@ void readStyles(const QByteArray& data, XlsxWorkbook& book)
     QString section;  // the list we are in: fonts, cellXfs or another
     while (!xml.atEnd()) {
         const auto token = xml.readNext();
-        if (token == QXmlStreamReader::EndElement && (xml.name() == u"fonts" || xml.name() == u"cellXfs")) section.clear();
+        if (token == QXmlStreamReader::EndElement && (xml.name() == u"fonts" || xml.name() == u"cellXfs"))
+            section.clear();
         if (token != QXmlStreamReader::StartElement) continue;
         const auto a = xml.attributes();
         if (xml.name() == u"fonts" || xml.name() == u"cellXfs" || xml.name() == u"cellStyleXfs") {

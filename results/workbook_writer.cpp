@@ -22,7 +22,7 @@ public:
     {
         for (int font = 0; font < 2; ++font)
             for (int centred = 0; centred < 2; ++centred) {
-                if (font == 0 && centred == 0) continue;  // the default format: null
+                // The plain one is explicit too: a cell without a format would take its column's.
                 lxw_format* f = workbook_add_format(workbook);
                 if (font != 0) {
                     format_set_font_name(f, kWorkbookFontName);

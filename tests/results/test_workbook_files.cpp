@@ -188,6 +188,28 @@ TEST(WorkbookFile, NumbersASpreadsheetCannotHoldAreLeftBlank)
     EXPECT_EQ(book.cell(2, 1)->number, 1550.0);
 }
 
+TEST(WorkbookFile, WrittenCellsOutsideTheRangesKeepTheDefaultLook)
+{
+    SheetContent sheet;
+    sheet.sheetName = "Short";
+    sheet.columns = 3;
+    sheet.values = {1, 2, 3, 4, 5, 6, 7, 8, 9};  // rows 2..4
+    sheet.fontColumns = 2;
+    sheet.fontRows = 2;
+    sheet.centredColumns = 1;
+    sheet.centredRows = 3;
+    QTemporaryDir dir;
+    const XlsxWorkbook book = writeAndRead(sheet, dir);
+
+    expectCourierNew12(book, book.cell(2, 1)->style, "B2");
+    EXPECT_EQ(book.horizontalOf(book.cell(2, 1)->style), "");
+    EXPECT_NE(book.fontOf(book.cell(3, 0)->style).name, "Courier New");  // below the font range
+    EXPECT_EQ(book.horizontalOf(book.cell(3, 0)->style), "center");      // still in the centring one
+    EXPECT_NE(book.fontOf(book.cell(2, 2)->style).name, "Courier New");  // right of the font range
+    EXPECT_EQ(book.horizontalOf(book.cell(4, 0)->style), "");
+    EXPECT_EQ(book.cell(4, 2)->number, 9.0);
+}
+
 namespace {
 
 // A writer that gets half way and fails, as a full disk would make it.

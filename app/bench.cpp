@@ -12,6 +12,7 @@
 #include "module/scan_options_controller.h"
 #include "results/form2.h"
 #include "results/results_controller.h"
+#include "results/save_controller.h"
 
 BenchServices realServices()
 {
@@ -43,6 +44,7 @@ Form2& Bench::form2()
         form2_->setAttribute(Qt::WA_DeleteOnClose);
         results_ = new ResultsController(*this, *form2_);
         results_->Form_Load();
+        new SaveController(*this, *form2_);  // owned by the window
     }
     return *form2_;
 }

@@ -111,6 +111,7 @@ constexpr TextEntry kTexts[] = {
     {"measure.resultLabel", "Analysis results at %1 dB down", "在 %1 dB 的分析结果"},
 
     // ---- results window
+    {"results.workbookFilter", "Workbooks (*.xlsx)", "工作簿 (*.xlsx)"},
 };
 // clang-format on
 

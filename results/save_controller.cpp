@@ -1,0 +1,71 @@
+#include "results/save_controller.h"
+
+#include "app/bench.h"
+#include "app/dialogs.h"
+#include "app/form1.h"
+#include "app/module1.h"
+#include "app/texts.h"
+#include "results/form2.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+#include <exception>
+
+namespace {
+
+// The folder the save-as dialog opens in. "My Documents" of the bench's original platform is the
+// user's documents folder here; it is created if missing, so the dialog can open in it.
+QString initialFolder()
+{
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (folder.isEmpty()) folder = QDir::homePath();
+    QDir().mkpath(folder);
+    return folder;
+}
+
+// A name typed without an extension gets ".xlsx", as a spreadsheet program saving a workbook does.
+QString withWorkbookSuffix(const QString& path)
+{
+    return QFileInfo(path).suffix().isEmpty() ? path + QStringLiteral(".xlsx") : path;
+}
+
+}  // namespace
+
+SaveController::SaveController(Bench& bench, Form2& form, std::unique_ptr<WorkbookWriter> writer)
+    : QObject(&form), bench_(bench), writer_(std::move(writer))
+{
+    connect(form.SaveAnalysis, &QPushButton::clicked, this, &SaveController::SaveAnalysis_Click);
+    connect(form.SaveSpectrum, &QPushButton::clicked, this, &SaveController::SaveSpectrum_Click);
+}
+
+SaveController::~SaveController() = default;
+
+void SaveController::SaveAnalysis_Click()
+{
+    const QString stamp = saveTimeStamp(QDateTime::currentDateTime());
+    // No channels: the workbook still gets its header row, so a save is never silently empty.
+    save(resultsSheet(Module1.ChannelCount, Module1.ChannelResults), proposedResultsFileName(stamp));
+}
+
+void SaveController::SaveSpectrum_Click()
+{
+    const QString stamp = saveTimeStamp(QDateTime::currentDateTime());
+    const Form1& f = bench_.form1();
+    save(spectrumSheet(Module1.ScanWL, Module1.ScanValue, Module1.LastPointIndex, f.CheckAlignMode->isChecked(),
+                       f.CheckVXMScanMode->isChecked()),
+         proposedSpectrumFileName(stamp));
+}
+
+void SaveController::save(const SheetContent& sheet, const QString& proposedName)
+{
+    // Saving ends silently on any fault, as the operator is told nothing either way.
+    try {
+        const QString target = dialogs().saveFileName(initialFolder(), proposedName, T("results.workbookFilter"));
+        if (target.isEmpty()) return;  // cancelled
+        saveWorkbook(*writer_, sheet, withWorkbookSuffix(target));
+    } catch (const std::exception&) {
+    }
+}

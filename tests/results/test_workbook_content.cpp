@@ -1,0 +1,158 @@
+// The numbers and texts of the two workbooks, before any file is written.
+
+#include "results/workbook_content.h"
+#include "test_workbook_oracle.h"
+
+#include <gtest/gtest.h>
+
+#include <QRandomGenerator>
+
+#include <bit>
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+namespace {
+
+std::vector<std::array<float, 3>> channels(std::initializer_list<std::array<float, 3>> rows)
+{
+    std::vector<std::array<float, 3>> table{{0, 0, 0}};  // row 0 is unused
+    table.insert(table.end(), rows);
+    return table;
+}
+
+std::vector<double> row(const SheetContent& sheet, int r)
+{
+    std::vector<double> out;
+    for (int c = 0; c < sheet.columns; ++c) out.push_back(sheet.value(r, c));
+    return out;
+}
+
+}  // namespace
+
+TEST(WorkbookRounding, TiesGoAwayFromZeroAndNearTiesFollowTheSinglesExactValue)
+{
+    // Exact ties in binary: half-even would give 1550.062, 0.0312 and 2.
+    EXPECT_EQ(roundHalfAway(1550.0625F, 3), 1550.063);
+    EXPECT_EQ(roundHalfAway(-1550.0625F, 3), -1550.063);
+    EXPECT_EQ(roundHalfAway(0.03125F, 4), 0.0313);
+    EXPECT_EQ(roundHalfAway(-0.03125F, 4), -0.0313);
+    EXPECT_EQ(roundHalfAway(2.5F, 0), 3.0);
+    EXPECT_EQ(roundHalfAway(-2.5F, 0), -3.0);
+    // 1.0005 as a single is 1.000499963..., below the half; 1.0015 is 1.001500010..., above it.
+    EXPECT_EQ(roundHalfAway(1.0005F, 3), 1.0);
+    EXPECT_EQ(roundHalfAway(1.0015F, 3), 1.002);
+    // A 0.004 nm grid point held as a single: 1500.0040283203125 shows as 1500.0040.
+    EXPECT_EQ(roundHalfAway(1500.004F, 4), 1500.004);
+}
+
+TEST(WorkbookRounding, SmallNegativeValuesReadBackAsPlainZero)
+{
+    const double r = roundHalfAway(-0.0004F, 3);
+    EXPECT_EQ(r, 0.0);
+    EXPECT_FALSE(std::signbit(r));
+}
+
+TEST(WorkbookRounding, AgreesWithTheDecimalExpansionForRandomSingles)
+{
+    QRandomGenerator random(20240131);
+    int checked = 0;
+    for (int i = 0; i < 100000; ++i) {
+        // Random bit patterns cover every magnitude; the scaled ones cover the bench's ranges.
+        float value = std::bit_cast<float>(random.generate());
+        if (i % 2 == 1) value = static_cast<float>(-100.0 + random.bounded(1800.0));
+        if (!std::isfinite(value)) continue;
+        const int decimals = static_cast<int>(random.bounded(5));
+        ASSERT_EQ(roundHalfAway(value, decimals), decimalRoundOracle(value, decimals))
+            << "value " << value << " decimals " << decimals;
+        ++checked;
+    }
+    EXPECT_GT(checked, 90000);
+}
+
+TEST(WorkbookResultsSheet, HeaderAndOneRowPerChannelWithRoundedFigures)
+{
+    const SheetContent sheet = resultsSheet(2, channels({{1550.0F, 0.4004F, -3.2125F}, {1551.0625F, 0.8F, -12.0F}}));
+    EXPECT_EQ(sheet.sheetName, "VXMData");
+    EXPECT_EQ(sheet.header, QStringList({" # ", "Center WL (nm)", "Center FQ (THz)", " Bandwidth (nm)",
+                                         "Insertion Loss (dB)"}));
+    ASSERT_EQ(sheet.columns, 5);
+    ASSERT_EQ(sheet.rows(), 2);
+    // -3.2125 as a single is -3.21250009..., beyond the half: -3.213.
+    EXPECT_EQ(row(sheet, 0), (std::vector<double>{1, 1550.0, 193.414, 0.4, -3.213}));
+    EXPECT_EQ(row(sheet, 1), (std::vector<double>{2, 1551.063, 193.282, 0.8, -12.0}));
+}
+
+TEST(WorkbookResultsSheet, ChannelsWithoutAWavelengthAreZeroRowsInPlaceAndNotCounted)
+{
+    const SheetContent sheet = resultsSheet(
+        5, channels({{0.5F, 1, 1}, {1550, 0.2F, -1}, {0.0F, 0, 0}, {1560, 0.3F, -2}, {0.999F, 0.1F, -3}}));
+    ASSERT_EQ(sheet.rows(), 5);
+    EXPECT_EQ(row(sheet, 0), (std::vector<double>{0, 0, 0, 0, 0}));
+    EXPECT_EQ(row(sheet, 1)[0], 1);
+    EXPECT_EQ(row(sheet, 2), (std::vector<double>{0, 0, 0, 0, 0}));
+    EXPECT_EQ(row(sheet, 3)[0], 2);
+    EXPECT_EQ(row(sheet, 3)[1], 1560.0);
+    EXPECT_EQ(row(sheet, 4), (std::vector<double>{0, 0, 0, 0, 0}));
+    // Exactly 1.0 nm counts as a wavelength.
+    EXPECT_EQ(resultsSheet(1, channels({{1.0F, 0, 0}})).value(0, 0), 1);
+}
+
+TEST(WorkbookResultsSheet, NoChannelsGiveTheHeaderAloneAndMissingRowsAreNotInvented)
+{
+    const SheetContent none = resultsSheet(0, {});
+    EXPECT_EQ(none.rows(), 0);
+    EXPECT_EQ(none.header.size(), 5);
+    EXPECT_EQ(resultsSheet(-1, channels({{1550, 0, 0}})).rows(), 0);
+    // A count beyond the filled rows stops at them instead of sizing a huge table.
+    EXPECT_EQ(resultsSheet(1000000000, channels({{1550, 0, 0}, {1551, 0, 0}})).rows(), 2);
+}
+
+TEST(WorkbookResultsSheet, CenterFrequencyIsComputedInSinglePrecision)
+{
+    EXPECT_EQ(roundHalfAway(centerFrequencyTHz(1550.0F), 3), 193.414);
+    // Here the single quotient (197.1975098) and the double one (197.1974998) round apart.
+    const float wavelength = 1520.2650146484375F;
+    EXPECT_EQ(roundHalfAway(centerFrequencyTHz(wavelength), 3), 197.198);
+    EXPECT_EQ(resultsSheet(1, channels({{wavelength, 0, 0}})).value(0, 2), 197.198);
+}
+
+TEST(WorkbookSpectrumSheet, HeaderFollowsTheTickedModesAndScanModeWins)
+{
+    const std::vector<float> wl{1550.0F}, v{-3.0F};
+    EXPECT_TRUE(spectrumSheet(wl, v, 0, false, false).header.isEmpty());
+    EXPECT_EQ(spectrumSheet(wl, v, 0, true, false).header, QStringList({"WL (nm)", " Power (dBm)"}));
+    EXPECT_EQ(spectrumSheet(wl, v, 0, false, true).header, QStringList({"WL (nm)", " IL (dB)"}));
+    EXPECT_EQ(spectrumSheet(wl, v, 0, true, true).header, QStringList({"WL (nm)", " IL (dB)"}));
+    EXPECT_EQ(spectrumSheet(wl, v, 0, true, true).sheetName, "Spectrum");
+}
+
+TEST(WorkbookSpectrumSheet, PointsUpToTheLastIndexRoundedToFourDecimals)
+{
+    const std::vector<float> wl{1500.0F, 1500.004F, 1500.008F, 1500.012F};
+    const std::vector<float> v{-0.03125F, 10.12345F, -45.00005F, 7.0F};
+    const SheetContent sheet = spectrumSheet(wl, v, 2, false, true);
+    ASSERT_EQ(sheet.columns, 2);
+    ASSERT_EQ(sheet.rows(), 3);  // points 0..2; the arrays hold more
+    EXPECT_EQ(row(sheet, 0), (std::vector<double>{1500.0, -0.0313}));
+    EXPECT_EQ(row(sheet, 1), (std::vector<double>{1500.004, 10.1235}));  // 10.12345 is 10.1234502...
+    // 1500.008 is held as 1500.00805664..., -45.00005 as -45.0000495910...
+    EXPECT_EQ(row(sheet, 2), (std::vector<double>{1500.0081, -45.0}));
+}
+
+TEST(WorkbookSpectrumSheet, LastIndexBeyondTheArraysOrNegativeDoesNotReadOutside)
+{
+    const std::vector<float> wl{1500.0F, 1500.5F}, v{-1.0F};
+    EXPECT_EQ(spectrumSheet(wl, v, 5, true, false).rows(), 1);
+    EXPECT_EQ(spectrumSheet(wl, v, -1, true, false).rows(), 0);
+    EXPECT_EQ(spectrumSheet(wl, v, std::numeric_limits<std::int32_t>::max(), true, false).rows(), 1);
+}
+
+TEST(WorkbookNames, TimeStampAndProposedNames)
+{
+    const QDateTime moment(QDate(2024, 1, 31), QTime(15, 45, 2));
+    EXPECT_EQ(saveTimeStamp(moment), "20240131_154502");
+    EXPECT_EQ(saveTimeStamp(QDateTime(QDate(2026, 12, 6), QTime(3, 4, 5))), "20261206_030405");
+    EXPECT_EQ(proposedResultsFileName("20240131_154502"), "VXM_Test_20240131_154502.xlsx");
+    EXPECT_EQ(proposedSpectrumFileName("20240131_154502"), "VXM_Spectrum_20240131_154502.xlsx");
+}

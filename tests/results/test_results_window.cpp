@@ -323,3 +323,30 @@ TEST(ResultsWindow, PicturesForPeople)
     ASSERT_EQ(Module1.ZoomCountSeen, 1);
     ASSERT_TRUE(f.grab().save(dir + QStringLiteral("/form2-zoomed.png")));
 }
+
+TEST(ResultsWindow, PixelColumnTraceMatchesEverySegmentDrawn)
+{
+    FakeBench b;
+    Form2& f = b->form2();
+    loadSpectrum(20001);
+    // Noise on top, so that each pixel column holds a vertical span of many points.
+    for (std::size_t i = 0; i < Module1.ScanValue.size(); ++i) Module1.ScanValue[i] += static_cast<float>((i * 7919) % 13) * 0.1F;
+
+    const auto pictureWith = [&](TraceDrawing how) {
+        Module1.PlotCount = 0;
+        PlotSpectrumDrawing(*b.bench, how);
+        return f.Picture1->persistentImage().copy();
+    };
+    const QImage columns = pictureWith(TraceDrawing::Columns);
+    const QImage segments = pictureWith(TraceDrawing::Segments);
+    ASSERT_EQ(columns.size(), segments.size());
+    int differing = 0;
+    int traced = 0;
+    for (int y = 0; y < columns.height(); ++y)
+        for (int x = 0; x < columns.width(); ++x) {
+            differing += columns.pixel(x, y) != segments.pixel(x, y);
+            traced += (columns.pixel(x, y) & 0xFFFFFF) == 0x0000FFU;  // blue trace
+        }
+    EXPECT_EQ(differing, 0);
+    EXPECT_GT(traced, 2000);
+}

@@ -111,6 +111,11 @@ constexpr TextEntry kTexts[] = {
     {"measure.resultLabel", "Analysis results at %1 dB down", "在 %1 dB 的分析结果"},
 
     // ---- results window
+    // The plot's titles and channel label are English in both languages.
+    {"results.xTitle", " Wavelength (nm) ", " Wavelength (nm) "},
+    {"results.yTitleLoss", " Insertion Loss (dB) ", " Insertion Loss (dB) "},
+    {"results.yTitlePower", " Power (dBm) ", " Power (dBm) "},
+    {"results.channel", "Channel #%1", "Channel #%1"},
 };
 // clang-format on
 

@@ -3,6 +3,7 @@
 #include "app/bench.h"
 #include "app/form1.h"
 #include "app/module1.h"
+#include "app/texts.h"
 #include "app/units.h"
 #include "results/form2.h"
 #include "results/plot_math.h"
@@ -65,7 +66,7 @@ void DrawPlotAxes(Bench& bench, float xStart, float xSpan, float yStart, float y
 {
     Form2& form = bench.form2();
     form.Picture1->setAutoRedraw(true);
-    form.Label4->setText(QStringLiteral("Channel #%1").arg(Module1.ChannelIndex + 1));
+    form.Label4->setText(textIn("results.channel", 1).arg(Module1.ChannelIndex + 1));
 
     const Form1& main = bench.form1();
     const QString title = plot::yTitle(main.CheckAlignMode->isChecked(), main.CheckVXMScanMode->isChecked());

@@ -1,5 +1,7 @@
 #include "results/plot_math.h"
 
+#include "app/texts.h"
+
 #include <algorithm>
 #include <cmath>
 #include <utility>
@@ -174,9 +176,9 @@ std::optional<std::uint32_t> traceColor(std::int16_t traceKind, int traceSlot)
 
 QString yTitle(bool alignModeTicked, bool vxmScanModeTicked)
 {
-    QString title = QStringLiteral(" Insertion Loss (dB) ");
-    if (alignModeTicked) title = QStringLiteral(" Power (dBm) ");
-    if (vxmScanModeTicked) title = QStringLiteral(" Insertion Loss (dB) ");
+    QString title = textIn("results.yTitleLoss", 1);
+    if (alignModeTicked) title = textIn("results.yTitlePower", 1);
+    if (vxmScanModeTicked) title = textIn("results.yTitleLoss", 1);
     return title;
 }
 
@@ -242,7 +244,7 @@ AxesLayout layoutAxes(const PictureGeometry& g, float xStart, float xSpan, float
         out.yTicks.push_back(y);
     }
 
-    out.xTitle.text = QStringLiteral(" Wavelength (nm) ");
+    out.xTitle.text = textIn("results.xTitle", 1);
     const QSizeF xt = measure(out.xTitle.text);
     out.xTitle.left = roundEven(g.left + w / 2 - xt.width() / 2);
     out.xTitle.top = roundEven(g.bottom + h / 18);

@@ -56,10 +56,10 @@ void DrawPlotGrid(Form2& form)
     pic.setForeColor(VbColor::Black);
     pic.setDrawWidth(1);
     pic.setDrawStyle(Qt::DotLine);
-    for (const plot::Segment& s : g.dotted) pic.line(s.x1, s.y1, s.x2, s.y2);
+    pic.lines(g.dotted);
 
     pic.setDrawStyle(Qt::SolidLine);
-    for (const plot::Segment& s : g.ticks) pic.line(s.x1, s.y1, s.x2, s.y2);
+    pic.lines(g.ticks);
 }
 
 void DrawPlotAxes(Bench& bench, float xStart, float xSpan, float yStart, float ySpan)

@@ -99,6 +99,16 @@ void PlotSurface::line(double x1, double y1, double x2, double y2)
     update();
 }
 
+void PlotSurface::lines(const std::vector<plot::Segment>& segments)
+{
+    QImage& image = target();
+    QPainter p(&image);
+    p.resetTransform();
+    p.setPen(pen(foreColor_));
+    for (const plot::Segment& s : segments) p.drawLine(toPixels(s.x1, s.y1), toPixels(s.x2, s.y2));
+    update();
+}
+
 void PlotSurface::box(double x1, double y1, double x2, double y2, std::uint32_t bbggrr)
 {
     QImage& image = target();

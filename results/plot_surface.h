@@ -3,6 +3,8 @@
 // uncovering, plus a non-persistent layer above it for the zoom rubber band. Positions are
 // twips, as in the rest of the results window.
 
+#include "results/plot_math.h"
+
 #include <QImage>
 #include <QPen>
 #include <QPoint>
@@ -41,6 +43,8 @@ public:
     // Clears the persistent picture and the layer with persistent drawing on, else the layer only.
     void Cls();
     void line(double x1, double y1, double x2, double y2);
+    // Many lines in one go, the same as calling line() for each.
+    void lines(const std::vector<plot::Segment>& segments);
     // A rectangle outline in `bbggrr`, corners in any order.
     void box(double x1, double y1, double x2, double y2, std::uint32_t bbggrr);
     // A polyline already in the picture's pixels, in the pen colour, width and style.

@@ -350,3 +350,22 @@ TEST(ResultsWindow, PixelColumnTraceMatchesEverySegmentDrawn)
     EXPECT_EQ(differing, 0);
     EXPECT_GT(traced, 2000);
 }
+
+TEST(ResultsWindow, DegenerateRangeLeavesThePictureEmptyAndLabelsAsTheyWere)
+{
+    FakeBench b;
+    Form2& f = b->form2();
+    loadSpectrum();
+    PlotSpectrum(*b.bench);
+    const QString bottomLeft = f.Label1[0]->text();
+    Module1.ScanWL = {1550.0F};
+    Module1.ScanValue = {-3.0F};
+    Module1.LastPointIndex = 0;
+    PlotSpectrum(*b.bench);
+    const QImage& pic = f.Picture1->persistentImage();
+    int marked = 0;
+    for (int y = 0; y < pic.height(); ++y)
+        for (int x = 0; x < pic.width(); ++x) marked += pic.pixel(x, y) != qRgb(255, 255, 255);
+    EXPECT_EQ(marked, 0);
+    EXPECT_EQ(f.Label1[0]->text(), bottomLeft);
+}

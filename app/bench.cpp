@@ -60,6 +60,15 @@ void Bench::unloadForm2()
     results_ = nullptr;
 }
 
+void Bench::unloadForm2Later()
+{
+    if (!form2_) return;
+    form2_->hide();
+    form2_->deleteLater();
+    form2_ = nullptr;
+    results_ = nullptr;
+}
+
 void Bench::Form_Load()
 {
     Form1& f = *form1_;

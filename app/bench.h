@@ -41,6 +41,9 @@ public:
     Form2* loadedForm2() const;
     ResultsController* results() const;
     void unloadForm2();
+    // Unloads the results window from one of its own handlers: hidden at once, deleted when control
+    // returns to the event loop; the next form2() loads a fresh one.
+    void unloadForm2Later();
 
     LanguageController& language() { return *language_; }
     ModuleController& module() { return *module_; }

@@ -112,6 +112,11 @@ constexpr TextEntry kTexts[] = {
 
     // ---- results window
     {"results.workbookFilter", "Workbooks (*.xlsx)", "工作簿 (*.xlsx)"},
+    // The plot's titles and channel label are English in both languages.
+    {"results.xTitle", " Wavelength (nm) ", " Wavelength (nm) "},
+    {"results.yTitleLoss", " Insertion Loss (dB) ", " Insertion Loss (dB) "},
+    {"results.yTitlePower", " Power (dBm) ", " Power (dBm) "},
+    {"results.channel", "Channel #%1", "Channel #%1"},
 };
 // clang-format on
 

@@ -89,6 +89,9 @@ Form2::Form2(QWidget* parent) : QWidget(parent, Qt::Window)
                                  {QStringLiteral("angledeg"), 270.0F},
                                  {QStringLiteral("backcolor"), static_cast<qulonglong>(VbColor::InfoBackground)},
                                  {QStringLiteral("font"), arial(12)}});
+    // The title's square reaches under the y tick labels and the plot's left edge: keep it beneath
+    // them so that every tick label stays readable.
+    RotateLabel->lower();
 
     ResultLabel = label(this, QStringLiteral("ResultLabel"), QStringLiteral("Analysis Results at -0.0 dB Down"), 15000,
                         1320, 4695, 375, 14);

@@ -1,9 +1,12 @@
 #include "results/plot_surface.h"
 
 #include "app/units.h"
+#include "results/plot_math.h"
 
 #include <QMouseEvent>
 #include <QPainter>
+
+#include <cmath>
 
 namespace {
 int vbButtons(Qt::MouseButtons b)
@@ -60,6 +63,80 @@ void PlotSurface::clearPersistent()
 void PlotSurface::clearOverlay()
 {
     overlayImage().fill(Qt::transparent);
+    update();
+}
+
+QImage& PlotSurface::target() { return autoRedraw_ ? persistentImage() : overlayImage(); }
+
+QPen PlotSurface::pen(std::uint32_t bbggrr) const
+{
+    QPen p(vbColor(bbggrr), drawWidth_, drawStyle_);
+    // A width of 1 stays one pixel wide whatever the device pixel ratio.
+    p.setCosmetic(drawWidth_ <= 1);
+    return p;
+}
+
+QPoint PlotSurface::toPixels(double x, double y) const
+{
+    const double scale = pixelsPerTwip() * devicePixelRatioF();
+    return {plot::roundEven(x * scale), plot::roundEven(y * scale)};
+}
+
+void PlotSurface::Cls()
+{
+    if (autoRedraw_) persistentImage().fill(Qt::white);
+    overlayImage().fill(Qt::transparent);
+    update();
+}
+
+void PlotSurface::line(double x1, double y1, double x2, double y2)
+{
+    QImage& image = target();
+    QPainter p(&image);
+    p.resetTransform();  // the image's device pixel ratio must not scale pixel coordinates again
+    p.setPen(pen(foreColor_));
+    p.drawLine(toPixels(x1, y1), toPixels(x2, y2));
+    update();
+}
+
+void PlotSurface::lines(const std::vector<plot::Segment>& segments)
+{
+    QImage& image = target();
+    QPainter p(&image);
+    p.resetTransform();
+    p.setPen(pen(foreColor_));
+    for (const plot::Segment& s : segments) p.drawLine(toPixels(s.x1, s.y1), toPixels(s.x2, s.y2));
+    update();
+}
+
+void PlotSurface::box(double x1, double y1, double x2, double y2, std::uint32_t bbggrr)
+{
+    QImage& image = target();
+    QPainter p(&image);
+    p.resetTransform();
+    p.setPen(pen(bbggrr));
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(QRect(toPixels(x1, y1), toPixels(x2, y2)).normalized().adjusted(0, 0, -1, -1));
+    update();
+}
+
+void PlotSurface::trace(const std::vector<QPoint>& pixels, TraceDrawing how)
+{
+    QImage& image = target();
+    QPainter p(&image);
+    p.resetTransform();
+    p.setPen(pen(foreColor_));
+    if (how == TraceDrawing::Segments) {
+        QPoint previous = pixels.empty() ? QPoint() : pixels.front();
+        for (const QPoint& point : pixels) {
+            p.drawLine(previous, point);
+            previous = point;
+        }
+    } else {
+        const plot::ColumnTrace reduced = plot::reduceToColumns(pixels, image.width(), image.height());
+        p.drawLines(reduced.spans.data(), static_cast<int>(reduced.spans.size()));
+        p.drawLines(reduced.joins.data(), static_cast<int>(reduced.joins.size()));
+    }
     update();
 }
 

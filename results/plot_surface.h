@@ -3,8 +3,19 @@
 // uncovering, plus a non-persistent layer above it for the zoom rubber band. Positions are
 // twips, as in the rest of the results window.
 
+#include "results/plot_math.h"
+
 #include <QImage>
+#include <QPen>
+#include <QPoint>
 #include <QWidget>
+
+#include <cstdint>
+#include <vector>
+
+// How a trace of many points is put on the picture: one line per segment, or per pixel column the
+// span the segments cover plus the joins between columns (the same pixels, far fewer calls).
+enum class TraceDrawing { Columns, Segments };
 
 class PlotSurface : public QWidget {
     Q_OBJECT
@@ -21,6 +32,24 @@ public:
     // Twips to the picture's pixels and back.
     double pixelsPerTwip() const;
 
+    // Drawing in twips, in the manner of a picture box: with persistent drawing on, lines go to the
+    // persistent picture; off, to the layer above it. Pen width is in pixels.
+    void setAutoRedraw(bool on) { autoRedraw_ = on; }
+    bool autoRedraw() const { return autoRedraw_; }
+    void setDrawWidth(int pixels) { drawWidth_ = pixels; }
+    void setDrawStyle(Qt::PenStyle style) { drawStyle_ = style; }
+    void setForeColor(std::uint32_t bbggrr) { foreColor_ = bbggrr; }
+    std::uint32_t foreColor() const { return foreColor_; }
+    // Clears the persistent picture and the layer with persistent drawing on, else the layer only.
+    void Cls();
+    void line(double x1, double y1, double x2, double y2);
+    // Many lines in one go, the same as calling line() for each.
+    void lines(const std::vector<plot::Segment>& segments);
+    // A rectangle outline in `bbggrr`, corners in any order.
+    void box(double x1, double y1, double x2, double y2, std::uint32_t bbggrr);
+    // A polyline already in the picture's pixels, in the pen colour, width and style.
+    void trace(const std::vector<QPoint>& pixels, TraceDrawing how = TraceDrawing::Columns);
+
 signals:
     // Button state as the window reports it (1 left, 2 right, 4 middle), position in twips.
     void mouseDown(int button, float x, float y);
@@ -36,6 +65,14 @@ protected:
 
 private:
     void ensureSize();
+    QImage& target();
+    QPen pen(std::uint32_t bbggrr) const;
+    QPoint toPixels(double x, double y) const;
+
+    bool autoRedraw_ = true;
+    int drawWidth_ = 1;
+    Qt::PenStyle drawStyle_ = Qt::SolidLine;
+    std::uint32_t foreColor_ = 0;
     QImage persistent_;
     QImage overlay_;
 };

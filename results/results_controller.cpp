@@ -1,13 +1,25 @@
 #include "results/results_controller.h"
 
 #include "app/bench.h"
+#include "app/form1.h"
 #include "app/module1.h"
 #include "app/units.h"
 #include "results/form2.h"
+#include "results/plot_engine.h"
+#include "results/plot_math.h"
 
-#include <cmath>
-
-ResultsController::ResultsController(Bench& bench, Form2& form) : QObject(&form), bench_(bench), form_(form) {}
+ResultsController::ResultsController(Bench& bench, Form2& form) : QObject(&form), bench_(bench), form_(form)
+{
+    connect(form_.ZoomPlot, &QPushButton::clicked, this, &ResultsController::ZoomPlot_Click);
+    connect(form_.PanPlot, &QPushButton::clicked, this, &ResultsController::PanPlot_Click);
+    connect(form_.NormalPlot, &QPushButton::clicked, this, &ResultsController::NormalPlot_Click);
+    connect(form_.StopMeasure, &QPushButton::clicked, this, &ResultsController::StopMeasure_Click);
+    connect(form_.RepeatabilityTest, &QPushButton::toggled, this, &ResultsController::RepeatabilityTest_Click);
+    connect(form_.CloseForm2, &QPushButton::clicked, this, &ResultsController::CloseForm2_Click);
+    connect(form_.Picture1, &PlotSurface::mouseDown, this, &ResultsController::Picture1_MouseDown);
+    connect(form_.Picture1, &PlotSurface::mouseMove, this, &ResultsController::Picture1_MouseMove);
+    connect(form_.Picture1, &PlotSurface::mouseUp, this, &ResultsController::Picture1_MouseUp);
+}
 
 void ResultsController::Form_Load()
 {
@@ -33,8 +45,102 @@ void ResultsController::Form_Load()
     Module1.PicLeft = static_cast<float>(pixelsToTwips(g.x()));
     Module1.PicTop = static_cast<float>(pixelsToTwips(g.y()));
     Module1.PicWidth = static_cast<float>(pixelsToTwips(g.width()));
-    Module1.PicHeight = static_cast<std::int32_t>(std::nearbyint(pixelsToTwips(g.height())));
+    Module1.PicHeight = plot::roundEven(pixelsToTwips(g.height()));
     Module1.PicBottom = Module1.PicHeight + static_cast<double>(Module1.PicTop);
 
     form_.Picture1->setEnabled(false);
+
+    DrawPlotGrid(form_);
+    DrawPlotAxes(bench_, 0.0F, 10.0F, 0.0F, 10.0F);
+}
+
+void ResultsController::ZoomPlot_Click()
+{
+    form_.Picture1->setEnabled(true);
+    form_.Picture1->setCursor(Qt::CrossCursor);
+    Module1.PlotMode = 1;
+}
+
+void ResultsController::PanPlot_Click()
+{
+    form_.Picture1->setEnabled(true);
+    // Any hand-like drag cursor serves for pan mode.
+    form_.Picture1->setCursor(Qt::OpenHandCursor);
+    Module1.PlotMode = 2;
+}
+
+void ResultsController::NormalPlot_Click()
+{
+    form_.Picture1->setEnabled(false);
+    form_.Picture1->setCursor(Qt::ArrowCursor);
+    Module1.ZoomCount = 0;
+    Module1.ZoomCountSeen = 0;
+    Module1.PanCount = 0;
+    Module1.PanCountSeen = 0;
+    Module1.PlotMode = 0;
+    PlotSpectrum(bench_);
+}
+
+void ResultsController::StopMeasure_Click() { bench_.form1().RepeatMeasure->setChecked(false); }
+
+void ResultsController::RepeatabilityTest_Click()
+{
+    Module1.RepeatabilityOn = form_.RepeatabilityTest->isChecked() ? 1 : 0;
+}
+
+void ResultsController::CloseForm2_Click()
+{
+    // This handler runs inside the window: it is hidden now and deleted once the click is done.
+    bench_.unloadForm2Later();
+}
+
+void ResultsController::Picture1_MouseDown(int, float x, float y)
+{
+    if (Module1.PlotMode == 1) {
+        Module1.ZoomX1 = x;
+        Module1.ZoomY1 = y;
+    } else if (Module1.PlotMode == 2) {
+        Module1.PanX1 = x;
+        Module1.PanY1 = y;
+    }
+}
+
+void ResultsController::Picture1_MouseMove(int buttons, float x, float y)
+{
+    if (Module1.PlotMode != 1) return;
+    PlotSurface& pic = *form_.Picture1;
+    pic.setAutoRedraw(false);
+    pic.setDrawStyle(Qt::SolidLine);
+    pic.setDrawWidth(2);
+    if (buttons != 1) return;
+    pic.Cls();
+    pic.box(Module1.ZoomX1, Module1.ZoomY1, x, y, VbColor::Red);
+}
+
+void ResultsController::Picture1_MouseUp(int, float x, float y)
+{
+    if (Module1.PlotMode == 1) {
+        Module1.ZoomCount += 1;
+        plot::ZoomRect z{Module1.ZoomX1, Module1.ZoomY1, x, plot::roundEven(y)};
+        z = plot::clampZoomRect(z, Module1.PicWidth, Module1.PicHeight);
+
+        PlotSurface& pic = *form_.Picture1;
+        pic.setAutoRedraw(false);
+        pic.setDrawStyle(Qt::SolidLine);
+        pic.setDrawWidth(2);
+        pic.box(z.x1, z.y1, z.x2, z.y2, VbColor::Red);
+
+        z = plot::orderZoomRect(z);
+        Module1.ZoomX1 = z.x1;
+        Module1.ZoomY1 = z.y1;
+        Module1.ZoomX2 = z.x2;
+        Module1.ZoomY2 = z.y2;
+    } else if (Module1.PlotMode == 2) {
+        Module1.PanCount += 1;
+        Module1.PanX2 = x;
+        Module1.PanY2 = plot::roundEven(y);
+    }
+    // While a stopped repeated measurement holds the picture, a gesture is only counted; the
+    // next measurement's redraw applies it.
+    if (Module1.RepeatStop == 0) PlotSpectrum(bench_);
 }

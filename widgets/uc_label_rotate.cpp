@@ -3,6 +3,7 @@
 #include "app/units.h"
 
 #include <QPainter>
+#include <QPalette>
 #include <QtMath>
 
 namespace {
@@ -103,11 +104,15 @@ void UcLabelRotate::Redraw()
 
     // Upright text at 2.1 times the size, centred.
     QImage upright(big, QImage::Format_ARGB32_Premultiplied);
+    // The buffer resolves points as the screen does, so the text is 2.1 times the control's text.
+    const int dotsPerMeter = qRound(logicalDpiX() * dpr / 0.0254);
+    upright.setDotsPerMeterX(dotsPerMeter);
+    upright.setDotsPerMeterY(dotsPerMeter);
     upright.fill(back);
     {
         QPainter p(&upright);
         QFont f = font_;
-        f.setPointSizeF(font_.pointSizeF() * kSupersample * dpr);
+        f.setPointSizeF(font_.pointSizeF() * kSupersample);
         p.setFont(f);
         p.setPen(Qt::black);
         p.setRenderHint(QPainter::TextAntialiasing);
@@ -131,6 +136,10 @@ void UcLabelRotate::Redraw()
     // Smooth reduction into the control.
     picture_ = rotated.scaled(own, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     picture_.setDevicePixelRatio(dpr);
+    // The window behind the control takes the same colour, so uncovering never flashes another.
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, back);
+    setPalette(palette);
     update();
 }
 

@@ -1,0 +1,78 @@
+// A full redraw of the results plot (grid, labels, trace) for a 20001-point spectrum into the
+// design-size picture, with the trace drawn per pixel column and, for comparison, one line per
+// segment. Run: build/bin/bench_plot (offscreen by default).
+
+#include "app/bench.h"
+#include "app/module1.h"
+#include "results/form2.h"
+#include "results/plot_engine.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QRandomGenerator>
+
+#include <cmath>
+
+namespace {
+
+// A noisy spectrum with a few channels: every pixel column holds ~24 points of varying value.
+void loadSpectrum()
+{
+    constexpr int kPoints = 20001;
+    QRandomGenerator rng(42);
+    Module1.ScanWL.resize(kPoints);
+    Module1.ScanValue.resize(kPoints);
+    for (int i = 0; i < kPoints; ++i) {
+        const double wl = 1525.0 + 40.0 * i / (kPoints - 1);
+        double v = -35.0 + rng.generateDouble() * 1.5;
+        for (double centre : {1530.0, 1538.0, 1546.0, 1554.0}) v += 30.0 * std::exp(-std::pow((wl - centre) / 0.6, 2));
+        Module1.ScanWL[i] = static_cast<float>(wl);
+        Module1.ScanValue[i] = static_cast<float>(v);
+    }
+    Module1.LastPointIndex = kPoints - 1;
+    Module1.TraceKind = 3;
+}
+
+Bench& plotBench()
+{
+    static Bench* bench = [] {
+        resetSharedState();
+        auto* b = new Bench(BenchServices{});  // the plot needs no instruments
+        b->form2();
+        loadSpectrum();
+        return b;
+    }();
+    return *bench;
+}
+
+void redraw(benchmark::State& state, TraceDrawing how)
+{
+    Bench& bench = plotBench();
+    for (auto _ : state) {
+        PlotSpectrumDrawing(bench, how);
+        benchmark::DoNotOptimize(bench.form2().Picture1->persistentImage().constBits());
+    }
+    const QSize px = bench.form2().Picture1->persistentImage().size();
+    state.counters["width_px"] = px.width();
+    state.counters["height_px"] = px.height();
+}
+
+void BM_PlotSpectrum_PixelColumns(benchmark::State& state) { redraw(state, TraceDrawing::Columns); }
+void BM_PlotSpectrum_EverySegment(benchmark::State& state) { redraw(state, TraceDrawing::Segments); }
+
+}  // namespace
+
+BENCHMARK(BM_PlotSpectrum_PixelColumns)->Unit(benchmark::kMillisecond)->Repetitions(15)->ReportAggregatesOnly(true);
+BENCHMARK(BM_PlotSpectrum_EverySegment)->Unit(benchmark::kMillisecond)->Repetitions(15)->ReportAggregatesOnly(true);
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,24 @@
+#pragma once
+// The plot engine: draws the current spectrum into the results window's picture with its grid,
+// ticks, tick labels and titles, over the range it keeps in Module1 (automatic, zoomed or panned).
+//
+//   DrawPlotGrid(form)        frame, dotted 10 x 10 grid and ticks; clears the picture first
+//   DrawPlotAxes(bench, ...)  tick labels, channel label and both axis titles for a range
+//                             (wavelength at the left edge and span, value at the bottom and span)
+//   PlotSpectrum(bench)       updates the range and PlotData from ScanWL/ScanValue and the zoom and
+//                             pan counts, then draws grid, labels and the trace; loads the results
+//                             window if needed. The measurement workflows call this after a pass.
+//
+// All positions are twips inside Picture1 (W = PicWidth, H = PicHeight) or in the window.
+
+#include "results/plot_surface.h"
+
+class Bench;
+class Form2;
+
+void DrawPlotGrid(Form2& form);
+void DrawPlotAxes(Bench& bench, float xStart, float xSpan, float yStart, float ySpan);
+void PlotSpectrum(Bench& bench);
+
+// PlotSpectrum with a choice of how the trace is put on the picture (benchmarks compare the two).
+void PlotSpectrumDrawing(Bench& bench, TraceDrawing how);

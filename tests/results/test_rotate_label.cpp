@@ -1,0 +1,142 @@
+// The rotated label: where the ink of a caption lands at 0, 90 and 270 degrees, when it redraws,
+// and its stored properties.
+
+#include "widgets/uc_label_rotate.h"
+
+#include "app/units.h"
+
+#include <gtest/gtest.h>
+
+#include <QWidget>
+
+namespace {
+
+// Dark pixels of the picture in the two halves across the given direction.
+struct Halves {
+    long first = 0;   // left or top
+    long second = 0;  // right or bottom
+};
+
+bool ink(QRgb p) { return qGray(p) < 128; }
+
+Halves horizontalHalves(const QImage& image)
+{
+    Halves h;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (ink(image.pixel(x, y))) (x < image.width() / 2 ? h.first : h.second) += 1;
+    return h;
+}
+
+Halves verticalHalves(const QImage& image)
+{
+    Halves h;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (ink(image.pixel(x, y))) (y < image.height() / 2 ? h.first : h.second) += 1;
+    return h;
+}
+
+struct LabelHost {
+    QWidget container;
+    UcLabelRotate* label;
+    LabelHost()
+    {
+        QFont f(QStringLiteral("Arial"));
+        f.setPointSize(12);
+        container.setFont(f);
+        label = new UcLabelRotate(QStringLiteral("RotateLabel"), &container);
+        label->readProperties({{QStringLiteral("backcolor"), static_cast<qulonglong>(VbColor::White)}});
+        label->resize(160, 160);
+        container.show();  // resizes reach a shown control at once
+        // Heavy at its start, light at its end: which end is where shows the direction.
+        label->setCaption(QStringLiteral("WM          ."));
+    }
+};
+
+}  // namespace
+
+TEST(RotateLabel, InkFollowsTheAngle)
+{
+    LabelHost host;
+    UcLabelRotate& l = *host.label;
+
+    const Halves upright = horizontalHalves(l.picture());
+    const Halves uprightRows = verticalHalves(l.picture());
+    EXPECT_GT(upright.first, 2 * upright.second) << "reads left to right";
+    EXPECT_GT(upright.first + upright.second, 100);
+    // Centred: the text's rows straddle the middle line.
+    EXPECT_GT(uprightRows.first, 0);
+    EXPECT_GT(uprightRows.second, 0);
+
+    l.setAngleDeg(90.0F);  // clockwise: reads from top to bottom
+    const Halves down = verticalHalves(l.picture());
+    EXPECT_GT(down.first, 2 * down.second);
+    const Halves downCols = horizontalHalves(l.picture());
+    EXPECT_GT(downCols.first, 0);
+    EXPECT_GT(downCols.second, 0);
+
+    l.setAngleDeg(270.0F);  // reads from bottom to top
+    const Halves up = verticalHalves(l.picture());
+    EXPECT_GT(up.second, 2 * up.first);
+}
+
+TEST(RotateLabel, RedrawsOnlyWhenSomethingChanges)
+{
+    LabelHost host;
+    UcLabelRotate& l = *host.label;
+    const int before = l.redrawCount();
+    l.setCaption(QStringLiteral("WM          ."));
+    l.setAngleDeg(0.0F);
+    EXPECT_EQ(l.redrawCount(), before);
+
+    // Caption stored quietly; the same angle does not redraw.
+    l.SetCaptionAndAngleDeg(QStringLiteral("Other"), 0.0F);
+    EXPECT_EQ(l.Caption(), QStringLiteral("Other"));
+    EXPECT_EQ(l.redrawCount(), before);
+    l.SetCaptionAndAngleDeg(QStringLiteral("Other"), 270.0F);
+    EXPECT_EQ(l.redrawCount(), before + 1);
+
+    // Font and back colour always redraw, even unchanged.
+    l.setBackColor(l.BackColor());
+    l.setFont(l.Font());
+    EXPECT_EQ(l.redrawCount(), before + 3);
+    l.resize(100, 100);
+    EXPECT_EQ(l.redrawCount(), before + 4);
+    EXPECT_EQ(l.picture().size(), QSize(100, 100) * l.devicePixelRatioF());
+}
+
+TEST(RotateLabel, StoredPropertiesDefaultsAndNamesWithoutCase)
+{
+    QWidget container;
+    QFont containerFont(QStringLiteral("Courier New"));
+    containerFont.setPointSize(9);
+    container.setFont(containerFont);
+
+    UcLabelRotate fresh(QStringLiteral("UcLabel7"), &container);
+    EXPECT_EQ(fresh.Caption(), QStringLiteral("UcLabel7"));
+    fresh.readProperties({});
+    EXPECT_EQ(fresh.Caption(), QStringLiteral("UcLabel7"));
+    EXPECT_FLOAT_EQ(fresh.AngleDeg(), 0.0F);
+    EXPECT_EQ(fresh.BackColor(), 0x8000000FU);
+    EXPECT_EQ(fresh.Font().family(), containerFont.family());
+    EXPECT_EQ(fresh.Font().pointSize(), 9);
+
+    UcLabelRotate stored(QStringLiteral("RotateLabel"), &container);
+    QFont arial(QStringLiteral("Arial"));
+    arial.setPointSize(12);
+    stored.readProperties({{QStringLiteral("CAPTION"), QStringLiteral(" Insertion Loss (dB) ")},
+                           {QStringLiteral("angledeg"), 270.0F},
+                           {QStringLiteral("BackColor"), static_cast<qulonglong>(0x80000018U)},
+                           {QStringLiteral("fOnT"), arial}});
+    EXPECT_EQ(stored.Caption(), QStringLiteral(" Insertion Loss (dB) "));
+    EXPECT_FLOAT_EQ(stored.AngleDeg(), 270.0F);
+    EXPECT_EQ(stored.BackColor(), 0x80000018U);
+    EXPECT_EQ(stored.Font().pointSize(), 12);
+
+    const auto saved = stored.writeProperties();
+    EXPECT_EQ(saved.value(QStringLiteral("Caption")).toString(), QStringLiteral(" Insertion Loss (dB) "));
+    EXPECT_FLOAT_EQ(saved.value(QStringLiteral("AngleDeg")).toFloat(), 270.0F);
+    EXPECT_EQ(saved.value(QStringLiteral("BackColor")).toULongLong(), 0x80000018U);
+    EXPECT_TRUE(stored.changedProperties().contains(QStringLiteral("AngleDeg")));
+}

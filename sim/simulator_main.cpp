@@ -39,6 +39,7 @@ std::int64_t nowMs()
 
 // A partial request older than this is dropped, so a half-sent frame cannot block the port.
 constexpr std::int64_t kStaleInputMs = 1000;
+constexpr std::int64_t kUnplugGraceMs = 200;
 
 struct Pending {
     std::int64_t dueMs = 0;
@@ -170,12 +171,19 @@ private:
     {
         ++commands_;
         const std::int64_t now = nowMs();
+        if (faults_.unplugAfter >= 0 && commands_ > faults_.unplugAfter) {  // switched on late, or N = 0
+            schedule(Pending{now, {}, true});
+            return;
+        }
         std::int64_t last = now;
         for (Block& b : shapeReply(faults_, handler_(request))) {
             last = now + b.delayMs;
             schedule(Pending{last, std::move(b.bytes), false});
         }
-        if (faults_.unplugAfter >= 0 && commands_ >= faults_.unplugAfter) schedule(Pending{last, {}, true});
+        // Unplugging closes the terminal, which drops what the reader has not taken yet: leave
+        // time for the last reply to be read first.
+        if (faults_.unplugAfter >= 0 && commands_ >= faults_.unplugAfter)
+            schedule(Pending{last + kUnplugGraceMs, {}, true});
     }
 
     void schedule(Pending p)

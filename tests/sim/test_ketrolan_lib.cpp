@@ -157,7 +157,7 @@ TEST_F(LibraryFixture, UnpluggedModuleGivesALinkCode)
 {
     EXPECT_EQ(sim.command("fault module:unplug-after=1 on"), "ok: fault module:unplug-after=1 on");
     EXPECT_EQ(Ketrolan_Is_Scan_Done(handle), 1);
-    QThread::msleep(200);
+    QThread::msleep(500);
     const int32_t r = Ketrolan_Is_Scan_Done(handle);
     EXPECT_TRUE(r == -4 || r == -5) << r;
     EXPECT_EQ(Ketrolan_Release(handle), 1);

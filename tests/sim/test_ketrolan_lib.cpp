@@ -155,7 +155,8 @@ TEST_F(LibraryFixture, DamagedRepliesGiveTheirCodes)
 
 TEST_F(LibraryFixture, UnpluggedModuleGivesALinkCode)
 {
-    EXPECT_EQ(sim.command("fault module:unplug-after=1 on"), "ok: fault module:unplug-after=1 on");
+    // The connection in SetUp was the first command, this poll the second and last.
+    EXPECT_EQ(sim.command("fault module:unplug-after=2 on"), "ok: fault module:unplug-after=2 on");
     EXPECT_EQ(Ketrolan_Is_Scan_Done(handle), 1);
     QThread::msleep(500);
     const int32_t r = Ketrolan_Is_Scan_Done(handle);

@@ -1,9 +1,11 @@
 // vxm-simulator as a process: its links, its terminals and its console.
 #include "simulator_process.h"
 #include "laser/frame_codec.h"
+#include "test_paths.h"
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFileInfo>
 #include <QThread>
 
@@ -180,4 +182,17 @@ TEST(SimulatorProcess, BadArgumentsAreRefused)
     sim.process().waitForFinished(3000);
     EXPECT_EQ(sim.process().state(), QProcess::NotRunning);
     EXPECT_EQ(sim.process().exitCode(), 2);
+}
+
+TEST(SimulatorProcess, HelpListsTheCommandLineTheConsoleAndEveryFault)
+{
+    QProcess help;
+    help.start(QDir(binDir()).filePath(QStringLiteral("vxm-simulator")), {QStringLiteral("--help")});
+    ASSERT_TRUE(help.waitForFinished(3000));
+    EXPECT_EQ(help.exitCode(), 0);
+    const QString text = QString::fromUtf8(help.readAllStandardOutput());
+    for (const char* word : {"--com-dir", "--laser", "--module", "--fault", "--laser-range", "--sweep-mode", "--seed",
+                             "dut grating", "fault NAME on|off", "silent", "bad-checksum", "error-status", "split",
+                             "extra-bytes", "slow", "truncated", "unplug-after=N", "module-silent", "laser:"})
+        EXPECT_TRUE(text.contains(QLatin1String(word))) << word;
 }

@@ -2,9 +2,12 @@
 #include "module/ketrolan_lib.h"
 #include "simulator_process.h"
 #include "sim/bench_model.h"
+#include "module/device_library.h"
+#include "test_paths.h"
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QThread>
 
@@ -189,4 +192,16 @@ TEST(KetrolanLibWithoutPort, CallsFailWithCodesAndReturnAtOnce)
     EXPECT_EQ(Ketrolan_Initialize_Port(-1), 0);
     qputenv("VXM_COM_DIR", "/nonexistent-vxm-dir");
     EXPECT_EQ(Ketrolan_Initialize_Port(200), 0);  // no COM201 link, no /dev/ttyS200
+}
+
+TEST(KetrolanLibLoading, TheProgramsLoaderFindsEveryFunction)
+{
+    qputenv("VXM_MODULE_LIBRARY", QDir(binDir()).filePath(QStringLiteral("libKetrolanLib.so")).toUtf8());
+    const std::unique_ptr<DeviceLibrary> library = loadDeviceLibrary();
+    qunsetenv("VXM_MODULE_LIBRARY");
+    EXPECT_TRUE(library->loadProblem().isEmpty()) << library->loadProblem().toStdString();
+    uint8_t version[9] = {};
+    library->Get_Lib_Version(version);
+    EXPECT_STREQ(reinterpret_cast<char*>(version), "01.00.00");
+    EXPECT_EQ(library->Is_Scan_Done(4242), -3);
 }

@@ -3,7 +3,6 @@
 #include "simulator_process.h"
 #include "sim/bench_model.h"
 #include "module/device_library.h"
-#include "test_paths.h"
 
 #include <gtest/gtest.h>
 
@@ -196,7 +195,7 @@ TEST(KetrolanLibWithoutPort, CallsFailWithCodesAndReturnAtOnce)
 
 TEST(KetrolanLibLoading, TheProgramsLoaderFindsEveryFunction)
 {
-    qputenv("VXM_MODULE_LIBRARY", QDir(binDir()).filePath(QStringLiteral("libKetrolanLib.so")).toUtf8());
+    qputenv("VXM_MODULE_LIBRARY", QDir(SimulatorProcess::builtDir()).filePath(QStringLiteral("libKetrolanLib.so")).toUtf8());
     const std::unique_ptr<DeviceLibrary> library = loadDeviceLibrary();
     qunsetenv("VXM_MODULE_LIBRARY");
     EXPECT_TRUE(library->loadProblem().isEmpty()) << library->loadProblem().toStdString();

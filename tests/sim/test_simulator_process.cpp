@@ -1,12 +1,13 @@
 // vxm-simulator as a process: its links, its terminals and its console.
 #include "simulator_process.h"
 #include "laser/frame_codec.h"
-#include "test_paths.h"
 
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
+#include <QSerialPort>
 #include <QThread>
 
 #include <chrono>
@@ -187,7 +188,7 @@ TEST(SimulatorProcess, BadArgumentsAreRefused)
 TEST(SimulatorProcess, HelpListsTheCommandLineTheConsoleAndEveryFault)
 {
     QProcess help;
-    help.start(QDir(binDir()).filePath(QStringLiteral("vxm-simulator")), {QStringLiteral("--help")});
+    help.start(QDir(SimulatorProcess::builtDir()).filePath(QStringLiteral("vxm-simulator")), {QStringLiteral("--help")});
     ASSERT_TRUE(help.waitForFinished(3000));
     EXPECT_EQ(help.exitCode(), 0);
     const QString text = QString::fromUtf8(help.readAllStandardOutput());
@@ -195,4 +196,27 @@ TEST(SimulatorProcess, HelpListsTheCommandLineTheConsoleAndEveryFault)
                              "dut grating", "fault NAME on|off", "silent", "bad-checksum", "error-status", "split",
                              "extra-bytes", "slow", "truncated", "unplug-after=N", "module-silent", "laser:"})
         EXPECT_TRUE(text.contains(QLatin1String(word))) << word;
+}
+
+TEST(SimulatorProcess, LaserAnswersThroughQtSerialPortAsTheProgramOpensIt)
+{
+    SimulatorProcess sim;
+    ASSERT_TRUE(sim.started());
+    for (int round = 0; round < 2; ++round) {  // opened, closed and opened again, as the probe does
+        QSerialPort port;
+        port.setPortName(sim.linkPath(7));
+        ASSERT_TRUE(port.open(QIODevice::ReadWrite)) << port.errorString().toStdString();
+        ASSERT_TRUE(port.setBaudRate(115200));
+        port.clear();
+        port.write(reinterpret_cast<const char*>(kIdentityQuery.data()), qint64(kIdentityQuery.size()));
+        QByteArray reply;
+        QElapsedTimer t;
+        t.start();
+        while (reply.size() < 93 && t.elapsed() < 2000) {
+            if (port.waitForReadyRead(100)) reply += port.readAll();
+        }
+        ASSERT_EQ(reply.size(), 93) << round;
+        EXPECT_TRUE(reply.mid(9, 3) == "TLS");
+        port.close();
+    }
 }

@@ -2,19 +2,26 @@
 
 #include "test_paths.h"
 
+#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <algorithm>
 #include <QDir>
 
 SimulatorProcess::SimulatorProcess(const QStringList& extraArguments)
 {
-    const QString program = QDir(binDir()).filePath(QStringLiteral("vxm-simulator"));
+    const QString program = QDir(builtDir()).filePath(QStringLiteral("vxm-simulator"));
     QStringList arguments{QStringLiteral("--com-dir"), dir_.filePath(QStringLiteral("com"))};
     arguments += extraArguments;
     process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     process_.start(program, arguments);
     if (!process_.waitForStarted(5000)) return;
     started_ = readLine(5000) == QStringLiteral("ready");
+}
+
+QString SimulatorProcess::builtDir()
+{
+    // Test binaries live beside the programs, so their own folder serves when VXM_BIN_DIR is unset.
+    return binDir().isEmpty() ? QCoreApplication::applicationDirPath() : binDir();
 }
 
 SimulatorProcess::~SimulatorProcess() { stop(); }

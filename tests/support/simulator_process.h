@@ -9,12 +9,15 @@
 
 class SimulatorProcess {
 public:
-    // Starts $VXM_BIN_DIR/vxm-simulator with --com-dir <fresh dir> and `extraArguments`, and
+    // Starts $VXM_BIN_DIR/vxm-simulator (default: the test binary's folder) with --com-dir <fresh dir> and `extraArguments`, and
     // waits (bounded) for its "ready" line. Check started() before use.
     explicit SimulatorProcess(const QStringList& extraArguments = {});
     ~SimulatorProcess();
     SimulatorProcess(const SimulatorProcess&) = delete;
     SimulatorProcess& operator=(const SimulatorProcess&) = delete;
+
+    // The folder of the built programs and libKetrolanLib.so.
+    static QString builtDir();
 
     bool started() const { return started_; }
     QString comDir() const { return dir_.path(); }

@@ -36,7 +36,8 @@ TEST(Faults, EachFaultShapesTheReplyItsWay)
     f = {};
     f.errorStatus = true;
     f.errorCode = 0x1234;
-    const frame::Parsed error = parseWhole(shapeReply(f, frame::build("SNFV", std::vector<std::uint16_t>(42, 0)))[0].bytes);
+    const auto identity = frame::build("SNFV", std::vector<std::uint16_t>(42, 0));
+    const frame::Parsed error = parseWhole(shapeReply(f, identity)[0].bytes);
     EXPECT_TRUE(error.checksumOk);
     EXPECT_EQ(error.command, "SNFV");
     EXPECT_EQ(error.words, std::vector<std::uint16_t>{0x1234});

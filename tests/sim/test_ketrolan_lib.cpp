@@ -195,7 +195,8 @@ TEST(KetrolanLibWithoutPort, CallsFailWithCodesAndReturnAtOnce)
 
 TEST(KetrolanLibLoading, TheProgramsLoaderFindsEveryFunction)
 {
-    qputenv("VXM_MODULE_LIBRARY", QDir(SimulatorProcess::builtDir()).filePath(QStringLiteral("libKetrolanLib.so")).toUtf8());
+    const QString path = QDir(SimulatorProcess::builtDir()).filePath(QStringLiteral("libKetrolanLib.so"));
+    qputenv("VXM_MODULE_LIBRARY", path.toUtf8());
     const std::unique_ptr<DeviceLibrary> library = loadDeviceLibrary();
     qunsetenv("VXM_MODULE_LIBRARY");
     EXPECT_TRUE(library->loadProblem().isEmpty()) << library->loadProblem().toStdString();

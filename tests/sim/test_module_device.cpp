@@ -23,7 +23,10 @@ struct ModuleFixture : ::testing::Test {
     {
         return parseWhole(module.handle(request(command, std::move(words))));
     }
-    std::uint16_t status(const std::string& command, Words words = {}) { return ask(command, std::move(words)).words.at(0); }
+    std::uint16_t status(const std::string& command, Words words = {})
+    {
+        return ask(command, std::move(words)).words.at(0);
+    }
 
     static Words scanWords(std::int32_t start, std::int32_t stop, std::int32_t speed, std::int32_t averages,
                            std::int32_t points, std::uint16_t channel)
@@ -87,7 +90,9 @@ TEST_F(ModuleFixture, InformationRecordHasItsFieldsAndTemperatureHighByteFirst)
         record.push_back(reply.words[i] >> 8);
         record.push_back(reply.words[i] & 0xFF);
     }
-    auto field = [&](std::size_t from, std::size_t n) { return std::string(record.begin() + from, record.begin() + from + n); };
+    auto field = [&](std::size_t from, std::size_t n) {
+        return std::string(record.begin() + from, record.begin() + from + n);
+    };
     EXPECT_EQ(field(0, 20), std::string("VXMOB-2CH-S01") + std::string(7, '\0'));
     EXPECT_EQ(field(20, 20), std::string("VX26110815") + std::string(10, '\0'));
     EXPECT_EQ(field(40, 10), "03/02/2025");

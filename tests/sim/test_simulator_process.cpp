@@ -34,7 +34,10 @@ public:
         if (fd_ >= 0) ::close(fd_);
     }
     bool isOpen() const { return fd_ >= 0; }
-    bool send(const std::vector<std::uint8_t>& bytes) { return ::write(fd_, bytes.data(), bytes.size()) == ssize_t(bytes.size()); }
+    bool send(const std::vector<std::uint8_t>& bytes)
+    {
+        return ::write(fd_, bytes.data(), bytes.size()) == ssize_t(bytes.size());
+    }
 
     // Everything that arrives within `ms`, stopping early once a whole frame is in.
     std::vector<std::uint8_t> receive(int ms)
@@ -44,7 +47,8 @@ public:
         for (;;) {
             std::size_t skipped = 0;
             if (frame::parse(in, skipped)) return in;
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
+            using std::chrono::milliseconds;
+            const auto left = std::chrono::duration_cast<milliseconds>(end - std::chrono::steady_clock::now());
             if (left.count() <= 0) return in;
             pollfd p{fd_, POLLIN, 0};
             if (::poll(&p, 1, int(left.count())) <= 0) return in;
@@ -115,7 +119,8 @@ TEST(SimulatorProcess, ConsoleAnswersOneLinePerCommandAndQuitRemovesTheLinks)
     EXPECT_EQ(sim.command("dut out"), "ok: dut filter out");
     EXPECT_EQ(sim.command("dut grating"), "ok: dut grating out");
     EXPECT_EQ(sim.command("fault laser:bad-checksum on"), "ok: fault laser:bad-checksum on");
-    EXPECT_EQ(sim.command("status"), "laser on 1300.000 nm; dut grating out; laser faults: bad-checksum; module faults: none");
+    EXPECT_EQ(sim.command("status"),
+              "laser on 1300.000 nm; dut grating out; laser faults: bad-checksum; module faults: none");
     EXPECT_TRUE(sim.command("help").startsWith("commands:"));
     EXPECT_TRUE(sim.command("nonsense").startsWith("error:"));
 
@@ -188,7 +193,8 @@ TEST(SimulatorProcess, BadArgumentsAreRefused)
 TEST(SimulatorProcess, HelpListsTheCommandLineTheConsoleAndEveryFault)
 {
     QProcess help;
-    help.start(QDir(SimulatorProcess::builtDir()).filePath(QStringLiteral("vxm-simulator")), {QStringLiteral("--help")});
+    help.start(QDir(SimulatorProcess::builtDir()).filePath(QStringLiteral("vxm-simulator")),
+               {QStringLiteral("--help")});
     ASSERT_TRUE(help.waitForFinished(3000));
     EXPECT_EQ(help.exitCode(), 0);
     const QString text = QString::fromUtf8(help.readAllStandardOutput());

@@ -1,0 +1,53 @@
+#pragma once
+// The simulated bench both instruments share: the laser's state and output, the fibre to each
+// module channel, the device under test, and measurement noise. Pure arithmetic, no I/O.
+
+#include <cstdint>
+#include <random>
+
+namespace vxmsim {
+
+enum class Dut { Filter, Grating };
+
+struct LaserState {
+    bool on = true;  // the simulated laser comes up emitting, so a module-only bench measures light
+    std::int32_t wavelengthPm = 1300000;
+    bool sweeping = false;
+    std::int32_t sweepStartPm = 0;
+    std::int32_t sweepStopPm = 0;
+    std::uint16_t sweepSpeed = 0;
+    std::uint16_t sweepMode = 0;
+    std::int32_t minPm = 1260000;
+    std::int32_t maxPm = 1340000;
+};
+
+class BenchModel {
+public:
+    explicit BenchModel(std::uint32_t seed = 1) : noise_(seed) {}
+
+    LaserState laser;
+    bool dutInserted = true;
+    Dut dut = Dut::Filter;
+
+    // Laser output in dBm at a wavelength: about 0 dBm with a gentle ripple when on.
+    static double laserPowerDbm(double wavelengthNm);
+    // Loss of the fibre to a module channel (dB, positive).
+    static double fibreLossDb(int channel);
+    // Transmission of the device under test in dB (0 or negative).
+    static double filterDb(double wavelengthNm);
+    static double gratingDb(double wavelengthNm);
+    double dutDb(double wavelengthNm) const;
+
+    // What a module channel reads at a wavelength, noise included: the noise floor when the laser
+    // is off, else laser power minus fibre loss plus the device when it is inserted.
+    double channelPowerDbm(int channel, double wavelengthNm);
+
+    static constexpr double kNoiseFloorDbm = -70.0;
+    static constexpr double kFilterCentresNm[4] = {1271.0, 1291.0, 1311.0, 1331.0};
+
+private:
+    double uniform(double halfWidth);
+    std::mt19937 noise_;
+};
+
+}  // namespace vxmsim

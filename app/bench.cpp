@@ -7,6 +7,7 @@
 #include "app/module1.h"
 #include "app/texts.h"
 #include "app/units.h"
+#include "measure/measure_options.h"
 #include "module/device_library.h"
 #include "results/form2.h"
 #include "results/results_controller.h"
@@ -24,6 +25,7 @@ Bench::Bench(BenchServices services)
 {
     setDialogParent(form1_.get());
     language_ = new LanguageController(*this);
+    measureOptions_ = new MeasureOptionsController(*this);
 }
 
 Bench::~Bench()

@@ -14,6 +14,7 @@ class Form1;
 class Form2;
 class InfoBox;
 class LanguageController;
+class MeasureOptionsController;
 class ResultsController;
 
 // What the bench talks to; tests hand in fakes.
@@ -41,6 +42,7 @@ public:
     void unloadForm2();
 
     LanguageController& language() { return *language_; }
+    MeasureOptionsController& measureOptions() { return *measureOptions_; }
 
     // Start-up of the main window; runs once after construction.
     void Form_Load();
@@ -52,4 +54,5 @@ private:
     QPointer<Form2> form2_;
     QPointer<ResultsController> results_;
     LanguageController* language_ = nullptr;
+    MeasureOptionsController* measureOptions_ = nullptr;
 };

@@ -49,6 +49,17 @@ bool applyAlignTail(std::span<float> values, int lastIndex, TailNoise& noise)
     return true;
 }
 
+const char* backgroundProblemKey(BackgroundResult result)
+{
+    switch (result) {
+    case BackgroundResult::NoBackground: return "measure.backgroundMissing";
+    case BackgroundResult::TooShort: return "measure.backgroundShort";
+    case BackgroundResult::Subtracted:
+    case BackgroundResult::NoChannel: break;
+    }
+    return nullptr;
+}
+
 BackgroundResult subtractBackground(std::span<float> values, int lastIndex, std::span<const float> background)
 {
     if (background.empty()) return BackgroundResult::NoBackground;

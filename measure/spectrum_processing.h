@@ -42,6 +42,10 @@ enum class BackgroundResult {
     TooShort,       // the stored background has fewer points than the spectrum
 };
 
+// The catalogue key of the message that explains a refused subtraction; nullptr when there is
+// nothing to explain (subtracted, or a channel that has no background by design).
+const char* backgroundProblemKey(BackgroundResult result);
+
 // values(i) -= background(i) for i = 0..lastIndex, pairing points by index. Refuses, leaving the
 // spectrum untouched, when the background does not cover every point.
 BackgroundResult subtractBackground(std::span<float> values, int lastIndex, std::span<const float> background);

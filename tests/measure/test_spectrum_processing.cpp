@@ -2,6 +2,8 @@
 
 #include "measure/spectrum_processing.h"
 
+#include "app/texts.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -191,4 +193,17 @@ TEST(BasePower, RefZeroSubtractsTheCapturedBaseOfTheChannelOnly)
     s.BasePower1 = -2.0F;
     s.BasePowerTaken1 = 1;
     EXPECT_FLOAT_EQ(Ref0Value(s, -12.5F, true), -10.5F);
+}
+
+TEST(Background, ARefusalHasAMessageInBothLanguages)
+{
+    for (BackgroundResult r : {BackgroundResult::NoBackground, BackgroundResult::TooShort}) {
+        const char* key = backgroundProblemKey(r);
+        ASSERT_NE(key, nullptr);
+        EXPECT_TRUE(hasText(key)) << key;
+    }
+    EXPECT_NE(QString::fromLatin1(backgroundProblemKey(BackgroundResult::NoBackground)),
+              QString::fromLatin1(backgroundProblemKey(BackgroundResult::TooShort)));
+    EXPECT_EQ(backgroundProblemKey(BackgroundResult::Subtracted), nullptr);
+    EXPECT_EQ(backgroundProblemKey(BackgroundResult::NoChannel), nullptr);
 }

@@ -113,7 +113,7 @@ void analyseReflection(const Prepared& p, ChannelAnalysis& out)
     const double top = reflectionTop(p);
     const int lo = reflectionEdge(p, top, -1);
     const int hi = reflectionEdge(p, top, +1);
-    if (lo <= 0 || hi < 0) return;
+    if (lo <= 0 || hi <= 0) return;
     const double level = top - p.n;
     const double lower = edgeWavelength(p, lo, lo + 1, level);
     const double upper = edgeWavelength(p, hi, hi - 1, level);

@@ -229,6 +229,44 @@ TEST(ReflectionAnalysis, TheWindowCounterRoundsHalfToEven)
     EXPECT_FLOAT_EQ(reflection(wl, v).channels.at(0).peak, -0.5F) << "even point inside the window counted";
 }
 
+TEST(ReflectionAnalysis, TheDipIsTheFirstLowestPointOfTheCentralRange)
+{
+    const auto wl = axis(6001, 1550.0, kStep);
+    // Two equal dips 12 nm apart: the first one is measured.
+    auto twin = dipSpectrum(6001, 1500);
+    const auto second = dipSpectrum(6001, 4500);
+    for (int i = 4490; i <= 4510; ++i) twin[static_cast<std::size_t>(i)] = second[static_cast<std::size_t>(i)];
+    ChannelAnalysis a = reflection(wl, twin);
+    ASSERT_EQ(a.channels.size(), 1U);
+    EXPECT_NEAR(a.channels[0].center, at(wl, 1500), kNmTolerance);
+
+    // A lower value among the five end points changes the minimum but not where the dip is.
+    auto lowEnd = dipSpectrum(6001, 3000);
+    lowEnd[1] = -30.0F;
+    lowEnd[5998] = -30.0F;
+    a = reflection(wl, lowEnd);
+    ASSERT_EQ(a.channels.size(), 1U);
+    EXPECT_NEAR(a.channels[0].center, at(wl, 3000), kNmTolerance);
+}
+
+TEST(TransmissionAnalysis, TheMaximumIncludesTheEndPoints)
+{
+    // A +1 dBm spike on point 2 lifts the maximum: the -5 dBm peak is 6 dB below it and only
+    // the spike itself is measured.
+    const auto wl = axis(2001, 1550.0, kStep);
+    auto v = peaks(2001, -40.0, {{1000, -5.0, 0.8}});
+    v[2] = 1.0F;
+    ChannelAnalysis a = transmission(wl, v);
+    ASSERT_EQ(a.channels.size(), 1U);
+    EXPECT_NEAR(a.channels[0].center, at(wl, 2), kNmTolerance);
+    EXPECT_FLOAT_EQ(a.channels[0].peak, 1.0F);
+
+    v[2] = -1.0F;  // 4 dB above the peak: the peak stays a candidate
+    a = transmission(wl, v);
+    ASSERT_EQ(a.channels.size(), 2U);
+    EXPECT_NEAR(a.channels[1].center, at(wl, 1000), kNmTolerance);
+}
+
 TEST(ReflectionAnalysis, NoEdgeNoChannel)
 {
     const int m = 3000;

@@ -7,6 +7,7 @@
 #include "app/module1.h"
 #include "app/texts.h"
 #include "app/units.h"
+#include "measure/measure_options.h"
 #include "module/device_library.h"
 #include "module/module_controller.h"
 #include "module/scan_options_controller.h"
@@ -29,6 +30,7 @@ Bench::Bench(BenchServices services)
     language_ = new LanguageController(*this);
     module_ = new ModuleController(*this);
     scanOptions_ = new ScanOptionsController(*this);
+    measureOptions_ = new MeasureOptionsController(*this);
 }
 
 Bench::~Bench()

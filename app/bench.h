@@ -16,6 +16,7 @@ class InfoBox;
 class LanguageController;
 class ModuleController;
 class ScanOptionsController;
+class MeasureOptionsController;
 class ResultsController;
 
 // What the bench talks to; tests hand in fakes.
@@ -48,6 +49,7 @@ public:
     LanguageController& language() { return *language_; }
     ModuleController& module() { return *module_; }
     ScanOptionsController& scanOptions() { return *scanOptions_; }
+    MeasureOptionsController& measureOptions() { return *measureOptions_; }
 
     // Start-up of the main window; runs once after construction.
     void Form_Load();
@@ -61,4 +63,5 @@ private:
     LanguageController* language_ = nullptr;
     ModuleController* module_ = nullptr;
     ScanOptionsController* scanOptions_ = nullptr;
+    MeasureOptionsController* measureOptions_ = nullptr;
 };

@@ -109,6 +109,11 @@ constexpr TextEntry kTexts[] = {
     {"measure.reflection", " Reflection channel", " Reflection channel"},
     {"measure.transmission", " Transmission channel", " Transmission channel"},
     {"measure.resultLabel", "Analysis results at %1 dB down", "在 %1 dB 的分析结果"},
+    {"measure.backgroundMissing", "No background stored for this channel\r\nPlease take a background first",
+     "此通道没有存储背景\r\n请先扫描背景"},
+    {"measure.backgroundShort",
+     "The background has fewer points than the spectrum\r\nPlease take a background with the same settings",
+     "背景点数少于光谱点数\r\n请用相同设置重新扫描背景"},
 
     // ---- results window
     {"results.workbookFilter", "Workbooks (*.xlsx)", "工作簿 (*.xlsx)"},

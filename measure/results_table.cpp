@@ -1,6 +1,7 @@
 #include "measure/results_table.h"
 
 #include "app/bench.h"
+#include "app/optics.h"
 #include "app/form1.h"
 #include "app/module1.h"
 #include "app/texts.h"
@@ -17,7 +18,6 @@ namespace {
 constexpr int kColumns = 5;
 constexpr int kMinimumRows = 24;
 constexpr double kColumnWidthsTwips[kColumns] = {500, 950, 950, 950, 1000};
-constexpr float kSpeedOfLight = 299792.458F;  // km/s, as the single 299792.46875
 constexpr float kSmallestCenterNm = 1.0F;     // rows with a smaller center hold no channel
 
 QTableWidgetItem* cell(const QString& text, std::uint32_t colour = 0, bool ownColour = false)
@@ -73,8 +73,6 @@ void writeRows(QTableWidget& grid, const ResultsTableInput& in)
 }
 
 }  // namespace
-
-float centerFrequencyTHz(float centerNm) { return kSpeedOfLight / centerNm; }
 
 QString formatResult(double value)
 {

@@ -21,9 +21,6 @@ struct ResultsTableInput {
     const std::vector<std::array<float, 3>>* results = nullptr;  // rows 1..channelCount
 };
 
-// Center frequency in THz of a center wavelength in nm, in single precision.
-float centerFrequencyTHz(float centerNm);
-
 // The number as the table, the log and the workbooks show results: three decimals.
 QString formatResult(double value);
 

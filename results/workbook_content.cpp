@@ -1,5 +1,7 @@
 #include "results/workbook_content.h"
 
+#include "app/optics.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -22,12 +24,6 @@ double roundHalfAway(float value, int decimals)
     // integer back gives the double nearest to the shown decimal, as reading the text back would.
     const double rounded = std::round(static_cast<double>(value) * scale) / scale;
     return rounded == 0.0 ? 0.0 : rounded;  // "-0.000" reads back as 0
-}
-
-float centerFrequencyTHz(float wavelengthNm)
-{
-    constexpr float kSpeedOfLight = 299792.46875F;  // 299792.458 held as a single
-    return kSpeedOfLight / wavelengthNm;
 }
 
 SheetContent resultsSheet(std::int32_t channelCount, const std::vector<std::array<float, 3>>& channelResults)

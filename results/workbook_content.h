@@ -36,9 +36,6 @@ constexpr double kWorkbookFontSize = 12.0;
 // "0.000"-style format shows and reads back: decided on the single's exact decimal value.
 double roundHalfAway(float value, int decimals);
 
-// Center frequency in THz of a wavelength in nm, in single precision.
-float centerFrequencyTHz(float wavelengthNm);
-
 // The results workbook: one row per channel 1..channelCount of `channelResults` (row 0 unused;
 // columns center nm, bandwidth nm, peak value). A channel below 1.0 nm gives a row of zeros.
 SheetContent resultsSheet(std::int32_t channelCount, const std::vector<std::array<float, 3>>& channelResults);

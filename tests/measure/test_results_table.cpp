@@ -1,5 +1,6 @@
 // The results table: caption, heading, units row, formatted rows.
 
+#include "app/optics.h"
 #include "measure/results_table.h"
 
 #include "app/form1.h"

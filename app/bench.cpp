@@ -7,6 +7,9 @@
 #include "app/module1.h"
 #include "app/texts.h"
 #include "app/units.h"
+#include "laser/tls_control_controller.h"
+#include "laser/tls_link.h"
+#include "laser/tls_port_controller.h"
 #include "module/device_library.h"
 #include "results/form2.h"
 #include "results/results_controller.h"
@@ -24,6 +27,11 @@ Bench::Bench(BenchServices services)
 {
     setDialogParent(form1_.get());
     language_ = new LanguageController(*this);
+    if (!services_.serial) services_.serial = makeSystemSerialPort();
+    if (!services_.clock) services_.clock = std::make_unique<SystemClock>();
+    link_ = std::make_unique<TlsLink>(*services_.serial, *services_.clock, *info_);
+    tlsPort_ = new TlsPortController(*this);
+    tlsControl_ = new TlsControlController(*this);
 }
 
 Bench::~Bench()
@@ -88,5 +96,6 @@ void Bench::Form_Load()
     services_.library->Initialize_Lib(0);
 
     Module1.TLSTimeoutMs = 100;
+    tlsPort_->DetectComPorts();
     Module1.TLSTimeoutMs = 10000;
 }

@@ -6,6 +6,8 @@
 #include <QObject>
 #include <QPointer>
 
+#include "laser/ms_clock.h"
+#include "laser/serial_port.h"
 #include "module/device_library.h"
 
 #include <memory>
@@ -15,10 +17,15 @@ class Form2;
 class InfoBox;
 class LanguageController;
 class ResultsController;
+class TlsLink;
+class TlsPortController;
+class TlsControlController;
 
 // What the bench talks to; tests hand in fakes.
 struct BenchServices {
     std::unique_ptr<DeviceLibrary> library;
+    std::unique_ptr<SerialPort> serial;  // the laser's port, MSComm1; the system's when left empty
+    std::unique_ptr<MsClock> clock;      // the system's when left empty
 };
 
 // The services of a real bench: the device library found at run time.
@@ -33,6 +40,9 @@ public:
     Form1& form1() { return *form1_; }
     InfoBox& info() { return *info_; }
     DeviceLibrary& library() { return *services_.library; }
+    SerialPort& MSComm1() { return *services_.serial; }
+    MsClock& clock() { return *services_.clock; }
+    TlsLink& link() { return *link_; }
 
     // The results window, loaded (hidden) on first use and after every unload.
     Form2& form2();
@@ -41,6 +51,8 @@ public:
     void unloadForm2();
 
     LanguageController& language() { return *language_; }
+    TlsPortController& tlsPort() { return *tlsPort_; }
+    TlsControlController& tlsControl() { return *tlsControl_; }
 
     // Start-up of the main window; runs once after construction.
     void Form_Load();
@@ -52,4 +64,7 @@ private:
     QPointer<Form2> form2_;
     QPointer<ResultsController> results_;
     LanguageController* language_ = nullptr;
+    std::unique_ptr<TlsLink> link_;
+    TlsPortController* tlsPort_ = nullptr;
+    TlsControlController* tlsControl_ = nullptr;
 };

@@ -8,6 +8,9 @@
 #include "app/texts.h"
 #include "app/units.h"
 #include "measure/measure_options.h"
+#include "laser/tls_control_controller.h"
+#include "laser/tls_link.h"
+#include "laser/tls_port_controller.h"
 #include "module/device_library.h"
 #include "module/module_controller.h"
 #include "module/scan_options_controller.h"
@@ -28,6 +31,11 @@ Bench::Bench(BenchServices services)
 {
     setDialogParent(form1_.get());
     language_ = new LanguageController(*this);
+    if (!services_.serial) services_.serial = makeSystemSerialPort();
+    if (!services_.clock) services_.clock = std::make_unique<SystemClock>();
+    link_ = std::make_unique<TlsLink>(*services_.serial, *services_.clock, *info_);
+    tlsPort_ = new TlsPortController(*this);
+    tlsControl_ = new TlsControlController(*this);
     module_ = new ModuleController(*this);
     scanOptions_ = new ScanOptionsController(*this);
     measureOptions_ = new MeasureOptionsController(*this);
@@ -105,5 +113,6 @@ void Bench::Form_Load()
     services_.library->Initialize_Lib(0);
 
     Module1.TLSTimeoutMs = 100;
+    tlsPort_->DetectComPorts();
     Module1.TLSTimeoutMs = 10000;
 }

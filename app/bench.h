@@ -6,6 +6,8 @@
 #include <QObject>
 #include <QPointer>
 
+#include "laser/ms_clock.h"
+#include "laser/serial_port.h"
 #include "module/device_library.h"
 
 #include <memory>
@@ -18,10 +20,15 @@ class ModuleController;
 class ScanOptionsController;
 class MeasureOptionsController;
 class ResultsController;
+class TlsLink;
+class TlsPortController;
+class TlsControlController;
 
 // What the bench talks to; tests hand in fakes.
 struct BenchServices {
     std::unique_ptr<DeviceLibrary> library;
+    std::unique_ptr<SerialPort> serial;  // the laser's port, MSComm1; the system's when left empty
+    std::unique_ptr<MsClock> clock;      // the system's when left empty
 };
 
 // The services of a real bench: the device library found at run time.
@@ -36,6 +43,9 @@ public:
     Form1& form1() { return *form1_; }
     InfoBox& info() { return *info_; }
     DeviceLibrary& library() { return *services_.library; }
+    SerialPort& MSComm1() { return *services_.serial; }
+    MsClock& clock() { return *services_.clock; }
+    TlsLink& link() { return *link_; }
 
     // The results window, loaded (hidden) on first use and after every unload.
     Form2& form2();
@@ -50,6 +60,8 @@ public:
     ModuleController& module() { return *module_; }
     ScanOptionsController& scanOptions() { return *scanOptions_; }
     MeasureOptionsController& measureOptions() { return *measureOptions_; }
+    TlsPortController& tlsPort() { return *tlsPort_; }
+    TlsControlController& tlsControl() { return *tlsControl_; }
 
     // Start-up of the main window; runs once after construction.
     void Form_Load();
@@ -64,4 +76,7 @@ private:
     ModuleController* module_ = nullptr;
     ScanOptionsController* scanOptions_ = nullptr;
     MeasureOptionsController* measureOptions_ = nullptr;
+    std::unique_ptr<TlsLink> link_;
+    TlsPortController* tlsPort_ = nullptr;
+    TlsControlController* tlsControl_ = nullptr;
 };

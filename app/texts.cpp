@@ -100,6 +100,15 @@ constexpr TextEntry kTexts[] = {
     {"laser.sweepStopped", "TLS stops sweeping", "TLS停止扫描"},
     {"laser.wavelengthOutOfRange", "Wavelength is Out-Of-Range !\r\n  Please set Wavelength again !",
      "波长超出范围 !\r\n  请重新设置波长 !"},
+    {"laser.sweepSpeedInvalid", "Sweep Speed must be 0 to 65535 (nm/s) !\r\n  Please set Sweep Speed again !",
+     "扫描速度必须在 0 到 65535 (nm/s) 之间 !\r\n  请重新设置扫描速度 !"},
+    {"laser.infoPN", "1. P/N: ", "1. 产品型号 (P/N): "},
+    {"laser.infoSN", "2. S/N: ", "2. 序 列 号 (S/N): "},
+    {"laser.infoMD", "3. M/D: ", "3. 生产日期 (M/D): "},
+    {"laser.infoFR", "4. F/R: ", "4. 软件版本 (F/R): "},
+    {"laser.infoHR", "5. H/R: ", "5. 硬件版本 (H/R): "},
+    {"laser.infoLS", "6. L/S: ", "6. 激光状态 (L/S): "},
+    {"laser.infoWL", "7. W/L: ", "7. 波长范围 (W/L): "},
 
     // ---- measurement
     {"measure.scanRawCode", "Scan Raw Code = %1\r\nPlease check status", "Scan Raw Code = %1\r\n请检查状态"},

@@ -1,15 +1,20 @@
 #pragma once
-// A bench wired to fakes: the device library is a FakeDeviceLibrary the test can script.
+// A bench wired to fakes: the device library is a FakeDeviceLibrary the test can script, the
+// laser's port a FakeSerialPort (no ports unless the test adds them) on a FakeClock.
 
 #include "app/bench.h"
 #include "app/module1.h"
+#include "fake_clock.h"
 #include "fake_device_library.h"
+#include "fake_serial_port.h"
 #include "recording_dialogs.h"
 
 #include <memory>
 
 struct FakeBench {
     FakeDeviceLibrary* library = nullptr;  // owned by the bench
+    FakeClock* clock = nullptr;            // owned by the bench
+    FakeSerialPort* serial = nullptr;      // owned by the bench
     DialogsGuard dialogs;
     std::unique_ptr<Bench> bench;
 
@@ -21,6 +26,12 @@ struct FakeBench {
         auto fake = std::make_unique<FakeDeviceLibrary>();
         library = fake.get();
         services.library = std::move(fake);
+        auto fakeClock = std::make_unique<FakeClock>();
+        clock = fakeClock.get();
+        auto fakePort = std::make_unique<FakeSerialPort>(*fakeClock);
+        serial = fakePort.get();
+        services.clock = std::move(fakeClock);
+        services.serial = std::move(fakePort);
         bench = std::make_unique<Bench>(std::move(services));
         if (load) bench->Form_Load();
     }

@@ -1,0 +1,24 @@
+#include "laser/ms_clock.h"
+
+#include <QEventLoop>
+#include <QTimer>
+
+#include <chrono>
+
+std::uint32_t SystemClock::now() const
+{
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::steady_clock::now().time_since_epoch());
+    return static_cast<std::uint32_t>(ms.count());  // keeps the low 32 bits: wraps at 2^32
+}
+
+void SystemClock::pause(std::uint32_t ms)
+{
+    QEventLoop loop;
+    QTimer timer;
+    timer.setSingleShot(true);
+    timer.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+    timer.start(static_cast<int>(ms));
+    loop.exec();
+}

@@ -1,0 +1,240 @@
+#include "laser/tls_control_controller.h"
+
+#include "app/bench.h"
+#include "app/dialogs.h"
+#include "app/form1.h"
+#include "app/info_box.h"
+#include "app/module1.h"
+#include "app/numeric_text.h"
+#include "app/texts.h"
+#include "app/units.h"
+#include "laser/frame_codec.h"
+#include "laser/tls_link.h"
+
+#include <QSignalBlocker>
+
+#include <exception>
+
+namespace {
+
+constexpr std::int64_t kMaxSweepSpeed = 65535;  // one 16-bit word of the start-sweep frame
+
+// A caption in the current language; another language leaves the caption as it is.
+void setCaption(QPushButton* button, const QString& caption)
+{
+    if (!caption.isNull()) button->setText(caption);
+}
+
+void setEnabled(std::initializer_list<QWidget*> widgets, bool enabled)
+{
+    for (QWidget* w : widgets) w->setEnabled(enabled);
+}
+
+QString statusOf(const QString& reply) { return reply.mid(14, 4); }
+
+std::string hexWord(std::int64_t value) { return frame::hexPadded(static_cast<std::uint64_t>(value), 4); }
+
+std::string hexPm(double nm)
+{
+    // Integer part of the nm value, times 1000, as a 32-bit field.
+    return frame::hex32(static_cast<std::int32_t>(static_cast<std::int64_t>(floorToInt32(nm)) * 1000));
+}
+
+}  // namespace
+
+QString sweepStartCommand(double startNm, double stopNm, std::int64_t speed)
+{
+    std::string text = "AA53575354000B";
+    text += hexWord(1);
+    text += hexPm(startNm);
+    text += hexPm(stopNm);
+    text += frame::hex32(0);
+    text += hexWord(0);
+    text += hexWord(speed);
+    text += hexWord(100);
+    text += hexWord(0);
+    text += frame::hexPadded(frame::checksumOfHex(text, 28), 4);
+    return QString::fromStdString(text);
+}
+
+TlsControlController::TlsControlController(Bench& bench) : QObject(&bench), bench_(bench)
+{
+    Form1& f = bench.form1();
+    connect(f.TLSOnOff, &QPushButton::toggled, this, [this] { TLSOnOff_Click(); });
+    connect(f.StartStopSweep, &QPushButton::toggled, this, [this] { StartStopSweep_Click(); });
+    connect(f.Reflection, &QPushButton::clicked, this, [this] { Reflection_Click(); });
+    connect(f.Transmission, &QPushButton::clicked, this, [this] { Transmission_Click(); });
+}
+
+QString TlsControlController::exchange(QString command, std::int16_t mode, std::int16_t lastIndex,
+                                       std::int32_t parameter, double delayMs)
+{
+    TlsLink& link = bench_.link();
+    link.SendTLSCommand(mode, lastIndex, parameter, command);
+    link.Delay(delayMs);
+    QString reply;
+    QString checksum;
+    link.ReceiveTLSReply(reply, checksum);
+    return reply;
+}
+
+void TlsControlController::checkStatus(const QString& reply)
+{
+    // A time-out leaves the reply empty, whose empty code reads as an unknown error.
+    const QString status = statusOf(reply);
+    if (status != QLatin1String("0000")) bench_.link().ReportTLSError(status);
+}
+
+void TlsControlController::TLSOnOff_Click()
+{
+    try {
+        if (bench_.form1().TLSOnOff->isChecked())
+            laserOn();
+        else
+            laserOff();
+    } catch (const std::exception&) {
+        dialogs().warning(QStringLiteral(" Set TLS On/Off error!"));
+    }
+}
+
+void TlsControlController::laserOn()
+{
+    Form1& f = bench_.form1();
+    exchange(QStringLiteral("AA4C534F4E0000"), 1, 8);  // the reply is not examined
+    ReadTLSSweepMode();
+    bench_.info().setColor(VbColor::Black);
+    bench_.info().setText(T("laser.isOn"));
+    setCaption(f.TLSOnOff, T("laser.offCaption"));
+    setBackColor(f.TLSOnOff, VbColor::Green);
+    setEnabled({f.StartStopSweep, f.CheckPowerMeter}, true);
+    setEnabled({f.CheckAlignMode, f.CheckVXMScanMode, f.CheckRemoveBKG}, false);
+    setEnabled({f.Text1, f.Text2, f.Text3, f.Reflection, f.Transmission}, true);
+    if (Module1.ChannelSelect == 0) setBackColor(f.Reflection, VbColor::PaleGreen);
+    if (Module1.ChannelSelect == 1) setBackColor(f.Transmission, VbColor::PaleGreen);
+}
+
+void TlsControlController::laserOff()
+{
+    Form1& f = bench_.form1();
+    exchange(QStringLiteral("AA4C534F460000"), 1, 8);  // the reply is not examined
+    bench_.info().setColor(VbColor::Black);
+    bench_.info().setText(T("laser.isOff"));
+    setCaption(f.TLSOnOff, T("laser.onCaption"));
+    setBackColor(f.TLSOnOff, VbColor::ButtonFace);
+    setEnabled({f.CheckPowerMeter, f.CheckAlignMode, f.CheckVXMScanMode, f.CheckRemoveBKG, f.TakeBackground,
+                f.MeasureSpectrum, f.Reflection, f.Transmission},
+               false);
+    setEnabled({f.Text1, f.Text2, f.Text3, f.Text4, f.Text5, f.Text6, f.Text7, f.Text8}, false);
+    // Releasing the toggle runs the stop branch when the laser was sweeping.
+    f.StartStopSweep->setChecked(false);
+    f.StartStopSweep->setEnabled(false);
+    setCaption(f.StartStopSweep, T("laser.startSweepCaption"));
+    setBackColor(f.StartStopSweep, VbColor::ButtonFace);
+}
+
+void TlsControlController::ReadTLSSweepMode()
+{
+    try {
+        Module1.TLSSweepMode = 100;  // marks the query as running
+        const QString reply = exchange(QStringLiteral("AA524453570000"), 1, 8);
+        Module1.TLSSweepMode = statusOf(reply) == QLatin1String("0000")
+                                   ? static_cast<std::int32_t>(frame::hexValue(reply.mid(18, 4).toStdString()))
+                                   : 0;
+        if (Module1.TLSSweepMode == 1) bench_.form1().Text3->setText(QStringLiteral("120"));
+    } catch (const std::exception&) {
+    }
+}
+
+void TlsControlController::StartStopSweep_Click()
+{
+    try {
+        if (bench_.form1().StartStopSweep->isChecked())
+            startSweep();
+        else
+            stopSweep();
+    } catch (const std::exception&) {
+        dialogs().warning(QStringLiteral(" TLS sweeping failed!"));
+    }
+}
+
+void TlsControlController::startSweep()
+{
+    Form1& f = bench_.form1();
+    const std::int64_t speed = frame::roundHalfEven(leadingNumber(f.Text3->text()));
+    if (speed < 0 || speed > kMaxSweepSpeed) {
+        // A speed that does not fit its 16-bit word would break the frame: refuse it before anything
+        // is sent and leave the sweep idle, quietly, so the stop branch does not run for a sweep
+        // that never started.
+        bench_.info().setColor(VbColor::Red);
+        bench_.info().setText(T("laser.sweepSpeedInvalid"));
+        const QSignalBlocker quiet(f.StartStopSweep);
+        f.StartStopSweep->setChecked(false);
+        return;
+    }
+
+    const QString command = sweepStartCommand(leadingNumber(f.Text1->text()), leadingNumber(f.Text2->text()), speed);
+    const QString reply = exchange(command, 3, 30);
+    bench_.info().setColor(VbColor::Black);
+    setCaption(f.StartStopSweep, T("laser.stopSweepCaption"));
+    setBackColor(f.StartStopSweep, VbColor::Green);
+    f.CheckPowerMeter->setChecked(false);
+    f.CheckPowerMeter->setEnabled(false);
+    setEnabled({f.CheckAlignMode, f.CheckVXMScanMode}, true);
+    setEnabled({f.CheckRemoveBKG, f.SingleMeasure, f.RepeatMeasure, f.StopVXMScan, f.TakeBackground,
+                f.MeasureSpectrum},
+               false);
+    setEnabled({f.Text1, f.Text2, f.Text3, f.Text4, f.Text5, f.Text6, f.Text7, f.Text8}, false);
+    checkStatus(reply);
+}
+
+void TlsControlController::stopSweep()
+{
+    Form1& f = bench_.form1();
+    const QString reply = exchange(QStringLiteral("AA535753500000"), 3, 8, 0, 200);
+    bench_.info().setColor(VbColor::Black);
+    bench_.info().setText(T("laser.sweepStopped"));
+    setCaption(f.StartStopSweep, T("laser.startSweepCaption"));
+    setBackColor(f.StartStopSweep, VbColor::ButtonFace);
+    f.CheckPowerMeter->setEnabled(true);
+    setEnabled({f.CheckAlignMode, f.CheckVXMScanMode, f.CheckRemoveBKG}, false);
+    for (QCheckBox* option : {f.CheckPowerMeter, f.CheckAlignMode, f.CheckVXMScanMode, f.CheckRemoveBKG})
+        option->setChecked(false);
+    f.StartStopSweep->setEnabled(true);
+    setEnabled({f.SingleMeasure, f.RepeatMeasure, f.StopVXMScan, f.TakeBackground, f.MeasureSpectrum}, false);
+    setEnabled({f.Text1, f.Text2, f.Text3}, true);
+    setEnabled({f.Text4, f.Text5, f.Text6, f.Text7, f.Text8}, false);
+    checkStatus(reply);
+}
+
+void TlsControlController::SetTLSWavelength()
+{
+    try {
+        const std::int32_t pm = floorToInt32(1000 * leadingNumber(bench_.form1().Text4->text()));
+        const double lowest = 1000.0 * static_cast<double>(Module1.TLSWLMin);
+        const double highest = 1000.0 * static_cast<double>(Module1.TLSWLMax);
+        if (pm < lowest || pm > highest) {
+            bench_.info().setColor(VbColor::Red);
+            bench_.info().setText(T("laser.wavelengthOutOfRange"));
+            return;
+        }
+        checkStatus(exchange(QStringLiteral("AA474F574C0002"), 2, 12, pm));
+    } catch (const std::exception&) {
+        dialogs().warning(QStringLiteral(" Wavelength setting failed!"));
+    }
+}
+
+void TlsControlController::Reflection_Click()
+{
+    Form1& f = bench_.form1();
+    Module1.ChannelSelect = 0;
+    setBackColor(f.Reflection, VbColor::PaleGreen);
+    setBackColor(f.Transmission, VbColor::LightGrey);
+}
+
+void TlsControlController::Transmission_Click()
+{
+    Form1& f = bench_.form1();
+    Module1.ChannelSelect = 1;
+    setBackColor(f.Transmission, VbColor::PaleGreen);
+    setBackColor(f.Reflection, VbColor::LightGrey);
+}

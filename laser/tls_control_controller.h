@@ -1,0 +1,39 @@
+#pragma once
+// The laser's output, wavelength and sweep, and the choice of the module's channel. Each
+// operation is one exchange with the laser followed by the enable states, captions and colours
+// that walk the operator through the bench's order: laser on, then sweep, then measurement.
+
+#include <QObject>
+#include <QString>
+
+class Bench;
+class QPushButton;
+
+class TlsControlController : public QObject {
+    Q_OBJECT
+public:
+    explicit TlsControlController(Bench& bench);
+
+    void TLSOnOff_Click();
+    void StartStopSweep_Click();
+    void ReadTLSSweepMode();
+    // Sends the wavelength in Text4 when it lies within the laser's range.
+    void SetTLSWavelength();
+    void Reflection_Click();
+    void Transmission_Click();
+
+private:
+    void laserOn();
+    void laserOff();
+    void startSweep();
+    void stopSweep();
+    QString exchange(QString command, std::int16_t mode, std::int16_t lastIndex, std::int32_t parameter = 0,
+                     double delayMs = 0);
+    void checkStatus(const QString& reply);
+
+    Bench& bench_;
+};
+
+// The start-sweep frame text with its checksum appended: start and stop (nm, integer part taken),
+// speed (nm/s, already rounded).
+QString sweepStartCommand(double startNm, double stopNm, std::int64_t speed);

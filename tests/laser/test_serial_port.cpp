@@ -1,0 +1,96 @@
+// The system serial port on a pseudo-terminal reached through a COMn link, as the simulator and
+// USB adapters provide them.
+
+#include "laser/serial_port.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <pty.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace {
+
+TEST(SerialSettings, ParsesTheBenchFormAndRefusesOthers)
+{
+    const auto s = parseSerialSettings(QStringLiteral("115200,N,8,1"));
+    ASSERT_TRUE(s.has_value());
+    EXPECT_EQ(s->baudRate, 115200);
+    EXPECT_EQ(s->parity, 'N');
+    EXPECT_EQ(s->dataBits, 8);
+    EXPECT_EQ(s->stopBits, 1);
+    EXPECT_EQ(parseSerialSettings(QStringLiteral("9600,e,7,2"))->parity, 'E');
+    for (const char* bad : {"", "115200", "115200,N,8", "115200,X,8,1", "fast,N,8,1", "115200,N,9,1", "115200,N,8,3"})
+        EXPECT_FALSE(parseSerialSettings(QString::fromLatin1(bad)).has_value()) << bad;
+}
+
+struct PtyPort : ::testing::Test {
+    QTemporaryDir dir;
+    int master = -1;
+    int slave = -1;
+    QByteArray previousDir;
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        char name[256] = {};
+        ASSERT_EQ(::openpty(&master, &slave, name, nullptr, nullptr), 0);
+        termios raw{};
+        ::tcgetattr(master, &raw);
+        ::cfmakeraw(&raw);
+        ::tcsetattr(master, TCSANOW, &raw);
+        ASSERT_EQ(::symlink(name, QDir(dir.path()).filePath(QStringLiteral("COM5")).toLocal8Bit().constData()), 0);
+        previousDir = qgetenv("VXM_COM_DIR");
+        qputenv("VXM_COM_DIR", dir.path().toLocal8Bit());
+    }
+    void TearDown() override
+    {
+        qputenv("VXM_COM_DIR", previousDir);
+        ::close(slave);
+        ::close(master);
+    }
+};
+
+TEST_F(PtyPort, OpensThroughTheLinkAndMovesBytesBothWays)
+{
+    auto port = makeSystemSerialPort();
+    EXPECT_EQ(port->open(6, QStringLiteral("115200,N,8,1"), 8192), SerialOpenResult::NoSuchPort);
+    ASSERT_EQ(port->open(5, QStringLiteral("115200,N,8,1"), 8192), SerialOpenResult::Ok);
+    EXPECT_TRUE(port->isOpen());
+    EXPECT_EQ(port->portNumber(), 5);
+    EXPECT_EQ(port->open(5, QStringLiteral("115200,N,8,1"), 8192), SerialOpenResult::Busy) << "already open";
+
+    port->write(QByteArray::fromHex("AA4C534F4E0000013C"));
+    char buffer[64] = {};
+    ssize_t got = 0;
+    for (int i = 0; i < 100 && got < 9; ++i) {
+        const ssize_t n = ::read(master, buffer + got, sizeof buffer - static_cast<std::size_t>(got));
+        if (n > 0) got += n;
+    }
+    EXPECT_EQ(QByteArray(buffer, static_cast<qsizetype>(got)).toHex().toUpper(), QByteArray("AA4C534F4E0000013C"));
+
+    const QByteArray reply = QByteArray::fromHex("AA4C534F4E000100000140");
+    ASSERT_EQ(::write(master, reply.constData(), static_cast<std::size_t>(reply.size())), reply.size());
+    QElapsedTimer guard;
+    guard.start();
+    while (port->bytesWaiting() < reply.size() && guard.elapsed() < 5000) QCoreApplication::processEvents();
+    EXPECT_EQ(port->readAll(), reply);
+
+    ASSERT_EQ(::write(master, "xyz", 3), 3);
+    guard.restart();
+    while (port->bytesWaiting() < 3 && guard.elapsed() < 5000) QCoreApplication::processEvents();
+    port->discardBuffers();
+    EXPECT_EQ(port->bytesWaiting(), 0);
+
+    port->close();
+    EXPECT_FALSE(port->isOpen());
+    EXPECT_THROW(port->bytesWaiting(), SerialFault);
+    EXPECT_THROW(port->write("x"), SerialFault);
+}
+
+}  // namespace

@@ -241,9 +241,10 @@ TEST_F(LinkTest, EveryCodeHasItsText)
 
 TEST_F(LinkTest, WaitsCountAcrossTheClockWrap)
 {
-    EXPECT_EQ(elapsedMs(0xFFFFFFF0u, 0x00000010u), 0x20);
-    EXPECT_EQ(elapsedMs(5, 5), 0);
-    EXPECT_EQ(elapsedMs(0, 0xFFFFFFFFu), 0xFFFFFFFFll);
+    // Asserted: with a wrong rule the waits below would never end.
+    ASSERT_EQ(elapsedMs(0xFFFFFFF0u, 0x00000010u), 0x20);
+    ASSERT_EQ(elapsedMs(5, 5), 0);
+    ASSERT_EQ(elapsedMs(0, 0xFFFFFFFFu), 0xFFFFFFFFll);
 
     Module1.TLSTimeoutMs = 100;
     bench.clock->set(0xFFFFFFFFu - 150);  // the time-out runs across the wrap

@@ -217,6 +217,14 @@ TEST_F(PortTest, IdentityListingInBothLanguagesAndFonts)
                                      "7. 波长范围 (W/L): 1260-1340 (nm)"));
     EXPECT_EQ(bench->info().fontName(), QStringLiteral("SimSun"));
     EXPECT_EQ(Module1.TLSInfoDate, QStringLiteral("05/17/2019\r\n"));
+
+    std::array<QString, 8> fields;
+    QString checksum;
+    bench->tlsPort().GetTLSInfo(fields, checksum);
+    EXPECT_EQ(fields[0], QStringLiteral("TLS-1300-A"));
+    EXPECT_EQ(fields[2], QStringLiteral("05/17/2019"));
+    EXPECT_EQ(fields[6], QStringLiteral("1260"));
+    EXPECT_EQ(checksum, QString::fromLatin1(identityReply(laser.identity).right(2).toHex().toUpper()));
 }
 
 TEST_F(PortTest, AShortIdentityReplyLeavesStateAndRangeEmpty)

@@ -12,7 +12,7 @@ std::uint32_t SystemClock::now() const
     return static_cast<std::uint32_t>(ms.count());  // keeps the low 32 bits: wraps at 2^32
 }
 
-void SystemClock::pause(std::uint32_t ms)
+void SystemClock::pause(std::uint32_t ms, bool serveInput)
 {
     QEventLoop loop;
     QTimer timer;
@@ -20,5 +20,5 @@ void SystemClock::pause(std::uint32_t ms)
     timer.setTimerType(Qt::PreciseTimer);
     QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
     timer.start(static_cast<int>(ms));
-    loop.exec();
+    loop.exec(serveInput ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents);
 }

@@ -17,8 +17,9 @@ class MsClock {
 public:
     virtual ~MsClock() = default;
     virtual std::uint32_t now() const = 0;
-    // Lets about `ms` milliseconds pass while pending window events are processed.
-    virtual void pause(std::uint32_t ms) = 0;
+    // Lets about `ms` milliseconds pass while pending window events are processed; with
+    // `serveInput` false the operator's input waits until later.
+    virtual void pause(std::uint32_t ms, bool serveInput) = 0;
 };
 
 // The system's monotonic clock; `pause` runs a nested event loop until a timer fires, so the CPU
@@ -26,5 +27,5 @@ public:
 class SystemClock final : public MsClock {
 public:
     std::uint32_t now() const override;
-    void pause(std::uint32_t ms) override;
+    void pause(std::uint32_t ms, bool serveInput) override;
 };

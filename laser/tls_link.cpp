@@ -119,7 +119,8 @@ void TlsLink::Delay(double milliseconds)
         const auto elapsed = static_cast<double>(elapsedMs(start, clock_.now()));
         if (elapsed >= milliseconds) break;
         // Slices of at most a second keep the timer's range and the wrap rule valid for long waits.
-        clock_.pause(static_cast<std::uint32_t>(std::min(std::ceil(milliseconds - elapsed), 1000.0)));
+        clock_.pause(static_cast<std::uint32_t>(std::min(std::ceil(milliseconds - elapsed), 1000.0)),
+                     waitDepth_ <= kMaxServedWaitDepth);
     }
     --waitDepth_;
 }

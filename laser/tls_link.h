@@ -35,6 +35,9 @@ public:
 
     // Nested waits in progress: a handler that runs inside another's wait sees more than one.
     int waitDepth() const { return waitDepth_; }
+    // Beyond this many nested waits the operator's clicks are held back until the inner waits end,
+    // so that clicks piling handlers into each other's waits cannot exhaust the stack.
+    static constexpr int kMaxServedWaitDepth = 32;
 
 private:
     bool awaitFirstBlock();

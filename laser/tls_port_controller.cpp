@@ -45,12 +45,11 @@ TlsPortController::TlsPortController(Bench& bench) : QObject(&bench), bench_(ben
     connect(f.ReadTLSInfo, &QPushButton::clicked, this, [this] { ReadTLSInfo_Click(); });
 }
 
-QString TlsPortController::identityReply()
+QString TlsPortController::identityReply(QString& checksum)
 {
     QString command = QStringLiteral("AA534E465600010000");
     bench_.link().SendTLSCommand(1, 10, 0, command);
     QString reply;
-    QString checksum;
     bench_.link().ReceiveTLSReply(reply, checksum);
     return reply;
 }
@@ -90,8 +89,7 @@ void TlsPortController::probePort(int portNumber, int& modulesFound, int& lasers
 
 void TlsPortController::ProbeDeviceIdentity(std::array<QString, 5>& fields, QString& checksum)
 {
-    Q_UNUSED(checksum);  // the probe only needs the decoded fields
-    const QString reply = identityReply();
+    const QString reply = identityReply(checksum);
     fields = identity::decodeTextFields(reply, 161);
     Module1.ProbePN = fields[0] + kCrLf;
     Module1.ProbeSN = fields[1] + kCrLf;
@@ -103,8 +101,7 @@ void TlsPortController::ProbeDeviceIdentity(std::array<QString, 5>& fields, QStr
 
 void TlsPortController::GetTLSInfo(std::array<QString, 8>& fields, QString& checksum)
 {
-    Q_UNUSED(checksum);
-    const QString reply = identityReply();
+    const QString reply = identityReply(checksum);
     // A laser that did not answer leaves no length field: nothing is stored then.
     const std::optional<std::uint32_t> length = identity::hexField(reply, 11, 4);
     if (!length) return;

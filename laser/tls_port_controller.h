@@ -26,7 +26,7 @@ public:
     void ReadTLSInfo_Click();
 
 private:
-    QString identityReply();
+    QString identityReply(QString& checksum);
     void probePort(int portNumber, int& modulesFound, int& lasersFound);
 
     Bench& bench_;

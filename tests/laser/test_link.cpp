@@ -12,6 +12,8 @@
 #include <QElapsedTimer>
 #include <QTimer>
 
+#include <functional>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -241,9 +243,10 @@ TEST_F(LinkTest, EveryCodeHasItsText)
 
 TEST_F(LinkTest, WaitsCountAcrossTheClockWrap)
 {
-    EXPECT_EQ(elapsedMs(0xFFFFFFF0u, 0x00000010u), 0x20);
-    EXPECT_EQ(elapsedMs(5, 5), 0);
-    EXPECT_EQ(elapsedMs(0, 0xFFFFFFFFu), 0xFFFFFFFFll);
+    // Asserted: with a wrong rule the waits below would never end.
+    ASSERT_EQ(elapsedMs(0xFFFFFFF0u, 0x00000010u), 0x20);
+    ASSERT_EQ(elapsedMs(5, 5), 0);
+    ASSERT_EQ(elapsedMs(0, 0xFFFFFFFFu), 0xFFFFFFFFll);
 
     Module1.TLSTimeoutMs = 100;
     bench.clock->set(0xFFFFFFFFu - 150);  // the time-out runs across the wrap
@@ -314,6 +317,30 @@ TEST_F(LinkTest, APortLostDuringTheWaitEndsItSilently)
     const QString reply = exchange(link, QStringLiteral("x"));
     EXPECT_EQ(reply, QStringLiteral("x"));
     EXPECT_EQ(info(), QStringLiteral("before"));
+}
+
+}  // namespace
+
+namespace {
+
+// Handlers started from inside each other's waits, deeper and deeper, as a stuck key could.
+TEST_F(LinkTest, DeeplyNestedWaitsHoldTheOperatorsInputBack)
+{
+    int deepest = 0;
+    std::function<void()> nest = [&] {
+        deepest = std::max(deepest, link.waitDepth());
+        if (link.waitDepth() <= TlsLink::kMaxServedWaitDepth + 2)
+            QMetaObject::invokeMethod(qApp, nest, Qt::QueuedConnection);
+        link.Delay(10);
+    };
+    nest();
+    EXPECT_GT(deepest, TlsLink::kMaxServedWaitDepth);
+    EXPECT_GT(bench.clock->inputHeldBack(), 0);
+    EXPECT_EQ(link.waitDepth(), 0);
+
+    const int heldBefore = bench.clock->inputHeldBack();
+    link.Delay(10);
+    EXPECT_EQ(bench.clock->inputHeldBack(), heldBefore) << "a plain wait serves input";
 }
 
 }  // namespace

@@ -105,6 +105,18 @@ TEST_F(PortTest, SilentBusyAndMissingPortsAreNotListed)
     EXPECT_EQ(Module1.ProbeDate, QStringLiteral("%1/%1/%2\r\n").arg(QString(2, QChar(0)), QString(4, QChar(0))));
 }
 
+TEST_F(PortTest, APortThatFailsToOpenOtherwiseIsStillProbedInVain)
+{
+    // Only "no such port" and "busy" skip a port; any other failure goes on with the probe,
+    // whose exchange then ends silently on the closed port.
+    bench.serial->addPort(4, laser.device());
+    bench.serial->addFaultyPort(10);
+    load();
+    EXPECT_EQ(itemsOf(f.ComboBoxTLSCOM), QStringList{QStringLiteral("COM4")});
+    EXPECT_TRUE(bench.serial->writtenTo(10).empty());
+    EXPECT_EQ(Module1.ProbePN, QString(20, QChar(0)) + QStringLiteral("\r\n"));
+}
+
 TEST_F(PortTest, LasersAreIgnoredWhenTheLaserTakesNoPart)
 {
     bench.serial->addPort(4, laser.device());
@@ -205,6 +217,14 @@ TEST_F(PortTest, IdentityListingInBothLanguagesAndFonts)
                                      "7. 波长范围 (W/L): 1260-1340 (nm)"));
     EXPECT_EQ(bench->info().fontName(), QStringLiteral("SimSun"));
     EXPECT_EQ(Module1.TLSInfoDate, QStringLiteral("05/17/2019\r\n"));
+
+    std::array<QString, 8> fields;
+    QString checksum;
+    bench->tlsPort().GetTLSInfo(fields, checksum);
+    EXPECT_EQ(fields[0], QStringLiteral("TLS-1300-A"));
+    EXPECT_EQ(fields[2], QStringLiteral("05/17/2019"));
+    EXPECT_EQ(fields[6], QStringLiteral("1260"));
+    EXPECT_EQ(checksum, QString::fromLatin1(identityReply(laser.identity).right(2).toHex().toUpper()));
 }
 
 TEST_F(PortTest, AShortIdentityReplyLeavesStateAndRangeEmpty)

@@ -1,12 +1,21 @@
 // The system serial port on a pseudo-terminal reached through a COMn link, as the simulator and
 // USB adapters provide them.
 
+#include "bench_fixture.h"
+#include "laser_replies.h"
+
+#include "app/info_box.h"
+#include "laser/ms_clock.h"
 #include "laser/serial_port.h"
+#include "laser/tls_link.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
+
+#include <chrono>
+#include <thread>
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -91,6 +100,42 @@ TEST_F(PtyPort, OpensThroughTheLinkAndMovesBytesBothWays)
     EXPECT_FALSE(port->isOpen());
     EXPECT_THROW(port->bytesWaiting(), SerialFault);
     EXPECT_THROW(port->write("x"), SerialFault);
+}
+
+// The whole real path: QSerialPort read inside the link's event-serving waits, on the system clock.
+TEST_F(PtyPort, TheLinkExchangesAFrameWithAnInstrumentOnThePseudoTerminal)
+{
+    FakeBench bench;  // for the shared state and the information box
+    Module1.TLSTimeoutMs = 2000;
+    auto port = makeSystemSerialPort();
+    SystemClock clock;
+    TlsLink link(*port, clock, bench->info());
+    ASSERT_EQ(port->open(5, QStringLiteral("115200,N,8,1"), 8192), SerialOpenResult::Ok);
+
+    const QByteArray answer = identityReply(Identity{});
+    QByteArray received;
+    std::thread instrument([&] {
+        char buffer[64];
+        while (received.size() < 11) {
+            const ssize_t n = ::read(master, buffer, sizeof buffer);
+            if (n <= 0) return;
+            received.append(buffer, static_cast<qsizetype>(n));
+        }
+        // The answer comes in two pieces, the second after the link's first read.
+        ::write(master, answer.constData(), 20);
+        std::this_thread::sleep_for(std::chrono::milliseconds(150));
+        ::write(master, answer.constData() + 20, static_cast<std::size_t>(answer.size() - 20));
+    });
+
+    QString command = QStringLiteral("AA534E465600010000");
+    link.SendTLSCommand(1, 10, 0, command);
+    QString reply, checksum;
+    link.ReceiveTLSReply(reply, checksum);
+    instrument.join();
+
+    EXPECT_EQ(received.toHex().toUpper(), QByteArray("AA534E465600010000013E"));
+    EXPECT_EQ(reply, QString::fromLatin1(answer.toHex().toUpper()));
+    EXPECT_EQ(checksum, reply.right(4));
 }
 
 }  // namespace

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
+
 TEST(Startup, ControlsAreInTheirSetUpEnableState)
 {
     FakeBench b;
@@ -23,59 +25,38 @@ TEST(Startup, ControlsAreInTheirSetUpEnableState)
         EXPECT_TRUE(w->isEnabled()) << w->objectName().toStdString();
 }
 
-TEST(Startup, TogglesChecksAndListsHoldTheirDesignValues)
+TEST(Startup, TogglesChecksListsAndColoursHoldTheirDesignValues)
 {
     FakeBench b;
     Form1& f = b->form1();
-    EXPECT_TRUE(f.TLSOnOff->isChecked());
+    const std::pair<QAbstractButton*, bool> checked[] = {
+        {f.TLSOnOff, true},      {f.StartStopSweep, false}, {f.LanguageButton, false}, {f.CheckTLS, true},
+        {f.MeasureSpectrum, true}, {f.TakeBackground, false}, {f.BasePower, false},    {f.Ref0Power, false}};
+    for (const auto& [button, on] : checked) EXPECT_EQ(button->isChecked(), on) << button->objectName().toStdString();
     EXPECT_EQ(f.TLSOnOff->text(), QStringLiteral("Set TLS On"));
-    EXPECT_FALSE(f.StartStopSweep->isChecked());
-    EXPECT_FALSE(f.LanguageButton->isChecked());
-    EXPECT_TRUE(f.CheckTLS->isChecked());
-    EXPECT_TRUE(f.MeasureSpectrum->isChecked());
-    EXPECT_FALSE(f.TakeBackground->isChecked());
-    EXPECT_FALSE(f.BasePower->isChecked());
-    EXPECT_FALSE(f.Ref0Power->isChecked());
     ASSERT_EQ(f.ComboBoxVXMCOM->count(), 30);
-    EXPECT_EQ(f.ComboBoxVXMCOM->itemText(0), QStringLiteral("COM1"));
-    EXPECT_EQ(f.ComboBoxVXMCOM->itemText(29), QStringLiteral("COM30"));
-    EXPECT_EQ(f.ComboBoxVXMCOM->currentText(), QStringLiteral("COM6"));
-    EXPECT_EQ(f.ComboBoxTLSCOM->currentText(), QStringLiteral("COM7"));
-    EXPECT_EQ(f.ChannelID->currentText(), QStringLiteral("1. Channel #1"));
-    EXPECT_EQ(f.ChannelID->itemText(1), QStringLiteral("2. Channel #2"));
-    EXPECT_EQ(f.Text1->text(), QStringLiteral("1260"));
-    EXPECT_EQ(f.Text2->text(), QStringLiteral("1340"));
-    EXPECT_EQ(f.Text3->text(), QStringLiteral("100"));
-    EXPECT_EQ(f.Text4->text(), QStringLiteral("1300"));
-    EXPECT_EQ(f.Text5->text(), QStringLiteral("0.000"));
-    EXPECT_EQ(f.Text6->text(), QStringLiteral("1"));
-    EXPECT_EQ(f.Text7->text(), QStringLiteral("20001"));
-    EXPECT_EQ(f.Text8->text(), QStringLiteral("-3.0"));
+    const std::pair<QString, QString> texts[] = {
+        {f.ComboBoxVXMCOM->itemText(0), "COM1"}, {f.ComboBoxVXMCOM->itemText(29), "COM30"},
+        {f.ComboBoxVXMCOM->currentText(), "COM6"}, {f.ComboBoxTLSCOM->currentText(), "COM7"},
+        {f.ChannelID->currentText(), "1. Channel #1"}, {f.ChannelID->itemText(1), "2. Channel #2"},
+        {f.Text1->text(), "1260"}, {f.Text2->text(), "1340"}, {f.Text3->text(), "100"}, {f.Text4->text(), "1300"},
+        {f.Text5->text(), "0.000"}, {f.Text6->text(), "1"}, {f.Text7->text(), "20001"}, {f.Text8->text(), "-3.0"}};
+    for (const auto& [shown, expected] : texts) EXPECT_EQ(shown, expected);
     EXPECT_EQ(Module1.ChannelSelect, 1);
     EXPECT_EQ(Module1.PlotCount, 0);
     EXPECT_EQ(Module1.TLSTimeoutMs, 10000);
+
+    const std::pair<QWidget*, std::uint32_t> fore[] = {{f.TitleLabel, VbColor::Blue}, {f.VXMSetting, VbColor::Blue},
+        {f.VXMMeasure, VbColor::Blue}, {f.TLSSetting, VbColor::Red}, {f.DataSetting, VbColor::Red},
+        {f.SetTLSComPort, VbColor::White}};
+    const std::pair<QWidget*, std::uint32_t> back[] = {{f.SetTLSComPort, VbColor::DarkBlue}, {f.ReadTLSInfo, VbColor::DarkBlue},
+        {f.Reflection, VbColor::LightGrey}, {f.Transmission, VbColor::LightGrey}, {f.StopVXMScan, VbColor::Pink},
+        {f.CloseExit, VbColor::LightRed}, {f.RepeatMeasure, VbColor::LightYellow}};
+    for (const auto& [w, colour] : fore) EXPECT_EQ(foreColorOf(w), colour) << w->objectName().toStdString();
+    for (const auto& [w, colour] : back) EXPECT_EQ(backColorOf(w), colour) << w->objectName().toStdString();
 }
 
-TEST(Startup, DesignColoursAreApplied)
-{
-    FakeBench b;
-    Form1& f = b->form1();
-    EXPECT_EQ(foreColorOf(f.TitleLabel), VbColor::Blue);
-    EXPECT_EQ(foreColorOf(f.VXMSetting), VbColor::Blue);
-    EXPECT_EQ(foreColorOf(f.VXMMeasure), VbColor::Blue);
-    EXPECT_EQ(foreColorOf(f.TLSSetting), VbColor::Red);
-    EXPECT_EQ(foreColorOf(f.DataSetting), VbColor::Red);
-    EXPECT_EQ(backColorOf(f.SetTLSComPort), VbColor::DarkBlue);
-    EXPECT_EQ(foreColorOf(f.SetTLSComPort), VbColor::White);
-    EXPECT_EQ(backColorOf(f.ReadTLSInfo), VbColor::DarkBlue);
-    EXPECT_EQ(backColorOf(f.Reflection), VbColor::LightGrey);
-    EXPECT_EQ(backColorOf(f.Transmission), VbColor::LightGrey);
-    EXPECT_EQ(backColorOf(f.StopVXMScan), VbColor::Pink);
-    EXPECT_EQ(backColorOf(f.CloseExit), VbColor::LightRed);
-    EXPECT_EQ(backColorOf(f.RepeatMeasure), VbColor::LightYellow);
-}
-
-TEST(Startup, ControlsSitAtTheirDesignPositions)
+TEST(Startup, ControlsSitAtTheirPlacesWithTheirNamesAndTheWelcomeLineIsRedArial)
 {
     FakeBench b;
     Form1& f = b->form1();
@@ -84,15 +65,25 @@ TEST(Startup, ControlsSitAtTheirDesignPositions)
     EXPECT_EQ(f.CloseExit->pos(), twipsRect(14760, 6360, 0, 0).topLeft());
     EXPECT_EQ(f.Text5->pos(), twipsRect(10200, 3285, 0, 0).topLeft());
     EXPECT_EQ(f.DisplayInfo->font().family(), QStringLiteral("Arial"));
-}
+    // Code names for accessibility tools; text boxes carry their labels.
+    EXPECT_EQ(f.SetVXMComPort->accessibleDescription(), QStringLiteral("SetVXMComPort"));
+    EXPECT_EQ(f.DisplayInfo->accessibleDescription(), QStringLiteral("DisplayInfo"));
+    EXPECT_EQ(f.Label1[3]->accessibleDescription(), QStringLiteral("Label1(3)"));
+    EXPECT_EQ(f.Text1->accessibleName(), QStringLiteral("Start Wavelength"));
+    EXPECT_EQ(f.Text7->accessibleName(), QStringLiteral("Data Length (<=20001)"));
+    EXPECT_EQ(b->form2().MSFlexGrid1->accessibleDescription(), QStringLiteral("MSFlexGrid1"));
 
-TEST(Startup, WelcomeLineIsRedArialAfterAnEmptyLine)
-{
-    FakeBench b;
     EXPECT_EQ(b->info().text(), QStringLiteral("\r\nWelcome to use VXM"));
     EXPECT_EQ(b->info().color(), VbColor::Red);
     EXPECT_EQ(b->info().fontName(), QStringLiteral("Arial"));
     EXPECT_EQ(b.library->calls.first(), QStringLiteral("Initialize_Lib(0)"));
+    // The results window exists, hidden.
+    Form2* results = b->loadedForm2();
+    ASSERT_NE(results, nullptr);
+    EXPECT_FALSE(results->isVisible());
+    EXPECT_FALSE(results->Picture1->isEnabled());
+    EXPECT_TRUE(results->LimitText1->isHidden());
+    EXPECT_TRUE(results->Label3[3]->isHidden());
 }
 
 TEST(Startup, MissingLibraryIsNamedInRedAndLaterCallsFailQuietly)
@@ -113,28 +104,6 @@ TEST(Startup, MissingLibraryIsNamedInRedAndLaterCallsFailQuietly)
     EXPECT_EQ(lib->Initialize_Port(5), kLibraryUnavailable);
     EXPECT_EQ(lib->Get_AlignMode_Data(1001, nullptr, nullptr, &count, 0), kLibraryUnavailable);
     EXPECT_EQ(lib->Stop_All(), kLibraryUnavailable);
-}
-
-TEST(Startup, ResultsWindowExistsHiddenAfterStart)
-{
-    FakeBench b;
-    ASSERT_NE(b->loadedForm2(), nullptr);
-    EXPECT_FALSE(b->loadedForm2()->isVisible());
-    EXPECT_FALSE(b->loadedForm2()->Picture1->isEnabled());
-    EXPECT_TRUE(b->loadedForm2()->LimitText1->isHidden());
-    EXPECT_TRUE(b->loadedForm2()->Label3[3]->isHidden());
-}
-
-TEST(Accessibility, ControlsCarryTheirCodeNamesAndTextBoxesTheirLabels)
-{
-    FakeBench b;
-    Form1& f = b->form1();
-    EXPECT_EQ(f.SetVXMComPort->accessibleDescription(), QStringLiteral("SetVXMComPort"));
-    EXPECT_EQ(f.DisplayInfo->accessibleDescription(), QStringLiteral("DisplayInfo"));
-    EXPECT_EQ(f.Label1[3]->accessibleDescription(), QStringLiteral("Label1(3)"));
-    EXPECT_EQ(f.Text1->accessibleName(), QStringLiteral("Start Wavelength"));
-    EXPECT_EQ(f.Text7->accessibleName(), QStringLiteral("Data Length (<=20001)"));
-    EXPECT_EQ(b->form2().MSFlexGrid1->accessibleDescription(), QStringLiteral("MSFlexGrid1"));
 }
 
 TEST(Screenshots, MainWindowInBothLanguages)

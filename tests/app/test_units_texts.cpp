@@ -18,13 +18,10 @@ TEST(Units, TwipsConvertAtTheScreensLogicalDpi)
 
 TEST(Units, ColoursAreBlueGreenRedWithRedInTheLowestByte)
 {
-    EXPECT_EQ(vbColor(0xFF), QColor(255, 0, 0));
-    EXPECT_EQ(vbColor(0xFF0000), QColor(0, 0, 255));
-    EXPECT_EQ(vbColor(0xFF00), QColor(0, 255, 0));
-    EXPECT_EQ(vbColor(0xC0FFC0), QColor(0xC0, 0xFF, 0xC0));
-    EXPECT_EQ(vbColor(0x800000), QColor(0, 0, 0x80));
-    EXPECT_EQ(vbColor(0x8080FF), QColor(0xFF, 0x80, 0x80));
-    EXPECT_EQ(vbColor(16711935), QColor(255, 0, 255));  // magenta, given in decimal
+    const std::pair<std::uint32_t, QColor> rows[] = {
+        {0xFF, {255, 0, 0}},         {0xFF0000, {0, 0, 255}},       {0xFF00, {0, 255, 0}}, {0xC0FFC0, {0xC0, 0xFF, 0xC0}},
+        {0x800000, {0, 0, 0x80}},    {0x8080FF, {0xFF, 0x80, 0x80}}, {16711935, {255, 0, 255}}};
+    for (const auto& [bgr, colour] : rows) EXPECT_EQ(vbColor(bgr), colour) << std::hex << bgr;
 }
 
 TEST(Texts, EveryEntryHasBothColumnsAndAUniqueKey)
@@ -50,32 +47,19 @@ TEST(Texts, LanguageSelectsTheColumnAndOtherValuesSelectNone)
 
 TEST(Texts, ResultHeadingInsertsTheLevelAsTyped)
 {
-    EXPECT_EQ(resultLabelCaption(QStringLiteral("-3.0"), 1), QStringLiteral("Analysis results at -3.0 dB down"));
-    EXPECT_EQ(resultLabelCaption(QStringLiteral("-3.0"), 2), QStringLiteral("在 -3.0 dB Down 的分析结果"));
+    EXPECT_EQ(resultLabelCaption(QStringLiteral("-12.5"), 1), QStringLiteral("Analysis results at -12.5 dB down"));
+    EXPECT_EQ(resultLabelCaption(QStringLiteral("-12.5"), 2), QStringLiteral("在 -12.5 dB Down 的分析结果"));
 }
 
 #include "app/numeric_text.h"
 
-TEST(NumericText, ReadsTheLeadingDecimalNumber)
+TEST(NumericText, ReadsTheLeadingDecimalNumberOrZero)
 {
-    EXPECT_DOUBLE_EQ(leadingNumber(QStringLiteral("1260")), 1260.0);
-    EXPECT_DOUBLE_EQ(leadingNumber(QStringLiteral("-3.0")), -3.0);
-    EXPECT_DOUBLE_EQ(leadingNumber(QStringLiteral("  12abc")), 12.0);
-    EXPECT_DOUBLE_EQ(leadingNumber(QStringLiteral("1,5")), 1.0);
-    EXPECT_DOUBLE_EQ(leadingNumber(QStringLiteral("1260.9")), 1260.9);
-    EXPECT_DOUBLE_EQ(leadingNumber(QStringLiteral(".5")), 0.5);
-    EXPECT_DOUBLE_EQ(leadingNumber(QStringLiteral("1e3")), 1000.0);
-    EXPECT_DOUBLE_EQ(leadingNumber(QStringLiteral("2e")), 2.0);
-    EXPECT_DOUBLE_EQ(leadingNumber(QStringLiteral("7")), 7.0);
-}
-
-TEST(NumericText, NothingReadableGivesZero)
-{
+    const std::pair<const char*, double> rows[] = {
+        {"1260", 1260}, {"-3.0", -3}, {"  12abc", 12}, {"1,5", 1}, {"1260.9", 1260.9}, {".5", 0.5}, {"1e3", 1000},
+        {"2e", 2},      {"7", 7},     {"", 0},         {"abc", 0}, {"-", 0},           {".", 0},    {"1e999", 0}};
+    for (const auto& [text, value] : rows) EXPECT_DOUBLE_EQ(leadingNumber(QString::fromLatin1(text)), value) << text;
     EXPECT_DOUBLE_EQ(leadingNumber(QString()), 0.0);
-    EXPECT_DOUBLE_EQ(leadingNumber(QStringLiteral("abc")), 0.0);
-    EXPECT_DOUBLE_EQ(leadingNumber(QStringLiteral("-")), 0.0);
-    EXPECT_DOUBLE_EQ(leadingNumber(QStringLiteral(".")), 0.0);
-    EXPECT_DOUBLE_EQ(leadingNumber(QStringLiteral("1e999")), 0.0);
 }
 
 TEST(NumericText, FloorTakesTheIntegerBelowAndStaysInRange)

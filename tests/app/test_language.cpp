@@ -27,7 +27,7 @@ void expectCaptions(Bench& bench, int language)
             ASSERT_NE(w, nullptr) << row.control;
             EXPECT_EQ(captionOf(w), QString::fromUtf8(language == 1 ? row.english : row.chinese)) << row.control;
             EXPECT_EQ(w->font().pointSize(), row.fontSize) << row.control;
-            if (arial) EXPECT_EQ(w->font().family(), QStringLiteral("Arial")) << row.control;
+            if (arial) { EXPECT_EQ(w->font().family(), QStringLiteral("Arial")) << row.control; }
         }
     };
     check(form1Captions(), [&]() -> Form1& { return bench.form1(); }, true);
@@ -48,8 +48,8 @@ TEST(Language, EachClickSwitchesEveryCaptionBetweenEnglishAndChinese)
         if (&s != &states[0]) b->form1().LanguageButton->click();
         EXPECT_EQ(Module1.Language, s.language);
         expectCaptions(*b.bench, s.language);
-        if (s.button != nullptr) EXPECT_EQ(b->form1().LanguageButton->text(), QString::fromUtf8(s.button));
-        if (s.title != nullptr) EXPECT_EQ(b->form1().TitleLabel->text(), QString::fromUtf8(s.title));
+        if (s.button != nullptr) { EXPECT_EQ(b->form1().LanguageButton->text(), QString::fromUtf8(s.button)); }
+        if (s.title != nullptr) { EXPECT_EQ(b->form1().TitleLabel->text(), QString::fromUtf8(s.title)); }
         EXPECT_EQ(b->form2().ResultLabel->text(), QString::fromUtf8(s.result));
         EXPECT_EQ(b->form2().ResultLabel->font().pointSize(), 14);
     }

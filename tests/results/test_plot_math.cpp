@@ -181,7 +181,7 @@ TEST(TickTextsTitlesAndColours, OneDecimalBelowThreeBesideLastTickedOptionWinsCo
     for (const auto& t : ticks) {
         SCOPED_TRACE(testing::Message() << t.start << " + " << t.span << " #" << t.i);
         if (t.x != nullptr) { EXPECT_EQ(xTickText(t.start, t.span, t.i), QString::fromLatin1(t.x)); }
-        if (t.y != nullptr) EXPECT_EQ(yTickText(t.start, t.span, t.i), QString::fromLatin1(t.y));
+        if (t.y != nullptr) { EXPECT_EQ(yTickText(t.start, t.span, t.i), QString::fromLatin1(t.y)); }
     }
     const QString il = QStringLiteral(" Insertion Loss (dB) ");
     EXPECT_EQ(yTitle(false, false), il);

@@ -11,29 +11,14 @@
 
 namespace {
 
-// Dark pixels of the picture in the two halves across the given direction.
-struct Halves {
-    long first = 0;   // left or top
-    long second = 0;  // right or bottom
-};
-
-bool ink(QRgb p) { return qGray(p) < 128; }
-
-Halves horizontalHalves(const QImage& image)
+// Dark pixels of the picture in its first (left or top) and second half.
+std::pair<long, long> inkHalves(const QImage& image, Qt::Orientation across)
 {
-    Halves h;
+    std::pair<long, long> h;
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x)
-            if (ink(image.pixel(x, y))) (x < image.width() / 2 ? h.first : h.second) += 1;
-    return h;
-}
-
-Halves verticalHalves(const QImage& image)
-{
-    Halves h;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            if (ink(image.pixel(x, y))) (y < image.height() / 2 ? h.first : h.second) += 1;
+            if (qGray(image.pixel(x, y)) < 128)
+                ((across == Qt::Horizontal ? x < image.width() / 2 : y < image.height() / 2) ? h.first : h.second) += 1;
     return h;
 }
 
@@ -61,24 +46,18 @@ TEST(RotateLabel, InkFollowsTheAngle)
     LabelHost host;
     UcLabelRotate& l = *host.label;
 
-    const Halves upright = horizontalHalves(l.picture());
-    const Halves uprightRows = verticalHalves(l.picture());
-    EXPECT_GT(upright.first, 2 * upright.second) << "reads left to right";
-    EXPECT_GT(upright.first + upright.second, 100);
-    // Centred: the text's rows straddle the middle line.
-    EXPECT_GT(uprightRows.first, 0);
-    EXPECT_GT(uprightRows.second, 0);
-
-    l.setAngleDeg(90.0F);  // clockwise: reads from top to bottom
-    const Halves down = verticalHalves(l.picture());
-    EXPECT_GT(down.first, 2 * down.second);
-    const Halves downCols = horizontalHalves(l.picture());
-    EXPECT_GT(downCols.first, 0);
-    EXPECT_GT(downCols.second, 0);
-
-    l.setAngleDeg(270.0F);  // reads from bottom to top
-    const Halves up = verticalHalves(l.picture());
-    EXPECT_GT(up.second, 2 * up.first);
+    // 90 turns clockwise (reads top to bottom), 270 reads bottom to top; the text stays centred across.
+    const struct { float angle; Qt::Orientation along, across; bool headFirst; } rows[] = {
+        {0, Qt::Horizontal, Qt::Vertical, true}, {90, Qt::Vertical, Qt::Horizontal, true},
+        {270, Qt::Vertical, Qt::Horizontal, false}};
+    for (const auto& r : rows) {
+        l.setAngleDeg(r.angle);
+        const auto [first, second] = inkHalves(l.picture(), r.along);
+        EXPECT_GT(r.headFirst ? first : second, 2 * (r.headFirst ? second : first)) << r.angle;
+        EXPECT_GT(first + second, 100) << r.angle;
+        const auto [before, after] = inkHalves(l.picture(), r.across);
+        EXPECT_GT(std::min(before, after), 0) << r.angle << ": straddles the middle line";
+    }
 }
 
 TEST(RotateLabel, RedrawsOnlyWhenSomethingChanges)
@@ -114,7 +93,6 @@ TEST(RotateLabel, StoredPropertiesDefaultsAndNamesWithoutCase)
     container.setFont(containerFont);
 
     UcLabelRotate fresh(QStringLiteral("UcLabel7"), &container);
-    EXPECT_EQ(fresh.Caption(), QStringLiteral("UcLabel7"));
     fresh.readProperties({});
     EXPECT_EQ(fresh.Caption(), QStringLiteral("UcLabel7"));
     EXPECT_FLOAT_EQ(fresh.AngleDeg(), 0.0F);

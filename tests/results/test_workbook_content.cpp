@@ -33,25 +33,21 @@ std::vector<double> row(const SheetContent& sheet, int r)
 
 TEST(WorkbookRounding, TiesGoAwayFromZeroAndNearTiesFollowTheSinglesExactValue)
 {
-    // Exact ties in binary: half-even would give 1550.062, 0.0312 and 2.
-    EXPECT_EQ(roundHalfAway(1550.0625F, 3), 1550.063);
-    EXPECT_EQ(roundHalfAway(-1550.0625F, 3), -1550.063);
-    EXPECT_EQ(roundHalfAway(0.03125F, 4), 0.0313);
-    EXPECT_EQ(roundHalfAway(-0.03125F, 4), -0.0313);
-    EXPECT_EQ(roundHalfAway(2.5F, 0), 3.0);
-    EXPECT_EQ(roundHalfAway(-2.5F, 0), -3.0);
-    // 1.0005 as a single is 1.000499963..., below the half; 1.0015 is 1.001500010..., above it.
-    EXPECT_EQ(roundHalfAway(1.0005F, 3), 1.0);
-    EXPECT_EQ(roundHalfAway(1.0015F, 3), 1.002);
-    // A 0.004 nm grid point held as a single: 1500.0040283203125 shows as 1500.0040.
-    EXPECT_EQ(roundHalfAway(1500.004F, 4), 1500.004);
-}
-
-TEST(WorkbookRounding, SmallNegativeValuesReadBackAsPlainZero)
-{
-    const double r = roundHalfAway(-0.0004F, 3);
-    EXPECT_EQ(r, 0.0);
-    EXPECT_FALSE(std::signbit(r));
+    const struct { float value; int decimals; double shown; } rows[] = {
+        // Exact ties in binary: half-even would give 1550.062, 0.0312 and 2.
+        {1550.0625F, 3, 1550.063}, {-1550.0625F, 3, -1550.063}, {0.03125F, 4, 0.0313}, {-0.03125F, 4, -0.0313},
+        {2.5F, 0, 3.0}, {-2.5F, 0, -3.0},
+        // 1.0005 as a single is 1.000499963..., below the half; 1.0015 is 1.001500010..., above it.
+        {1.0005F, 3, 1.0}, {1.0015F, 3, 1.002},
+        // A 0.004 nm grid point held as a single: 1500.0040283203125 shows as 1500.0040.
+        {1500.004F, 4, 1500.004},
+        {-0.0004F, 3, 0.0},  // reads back as a plain zero, checked for its sign below
+    };
+    for (const auto& r : rows) {
+        const double rounded = roundHalfAway(r.value, r.decimals);
+        EXPECT_EQ(rounded, r.shown) << r.value << " to " << r.decimals;
+        EXPECT_EQ(std::signbit(rounded), std::signbit(r.shown)) << r.value;
+    }
 }
 
 TEST(WorkbookRounding, AgreesWithTheDecimalExpansionForRandomSingles)
@@ -89,12 +85,12 @@ TEST(WorkbookResultsSheet, ChannelsWithoutAWavelengthAreZeroRowsInPlaceAndNotCou
     const SheetContent sheet = resultsSheet(
         5, channels({{0.5F, 1, 1}, {1550, 0.2F, -1}, {0.0F, 0, 0}, {1560, 0.3F, -2}, {0.999F, 0.1F, -3}}));
     ASSERT_EQ(sheet.rows(), 5);
-    EXPECT_EQ(row(sheet, 0), (std::vector<double>{0, 0, 0, 0, 0}));
-    EXPECT_EQ(row(sheet, 1)[0], 1);
-    EXPECT_EQ(row(sheet, 2), (std::vector<double>{0, 0, 0, 0, 0}));
-    EXPECT_EQ(row(sheet, 3)[0], 2);
-    EXPECT_EQ(row(sheet, 3)[1], 1560.0);
-    EXPECT_EQ(row(sheet, 4), (std::vector<double>{0, 0, 0, 0, 0}));
+    const std::vector<double> zero(5, 0.0);
+    EXPECT_EQ(row(sheet, 0), zero);
+    EXPECT_EQ(row(sheet, 1), (std::vector<double>{1, 1550, 193.414, 0.2, -1}));
+    EXPECT_EQ(row(sheet, 2), zero);
+    EXPECT_EQ(row(sheet, 3), (std::vector<double>{2, 1560, 192.175, 0.3, -2}));
+    EXPECT_EQ(row(sheet, 4), zero);
     // Exactly 1.0 nm counts as a wavelength.
     EXPECT_EQ(resultsSheet(1, channels({{1.0F, 0, 0}})).value(0, 0), 1);
 }
@@ -121,11 +117,14 @@ TEST(WorkbookResultsSheet, CenterFrequencyIsComputedInSinglePrecision)
 TEST(WorkbookSpectrumSheet, HeaderFollowsTheTickedModesAndScanModeWins)
 {
     const std::vector<float> wl{1550.0F}, v{-3.0F};
-    EXPECT_TRUE(spectrumSheet(wl, v, 0, false, false).header.isEmpty());
-    EXPECT_EQ(spectrumSheet(wl, v, 0, true, false).header, QStringList({"WL (nm)", " Power (dBm)"}));
-    EXPECT_EQ(spectrumSheet(wl, v, 0, false, true).header, QStringList({"WL (nm)", " IL (dB)"}));
-    EXPECT_EQ(spectrumSheet(wl, v, 0, true, true).header, QStringList({"WL (nm)", " IL (dB)"}));
-    EXPECT_EQ(spectrumSheet(wl, v, 0, true, true).sheetName, "Spectrum");
+    const QStringList power{"WL (nm)", " Power (dBm)"}, il{"WL (nm)", " IL (dB)"};
+    const struct { bool align, scan; QStringList header; } rows[] = {
+        {false, false, {}}, {true, false, power}, {false, true, il}, {true, true, il}};
+    for (const auto& r : rows) {
+        const SheetContent sheet = spectrumSheet(wl, v, 0, r.align, r.scan);
+        EXPECT_EQ(sheet.header, r.header) << r.align << r.scan;
+        EXPECT_EQ(sheet.sheetName, "Spectrum");
+    }
 }
 
 TEST(WorkbookSpectrumSheet, PointsUpToTheLastIndexRoundedToFourDecimals)
@@ -151,8 +150,7 @@ TEST(WorkbookSpectrumSheet, LastIndexBeyondTheArraysOrNegativeDoesNotReadOutside
 
 TEST(WorkbookNames, TimeStampAndProposedNames)
 {
-    const QDateTime moment(QDate(2024, 1, 31), QTime(15, 45, 2));
-    EXPECT_EQ(saveTimeStamp(moment), "20240131_154502");
+    EXPECT_EQ(saveTimeStamp(QDateTime(QDate(2024, 1, 31), QTime(15, 45, 2))), "20240131_154502");
     EXPECT_EQ(saveTimeStamp(QDateTime(QDate(2026, 12, 6), QTime(3, 4, 5))), "20261206_030405");
     EXPECT_EQ(proposedResultsFileName("20240131_154502"), "VXM_Test_20240131_154502.xlsx");
     EXPECT_EQ(proposedSpectrumFileName("20240131_154502"), "VXM_Spectrum_20240131_154502.xlsx");

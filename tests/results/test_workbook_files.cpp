@@ -38,11 +38,13 @@ std::vector<double> numbersInRow(const XlsxWorkbook& book, int row, int columns)
     return out;
 }
 
-void expectCourierNew12(const XlsxWorkbook& book, int style, const std::string& where)
+// Courier New 12 with the given horizontal alignment ("" none).
+void expectLook(const XlsxWorkbook& book, int style, const QString& horizontal, const std::string& where)
 {
     const XlsxFont font = book.fontOf(style);
     EXPECT_EQ(font.name, "Courier New") << where;
     EXPECT_EQ(font.size, 12.0) << where;
+    EXPECT_EQ(book.horizontalOf(style), horizontal) << where;
 }
 
 // A spreadsheet stores the width plus the cell padding, less than one character more.
@@ -65,11 +67,10 @@ void spectrum(int points, std::vector<float>& wl, std::vector<float>& value)
 
 }  // namespace
 
-TEST(WorkbookFile, ResultsHoldSheetHeaderNumbersAndZeroRows)
+TEST(WorkbookFile, ResultsHoldHeaderNumbersAndZeroRowsInCourierNewCentredAndSized)
 {
     QTemporaryDir dir;
     const XlsxWorkbook book = writeAndRead(resultsSheet(3, threeChannels()), dir);
-
     EXPECT_EQ(book.sheetNames, QStringList{"VXMData"});
     const QStringList header{" # ", "Center WL (nm)", "Center FQ (THz)", " Bandwidth (nm)", "Insertion Loss (dB)"};
     for (int c = 0; c < 5; ++c) {
@@ -81,42 +82,24 @@ TEST(WorkbookFile, ResultsHoldSheetHeaderNumbersAndZeroRows)
     EXPECT_EQ(numbersInRow(book, 2, 5), (std::vector<double>{1, 1550.0, 193.414, 0.4, -3.213}));
     EXPECT_EQ(numbersInRow(book, 3, 5), (std::vector<double>{0, 0, 0, 0, 0}));
     EXPECT_EQ(numbersInRow(book, 4, 5), (std::vector<double>{2, 1552.5, 193.103, 0.25, -1.0}));
-    // Nothing else: the formatting ranges add no stored cells.
-    EXPECT_EQ(book.cells.size(), 20);
+    EXPECT_EQ(book.cells.size(), 20) << "the formatting ranges add no stored cells";
     EXPECT_EQ(book.lastRow(), 4);
-}
 
-TEST(WorkbookFile, ResultsCarryTheFontCentringAndWidthsOnCellsAndColumns)
-{
-    QTemporaryDir dir;
-    const XlsxWorkbook book = writeAndRead(resultsSheet(3, threeChannels()), dir);
-
-    for (auto it = book.cells.cbegin(); it != book.cells.cend(); ++it) {
-        const std::string where = "cell " + std::to_string(it.key().first) + "/" + std::to_string(it.key().second);
-        expectCourierNew12(book, it->style, where);
-        EXPECT_EQ(book.horizontalOf(it->style), "center") << where;
-    }
+    for (auto it = book.cells.cbegin(); it != book.cells.cend(); ++it)
+        expectLook(book, it->style, "center", "cell " + std::to_string(it.key().first) + "/" + std::to_string(it.key().second));
     const double widths[] = {8, 20, 20, 20, 25};
     for (int c = 0; c < 5; ++c) {
         expectWidth(book, c, widths[c]);
-        const auto col = book.column(c);
-        ASSERT_TRUE(col.has_value());
-        // The column format is what the empty cells of A1:E10000 show.
-        expectCourierNew12(book, col->style, "column " + std::to_string(c));
-        EXPECT_EQ(book.horizontalOf(col->style), "center");
+        expectLook(book, book.column(c)->style, "center", "column " + std::to_string(c));  // what empty cells show
     }
     EXPECT_FALSE(book.column(5).has_value());
-}
 
-TEST(WorkbookFile, ResultsWithoutChannelsHoldTheHeaderOnly)
-{
-    QTemporaryDir dir;
-    const XlsxWorkbook book = writeAndRead(resultsSheet(0, {}), dir);
-    EXPECT_EQ(book.sheetNames, QStringList{"VXMData"});
-    EXPECT_EQ(book.cells.size(), 5);
-    EXPECT_EQ(book.lastRow(), 1);
-    ASSERT_NE(book.cell(1, 4), nullptr);
-    EXPECT_EQ(book.cell(1, 4)->text, "Insertion Loss (dB)");
+    const XlsxWorkbook none = writeAndRead(resultsSheet(0, {}), dir);  // no channels: the header alone
+    EXPECT_EQ(none.sheetNames, QStringList{"VXMData"});
+    EXPECT_EQ(none.cells.size(), 5);
+    EXPECT_EQ(none.lastRow(), 1);
+    ASSERT_NE(none.cell(1, 4), nullptr);
+    EXPECT_EQ(none.cell(1, 4)->text, "Insertion Loss (dB)");
 }
 
 TEST(WorkbookFile, FullSpectrumFillsRows2To20002WithFourDecimalNumbers)
@@ -125,7 +108,6 @@ TEST(WorkbookFile, FullSpectrumFillsRows2To20002WithFourDecimalNumbers)
     spectrum(20001, wl, value);
     QTemporaryDir dir;
     const XlsxWorkbook book = writeAndRead(spectrumSheet(wl, value, 20000, false, true), dir);
-
     EXPECT_EQ(book.sheetNames, QStringList{"Spectrum"});
     ASSERT_NE(book.cell(1, 1), nullptr);
     EXPECT_EQ(book.cell(1, 0)->text, "WL (nm)");
@@ -133,12 +115,9 @@ TEST(WorkbookFile, FullSpectrumFillsRows2To20002WithFourDecimalNumbers)
     EXPECT_EQ(book.lastRow(), 20002);
     EXPECT_EQ(book.cells.size(), 2 + 2 * 20001);
     int mismatches = 0;
-    for (int i = 0; i < 20001; ++i) {
-        const auto numbers = numbersInRow(book, i + 2, 2);
-        if (numbers[0] != decimalRoundOracle(wl[static_cast<std::size_t>(i)], 4) ||
-            numbers[1] != decimalRoundOracle(value[static_cast<std::size_t>(i)], 4))
-            ++mismatches;
-    }
+    for (std::size_t i = 0; i < 20001; ++i)
+        mismatches += numbersInRow(book, static_cast<int>(i) + 2, 2) !=
+                      std::vector<double>{decimalRoundOracle(wl[i], 4), decimalRoundOracle(value[i], 4)};
     EXPECT_EQ(mismatches, 0);
     EXPECT_EQ(book.cell(20002, 0)->number, decimalRoundOracle(1500.0F + 0.004F * 20000.0F, 4));
 }
@@ -149,39 +128,29 @@ TEST(WorkbookFile, SpectrumFontReachesFourColumnsAndCentringTwo)
     spectrum(10, wl, value);
     QTemporaryDir dir;
     const XlsxWorkbook book = writeAndRead(spectrumSheet(wl, value, 9, true, false), dir);
-
     EXPECT_EQ(book.cell(1, 1)->text, " Power (dBm)");
     expectWidth(book, 0, 15);
     expectWidth(book, 1, 20);
     for (int c = 0; c < 4; ++c) {
-        const auto col = book.column(c);
-        ASSERT_TRUE(col.has_value()) << "column " << c;
-        expectCourierNew12(book, col->style, "column " + std::to_string(c));
-        EXPECT_EQ(book.horizontalOf(col->style), c < 2 ? "center" : "") << "column " << c;
+        ASSERT_TRUE(book.column(c).has_value()) << "column " << c;
+        expectLook(book, book.column(c)->style, c < 2 ? "center" : "", "column " + std::to_string(c));
     }
     EXPECT_FALSE(book.column(4).has_value());
-    const XlsxCell* data = book.cell(5, 1);
-    ASSERT_NE(data, nullptr);
-    expectCourierNew12(book, data->style, "B5");
-    EXPECT_EQ(book.horizontalOf(data->style), "center");
-}
+    ASSERT_NE(book.cell(5, 1), nullptr);
+    expectLook(book, book.cell(5, 1)->style, "center", "B5");
 
-TEST(WorkbookFile, SpectrumWithNeitherModeTickedLeavesRowOneEmpty)
-{
-    const std::vector<float> wl{1550.0F, 1550.004F}, value{-3.0F, -3.5F};
-    QTemporaryDir dir;
-    const XlsxWorkbook book = writeAndRead(spectrumSheet(wl, value, 1, false, false), dir);
-    EXPECT_EQ(book.cell(1, 0), nullptr);
-    EXPECT_EQ(book.cell(1, 1), nullptr);
-    EXPECT_EQ(numbersInRow(book, 2, 2), (std::vector<double>{1550.0, -3.0}));
-    EXPECT_EQ(numbersInRow(book, 3, 2), (std::vector<double>{1550.004, -3.5}));
+    // With neither mode ticked row 1 stays empty.
+    const XlsxWorkbook plain = writeAndRead(spectrumSheet({1550.0F, 1550.004F}, {-3.0F, -3.5F}, 1, false, false), dir);
+    EXPECT_EQ(plain.cell(1, 0), nullptr);
+    EXPECT_EQ(plain.cell(1, 1), nullptr);
+    EXPECT_EQ(numbersInRow(plain, 2, 2), (std::vector<double>{1550.0, -3.0}));
+    EXPECT_EQ(numbersInRow(plain, 3, 2), (std::vector<double>{1550.004, -3.5}));
 }
 
 TEST(WorkbookFile, NumbersASpreadsheetCannotHoldAreLeftBlank)
 {
-    std::vector<std::array<float, 3>> table{{0, 0, 0}, {1550.0F, std::nanf(""), -INFINITY}};
     QTemporaryDir dir;
-    const XlsxWorkbook book = writeAndRead(resultsSheet(1, table), dir);
+    const XlsxWorkbook book = writeAndRead(resultsSheet(1, {{0, 0, 0}, {1550.0F, std::nanf(""), -INFINITY}}), dir);
     ASSERT_NE(book.cell(2, 3), nullptr);
     EXPECT_FALSE(book.cell(2, 3)->isNumber && !std::isnan(book.cell(2, 3)->number));
     EXPECT_TRUE(book.cell(2, 3)->text.isEmpty());
@@ -194,19 +163,18 @@ TEST(WorkbookFile, WrittenCellsOutsideTheRangesKeepTheDefaultLook)
     sheet.sheetName = "Short";
     sheet.columns = 3;
     sheet.values = {1, 2, 3, 4, 5, 6, 7, 8, 9};  // rows 2..4
-    sheet.fontColumns = 2;
-    sheet.fontRows = 2;
+    sheet.fontColumns = sheet.fontRows = 2;
     sheet.centredColumns = 1;
     sheet.centredRows = 3;
     QTemporaryDir dir;
     const XlsxWorkbook book = writeAndRead(sheet, dir);
-
-    expectCourierNew12(book, book.cell(2, 1)->style, "B2");
-    EXPECT_EQ(book.horizontalOf(book.cell(2, 1)->style), "");
-    EXPECT_NE(book.fontOf(book.cell(3, 0)->style).name, "Courier New");  // below the font range
-    EXPECT_EQ(book.horizontalOf(book.cell(3, 0)->style), "center");      // still in the centring one
-    EXPECT_NE(book.fontOf(book.cell(2, 2)->style).name, "Courier New");  // right of the font range
-    EXPECT_EQ(book.horizontalOf(book.cell(4, 0)->style), "");
+    const auto courier = [&](int row, int column) { return book.fontOf(book.cell(row, column)->style).name == "Courier New"; };
+    const auto centred = [&](int row, int column) { return book.horizontalOf(book.cell(row, column)->style) == "center"; };
+    expectLook(book, book.cell(2, 1)->style, "", "B2");
+    EXPECT_FALSE(courier(3, 0)) << "below the font range";
+    EXPECT_TRUE(centred(3, 0)) << "still in the centring one";
+    EXPECT_FALSE(courier(2, 2)) << "right of the font range";
+    EXPECT_FALSE(centred(4, 0));
     EXPECT_EQ(book.cell(4, 2)->number, 9.0);
 }
 
@@ -232,10 +200,14 @@ QStringList entries(const QString& folder)
 
 }  // namespace
 
-TEST(WorkbookSave, AFailedWriteLeavesTheChosenNameAsItWasAndNoTemporary)
+TEST(WorkbookSave, OnlyACompleteWriteReplacesTheChosenFileAndNoTemporaryStays)
 {
     QTemporaryDir dir;
     const QString target = dir.filePath("VXM_Test_1.xlsx");
+    const auto contents = [&] {
+        QFile file(target);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
     {
         QFile old(target);
         ASSERT_TRUE(old.open(QIODevice::WriteOnly));
@@ -246,37 +218,15 @@ TEST(WorkbookSave, AFailedWriteLeavesTheChosenNameAsItWasAndNoTemporary)
     // It wrote beside the target, not onto it.
     EXPECT_EQ(QFileInfo(failing.seenPath).absolutePath(), QFileInfo(target).absolutePath());
     EXPECT_NE(failing.seenPath, target);
-    QFile old(target);
-    ASSERT_TRUE(old.open(QIODevice::ReadOnly));
-    EXPECT_EQ(old.readAll(), "previous workbook");
+    EXPECT_EQ(contents(), "previous workbook");
     EXPECT_EQ(entries(dir.path()), QStringList{"VXM_Test_1.xlsx"});
-}
 
-TEST(WorkbookSave, ACompleteWriteReplacesTheChosenFile)
-{
-    QTemporaryDir dir;
-    const QString target = dir.filePath("VXM_Test_1.xlsx");
-    {
-        QFile old(target);
-        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-        old.write("previous workbook");
-    }
     XlsxWorkbookWriter writer;
     EXPECT_TRUE(saveWorkbook(writer, resultsSheet(3, threeChannels()), target));
     EXPECT_EQ(readXlsx(target).sheetNames, QStringList{"VXMData"});
     EXPECT_EQ(entries(dir.path()), QStringList{"VXM_Test_1.xlsx"});
-}
-
-TEST(WorkbookSave, AnUnwritablePlaceFailsWithoutLeavingFiles)
-{
-    QTemporaryDir dir;
-    XlsxWorkbookWriter writer;
-    // A folder that does not exist: nothing can be written at all.
+    // Unwritable places (no such folder; a name taken by a folder) fail; the button tests check no file is left.
     EXPECT_FALSE(saveWorkbook(writer, resultsSheet(0, {}), dir.filePath("missing/VXM_Test_1.xlsx")));
-    EXPECT_TRUE(entries(dir.path()).isEmpty());
-    // A name taken by a folder: the temporary is complete but cannot be renamed, and goes.
     ASSERT_TRUE(QDir(dir.path()).mkpath("taken/inside"));
     EXPECT_FALSE(saveWorkbook(writer, resultsSheet(0, {}), dir.filePath("taken")));
-    EXPECT_EQ(entries(dir.path()), QStringList{"taken"});
-    EXPECT_EQ(entries(dir.filePath("taken")), QStringList{"inside"});
 }

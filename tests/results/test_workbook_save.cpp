@@ -21,7 +21,7 @@ namespace {
 // Points the user's home at a scratch folder, so the documents folder is one the test owns.
 class ScratchHome {
 public:
-    ScratchHome() : oldHome_(qgetenv("HOME")), oldConfig_(qgetenv("XDG_CONFIG_HOME"))
+    ScratchHome()
     {
         qputenv("HOME", home_.path().toUtf8());
         qunsetenv("XDG_CONFIG_HOME");
@@ -29,14 +29,13 @@ public:
     ~ScratchHome()
     {
         qputenv("HOME", oldHome_);
-        if (oldConfig_.isEmpty()) qunsetenv("XDG_CONFIG_HOME");
-        else qputenv("XDG_CONFIG_HOME", oldConfig_);
+        if (!oldConfig_.isEmpty()) qputenv("XDG_CONFIG_HOME", oldConfig_);
     }
     QString path() const { return home_.path(); }
 
 private:
     QTemporaryDir home_;
-    QByteArray oldHome_, oldConfig_;
+    QByteArray oldHome_ = qgetenv("HOME"), oldConfig_ = qgetenv("XDG_CONFIG_HOME");
 };
 
 QStringList entries(const QString& folder)
@@ -44,22 +43,7 @@ QStringList entries(const QString& folder)
     return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
 }
 
-void setQuietly(QCheckBox* box, bool on)
-{
-    const QSignalBlocker quiet(box);
-    box->setChecked(on);
-}
-
-// The time stamp inside a proposed name, checked to lie within the click.
-void expectStampedName(const QString& name, const QString& prefix, const QDateTime& before, const QDateTime& after)
-{
-    const QRegularExpression pattern("^" + prefix + R"((\d{8}_\d{6})\.xlsx$)");
-    const auto match = pattern.match(name);
-    ASSERT_TRUE(match.hasMatch()) << name.toStdString();
-    const QDateTime stamp = QDateTime::fromString(match.captured(1), "yyyyMMdd_HHmmss");
-    EXPECT_GE(stamp.toSecsSinceEpoch(), before.toSecsSinceEpoch());
-    EXPECT_LE(stamp.toSecsSinceEpoch(), after.toSecsSinceEpoch());
-}
+QString documents() { return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation); }
 
 class SaveButtons : public ::testing::Test {
 protected:
@@ -71,8 +55,20 @@ protected:
         Module1.ScanValue = {-10.0F, -10.03125F, -11.0F};
         Module1.LastPointIndex = 2;
     }
-
     QString target(const QString& name) const { return out_.filePath(name); }
+    // Clicks `button` with the operator choosing `name`; the proposed name must carry the click's time.
+    XlsxWorkbook save(QPushButton* button, const QString& name, const QString& proposedPrefix)
+    {
+        bench.dialogs->answer = target(name);
+        const qint64 before = QDateTime::currentSecsSinceEpoch();
+        button->click();
+        const auto match = QRegularExpression("^" + proposedPrefix + R"((\d{8}_\d{6})\.xlsx$)").match(bench.dialogs->lastProposedName);
+        EXPECT_TRUE(match.hasMatch()) << bench.dialogs->lastProposedName.toStdString();
+        const qint64 stamp = QDateTime::fromString(match.captured(1), "yyyyMMdd_HHmmss").toSecsSinceEpoch();
+        EXPECT_GE(stamp, before);
+        EXPECT_LE(stamp, QDateTime::currentSecsSinceEpoch());
+        return readXlsx(target(name));
+    }
 
     FakeBench bench;
     ScratchHome home;
@@ -83,20 +79,12 @@ protected:
 
 TEST_F(SaveButtons, SaveResultsProposesAStampedNameInTheDocumentsFolderAndWritesTheChoice)
 {
-    bench.dialogs->answer = target("chosen.xlsx");
     const QString infoBefore = bench->form1().DisplayInfo->toPlainText();
-    const QDateTime before = QDateTime::currentDateTime();
-    bench->form2().SaveAnalysis->click();
-    const QDateTime after = QDateTime::currentDateTime();
-
-    expectStampedName(bench.dialogs->lastProposedName, "VXM_Test_", before, after);
-    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    EXPECT_TRUE(documents.startsWith(home.path()));
-    EXPECT_EQ(bench.dialogs->lastFolder, documents);
-    EXPECT_TRUE(QDir(documents).exists());  // created for the dialog
+    const XlsxWorkbook book = save(bench->form2().SaveAnalysis, "chosen.xlsx", "VXM_Test_");
+    EXPECT_TRUE(documents().startsWith(home.path()));
+    EXPECT_EQ(bench.dialogs->lastFolder, documents());
+    EXPECT_TRUE(QDir(documents()).exists());  // created for the dialog
     EXPECT_TRUE(bench.dialogs->lastFilter.contains("*.xlsx"));
-
-    const XlsxWorkbook book = readXlsx(target("chosen.xlsx"));
     EXPECT_EQ(book.sheetNames, QStringList{"VXMData"});
     ASSERT_NE(book.cell(2, 2), nullptr);
     EXPECT_EQ(book.cell(2, 2)->number, 193.414);
@@ -109,49 +97,34 @@ TEST_F(SaveButtons, SaveResultsProposesAStampedNameInTheDocumentsFolderAndWrites
 TEST_F(SaveButtons, SaveSpectrumNamesItsFileAndHeadsTheColumnsAfterTheTickedMode)
 {
     Form1& f = bench->form1();
-    setQuietly(f.CheckAlignMode, true);
-    setQuietly(f.CheckVXMScanMode, false);
-    bench.dialogs->answer = target("power.xlsx");
-    const QDateTime before = QDateTime::currentDateTime();
-    bench->form2().SaveSpectrum->click();
-    expectStampedName(bench.dialogs->lastProposedName, "VXM_Spectrum_", before, QDateTime::currentDateTime());
-    XlsxWorkbook book = readXlsx(target("power.xlsx"));
-    EXPECT_EQ(book.sheetNames, QStringList{"Spectrum"});
-    ASSERT_NE(book.cell(1, 1), nullptr);
-    EXPECT_EQ(book.cell(1, 1)->text, " Power (dBm)");
-    EXPECT_EQ(book.lastRow(), 4);
-    EXPECT_EQ(book.cell(3, 1)->number, -10.0313);
-
-    setQuietly(f.CheckVXMScanMode, true);
-    bench.dialogs->answer = target("both.xlsx");
-    bench->form2().SaveSpectrum->click();
-    book = readXlsx(target("both.xlsx"));
-    ASSERT_NE(book.cell(1, 1), nullptr);
-    EXPECT_EQ(book.cell(1, 1)->text, " IL (dB)");
-
-    setQuietly(f.CheckAlignMode, false);
-    setQuietly(f.CheckVXMScanMode, false);
-    bench.dialogs->answer = target("neither.xlsx");
-    bench->form2().SaveSpectrum->click();
-    book = readXlsx(target("neither.xlsx"));
-    EXPECT_EQ(book.cell(1, 0), nullptr);
-    ASSERT_NE(book.cell(2, 0), nullptr);
-    EXPECT_EQ(book.cell(2, 0)->number, 1550.0);
+    const struct { bool align, scan; const char* file; const char* heading; } rows[] = {
+        {true, false, "power.xlsx", " Power (dBm)"}, {true, true, "both.xlsx", " IL (dB)"},
+        {false, false, "neither.xlsx", nullptr}};
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.file);
+        for (auto [box, on] : {std::pair(f.CheckAlignMode, r.align), std::pair(f.CheckVXMScanMode, r.scan)}) {
+            const QSignalBlocker quiet(box);
+            box->setChecked(on);
+        }
+        const XlsxWorkbook book = save(bench->form2().SaveSpectrum, r.file, "VXM_Spectrum_");
+        EXPECT_EQ(book.sheetNames, QStringList{"Spectrum"});
+        const XlsxCell* heading = book.cell(1, 1);
+        EXPECT_EQ(heading == nullptr ? "(no cell)" : heading->text, r.heading == nullptr ? "(no cell)" : r.heading);
+        EXPECT_EQ(book.lastRow(), 4);
+        ASSERT_NE(book.cell(3, 1), nullptr);
+        EXPECT_EQ(book.cell(3, 1)->number, -10.0313);
+        EXPECT_EQ(book.cell(2, 0)->number, 1550.0);
+    }
 }
 
-TEST_F(SaveButtons, CancellingTheDialogWritesNothing)
+TEST_F(SaveButtons, CancellingOrAnUnwritableChoiceWritesNothingAndStaysSilent)
 {
     bench.dialogs->answer.clear();
     bench->form2().SaveAnalysis->click();
     bench->form2().SaveSpectrum->click();
     EXPECT_EQ(bench.dialogs->lastProposedName.left(13), "VXM_Spectrum_");  // the dialog was shown
-    EXPECT_TRUE(entries(out_.path()).isEmpty());
-    EXPECT_TRUE(entries(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)).isEmpty());
-    EXPECT_TRUE(bench.dialogs->warnings.isEmpty());
-}
+    EXPECT_TRUE(entries(documents()).isEmpty());
 
-TEST_F(SaveButtons, AnUnwritableChoiceWritesNothingAndStaysSilent)
-{
     bench.dialogs->answer = target("no/such/folder/VXM_Test.xlsx");
     bench->form2().SaveAnalysis->click();
     // A name taken by a folder: the finished temporary cannot take its place and is removed.
@@ -177,23 +150,19 @@ TEST_F(SaveButtons, AReloadedWindowSavesThroughItsOwnButtonsOnce)
     bench->unloadForm2();
     Form2& fresh = bench->form2();
     EXPECT_EQ(fresh.findChildren<SaveController*>().size(), 1);
-
     // Counts dialog requests: a leftover controller would ask twice.
-    int asked = 0;
-    class Counting final : public UserDialogs {
-    public:
-        Counting(int& n, QString a) : n_(n), answer_(std::move(a)) {}
+    struct Counting final : UserDialogs {
+        int asked = 0;
+        QString answer;
         void warning(const QString&) override {}
-        QString saveFileName(const QString&, const QString&, const QString&) override { return ++n_, answer_; }
-
-    private:
-        int& n_;
-        QString answer_;
+        QString saveFileName(const QString&, const QString&, const QString&) override { return ++asked, answer; }
     };
-    auto previous = setDialogs(std::make_unique<Counting>(asked, target("again.xlsx")));
+    auto counting = std::make_unique<Counting>();
+    Counting& dialogs = *counting;
+    dialogs.answer = target("again.xlsx");
+    auto previous = setDialogs(std::move(counting));
     fresh.SaveAnalysis->click();
+    EXPECT_EQ(dialogs.asked, 1);
     setDialogs(std::move(previous));
-
-    EXPECT_EQ(asked, 1);
     EXPECT_EQ(readXlsx(target("again.xlsx")).sheetNames, QStringList{"VXMData"});
 }

@@ -22,10 +22,13 @@ std::vector<std::array<float, 3>> channels(std::initializer_list<std::array<floa
     return table;
 }
 
-std::vector<double> row(const SheetContent& sheet, int r)
+using Table = std::vector<std::vector<double>>;
+
+Table table(const SheetContent& sheet)
 {
-    std::vector<double> out;
-    for (int c = 0; c < sheet.columns; ++c) out.push_back(sheet.value(r, c));
+    Table out(static_cast<std::size_t>(sheet.rows()));
+    for (int r = 0; r < sheet.rows(); ++r)
+        for (int c = 0; c < sheet.columns; ++c) out[static_cast<std::size_t>(r)].push_back(sheet.value(r, c));
     return out;
 }
 
@@ -67,47 +70,36 @@ TEST(WorkbookRounding, AgreesWithTheDecimalExpansionForRandomSingles)
     EXPECT_GT(checked, 90000);
 }
 
-TEST(WorkbookResultsSheet, HeaderAndOneRowPerChannelWithRoundedFigures)
+TEST(WorkbookResultsSheet, OneRowPerChannelRoundedZeroRowsInPlaceAndNoRowsInvented)
 {
     const SheetContent sheet = resultsSheet(2, channels({{1550.0F, 0.4004F, -3.2125F}, {1551.0625F, 0.8F, -12.0F}}));
     EXPECT_EQ(sheet.sheetName, "VXMData");
     EXPECT_EQ(sheet.header, QStringList({" # ", "Center WL (nm)", "Center FQ (THz)", " Bandwidth (nm)",
                                          "Insertion Loss (dB)"}));
     ASSERT_EQ(sheet.columns, 5);
-    ASSERT_EQ(sheet.rows(), 2);
-    // -3.2125 as a single is -3.21250009..., beyond the half: -3.213.
-    EXPECT_EQ(row(sheet, 0), (std::vector<double>{1, 1550.0, 193.414, 0.4, -3.213}));
-    EXPECT_EQ(row(sheet, 1), (std::vector<double>{2, 1551.063, 193.282, 0.8, -12.0}));
-}
-
-TEST(WorkbookResultsSheet, ChannelsWithoutAWavelengthAreZeroRowsInPlaceAndNotCounted)
-{
-    const SheetContent sheet = resultsSheet(
-        5, channels({{0.5F, 1, 1}, {1550, 0.2F, -1}, {0.0F, 0, 0}, {1560, 0.3F, -2}, {0.999F, 0.1F, -3}}));
-    ASSERT_EQ(sheet.rows(), 5);
     const std::vector<double> zero(5, 0.0);
-    EXPECT_EQ(row(sheet, 0), zero);
-    EXPECT_EQ(row(sheet, 1), (std::vector<double>{1, 1550, 193.414, 0.2, -1}));
-    EXPECT_EQ(row(sheet, 2), zero);
-    EXPECT_EQ(row(sheet, 3), (std::vector<double>{2, 1560, 192.175, 0.3, -2}));
-    EXPECT_EQ(row(sheet, 4), zero);
-    // Exactly 1.0 nm counts as a wavelength.
-    EXPECT_EQ(resultsSheet(1, channels({{1.0F, 0, 0}})).value(0, 0), 1);
-}
-
-TEST(WorkbookResultsSheet, NoChannelsGiveTheHeaderAloneAndMissingRowsAreNotInvented)
-{
-    const SheetContent none = resultsSheet(0, {});
-    EXPECT_EQ(none.rows(), 0);
-    EXPECT_EQ(none.header.size(), 5);
-    EXPECT_EQ(resultsSheet(-1, channels({{1550, 0, 0}})).rows(), 0);
-    // A count beyond the filled rows stops at them instead of sizing a huge table.
-    EXPECT_EQ(resultsSheet(1000000000, channels({{1550, 0, 0}, {1551, 0, 0}})).rows(), 2);
+    const struct { const char* name; std::int32_t count; std::vector<std::array<float, 3>> channels; Table rows; } cases[] = {
+        // -3.2125 as a single is -3.21250009..., beyond the half: -3.213.
+        {"rounded", 2, channels({{1550.0F, 0.4004F, -3.2125F}, {1551.0625F, 0.8F, -12.0F}}),
+         {{1, 1550.0, 193.414, 0.4, -3.213}, {2, 1551.063, 193.282, 0.8, -12.0}}},
+        // Below 1 nm there is no wavelength: a zero row in place, not counted.
+        {"no wavelength", 5, channels({{0.5F, 1, 1}, {1550, 0.2F, -1}, {0.0F, 0, 0}, {1560, 0.3F, -2}, {0.999F, 0.1F, -3}}),
+         {zero, {1, 1550, 193.414, 0.2, -1}, zero, {2, 1560, 192.175, 0.3, -2}, zero}},
+        {"none", 0, {}, {}},
+        {"negative count", -1, channels({{1550, 0, 0}}), {}},
+        // A count beyond the filled rows stops at them instead of sizing a huge table.
+        {"huge count", 1000000000, channels({{1550, 0, 0}, {1551, 0, 0}}), {{1, 1550, 193.414, 0, 0}, {2, 1551, 193.29, 0, 0}}},
+    };
+    for (const auto& c : cases) {
+        const SheetContent s = resultsSheet(c.count, c.channels);
+        EXPECT_EQ(table(s), c.rows) << c.name;
+        EXPECT_EQ(s.header.size(), 5) << c.name;
+    }
+    EXPECT_EQ(resultsSheet(1, channels({{1.0F, 0, 0}})).value(0, 0), 1) << "exactly 1.0 nm counts";
 }
 
 TEST(WorkbookResultsSheet, CenterFrequencyIsComputedInSinglePrecision)
 {
-    EXPECT_EQ(roundHalfAway(centerFrequencyTHz(1550.0F), 3), 193.414);
     // Here the single quotient (197.1975098) and the double one (197.1974998) round apart.
     const float wavelength = 1520.2650146484375F;
     EXPECT_EQ(roundHalfAway(centerFrequencyTHz(wavelength), 3), 197.198);
@@ -132,12 +124,9 @@ TEST(WorkbookSpectrumSheet, PointsUpToTheLastIndexRoundedToFourDecimals)
     const std::vector<float> wl{1500.0F, 1500.004F, 1500.008F, 1500.012F};
     const std::vector<float> v{-0.03125F, 10.12345F, -45.00005F, 7.0F};
     const SheetContent sheet = spectrumSheet(wl, v, 2, false, true);
-    ASSERT_EQ(sheet.columns, 2);
-    ASSERT_EQ(sheet.rows(), 3);  // points 0..2; the arrays hold more
-    EXPECT_EQ(row(sheet, 0), (std::vector<double>{1500.0, -0.0313}));
-    EXPECT_EQ(row(sheet, 1), (std::vector<double>{1500.004, 10.1235}));  // 10.12345 is 10.1234502...
-    // 1500.008 is held as 1500.00805664..., -45.00005 as -45.0000495910...
-    EXPECT_EQ(row(sheet, 2), (std::vector<double>{1500.0081, -45.0}));
+    // Points 0..2 only, the arrays hold more. 10.12345 is 10.1234502..., 1500.008 is held as
+    // 1500.00805664..., -45.00005 as -45.0000495910...
+    EXPECT_EQ(table(sheet), (Table{{1500.0, -0.0313}, {1500.004, 10.1235}, {1500.0081, -45.0}}));
 }
 
 TEST(WorkbookSpectrumSheet, LastIndexBeyondTheArraysOrNegativeDoesNotReadOutside)

@@ -5,114 +5,7 @@
 
 namespace {
 
-// "AB12" -> (12, 27): 1-based row, 0-based column.
-std::pair<int, int> parseRef(const QString& ref)
-{
-    int column = 0;
-    int i = 0;
-    for (; i < ref.size() && ref[i].isLetter(); ++i) column = column * 26 + (ref[i].toUpper().unicode() - 'A' + 1);
-    return {ref.mid(i).toInt(), column - 1};
-}
-
-// Text of all <t> elements up to the end of the current element (a shared or an inline string).
-QString collectText(QXmlStreamReader& xml, QStringView endName)
-{
-    QString text;
-    while (!xml.atEnd()) {
-        const auto token = xml.readNext();
-        if (token == QXmlStreamReader::EndElement && xml.name() == endName) break;
-        if (token == QXmlStreamReader::StartElement && xml.name() == u"t") text += xml.readElementText();
-    }
-    return text;
-}
-
-QStringList readSharedStrings(const QByteArray& data)
-{
-    QStringList strings;
-    QXmlStreamReader xml(data);
-    while (!xml.atEnd()) {
-        if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == u"si")
-            strings << collectText(xml, u"si");
-    }
-    return strings;
-}
-
-void readSheet(const QByteArray& data, const QStringList& shared, XlsxWorkbook& book)
-{
-    QXmlStreamReader xml(data);
-    while (!xml.atEnd()) {
-        if (xml.readNext() != QXmlStreamReader::StartElement) continue;
-        const auto a = xml.attributes();
-        if (xml.name() == u"col") {
-            book.columns.push_back({a.value("min").toInt(), a.value("max").toInt(), a.value("width").toDouble(),
-                                    a.value("style").toInt()});
-        } else if (xml.name() == u"c") {
-            XlsxCell cell;
-            cell.style = a.value("s").toInt();
-            const auto type = a.value("t").toString();
-            const auto where = parseRef(a.value("r").toString());
-            while (xml.readNextStartElement()) {
-                if (xml.name() == u"v") {
-                    const QString v = xml.readElementText();
-                    if (type == u"s") {
-                        cell.text = shared.value(v.toInt());
-                    } else if (type.isEmpty() || type == u"n") {
-                        cell.isNumber = true;
-                        cell.number = v.toDouble();
-                    } else {
-                        cell.text = v;
-                    }
-                } else if (xml.name() == u"is") {
-                    cell.text = collectText(xml, u"is");
-                } else {
-                    xml.skipCurrentElement();
-                }
-            }
-            book.cells.insert(where, cell);
-        }
-    }
-}
-
-void readStyles(const QByteArray& data, XlsxWorkbook& book)
-{
-    QXmlStreamReader xml(data);
-    QString section;  // the list we are in: fonts, cellXfs or another
-    while (!xml.atEnd()) {
-        const auto token = xml.readNext();
-        if (token == QXmlStreamReader::EndElement && (xml.name() == u"fonts" || xml.name() == u"cellXfs"))
-            section.clear();
-        if (token != QXmlStreamReader::StartElement) continue;
-        const auto a = xml.attributes();
-        if (xml.name() == u"fonts" || xml.name() == u"cellXfs" || xml.name() == u"cellStyleXfs") {
-            section = xml.name().toString();
-        } else if (section == u"fonts" && xml.name() == u"font") {
-            book.fonts.push_back({});
-        } else if (section == u"fonts" && xml.name() == u"sz" && !book.fonts.empty()) {
-            book.fonts.back().size = a.value("val").toDouble();
-        } else if (section == u"fonts" && xml.name() == u"name" && !book.fonts.empty()) {
-            book.fonts.back().name = a.value("val").toString();
-        } else if (section == u"cellXfs" && xml.name() == u"xf") {
-            book.xfFont.push_back(a.value("fontId").toInt());
-            book.xfHorizontal.push_back(QString());
-        } else if (section == u"cellXfs" && xml.name() == u"alignment" && !book.xfHorizontal.empty()) {
-            book.xfHorizontal.back() = a.value("horizontal").toString();
-        }
-    }
-}
-
-QStringList readSheetNames(const QByteArray& data)
-{
-    QStringList names;
-    QXmlStreamReader xml(data);
-    while (!xml.atEnd()) {
-        if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == u"sheet")
-            names << xml.attributes().value("name").toString();
-    }
-    return names;
-}
-
-}  // namespace
-
+// The named part of the zip archive (empty when missing or unreadable).
 QByteArray unzipPart(const QString& path, const QString& part)
 {
     QProcess unzip;
@@ -121,13 +14,93 @@ QByteArray unzipPart(const QString& path, const QString& part)
     return unzip.readAllStandardOutput();
 }
 
+// "AB12" -> (12, 27): 1-based row, 0-based column.
+std::pair<int, int> parseRef(const QString& ref)
+{
+    int column = 0, i = 0;
+    for (; i < ref.size() && ref[i].isLetter(); ++i) column = column * 26 + (ref[i].toUpper().unicode() - 'A' + 1);
+    return {ref.mid(i).toInt(), column - 1};
+}
+
+// Calls `onStart` for every start element of the part, with the element's parent list name
+// (fonts, cellXfs ...) for the style sheet's nested lists.
+template <typename OnStart>
+void forEachStart(const QByteArray& data, OnStart onStart)
+{
+    QXmlStreamReader xml(data);
+    QString list;
+    while (!xml.atEnd()) {
+        const auto token = xml.readNext();
+        if (token == QXmlStreamReader::EndElement && xml.name() == list) list.clear();
+        if (token != QXmlStreamReader::StartElement) continue;
+        if (xml.name() == u"fonts" || xml.name() == u"cellXfs" || xml.name() == u"cellStyleXfs") list = xml.name().toString();
+        onStart(xml, list);
+    }
+}
+
+// Text of all <t> elements up to the end of the current element (a shared or an inline string).
+QString collectText(QXmlStreamReader& xml, QStringView endName)
+{
+    QString text;
+    for (auto token = xml.readNext(); !xml.atEnd(); token = xml.readNext()) {
+        if (token == QXmlStreamReader::EndElement && xml.name() == endName) break;
+        if (token == QXmlStreamReader::StartElement && xml.name() == u"t") text += xml.readElementText();
+    }
+    return text;
+}
+
+XlsxCell readCell(QXmlStreamReader& xml, const QStringList& shared)
+{
+    XlsxCell cell;
+    cell.style = xml.attributes().value("s").toInt();
+    const QString type = xml.attributes().value("t").toString();
+    while (xml.readNextStartElement()) {
+        if (xml.name() == u"is") {
+            cell.text = collectText(xml, u"is");
+        } else if (xml.name() != u"v") {
+            xml.skipCurrentElement();
+        } else if (const QString v = xml.readElementText(); type == u"s") {
+            cell.text = shared.value(v.toInt());
+        } else if (type.isEmpty() || type == u"n") {
+            cell.isNumber = true;
+            cell.number = v.toDouble();
+        } else {
+            cell.text = v;
+        }
+    }
+    return cell;
+}
+
+}  // namespace
+
 XlsxWorkbook readXlsx(const QString& path)
 {
     XlsxWorkbook book;
-    book.sheetNames = readSheetNames(unzipPart(path, QStringLiteral("xl/workbook.xml")));
-    const QStringList shared = readSharedStrings(unzipPart(path, QStringLiteral("xl/sharedStrings.xml")));
-    readSheet(unzipPart(path, QStringLiteral("xl/worksheets/sheet1.xml")), shared, book);
-    readStyles(unzipPart(path, QStringLiteral("xl/styles.xml")), book);
+    QStringList shared;
+    const auto part = [&](const char* name) { return unzipPart(path, QString::fromLatin1(name)); };
+    forEachStart(part("xl/workbook.xml"), [&](QXmlStreamReader& xml, const QString&) {
+        if (xml.name() == u"sheet") book.sheetNames << xml.attributes().value("name").toString();
+    });
+    forEachStart(part("xl/sharedStrings.xml"), [&](QXmlStreamReader& xml, const QString&) {
+        if (xml.name() == u"si") shared << collectText(xml, u"si");
+    });
+    forEachStart(part("xl/worksheets/sheet1.xml"), [&](QXmlStreamReader& xml, const QString&) {
+        const auto a = xml.attributes();
+        if (xml.name() == u"col")
+            book.columns.push_back({a.value("min").toInt(), a.value("max").toInt(), a.value("width").toDouble(),
+                                    a.value("style").toInt()});
+        else if (xml.name() == u"c")
+            book.cells.insert(parseRef(a.value("r").toString()), readCell(xml, shared));
+    });
+    forEachStart(part("xl/styles.xml"), [&](QXmlStreamReader& xml, const QString& list) {
+        const QString value = xml.attributes().value("val").toString();
+        if (list == u"fonts" && xml.name() == u"font") book.fonts.push_back({});
+        else if (list == u"fonts" && xml.name() == u"sz" && !book.fonts.empty()) book.fonts.back().size = value.toDouble();
+        else if (list == u"fonts" && xml.name() == u"name" && !book.fonts.empty()) book.fonts.back().name = value;
+        else if (list == u"cellXfs" && xml.name() == u"xf") book.xfs.emplace_back(xml.attributes().value("fontId").toInt(), QString());
+        else if (list == u"cellXfs" && xml.name() == u"alignment" && !book.xfs.empty())
+            book.xfs.back().second = xml.attributes().value("horizontal").toString();
+    });
     return book;
 }
 
@@ -146,15 +119,14 @@ std::optional<XlsxColumn> XlsxWorkbook::column(int zeroBasedColumn) const
 
 XlsxFont XlsxWorkbook::fontOf(int style) const
 {
-    if (style < 0 || style >= static_cast<int>(xfFont.size())) return {};
-    const int font = xfFont[static_cast<std::size_t>(style)];
+    if (style < 0 || style >= static_cast<int>(xfs.size())) return {};
+    const int font = xfs[static_cast<std::size_t>(style)].first;
     return font >= 0 && font < static_cast<int>(fonts.size()) ? fonts[static_cast<std::size_t>(font)] : XlsxFont{};
 }
 
 QString XlsxWorkbook::horizontalOf(int style) const
 {
-    return style >= 0 && style < static_cast<int>(xfHorizontal.size()) ? xfHorizontal[static_cast<std::size_t>(style)]
-                                                                         : QString();
+    return style >= 0 && style < static_cast<int>(xfs.size()) ? xfs[static_cast<std::size_t>(style)].second : QString();
 }
 
 int XlsxWorkbook::lastRow() const { return cells.isEmpty() ? 0 : cells.lastKey().first; }

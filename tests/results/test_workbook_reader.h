@@ -11,15 +11,14 @@
 #include <vector>
 
 struct XlsxCell {
-    int style = 0;       // index into cellXfs
+    int style = 0;  // index into cellXfs
     bool isNumber = false;
     double number = 0.0;
-    QString text;        // strings (shared or inline)
+    QString text;   // strings (shared or inline)
 };
 
 struct XlsxColumn {
-    int min = 0;         // 1-based, inclusive
-    int max = 0;
+    int min = 0, max = 0;  // 1-based, inclusive
     double width = 0.0;
     int style = 0;
 };
@@ -30,12 +29,11 @@ struct XlsxFont {
 };
 
 struct XlsxWorkbook {
-    QStringList sheetNames;                 // xl/workbook.xml, in order
+    QStringList sheetNames;                     // xl/workbook.xml, in order
     QMap<std::pair<int, int>, XlsxCell> cells;  // (1-based row, 0-based column) of the first sheet
     std::vector<XlsxColumn> columns;
-    std::vector<XlsxFont> fonts;            // xl/styles.xml <fonts>
-    std::vector<int> xfFont;                // cellXfs: font index per style
-    std::vector<QString> xfHorizontal;      // cellXfs: horizontal alignment per style ("" none)
+    std::vector<XlsxFont> fonts;                // styles <fonts>
+    std::vector<std::pair<int, QString>> xfs;   // styles <cellXfs>: font index, horizontal alignment ("" none)
 
     const XlsxCell* cell(int row, int column) const;
     std::optional<XlsxColumn> column(int zeroBasedColumn) const;
@@ -44,8 +42,5 @@ struct XlsxWorkbook {
     int lastRow() const;  // 0 when no cell
 };
 
-// The named part of the zip archive at `path` (empty when missing or unreadable).
-QByteArray unzipPart(const QString& path, const QString& part);
-
-// Parses the workbook; a part that is missing leaves its fields empty.
+// Parses the workbook at `path`; a part that is missing leaves its fields empty.
 XlsxWorkbook readXlsx(const QString& path);

@@ -87,7 +87,6 @@ TEST_F(ResultsWindow, LoadsWithAnEmptyGridAndLabelsZeroToTen)
     EXPECT_FALSE(f.Picture1->isEnabled());
     EXPECT_EQ(Module1.PlotMode, 0);
     EXPECT_NEAR(Module1.PicWidth, pixelsToTwips(f.Picture1->width()), 1e-3);
-    EXPECT_DOUBLE_EQ(Module1.PicBottom, Module1.PicTop + Module1.PicHeight);
     for (int i = 0; i <= 10; ++i) {
         EXPECT_EQ(f.Label1[i]->text(), QString::number(i) + QStringLiteral(".0"));
         EXPECT_EQ(f.Label2[i]->text(), QString::number(10 - i) + QStringLiteral(".000"));

@@ -22,30 +22,32 @@ std::pair<long, long> inkHalves(const QImage& image, Qt::Orientation across)
     return h;
 }
 
-struct LabelHost {
-    QWidget container;
-    UcLabelRotate* label;
-    LabelHost()
+class RotateLabel : public testing::Test {
+protected:
+    RotateLabel()
+    {
+        l.readProperties({{QStringLiteral("backcolor"), static_cast<qulonglong>(VbColor::White)}});
+        l.resize(160, 160);
+        container.show();  // resizes reach a shown control at once
+        // Heavy at its start, light at its end: which end is where shows the direction.
+        l.setCaption(QStringLiteral("WM          ."));
+    }
+    // The label takes its font from the container it is created in: Arial 12.
+    static UcLabelRotate& createIn(QWidget& container)
     {
         QFont f(QStringLiteral("Arial"));
         f.setPointSize(12);
         container.setFont(f);
-        label = new UcLabelRotate(QStringLiteral("RotateLabel"), &container);
-        label->readProperties({{QStringLiteral("backcolor"), static_cast<qulonglong>(VbColor::White)}});
-        label->resize(160, 160);
-        container.show();  // resizes reach a shown control at once
-        // Heavy at its start, light at its end: which end is where shows the direction.
-        label->setCaption(QStringLiteral("WM          ."));
+        return *new UcLabelRotate(QStringLiteral("RotateLabel"), &container);
     }
+    QWidget container;
+    UcLabelRotate& l = createIn(container);
 };
 
 }  // namespace
 
-TEST(RotateLabel, InkFollowsTheAngle)
+TEST_F(RotateLabel, InkFollowsTheAngle)
 {
-    LabelHost host;
-    UcLabelRotate& l = *host.label;
-
     // 90 turns clockwise (reads top to bottom), 270 reads bottom to top; the text stays centred across.
     const struct { float angle; Qt::Orientation along, across; bool headFirst; } rows[] = {
         {0, Qt::Horizontal, Qt::Vertical, true}, {90, Qt::Vertical, Qt::Horizontal, true},
@@ -60,11 +62,8 @@ TEST(RotateLabel, InkFollowsTheAngle)
     }
 }
 
-TEST(RotateLabel, RedrawsOnlyWhenSomethingChanges)
-{
-    LabelHost host;
-    UcLabelRotate& l = *host.label;
-    const int before = l.redrawCount();
+TEST_F(RotateLabel, RedrawsOnlyWhenSomethingChanges)
+{    const int before = l.redrawCount();
     l.setCaption(QStringLiteral("WM          ."));
     l.setAngleDeg(0.0F);
     EXPECT_EQ(l.redrawCount(), before);
@@ -85,7 +84,7 @@ TEST(RotateLabel, RedrawsOnlyWhenSomethingChanges)
     EXPECT_EQ(l.picture().size(), QSize(100, 100) * l.devicePixelRatioF());
 }
 
-TEST(RotateLabel, StoredPropertiesDefaultsAndNamesWithoutCase)
+TEST(RotateLabelProperties, StoredDefaultsAndNamesWithoutCase)
 {
     QWidget container;
     QFont containerFont(QStringLiteral("Courier New"));

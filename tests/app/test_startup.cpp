@@ -33,7 +33,6 @@ TEST(Startup, TogglesChecksListsAndColoursHoldTheirDesignValues)
         {f.TLSOnOff, true},      {f.StartStopSweep, false}, {f.LanguageButton, false}, {f.CheckTLS, true},
         {f.MeasureSpectrum, true}, {f.TakeBackground, false}, {f.BasePower, false},    {f.Ref0Power, false}};
     for (const auto& [button, on] : checked) EXPECT_EQ(button->isChecked(), on) << button->objectName().toStdString();
-    EXPECT_EQ(f.TLSOnOff->text(), QStringLiteral("Set TLS On"));
     ASSERT_EQ(f.ComboBoxVXMCOM->count(), 30);
     const std::pair<QString, QString> texts[] = {
         {f.ComboBoxVXMCOM->itemText(0), "COM1"}, {f.ComboBoxVXMCOM->itemText(29), "COM30"},

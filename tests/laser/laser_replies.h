@@ -1,11 +1,15 @@
 #pragma once
-// Reply frames as the laser sends them, and a scripted laser for the fake serial port.
+// Reply frames as the laser sends them, a scripted laser for the fake serial port, and a
+// one-line check of the window's enable states.
 
 #include "fake_serial_port.h"
 #include "laser/frame_codec.h"
 
 #include <QByteArray>
 #include <QString>
+#include <QWidget>
+
+#include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
@@ -93,4 +97,16 @@ struct ScriptedLaser {
 inline FakeDevice answering(std::vector<FakeChunk> chunks)
 {
     return [chunks](const QByteArray&) { return chunks; };
+}
+
+// "Text1 Text2 -Text4": Text1 and Text2 enabled, Text4 disabled.
+inline void expectEnabled(const QWidget& form, const char* names)
+{
+    for (QString name : QString::fromLatin1(names).split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        const bool enabled = !name.startsWith(QLatin1Char('-'));
+        if (!enabled) name.remove(0, 1);
+        const auto* w = form.findChild<QWidget*>(name);
+        ASSERT_NE(w, nullptr) << qPrintable(name);
+        EXPECT_EQ(w->isEnabled(), enabled) << qPrintable(name);
+    }
 }

@@ -16,6 +16,7 @@
 
 #include <chrono>
 #include <thread>
+#include <tuple>
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -29,10 +30,7 @@ TEST(SerialSettings, ParsesTheBenchFormAndRefusesOthers)
 {
     const auto s = parseSerialSettings(QStringLiteral("115200,N,8,1"));
     ASSERT_TRUE(s.has_value());
-    EXPECT_EQ(s->baudRate, 115200);
-    EXPECT_EQ(s->parity, 'N');
-    EXPECT_EQ(s->dataBits, 8);
-    EXPECT_EQ(s->stopBits, 1);
+    EXPECT_EQ(std::tuple(s->baudRate, s->parity, s->dataBits, s->stopBits), std::tuple(115200, 'N', 8, 1));
     EXPECT_EQ(parseSerialSettings(QStringLiteral("9600,e,7,2"))->parity, 'E');
     for (const char* bad : {"", "115200", "115200,N,8", "115200,X,8,1", "fast,N,8,1", "115200,N,9,1", "115200,N,8,3"})
         EXPECT_FALSE(parseSerialSettings(QString::fromLatin1(bad)).has_value()) << bad;
@@ -85,14 +83,15 @@ TEST_F(PtyPort, OpensThroughTheLinkAndMovesBytesBothWays)
 
     const QByteArray reply = QByteArray::fromHex("AA4C534F4E000100000140");
     ASSERT_EQ(::write(master, reply.constData(), static_cast<std::size_t>(reply.size())), reply.size());
-    QElapsedTimer guard;
-    guard.start();
-    while (port->bytesWaiting() < reply.size() && guard.elapsed() < 5000) QCoreApplication::processEvents();
+    const auto awaitBytes = [&](int n) {
+        QElapsedTimer guard;
+        guard.start();
+        while (port->bytesWaiting() < n && guard.elapsed() < 5000) QCoreApplication::processEvents();
+    };
+    awaitBytes(static_cast<int>(reply.size()));
     EXPECT_EQ(port->readAll(), reply);
-
     ASSERT_EQ(::write(master, "xyz", 3), 3);
-    guard.restart();
-    while (port->bytesWaiting() < 3 && guard.elapsed() < 5000) QCoreApplication::processEvents();
+    awaitBytes(3);
     port->discardBuffers();
     EXPECT_EQ(port->bytesWaiting(), 0);
 

@@ -11,6 +11,7 @@
 #include "laser/tls_port_controller.h"
 
 #include <list>
+#include <tuple>
 
 #include <gtest/gtest.h>
 
@@ -43,13 +44,11 @@ TEST(Detection, EveryPortIsProbedAndModulesAndLasersAreListedInBlue)
 {
     // Ports: M a module, K a module of another maker, L a laser, S silent, B busy, F failing to open
     // otherwise (still probed, in vain: the exchange ends silently on the closed port).
+    // Lists found ("": nothing found keeps the design list COM1..COM30) and the item shown; the probe
+    // variables hold the answer of the last port that opened.
     const struct {
-        const char* ports;
-        const char* modules;  // "": nothing found keeps the design list COM1..COM30
-        const char* moduleShown;
-        const char* lasers;
-        const char* laserShown;
-        bool lastOpenedIsALaser;  // the probe variables hold the answer of the last port that opened
+        const char *ports, *modules, *moduleShown, *lasers, *laserShown;
+        bool lastOpenedIsALaser;
     } rows[] = {
         {"3M 4L", "COM3", "COM3", "COM4", "COM4", true},
         {"4L 9L", "", "COM6", "COM4 COM9", "COM9", true},
@@ -83,15 +82,12 @@ TEST(Detection, EveryPortIsProbedAndModulesAndLasersAreListedInBlue)
         EXPECT_EQ(foreColorOf(f.ComboBoxVXMCOM) == VbColor::Blue, *row.modules != 0);
         EXPECT_EQ(foreColorOf(f.ComboBoxTLSCOM) == VbColor::Blue, *row.lasers != 0);
 
-        EXPECT_EQ(bench.serial->openAttempts.size(), 30);
-        EXPECT_EQ(bench.serial->lastSettings, QStringLiteral("115200,N,8,1"));
-        EXPECT_EQ(bench.serial->lastInputBufferSize, 8192);
-        for (const auto& [n, count] : queries) {
-            ASSERT_EQ(bench.serial->writtenTo(n).size(), count) << "COM" << n;
-            if (count) EXPECT_EQ(bench.serial->writtenTo(n)[0].toHex().toUpper(), QByteArray("AA534E465600010000013E"));
-        }
+        EXPECT_EQ(std::tuple(bench.serial->openAttempts.size(), bench.serial->lastSettings, bench.serial->lastInputBufferSize),
+                  std::tuple(30, QStringLiteral("115200,N,8,1"), 8192));
+        for (const auto& [n, count] : queries)  // one identity query to each port that opened
+            EXPECT_EQ(bench.serial->writtenTo(n), std::vector<QByteArray>(count, QByteArray::fromHex("AA534E465600010000013E"))) << n;
         EXPECT_FALSE(bench->MSComm1().isOpen());
-        EXPECT_EQ(Module1.TLSTimeoutMs, 10000);
+        EXPECT_EQ(Module1.TLSTimeoutMs, 10000);  // back from the probe's short time-out
         if (row.lastOpenedIsALaser) {
             EXPECT_EQ(Module1.ProbePN + Module1.ProbeDate + Module1.ProbeDateCN + Module1.ProbeHR,
                       QStringLiteral("TLS-1300-A\r\n05/17/2019\r\n2019年05月17日\r\nHW-B\r\n"));
@@ -118,12 +114,11 @@ TEST_F(PortTest, LasersAreIgnoredWhenTheLaserTakesNoPart)
 
 TEST_F(PortTest, SetTlsComPortOpensReadsAndFillsTheWavelengthBoxesEachTime)
 {
-    open();
+    open(12);  // two digits after "COM"
     EXPECT_TRUE(bench->MSComm1().isOpen());
-    EXPECT_EQ(bench->MSComm1().portNumber(), 7);
+    EXPECT_EQ(bench->MSComm1().portNumber(), 12);
     const qsizetype attempts = bench.serial->openAttempts.size();
-    EXPECT_EQ(foreColorOf(f.SetTLSComPort), VbColor::Black);
-    EXPECT_EQ(backColorOf(f.SetTLSComPort), VbColor::LightGreen);
+    EXPECT_EQ(std::pair(foreColorOf(f.SetTLSComPort), backColorOf(f.SetTLSComPort)), std::pair(VbColor::Black, VbColor::LightGreen));
     expectEnabled(f, "TLSOnOff ReadTLSInfo");
     EXPECT_TRUE(info().startsWith(QStringLiteral("1. P/N: TLS-1300-A")));
     EXPECT_TRUE(bench.dialogs->warnings.isEmpty());
@@ -131,8 +126,7 @@ TEST_F(PortTest, SetTlsComPortOpensReadsAndFillsTheWavelengthBoxesEachTime)
     // A second click keeps the port and resets the boxes from the laser's range.
     const struct {
         std::int32_t minPm, maxPm;
-        const char* boxes;  // Text1 Text2 Text4
-        const char* range;
+        const char *boxes, *range;  // boxes: Text1 Text2 Text4
     } rows[] = {{1260000, 1340000, "1260 1340 1300", "1260-1340 (nm)"}, {1527500, 1567500, "1527.5 1567.5 1547.5", "1527.5-1567.5 (nm)"}};
     for (const auto& row : rows) {
         laser.identity.minPm = row.minPm;
@@ -143,15 +137,6 @@ TEST_F(PortTest, SetTlsComPortOpensReadsAndFillsTheWavelengthBoxesEachTime)
         EXPECT_EQ(QStringList({f.Text1->text(), f.Text2->text(), f.Text4->text()}).join(QLatin1Char(' ')), QLatin1String(row.boxes));
         EXPECT_EQ(Module1.TLSInfoWL, QLatin1String(row.range));
     }
-}
-
-TEST_F(PortTest, SetTlsComPortReadsTheTwoDigitsAfterCom)
-{
-    bench.serial->addPort(12, laser.device());
-    bench->Form_Load();
-    f.ComboBoxTLSCOM->setCurrentText(QStringLiteral("COM12"));
-    f.SetTLSComPort->click();
-    EXPECT_EQ(bench->MSComm1().portNumber(), 12);
 }
 
 TEST_F(PortTest, AFailedOpenShowsTheWarningAndChangesNothing)
@@ -178,8 +163,7 @@ TEST_F(PortTest, IdentityListingInBothLanguagesAndFonts)
     const struct {
         int language;
         std::uint16_t state;
-        const char* listing;
-        const char* font;
+        const char *listing, *font;
     } rows[] = {
         {1, 1, "1. P/N: TLS-1300-A\r\n2. S/N: SN20190517\r\n3. M/D: 05/17/2019\r\n4. F/R: 1.2.3\r\n5. H/R: HW-B\r\n"
                "6. L/S: 1 = On\r\n7. W/L: 1260-1340 (nm)", "Courier New"},
@@ -194,9 +178,8 @@ TEST_F(PortTest, IdentityListingInBothLanguagesAndFonts)
         bench->info().setFontSize(9);
         f.ReadTLSInfo->click();
         EXPECT_EQ(info(), QString::fromUtf8(row.listing));
-        EXPECT_EQ(bench->info().fontName(), QLatin1String(row.font));
-        EXPECT_EQ(bench->info().color(), VbColor::Blue);
-        EXPECT_EQ(bench->info().fontSize(), 12);
+        EXPECT_EQ(std::tuple(bench->info().fontName(), bench->info().color(), bench->info().fontSize()),
+                  std::tuple(QString::fromLatin1(row.font), VbColor::Blue, 12));
         EXPECT_EQ(Module1.TLSLaserState, row.state);
         EXPECT_EQ(Module1.TLSInfoDate, QStringLiteral("05/17/2019\r\n"));
     }

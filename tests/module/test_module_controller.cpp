@@ -25,34 +25,19 @@ struct Shown {
     std::uint32_t color;
     QString font = QStringLiteral("Arial");
     bool operator==(const Shown&) const = default;
-    friend void PrintTo(const Shown& s, std::ostream* o)
-    {
-        *o << qPrintable(s.text) << " | " << std::hex << s.color << " | " << qPrintable(s.font);
-    }
+    friend void PrintTo(const Shown& s, std::ostream* o) { *o << qPrintable(s.text) << " | " << std::hex << s.color << " | " << qPrintable(s.font); }
 };
-Shown shown(InfoBox& i) { return {i.text(), i.color(), i.fontName()}; }
-Shown shown(FakeBench& b) { return shown(b->info()); }
+Shown shown(FakeBench& b) { return {b->info().text(), b->info().color(), b->info().fontName()}; }
 
-QString tr(int language, const char* english, const char* chinese)
-{
-    return QString::fromUtf8(language == 1 ? english : chinese);
-}
-
-FakeBench& inLanguage(FakeBench& b, int language)
-{
-    b->form1().LanguageButton->setChecked(language == 2);
-    return b;
-}
+QString tr(int language, const char* english, const char* chinese) { return QString::fromUtf8(language == 1 ? english : chinese); }
+void inLanguage(FakeBench& b, int language) { b->form1().LanguageButton->setChecked(language == 2); }
 
 // The record behind kListing.
 void scriptRecord(FakeDeviceLibrary& lib)
 {
     lib.info.fill(0);
-    std::memcpy(lib.info.data(), "VXMCB-2CH", 9);
-    std::memcpy(lib.info.data() + 20, "SN0042", 6);
-    std::memcpy(lib.info.data() + 40, "03/15/2026", 10);
-    std::memcpy(lib.info.data() + 50, "2.10", 4);
-    std::memcpy(lib.info.data() + 58, "C", 1);
+    for (const auto& [at, text] : {std::pair{0, "VXMCB-2CH"}, {20, "SN0042"}, {40, "03/15/2026"}, {50, "2.10"}, {58, "C"}})
+        std::memcpy(lib.info.data() + at, text, std::strlen(text));
     lib.info[71] = 250;
 }
 
@@ -77,10 +62,7 @@ TEST(SetVXMComPort, HandlesAbove1000SucceedBelowFailAnd1000ShowsNothing)
 {
     const struct {
         std::int32_t handle;
-        const char* com;
-        const char* call;
-        const char* english;  // nullptr: the box is left as it was
-        const char* chinese;
+        const char *com, *call, *english, *chinese;  // english nullptr: the box is left as it was
         std::uint32_t color;
     } rows[] = {
         {4321, "COM12", "Initialize_Port(11)", "VXM COM port set successfully\r\nHandle = 4321",
@@ -100,7 +82,7 @@ TEST(SetVXMComPort, HandlesAbove1000SucceedBelowFailAnd1000ShowsNothing)
             const Shown before = shown(b);
             setPort(b, row.com);
             EXPECT_EQ(b.library->calls.last(), QLatin1String(row.call));
-            EXPECT_EQ(Module1.ModuleHandle, row.handle) << "a failing handle is kept too";
+            EXPECT_EQ(Module1.ModuleHandle, row.handle);  // a failing handle is kept too
             EXPECT_EQ(shown(b), row.english ? (Shown{tr(language, row.english, row.chinese), row.color}) : before);
             EXPECT_EQ(b->form1().SetConnection->isEnabled(), row.handle > 1000 || connectionWasEnabled);
             EXPECT_EQ(backColorOf(b->form1().SetVXMComPort), VbColor::LightGreen);
@@ -126,9 +108,8 @@ TEST(SetConnection, SuccessMarksTheButtonAndShowsTheListingWithTheLaserControlsL
         f.SetConnection->click();
         EXPECT_EQ(f.SetConnection->text(), tr(language, "VXM Connected", "VXM连接完成"));
         EXPECT_EQ(backColorOf(f.SetConnection), VbColor::Green);
-        EXPECT_EQ(b.library->calls.mid(b.library->calls.size() - 3),
-                  QStringList({QStringLiteral("Initialize_Connection(1234)"), QStringLiteral("Get_Lib_Version()"),
-                               QStringLiteral("Get_Info(1234)")}));
+        EXPECT_EQ(b.library->calls.mid(b.library->calls.size() - 3).join(' '),
+                  QStringLiteral("Initialize_Connection(1234) Get_Lib_Version() Get_Info(1234)"));
         // Read VXM Info ran and its listing replaced "VXM is connected".
         EXPECT_EQ(shown(b), (Shown{kListing, VbColor::Blue, QStringLiteral("Courier New")}));
         EXPECT_EQ(b->info().fontSize(), 12);
@@ -153,18 +134,17 @@ TEST(SetConnection, FailureReportsAndChangesNothingElse)
         EXPECT_EQ(f.SetConnection->text(), tr(language, "Set VXM Connection", "设置VXM连接"));
         expectEnabled(f, "-ReadVXMInfo -CheckAlignMode");
         EXPECT_EQ(f.Text1->text(), QStringLiteral("1260"));
-        EXPECT_EQ(Module1.ModuleHandle, 1234);
-        EXPECT_FALSE(b.library->calls.contains(QStringLiteral("Get_Info(1234)")));
+        EXPECT_EQ(b.library->calls.last(), QStringLiteral("Initialize_Connection(1234)"));
     }
 }
 
 TEST(SetConnection, WithoutLaserPresetsTheBandMarksTheChannelAndOpensScanOptionsEveryTime)
 {
+    // An unknown band keeps what the boxes held.
     const struct {
         const char* pn;
         std::int16_t channel;
-        const char* start;  // "1400" where the band is unknown: the boxes keep what they held
-        const char* stop;
+        const char *start, *stop;
     } rows[] = {{"VXMLB-01\r\n", 1, "1570", "1610"}, {"VXMOE01\r\n", 0, "1260", "1450"}, {"VXMZZ01\r\n", 1, "1400", "1340"}};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.pn);
@@ -177,8 +157,7 @@ TEST(SetConnection, WithoutLaserPresetsTheBandMarksTheChannelAndOpensScanOptions
             if (connection == 1) connectWithoutLaser(b, row.pn);
             else f.SetConnection->click();
             EXPECT_EQ(b.library->calls.count(QStringLiteral("Initialize_Connection(1234)")), connection);
-            EXPECT_EQ(f.Text1->text(), QLatin1String(row.start));
-            EXPECT_EQ(f.Text2->text(), QLatin1String(row.stop));
+            EXPECT_EQ(f.Text1->text() + ' ' + f.Text2->text(), QLatin1String(row.start) + ' ' + QLatin1String(row.stop));
             // Controls the connection does not name keep their start-up state.
             expectEnabled(f, "-SetTLSComPort -ComboBoxTLSCOM Transmission Reflection Text1 Text2 Text3 CheckAlignMode "
                              "CheckVXMScanMode -CheckPowerMeter -Text4 -SingleMeasure -CheckRemoveBKG");
@@ -238,9 +217,8 @@ TEST(ModuleFaults, EachHandlerEndsWithItsWarningKeepingWhatItDid)
     connectWithoutLaser(b);
     EXPECT_EQ(b.dialogs->warnings, QStringList{QStringLiteral(" Error in reading VXM information!")});
     EXPECT_EQ(shown(b), (Shown{QStringLiteral("VXM is connected"), VbColor::Blue}));
-    EXPECT_EQ(b->form1().SetConnection->text(), QStringLiteral("VXM Connected"));
-    EXPECT_EQ(b->form1().Text1->text(), QStringLiteral("1520"));
-    EXPECT_TRUE(b->form1().CheckVXMScanMode->isEnabled());
+    EXPECT_EQ(b->form1().SetConnection->text() + ' ' + b->form1().Text1->text(), QStringLiteral("VXM Connected 1520"));
+    expectEnabled(b->form1(), "CheckVXMScanMode");
 }
 
 TEST(StopVXMScan, SuccessReopensTheLaserAndReleasesRepeatFailureChangesNothing)
@@ -277,9 +255,8 @@ TEST(StopVXMScan, SuccessReopensTheLaserAndReleasesRepeatFailureChangesNothing)
         EXPECT_EQ(Module1.RepeatStop, ok ? 1 : 0);
         EXPECT_EQ(f.RepeatMeasure->isChecked(), row.repeatPressed && !ok);
         EXPECT_EQ(repeatToggles.count(), row.repeatPressed && ok ? 1 : 0) << "its handler runs only when it was pressed";
-        EXPECT_EQ(f.TLSOnOff->isEnabled(), ok);
-        EXPECT_EQ(f.StartStopSweep->isEnabled(), ok);
-        EXPECT_TRUE(f.StopVXMScan->isEnabled()) << "the stop button itself is left as it was";
+        // The stop button itself is left as it was.
+        expectEnabled(f, ok ? "TLSOnOff StartStopSweep StopVXMScan" : "-TLSOnOff -StartStopSweep StopVXMScan");
     }
 }
 

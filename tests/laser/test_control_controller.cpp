@@ -9,6 +9,8 @@
 #include "app/units.h"
 #include "laser/tls_control_controller.h"
 
+#include <tuple>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -58,16 +60,15 @@ TEST_F(ControlTest, FirstClickSwitchesOffThenOnInEitherLanguage)
     f.TLSOnOff->click();
     EXPECT_EQ(sent(), "LSOF");
     EXPECT_EQ(lastFrame(), QByteArray("AA4C534F4600000134"));
-    EXPECT_EQ(bench->info().color(), VbColor::Black);
-    EXPECT_EQ(backColorOf(f.TLSOnOff), VbColor::ButtonFace);
+    EXPECT_EQ(std::pair(bench->info().color(), backColorOf(f.TLSOnOff)), std::pair(VbColor::Black, VbColor::ButtonFace));
     expectEnabled(f, "-StartStopSweep -Text1 -Transmission");
 
     f.TLSOnOff->click();
     EXPECT_EQ(sent(), "LSON RDSW");
     EXPECT_EQ(backColorOf(f.TLSOnOff), VbColor::Green);
     expectEnabled(f, "StartStopSweep CheckPowerMeter Text1 Text2 Text3 Reflection Transmission -CheckAlignMode -Text4");
-    EXPECT_EQ(backColorOf(f.Transmission), VbColor::PaleGreen) << "the transmission channel is selected at start";
-    EXPECT_EQ(backColorOf(f.Reflection), VbColor::LightGrey);
+    // The transmission channel is selected at start.
+    EXPECT_EQ(std::pair(backColorOf(f.Transmission), backColorOf(f.Reflection)), std::pair(VbColor::PaleGreen, VbColor::LightGrey));
 
     const char* texts[2][4] = {{"TLS is Off", "Set TLS On", "TLS is On", "Set TLS Off"},
                                {"激光已经关闭", "打开激光", "激光已经打开", "关闭TLS"}};
@@ -83,19 +84,15 @@ TEST_F(ControlTest, FirstClickSwitchesOffThenOnInEitherLanguage)
 
 TEST_F(ControlTest, SweepModeOneSetsTheSpeedTo120)
 {
-    const struct {
-        std::uint16_t mode;
-        const char* failing;
-        std::int16_t stored;
-        const char* speed;
-    } rows[] = {{1, "", 1, "120"}, {3, "", 3, "100"}, {1, "RDSW", 0, "100"}};
-    for (const auto& row : rows) {
-        laser.sweepMode = row.mode;
-        laser.failingCommand = row.failing;
+    // Mode as answered, stored mode, speed box.
+    const std::tuple<std::uint16_t, const char*, int, const char*> rows[] = {
+        {1, "", 1, "120"}, {3, "", 3, "100"}, {1, "RDSW", 0, "100"}};
+    for (const auto& [mode, failing, stored, speed] : rows) {
+        laser.sweepMode = mode;
+        laser.failingCommand = failing;
         f.Text3->setText(QStringLiteral("100"));
         bench->tlsControl().ReadTLSSweepMode();
-        EXPECT_EQ(Module1.TLSSweepMode, row.stored) << row.mode << row.failing;
-        EXPECT_EQ(f.Text3->text(), QLatin1String(row.speed)) << row.mode << row.failing;
+        EXPECT_EQ(std::pair(Module1.TLSSweepMode, f.Text3->text()), std::pair(stored, QString::fromLatin1(speed))) << failing;
     }
     laser.failingCommand.clear();
     laser.sweepMode = 1;
@@ -110,13 +107,11 @@ TEST_F(ControlTest, StartAndStopSweepWalkTheStates)
     f.StartStopSweep->click();
     EXPECT_EQ(sent(), "SWST");
     EXPECT_EQ(lastFrame(), QByteArray("AA53575354000B0001001339E0001472600000000000000064006400000437"));
-    EXPECT_EQ(f.StartStopSweep->text(), QStringLiteral("Stop TLS Sweep"));
-    EXPECT_EQ(backColorOf(f.StartStopSweep), VbColor::Green);
+    EXPECT_EQ(std::pair(f.StartStopSweep->text(), backColorOf(f.StartStopSweep)), std::pair(QStringLiteral("Stop TLS Sweep"), VbColor::Green));
     EXPECT_FALSE(f.CheckPowerMeter->isChecked());
     expectEnabled(f, "-CheckPowerMeter CheckAlignMode CheckVXMScanMode -CheckRemoveBKG -SingleMeasure -Text1 -Text2 -Text3 "
                      "-Text4 -Text8");
-    EXPECT_EQ(info(), QStringLiteral("TLS is On")) << "starting keeps the text";
-    EXPECT_EQ(bench->info().color(), VbColor::Black);
+    EXPECT_EQ(std::pair(info(), bench->info().color()), std::pair(QStringLiteral("TLS is On"), VbColor::Black)) << "starting keeps the text";
 
     tickQuietly(f.CheckAlignMode);
     const std::uint64_t before = bench.clock->paused();
@@ -124,8 +119,7 @@ TEST_F(ControlTest, StartAndStopSweepWalkTheStates)
     EXPECT_EQ(sent(), "SWSP");
     EXPECT_GE(bench.clock->paused() - before, 300u) << "200 ms before the reply wait's own 100 ms";
     EXPECT_EQ(info(), QStringLiteral("TLS stops sweeping"));
-    EXPECT_EQ(f.StartStopSweep->text(), QStringLiteral("Start TLS Sweep"));
-    EXPECT_EQ(backColorOf(f.StartStopSweep), VbColor::ButtonFace);
+    EXPECT_EQ(std::pair(f.StartStopSweep->text(), backColorOf(f.StartStopSweep)), std::pair(QStringLiteral("Start TLS Sweep"), VbColor::ButtonFace));
     EXPECT_FALSE(f.CheckAlignMode->isChecked());
     expectEnabled(f, "CheckPowerMeter -CheckAlignMode StartStopSweep Text1 Text2 Text3 -Text4 -Text5 -Text8");
 }
@@ -172,25 +166,22 @@ TEST_F(ControlTest, SweepSpeedOutsideItsWordIsRefusedBeforeSending)
         f.StartStopSweep->click();
         EXPECT_EQ(sent(), "");
         EXPECT_FALSE(f.StartStopSweep->isChecked());
-        EXPECT_EQ(info(), QString::fromUtf8(text));
-        EXPECT_EQ(bench->info().color(), VbColor::Red);
+        EXPECT_EQ(std::pair(info(), bench->info().color()), std::pair(QString::fromUtf8(text), VbColor::Red));
+        EXPECT_EQ(f.StartStopSweep->text(), QStringLiteral("Start TLS Sweep"));
     }
-    Module1.Language = 1;
-    EXPECT_EQ(f.StartStopSweep->text(), QStringLiteral("Start TLS Sweep"));
-    f.Text3->setText(QStringLiteral("65535"));
-    f.StartStopSweep->click();
-    EXPECT_EQ(sent(), "SWST");
-    EXPECT_EQ(lastFrame().mid(46, 4), QByteArray("FFFF"));
-}
-
-TEST_F(ControlTest, SweepFrameReadsTheBoxesByTheirLeadingNumber)
-{
-    laserOn();
-    f.Text1->setText(QStringLiteral("1260.9nm"));
-    f.Text2->setText(QStringLiteral("abc"));
-    f.Text3->setText(QStringLiteral("12.5"));
-    f.StartStopSweep->click();
-    EXPECT_EQ(lastFrame().mid(18, 16) + " " + lastFrame().mid(46, 4), QByteArray("001339E000000000 000C"));
+    // The boxes are read by their leading number: start, stop and speed fields of the frame.
+    const std::tuple<const char*, const char*, const char*, const char*> accepted[] = {
+        {"1260", "1340", "65535", "001339E000147260 FFFF"}, {"1260.9nm", "abc", "12.5", "001339E000000000 000C"}};
+    for (const auto& [start, stop, speed, fields] : accepted) {
+        f.Text1->setText(QLatin1String(start));
+        f.Text2->setText(QLatin1String(stop));
+        f.Text3->setText(QLatin1String(speed));
+        f.StartStopSweep->click();
+        EXPECT_EQ(sent(), "SWST");
+        EXPECT_EQ(lastFrame().mid(18, 16) + " " + lastFrame().mid(46, 4), QByteArray(fields));
+        f.StartStopSweep->click();  // stop again
+        sent();
+    }
 }
 
 TEST_F(ControlTest, SetWavelengthWithinTheRangeEndsIncluded)
@@ -209,9 +200,9 @@ TEST_F(ControlTest, SetWavelengthWithinTheRangeEndsIncluded)
         bench->tlsControl().SetTLSWavelength();
         EXPECT_EQ(sent(), inRange ? "GOWL" : "");
         if (inRange) continue;
-        EXPECT_EQ(info(), language == 1 ? QStringLiteral("Wavelength is Out-Of-Range !\r\n  Please set Wavelength again !")
-                                        : QStringLiteral("波长超出范围 !\r\n  请重新设置波长 !"));
-        EXPECT_EQ(bench->info().color(), VbColor::Red);
+        EXPECT_EQ(std::pair(info(), bench->info().color()),
+                  std::pair(language == 1 ? QStringLiteral("Wavelength is Out-Of-Range !\r\n  Please set Wavelength again !")
+                                          : QStringLiteral("波长超出范围 !\r\n  请重新设置波长 !"), VbColor::Red));
     }
     f.Text4->setText(QStringLiteral("1260"));
     bench->tlsControl().SetTLSWavelength();
@@ -235,8 +226,8 @@ TEST_F(ControlTest, ChannelButtonsSwapTheirColours)
         QPushButton* chosen = channel == 0 ? f.Reflection : f.Transmission;
         chosen->click();
         EXPECT_EQ(Module1.ChannelSelect, channel);
-        EXPECT_EQ(backColorOf(chosen), VbColor::PaleGreen);
-        EXPECT_EQ(backColorOf(channel == 0 ? f.Transmission : f.Reflection), VbColor::LightGrey);
+        EXPECT_EQ(std::pair(backColorOf(chosen), backColorOf(channel == 0 ? f.Transmission : f.Reflection)),
+                  std::pair(VbColor::PaleGreen, VbColor::LightGrey));
     }
     EXPECT_EQ(sent(), "");
     // Switching on marks the selected channel.

@@ -1,15 +1,11 @@
 #pragma once
-// Reply frames as the laser sends them, a scripted laser for the fake serial port, and a
-// one-line check of the window's enable states.
+// Reply frames as the laser sends them, and a scripted laser for the fake serial port.
 
 #include "fake_serial_port.h"
 #include "laser/frame_codec.h"
 
 #include <QByteArray>
 #include <QString>
-#include <QWidget>
-
-#include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
@@ -18,8 +14,6 @@ inline QByteArray bytesOf(const std::vector<std::uint8_t>& v)
 {
     return QByteArray(reinterpret_cast<const char*>(v.data()), static_cast<qsizetype>(v.size()));
 }
-
-inline QByteArray fromHexText(const char* hex) { return QByteArray::fromHex(hex); }
 
 // A reply: the command letters, the status word, then further words.
 inline QByteArray replyFrame(const char* command, std::uint16_t status, std::vector<std::uint16_t> words = {})
@@ -99,14 +93,3 @@ inline FakeDevice answering(std::vector<FakeChunk> chunks)
     return [chunks](const QByteArray&) { return chunks; };
 }
 
-// "Text1 Text2 -Text4": Text1 and Text2 enabled, Text4 disabled.
-inline void expectEnabled(const QWidget& form, const char* names)
-{
-    for (QString name : QString::fromLatin1(names).split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
-        const bool enabled = !name.startsWith(QLatin1Char('-'));
-        if (!enabled) name.remove(0, 1);
-        const auto* w = form.findChild<QWidget*>(name);
-        ASSERT_NE(w, nullptr) << qPrintable(name);
-        EXPECT_EQ(w->isEnabled(), enabled) << qPrintable(name);
-    }
-}

@@ -1,6 +1,6 @@
 #pragma once
-// Enable states of named window controls in one line: "Text1 Text2 -Text4" means Text1 and Text2
-// enabled, Text4 disabled.
+// Enable states of named window controls in one line, for the module and laser tests:
+// "Text1 Text2 -Text4" means Text1 and Text2 enabled, Text4 disabled.
 
 #include <QString>
 #include <QWidget>

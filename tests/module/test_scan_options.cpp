@@ -161,20 +161,6 @@ TEST(CheckVXMScanMode, RemoveBackgroundOnlyOnceABackgroundWasTaken)
     }
 }
 
-TEST(ScanOptions, EveryTickedBranchReadsTheChannel)
-{
-    for (int option = 0; option < 3; ++option) {
-        ConnectedBench b;
-        QCheckBox* box = std::array{b.f.CheckPowerMeter, b.f.CheckAlignMode, b.f.CheckVXMScanMode}[option];
-        b.f.ChannelID->setCurrentText(QStringLiteral("2. Channel #2"));
-        b.tick(box);
-        EXPECT_EQ(Module1.ChannelIndex, 1) << option;
-        Module1.ChannelIndex = 7;
-        box->setChecked(false);  // unticked branches leave the channel alone
-        EXPECT_EQ(Module1.ChannelIndex, 7) << option;
-    }
-}
-
 TEST(ScanOptions, TickingAnotherOptionWhileDeviceTickedLeavesNeitherTicked)
 {
     // Unticking the device option runs its unticked branch, which unticks every other option,
@@ -193,7 +179,7 @@ TEST(ScanOptions, TickingAnotherOptionWhileDeviceTickedLeavesNeitherTicked)
     }
 }
 
-TEST(ScanOptions, ControlsNoRoutineNamesKeepTheirState)
+TEST(ScanOptions, TickedBranchesReadTheChannelAndControlsNoRoutineNamesKeepTheirState)
 {
     ConnectedBench b;
     Form1& f = b.f;
@@ -201,8 +187,12 @@ TEST(ScanOptions, ControlsNoRoutineNamesKeepTheirState)
     f.BasePower->setEnabled(false);
     const std::uint32_t transmission = backColorOf(f.Transmission);
     for (QCheckBox* box : {f.CheckPowerMeter, f.CheckAlignMode, f.CheckVXMScanMode}) {
+        f.ChannelID->setCurrentText(QStringLiteral("2. Channel #2"));
         b.tick(box);
-        box->setChecked(false);
+        EXPECT_EQ(Module1.ChannelIndex, 1) << qPrintable(box->objectName());
+        Module1.ChannelIndex = 7;
+        box->setChecked(false);  // unticked branches leave the channel alone
+        EXPECT_EQ(Module1.ChannelIndex, 7) << qPrintable(box->objectName());
     }
     expectEnabled(f, "-TLSOnOff -BasePower Reflection ReadVXMInfo");
     EXPECT_EQ(backColorOf(f.Transmission), transmission);

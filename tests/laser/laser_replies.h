@@ -15,8 +15,6 @@ inline QByteArray bytesOf(const std::vector<std::uint8_t>& v)
     return QByteArray(reinterpret_cast<const char*>(v.data()), static_cast<qsizetype>(v.size()));
 }
 
-inline QByteArray fromHexText(const char* hex) { return QByteArray::fromHex(hex); }
-
 // A reply: the command letters, the status word, then further words.
 inline QByteArray replyFrame(const char* command, std::uint16_t status, std::vector<std::uint16_t> words = {})
 {
@@ -94,3 +92,4 @@ inline FakeDevice answering(std::vector<FakeChunk> chunks)
 {
     return [chunks](const QByteArray&) { return chunks; };
 }
+

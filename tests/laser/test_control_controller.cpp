@@ -2,6 +2,7 @@
 // scripted laser: the frames written, enable states, captions, colours and messages.
 
 #include "bench_fixture.h"
+#include "../module/form_checks.h"
 #include "laser_replies.h"
 
 #include "app/form1.h"
@@ -9,11 +10,14 @@
 #include "app/units.h"
 #include "laser/tls_control_controller.h"
 
+#include <tuple>
+
 #include <gtest/gtest.h>
 
 namespace {
 
 constexpr int kLaserPort = 7;
+const QString kOutOfRange = QStringLiteral("  Error Warning!\r\n\r\n  Error Code = 0002\r\n  TLS received data is Out-Of-Range.");
 
 struct ControlTest : ::testing::Test {
     FakeBench bench{false};
@@ -28,124 +32,97 @@ struct ControlTest : ::testing::Test {
         laser.received.clear();
     }
     QString info() { return bench->info().text(); }
-    std::vector<std::string> sent()
+    // The commands the laser received since the last call, e.g. "LSON RDSW".
+    std::string sent()
     {
-        std::vector<std::string> out = laser.received;
+        std::string out;
+        for (const std::string& c : laser.received) out += (out.empty() ? "" : " ") + c;
         laser.received.clear();
         return out;
     }
+    QByteArray lastFrame() { return bench.serial->writtenTo(kLaserPort).back().toHex().toUpper(); }
     void laserOn()
     {
         f.TLSOnOff->click();  // starts pressed: the first click switches off
         f.TLSOnOff->click();
         laser.received.clear();
     }
+    // Ticked quietly: its own handler would release or disable the sweep button.
+    void tickQuietly(QCheckBox* box)
+    {
+        const QSignalBlocker quiet(box);
+        box->setChecked(true);
+    }
 };
 
-using Commands = std::vector<std::string>;
-
-TEST_F(ControlTest, FirstClickSwitchesOffThenOn)
+TEST_F(ControlTest, FirstClickSwitchesOffThenOnInEitherLanguage)
 {
     ASSERT_TRUE(f.TLSOnOff->isChecked());
     f.TLSOnOff->click();
-    EXPECT_EQ(sent(), Commands{"LSOF"});
-    EXPECT_EQ(bench.serial->writtenTo(kLaserPort).back().toHex().toUpper(), QByteArray("AA4C534F4600000134"));
-    EXPECT_EQ(info(), QStringLiteral("TLS is Off"));
-    EXPECT_EQ(bench->info().color(), VbColor::Black);
-    EXPECT_EQ(f.TLSOnOff->text(), QStringLiteral("Set TLS On"));
-    EXPECT_EQ(backColorOf(f.TLSOnOff), VbColor::ButtonFace);
-    EXPECT_FALSE(f.StartStopSweep->isEnabled());
-    EXPECT_FALSE(f.Text1->isEnabled());
-    EXPECT_FALSE(f.Transmission->isEnabled());
+    EXPECT_EQ(sent(), "LSOF");
+    EXPECT_EQ(lastFrame(), QByteArray("AA4C534F4600000134"));
+    EXPECT_EQ(std::pair(bench->info().color(), backColorOf(f.TLSOnOff)), std::pair(VbColor::Black, VbColor::ButtonFace));
+    expectEnabled(f, "-StartStopSweep -Text1 -Transmission");
 
     f.TLSOnOff->click();
-    EXPECT_EQ(sent(), (Commands{"LSON", "RDSW"}));
-    EXPECT_EQ(info(), QStringLiteral("TLS is On"));
-    EXPECT_EQ(f.TLSOnOff->text(), QStringLiteral("Set TLS Off"));
+    EXPECT_EQ(sent(), "LSON RDSW");
     EXPECT_EQ(backColorOf(f.TLSOnOff), VbColor::Green);
-    for (QWidget* w : {static_cast<QWidget*>(f.StartStopSweep), static_cast<QWidget*>(f.CheckPowerMeter),
-                       static_cast<QWidget*>(f.Text1), static_cast<QWidget*>(f.Text2), static_cast<QWidget*>(f.Text3),
-                       static_cast<QWidget*>(f.Reflection), static_cast<QWidget*>(f.Transmission)})
-        EXPECT_TRUE(w->isEnabled()) << w->objectName().toStdString();
-    EXPECT_FALSE(f.CheckAlignMode->isEnabled());
-    EXPECT_FALSE(f.Text4->isEnabled());
-    EXPECT_EQ(backColorOf(f.Transmission), VbColor::PaleGreen) << "the transmission channel is selected at start";
-    EXPECT_EQ(backColorOf(f.Reflection), VbColor::LightGrey);
+    expectEnabled(f, "StartStopSweep CheckPowerMeter Text1 Text2 Text3 Reflection Transmission -CheckAlignMode -Text4");
+    // The transmission channel is selected at start.
+    EXPECT_EQ(std::pair(backColorOf(f.Transmission), backColorOf(f.Reflection)), std::pair(VbColor::PaleGreen, VbColor::LightGrey));
+
+    const char* texts[2][4] = {{"TLS is Off", "Set TLS On", "TLS is On", "Set TLS Off"},
+                               {"激光已经关闭", "打开激光", "激光已经打开", "关闭TLS"}};
+    for (int language = 1; language <= 2; ++language) {
+        Module1.Language = language;
+        for (int step = 0; step < 4; step += 2) {
+            f.TLSOnOff->click();
+            EXPECT_EQ(info(), QString::fromUtf8(texts[language - 1][step]));
+            EXPECT_EQ(f.TLSOnOff->text(), QString::fromUtf8(texts[language - 1][step + 1]));
+        }
+    }
 }
 
-TEST_F(ControlTest, OnAndOffInChinese)
+TEST_F(ControlTest, SweepModeOneSetsTheSpeedTo120)
 {
-    Module1.Language = 2;
-    f.TLSOnOff->click();
-    EXPECT_EQ(info(), QStringLiteral("激光已经关闭"));
-    EXPECT_EQ(f.TLSOnOff->text(), QStringLiteral("打开激光"));
-    f.TLSOnOff->click();
-    EXPECT_EQ(info(), QStringLiteral("激光已经打开"));
-    EXPECT_EQ(f.TLSOnOff->text(), QStringLiteral("关闭TLS"));
-}
-
-TEST_F(ControlTest, SweepModeReply)
-{
+    // Mode as answered, stored mode, speed box.
+    const std::tuple<std::uint16_t, const char*, int, const char*> rows[] = {
+        {1, "", 1, "120"}, {3, "", 3, "100"}, {1, "RDSW", 0, "100"}};
+    for (const auto& [mode, failing, stored, speed] : rows) {
+        laser.sweepMode = mode;
+        laser.failingCommand = failing;
+        f.Text3->setText(QStringLiteral("100"));
+        bench->tlsControl().ReadTLSSweepMode();
+        EXPECT_EQ(std::pair(Module1.TLSSweepMode, f.Text3->text()), std::pair(stored, QString::fromLatin1(speed))) << failing;
+    }
+    laser.failingCommand.clear();
     laser.sweepMode = 1;
-    f.Text3->setText(QStringLiteral("100"));
     laserOn();
-    EXPECT_EQ(Module1.TLSSweepMode, 1);
-    EXPECT_EQ(f.Text3->text(), QStringLiteral("120"));
-
-    laser.sweepMode = 3;
-    f.Text3->setText(QStringLiteral("100"));
-    bench->tlsControl().ReadTLSSweepMode();
-    EXPECT_EQ(Module1.TLSSweepMode, 3);
-    EXPECT_EQ(f.Text3->text(), QStringLiteral("100"));
-
-    laser.failingCommand = "RDSW";
-    bench->tlsControl().ReadTLSSweepMode();
-    EXPECT_EQ(Module1.TLSSweepMode, 0);
-    EXPECT_EQ(f.Text3->text(), QStringLiteral("100"));
+    EXPECT_EQ(f.Text3->text(), QStringLiteral("120")) << "switching on reads the mode";
 }
 
 TEST_F(ControlTest, StartAndStopSweepWalkTheStates)
 {
     laserOn();
-    {
-        // Ticked quietly: its own handler would release and disable the sweep button.
-        const QSignalBlocker quiet(f.CheckPowerMeter);
-        f.CheckPowerMeter->setChecked(true);
-    }
+    tickQuietly(f.CheckPowerMeter);
     f.StartStopSweep->click();
-    EXPECT_EQ(sent(), Commands{"SWST"});
-    EXPECT_EQ(bench.serial->writtenTo(kLaserPort).back().toHex(' ').toUpper(),
-              QByteArray("AA 53 57 53 54 00 0B 00 01 00 13 39 E0 00 14 72 60 00 00 00 00 00 00 00 64 00 64 00 00 04 37"));
-    EXPECT_EQ(f.StartStopSweep->text(), QStringLiteral("Stop TLS Sweep"));
-    EXPECT_EQ(backColorOf(f.StartStopSweep), VbColor::Green);
+    EXPECT_EQ(sent(), "SWST");
+    EXPECT_EQ(lastFrame(), QByteArray("AA53575354000B0001001339E0001472600000000000000064006400000437"));
+    EXPECT_EQ(std::pair(f.StartStopSweep->text(), backColorOf(f.StartStopSweep)), std::pair(QStringLiteral("Stop TLS Sweep"), VbColor::Green));
     EXPECT_FALSE(f.CheckPowerMeter->isChecked());
-    EXPECT_FALSE(f.CheckPowerMeter->isEnabled());
-    EXPECT_TRUE(f.CheckAlignMode->isEnabled());
-    EXPECT_TRUE(f.CheckVXMScanMode->isEnabled());
-    EXPECT_FALSE(f.CheckRemoveBKG->isEnabled());
-    EXPECT_FALSE(f.SingleMeasure->isEnabled());
-    for (QLineEdit* t : {f.Text1, f.Text2, f.Text3, f.Text4, f.Text8}) EXPECT_FALSE(t->isEnabled());
-    EXPECT_EQ(info(), QStringLiteral("TLS is On")) << "starting keeps the text";
-    EXPECT_EQ(bench->info().color(), VbColor::Black);
+    expectEnabled(f, "-CheckPowerMeter CheckAlignMode CheckVXMScanMode -CheckRemoveBKG -SingleMeasure -Text1 -Text2 -Text3 "
+                     "-Text4 -Text8");
+    EXPECT_EQ(std::pair(info(), bench->info().color()), std::pair(QStringLiteral("TLS is On"), VbColor::Black)) << "starting keeps the text";
 
-    {
-        // Ticked quietly: its own handler would disable the sweep button.
-        const QSignalBlocker quiet(f.CheckAlignMode);
-        f.CheckAlignMode->setChecked(true);
-    }
+    tickQuietly(f.CheckAlignMode);
     const std::uint64_t before = bench.clock->paused();
     f.StartStopSweep->click();
-    EXPECT_EQ(sent(), Commands{"SWSP"});
+    EXPECT_EQ(sent(), "SWSP");
     EXPECT_GE(bench.clock->paused() - before, 300u) << "200 ms before the reply wait's own 100 ms";
     EXPECT_EQ(info(), QStringLiteral("TLS stops sweeping"));
-    EXPECT_EQ(f.StartStopSweep->text(), QStringLiteral("Start TLS Sweep"));
-    EXPECT_EQ(backColorOf(f.StartStopSweep), VbColor::ButtonFace);
-    EXPECT_TRUE(f.CheckPowerMeter->isEnabled());
+    EXPECT_EQ(std::pair(f.StartStopSweep->text(), backColorOf(f.StartStopSweep)), std::pair(QStringLiteral("Start TLS Sweep"), VbColor::ButtonFace));
     EXPECT_FALSE(f.CheckAlignMode->isChecked());
-    EXPECT_FALSE(f.CheckAlignMode->isEnabled());
-    EXPECT_TRUE(f.StartStopSweep->isEnabled());
-    for (QLineEdit* t : {f.Text1, f.Text2, f.Text3}) EXPECT_TRUE(t->isEnabled());
-    for (QLineEdit* t : {f.Text4, f.Text5, f.Text8}) EXPECT_FALSE(t->isEnabled());
+    expectEnabled(f, "CheckPowerMeter -CheckAlignMode StartStopSweep Text1 Text2 Text3 -Text4 -Text5 -Text8");
 }
 
 TEST_F(ControlTest, SwitchingOffWhileSweepingStopsTheSweepToo)
@@ -154,15 +131,11 @@ TEST_F(ControlTest, SwitchingOffWhileSweepingStopsTheSweepToo)
     f.StartStopSweep->click();
     laser.received.clear();
     f.TLSOnOff->click();
-    EXPECT_EQ(sent(), (Commands{"LSOF", "SWSP"}));
+    EXPECT_EQ(sent(), "LSOF SWSP");
     EXPECT_FALSE(f.StartStopSweep->isChecked());
-    EXPECT_FALSE(f.StartStopSweep->isEnabled());
     EXPECT_EQ(f.StartStopSweep->text(), QStringLiteral("Start TLS Sweep"));
     // The stop branch ran after the laser-off branch had disabled them.
-    EXPECT_TRUE(f.CheckPowerMeter->isEnabled());
-    for (QLineEdit* t : {f.Text1, f.Text2, f.Text3}) EXPECT_TRUE(t->isEnabled());
-    EXPECT_FALSE(f.Text4->isEnabled());
-    EXPECT_FALSE(f.Reflection->isEnabled());
+    expectEnabled(f, "-StartStopSweep CheckPowerMeter Text1 Text2 Text3 -Text4 -Reflection");
     EXPECT_EQ(info(), QStringLiteral("TLS stops sweeping"));
 }
 
@@ -171,10 +144,8 @@ TEST_F(ControlTest, SweepErrorsAreReported)
     laserOn();
     laser.failingCommand = "SWST";
     f.StartStopSweep->click();
-    EXPECT_EQ(info(), QStringLiteral("  Error Warning!\r\n\r\n  Error Code = 0002\r\n  TLS received data is Out-Of-Range."));
-    EXPECT_EQ(bench->info().color(), VbColor::Red);
+    EXPECT_EQ(info(), kOutOfRange);
     EXPECT_TRUE(f.StartStopSweep->isChecked()) << "the window follows the button, not the answer";
-
     // A laser that falls silent: the empty code is an unknown error.
     bench.serial->addPort(kLaserPort, {});
     f.StartStopSweep->click();
@@ -184,95 +155,82 @@ TEST_F(ControlTest, SweepErrorsAreReported)
 TEST_F(ControlTest, SweepSpeedOutsideItsWordIsRefusedBeforeSending)
 {
     laserOn();
-    for (const char* speed : {"70000", "65535.5", "-1"}) {
+    const std::pair<const char*, const char*> rows[] = {
+        {"70000", "Sweep Speed must be 0 to 65535 (nm/s) !\r\n  Please set Sweep Speed again !"},
+        {"65535.5", "Sweep Speed must be 0 to 65535 (nm/s) !\r\n  Please set Sweep Speed again !"},
+        {"-1", "扫描速度必须在 0 到 65535 (nm/s) 之间 !\r\n  请重新设置扫描速度 !"},
+    };
+    for (const auto& [speed, text] : rows) {
         SCOPED_TRACE(speed);
+        Module1.Language = QByteArray(speed) == "-1" ? 2 : 1;
         f.Text3->setText(QString::fromLatin1(speed));
         f.StartStopSweep->click();
-        EXPECT_TRUE(sent().empty());
+        EXPECT_EQ(sent(), "");
         EXPECT_FALSE(f.StartStopSweep->isChecked());
+        EXPECT_EQ(std::pair(info(), bench->info().color()), std::pair(QString::fromUtf8(text), VbColor::Red));
         EXPECT_EQ(f.StartStopSweep->text(), QStringLiteral("Start TLS Sweep"));
-        EXPECT_EQ(info(), QStringLiteral("Sweep Speed must be 0 to 65535 (nm/s) !\r\n  Please set Sweep Speed again !"));
-        EXPECT_EQ(bench->info().color(), VbColor::Red);
     }
-    Module1.Language = 2;
-    f.StartStopSweep->click();
-    EXPECT_TRUE(info().startsWith(QStringLiteral("扫描速度必须在")));
-
-    f.Text3->setText(QStringLiteral("65535"));
-    f.StartStopSweep->click();
-    EXPECT_EQ(sent(), Commands{"SWST"});
-    EXPECT_EQ(bench.serial->writtenTo(kLaserPort).back().toHex().toUpper().mid(46, 4), QByteArray("FFFF"));
-}
-
-TEST_F(ControlTest, SweepFrameReadsTheBoxesByTheirLeadingNumber)
-{
-    laserOn();
-    f.Text1->setText(QStringLiteral("1260.9nm"));
-    f.Text2->setText(QStringLiteral("abc"));
-    f.Text3->setText(QStringLiteral("12.5"));
-    f.StartStopSweep->click();
-    const QByteArray hex = bench.serial->writtenTo(kLaserPort).back().toHex().toUpper();
-    EXPECT_EQ(hex.mid(18, 8), QByteArray("001339E0"));
-    EXPECT_EQ(hex.mid(26, 8), QByteArray("00000000"));
-    EXPECT_EQ(hex.mid(46, 4), QByteArray("000C"));
+    // The boxes are read by their leading number: start, stop and speed fields of the frame.
+    const std::tuple<const char*, const char*, const char*, const char*> accepted[] = {
+        {"1260", "1340", "65535", "001339E000147260 FFFF"}, {"1260.9nm", "abc", "12.5", "001339E000000000 000C"}};
+    for (const auto& [start, stop, speed, fields] : accepted) {
+        f.Text1->setText(QLatin1String(start));
+        f.Text2->setText(QLatin1String(stop));
+        f.Text3->setText(QLatin1String(speed));
+        f.StartStopSweep->click();
+        EXPECT_EQ(sent(), "SWST");
+        EXPECT_EQ(lastFrame().mid(18, 16) + " " + lastFrame().mid(46, 4), QByteArray(fields));
+        f.StartStopSweep->click();  // stop again
+        sent();
+    }
 }
 
 TEST_F(ControlTest, SetWavelengthWithinTheRangeEndsIncluded)
 {
     ASSERT_EQ(Module1.TLSWLMin, 1260.0F);
-    for (const char* nm : {"1260", "1340", "1550.0005"}) {
+    const struct {
+        int language;
+        const char* nm;
+        bool inRange;
+    } rows[] = {{1, "1340", true}, {1, "1260", true}, {1, "1259.999", false}, {1, "1340.001", false}, {2, "1550.0005", false}};
+    for (const auto& [language, nm, inRange] : rows) {
         SCOPED_TRACE(nm);
-        const bool inRange = QByteArray(nm) != "1550.0005";
+        Module1.Language = language;
         f.Text4->setText(QString::fromLatin1(nm));
         bench->info().setText(QStringLiteral("before"));
         bench->tlsControl().SetTLSWavelength();
-        EXPECT_EQ(sent().size(), inRange ? 1u : 0u);
+        EXPECT_EQ(sent(), inRange ? "GOWL" : "");
+        if (inRange) continue;
+        EXPECT_EQ(std::pair(info(), bench->info().color()),
+                  std::pair(language == 1 ? QStringLiteral("Wavelength is Out-Of-Range !\r\n  Please set Wavelength again !")
+                                          : QStringLiteral("波长超出范围 !\r\n  请重新设置波长 !"), VbColor::Red));
     }
     f.Text4->setText(QStringLiteral("1260"));
     bench->tlsControl().SetTLSWavelength();
-    EXPECT_EQ(bench.serial->writtenTo(kLaserPort).back().toHex().toUpper(), QByteArray("AA474F574C0002001339E00267"));
-    laser.received.clear();
+    EXPECT_EQ(lastFrame(), QByteArray("AA474F574C0002001339E00267"));
 
-    for (const char* nm : {"1259.999", "1340.001"}) {
-        SCOPED_TRACE(nm);
-        f.Text4->setText(QString::fromLatin1(nm));
-        bench->tlsControl().SetTLSWavelength();
-        EXPECT_TRUE(sent().empty());
-        EXPECT_EQ(info(), QStringLiteral("Wavelength is Out-Of-Range !\r\n  Please set Wavelength again !"));
-        EXPECT_EQ(bench->info().color(), VbColor::Red);
-    }
-    Module1.Language = 2;
-    bench->tlsControl().SetTLSWavelength();
-    EXPECT_EQ(info(), QStringLiteral("波长超出范围 !\r\n  请重新设置波长 !"));
-}
-
-TEST_F(ControlTest, SetWavelengthReportsAnErrorReplyAndRefusesWithoutARange)
-{
     laser.failingCommand = "GOWL";
-    f.Text4->setText(QStringLiteral("1300"));
+    Module1.Language = 1;
     bench->tlsControl().SetTLSWavelength();
-    EXPECT_EQ(info(), QStringLiteral("  Error Warning!\r\n\r\n  Error Code = 0002\r\n  TLS received data is Out-Of-Range."));
-
-    Module1.TLSWLMin = 0;
+    EXPECT_EQ(info(), kOutOfRange);
+    Module1.TLSWLMin = 0;  // no range read
     Module1.TLSWLMax = 0;
     laser.received.clear();
     bench->tlsControl().SetTLSWavelength();
-    EXPECT_TRUE(sent().empty());
+    EXPECT_EQ(sent(), "");
 }
 
 TEST_F(ControlTest, ChannelButtonsSwapTheirColours)
 {
     laserOn();
-    f.Reflection->click();
-    EXPECT_EQ(Module1.ChannelSelect, 0);
-    EXPECT_EQ(backColorOf(f.Reflection), VbColor::PaleGreen);
-    EXPECT_EQ(backColorOf(f.Transmission), VbColor::LightGrey);
-    f.Transmission->click();
-    EXPECT_EQ(Module1.ChannelSelect, 1);
-    EXPECT_EQ(backColorOf(f.Transmission), VbColor::PaleGreen);
-    EXPECT_EQ(backColorOf(f.Reflection), VbColor::LightGrey);
-    EXPECT_TRUE(sent().empty());
-
+    for (const int channel : {0, 1}) {
+        QPushButton* chosen = channel == 0 ? f.Reflection : f.Transmission;
+        chosen->click();
+        EXPECT_EQ(Module1.ChannelSelect, channel);
+        EXPECT_EQ(std::pair(backColorOf(chosen), backColorOf(channel == 0 ? f.Transmission : f.Reflection)),
+                  std::pair(VbColor::PaleGreen, VbColor::LightGrey));
+    }
+    EXPECT_EQ(sent(), "");
     // Switching on marks the selected channel.
     f.Reflection->click();
     setBackColor(f.Reflection, VbColor::LightGrey);

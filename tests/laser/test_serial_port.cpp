@@ -16,6 +16,7 @@
 
 #include <chrono>
 #include <thread>
+#include <tuple>
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -29,10 +30,7 @@ TEST(SerialSettings, ParsesTheBenchFormAndRefusesOthers)
 {
     const auto s = parseSerialSettings(QStringLiteral("115200,N,8,1"));
     ASSERT_TRUE(s.has_value());
-    EXPECT_EQ(s->baudRate, 115200);
-    EXPECT_EQ(s->parity, 'N');
-    EXPECT_EQ(s->dataBits, 8);
-    EXPECT_EQ(s->stopBits, 1);
+    EXPECT_EQ(std::tuple(s->baudRate, s->parity, s->dataBits, s->stopBits), std::tuple(115200, 'N', 8, 1));
     EXPECT_EQ(parseSerialSettings(QStringLiteral("9600,e,7,2"))->parity, 'E');
     for (const char* bad : {"", "115200", "115200,N,8", "115200,X,8,1", "fast,N,8,1", "115200,N,9,1", "115200,N,8,3"})
         EXPECT_FALSE(parseSerialSettings(QString::fromLatin1(bad)).has_value()) << bad;
@@ -65,52 +63,19 @@ struct PtyPort : ::testing::Test {
     }
 };
 
-TEST_F(PtyPort, OpensThroughTheLinkAndMovesBytesBothWays)
-{
-    auto port = makeSystemSerialPort();
-    EXPECT_EQ(port->open(6, QStringLiteral("115200,N,8,1"), 8192), SerialOpenResult::NoSuchPort);
-    ASSERT_EQ(port->open(5, QStringLiteral("115200,N,8,1"), 8192), SerialOpenResult::Ok);
-    EXPECT_TRUE(port->isOpen());
-    EXPECT_EQ(port->portNumber(), 5);
-    EXPECT_EQ(port->open(5, QStringLiteral("115200,N,8,1"), 8192), SerialOpenResult::Busy) << "already open";
-
-    port->write(QByteArray::fromHex("AA4C534F4E0000013C"));
-    char buffer[64] = {};
-    ssize_t got = 0;
-    for (int i = 0; i < 100 && got < 9; ++i) {
-        const ssize_t n = ::read(master, buffer + got, sizeof buffer - static_cast<std::size_t>(got));
-        if (n > 0) got += n;
-    }
-    EXPECT_EQ(QByteArray(buffer, static_cast<qsizetype>(got)).toHex().toUpper(), QByteArray("AA4C534F4E0000013C"));
-
-    const QByteArray reply = QByteArray::fromHex("AA4C534F4E000100000140");
-    ASSERT_EQ(::write(master, reply.constData(), static_cast<std::size_t>(reply.size())), reply.size());
-    QElapsedTimer guard;
-    guard.start();
-    while (port->bytesWaiting() < reply.size() && guard.elapsed() < 5000) QCoreApplication::processEvents();
-    EXPECT_EQ(port->readAll(), reply);
-
-    ASSERT_EQ(::write(master, "xyz", 3), 3);
-    guard.restart();
-    while (port->bytesWaiting() < 3 && guard.elapsed() < 5000) QCoreApplication::processEvents();
-    port->discardBuffers();
-    EXPECT_EQ(port->bytesWaiting(), 0);
-
-    port->close();
-    EXPECT_FALSE(port->isOpen());
-    EXPECT_THROW(port->bytesWaiting(), SerialFault);
-    EXPECT_THROW(port->write("x"), SerialFault);
-}
-
 // The whole real path: QSerialPort read inside the link's event-serving waits, on the system clock.
-TEST_F(PtyPort, TheLinkExchangesAFrameWithAnInstrumentOnThePseudoTerminal)
+TEST_F(PtyPort, OpensThroughTheLinkAndExchangesAFrameWithAnInstrument)
 {
     FakeBench bench;  // for the shared state and the information box
     Module1.TLSTimeoutMs = 2000;
     auto port = makeSystemSerialPort();
     SystemClock clock;
     TlsLink link(*port, clock, bench->info());
+    EXPECT_EQ(port->open(6, QStringLiteral("115200,N,8,1"), 8192), SerialOpenResult::NoSuchPort);
     ASSERT_EQ(port->open(5, QStringLiteral("115200,N,8,1"), 8192), SerialOpenResult::Ok);
+    EXPECT_TRUE(port->isOpen());
+    EXPECT_EQ(port->portNumber(), 5);
+    EXPECT_EQ(port->open(5, QStringLiteral("115200,N,8,1"), 8192), SerialOpenResult::Busy) << "already open";
 
     const QByteArray answer = identityReply(Identity{});
     QByteArray received;
@@ -126,16 +91,25 @@ TEST_F(PtyPort, TheLinkExchangesAFrameWithAnInstrumentOnThePseudoTerminal)
         std::this_thread::sleep_for(std::chrono::milliseconds(150));
         ::write(master, answer.constData() + 20, static_cast<std::size_t>(answer.size() - 20));
     });
-
     QString command = QStringLiteral("AA534E465600010000");
     link.SendTLSCommand(1, 10, 0, command);
     QString reply, checksum;
     link.ReceiveTLSReply(reply, checksum);
     instrument.join();
-
     EXPECT_EQ(received.toHex().toUpper(), QByteArray("AA534E465600010000013E"));
     EXPECT_EQ(reply, QString::fromLatin1(answer.toHex().toUpper()));
     EXPECT_EQ(checksum, reply.right(4));
+
+    ASSERT_EQ(::write(master, "xyz", 3), 3);
+    QElapsedTimer guard;
+    guard.start();
+    while (port->bytesWaiting() < 3 && guard.elapsed() < 5000) QCoreApplication::processEvents();
+    port->discardBuffers();
+    EXPECT_EQ(port->bytesWaiting(), 0);
+    port->close();
+    EXPECT_FALSE(port->isOpen());
+    EXPECT_THROW(port->bytesWaiting(), SerialFault);
+    EXPECT_THROW(port->write("x"), SerialFault);
 }
 
 }  // namespace

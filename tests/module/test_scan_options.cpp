@@ -1,10 +1,9 @@
 #include "app/form1.h"
 #include "app/units.h"
 #include "bench_fixture.h"
+#include "form_checks.h"
 
 #include <gtest/gtest.h>
-
-#include <QSignalSpy>
 
 namespace {
 
@@ -19,164 +18,137 @@ struct ConnectedBench : FakeBench {
         f.SetVXMComPort->click();
         f.SetConnection->click();
     }
+    void tick(QCheckBox* box, bool ticked = true)
+    {
+        box->setEnabled(true);  // the power meter is enabled by the laser controls once the laser is on
+        box->setChecked(ticked);
+    }
 };
 
-void expectEnabled(std::initializer_list<QWidget*> widgets, bool enabled)
-{
-    for (QWidget* w : widgets) EXPECT_EQ(w->isEnabled(), enabled) << w->objectName().toStdString();
-}
-
 }  // namespace
-
-// ---- Power Meter
 
 TEST(CheckPowerMeter, TickedTakesOverFromLaserSpectrum)
 {
     ConnectedBench b;
     Form1& f = b.f;
-    f.ChannelID->setCurrentIndex(1);
     f.CheckAlignMode->setChecked(true);
-    f.CheckPowerMeter->setEnabled(true);  // the laser controls do this once the laser is on
-    f.CheckPowerMeter->setChecked(true);
-
-    EXPECT_EQ(Module1.ChannelIndex, 1);
+    b.tick(f.CheckPowerMeter);
     EXPECT_TRUE(f.CheckPowerMeter->isChecked());
-    EXPECT_FALSE(f.CheckAlignMode->isChecked());
-    EXPECT_FALSE(f.CheckVXMScanMode->isChecked());
-    expectEnabled({f.CheckAlignMode, f.CheckVXMScanMode, f.CheckRemoveBKG, f.TakeBackground, f.MeasureSpectrum}, false);
-    expectEnabled({f.Text1, f.Text2, f.Text3, f.Text6, f.Text7, f.Text8}, false);
-    expectEnabled({f.Text4, f.Text5}, true);
-    // The nested untick of the laser spectrum disabled them; the power meter enables them again.
-    expectEnabled({f.SingleMeasure, f.RepeatMeasure}, true);
-    expectEnabled({f.StopVXMScan, f.StartStopSweep}, false);
-    EXPECT_FALSE(f.StartStopSweep->isChecked());
+    EXPECT_FALSE(f.CheckAlignMode->isChecked() || f.CheckVXMScanMode->isChecked() || f.StartStopSweep->isChecked());
+    // The nested untick of the laser spectrum disabled the measure buttons; the power meter enables them again.
+    expectEnabled(f, "-CheckAlignMode -CheckVXMScanMode -CheckRemoveBKG -TakeBackground -MeasureSpectrum -Text1 -Text2 "
+                     "-Text3 -Text6 -Text7 -Text8 Text4 Text5 SingleMeasure RepeatMeasure -StopVXMScan -StartStopSweep");
+
+    b.tick(f.CheckPowerMeter, false);
+    // Text5 is not named by the unticked branch.
+    expectEnabled(f, "-CheckAlignMode -CheckVXMScanMode -Text4 -SingleMeasure -RepeatMeasure StartStopSweep Text5");
 }
 
-TEST(CheckPowerMeter, ReleasesARunningSweepBeforeDisablingIt)
+TEST(CheckPowerMeter, ReleasesARunningSweepBeforeDisablingItAndKeepsCountAndCaptions)
 {
     ConnectedBench b;
-    Form1& f = b.f;
-    f.StartStopSweep->setEnabled(true);
-    f.StartStopSweep->setChecked(true);
-    QList<bool> enabledWhenReleased;
-    QObject::connect(f.StartStopSweep, &QPushButton::toggled,
-                     [&](bool pressed) { if (!pressed) enabledWhenReleased << f.StartStopSweep->isEnabled(); });
-    f.CheckPowerMeter->setEnabled(true);
-    f.CheckPowerMeter->setChecked(true);
-    EXPECT_EQ(enabledWhenReleased, QList<bool>{true});
-    EXPECT_FALSE(f.StartStopSweep->isChecked());
-    EXPECT_FALSE(f.StartStopSweep->isEnabled());
-}
-
-TEST(CheckPowerMeter, UntickedLeavesTheOtherOptionsDisabled)
-{
-    ConnectedBench b;
-    Form1& f = b.f;
-    f.CheckPowerMeter->setEnabled(true);
-    f.CheckPowerMeter->setChecked(true);
-    f.CheckPowerMeter->setChecked(false);
-    expectEnabled({f.CheckAlignMode, f.CheckVXMScanMode}, false);
-    expectEnabled({f.Text4, f.SingleMeasure, f.RepeatMeasure}, false);
-    EXPECT_TRUE(f.StartStopSweep->isEnabled());
-    EXPECT_TRUE(f.Text5->isEnabled());  // not named by the unticked branch
-}
-
-TEST(CheckPowerMeter, DoesNotResetTheCountOrCaptions)
-{
-    ConnectedBench b;
+    b.f.StartStopSweep->setEnabled(true);
+    b.f.StartStopSweep->setChecked(true);
     Module1.MeasureCount = 4;
-    b.f.CheckPowerMeter->setEnabled(true);
-    b.f.CheckPowerMeter->setChecked(true);
-    EXPECT_EQ(Module1.MeasureCount, 4);
-    EXPECT_EQ(b.f.SetConnection->text(), QStringLiteral("VXM Connected"));
+    QList<bool> enabledWhenReleased;
+    QObject::connect(b.f.StartStopSweep, &QPushButton::toggled,
+                     [&](bool pressed) { if (!pressed) enabledWhenReleased << b.f.StartStopSweep->isEnabled(); });
+    b.tick(b.f.CheckPowerMeter);
+    EXPECT_EQ(enabledWhenReleased, QList<bool>{true});
+    EXPECT_FALSE(b.f.StartStopSweep->isChecked() || b.f.StartStopSweep->isEnabled());
+    EXPECT_EQ(Module1.MeasureCount, 4) << "the power meter keeps the count";
+    EXPECT_EQ(b.f.SetConnection->text(), QStringLiteral("VXM Connected")) << "and the captions";
 }
-
-// ---- TLS Power Spectrum
 
 TEST(CheckAlignMode, TickedEnablesMeasurementAndOnlyTheDbDownBox)
 {
     ConnectedBench b;
-    Form1& f = b.f;
     Module1.MeasureCount = 9;
-    f.CheckAlignMode->setChecked(true);
-
+    b.f.CheckAlignMode->setChecked(true);
     EXPECT_EQ(Module1.MeasureCount, 0);
-    EXPECT_EQ(Module1.ChannelIndex, 0);
-    EXPECT_TRUE(f.CheckAlignMode->isChecked());
-    expectEnabled({f.CheckPowerMeter, f.CheckVXMScanMode, f.CheckRemoveBKG, f.TakeBackground, f.MeasureSpectrum}, false);
-    expectEnabled({f.SingleMeasure, f.RepeatMeasure, f.Text8}, true);
-    expectEnabled({f.StopVXMScan, f.StartStopSweep}, false);
-    expectEnabled({f.Text1, f.Text2, f.Text3, f.Text4, f.Text5, f.Text6, f.Text7}, false);
-    EXPECT_TRUE(f.CheckAlignMode->isEnabled());  // not named: stays usable for unticking
+    // CheckAlignMode is not named: it stays usable for unticking.
+    expectEnabled(b.f, "CheckAlignMode -CheckPowerMeter -CheckVXMScanMode -CheckRemoveBKG -TakeBackground -MeasureSpectrum "
+                       "SingleMeasure RepeatMeasure Text8 -StopVXMScan -StartStopSweep -Text1 -Text2 -Text3 -Text4 "
+                       "-Text5 -Text6 -Text7");
 }
 
-TEST(CheckAlignMode, ReRunsTheLanguageSwitchKeepingColours)
+TEST(ScanOptions, SpectrumOptionsReRunTheLanguageSwitchKeepingColours)
 {
     for (const bool chinese : {false, true}) {
-        ConnectedBench b(chinese);
-        ASSERT_EQ(b.f.SetConnection->text(), chinese ? QString::fromUtf8("VXM连接完成") : QStringLiteral("VXM Connected"));
-        b.f.CheckAlignMode->setChecked(true);
-        EXPECT_EQ(b.f.SetConnection->text(),
-                  chinese ? QString::fromUtf8("设置VXM连接") : QStringLiteral("Set VXM Connection"));
-        EXPECT_EQ(backColorOf(b.f.SetConnection), VbColor::Green);
-        EXPECT_EQ(Module1.Language, chinese ? 2 : 1);
+        SCOPED_TRACE(chinese ? "Chinese" : "English");
+        const QString connected = chinese ? QString::fromUtf8("VXM连接完成") : QStringLiteral("VXM Connected");
+        const QString unconnected = chinese ? QString::fromUtf8("设置VXM连接") : QStringLiteral("Set VXM Connection");
+        for (const auto& [option, ticked] : {std::pair{0, true}, {1, true}, {1, false}}) {
+            ConnectedBench b(chinese);
+            QCheckBox* box = option == 0 ? b.f.CheckAlignMode : b.f.CheckVXMScanMode;
+            if (!ticked) box->setChecked(true);
+            b.f.SetConnection->setText(connected);
+            Module1.MeasureCount = 2;
+            box->setChecked(ticked);
+            EXPECT_EQ(b.f.SetConnection->text(), unconnected) << option << ticked;
+            EXPECT_EQ(backColorOf(b.f.SetConnection), VbColor::Green);
+            EXPECT_EQ(Module1.Language, chinese ? 2 : 1);
+            EXPECT_EQ(Module1.MeasureCount, 0);
+        }
     }
 }
 
-TEST(CheckAlignMode, UntickedReopensDeviceOptionAndKeepsBoxesDisabled)
+TEST(ScanOptions, UntickingASpectrumOptionClosesMeasurementAndTheSweepFollowsTheLaser)
 {
     for (const bool laser : {false, true}) {
-        ConnectedBench b;
-        Form1& f = b.f;
-        f.CheckAlignMode->setChecked(true);
-        f.CheckTLS->setChecked(laser);
-        Module1.MeasureCount = 3;
-        f.CheckAlignMode->setChecked(false);
-        EXPECT_EQ(Module1.MeasureCount, 0);
-        EXPECT_TRUE(f.CheckVXMScanMode->isEnabled());
-        expectEnabled({f.Text8, f.SingleMeasure, f.RepeatMeasure}, false);
-        expectEnabled({f.Text1, f.Text2, f.Text3, f.Text4, f.Text5, f.Text6, f.Text7}, false);
-        EXPECT_FALSE(f.CheckPowerMeter->isEnabled());
-        EXPECT_EQ(f.StartStopSweep->isEnabled(), laser) << "laser " << laser;
+        SCOPED_TRACE(laser ? "laser" : "no laser");
+        {
+            ConnectedBench b;
+            Form1& f = b.f;
+            f.CheckAlignMode->setChecked(true);
+            f.CheckTLS->setChecked(laser);
+            Module1.MeasureCount = 3;
+            f.CheckAlignMode->setChecked(false);
+            EXPECT_EQ(Module1.MeasureCount, 0);
+            expectEnabled(f, "CheckVXMScanMode -CheckPowerMeter -Text8 -SingleMeasure -RepeatMeasure -Text1 -Text2 -Text3 "
+                             "-Text4 -Text5 -Text6 -Text7");
+            EXPECT_EQ(f.StartStopSweep->isEnabled(), laser);
+        }
+        {
+            ConnectedBench b;
+            Form1& f = b.f;
+            Module1.BackgroundTaken = 1;
+            f.CheckVXMScanMode->setChecked(true);
+            f.CheckRemoveBKG->setChecked(true);
+            f.StopVXMScan->setEnabled(true);  // as a running measurement leaves it
+            f.CheckTLS->setChecked(laser);
+            f.CheckVXMScanMode->setChecked(false);
+            EXPECT_FALSE(f.CheckRemoveBKG->isChecked() || f.CheckAlignMode->isChecked());
+            // Text1 is not named: it keeps the connection's state.
+            expectEnabled(f, "-CheckPowerMeter CheckAlignMode -CheckRemoveBKG -TakeBackground -MeasureSpectrum -SingleMeasure "
+                             "-RepeatMeasure -StopVXMScan -Text6 -Text7 -Text8 Text1");
+            EXPECT_EQ(f.StartStopSweep->isEnabled(), laser);
+        }
     }
 }
-
-// ---- Device IL Spectrum
 
 TEST(CheckVXMScanMode, TickedWhileAlignModeTickedRunsItsUntickedBranchFirst)
 {
     ConnectedBench b;
     Form1& f = b.f;
     f.CheckAlignMode->setChecked(true);
-    Module1.MeasureCount = 6;
-
-    struct Seen {
-        bool single, repeat, deviceTicked;
-        std::int16_t count;
-    };
-    QList<Seen> nested;
+    QStringList nested;  // what the align option's unticked branch left, seen from its own signal
     QObject::connect(f.CheckAlignMode, &QCheckBox::toggled, [&](bool ticked) {
         if (!ticked)
-            nested << Seen{f.SingleMeasure->isEnabled(), f.RepeatMeasure->isEnabled(), f.CheckVXMScanMode->isChecked(),
-                           Module1.MeasureCount};
+            nested << QStringLiteral("single %1 repeat %2 device %3 count %4")
+                          .arg(f.SingleMeasure->isEnabled())
+                          .arg(f.RepeatMeasure->isEnabled())
+                          .arg(f.CheckVXMScanMode->isChecked())
+                          .arg(Module1.MeasureCount);
     });
     Module1.MeasureCount = 6;
     f.CheckVXMScanMode->setChecked(true);
-
-    ASSERT_EQ(nested.size(), 1);
-    EXPECT_FALSE(nested[0].single);
-    EXPECT_FALSE(nested[0].repeat);
-    EXPECT_TRUE(nested[0].deviceTicked);
-    EXPECT_EQ(nested[0].count, 0);
-
+    EXPECT_EQ(nested, QStringList{QStringLiteral("single 0 repeat 0 device 1 count 0")});
     EXPECT_TRUE(f.CheckVXMScanMode->isChecked());
     EXPECT_FALSE(f.CheckAlignMode->isChecked());
-    expectEnabled({f.CheckPowerMeter, f.CheckAlignMode}, false);
-    expectEnabled({f.TakeBackground, f.MeasureSpectrum, f.SingleMeasure, f.RepeatMeasure}, true);
-    expectEnabled({f.Text6, f.Text7, f.Text8}, true);
-    expectEnabled({f.StopVXMScan, f.StartStopSweep}, false);
     // The nested branch enabled the device option; its own ticked branch then disabled nothing of it.
-    EXPECT_TRUE(f.CheckVXMScanMode->isEnabled());
+    expectEnabled(f, "-CheckPowerMeter -CheckAlignMode TakeBackground MeasureSpectrum SingleMeasure RepeatMeasure Text6 "
+                     "Text7 Text8 -StopVXMScan -StartStopSweep CheckVXMScanMode");
 }
 
 TEST(CheckVXMScanMode, RemoveBackgroundOnlyOnceABackgroundWasTaken)
@@ -189,105 +161,39 @@ TEST(CheckVXMScanMode, RemoveBackgroundOnlyOnceABackgroundWasTaken)
     }
 }
 
-TEST(CheckVXMScanMode, UntickedClearsOptionsAndClosesMeasurement)
-{
-    for (const bool laser : {false, true}) {
-        ConnectedBench b;
-        Form1& f = b.f;
-        Module1.BackgroundTaken = 1;
-        f.CheckVXMScanMode->setChecked(true);
-        f.CheckRemoveBKG->setChecked(true);
-        f.StopVXMScan->setEnabled(true);  // as a running measurement leaves it
-        f.CheckTLS->setChecked(laser);
-        f.CheckVXMScanMode->setChecked(false);
-
-        EXPECT_FALSE(f.CheckRemoveBKG->isChecked());
-        EXPECT_FALSE(f.CheckPowerMeter->isEnabled());
-        EXPECT_TRUE(f.CheckAlignMode->isEnabled());
-        EXPECT_FALSE(f.CheckAlignMode->isChecked());
-        expectEnabled({f.CheckRemoveBKG, f.TakeBackground, f.MeasureSpectrum, f.SingleMeasure, f.RepeatMeasure}, false);
-        expectEnabled({f.StopVXMScan, f.Text6, f.Text7, f.Text8}, false);
-        EXPECT_EQ(f.StartStopSweep->isEnabled(), laser) << "laser " << laser;
-        EXPECT_TRUE(f.Text1->isEnabled());  // not named: keeps the connection's state
-    }
-}
-
-TEST(CheckVXMScanMode, ReRunsTheLanguageSwitchInBothStates)
-{
-    ConnectedBench b;
-    Module1.MeasureCount = 2;
-    b.f.CheckVXMScanMode->setChecked(true);
-    EXPECT_EQ(b.f.SetConnection->text(), QStringLiteral("Set VXM Connection"));
-    EXPECT_EQ(Module1.MeasureCount, 0);
-    b.f.SetConnection->setText(QStringLiteral("VXM Connected"));
-    Module1.MeasureCount = 2;
-    b.f.CheckVXMScanMode->setChecked(false);
-    EXPECT_EQ(b.f.SetConnection->text(), QStringLiteral("Set VXM Connection"));
-    EXPECT_EQ(Module1.MeasureCount, 0);
-}
-
-// ---- All three
-
-TEST(ScanOptions, EveryTickedBranchReadsTheChannel)
-{
-    for (int option = 0; option < 3; ++option) {
-        ConnectedBench b;
-        Form1& f = b.f;
-        QCheckBox* box = std::array{f.CheckPowerMeter, f.CheckAlignMode, f.CheckVXMScanMode}[option];
-        box->setEnabled(true);
-        f.ChannelID->setCurrentText(QStringLiteral("2. Channel #2"));
-        box->setChecked(true);
-        EXPECT_EQ(Module1.ChannelIndex, 1) << option;
-        Module1.ChannelIndex = 7;
-        box->setChecked(false);  // unticked branches leave the channel alone
-        EXPECT_EQ(Module1.ChannelIndex, 7) << option;
-    }
-}
-
 TEST(ScanOptions, TickingAnotherOptionWhileDeviceTickedLeavesNeitherTicked)
 {
     // Unticking the device option runs its unticked branch, which unticks every other option,
     // the one being ticked included; the outer ticked branch still finishes its own settings.
-    {
+    const std::pair<int, const char*> rows[] = {
+        {0, "SingleMeasure RepeatMeasure Text8 -CheckPowerMeter -CheckVXMScanMode"},
+        {1, "Text4 Text5 SingleMeasure RepeatMeasure -CheckAlignMode -CheckVXMScanMode -StartStopSweep"},
+    };
+    for (const auto& [option, enables] : rows) {
         ConnectedBench b;
-        Form1& f = b.f;
-        f.CheckVXMScanMode->setChecked(true);
-        f.CheckAlignMode->setEnabled(true);
-        f.CheckAlignMode->setChecked(true);
-        EXPECT_FALSE(f.CheckAlignMode->isChecked());
-        EXPECT_FALSE(f.CheckVXMScanMode->isChecked());
-        expectEnabled({f.SingleMeasure, f.RepeatMeasure, f.Text8}, true);
-        expectEnabled({f.CheckPowerMeter, f.CheckVXMScanMode}, false);
-    }
-    {
-        ConnectedBench b;
-        Form1& f = b.f;
-        f.CheckVXMScanMode->setChecked(true);
-        f.CheckPowerMeter->setEnabled(true);
-        f.CheckPowerMeter->setChecked(true);
-        EXPECT_FALSE(f.CheckPowerMeter->isChecked());
-        EXPECT_FALSE(f.CheckVXMScanMode->isChecked());
-        expectEnabled({f.Text4, f.Text5, f.SingleMeasure, f.RepeatMeasure}, true);
-        expectEnabled({f.CheckAlignMode, f.CheckVXMScanMode, f.StartStopSweep}, false);
+        QCheckBox* box = option == 0 ? b.f.CheckAlignMode : b.f.CheckPowerMeter;
+        b.f.CheckVXMScanMode->setChecked(true);
+        b.tick(box);
+        EXPECT_FALSE(box->isChecked() || b.f.CheckVXMScanMode->isChecked()) << option;
+        expectEnabled(b.f, enables);
     }
 }
 
-TEST(ScanOptions, ControlsNoRoutineNamesKeepTheirState)
+TEST(ScanOptions, TickedBranchesReadTheChannelAndControlsNoRoutineNamesKeepTheirState)
 {
     ConnectedBench b;
     Form1& f = b.f;
     f.TLSOnOff->setEnabled(false);
     f.BasePower->setEnabled(false);
     const std::uint32_t transmission = backColorOf(f.Transmission);
-    f.CheckPowerMeter->setEnabled(true);
     for (QCheckBox* box : {f.CheckPowerMeter, f.CheckAlignMode, f.CheckVXMScanMode}) {
-        box->setEnabled(true);
-        box->setChecked(true);
-        box->setChecked(false);
+        f.ChannelID->setCurrentText(QStringLiteral("2. Channel #2"));
+        b.tick(box);
+        EXPECT_EQ(Module1.ChannelIndex, 1) << qPrintable(box->objectName());
+        Module1.ChannelIndex = 7;
+        box->setChecked(false);  // unticked branches leave the channel alone
+        EXPECT_EQ(Module1.ChannelIndex, 7) << qPrintable(box->objectName());
     }
-    EXPECT_FALSE(f.TLSOnOff->isEnabled());
-    EXPECT_FALSE(f.BasePower->isEnabled());
-    EXPECT_TRUE(f.Reflection->isEnabled());
-    EXPECT_TRUE(f.ReadVXMInfo->isEnabled());
+    expectEnabled(f, "-TLSOnOff -BasePower Reflection ReadVXMInfo");
     EXPECT_EQ(backColorOf(f.Transmission), transmission);
 }

@@ -2,7 +2,7 @@
 // instruments on a fake serial port.
 
 #include "bench_fixture.h"
-#include "../module/form_checks.h"
+#include "form_checks.h"
 #include "laser_replies.h"
 
 #include "app/form1.h"

@@ -1,0 +1,103 @@
+// Close / Exit against a scripted laser and library: the module calls, how often the laser is
+// switched off, when its port is closed, and that the program is asked to end.
+
+#include "bench_fixture.h"
+#include "../laser/laser_replies.h"
+
+#include "app/form1.h"
+#include "app/info_box.h"
+#include "app/shutdown_controller.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr int kLaserPort = 7;
+
+struct ShutdownTest : ::testing::Test {
+    FakeBench bench{false};
+    Form1& f = bench->form1();
+    ScriptedLaser laser;
+    int ends = 0;
+    bool endedWithPortOpen = true;
+
+    void SetUp() override
+    {
+        bench.serial->addPort(kLaserPort, laser.device());
+        bench->Form_Load();
+        bench->shutdown().setEndProgram([this] {
+            ++ends;
+            endedWithPortOpen = bench.serial->isOpen();
+        });
+    }
+    void openLaserPort()
+    {
+        f.SetTLSComPort->click();
+        ASSERT_TRUE(bench.serial->isOpen());
+    }
+    void closeExit()
+    {
+        bench.library->calls.clear();
+        laser.received.clear();
+        f.CloseExit->click();
+        EXPECT_EQ(ends, 1) << "the end is requested once, as the last step";
+    }
+};
+
+TEST_F(ShutdownTest, WithoutLaserOnlyTheModuleIsStoppedAndReleased)
+{
+    openLaserPort();
+    f.CheckTLS->setChecked(false);
+    closeExit();
+    EXPECT_EQ(bench.library->calls, (QStringList{"Stop_All()", "Release_All()"}));
+    EXPECT_TRUE(laser.received.empty());
+    EXPECT_TRUE(endedWithPortOpen) << "the laser's port is left alone when the laser takes no part";
+}
+
+TEST_F(ShutdownTest, LaserOnIsSwitchedOffTwiceThenThePortClosesBeforeTheEnd)
+{
+    openLaserPort();
+    f.TLSOnOff->click();  // starts pressed: off
+    f.TLSOnOff->click();  // on
+    ASSERT_TRUE(f.TLSOnOff->isChecked());
+    closeExit();
+    EXPECT_EQ(bench.library->calls, (QStringList{"Stop_All()", "Release_All()"}));
+    EXPECT_EQ(laser.received, (std::vector<std::string>{"LSOF", "LSOF"}));
+    EXPECT_FALSE(f.TLSOnOff->isChecked());
+    EXPECT_EQ(bench->info().text(), QStringLiteral("TLS is Off"));
+    EXPECT_FALSE(endedWithPortOpen);
+}
+
+TEST_F(ShutdownTest, LaserAlreadyOffIsSwitchedOffOnce)
+{
+    openLaserPort();
+    f.TLSOnOff->click();  // off
+    closeExit();
+    EXPECT_EQ(laser.received, (std::vector<std::string>{"LSOF"}));
+    EXPECT_FALSE(endedWithPortOpen);
+}
+
+TEST_F(ShutdownTest, SweepingLaserStopsItsSweepWhileSwitchingOff)
+{
+    openLaserPort();
+    f.TLSOnOff->click();
+    f.TLSOnOff->click();
+    f.StartStopSweep->click();
+    ASSERT_TRUE(f.StartStopSweep->isChecked());
+    closeExit();
+    EXPECT_EQ(laser.received, (std::vector<std::string>{"LSOF", "SWSP", "LSOF"}));
+    EXPECT_FALSE(f.StartStopSweep->isEnabled());
+}
+
+TEST_F(ShutdownTest, NoModuleAndNoLaserPortStillCallsTheLibraryAndEnds)
+{
+    // Start-up leaves the laser toggle pressed and no port open: the laser-off branch runs twice,
+    // sending nothing, and the program still ends.
+    const std::size_t writtenAtStart = bench.serial->written.size();  // the detection's probe
+    closeExit();
+    EXPECT_EQ(bench.library->calls, (QStringList{"Stop_All()", "Release_All()"}));
+    EXPECT_EQ(bench.serial->written.size(), writtenAtStart);
+    EXPECT_EQ(bench->info().text(), QStringLiteral("TLS is Off"));
+}
+
+}  // namespace

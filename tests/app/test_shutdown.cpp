@@ -8,6 +8,9 @@
 #include "app/info_box.h"
 #include "app/shutdown_controller.h"
 
+#include <QCoreApplication>
+#include <QTimer>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -98,6 +101,17 @@ TEST_F(ShutdownTest, NoModuleAndNoLaserPortStillCallsTheLibraryAndEnds)
     EXPECT_EQ(bench.library->calls, (QStringList{"Stop_All()", "Release_All()"}));
     EXPECT_EQ(bench.serial->written.size(), writtenAtStart);
     EXPECT_EQ(bench->info().text(), QStringLiteral("TLS is Off"));
+}
+
+TEST(ShutdownEnd, CloseExitEndsTheApplicationsEventLoop)
+{
+    FakeBench bench;
+    QTimer::singleShot(0, bench.bench.get(), [&bench] { bench->form1().CloseExit->click(); });
+    QTimer guard;  // a program that failed to end would otherwise hang the test
+    guard.setSingleShot(true);
+    QObject::connect(&guard, &QTimer::timeout, [] { QCoreApplication::exit(1); });
+    guard.start(5000);
+    EXPECT_EQ(QCoreApplication::exec(), 0);
 }
 
 }  // namespace

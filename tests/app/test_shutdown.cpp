@@ -7,9 +7,13 @@
 #include "app/form1.h"
 #include "app/info_box.h"
 #include "app/shutdown_controller.h"
+#include "laser/tls_link.h"
 
 #include <QCoreApplication>
 #include <QTimer>
+
+#include <cstdio>
+#include <cstdlib>
 
 #include <gtest/gtest.h>
 
@@ -112,6 +116,29 @@ TEST(ShutdownEnd, CloseExitEndsTheApplicationsEventLoop)
     QObject::connect(&guard, &QTimer::timeout, [] { QCoreApplication::exit(1); });
     guard.start(5000);
     EXPECT_EQ(QCoreApplication::exec(), 0);
+}
+
+// Clicked while another handler waits: the process ends at once instead of returning into that wait.
+void closeExitDuringAWait()
+{
+    resetSharedState();
+    DialogsGuard dialogs;
+    FakeClock portClock;
+    BenchServices services;
+    services.library = std::make_unique<FakeDeviceLibrary>();
+    services.serial = std::make_unique<FakeSerialPort>(portClock);  // no ports: the laser link ends silently
+    Bench bench(std::move(services));                               // the system's clock: real waits
+    bench.Form_Load();
+    QTimer::singleShot(50, &bench, [&bench] { bench.form1().CloseExit->click(); });
+    bench.link().Delay(5000);
+    std::fprintf(stderr, "returned into the wait\n");
+    std::exit(3);
+}
+
+TEST(ShutdownEndDeathTest, CloseExitInsideAWaitEndsTheProcessAtOnce)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(closeExitDuringAWait(), ::testing::ExitedWithCode(0), "");
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include "app/info_box.h"
 #include "app/language_controller.h"
 #include "app/module1.h"
+#include "app/shutdown_controller.h"
 #include "app/texts.h"
 #include "app/units.h"
 #include "measure/measure_options.h"
@@ -39,6 +40,7 @@ Bench::Bench(BenchServices services)
     module_ = new ModuleController(*this);
     scanOptions_ = new ScanOptionsController(*this);
     measureOptions_ = new MeasureOptionsController(*this);
+    shutdown_ = new ShutdownController(*this);
 }
 
 Bench::~Bench()

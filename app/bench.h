@@ -23,6 +23,7 @@ class ResultsController;
 class TlsLink;
 class TlsPortController;
 class TlsControlController;
+class ShutdownController;
 
 // What the bench talks to; tests hand in fakes.
 struct BenchServices {
@@ -62,6 +63,7 @@ public:
     MeasureOptionsController& measureOptions() { return *measureOptions_; }
     TlsPortController& tlsPort() { return *tlsPort_; }
     TlsControlController& tlsControl() { return *tlsControl_; }
+    ShutdownController& shutdown() { return *shutdown_; }
 
     // Start-up of the main window; runs once after construction.
     void Form_Load();
@@ -79,4 +81,5 @@ private:
     std::unique_ptr<TlsLink> link_;
     TlsPortController* tlsPort_ = nullptr;
     TlsControlController* tlsControl_ = nullptr;
+    ShutdownController* shutdown_ = nullptr;
 };

@@ -1,6 +1,7 @@
 #include "laser/ms_clock.h"
 
 #include <QEventLoop>
+#include <QThread>
 #include <QTimer>
 
 #include <chrono>
@@ -20,5 +21,8 @@ void SystemClock::pause(std::uint32_t ms, bool serveInput)
     timer.setTimerType(Qt::PreciseTimer);
     QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
     timer.start(static_cast<int>(ms));
-    loop.exec(serveInput ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents);
+    // Once the program has been told to quit, event loops return at once (-1): the rest of a reply
+    // wait is then slept, not spun, until the waiting handler lets the program end.
+    if (loop.exec(serveInput ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents) < 0)
+        QThread::msleep(ms);
 }

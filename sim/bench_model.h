@@ -3,7 +3,9 @@
 // module channel, the device under test, and measurement noise. Pure arithmetic, no I/O.
 
 #include <cstdint>
+#include <map>
 #include <random>
+#include <string>
 
 namespace vxmsim {
 
@@ -19,6 +21,8 @@ struct LaserState {
     std::uint16_t sweepMode = 0;
     std::int32_t minPm = 1260000;
     std::int32_t maxPm = 1340000;
+    // Requests with a good checksum, by command letters ("LSOF"), for the console's count query.
+    std::map<std::string, int> commandsReceived;
 };
 
 class BenchModel {

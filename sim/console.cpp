@@ -45,6 +45,11 @@ std::string Console::execute(const std::string& line)
         return "ok: fault " + words[1] + " " + words[2];
     }
     if (verb == "status" && words.size() == 1) return status();
+    if (verb == "count" && words.size() == 2) {
+        const auto& received = bench_.laser.commandsReceived;
+        const auto it = received.find(words[1]);
+        return words[1] + " " + std::to_string(it == received.end() ? 0 : it->second);
+    }
     if (verb == "help" && words.size() == 1) return kConsoleHelp;
     if (verb == "quit" && words.size() == 1) {
         quit_ = true;

@@ -20,6 +20,7 @@ std::vector<std::uint8_t> LaserDevice::handle(const frame::Parsed& request)
     const std::string& c = request.command;
     if (!request.checksumOk) return statusReply(c, kChecksumError);
     LaserState& laser = bench_.laser;
+    ++laser.commandsReceived[c];
     if (c == "SNFV") {
         const auto words = identityWords(identity, laser.on ? 1 : 0, laser.minPm, laser.maxPm);
         return frame::build(c, words);

@@ -232,7 +232,7 @@ const char kUsage[] =
     "  --seed N                 noise seed (default 1)\n"
     "  --help                   this text\n"
     "Prints 'ready' once the links exist, then reads one console command per line on stdin:\n"
-    "  dut out | dut in | dut filter | dut grating | fault NAME on|off | status | quit | help\n";
+    "  dut out | dut in | dut filter | dut grating | fault NAME on|off | status | count CMD | quit | help\n";
 
 int comNumber(const std::string& text)
 {

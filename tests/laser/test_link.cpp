@@ -215,6 +215,22 @@ TEST(Delay, ServesWindowEventsAndWaitsAtLeastTheTimeAsked)
     QMetaObject::invokeMethod(qApp, [&] { ++postedRan; }, Qt::QueuedConnection);
     link.Delay(0);
     EXPECT_EQ(postedRan, 1) << "no wait, no event processing";
+    QCoreApplication::processEvents();  // the posted call must not outlive the counter it sets
+    EXPECT_EQ(postedRan, 2);
+}
+
+TEST(Delay, AWaitCaughtByTheProgramsEndSleepsInsteadOfSpinning)
+{
+    SystemClock clock;
+    QCoreApplication::exit(0);  // from now on event loops return at once
+    QElapsedTimer elapsed;
+    elapsed.start();
+    clock.pause(200, true);
+    const qint64 paused = elapsed.elapsed();
+    // Clear the request to end for the tests that follow: a run of the application loop resets it.
+    QTimer::singleShot(0, [] { QCoreApplication::exit(0); });
+    QCoreApplication::exec();
+    EXPECT_GE(paused, 200) << "a pause that returns at once lets the reply wait poll without rest";
 }
 
 TEST_F(LinkTest, AHandlerRunningInsideAWaitDoesNotBreakTheWaitingOne)

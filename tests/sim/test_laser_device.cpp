@@ -1,4 +1,5 @@
 // The simulated laser's replies, byte for byte.
+#include "sim/console.h"
 #include "sim/laser_device.h"
 #include "sim_test_util.h"
 
@@ -114,4 +115,17 @@ TEST_F(LaserFixture, SweepModeIsReadBack)
     EXPECT_EQ(frame::toHex(send(frame::fromHex("AA5244535700000140"))), "AA524453570002000000000142");
     bench.laser.sweepMode = 1;
     EXPECT_EQ(parseWhole(laser.handle(request("RDSW"))).words, (std::vector<std::uint16_t>{0, 1}));
+}
+
+TEST_F(LaserFixture, ConsoleCountsTheCommandsCarriedOut)
+{
+    FaultSet laserFaults, moduleFaults;
+    Console console(bench, laserFaults, moduleFaults);
+    EXPECT_EQ(console.execute("count LSOF"), "LSOF 0");
+    send(frame::fromHex("AA4C534F4600000134"));
+    send(frame::fromHex("AA4C534F4600000134"));
+    send(frame::fromHex("AA4C534F4E00000134"));  // bad checksum: refused, not counted
+    EXPECT_EQ(console.execute("count LSOF"), "LSOF 2");
+    EXPECT_EQ(console.execute("count LSON"), "LSON 0");
+    EXPECT_EQ(console.execute("count").rfind("error: ", 0), 0u);
 }

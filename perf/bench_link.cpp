@@ -1,0 +1,119 @@
+// Figures of the program against a running vxm-simulator: one laser exchange (the link's fixed
+// 100 ms wait plus the reply), start-up (Form_Load with its port detection), and the CPU the
+// program uses while it waits 10 s in Delay (the wait serves the event loop; it must not spin).
+
+#include "app/bench.h"
+#include "app/form1.h"
+#include "app/module1.h"
+#include "laser/tls_link.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QProcess>
+#include <QPushButton>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <sys/resource.h>
+
+namespace {
+
+// The simulator beside this program, in a fresh port directory, for the whole run.
+class Simulator {
+public:
+    Simulator()
+    {
+        const QString bin = QCoreApplication::applicationDirPath();
+        process_.start(QDir(bin).filePath(QStringLiteral("vxm-simulator")),
+                       {QStringLiteral("--com-dir"), dir_.filePath(QStringLiteral("com"))});
+        ready_ = process_.waitForStarted(5000) && process_.waitForReadyRead(5000) &&
+                 process_.readLine().trimmed() == "ready";
+        qputenv("VXM_COM_DIR", dir_.filePath(QStringLiteral("com")).toUtf8());
+        qputenv("VXM_MODULE_LIBRARY", QDir(bin).filePath(QStringLiteral("libKetrolanLib.so")).toUtf8());
+    }
+    ~Simulator()
+    {
+        process_.write("quit\n");
+        if (!process_.waitForFinished(3000)) process_.kill();
+        process_.waitForFinished(3000);
+    }
+    bool ready() const { return ready_; }
+
+private:
+    QTemporaryDir dir_;
+    QProcess process_;
+    bool ready_ = false;
+};
+
+Simulator* simulator = nullptr;
+
+std::unique_ptr<Bench> startedBench()
+{
+    resetSharedState();
+    auto bench = std::make_unique<Bench>(realServices());
+    bench->Form_Load();
+    return bench;
+}
+
+double cpuSeconds()
+{
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    const auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+void BM_LaserExchange(benchmark::State& state)
+{
+    if (!simulator->ready()) return state.SkipWithError("vxm-simulator did not start");
+    auto bench = startedBench();
+    bench->form1().SetTLSComPort->click();
+    TlsLink& link = bench->link();
+    for (auto _ : state) {
+        QString command = QStringLiteral("AA524453570000");  // read sweep mode
+        link.SendTLSCommand(1, 8, 0, command);
+        QString reply, checksum;
+        link.ReceiveTLSReply(reply, checksum);
+        if (reply.mid(14, 4) != QLatin1String("0000")) return state.SkipWithError("the laser did not answer");
+    }
+}
+BENCHMARK(BM_LaserExchange)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(20);
+
+void BM_StartUp(benchmark::State& state)
+{
+    if (!simulator->ready()) return state.SkipWithError("vxm-simulator did not start");
+    for (auto _ : state) {
+        auto bench = startedBench();
+        benchmark::DoNotOptimize(bench.get());
+    }
+}
+BENCHMARK(BM_StartUp)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+
+void BM_DelayCpu(benchmark::State& state)
+{
+    auto bench = startedBench();
+    double cpu = 0;
+    for (auto _ : state) {
+        const double before = cpuSeconds();
+        bench->link().Delay(static_cast<double>(state.range(0)));
+        cpu += cpuSeconds() - before;
+    }
+    state.counters["cpu_percent"] =
+        100.0 * cpu / (static_cast<double>(state.range(0)) / 1000.0 * static_cast<double>(state.iterations()));
+}
+BENCHMARK(BM_DelayCpu)->Arg(10000)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    Simulator sim;
+    simulator = &sim;
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -58,18 +58,17 @@ TEST(ChannelAnalysisPreparation, DownLevelIsMinusTheLeadingNumberOfTheText)
 
 TEST(ChannelAnalysisPreparation, NominalStepIsTheMeanOfTheFirstHundredStepsToFourDecimals)
 {
+    const auto lastAt = [](float wl100) {
+        std::vector<float> wl(101, 1550.0F);
+        wl[100] = wl100;
+        return wl;
+    };
     // 1550 + 100 x 0.004 in single precision is 1550.39990..., not 1550.4: rounding hides that.
-    EXPECT_DOUBLE_EQ(nominalStep(axis(101, 1550.0, 0.004)), 0.004);
-    EXPECT_DOUBLE_EQ(nominalStep(axis(20001, 1260.0, 0.0064)), 0.0064);
-    EXPECT_DOUBLE_EQ(nominalStep(axis(100, 1550.0, 0.004)), 0.0) << "point 100 does not exist";
-    // Point 100 moved: 0.000123 and 0.000149 per step, none, and a descending axis keeping its sign.
-    const std::pair<float, double> rows[] = {
-        {1550.0123F, 0.0001}, {1550.0149F, 0.0001}, {1550.0F, 0.0}, {1549.6F, -0.004}};
-    std::vector<float> wl(101, 1550.0F);
-    for (const auto& [last, step] : rows) {
-        wl[100] = last;
-        EXPECT_NEAR(nominalStep(wl), step, 1e-12) << last;
-    }
+    // Point 100 missing gives 0; 0.000123 and 0.000149 per step give 0.0001; a descending axis keeps its sign.
+    const std::pair<std::vector<float>, double> rows[] = {
+        {axis(101, 1550.0, 0.004), 0.004}, {axis(20001, 1260.0, 0.0064), 0.0064}, {axis(100, 1550.0, 0.004), 0.0},
+        {lastAt(1550.0123F), 0.0001}, {lastAt(1550.0149F), 0.0001}, {lastAt(1550.0F), 0.0}, {lastAt(1549.6F), -0.004}};
+    for (const auto& [wl, step] : rows) EXPECT_NEAR(nominalStep(wl), step, 1e-12) << wl.size() << " " << wl.back();
 }
 
 TEST(ChannelAnalysisPreparation, SmoothingIsAnElevenPointMeanWithShorterMeansAtTheEnds)

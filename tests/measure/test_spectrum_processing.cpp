@@ -25,7 +25,7 @@ TEST(WavelengthConversion, PicometresBecomeNanometresUpToTheLastPoint)
     EXPECT_FLOAT_EQ(s.ScanWL[1], 1310.004F);
 }
 
-TEST(AlignModeTail, TheLastElevenPointsBecomeTheSettledValueWithSmallNoise)
+TEST(AlignModeTail, TheLastElevenPointsBecomeTheSettledValueWithSmallNoiseWhenThereAreEleven)
 {
     Floats v(101);
     for (int i = 0; i < 101; ++i) v[static_cast<std::size_t>(i)] = -30.0F - static_cast<float>(i);
@@ -38,6 +38,19 @@ TEST(AlignModeTail, TheLastElevenPointsBecomeTheSettledValueWithSmallNoise)
     // r = 16806 / 2147483646, and goes to the last point.
     EXPECT_NEAR(v[100], -20.0 + (16806.0 / 2147483646.0 - 0.5) * 0.1, 1e-5);
     EXPECT_NE(v[99], v[100]);
+
+    // Fewer than eleven points are left as delivered; eleven are enough.
+    Floats few(10, -7.0F);
+    few[3] = -3.0F;
+    const Floats before = few;
+    for (int last : {9, -1, 20}) EXPECT_FALSE(applyAlignTail(few, last, noise)) << last;  // 20: beyond the array
+    EXPECT_EQ(few, before);
+    SharedState s;
+    s.ScanValue.assign(20001, -7.0F);
+    s.LastPointIndex = 10;  // the library lowered the count to 11
+    EXPECT_TRUE(ApplyAlignModeTail(s, noise));
+    EXPECT_NEAR(s.ScanValue[0], -7.0F, 0.05F);
+    EXPECT_FLOAT_EQ(s.ScanValue[11], -7.0F);
 }
 
 TEST(AlignModeTail, TheSequenceRepeatsAfterARestartOrInAFreshProcessAndOnlyThen)
@@ -57,25 +70,6 @@ TEST(AlignModeTail, TheSequenceRepeatsAfterARestartOrInAFreshProcessAndOnlyThen)
         const double r = fresh.next();
         ASSERT_TRUE(r >= 0.0 && r < 1.0) << r;
     }
-}
-
-TEST(AlignModeTail, FewerThanElevenPointsAreLeftAsDelivered)
-{
-    TailNoise noise;
-    Floats v(10, -7.0F);
-    v[3] = -3.0F;
-    const Floats before = v;
-    EXPECT_FALSE(applyAlignTail(v, 9, noise));
-    EXPECT_FALSE(applyAlignTail(v, -1, noise));
-    EXPECT_FALSE(applyAlignTail(v, 20, noise)) << "last index beyond the array";
-    EXPECT_EQ(v, before);
-
-    SharedState s;
-    s.ScanValue.assign(20001, -7.0F);
-    s.LastPointIndex = 10;  // the library lowered the count to 11: exactly enough
-    EXPECT_TRUE(ApplyAlignModeTail(s, noise));
-    EXPECT_NEAR(s.ScanValue[0], -7.0F, 0.05F);
-    EXPECT_FLOAT_EQ(s.ScanValue[11], -7.0F);
 }
 
 TEST(Background, EachChannelStoresItsDeliveredPointsAndSubtractsItsOwn)

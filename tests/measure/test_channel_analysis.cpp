@@ -219,24 +219,19 @@ TEST(ChannelResultsStore, RowsStartAtOneAndEachKindTreatsEarlierRowsItsOwnWay)
 {
     using Rows = std::vector<std::array<float, 3>>;
     const Rows earlier = {{0, 0, 0}, {1550.0F, 0.4F, -5.0F}, {1551.0F, 0.4F, -6.0F}};
-    const auto store = [&](ResultsUpdate update, std::vector<ChannelRow> rows) {
+    struct Case { ResultsUpdate update; std::vector<ChannelRow> found; int count; Rows results; const char* why; };
+    const Case cases[] = {
+        {ResultsUpdate::Keep, {}, 0, earlier, "a transmission without peaks leaves the rows"},
+        {ResultsUpdate::Replaced, {{1552.0F, 0.3F, -4.0F}}, 1, {{0, 0, 0}, {1552.0F, 0.3F, -4.0F}}, "the rows found"},
+        {ResultsUpdate::Cleared, {}, 0, Rows(3), "a reflection without a dip leaves zeros"}};
+    for (const auto& c : cases) {
         SharedState s;
         s.ChannelResults = earlier;
         s.ChannelCount = 2;
-        storeChannelResults(s, ChannelAnalysis{ChannelKind::None, update, std::move(rows)});
-        return s;
-    };
-    SharedState s = store(ResultsUpdate::Keep, {});
-    EXPECT_EQ(s.ChannelCount, 0);
-    EXPECT_EQ(s.ChannelResults, earlier) << "a transmission without peaks leaves the rows";
-
-    s = store(ResultsUpdate::Replaced, {{1552.0F, 0.3F, -4.0F}});
-    EXPECT_EQ(s.ChannelCount, 1);
-    EXPECT_EQ(s.ChannelResults, (Rows{{0, 0, 0}, {1552.0F, 0.3F, -4.0F}}));
-
-    s = store(ResultsUpdate::Cleared, {});
-    EXPECT_EQ(s.ChannelCount, 0);
-    EXPECT_EQ(s.ChannelResults, Rows(3)) << "a reflection without a dip leaves zeros";
+        storeChannelResults(s, ChannelAnalysis{ChannelKind::None, c.update, c.found});
+        EXPECT_EQ(s.ChannelCount, c.count) << c.why;
+        EXPECT_EQ(s.ChannelResults, c.results) << c.why;
+    }
 }
 
 TEST(AnalyseChannelsStep, ReadsTheSharedSpectrumAndLevelAndItsChannelsReachTheResultsTable)

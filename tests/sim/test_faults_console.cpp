@@ -87,7 +87,9 @@ TEST(Console, CommandsChangeTheBenchAndAnswerOneLineAndMistakesAnError)
 
     // Each answer tells the state the command left.
     const std::pair<const char*, std::string> dialogue[] = {
-        {"dut out", "ok: dut filter out"}, {"dut grating", "ok: dut grating out"}, {"  dut   in ", "ok: dut grating in"},
+        {"dut out", "ok: dut filter out"},
+        {"dut grating", "ok: dut grating out"},
+        {"  dut   in ", "ok: dut grating in"},
         {"fault module:truncated on", "ok: fault module:truncated on"},
         {"status", "laser on 1300.000 nm; dut grating in; laser faults: none; module faults: truncated"},
         {"fault module:truncated off", "ok: fault module:truncated off"}, {"help", kConsoleHelp}, {"quit", "bye"}};

@@ -25,14 +25,8 @@ struct Table {
     void fill(const Rows& rows, bool align = false, bool scan = true, int language = 1, QString text8 = "-3.0",
               int count = -1)
     {
-        ResultsTableInput in;
-        in.language = language;
-        in.text8 = std::move(text8);
-        in.alignMode = align;
-        in.vxmScanMode = scan;
-        in.channelCount = count >= 0 ? count : static_cast<int>(rows.size()) - 1;
-        in.results = &rows;
-        fillResultsTable(grid, label, in);
+        const int n = count >= 0 ? count : static_cast<int>(rows.size()) - 1;
+        fillResultsTable(grid, label, ResultsTableInput{language, std::move(text8), align, scan, n, &rows});
     }
     QString text(int r, int c) const { return grid.item(r, c) ? grid.item(r, c)->text() : QString(); }
     QStringList row(int r) const

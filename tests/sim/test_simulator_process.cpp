@@ -12,7 +12,6 @@
 
 #include <algorithm>
 
-
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;

@@ -10,54 +10,38 @@ TEST(MeasureOptions, BasePowerAndRefZeroExcludeEachOther)
 {
     FakeBench b;
     Form1& f = b->form1();
+    const auto ticks = [&] { return std::pair(f.BasePower->isChecked(), f.Ref0Power->isChecked()); };
     f.Ref0Power->setChecked(true);
     f.BasePower->setChecked(true);
-    EXPECT_TRUE(f.BasePower->isChecked()) << "the box just ticked stays ticked";
-    EXPECT_FALSE(f.Ref0Power->isChecked());
-
+    EXPECT_EQ(ticks(), std::pair(true, false)) << "the box just ticked stays ticked";
     f.Ref0Power->setChecked(true);
-    EXPECT_TRUE(f.Ref0Power->isChecked());
-    EXPECT_FALSE(f.BasePower->isChecked());
-
+    EXPECT_EQ(ticks(), std::pair(false, true));
     f.Ref0Power->setChecked(false);
-    EXPECT_FALSE(f.Ref0Power->isChecked());
-    EXPECT_FALSE(f.BasePower->isChecked()) << "unticking does not tick the other";
-
+    EXPECT_EQ(ticks(), std::pair(false, false)) << "unticking does not tick the other";
     f.Ref0Power->click();  // as the operator does it
     f.BasePower->click();
-    EXPECT_TRUE(f.BasePower->isChecked());
-    EXPECT_FALSE(f.Ref0Power->isChecked());
+    EXPECT_EQ(ticks(), std::pair(true, false));
 }
 
 TEST(MeasureOptions, BackgroundOptionLocksRemoveBackgroundUntilABackgroundExists)
 {
     FakeBench b;
     Form1& f = b->form1();
+    const auto removeBkg = [&] { return std::pair(f.CheckRemoveBKG->isEnabled(), f.CheckRemoveBKG->isChecked()); };
     f.CheckRemoveBKG->setEnabled(true);
     f.CheckRemoveBKG->setChecked(true);
-
     f.TakeBackground->setChecked(true);
-    EXPECT_FALSE(f.CheckRemoveBKG->isChecked());
-    EXPECT_FALSE(f.CheckRemoveBKG->isEnabled());
-
+    EXPECT_EQ(removeBkg(), std::pair(false, false));
     f.MeasureSpectrum->setChecked(true);
-    EXPECT_FALSE(f.CheckRemoveBKG->isEnabled()) << "no background stored yet";
+    EXPECT_EQ(removeBkg(), std::pair(false, false)) << "no background stored yet";
 
     Module1.BackgroundTaken = 1;
     f.TakeBackground->setChecked(true);
     EXPECT_FALSE(f.CheckRemoveBKG->isEnabled());
     f.MeasureSpectrum->setChecked(true);
-    EXPECT_TRUE(f.CheckRemoveBKG->isEnabled());
-    EXPECT_FALSE(f.CheckRemoveBKG->isChecked()) << "enabled, not ticked";
-}
-
-TEST(MeasureOptions, RoutinesRunDirectlyHaveTheSameEffect)
-{
-    FakeBench b;
-    Form1& f = b->form1();
-    Module1.BackgroundTaken = 1;
+    EXPECT_EQ(removeBkg(), std::pair(true, false)) << "enabled, not ticked";
+    b->measureOptions().TakeBackground_Click();  // the routines run directly do the same
+    EXPECT_FALSE(f.CheckRemoveBKG->isEnabled());
     b->measureOptions().MeasureSpectrum_Click();
     EXPECT_TRUE(f.CheckRemoveBKG->isEnabled());
-    b->measureOptions().TakeBackground_Click();
-    EXPECT_FALSE(f.CheckRemoveBKG->isEnabled());
 }

@@ -6,16 +6,17 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
 #include <vector>
+
+using Floats = std::vector<float>;
 
 TEST(WavelengthConversion, PicometresBecomeNanometresUpToTheLastPoint)
 {
-    std::vector<float> wl = {1310000.0F, 1550123.0F, 1625000.0F, 999.0F};
+    Floats wl = {1310000.0F, 1550123.0F, 1625000.0F, 999.0F};
     convertToNanometres(wl, 2);
-    EXPECT_FLOAT_EQ(wl[0], 1310.0F);
-    EXPECT_FLOAT_EQ(wl[1], 1550.123F);
-    EXPECT_FLOAT_EQ(wl[2], 1625.0F);
-    EXPECT_FLOAT_EQ(wl[3], 999.0F) << "points behind the last index are not delivered ones";
+    const float nm[] = {1310.0F, 1550.123F, 1625.0F, 999.0F};  // point 3 lies behind the last index
+    for (int i = 0; i < 4; ++i) EXPECT_FLOAT_EQ(wl[static_cast<std::size_t>(i)], nm[i]) << i;
 
     SharedState s;
     s.ScanWL = {1310000.0F, 1310004.0F};
@@ -24,106 +25,78 @@ TEST(WavelengthConversion, PicometresBecomeNanometresUpToTheLastPoint)
     EXPECT_FLOAT_EQ(s.ScanWL[1], 1310.004F);
 }
 
-TEST(AlignModeTail, TheLastElevenPointsBecomeTheSettledValueWithSmallNoise)
+TEST(AlignModeTail, TheLastElevenPointsBecomeTheSettledValueWithSmallNoiseWhenThereAreEleven)
 {
-    std::vector<float> v(101);
+    Floats v(101);
     for (int i = 0; i < 101; ++i) v[static_cast<std::size_t>(i)] = -30.0F - static_cast<float>(i);
     v[90] = -20.0F;
     TailNoise noise;
     ASSERT_TRUE(applyAlignTail(v, 100, noise));
-    for (int i = 90; i <= 100; ++i) {
-        EXPECT_GE(v[static_cast<std::size_t>(i)], -20.05F) << i;
-        EXPECT_LE(v[static_cast<std::size_t>(i)], -19.95F) << i;
-    }
+    for (std::size_t i = 90; i <= 100; ++i) EXPECT_NEAR(v[i], -20.0F, 0.05F) << i;
     EXPECT_FLOAT_EQ(v[89], -119.0F) << "points before the tail stay";
     // The first draw of the minimal-standard engine from its default seed is 16807, i.e.
     // r = 16806 / 2147483646, and goes to the last point.
     EXPECT_NEAR(v[100], -20.0 + (16806.0 / 2147483646.0 - 0.5) * 0.1, 1e-5);
     EXPECT_NE(v[99], v[100]);
-}
 
-TEST(AlignModeTail, TheSequenceRepeatsAfterARestartAndOnlyThen)
-{
-    TailNoise noise;
-    std::vector<float> first(50, -10.0F), second(50, -10.0F), third(50, -10.0F);
-    applyAlignTail(first, 49, noise);
-    applyAlignTail(second, 49, noise);
-    noise.restart();
-    applyAlignTail(third, 49, noise);
-    EXPECT_EQ(first, third);
-    EXPECT_NE(first, second);
-
-    TailNoise fresh;  // what the process owns after a start
-    std::vector<float> fromFresh(50, -10.0F);
-    applyAlignTail(fromFresh, 49, fresh);
-    EXPECT_EQ(fromFresh, first);
-
-    for (int i = 0; i < 1000; ++i) {
-        const double r = fresh.next();
-        ASSERT_GE(r, 0.0);
-        ASSERT_LT(r, 1.0);
-    }
-}
-
-TEST(AlignModeTail, FewerThanElevenPointsAreLeftAsDelivered)
-{
-    TailNoise noise;
-    std::vector<float> v(10, -7.0F);
-    v[3] = -3.0F;
-    const std::vector<float> before = v;
-    EXPECT_FALSE(applyAlignTail(v, 9, noise));
-    EXPECT_EQ(v, before);
-    EXPECT_FALSE(applyAlignTail(v, -1, noise));
-    EXPECT_FALSE(applyAlignTail(v, 20, noise)) << "last index beyond the array";
-    EXPECT_EQ(v, before);
-
+    // Fewer than eleven points are left as delivered; eleven are enough.
+    Floats few(10, -7.0F);
+    few[3] = -3.0F;
+    const Floats before = few;
+    for (int last : {9, -1, 20}) EXPECT_FALSE(applyAlignTail(few, last, noise)) << last;  // 20: beyond the array
+    EXPECT_EQ(few, before);
     SharedState s;
     s.ScanValue.assign(20001, -7.0F);
-    s.LastPointIndex = 10;  // the library lowered the count to 11: exactly enough
+    s.LastPointIndex = 10;  // the library lowered the count to 11
     EXPECT_TRUE(ApplyAlignModeTail(s, noise));
     EXPECT_NEAR(s.ScanValue[0], -7.0F, 0.05F);
     EXPECT_FLOAT_EQ(s.ScanValue[11], -7.0F);
 }
 
-TEST(Background, EachChannelStoresAndSubtractsItsOwn)
+TEST(AlignModeTail, TheSequenceRepeatsAfterARestartOrInAFreshProcessAndOnlyThen)
 {
-    SharedState s;
-    s.LastPointIndex = 2;
-    s.ChannelIndex = 0;
-    s.ScanValue = {-10.0F, -11.0F, -12.0F};
-    StoreBackground(s);
-    s.ChannelIndex = 1;
-    s.ScanValue = {-1.0F, -2.0F, -3.0F};
-    StoreBackground(s);
-    EXPECT_EQ(s.BackgroundCh0, (std::vector<float>{-10.0F, -11.0F, -12.0F}));
-    EXPECT_EQ(s.BackgroundCh1, (std::vector<float>{-1.0F, -2.0F, -3.0F}));
-
-    s.ScanValue = {-4.0F, -4.5F, -5.0F};
-    EXPECT_EQ(RemoveBackground(s), BackgroundResult::Subtracted);
-    EXPECT_EQ(s.ScanValue, (std::vector<float>{-3.0F, -2.5F, -2.0F})) << "channel 1 uses its own background";
-
-    s.ChannelIndex = 0;
-    s.ScanValue = {-10.0F, -11.0F, -12.0F};
-    EXPECT_EQ(RemoveBackground(s), BackgroundResult::Subtracted);
-    EXPECT_EQ(s.ScanValue, (std::vector<float>{0.0F, 0.0F, 0.0F})) << "equal background and spectrum";
+    TailNoise noise, fresh;
+    const auto tail = [](TailNoise& n) {
+        Floats v(50, -10.0F);
+        applyAlignTail(v, 49, n);
+        return v;
+    };
+    const Floats first = tail(noise), second = tail(noise);
+    noise.restart();
+    EXPECT_EQ(tail(noise), first);
+    EXPECT_NE(second, first);
+    EXPECT_EQ(tail(fresh), first);
+    for (int i = 0; i < 1000; ++i) {
+        const double r = fresh.next();
+        ASSERT_TRUE(r >= 0.0 && r < 1.0) << r;
+    }
 }
 
-TEST(Background, OnlyDeliveredPointsAreStoredAndOtherChannelsStoreNothing)
+TEST(Background, EachChannelStoresItsDeliveredPointsAndSubtractsItsOwn)
 {
     SharedState s;
-    s.ScanValue = {-1.0F, -2.0F, -3.0F, -4.0F};
-    s.LastPointIndex = 1;
+    const auto store = [&](int channel, Floats values, int last) {
+        s.ChannelIndex = channel;
+        s.ScanValue = std::move(values);
+        s.LastPointIndex = last;
+        StoreBackground(s);
+    };
+    store(0, {-1.0F, -2.0F, -3.0F, -4.0F}, 1);
+    EXPECT_EQ(s.BackgroundCh0, (Floats{-1.0F, -2.0F})) << "only the delivered points";
+    store(0, {-10.0F, -11.0F, -12.0F}, 2);
+    store(1, {-1.0F, -2.0F, -3.0F}, 2);
+    store(2, {-9.0F, -9.0F, -9.0F}, 2);  // no such channel: stores nothing
+    EXPECT_EQ(s.BackgroundCh0, (Floats{-10.0F, -11.0F, -12.0F})) << "a new background replaces the old";
+    EXPECT_EQ(s.BackgroundCh1, (Floats{-1.0F, -2.0F, -3.0F}));
+
+    s.ChannelIndex = 1;
+    s.ScanValue = {-4.0F, -4.5F, -5.0F};
+    EXPECT_EQ(RemoveBackground(s), BackgroundResult::Subtracted);
+    EXPECT_EQ(s.ScanValue, (Floats{-3.0F, -2.5F, -2.0F}));
     s.ChannelIndex = 0;
-    StoreBackground(s);
-    EXPECT_EQ(s.BackgroundCh0, (std::vector<float>{-1.0F, -2.0F}));
-    s.ChannelIndex = 2;
-    StoreBackground(s);
-    EXPECT_EQ(s.BackgroundCh0.size(), 2U);
-    EXPECT_TRUE(s.BackgroundCh1.empty());
-    s.ChannelIndex = 0;
-    s.ScanValue = {-3.0F, -3.0F, -3.0F};
-    StoreBackground(s);
-    EXPECT_EQ(s.BackgroundCh0, (std::vector<float>{-3.0F, -3.0F})) << "a new background replaces the old";
+    s.ScanValue = {-10.0F, -11.0F, -12.0F};
+    EXPECT_EQ(RemoveBackground(s), BackgroundResult::Subtracted);
+    EXPECT_EQ(s.ScanValue, (Floats{0.0F, 0.0F, 0.0F}));
 }
 
 TEST(Background, SubtractionIsRefusedWhenTheBackgroundDoesNotCoverTheSpectrum)
@@ -132,57 +105,54 @@ TEST(Background, SubtractionIsRefusedWhenTheBackgroundDoesNotCoverTheSpectrum)
     s.ChannelIndex = 1;
     s.LastPointIndex = 3;
     s.ScanValue = {-5.0F, -6.0F, -7.0F, -8.0F};
-    const std::vector<float> before = s.ScanValue;
+    const Floats before = s.ScanValue;
     EXPECT_EQ(RemoveBackground(s), BackgroundResult::NoBackground);
     s.BackgroundCh1 = {-1.0F, -1.0F, -1.0F};  // a shorter scan's background
     EXPECT_EQ(RemoveBackground(s), BackgroundResult::TooShort);
-    EXPECT_EQ(s.ScanValue, before);
     s.ChannelIndex = 3;
     EXPECT_EQ(RemoveBackground(s), BackgroundResult::NoChannel);
     EXPECT_EQ(s.ScanValue, before);
 
-    // A longer background is fine: points pair by index.
-    std::vector<float> values = {-5.0F, -6.0F};
-    const std::vector<float> longer = {-1.0F, -2.0F, -3.0F};
-    EXPECT_EQ(subtractBackground(values, 1, longer), BackgroundResult::Subtracted);
-    EXPECT_EQ(values, (std::vector<float>{-4.0F, -4.0F}));
+    Floats values = {-5.0F, -6.0F};
+    EXPECT_EQ(subtractBackground(values, 1, Floats{-1.0F, -2.0F, -3.0F}), BackgroundResult::Subtracted);
+    EXPECT_EQ(values, (Floats{-4.0F, -4.0F})) << "a longer background is fine: points pair by index";
+
+    // Each refusal the operator is told about has its own message in both languages.
+    const char* noBackground = backgroundProblemKey(BackgroundResult::NoBackground);
+    const char* tooShort = backgroundProblemKey(BackgroundResult::TooShort);
+    ASSERT_TRUE(noBackground && tooShort);
+    EXPECT_TRUE(hasText(noBackground) && hasText(tooShort));
+    EXPECT_STRNE(noBackground, tooShort);
+    EXPECT_EQ(backgroundProblemKey(BackgroundResult::Subtracted), nullptr);
+    EXPECT_EQ(backgroundProblemKey(BackgroundResult::NoChannel), nullptr);
 }
 
 TEST(BasePower, CaptureAfterResetTakesTheFirstSuccessfulReadingOfTheChannel)
 {
     SharedState s;
+    const auto base = [&] { return std::tuple(s.BasePowerTaken0, s.BasePower0, s.BasePowerTaken1, s.BasePower1); };
     s.ChannelIndex = 0;
-    CaptureBasePower(s, false, -7.0F, 1);
-    EXPECT_EQ(s.BasePowerTaken0, 0) << "Base Power not ticked";
-    CaptureBasePower(s, true, 123.0F, 0);
-    EXPECT_EQ(s.BasePowerTaken0, 0) << "a failed attempt's output is no reading";
+    CaptureBasePower(s, false, -7.0F, 1);  // Base Power not ticked
+    CaptureBasePower(s, true, 123.0F, 0);  // a failed attempt's output is no reading
+    EXPECT_EQ(s.BasePowerTaken0, 0);
     CaptureBasePower(s, true, -7.0F, 1);
     CaptureBasePower(s, true, -9.0F, 1);
-    EXPECT_EQ(s.BasePowerTaken0, 1);
-    EXPECT_FLOAT_EQ(s.BasePower0, -7.0F) << "the first capture holds until a reset";
-    EXPECT_EQ(s.BasePowerTaken1, 0);
-
+    EXPECT_EQ(base(), std::tuple(1, -7.0F, 0, 0.0F)) << "the first capture holds until a reset";
     ResetBasePower(s, false);
     EXPECT_EQ(s.BasePowerTaken0, 1) << "reset only while Base Power is ticked";
     ResetBasePower(s, true);
     EXPECT_EQ(s.BasePowerTaken0, 0);
     CaptureBasePower(s, true, -9.0F, 1);
-    EXPECT_FLOAT_EQ(s.BasePower0, -9.0F);
-
     s.ChannelIndex = 1;
     CaptureBasePower(s, true, -3.5F, 1);
-    EXPECT_EQ(s.BasePowerTaken1, 1);
-    EXPECT_FLOAT_EQ(s.BasePower1, -3.5F);
-    EXPECT_FLOAT_EQ(s.BasePower0, -9.0F);
+    EXPECT_EQ(base(), std::tuple(1, -9.0F, 1, -3.5F));
     ResetBasePower(s, true);
-    EXPECT_EQ(s.BasePowerTaken1, 0);
-    EXPECT_EQ(s.BasePowerTaken0, 1) << "a reset touches only the selected channel";
+    EXPECT_EQ(base(), std::tuple(1, -9.0F, 0, -3.5F)) << "a reset touches only the selected channel";
 }
 
 TEST(BasePower, RefZeroSubtractsTheCapturedBaseOfTheChannelOnly)
 {
     SharedState s;
-    s.ChannelIndex = 0;
     EXPECT_FLOAT_EQ(Ref0Value(s, -12.5F, true), -12.5F) << "no base captured yet: the reading itself";
     s.BasePower0 = -10.0F;
     s.BasePowerTaken0 = 1;
@@ -193,17 +163,4 @@ TEST(BasePower, RefZeroSubtractsTheCapturedBaseOfTheChannelOnly)
     s.BasePower1 = -2.0F;
     s.BasePowerTaken1 = 1;
     EXPECT_FLOAT_EQ(Ref0Value(s, -12.5F, true), -10.5F);
-}
-
-TEST(Background, ARefusalHasAMessageInBothLanguages)
-{
-    for (BackgroundResult r : {BackgroundResult::NoBackground, BackgroundResult::TooShort}) {
-        const char* key = backgroundProblemKey(r);
-        ASSERT_NE(key, nullptr);
-        EXPECT_TRUE(hasText(key)) << key;
-    }
-    EXPECT_NE(QString::fromLatin1(backgroundProblemKey(BackgroundResult::NoBackground)),
-              QString::fromLatin1(backgroundProblemKey(BackgroundResult::TooShort)));
-    EXPECT_EQ(backgroundProblemKey(BackgroundResult::Subtracted), nullptr);
-    EXPECT_EQ(backgroundProblemKey(BackgroundResult::NoChannel), nullptr);
 }

@@ -14,92 +14,76 @@ struct LaserFixture : ::testing::Test {
     BenchModel bench;
     LaserDevice laser{bench};
 
-    Bytes send(const Bytes& wire) { return laser.handle(parseWhole(wire)); }
-    std::uint16_t status(const Bytes& reply) { return parseWhole(reply).words.at(0); }
+    std::string send(const std::string& hex) { return frame::toHex(laser.handle(parseWhole(frame::fromHex(hex)))); }
+    std::uint16_t status(const std::string& command, const std::vector<std::uint16_t>& words)
+    {
+        return parseWhole(laser.handle(request(command, words))).words.at(0);
+    }
 };
 
 }  // namespace
 
 TEST_F(LaserFixture, IdentityReplyHasTheFixedLayout)
 {
-    const Bytes reply = send(frame::fromHex("AA534E465600010000013E"));
+    const Bytes reply = frame::fromHex(send("AA534E465600010000013E"));
     ASSERT_EQ(reply.size(), 93u);
+    EXPECT_TRUE(parseWhole(reply).checksumOk);
     EXPECT_EQ(frame::toHex(Bytes(reply.begin(), reply.begin() + 9)), "AA534E4656002A0000");
     const std::string pn(reply.begin() + 9, reply.begin() + 29);
     EXPECT_EQ(pn.substr(0, 3), "TLS");
-    EXPECT_EQ(pn.find('\0'), laser.identity.partNumber.size());     // NUL-padded after the text
+    EXPECT_EQ(pn.find('\0'), laser.identity.partNumber.size());  // NUL-padded after the text
     EXPECT_EQ(std::string(reply.begin() + 49, reply.begin() + 59), "05/17/2025");
     EXPECT_EQ(frame::toHex(Bytes(reply.begin() + 79, reply.begin() + 91)), "00000001001339E000147260");
-    EXPECT_TRUE(parseWhole(reply).checksumOk);
 
     bench.laser.on = false;
     bench.laser.minPm = 1527500;
-    const Bytes off = send(frame::fromHex("AA534E465600010000013E"));
-    EXPECT_EQ(frame::toHex(Bytes(off.begin() + 81, off.begin() + 87)), "000000174ECC");
+    EXPECT_EQ(send("AA534E465600010000013E").substr(2 * 81, 12), "000000174ECC");
 }
 
-TEST_F(LaserFixture, OnOffAnswerAStatusFrameAndSwitchTheLaser)
+TEST_F(LaserFixture, CommandsAnswerAStatusFrameAndActOnTheLaser)
 {
     bench.laser.on = false;
-    EXPECT_EQ(frame::toHex(send(frame::fromHex("AA4C534F4E0000013C"))), "AA4C534F4E00010000013D");
+    EXPECT_EQ(send("AA4C534F4E0000013C"), "AA4C534F4E00010000013D");
     EXPECT_TRUE(bench.laser.on);
     bench.laser.sweeping = true;
-    EXPECT_EQ(frame::toHex(send(frame::fromHex("AA4C534F4600000134"))), "AA4C534F46000100000135");
+    EXPECT_EQ(send("AA4C534F4600000134"), "AA4C534F46000100000135");
     EXPECT_FALSE(bench.laser.on);
     EXPECT_FALSE(bench.laser.sweeping);  // no light, no sweep
+    EXPECT_EQ(send("AA474F574C00020013FD30027B"), "AA474F574C00010000013A");  // the program's frame for 1310 nm
+    EXPECT_EQ(bench.laser.wavelengthPm, 1310000);
+    EXPECT_EQ(send("AA5244535700000140"), "AA524453570002000000000142");
+    bench.laser.sweepMode = 1;
+    EXPECT_EQ(parseWhole(laser.handle(request("RDSW"))).words, (std::vector<std::uint16_t>{0, 1}));
+
+    EXPECT_EQ(frame::toHex(laser.handle(request("ABCD"))), "AA4142434400010001010C");
+    std::string corrupt = "AA4C534F4E0000013D";  // LSON with its checksum one off
+    const frame::Parsed reply = parseWhole(frame::fromHex(send(corrupt)));
+    EXPECT_EQ(reply.command, "LSON");
+    EXPECT_EQ(reply.words.at(0), kChecksumError);
+    EXPECT_FALSE(bench.laser.on);  // a corrupted command is not carried out
 }
 
 TEST_F(LaserFixture, GoToWavelengthChecksTheRangeBothEndsIncluded)
 {
-    const auto goTo = [&](std::int32_t pm) {
-        return status(laser.handle(request("GOWL", words32({pm}))));
-    };
-    EXPECT_EQ(goTo(1550000), kOutOfRange);
-    EXPECT_EQ(goTo(1259999), kOutOfRange);
-    EXPECT_EQ(goTo(1340001), kOutOfRange);
-    EXPECT_EQ(bench.laser.wavelengthPm, 1300000);  // refused requests leave it alone
-    EXPECT_EQ(goTo(1260000), kDone);
-    EXPECT_EQ(bench.laser.wavelengthPm, 1260000);
-    EXPECT_EQ(goTo(1340000), kDone);
-    EXPECT_EQ(bench.laser.wavelengthPm, 1340000);
-    // The program's own frame for 1310 nm.
-    EXPECT_EQ(frame::toHex(send(frame::fromHex("AA474F574C00020013FD30027B"))), "AA474F574C00010000013A");
-    EXPECT_EQ(bench.laser.wavelengthPm, 1310000);
+    const std::pair<std::int32_t, std::uint16_t> rows[] = {{1550000, kOutOfRange}, {1259999, kOutOfRange},
+                                                           {1340001, kOutOfRange}, {1260000, kDone},
+                                                           {1300000, kDone},       {1340000, kDone}};
+    bench.laser.wavelengthPm = 1290000;
+    for (const auto& [pm, expected] : rows) {
+        const std::int32_t before = bench.laser.wavelengthPm;
+        EXPECT_EQ(status("GOWL", words32({pm})), expected) << pm;
+        EXPECT_EQ(bench.laser.wavelengthPm, expected == kDone ? pm : before) << pm;  // refused requests leave it
+    }
 }
 
-TEST_F(LaserFixture, UnknownCommandAndBadChecksumGiveTheirStatus)
+TEST_F(LaserFixture, SweepStartChecksAndStoresItsParametersAndStopEndsIt)
 {
-    EXPECT_EQ(frame::toHex(send(frame::build("ABCD", std::vector<std::uint16_t>{}))), "AA4142434400010001010C");
-    Bytes corrupt = frame::fromHex("AA4C534F4E0000013C");
-    bench.laser.on = false;
-    corrupt.back() ^= 1;
-    const Bytes reply = send(corrupt);
-    EXPECT_EQ(status(reply), kChecksumError);
-    EXPECT_EQ(parseWhole(reply).command, "LSON");
-    EXPECT_FALSE(bench.laser.on);  // a corrupted command is not carried out
-}
-
-TEST_F(LaserFixture, SweepStartStoresItsParametersAndStopEndsIt)
-{
-    const Bytes swst = frame::fromHex("AA53575354000B0001001339E00014726000000000000000640064000004" "37");
-    EXPECT_EQ(status(send(swst)), kDone);
-    EXPECT_TRUE(bench.laser.sweeping);
-    EXPECT_EQ(bench.laser.sweepStartPm, 1260000);
-    EXPECT_EQ(bench.laser.sweepStopPm, 1340000);
-    EXPECT_EQ(bench.laser.sweepSpeed, 100);
-
-    EXPECT_EQ(status(send(frame::fromHex("AA535753500000014D"))), kDone);
-    EXPECT_FALSE(bench.laser.sweeping);
-}
-
-TEST_F(LaserFixture, SweepOutsideTheRangeOrWithoutSpeedIsRefused)
-{
-    auto sweep = [&](std::int32_t start, std::int32_t stop, std::uint16_t speed) {
+    const auto sweep = [&](std::int32_t start, std::int32_t stop, std::uint16_t speed) {
         std::vector<std::uint16_t> w{1};
         frame::appendWord32(w, start);
         frame::appendWord32(w, stop);
         for (std::uint16_t x : {0, 0, 0, int(speed), 100, 0}) w.push_back(x);
-        return status(laser.handle(request("SWST", w)));
+        return status("SWST", w);
     };
     EXPECT_EQ(sweep(1250000, 1340000, 100), kOutOfRange);
     EXPECT_EQ(sweep(1260000, 1350000, 100), kOutOfRange);
@@ -108,13 +92,13 @@ TEST_F(LaserFixture, SweepOutsideTheRangeOrWithoutSpeedIsRefused)
     EXPECT_FALSE(bench.laser.sweeping);
     EXPECT_EQ(sweep(1270000, 1330000, 40), kDone);
     EXPECT_EQ(bench.laser.sweepSpeed, 40);
-}
 
-TEST_F(LaserFixture, SweepModeIsReadBack)
-{
-    EXPECT_EQ(frame::toHex(send(frame::fromHex("AA5244535700000140"))), "AA524453570002000000000142");
-    bench.laser.sweepMode = 1;
-    EXPECT_EQ(parseWhole(laser.handle(request("RDSW"))).words, (std::vector<std::uint16_t>{0, 1}));
+    EXPECT_EQ(send("AA53575354000B0001001339E0001472600000000000000064006400000437"), "AA53575354000100000152");
+    EXPECT_TRUE(bench.laser.sweeping);
+    EXPECT_EQ(std::tuple(bench.laser.sweepStartPm, bench.laser.sweepStopPm, bench.laser.sweepSpeed),
+              std::tuple(1260000, 1340000, 100));
+    EXPECT_EQ(send("AA535753500000014D"), "AA5357535000010000014E");
+    EXPECT_FALSE(bench.laser.sweeping);
 }
 
 TEST_F(LaserFixture, ConsoleCountsTheCommandsCarriedOut)

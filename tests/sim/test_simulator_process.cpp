@@ -10,121 +10,62 @@
 #include <QSerialPort>
 #include <QThread>
 
-#include <chrono>
-#include <fcntl.h>
-#include <poll.h>
-#include <termios.h>
-#include <unistd.h>
+#include <algorithm>
 
 namespace {
 
-// A raw terminal opened like a serial port; reads one whole frame with a bounded wait.
-class RawPort {
-public:
-    explicit RawPort(const QString& path) : fd_(::open(path.toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK))
-    {
-        if (fd_ < 0) return;
-        termios t{};
-        ::tcgetattr(fd_, &t);
-        ::cfmakeraw(&t);
-        ::tcsetattr(fd_, TCSANOW, &t);
-    }
-    ~RawPort()
-    {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    bool isOpen() const { return fd_ >= 0; }
-    bool send(const std::vector<std::uint8_t>& bytes)
-    {
-        return ::write(fd_, bytes.data(), bytes.size()) == ssize_t(bytes.size());
-    }
+using Bytes = std::vector<std::uint8_t>;
+const Bytes kIdentityQuery = frame::fromHex("AA534E465600010000013E");
 
+// A terminal opened as the program opens its serial ports.
+struct Port : QSerialPort {
+    explicit Port(const QString& path)
+    {
+        setPortName(path);
+        if (open(QIODevice::ReadWrite)) setBaudRate(115200);
+    }
+    bool send(const Bytes& b)
+    {
+        return write(reinterpret_cast<const char*>(b.data()), qint64(b.size())) == qint64(b.size()) &&
+               waitForBytesWritten(1000);
+    }
     // Everything that arrives within `ms`, stopping early once a whole frame is in.
-    std::vector<std::uint8_t> receive(int ms)
+    Bytes receive(int ms)
     {
-        std::vector<std::uint8_t> in;
-        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-        for (;;) {
-            std::size_t skipped = 0;
-            if (frame::parse(in, skipped)) return in;
-            using std::chrono::milliseconds;
-            const auto left = std::chrono::duration_cast<milliseconds>(end - std::chrono::steady_clock::now());
-            if (left.count() <= 0) return in;
-            pollfd p{fd_, POLLIN, 0};
-            if (::poll(&p, 1, int(left.count())) <= 0) return in;
-            std::uint8_t buffer[512];
-            const ssize_t n = ::read(fd_, buffer, sizeof buffer);
-            if (n <= 0) return in;
-            in.insert(in.end(), buffer, buffer + n);
+        Bytes in;
+        QElapsedTimer t;
+        t.start();
+        for (std::size_t skipped = 0; !frame::parse(in, skipped) && t.elapsed() < ms;) {
+            if (!bytesAvailable() && !waitForReadyRead(int(std::max<qint64>(1, ms - t.elapsed())))) continue;
+            const QByteArray chunk = readAll();
+            in.insert(in.end(), chunk.begin(), chunk.end());
         }
+        return in;
     }
-
-private:
-    int fd_;
 };
 
-const std::vector<std::uint8_t> kIdentityQuery = frame::fromHex("AA534E465600010000013E");
-
-bool waitGone(const QString& path)
-{
-    for (int i = 0; i < 100 && QFileInfo(path).isSymLink(); ++i) QThread::msleep(20);
-    return !QFileInfo(path).isSymLink();
-}
+std::string partNumberStart(const Bytes& identity, int n) { return {identity.begin() + 9, identity.begin() + 9 + n}; }
+bool linked(SimulatorProcess& sim, int com) { return QFileInfo(sim.linkPath(com)).isSymLink(); }
 
 }  // namespace
 
-TEST(SimulatorProcess, LinksItsTerminalsAndAnswersTheIdentityQueryOnBoth)
+TEST(SimulatorProcess, AnswersOnItsTerminalsAndItsConsoleAndQuitRemovesTheLinks)
 {
     SimulatorProcess sim;
     ASSERT_TRUE(sim.started());
-    ASSERT_TRUE(QFileInfo(sim.linkPath(7)).isSymLink());
-    ASSERT_TRUE(QFileInfo(sim.linkPath(6)).isSymLink());
-
-    RawPort laser(sim.linkPath(7));
-    ASSERT_TRUE(laser.isOpen());
-    ASSERT_TRUE(laser.send(kIdentityQuery));
-    const auto reply = laser.receive(2000);
-    ASSERT_EQ(reply.size(), 93u);
-    EXPECT_EQ(std::string(reply.begin() + 9, reply.begin() + 12), "TLS");
-
-    RawPort module(sim.linkPath(6));
-    ASSERT_TRUE(module.send(kIdentityQuery));
-    const auto moduleReply = module.receive(2000);
+    ASSERT_TRUE(linked(sim, 7) && linked(sim, 6));
+    Port laser(sim.linkPath(7)), module(sim.linkPath(6));
+    ASSERT_TRUE(laser.send(kIdentityQuery) && module.send(kIdentityQuery));
+    const Bytes laserReply = laser.receive(2000), moduleReply = module.receive(2000);
+    ASSERT_EQ(laserReply.size(), 93u);
     ASSERT_EQ(moduleReply.size(), 93u);
-    EXPECT_EQ(std::string(moduleReply.begin() + 9, moduleReply.begin() + 14), "VXMOB");
-}
+    EXPECT_EQ(partNumberStart(laserReply, 3), "TLS");
+    EXPECT_EQ(partNumberStart(moduleReply, 5), "VXMOB");
 
-TEST(SimulatorProcess, ReplyWaitsInTheTerminalWhileThePortIsClosedAndOtherPortsAreHonoured)
-{
-    SimulatorProcess sim({"--laser", "COM3", "--module", "COM12", "--band", "EB"});
-    ASSERT_TRUE(sim.started());
-    EXPECT_TRUE(QFileInfo(sim.linkPath(3)).isSymLink());
-    EXPECT_TRUE(QFileInfo(sim.linkPath(12)).isSymLink());
-    EXPECT_FALSE(QFileInfo(sim.linkPath(7)).exists());
-    {
-        RawPort module(sim.linkPath(12));
-        ASSERT_TRUE(module.send(kIdentityQuery));
-    }  // closed before the reply is read
-    QThread::msleep(200);
-    RawPort again(sim.linkPath(12));
-    const auto reply = again.receive(2000);
-    ASSERT_EQ(reply.size(), 93u);
-    EXPECT_EQ(std::string(reply.begin() + 9, reply.begin() + 14), "VXMEB");
-}
-
-TEST(SimulatorProcess, ConsoleAnswersOneLinePerCommandAndQuitRemovesTheLinks)
-{
-    SimulatorProcess sim;
-    ASSERT_TRUE(sim.started());
-    EXPECT_EQ(sim.command("dut out"), "ok: dut filter out");
-    EXPECT_EQ(sim.command("dut grating"), "ok: dut grating out");
+    EXPECT_EQ(sim.command("dut grating"), "ok: dut grating in");
     EXPECT_EQ(sim.command("fault laser:bad-checksum on"), "ok: fault laser:bad-checksum on");
     EXPECT_EQ(sim.command("status"),
-              "laser on 1300.000 nm; dut grating out; laser faults: bad-checksum; module faults: none");
-    EXPECT_TRUE(sim.command("help").startsWith("commands:"));
-    EXPECT_TRUE(sim.command("nonsense").startsWith("error:"));
-
-    RawPort laser(sim.linkPath(7));
+              "laser on 1300.000 nm; dut grating in; laser faults: bad-checksum; module faults: none");
     ASSERT_TRUE(laser.send(kIdentityQuery));
     std::size_t skipped = 0;
     const auto parsed = frame::parse(laser.receive(2000), skipped);
@@ -134,67 +75,69 @@ TEST(SimulatorProcess, ConsoleAnswersOneLinePerCommandAndQuitRemovesTheLinks)
     EXPECT_EQ(sim.command("quit"), "bye");
     ASSERT_TRUE(sim.process().waitForFinished(3000));
     EXPECT_EQ(sim.process().exitCode(), 0);
-    EXPECT_FALSE(QFileInfo(sim.linkPath(7)).isSymLink());
-    EXPECT_FALSE(QFileInfo(sim.linkPath(6)).isSymLink());
+    EXPECT_FALSE(linked(sim, 7) || linked(sim, 6));
 }
 
-TEST(SimulatorProcess, SigtermRemovesTheLinks)
+TEST(SimulatorProcess, ReplyWaitsInTheTerminalWhileThePortIsClosedAndOtherPortsAreHonoured)
 {
-    SimulatorProcess sim;
+    SimulatorProcess sim({"--laser", "COM3", "--module", "COM12", "--band", "EB"});
     ASSERT_TRUE(sim.started());
+    EXPECT_TRUE(linked(sim, 3) && linked(sim, 12));
+    EXPECT_FALSE(QFileInfo(sim.linkPath(7)).exists());
+    ASSERT_TRUE(Port(sim.linkPath(12)).send(kIdentityQuery));  // closed before the reply is read
+    QThread::msleep(200);
+    const Bytes reply = Port(sim.linkPath(12)).receive(2000);
+    ASSERT_EQ(reply.size(), 93u);
+    EXPECT_EQ(partNumberStart(reply, 5), "VXMEB");
+}
+
+TEST(SimulatorProcess, UnplugAfterTakesThePortAwayAfterItsCommandsAndSigtermRemovesTheOtherLink)
+{
+    SimulatorProcess sim({"--fault", "laser:unplug-after=2"});
+    ASSERT_TRUE(sim.started());
+    Port laser(sim.linkPath(7));
+    for (int i = 0; i < 2; ++i) {
+        ASSERT_TRUE(laser.send(kIdentityQuery));
+        EXPECT_EQ(laser.receive(2000).size(), 93u) << i;
+    }
+    for (int i = 0; i < 100 && linked(sim, 7); ++i) QThread::msleep(20);
+    EXPECT_FALSE(linked(sim, 7));
+    EXPECT_TRUE(linked(sim, 6));
+
     sim.process().closeWriteChannel();  // stdin at end: it keeps running
     QThread::msleep(100);
     EXPECT_EQ(sim.process().state(), QProcess::Running);
     sim.process().terminate();
     ASSERT_TRUE(sim.process().waitForFinished(3000));
-    EXPECT_FALSE(QFileInfo(sim.linkPath(7)).isSymLink());
-    EXPECT_FALSE(QFileInfo(sim.linkPath(6)).isSymLink());
-}
-
-TEST(SimulatorProcess, UnplugAfterTakesThePortAwayAfterItsCommands)
-{
-    SimulatorProcess sim({"--fault", "laser:unplug-after=2"});
-    ASSERT_TRUE(sim.started());
-    RawPort laser(sim.linkPath(7));
-    for (int i = 0; i < 2; ++i) {
-        ASSERT_TRUE(laser.send(kIdentityQuery));
-        EXPECT_EQ(laser.receive(2000).size(), 93u) << i;
-    }
-    EXPECT_TRUE(waitGone(sim.linkPath(7)));
-    EXPECT_TRUE(QFileInfo(sim.linkPath(6)).isSymLink());
+    EXPECT_FALSE(linked(sim, 6));
 }
 
 TEST(SimulatorProcess, SlowAndSplitRepliesArriveLate)
 {
     SimulatorProcess sim({"--fault", "laser:split"});
     ASSERT_TRUE(sim.started());
-    RawPort laser(sim.linkPath(7));
+    Port laser(sim.linkPath(7));
     ASSERT_TRUE(laser.send(kIdentityQuery));
     const auto first = laser.receive(150);
     EXPECT_EQ(first.size(), 46u);  // the first half only, so far
     EXPECT_EQ(first.size() + laser.receive(1000).size(), 93u);
     EXPECT_EQ(sim.command("fault laser:split off"), "ok: fault laser:split off");
     EXPECT_EQ(sim.command("fault laser:slow on"), "ok: fault laser:slow on");
-    RawPort again(sim.linkPath(7));
-    ASSERT_TRUE(again.send(kIdentityQuery));
-    EXPECT_TRUE(again.receive(1000).empty());
-    EXPECT_EQ(again.receive(3000).size(), 93u);
+    ASSERT_TRUE(laser.send(kIdentityQuery));
+    EXPECT_TRUE(laser.receive(1000).empty());
+    EXPECT_EQ(laser.receive(3000).size(), 93u);
 }
 
-TEST(SimulatorProcess, BadArgumentsAreRefused)
+TEST(SimulatorProcess, BadArgumentsAreRefusedAndHelpListsTheCommandLineTheConsoleAndEveryFault)
 {
-    SimulatorProcess sim({"--fault", "smoke"});
-    EXPECT_FALSE(sim.started());
-    sim.process().waitForFinished(3000);
-    EXPECT_EQ(sim.process().state(), QProcess::NotRunning);
-    EXPECT_EQ(sim.process().exitCode(), 2);
-}
+    SimulatorProcess bad({"--fault", "smoke"});
+    EXPECT_FALSE(bad.started());
+    bad.process().waitForFinished(3000);
+    EXPECT_EQ(bad.process().state(), QProcess::NotRunning);
+    EXPECT_EQ(bad.process().exitCode(), 2);
 
-TEST(SimulatorProcess, HelpListsTheCommandLineTheConsoleAndEveryFault)
-{
     QProcess help;
-    help.start(QDir(SimulatorProcess::builtDir()).filePath(QStringLiteral("vxm-simulator")),
-               {QStringLiteral("--help")});
+    help.start(QDir(SimulatorProcess::builtDir()).filePath(QStringLiteral("vxm-simulator")), {"--help"});
     ASSERT_TRUE(help.waitForFinished(3000));
     EXPECT_EQ(help.exitCode(), 0);
     const QString text = QString::fromUtf8(help.readAllStandardOutput());
@@ -204,25 +147,17 @@ TEST(SimulatorProcess, HelpListsTheCommandLineTheConsoleAndEveryFault)
         EXPECT_TRUE(text.contains(QLatin1String(word))) << word;
 }
 
-TEST(SimulatorProcess, LaserAnswersThroughQtSerialPortAsTheProgramOpensIt)
+TEST(SimulatorProcess, LaserAnswersAgainAfterThePortIsClosedAndOpenedAgainAsTheProbeDoes)
 {
     SimulatorProcess sim;
     ASSERT_TRUE(sim.started());
-    for (int round = 0; round < 2; ++round) {  // opened, closed and opened again, as the probe does
-        QSerialPort port;
-        port.setPortName(sim.linkPath(7));
-        ASSERT_TRUE(port.open(QIODevice::ReadWrite)) << port.errorString().toStdString();
-        ASSERT_TRUE(port.setBaudRate(115200));
+    for (int round = 0; round < 2; ++round) {
+        Port port(sim.linkPath(7));
+        ASSERT_TRUE(port.isOpen()) << port.errorString().toStdString();
         port.clear();
-        port.write(reinterpret_cast<const char*>(kIdentityQuery.data()), qint64(kIdentityQuery.size()));
-        QByteArray reply;
-        QElapsedTimer t;
-        t.start();
-        while (reply.size() < 93 && t.elapsed() < 2000) {
-            if (port.waitForReadyRead(100)) reply += port.readAll();
-        }
-        ASSERT_EQ(reply.size(), 93) << round;
-        EXPECT_TRUE(reply.mid(9, 3) == "TLS");
-        port.close();
+        ASSERT_TRUE(port.send(kIdentityQuery));
+        const Bytes reply = port.receive(2000);
+        ASSERT_EQ(reply.size(), 93u) << round;
+        EXPECT_EQ(partNumberStart(reply, 3), "TLS");
     }
 }

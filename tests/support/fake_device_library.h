@@ -60,7 +60,8 @@ public:
     QStringList calls;
 
 private:
-    void record(const QString& call);
+    // Notes the call, throws when it is the scripted fault, and hands `result` back.
+    std::int32_t record(const QString& call, std::int32_t result);
     int powerAttempts_ = 0;
     int polls_ = 0;
 };

@@ -23,6 +23,8 @@ class ResultsController;
 class TlsLink;
 class TlsPortController;
 class TlsControlController;
+class ProgressStrip;
+class RepeatStatisticsTracker;
 
 // What the bench talks to; tests hand in fakes.
 struct BenchServices {
@@ -62,6 +64,8 @@ public:
     MeasureOptionsController& measureOptions() { return *measureOptions_; }
     TlsPortController& tlsPort() { return *tlsPort_; }
     TlsControlController& tlsControl() { return *tlsControl_; }
+    ProgressStrip& progress() { return *progress_; }
+    RepeatStatisticsTracker& repeatStatistics() { return *repeatStatistics_; }
 
     // Start-up of the main window; runs once after construction.
     void Form_Load();
@@ -79,4 +83,6 @@ private:
     std::unique_ptr<TlsLink> link_;
     TlsPortController* tlsPort_ = nullptr;
     TlsControlController* tlsControl_ = nullptr;
+    ProgressStrip* progress_ = nullptr;
+    std::unique_ptr<RepeatStatisticsTracker> repeatStatistics_;
 };

@@ -2,6 +2,7 @@
 
 #include "app/bench.h"
 #include "app/form1.h"
+#include "app/numeric_text.h"
 #include "app/texts.h"
 #include "results/form2.h"
 
@@ -25,6 +26,14 @@ int expectedScanMilliseconds(double spanNm, double speedNmPerSecond, int average
     const double ms = spanNm / speedNmPerSecond * averages * 1000.0;
     if (!std::isfinite(ms) || ms > std::numeric_limits<int>::max()) return -1;
     return std::max(1, static_cast<int>(std::lround(ms)));
+}
+
+int expectedScanMilliseconds(const Form1& form)
+{
+    const double span = leadingNumber(form.Text2->text()) - leadingNumber(form.Text1->text());
+    const double averages = std::floor(leadingNumber(form.Text6->text()));
+    if (!(averages >= 1.0 && averages <= std::numeric_limits<int>::max())) return -1;
+    return expectedScanMilliseconds(span, leadingNumber(form.Text3->text()), static_cast<int>(averages));
 }
 
 ProgressStrip::ProgressStrip(Bench& bench) : QObject(&bench), bench_(bench), strip_(bench.form1().statusBar())

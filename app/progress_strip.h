@@ -5,7 +5,7 @@
 // results window shows a busy cursor (its plot keeps its own zoom and pan cursors).
 //
 // What the scan engine and the workflows call:
-//   bench.progress().beginScan(expectedScanMilliseconds(span, speed, averages));  before polling
+//   bench.progress().beginScan(expectedScanMilliseconds(bench.form1()));          before polling
 //   bench.progress().tick(elapsedMs);                                             on every poll
 //   bench.progress().end();                                                       when the scan ends,
 //                                                                                 however it ends
@@ -14,6 +14,7 @@
 #include <QPointer>
 
 class Bench;
+class Form1;
 class QLabel;
 class QProgressBar;
 class QStatusBar;
@@ -22,6 +23,9 @@ class QWidget;
 // Time a scan is expected to take: span / speed x averages seconds, in milliseconds. -1 (unknown)
 // when any of them is not positive or the result is not a finite time.
 int expectedScanMilliseconds(double spanNm, double speedNmPerSecond, int averages);
+// The same from the main window's boxes: start and stop wavelength (Text1, Text2), sweep speed
+// (Text3) and average number (Text6), read as the scan reads them.
+int expectedScanMilliseconds(const Form1& form);
 
 class ProgressStrip : public QObject {
     Q_OBJECT

@@ -29,6 +29,24 @@ TEST(ProgressStrip, ExpectedScanTime)
     EXPECT_EQ(expectedScanMilliseconds(1e12, 1e-6, 254), -1) << "beyond what the bar can count";
 }
 
+TEST(ProgressStrip, ExpectedScanTimeFromTheMainWindow)
+{
+    FakeBench b;
+    Form1& f = b->form1();
+    // The design values: 1260 to 1340 nm at 100 nm/s, one average.
+    EXPECT_EQ(expectedScanMilliseconds(f), 800);
+    f.Text1->setText(QStringLiteral("1525.5 nm"));  // boxes are read by their leading number
+    f.Text2->setText(QStringLiteral("1565.5"));
+    f.Text3->setText(QStringLiteral("20"));
+    f.Text6->setText(QStringLiteral("3"));
+    EXPECT_EQ(expectedScanMilliseconds(f), 6000);
+    f.Text6->setText(QStringLiteral("x"));
+    EXPECT_EQ(expectedScanMilliseconds(f), -1) << "no average number";
+    f.Text6->setText(QStringLiteral("2"));
+    f.Text1->setText(QStringLiteral("1600"));
+    EXPECT_EQ(expectedScanMilliseconds(f), -1) << "stop below start";
+}
+
 TEST(ProgressStrip, ShownDuringAScanAndClearedAfter)
 {
     FakeBench b;

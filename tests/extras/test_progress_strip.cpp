@@ -102,9 +102,12 @@ TEST(ProgressStrip, NeverTakesTheFocus)
     Form1& f = b->form1();
     f.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
+    f.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
     f.Text8->setEnabled(true);
     f.Text8->setFocus();
     const QWidget* focused = QApplication::focusWidget();
+    ASSERT_EQ(focused, f.Text8);
     strip.beginScan(3000);
     strip.tick(1000);
     EXPECT_EQ(QApplication::focusWidget(), focused);

@@ -1,6 +1,7 @@
 #include "results/repeat_statistics.h"
 
 #include "app/bench.h"
+#include "app/module1.h"
 #include "results/form2.h"
 
 #include <QFile>
@@ -162,6 +163,12 @@ void RepeatStatisticsTracker::addLoggedPass(int pass, const std::array<float, 3>
     if (pass < 1) return;  // pass 0 wrote the header line only
     statistics_.add(firstChannel);
     refreshPanel();
+}
+
+void RepeatStatisticsTracker::addLoggedPass(int pass)
+{
+    if (Module1.ChannelResults.size() < 2) return;
+    addLoggedPass(pass, Module1.ChannelResults[1]);
 }
 
 bool RepeatStatisticsTracker::finish(const QString& logFileName)

@@ -6,12 +6,13 @@
 // RepeatStatisticsTracker is what the repeated measurement calls:
 //
 //   bench.repeatStatistics().begin();                        when a repeated measurement starts
-//   bench.repeatStatistics().addLoggedPass(pass, channel);   after each LogRepeatResult(pass, name),
-//                                                            channel = ChannelResults(1); pass 0
-//                                                            (the header line) is ignored
-//   bench.repeatStatistics().finish(fileName);               when the loop ends: appends the summary
-//                                                            to the log as "#" lines, if any pass
-//                                                            was logged
+//   bench.repeatStatistics().addLoggedPass(pass);            after each LogRepeatResult(pass, name):
+//                                                            takes ChannelResults(1), the row the
+//                                                            data line holds; pass 0 (the header
+//                                                            line) is ignored
+//   bench.repeatStatistics().finish(fileName);               after the loop, in the invocation that
+//                                                            ran it: appends the summary to the log
+//                                                            as "#" lines, if any pass was logged
 
 #include <QLabel>
 #include <QPointer>
@@ -85,6 +86,8 @@ public:
 
     void begin();
     void addLoggedPass(int pass, const std::array<float, 3>& firstChannel);
+    // The same with Module1.ChannelResults row 1; nothing when no analysis has filled that row.
+    void addLoggedPass(int pass);
     // Appends the summary once per begin(); true when it was written.
     bool finish(const QString& logFileName);
 

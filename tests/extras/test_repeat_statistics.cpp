@@ -152,6 +152,25 @@ TEST(RepeatStatistics, SummaryIsAppendedAfterTheLogData)
     EXPECT_EQ(readAll(log), written);
 }
 
+TEST(RepeatStatistics, LoggedPassesReadTheFirstChannelRow)
+{
+    FakeBench b;
+    RepeatStatisticsTracker& tracker = b->repeatStatistics();
+    tracker.begin();
+    Module1.ChannelResults.clear();
+    tracker.addLoggedPass(1);  // no analysis yet: no row to take
+    EXPECT_EQ(tracker.statistics().count(), 0);
+
+    Module1.ChannelResults = {{0.0F, 0.0F, 0.0F}, {1550.0F, 0.5F, -3.0F}, {1560.0F, 9.0F, -9.0F}};
+    tracker.addLoggedPass(1);
+    Module1.ChannelResults[1] = {1550.5F, 0.7F, -3.5F};
+    tracker.addLoggedPass(2);
+    Module1.ChannelResults[1] = {1549.5F, 0.6F, -2.5F};
+    tracker.addLoggedPass(3);
+    EXPECT_EQ(repeatSummaryLines(tracker.statistics()), repeatSummaryLines(threePasses()))
+        << "row 1 only, as the log's data lines";
+}
+
 TEST(RepeatStatistics, NoSummaryWithoutPassesOrFile)
 {
     QTemporaryDir dir;

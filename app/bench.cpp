@@ -6,6 +6,7 @@
 #include "app/language_controller.h"
 #include "app/module1.h"
 #include "app/shutdown_controller.h"
+#include "app/progress_strip.h"
 #include "app/texts.h"
 #include "app/units.h"
 #include "measure/measure_options.h"
@@ -15,7 +16,9 @@
 #include "module/device_library.h"
 #include "module/module_controller.h"
 #include "module/scan_options_controller.h"
+#include "results/export.h"
 #include "results/form2.h"
+#include "results/repeat_statistics.h"
 #include "results/results_controller.h"
 #include "results/save_controller.h"
 
@@ -41,6 +44,8 @@ Bench::Bench(BenchServices services)
     scanOptions_ = new ScanOptionsController(*this);
     measureOptions_ = new MeasureOptionsController(*this);
     shutdown_ = new ShutdownController(*this);
+    progress_ = new ProgressStrip(*this);
+    repeatStatistics_ = std::make_unique<RepeatStatisticsTracker>(*this);
 }
 
 Bench::~Bench()
@@ -57,6 +62,7 @@ Form2& Bench::form2()
         results_ = new ResultsController(*this, *form2_);
         results_->Form_Load();
         new SaveController(*this, *form2_);  // owned by the window
+        new ExportController(*this, *form2_);  // owned by the window
     }
     return *form2_;
 }
@@ -115,6 +121,8 @@ void Bench::Form_Load()
     services_.library->Initialize_Lib(0);
 
     Module1.TLSTimeoutMs = 100;
+    progress_->beginDetection(30);  // COM1 to COM30
     tlsPort_->DetectComPorts();
+    progress_->end();
     Module1.TLSTimeoutMs = 10000;
 }

@@ -24,6 +24,8 @@ class TlsLink;
 class TlsPortController;
 class TlsControlController;
 class ShutdownController;
+class ProgressStrip;
+class RepeatStatisticsTracker;
 
 // What the bench talks to; tests hand in fakes.
 struct BenchServices {
@@ -64,6 +66,8 @@ public:
     TlsPortController& tlsPort() { return *tlsPort_; }
     TlsControlController& tlsControl() { return *tlsControl_; }
     ShutdownController& shutdown() { return *shutdown_; }
+    ProgressStrip& progress() { return *progress_; }
+    RepeatStatisticsTracker& repeatStatistics() { return *repeatStatistics_; }
 
     // Start-up of the main window; runs once after construction.
     void Form_Load();
@@ -82,4 +86,6 @@ private:
     TlsPortController* tlsPort_ = nullptr;
     TlsControlController* tlsControl_ = nullptr;
     ShutdownController* shutdown_ = nullptr;
+    ProgressStrip* progress_ = nullptr;
+    std::unique_ptr<RepeatStatisticsTracker> repeatStatistics_;
 };

@@ -5,6 +5,7 @@
 #include <QButtonGroup>
 #include <QFont>
 #include <QFrame>
+#include <QStatusBar>
 
 namespace {
 
@@ -181,7 +182,11 @@ Form1::Form1(QWidget* parent) : QMainWindow(parent)
 
     const QSize client(twipsToPixels(17160), twipsToPixels(7260));
     canvas_->setMinimumSize(client);
-    resize(client);
+    // The progress strip below the designed area; the window grows by its height.
+    statusBar()->setObjectName(QStringLiteral("StatusStrip"));
+    statusBar()->setSizeGripEnabled(false);
+    statusBar()->setFixedHeight(twipsToPixels(375));
+    resize(client.width(), client.height() + statusBar()->height());
 }
 
 QWidget* Form1::control(const QString& name) const { return canvas_->findChild<QWidget*>(name); }

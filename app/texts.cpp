@@ -59,6 +59,10 @@ constexpr CaptionRow kForm2Captions[] = {
     {"ResultLabel", "", "", 14},  // composed by resultLabelCaption()
     {"WLSpan", "WL Points", "波长位置", 12},
     {"ILoss", "IL Values", "插损数值", 12},
+    // ---- extras: export buttons and the statistics panel
+    {"SavePlot", "Save Plot", "保存图形", 12},
+    {"SaveCSV", "Save CSV", "保存CSV", 12},
+    {"RepeatStatsTitle", "Repeatability Statistics", "重复性统计", 12},
 };
 
 // Messages, grouped by the subsystem that shows them. "\r\n" is the line break of the
@@ -131,6 +135,13 @@ constexpr TextEntry kTexts[] = {
     {"results.yTitleLoss", " Insertion Loss (dB) ", " Insertion Loss (dB) "},
     {"results.yTitlePower", " Power (dBm) ", " Power (dBm) "},
     {"results.channel", "Channel #%1", "Channel #%1"},
+
+    // ---- extras: plot and spectrum export, progress strip
+    {"extras.pictureFilter", "PNG pictures (*.png)", "PNG 图片 (*.png)"},
+    {"extras.csvFilter", "CSV files (*.csv)", "CSV 文件 (*.csv)"},
+    {"extras.scanProgress", "Scan %1 s / %2 s", "扫描 %1 秒 / %2 秒"},
+    {"extras.scanProgressUnknown", "Scan %1 s", "扫描 %1 秒"},
+    {"extras.detectProgress", "Probing COM%1 of %2", "正在检测 COM%1 / %2"},
 };
 // clang-format on
 

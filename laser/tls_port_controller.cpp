@@ -6,6 +6,7 @@
 #include "app/info_box.h"
 #include "app/module1.h"
 #include "app/numeric_text.h"
+#include "app/progress_strip.h"
 #include "app/texts.h"
 #include "app/units.h"
 #include "laser/identity_fields.h"
@@ -60,6 +61,7 @@ void TlsPortController::DetectComPorts()
     int modulesFound = 0;
     int lasersFound = 0;
     for (int n = 1; n <= kLastPort; ++n) {
+        bench_.progress().probing(n);
         // A fault on one port never stops the probe of the others.
         try {
             probePort(n, modulesFound, lasersFound);

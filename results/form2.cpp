@@ -7,6 +7,8 @@
 
 namespace {
 
+constexpr double kStatisticsStrip = 1860;  // twips
+
 QFont arial(int points)
 {
     QFont f(QStringLiteral("Arial"));
@@ -54,7 +56,8 @@ Form2::Form2(QWidget* parent) : QWidget(parent, Qt::Window)
     setWindowTitle(QStringLiteral("Display Results"));
     setFont(arial(12));
     setBackColor(this, VbColor::White);
-    const QSize client(twipsToPixels(20280), twipsToPixels(8025));
+    // 8025 twips of the design plus the statistics strip below it.
+    const QSize client(twipsToPixels(20280), twipsToPixels(8025 + kStatisticsStrip));
     resize(client);
     setMinimumSize(client);
 
@@ -122,6 +125,13 @@ Form2::Form2(QWidget* parent) : QWidget(parent, Qt::Window)
     for (int i = 0; i < 4; ++i)
         Label3[i] = label(this, QStringLiteral("Label3(%1)").arg(i), QString::fromLatin1(units[i]), unitLeft[i],
                           unitTop[i], 855, 375);
+
+    // Between Save Spectrum (ends at 9735) and Close Form (starts at 12600).
+    SavePlot = button(this, "SavePlot", "Save Plot", 9840, 120, 1335);
+    SaveCSV = button(this, "SaveCSV", "Save CSV", 11220, 120, 1275);
+    RepeatStatsPanel = place(new RepeatStatisticsPanel(this), QStringLiteral("RepeatStatsPanel"), 9840, 7980, 10215,
+                             kStatisticsStrip - 180, 10);
+    RepeatStatsPanel->RepeatStatsTitle->setFont(arial(12));
 }
 
 QWidget* Form2::control(const QString& name) const { return findChild<QWidget*>(name); }

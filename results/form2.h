@@ -3,6 +3,7 @@
 // its buttons. Widgets only; the results controller gives them behaviour.
 
 #include "results/plot_surface.h"
+#include "results/repeat_statistics.h"
 #include "widgets/uc_label_rotate.h"
 
 #include <QLabel>
@@ -45,4 +46,10 @@ public:
     std::array<QLabel*, 4> Label3{};
     QWidget* Shape1;
     QWidget* Shape2;
+
+    // Beyond the window's design: export of the plot and the spectrum, in the free space of the
+    // button row, and the repeatability statistics in a strip the window grows by, below the table.
+    QPushButton* SavePlot;
+    QPushButton* SaveCSV;
+    RepeatStatisticsPanel* RepeatStatsPanel;
 };

@@ -14,17 +14,17 @@
 
 #include <exception>
 
-namespace {
-
-// The folder the save-as dialog opens in. "My Documents" of the bench's original platform is the
-// user's documents folder here; it is created if missing, so the dialog can open in it.
-QString initialFolder()
+// "My Documents" of the bench's original platform is the user's documents folder here; it is
+// created if missing, so the dialog can open in it.
+QString saveDialogFolder()
 {
     QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     if (folder.isEmpty()) folder = QDir::homePath();
     QDir().mkpath(folder);
     return folder;
 }
+
+namespace {
 
 // A name typed without an extension gets ".xlsx", as a spreadsheet program saving a workbook does.
 QString withWorkbookSuffix(const QString& path)
@@ -63,7 +63,7 @@ void SaveController::save(const SheetContent& sheet, const QString& proposedName
 {
     // Saving ends silently on any fault, as the operator is told nothing either way.
     try {
-        const QString target = dialogs().saveFileName(initialFolder(), proposedName, T("results.workbookFilter"));
+        const QString target = dialogs().saveFileName(saveDialogFolder(), proposedName, T("results.workbookFilter"));
         if (target.isEmpty()) return;  // cancelled
         saveWorkbook(*writer_, sheet, withWorkbookSuffix(target));
     } catch (const std::exception&) {

@@ -12,6 +12,9 @@
 class Bench;
 class Form2;
 
+// The folder the save-as dialogs of the results window open in (created if missing).
+QString saveDialogFolder();
+
 class SaveController : public QObject {
     Q_OBJECT
 public:

@@ -1,0 +1,171 @@
+// The progress strip of the main window and the busy cursor over the results window.
+
+#include "app/form1.h"
+#include "app/module1.h"
+#include "app/progress_strip.h"
+#include "bench_fixture.h"
+#include "laser/tls_port_controller.h"
+#include "results/form2.h"
+#include "results/results_controller.h"
+#include "test_paths.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLabel>
+#include <QProgressBar>
+#include <QStatusBar>
+#include <QTest>
+
+TEST(ProgressStrip, ExpectedScanTime)
+{
+    EXPECT_EQ(expectedScanMilliseconds(40.0, 20.0, 3), 6000);   // 40 nm at 20 nm/s, three times
+    EXPECT_EQ(expectedScanMilliseconds(80.0, 100.0, 1), 800);
+    EXPECT_EQ(expectedScanMilliseconds(1.0, 3.0, 1), 333);      // rounded to the millisecond
+    EXPECT_EQ(expectedScanMilliseconds(0.0001, 1000.0, 1), 1);  // never 0, which would mean unknown
+    EXPECT_EQ(expectedScanMilliseconds(40.0, 0.0, 3), -1);
+    EXPECT_EQ(expectedScanMilliseconds(40.0, 20.0, 0), -1);
+    EXPECT_EQ(expectedScanMilliseconds(-40.0, 20.0, 3), -1);
+    EXPECT_EQ(expectedScanMilliseconds(1e12, 1e-6, 254), -1) << "beyond what the bar can count";
+}
+
+TEST(ProgressStrip, ExpectedScanTimeFromTheMainWindow)
+{
+    FakeBench b;
+    Form1& f = b->form1();
+    // The design values: 1260 to 1340 nm at 100 nm/s, one average.
+    EXPECT_EQ(expectedScanMilliseconds(f), 800);
+    f.Text1->setText(QStringLiteral("1525.5 nm"));  // boxes are read by their leading number
+    f.Text2->setText(QStringLiteral("1565.5"));
+    f.Text3->setText(QStringLiteral("20"));
+    f.Text6->setText(QStringLiteral("3"));
+    EXPECT_EQ(expectedScanMilliseconds(f), 6000);
+    f.Text6->setText(QStringLiteral("x"));
+    EXPECT_EQ(expectedScanMilliseconds(f), -1) << "no average number";
+    f.Text6->setText(QStringLiteral("2"));
+    f.Text1->setText(QStringLiteral("1600"));
+    EXPECT_EQ(expectedScanMilliseconds(f), -1) << "stop below start";
+}
+
+TEST(ProgressStrip, ShownDuringAScanAndClearedAfter)
+{
+    FakeBench b;
+    ProgressStrip& strip = b->progress();
+    EXPECT_FALSE(strip.active()) << "start-up detection leaves the strip cleared";
+    EXPECT_TRUE(strip.label()->text().isEmpty());
+
+    strip.beginScan(6000);
+    EXPECT_TRUE(strip.active());
+    EXPECT_EQ(strip.bar()->maximum(), 6000);
+    EXPECT_EQ(strip.label()->text(), QStringLiteral("Scan 0.0 s / 6.0 s"));
+    strip.tick(1500);
+    EXPECT_EQ(strip.bar()->value(), 1500);
+    EXPECT_EQ(strip.label()->text(), QStringLiteral("Scan 1.5 s / 6.0 s"));
+    strip.tick(9250);  // a scan running late: the bar stays full, the time keeps counting
+    EXPECT_EQ(strip.bar()->value(), 6000);
+    EXPECT_EQ(strip.label()->text(), QStringLiteral("Scan 9.3 s / 6.0 s"));
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+
+    strip.end();
+    EXPECT_FALSE(strip.active());
+    EXPECT_TRUE(strip.label()->text().isEmpty());
+    strip.tick(500);  // a late poll after the end shows nothing
+    EXPECT_FALSE(strip.active());
+    EXPECT_TRUE(strip.label()->text().isEmpty());
+}
+
+TEST(ProgressStrip, UnknownDurationAndChineseLabel)
+{
+    FakeBench b;
+    ProgressStrip& strip = b->progress();
+    strip.beginScan(expectedScanMilliseconds(40.0, 0.0, 1));
+    EXPECT_TRUE(strip.active());
+    EXPECT_EQ(strip.bar()->maximum(), 0) << "no end: the busy indicator";
+    strip.tick(2000);
+    EXPECT_EQ(strip.label()->text(), QStringLiteral("Scan 2.0 s"));
+    strip.end();
+
+    b->form1().LanguageButton->setChecked(true);
+    ASSERT_EQ(Module1.Language, 2);
+    strip.beginScan(4000);
+    strip.tick(1000);
+    EXPECT_EQ(strip.label()->text(), QStringLiteral("扫描 1.0 秒 / 4.0 秒"));
+    strip.end();
+}
+
+TEST(ProgressStrip, NeverTakesTheFocus)
+{
+    FakeBench b;
+    ProgressStrip& strip = b->progress();
+    EXPECT_EQ(strip.bar()->focusPolicy(), Qt::NoFocus);
+    EXPECT_EQ(strip.label()->focusPolicy(), Qt::NoFocus);
+    Form1& f = b->form1();
+    f.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
+    f.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
+    f.Text8->setEnabled(true);
+    f.Text8->setFocus();
+    const QWidget* focused = QApplication::focusWidget();
+    ASSERT_EQ(focused, f.Text8);
+    strip.beginScan(3000);
+    strip.tick(1000);
+    EXPECT_EQ(QApplication::focusWidget(), focused);
+    strip.end();
+    EXPECT_EQ(QApplication::focusWidget(), focused);
+}
+
+TEST(ProgressStrip, BusyCursorOverTheResultsWindowOnly)
+{
+    FakeBench b;
+    Form2& results = b->form2();
+    b->results()->ZoomPlot_Click();  // the plot's own cross-hair
+    ASSERT_EQ(results.Picture1->cursor().shape(), Qt::CrossCursor);
+
+    EXPECT_EQ(results.cursor().shape(), Qt::ArrowCursor);
+    b->progress().beginScan(1000);
+    EXPECT_EQ(results.cursor().shape(), Qt::BusyCursor);
+    EXPECT_EQ(results.Picture1->cursor().shape(), Qt::CrossCursor);
+
+    b->progress().end();
+    EXPECT_EQ(results.cursor().shape(), Qt::ArrowCursor) << "the window's own cursor again";
+    EXPECT_EQ(results.Picture1->cursor().shape(), Qt::CrossCursor);
+}
+
+TEST(ProgressStrip, FollowsStartUpPortDetection)
+{
+    FakeBench b;
+    ProgressStrip& strip = b->progress();
+    strip.beginDetection(30);
+    EXPECT_EQ(strip.bar()->maximum(), 30);
+    b->tlsPort().DetectComPorts();
+    // Every port passed through the strip; the last one probed is COM30.
+    EXPECT_EQ(strip.label()->text(), QStringLiteral("Probing COM30 of 30"));
+    EXPECT_EQ(strip.bar()->value(), 29);
+    strip.tick(5000);  // scan ticks do not disturb a detection
+    EXPECT_EQ(strip.label()->text(), QStringLiteral("Probing COM30 of 30"));
+    strip.end();
+    EXPECT_FALSE(strip.active());
+}
+
+TEST(ProgressStrip, MainWindowGrowsByTheStrip)
+{
+    FakeBench b;
+    Form1& f = b->form1();
+    f.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
+    const QWidget* canvas = f.centralWidget();
+    EXPECT_GE(canvas->height(), canvas->minimumHeight());
+    EXPECT_GE(f.statusBar()->geometry().top(), canvas->geometry().bottom()) << "below the designed area";
+    EXPECT_EQ(f.height(), canvas->minimumHeight() + f.statusBar()->height());
+
+    b->progress().beginScan(6000);
+    b->progress().tick(2500);
+    QApplication::processEvents();
+    const QImage shot = f.grab().toImage();
+    EXPECT_TRUE(shot.save(testOutputDir() + QStringLiteral("/extras_main_window_scanning.png")));
+    // The bar is drawn at the bottom: its filled part differs from the strip's background.
+    const QRect bar = b->progress().bar()->geometry().translated(f.statusBar()->pos());
+    EXPECT_TRUE(QRect(QPoint(0, 0), shot.size()).contains(bar));
+    b->progress().end();
+}

@@ -106,9 +106,9 @@ TEST_F(LaserFixture, ConsoleCountsTheCommandsCarriedOut)
     FaultSet laserFaults, moduleFaults;
     Console console(bench, laserFaults, moduleFaults);
     EXPECT_EQ(console.execute("count LSOF"), "LSOF 0");
-    send(frame::fromHex("AA4C534F4600000134"));
-    send(frame::fromHex("AA4C534F4600000134"));
-    send(frame::fromHex("AA4C534F4E00000134"));  // bad checksum: refused, not counted
+    send("AA4C534F4600000134");
+    send("AA4C534F4600000134");
+    send("AA4C534F4E00000134");  // bad checksum: refused, not counted
     EXPECT_EQ(console.execute("count LSOF"), "LSOF 2");
     EXPECT_EQ(console.execute("count LSON"), "LSON 0");
     EXPECT_EQ(console.execute("count").rfind("error: ", 0), 0u);

@@ -103,12 +103,16 @@ Form2::Form2(QWidget* parent) : QWidget(parent, Qt::Window)
     MSFlexGrid1->horizontalHeader()->hide();
     MSFlexGrid1->verticalHeader()->hide();
     MSFlexGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    MSFlexGrid1->setFont(arial(10));
+    MSFlexGrid1->setTextElideMode(Qt::ElideNone);  // a grid cell shows what fits, as the bench always did
+    MSFlexGrid1->setWordWrap(false);
     const char* headers[] = {"# ", "Wavelength", " Frequency ", " Bandwidth ", "Insertion Loss"};
     for (int c = 0; c < 5; ++c) {
         auto* item = new QTableWidgetItem(QString::fromLatin1(headers[c]));
         item->setTextAlignment(Qt::AlignCenter);
         MSFlexGrid1->setItem(0, c, item);
     }
+    MSFlexGrid1->resizeColumnsToContents();  // the empty table fits its heading without scrolling
 
     RepeatabilityTest = button(this, "RepeatabilityTest", "Repeatability Test", 14880, 7320, 2775, true);
     SaveAnalysis = button(this, "SaveAnalysis", "Save Results", 18000, 7320, 1935);

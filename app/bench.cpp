@@ -8,6 +8,7 @@
 #include "app/texts.h"
 #include "app/units.h"
 #include "measure/measure_options.h"
+#include "measure/measure_workflow.h"
 #include "laser/tls_control_controller.h"
 #include "laser/tls_link.h"
 #include "laser/tls_port_controller.h"
@@ -39,6 +40,7 @@ Bench::Bench(BenchServices services)
     module_ = new ModuleController(*this);
     scanOptions_ = new ScanOptionsController(*this);
     measureOptions_ = new MeasureOptionsController(*this);
+    measure_ = new MeasureController(*this);
 }
 
 Bench::~Bench()

@@ -88,6 +88,10 @@ void MeasureController::RepeatMeasure_Click()
         refuseWhileRunning();
         return;
     }
+    // With no measurement ticked a pass would neither measure nor wait, so the loop would hold the
+    // program for good. The button is disabled then; a press from code changes nothing.
+    if (pressed && selectedScanMode(f) == ScanMode::None) return;
+
     Module1.RepeatStop = 0;
     f.TLSOnOff->setEnabled(false);
     f.StartStopSweep->setEnabled(false);

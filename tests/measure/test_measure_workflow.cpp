@@ -258,6 +258,20 @@ TEST(RepeatMeasure, RefusedSettingsEndTheLoopAndUnlockTheOptions)
     EXPECT_TRUE(s.b->info().text().startsWith(QStringLiteral("Reading Data failed\r\nThe average number")));
 }
 
+TEST(RepeatMeasure, WithNoMeasurementTickedRunsNoPass)
+{
+    FakeBench b;
+    prepareScan(b);
+    Form1& f = b->form1();
+    f.StartStopSweep->setEnabled(false);
+    f.RepeatMeasure->setChecked(true);  // returns: no endless loop of empty passes
+    EXPECT_TRUE(b.library->calls.isEmpty());
+    EXPECT_EQ(Module1.MeasureCount, 0);
+    EXPECT_TRUE(f.RepeatMeasure->isChecked());
+    EXPECT_TRUE(f.TLSOnOff->isEnabled()) << "nothing was locked";
+    EXPECT_FALSE(f.StartStopSweep->isEnabled()) << "nor unlocked";
+}
+
 TEST(RepeatabilityLog, LinesAreWrittenAsTheyComeAndNegativePassesAreIgnored)
 {
     SpectrumBench s;

@@ -11,6 +11,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QPointer>
 #include <QTemporaryDir>
 #include <QTableWidget>
 
@@ -120,6 +121,18 @@ TEST(SingleMeasure, PassWithoutChannelKeepsTheTableAndRedrawsThePlot)
     EXPECT_EQ(Module1.ChannelCount, 0);
     EXPECT_EQ(s.gridText(2, 1), QStringLiteral("1300.000"));
     EXPECT_FLOAT_EQ(Module1.PlotData[1000][1], -30.0F);
+}
+
+TEST(SingleMeasure, ResultsWindowClosedDuringTheScanGetsAFreshOne)
+{
+    SpectrumBench s;
+    s.b.library->donePollsBeforeDone = 2;
+    const QPointer<Form2> shown = &s.b->form2();
+    duringNextWait([&] { s.b->unloadForm2(); });
+    s.f.SingleMeasure->click();
+    ASSERT_NE(s.b->loadedForm2(), nullptr);
+    EXPECT_TRUE(shown.isNull()) << "the window shown at the start was closed";
+    EXPECT_EQ(s.gridText(2, 1), QStringLiteral("1300.000")) << "the results land in the window now loaded";
 }
 
 TEST(SingleMeasure, PowerMeterShowsTheReadingWithoutTheResultsWindow)

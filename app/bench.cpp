@@ -10,6 +10,7 @@
 #include "app/texts.h"
 #include "app/units.h"
 #include "measure/measure_options.h"
+#include "measure/measure_workflow.h"
 #include "laser/tls_control_controller.h"
 #include "laser/tls_link.h"
 #include "laser/tls_port_controller.h"
@@ -46,6 +47,7 @@ Bench::Bench(BenchServices services)
     shutdown_ = new ShutdownController(*this);
     progress_ = new ProgressStrip(*this);
     repeatStatistics_ = std::make_unique<RepeatStatisticsTracker>(*this);
+    measure_ = new MeasureController(*this);
 }
 
 Bench::~Bench()

@@ -19,6 +19,7 @@ class LanguageController;
 class ModuleController;
 class ScanOptionsController;
 class MeasureOptionsController;
+class MeasureController;
 class ResultsController;
 class TlsLink;
 class TlsPortController;
@@ -63,6 +64,7 @@ public:
     ModuleController& module() { return *module_; }
     ScanOptionsController& scanOptions() { return *scanOptions_; }
     MeasureOptionsController& measureOptions() { return *measureOptions_; }
+    MeasureController& measure() { return *measure_; }
     TlsPortController& tlsPort() { return *tlsPort_; }
     TlsControlController& tlsControl() { return *tlsControl_; }
     ShutdownController& shutdown() { return *shutdown_; }
@@ -82,6 +84,7 @@ private:
     ModuleController* module_ = nullptr;
     ScanOptionsController* scanOptions_ = nullptr;
     MeasureOptionsController* measureOptions_ = nullptr;
+    MeasureController* measure_ = nullptr;
     std::unique_ptr<TlsLink> link_;
     TlsPortController* tlsPort_ = nullptr;
     TlsControlController* tlsControl_ = nullptr;

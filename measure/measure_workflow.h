@@ -1,0 +1,56 @@
+#pragma once
+// Single Measurement and Repeat Measurements of the main window: one acquisition, or one after
+// the other while the toggle stays pressed, each followed by the analysis, the results table and
+// the plot on the results window; and the repeatability log a repeated measurement writes.
+
+#include "measure/scan_engine.h"
+
+#include <QObject>
+#include <QString>
+
+#include <cstdint>
+
+class Bench;
+
+class MeasureController : public QObject {
+    Q_OBJECT
+public:
+    explicit MeasureController(Bench& bench);
+
+    void SingleMeasure_Click();
+    // Runs when the toggle is pressed and again when it is released (also from inside the pressed
+    // run's waits, which then finishes its pass and ends).
+    void RepeatMeasure_Click();
+
+    // Pass 0 creates (or empties) the log and writes its header; a pass above 0 appends the first
+    // channel's figures; a negative pass does nothing. True when a line was written; a line that
+    // cannot be written, or a pass with no channel ever found, is reported in the information box.
+    bool LogRepeatResult(std::int16_t pass, const QString& fileName);
+
+    // The module acquisition both workflows share (`AcquireScan`).
+    ScanEngine& engine() { return engine_; }
+
+    // The folder relative log names lie in; the user's documents folder unless set.
+    QString logFolder() const;
+    void setLogFolder(const QString& folder) { logFolder_ = folder; }
+
+private:
+    enum class Running { None, Single, Repeat };
+
+    void repeatPasses(ScanMode mode, const QString& fileName);
+    // Acquires until one succeeds; false when a stop was asked for meanwhile or the settings were
+    // refused (retrying cannot help then).
+    bool acquireUntilDone();
+    void analyseAndPlot(ScanMode mode);
+    void showResultsWindow(ScanMode mode);
+    void lockOptions(bool locked);
+    void restoreControls();
+    // The workflow's failure text; when the engine gave up for a reason of its own, that reason too.
+    void reportFailure(const char* key);
+    void refuseWhileRunning();
+
+    Bench& bench_;
+    ScanEngine engine_;
+    Running running_ = Running::None;
+    QString logFolder_;
+};

@@ -1,0 +1,47 @@
+#include "measure/repeat_log.h"
+
+#include <QDir>
+#include <QFile>
+#include <QStandardPaths>
+
+namespace {
+// Fixed decimals; a value that rounds to zero is shown without its sign.
+QByteArray fixed(float value, int decimals)
+{
+    QByteArray text = QByteArray::number(static_cast<double>(value), 'f', decimals);
+    if (text == "-0." + QByteArray(decimals, '0')) text.remove(0, 1);
+    return text;
+}
+}  // namespace
+
+QString repeatLogName(const QDateTime& started)
+{
+    return QStringLiteral("VXM_Test_%1.txt").arg(started.toString(QStringLiteral("yyyyMMdd_HHmmss")));
+}
+
+QByteArray repeatLogHeader() { return "Index \tCenter WL (nm)\tBandwidth (nm)\tInsertion Loss (dB)\r\n"; }
+
+QByteArray repeatLogLine(int pass, const std::array<float, 3>& firstChannel)
+{
+    return QByteArray::number(pass) + '\t' + fixed(firstChannel[0], 3) + '\t' + fixed(firstChannel[1], 3) + '\t' +
+           fixed(firstChannel[2], 4) + "\r\n";
+}
+
+QString defaultRepeatLogFolder()
+{
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (folder.isEmpty()) folder = QDir::homePath();
+    QDir().mkpath(folder);
+    return folder;
+}
+
+LogWrite writeRepeatLog(const QString& path, bool create, const QByteArray& line)
+{
+    QFile file(path);
+    const QIODevice::OpenMode mode = create ? QIODevice::WriteOnly | QIODevice::Truncate
+                                            : QIODevice::WriteOnly | QIODevice::Append;
+    if (!file.open(mode)) return LogWrite::Failed;
+    const bool complete = file.write(line) == line.size() && file.flush();
+    file.close();
+    return complete && file.error() == QFileDevice::NoError ? LogWrite::Written : LogWrite::Failed;
+}

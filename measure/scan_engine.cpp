@@ -1,0 +1,237 @@
+#include "measure/scan_engine.h"
+
+#include "app/bench.h"
+#include "app/form1.h"
+#include "app/info_box.h"
+#include "app/module1.h"
+#include "app/numeric_text.h"
+#include "app/texts.h"
+#include "app/units.h"
+#include "laser/tls_control_controller.h"
+#include "laser/tls_link.h"
+#include "measure/results_table.h"
+#include "measure/spectrum_processing.h"
+#include "module/module_record.h"
+
+#include <algorithm>
+
+namespace {
+const QString kArial = QStringLiteral("Arial");
+constexpr std::int32_t kAlignPoints = 20001;
+constexpr double kPollWaitMs = 100;
+constexpr double kPowerSettleMs = 200;
+
+// The text of `key` with the number filled in; none in a language without texts.
+QString textWithNumber(const char* key, std::int64_t number)
+{
+    const QString t = T(key);
+    return t.isNull() ? t : t.arg(number);
+}
+
+// Clears `busy` however the acquisition ends.
+struct BusyScope {
+    explicit BusyScope(bool& busy) : busy_(busy) { busy_ = true; }
+    ~BusyScope() { busy_ = false; }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+    bool& busy_;
+};
+}  // namespace
+
+ScanMode selectedScanMode(const Form1& f)
+{
+    if (f.CheckPowerMeter->isChecked()) return ScanMode::PowerMeter;
+    if (f.CheckAlignMode->isChecked()) return ScanMode::Align;
+    if (f.CheckVXMScanMode->isChecked()) return ScanMode::Regular;
+    return ScanMode::None;
+}
+
+ScanSettings readScanSettings(const Form1& f)
+{
+    const auto whole = [](const QLineEdit* box) { return floorToInt32(leadingNumber(box->text())); };
+    return {whole(f.Text1), whole(f.Text2), whole(f.Text3), whole(f.Text6), whole(f.Text7)};
+}
+
+const char* scanSettingsProblem(const ScanSettings& s, ScanMode mode)
+{
+    if (mode != ScanMode::Align && mode != ScanMode::Regular) return nullptr;
+    if (s.start >= s.stop) return "measure.badRange";
+    if (s.speed <= 0) return "measure.badSpeed";
+    if (mode == ScanMode::Align) return nullptr;
+    if (s.averages < 1 || s.averages > kMaxAverages) return "measure.badAverage";
+    if (s.length < kMinDataLength || s.length > kMaxDataLength) return "measure.badLength";
+    return nullptr;
+}
+
+std::int64_t scanTimeoutMs(const ScanSettings& s, ScanMode mode)
+{
+    const double sweeps = mode == ScanMode::Regular ? std::max(s.averages, 1) : 1;
+    const double span = std::max<double>(static_cast<double>(s.stop) - s.start, 0.0);
+    const double expectedMs = span / std::max(s.speed, 1) * sweeps * 1000.0;
+    return static_cast<std::int64_t>(2.0 * expectedMs) + 10000;
+}
+
+void ScanEngine::AcquireScan(std::int32_t& result)
+{
+    problem_.clear();
+    settingsRefused_ = false;
+    // The arrays and counters are shared: a second acquisition from inside this one's waits
+    // would pull them from under it.
+    if (busy_) {
+        reportProblem(T("measure.busy"));
+        return;
+    }
+    BusyScope scope(busy_);
+    acquire(result);
+}
+
+void ScanEngine::acquire(std::int32_t& result)
+{
+    Form1& f = bench_.form1();
+    const bool sweep = Module1.TLSSweepMode == 1;
+    Module1.ChannelIndex = module_record::channelIndex(f.ChannelID->currentText());
+    ResetBasePower(Module1, f.BasePower->isChecked());
+
+    const ScanMode mode = selectedScanMode(f);
+    const ScanSettings settings = readScanSettings(f);
+    if (const char* problem = scanSettingsProblem(settings, mode)) {
+        settingsRefused_ = true;
+        reportProblem(T(problem));
+        return;
+    }
+    switch (mode) {
+    case ScanMode::None: result = 1; break;
+    case ScanMode::PowerMeter: readPower(result); break;
+    case ScanMode::Align: alignScan(settings, sweep, result); break;
+    case ScanMode::Regular: regularScan(settings, sweep, result); break;
+    }
+}
+
+void ScanEngine::readPower(std::int32_t& result)
+{
+    Form1& f = bench_.form1();
+    bench_.tlsControl().SetTLSWavelength();
+    bench_.link().Delay(kPowerSettleMs);
+
+    // The library is asked again at once after a failed reading, but not for ever: a module that
+    // never answers would otherwise hold the program with no window served.
+    float power = 0.0F;
+    std::int32_t status = 0;
+    for (int attempt = 0; attempt < kMaxPowerAttempts && status != 1; ++attempt) {
+        status = bench_.library().Read_PowerMeter(Module1.ModuleHandle, Module1.ChannelIndex, &power);
+        CaptureBasePower(Module1, f.BasePower->isChecked(), power, status);
+    }
+    if (status != 1) {
+        reportProblem(textWithNumber("measure.powerTimeout", kMaxPowerAttempts));
+        return;
+    }
+    const bool ref0 = f.Ref0Power->isChecked();
+    const float shown = Ref0Value(Module1, power, ref0);
+    f.PLabel->setText(ref0 ? QStringLiteral("(dB)") : QStringLiteral("(dBm)"));
+    f.Text5->setText(formatResult(shown));
+    result = 1;
+}
+
+void ScanEngine::alignScan(const ScanSettings& s, bool sweep, std::int32_t& result)
+{
+    DeviceLibrary& lib = bench_.library();
+    const std::int32_t handle = Module1.ModuleHandle;
+    const std::int32_t channel = Module1.ChannelIndex;
+    std::int32_t status = lib.AlignMode_Scan(handle, s.start, s.stop, s.speed, channel, sweep ? 1 : 0);
+    if (status != 1) {
+        reportCode("measure.scanRawCode", status, false);
+        return;
+    }
+    if (!awaitScanDone(scanTimeoutMs(s, ScanMode::Align))) return;
+
+    Module1.ScanWL.assign(kAlignPoints, 0.0F);
+    Module1.ScanValue.assign(kAlignPoints, 0.0F);
+    std::int32_t count = kAlignPoints;
+    status = lib.Get_AlignMode_Data(handle, Module1.ScanWL.data(), Module1.ScanValue.data(), &count, channel);
+    if (status != 1) {
+        reportCode("measure.scanRawCode", status, true);
+        result = status;
+        return;
+    }
+    // The arrays hold 20001 points whatever count the library claims; a spectrum with no point
+    // cannot be processed or plotted.
+    if (count < 1) {
+        reportProblem(T("measure.noPoints"));
+        return;
+    }
+    Module1.LastPointIndex = std::min(count, kAlignPoints) - 1;
+    ConvertScanWavelengths(Module1);
+    ApplyAlignModeTail(Module1);
+    Module1.TraceKind = 1;
+    result = 1;
+}
+
+void ScanEngine::regularScan(const ScanSettings& s, bool sweep, std::int32_t& result)
+{
+    Form1& f = bench_.form1();
+    DeviceLibrary& lib = bench_.library();
+    const std::int32_t handle = Module1.ModuleHandle;
+    const std::int32_t channel = Module1.ChannelIndex;
+    std::int32_t status =
+        lib.Start_Scan(handle, s.start, s.stop, s.speed, s.averages, s.length, channel, sweep ? 1 : 0);
+    if (status != 1) {
+        reportCode("measure.scanVxmCode", status, false);
+        return;
+    }
+    if (!awaitScanDone(scanTimeoutMs(s, ScanMode::Regular))) return;
+
+    Module1.ScanWL.assign(static_cast<std::size_t>(s.length), 0.0F);
+    Module1.ScanValue.assign(static_cast<std::size_t>(s.length), 0.0F);
+    status = lib.Get_ScanData(handle, Module1.ScanWL.data(), Module1.ScanValue.data(), s.length, channel);
+    if (status != 1) {
+        reportCode("measure.scanVxmCode", status, true);
+        result = status;
+        return;
+    }
+    Module1.LastPointIndex = s.length - 1;
+    ConvertScanWavelengths(Module1);
+
+    if (f.TakeBackground->isChecked()) {
+        StoreBackground(Module1);
+        Module1.TraceKind = 2;
+        Module1.BackgroundTaken = 1;
+    } else if (f.MeasureSpectrum->isChecked()) {
+        if (f.CheckRemoveBKG->isChecked()) {
+            // A background that does not cover the spectrum is refused, not read past its end.
+            if (const char* key = backgroundProblemKey(RemoveBackground(Module1))) {
+                reportProblem(T(key));
+                return;
+            }
+        }
+        Module1.TraceKind = 3;
+    }
+    result = 1;
+}
+
+bool ScanEngine::awaitScanDone(std::int64_t timeoutMs)
+{
+    const std::uint32_t started = bench_.clock().now();
+    for (;;) {
+        const std::int32_t done = bench_.library().Is_Scan_Done(Module1.ModuleHandle);
+        bench_.link().Delay(kPollWaitMs);
+        if (done == 1) return true;
+        if (elapsedMs(started, bench_.clock().now()) >= timeoutMs) break;
+    }
+    bench_.library().Stop_Scan(Module1.ModuleHandle);
+    reportProblem(textWithNumber("measure.scanTimeout", (timeoutMs + 999) / 1000));
+    return false;
+}
+
+void ScanEngine::reportProblem(const QString& text)
+{
+    problem_ = text;
+    bench_.info().report(kArial, VbColor::Red, text);
+}
+
+void ScanEngine::reportCode(const char* key, std::int32_t status, bool arialFirst)
+{
+    InfoBox& info = bench_.info();
+    if (arialFirst) info.setFontName(kArial);
+    info.setColor(VbColor::Red);
+    info.setText(textWithNumber(key, status));
+}

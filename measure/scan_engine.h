@@ -1,0 +1,76 @@
+#pragma once
+// One acquisition with the module, in the mode the main window's measurement boxes select:
+// a power reading, an align-mode (laser power) spectrum, or a regular scan that becomes a
+// background or a spectrum. The result is left in `Module1`; messages go to the information box.
+
+#include <QString>
+
+#include <cstdint>
+
+class Bench;
+class Form1;
+
+enum class ScanMode { None, PowerMeter, Align, Regular };
+
+// The first ticked of Power Meter, TLS Power Spectrum, Device IL Spectrum.
+ScanMode selectedScanMode(const Form1& f);
+
+// The numbers a scan is started with, read from the main window (integer parts).
+struct ScanSettings {
+    std::int32_t start = 0;     // nm
+    std::int32_t stop = 0;      // nm
+    std::int32_t speed = 0;     // nm/s
+    std::int32_t averages = 0;
+    std::int32_t length = 0;    // points
+};
+
+ScanSettings readScanSettings(const Form1& f);
+
+// Limits of a regular scan: the analysis reads point 100, the arrays hold 20001 points, and the
+// module averages at most 254 sweeps.
+inline constexpr std::int32_t kMinDataLength = 101;
+inline constexpr std::int32_t kMaxDataLength = 20001;
+inline constexpr std::int32_t kMaxAverages = 254;
+
+// The catalogue key of the first setting the mode cannot start with, nullptr when all are
+// usable. Align mode uses neither the average number nor the data length.
+const char* scanSettingsProblem(const ScanSettings& s, ScanMode mode);
+
+// How long the done-poll waits before giving the scan up: twice the sweep time (span / speed,
+// times the averages of a regular scan) plus 10 s for the module's set-up and transfer.
+std::int64_t scanTimeoutMs(const ScanSettings& s, ScanMode mode);
+
+// Read attempts of the power meter before the reading is given up.
+inline constexpr int kMaxPowerAttempts = 200;
+
+class ScanEngine {
+public:
+    explicit ScanEngine(Bench& bench) : bench_(bench) {}
+
+    // result: 1 on success; left as passed (0) when the start is refused or fails; the data
+    // call's status when that fails.
+    void AcquireScan(std::int32_t& result);
+
+    bool busy() const { return busy_; }
+    // The red message of a refusal or give-up this engine added (settings, time-out, background,
+    // a second start), as shown; empty when the last acquisition ended otherwise.
+    QString lastProblem() const { return problem_; }
+    // The last refusal was of the settings: retrying cannot succeed.
+    bool lastRefusedSettings() const { return settingsRefused_; }
+
+private:
+    void acquire(std::int32_t& result);
+    void readPower(std::int32_t& result);
+    void alignScan(const ScanSettings& s, bool sweep, std::int32_t& result);
+    void regularScan(const ScanSettings& s, bool sweep, std::int32_t& result);
+    // Polls Is_Scan_Done with a 100 ms wait after every poll; false when the time-out was reached
+    // (the scan is then stopped and the operator told).
+    bool awaitScanDone(std::int64_t timeoutMs);
+    void reportProblem(const QString& text);
+    void reportCode(const char* key, std::int32_t status, bool arialFirst);
+
+    Bench& bench_;
+    bool busy_ = false;
+    bool settingsRefused_ = false;
+    QString problem_;
+};

@@ -1,0 +1,166 @@
+// One pass of Repeat Measurements with the module's scan time taken out: the transfer of 20001
+// points from a library that has them ready, conversion, channel analysis, results table, plot and
+// the log line. And the CPU the program uses while it waits 10 s for a scan to end.
+// Run: build/bin/bench_repeat_pass (offscreen by default).
+
+#include "app/bench.h"
+#include "app/form1.h"
+#include "app/module1.h"
+#include "measure/channel_analysis.h"
+#include "measure/measure_workflow.h"
+#include "measure/results_table.h"
+#include "results/plot_engine.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+
+#include <sys/resource.h>
+
+#include <cmath>
+
+namespace {
+
+constexpr int kPoints = 20001;
+
+// A module whose scan is done at once (or after `scanMs` of real time) and whose data are four
+// channels on a noisy floor, 1260..1340 nm.
+class ReadyLibrary final : public DeviceLibrary {
+public:
+    std::int64_t scanMs = 0;
+
+    std::int32_t Initialize_Lib(std::int32_t) override { return 1; }
+    std::int32_t Get_Lib_Version(std::uint8_t* v) override { v[0] = 0; return 1; }
+    std::int32_t Initialize_Port(std::int32_t) override { return 1006; }
+    std::int32_t Initialize_Connection(std::int32_t) override { return 1; }
+    std::int32_t Get_Info(std::int32_t, std::uint8_t*) override { return 1; }
+    std::int32_t Read_PowerMeter(std::int32_t, std::int32_t, float* p) override { *p = -1.0F; return 1; }
+    std::int32_t Start_Scan(std::int32_t, std::int32_t, std::int32_t, std::int32_t, std::int32_t, std::int32_t,
+                            std::int32_t, std::int32_t) override
+    {
+        started_.start();
+        return 1;
+    }
+    std::int32_t AlignMode_Scan(std::int32_t, std::int32_t, std::int32_t, std::int32_t, std::int32_t,
+                                std::int32_t) override
+    {
+        started_.start();
+        return 1;
+    }
+    std::int32_t Is_Scan_Done(std::int32_t) override { return started_.elapsed() >= scanMs ? 1 : 0; }
+    std::int32_t Get_ScanData(std::int32_t, float* wl, float* value, std::int32_t length, std::int32_t) override
+    {
+        for (int i = 0; i < length; ++i) {
+            const double nm = 1260.0 + 80.0 * i / (length - 1);
+            double v = -40.0 + 0.02 * std::sin(i * 0.7);
+            for (double centre : {1271.0, 1291.0, 1311.0, 1331.0}) v += 39.0 * std::exp(-std::pow((nm - centre) / 3.0, 8));
+            wl[i] = static_cast<float>(nm * 1000.0);
+            value[i] = static_cast<float>(v);
+        }
+        return 1;
+    }
+    std::int32_t Get_AlignMode_Data(std::int32_t, float*, float*, std::int32_t* count, std::int32_t) override
+    {
+        *count = 0;
+        return 1;
+    }
+    std::int32_t Stop_Scan(std::int32_t) override { return 1; }
+    std::int32_t Stop_All() override { return 1; }
+    std::int32_t Release(std::int32_t) override { return 1; }
+    std::int32_t Release_All() override { return 1; }
+
+private:
+    QElapsedTimer started_;
+};
+
+// The poll's 100 ms waits pass at once, so only the program's own work is timed.
+class InstantClock final : public MsClock {
+public:
+    std::uint32_t now() const override { return now_; }
+    void pause(std::uint32_t ms, bool) override { now_ += ms; }
+
+private:
+    std::uint32_t now_ = 0;
+};
+
+struct PassBench {
+    ReadyLibrary* library = nullptr;
+    std::unique_ptr<Bench> bench;
+    QTemporaryDir logs;
+
+    explicit PassBench(bool realClock)
+    {
+        resetSharedState();
+        BenchServices services;
+        auto lib = std::make_unique<ReadyLibrary>();
+        library = lib.get();
+        services.library = std::move(lib);
+        if (!realClock) services.clock = std::make_unique<InstantClock>();
+        bench = std::make_unique<Bench>(std::move(services));
+        bench->Form_Load();
+        Form1& f = bench->form1();
+        f.CheckVXMScanMode->setChecked(true);
+        f.Text7->setText(QString::number(kPoints));
+        Module1.ModuleHandle = 1006;
+        Module1.RepeatabilityOn = 1;
+        bench->measure().setLogFolder(logs.path());
+    }
+};
+
+void BM_RepeatPass(benchmark::State& state)
+{
+    PassBench p(false);
+    Bench& bench = *p.bench;
+    MeasureController& measure = bench.measure();
+    const QString log = QStringLiteral("VXM_Test_bench.txt");
+    measure.LogRepeatResult(0, log);
+    std::int16_t pass = 1;
+    for (auto _ : state) {
+        std::int32_t result = 0;
+        measure.engine().AcquireScan(result);
+        AnalyseChannels(bench);
+        if (Module1.ChannelCount > 0) FillResultsTable(bench);
+        PlotSpectrum(bench);
+        measure.LogRepeatResult(pass++, log);
+        if (result != 1 || Module1.ChannelCount != 4) state.SkipWithError("the pass did not find the four channels");
+    }
+}
+
+// getrusage before and after one acquisition whose scan takes 10 s of real time.
+void BM_ScanWaitCpu(benchmark::State& state)
+{
+    PassBench p(true);
+    p.library->scanMs = 10000;
+    double cpuPercent = 0;
+    for (auto _ : state) {
+        rusage before{}, after{};
+        QElapsedTimer wall;
+        getrusage(RUSAGE_SELF, &before);
+        wall.start();
+        std::int32_t result = 0;
+        p.bench->measure().engine().AcquireScan(result);
+        getrusage(RUSAGE_SELF, &after);
+        const auto us = [](const timeval& t) { return t.tv_sec * 1e6 + t.tv_usec; };
+        const double cpuUs = us(after.ru_utime) - us(before.ru_utime) + us(after.ru_stime) - us(before.ru_stime);
+        cpuPercent = 100.0 * cpuUs / (wall.nsecsElapsed() / 1000.0);
+    }
+    state.counters["cpu_percent_of_one_core"] = cpuPercent;
+}
+
+}  // namespace
+
+BENCHMARK(BM_RepeatPass)->Unit(benchmark::kMillisecond)->Repetitions(10)->ReportAggregatesOnly(true);
+BENCHMARK(BM_ScanWaitCpu)->Unit(benchmark::kSecond)->Iterations(1)->UseRealTime();
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,208 @@
+// Measurements on the simulated bench through the real device library and serial link: the
+// operator's order from the module connection to channels in the results table and a log file.
+
+#include "app/bench.h"
+#include "app/form1.h"
+#include "app/info_box.h"
+#include "app/module1.h"
+#include "laser/tls_control_controller.h"
+#include "measure/measure_workflow.h"
+#include "recording_dialogs.h"
+#include "results/form2.h"
+#include "results/results_controller.h"
+#include "sim/bench_model.h"
+#include "simulator_process.h"
+#include "test_paths.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+
+namespace {
+
+void choose(QComboBox* box, const QString& text)
+{
+    const int index = box->findText(text);
+    ASSERT_GE(index, 0) << text.toStdString() << " was not found by the port probe";
+    box->setCurrentIndex(index);
+}
+
+// A simulated bench, and the program brought to the point where the laser is on.
+class MeasureE2E : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(sim.started());
+        sim.exportComDir();
+        qputenv("VXM_MODULE_LIBRARY", QDir(SimulatorProcess::builtDir()).filePath("libKetrolanLib.so").toUtf8());
+        resetSharedState();
+        bench = std::make_unique<Bench>(realServices());
+        bench->Form_Load();
+        f = &bench->form1();
+        bench->measure().setLogFolder(logs.path());
+
+        choose(f->ComboBoxVXMCOM, QStringLiteral("COM6"));
+        f->SetVXMComPort->click();
+        f->SetConnection->click();
+        ASSERT_TRUE(f->SetTLSComPort->isEnabled()) << bench->info().text().toStdString();
+        choose(f->ComboBoxTLSCOM, QStringLiteral("COM7"));
+        f->SetTLSComPort->click();
+        f->TLSOnOff->click();  // pressed at start: released (off), then pressed (on)
+        f->TLSOnOff->click();
+        ASSERT_TRUE(f->StartStopSweep->isEnabled()) << bench->info().text().toStdString();
+    }
+    void TearDown() override
+    {
+        // The library outlives the bench: its ports go, as at shutdown, before the next simulator.
+        if (bench) {
+            bench->library().Stop_All();
+            bench->library().Release_All();
+        }
+        bench.reset();
+        sim.stop();
+    }
+
+    void startSweep()
+    {
+        f->StartStopSweep->click();
+        ASSERT_TRUE(f->CheckVXMScanMode->isEnabled()) << bench->info().text().toStdString();
+    }
+    // A short scan over the filter's band: 80 nm at 100 nm/s, 2001 points (40 pm apart).
+    void deviceSettings()
+    {
+        f->Text1->setText(QStringLiteral("1260"));
+        f->Text2->setText(QStringLiteral("1340"));
+        f->Text3->setText(QStringLiteral("100"));
+        f->Text6->setText(QStringLiteral("1"));
+        f->Text7->setText(QStringLiteral("2001"));
+    }
+    void console(const char* line) { ASSERT_FALSE(sim.command(QString::fromLatin1(line)).isEmpty()) << line; }
+    std::vector<std::array<float, 3>> rows() const
+    {
+        return {Module1.ChannelResults.begin() + 1, Module1.ChannelResults.begin() + 1 + Module1.ChannelCount};
+    }
+
+    DialogsGuard dialogs;
+    SimulatorProcess sim;
+    QTemporaryDir logs;
+    std::unique_ptr<Bench> bench;
+    Form1* f = nullptr;
+};
+
+constexpr float kStepNm = 0.04F;
+
+}  // namespace
+
+TEST_F(MeasureE2E, PowerMeterInDbmThenReferencedToZero)
+{
+    console("dut out");  // the fibre alone: channel 0 loses 1.5 dB of the laser's 0 dBm
+    f->Text4->setText(QStringLiteral("1300"));
+    f->CheckPowerMeter->click();
+    f->BasePower->click();
+    f->SingleMeasure->click();
+    EXPECT_EQ(f->PLabel->text(), QStringLiteral("(dBm)"));
+    const double dbm = f->Text5->text().toDouble();
+    EXPECT_NEAR(dbm, -1.5, 0.35) << f->Text5->text().toStdString();
+    EXPECT_NEAR(Module1.BasePower0, dbm, 0.0005);
+
+    f->Ref0Power->click();
+    f->SingleMeasure->click();
+    EXPECT_EQ(f->PLabel->text(), QStringLiteral("(dB)"));
+    EXPECT_NEAR(f->Text5->text().toDouble(), 0.0, 0.05) << "the same wavelength again, referenced to the base";
+    EXPECT_EQ(Module1.MeasureCount, 2);
+}
+
+TEST_F(MeasureE2E, LaserSpectrumBackgroundAndDeviceChannels)
+{
+    startSweep();
+    deviceSettings();
+    console("dut out");  // the laser through the fibre alone
+    f->CheckAlignMode->click();
+    f->SingleMeasure->click();
+    ASSERT_EQ(Module1.TraceKind, 1) << bench->info().text().toStdString();
+    ASSERT_GT(Module1.LastPointIndex, 100);
+    const auto end = Module1.ScanValue.begin() + Module1.LastPointIndex + 1;
+    const auto [lo, hi] = std::minmax_element(Module1.ScanValue.begin(), end);
+    EXPECT_GT(*lo, -1.5F - 0.35F) << "0 dBm with its ripple, less the fibre's 1.5 dB";
+    EXPECT_LT(*hi, -1.5F + 0.35F);
+    EXPECT_NEAR(Module1.ScanWL[0], 1260.0F, 0.5F);
+    f->CheckAlignMode->click();  // unticked: Device IL Spectrum can be ticked again
+
+    f->CheckVXMScanMode->click();
+    f->TakeBackground->click();
+    f->SingleMeasure->click();
+    ASSERT_EQ(Module1.TraceKind, 2) << bench->info().text().toStdString();
+    EXPECT_EQ(Module1.BackgroundCh0.size(), 2001U);
+
+    console("dut in");
+    f->MeasureSpectrum->click();
+    f->CheckRemoveBKG->click();
+    ASSERT_TRUE(f->CheckRemoveBKG->isChecked());
+    f->Transmission->click();
+    f->SingleMeasure->click();
+    ASSERT_EQ(Module1.TraceKind, 3) << bench->info().text().toStdString();
+    ASSERT_EQ(Module1.ChannelCount, 4);
+    const auto found = rows();
+    for (int k = 0; k < 4; ++k) {
+        EXPECT_NEAR(found[k][0], vxmsim::BenchModel::kFilterCentresNm[k], kStepNm) << "channel " << k;
+        EXPECT_NEAR(found[k][1], 6.4, 0.3) << "channel " << k;
+        EXPECT_NEAR(found[k][2], -0.9 - 0.1 * k, 0.05) << "insertion loss of channel " << k;
+    }
+    const QTableWidget& grid = *bench->form2().MSFlexGrid1;
+    EXPECT_EQ(grid.item(5, 0)->text(), QStringLiteral("4"));
+    bench->form1().grab().save(QDir(testOutputDir()).filePath("e2e-form1-measured.png"));
+    bench->form2().grab().save(QDir(testOutputDir()).filePath("e2e-form2-channels.png"));
+
+    console("dut grating");
+    f->Reflection->click();
+    f->SingleMeasure->click();
+    ASSERT_EQ(Module1.ChannelCount, 1) << bench->info().text().toStdString();
+    EXPECT_NEAR(Module1.ChannelResults[1][0], 1300.0, kStepNm) << "the grating's dip (sim/bench_model.cpp)";
+    EXPECT_NEAR(Module1.ChannelResults[1][2], -1.0, 0.05) << "the level around the dip";
+    EXPECT_EQ(bench->info().text(), QStringLiteral(" Reflection channel"));
+}
+
+TEST_F(MeasureE2E, RepeatedMeasurementWritesTheRepeatabilityLog)
+{
+    startSweep();
+    deviceSettings();
+    f->CheckVXMScanMode->click();
+    bench->form2().RepeatabilityTest->click();
+    ASSERT_EQ(Module1.RepeatabilityOn, 1);
+
+    // Released from the results window once three passes are plotted: during the fourth.
+    const std::int32_t plotsBefore = Module1.PlotCount;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (Module1.PlotCount - plotsBefore >= 3) bench->form2().StopMeasure->click();
+    });
+    watch.start(20);
+    f->RepeatMeasure->click();
+    watch.stop();
+    EXPECT_EQ(Module1.PlotCount - plotsBefore, 4);
+
+    const QStringList files = QDir(logs.path()).entryList({QStringLiteral("VXM_Test_*.txt")}, QDir::Files);
+    ASSERT_EQ(files.size(), 1);
+    QFile file(QDir(logs.path()).filePath(files.first()));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = file.readAll().split('\n');
+    ASSERT_EQ(lines.size(), 5) << "header, three lines and the empty rest after the last CR LF";
+    EXPECT_EQ(lines[0], QByteArray("Index \tCenter WL (nm)\tBandwidth (nm)\tInsertion Loss (dB)\r"));
+    for (int n = 1; n <= 3; ++n) {
+        const QList<QByteArray> fields = lines[n].chopped(1).split('\t');
+        ASSERT_EQ(fields.size(), 4) << lines[n].toStdString();
+        EXPECT_EQ(fields[0].toInt(), n);
+        EXPECT_NEAR(fields[1].toDouble(), vxmsim::BenchModel::kFilterCentresNm[0], kStepNm);
+        EXPECT_EQ(fields[3].split('.').value(1).size(), 4) << "four decimals";
+    }
+    EXPECT_TRUE(lines[4].isEmpty());
+    EXPECT_TRUE(f->CheckVXMScanMode->isEnabled());
+}

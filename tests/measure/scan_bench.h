@@ -1,0 +1,67 @@
+#pragma once
+// Helpers for driving acquisitions on a FakeBench: the measurement boxes ticked as the operator
+// ticks them, a module handle in place, and a spectrum the analysis can measure by hand.
+
+#include "app/form1.h"
+#include "app/module1.h"
+#include "bench_fixture.h"
+#include "measure/measure_workflow.h"
+
+#include <QCoreApplication>
+#include <QMetaObject>
+
+#include <cmath>
+#include <functional>
+#include <ostream>
+
+inline constexpr std::int32_t kHandle = 1234;
+
+// A connected module, scan settings typed in, and no library call recorded yet.
+inline void prepareScan(FakeBench& b, const QString& dataLength = QStringLiteral("2001"))
+{
+    Module1.ModuleHandle = kHandle;
+    b->form1().Text7->setText(dataLength);
+    b.library->calls.clear();
+}
+
+inline std::int32_t acquire(FakeBench& b)
+{
+    std::int32_t result = 0;
+    b->measure().engine().AcquireScan(result);
+    return result;
+}
+
+// Runs `f` from the event loop, i.e. inside the next wait of whatever handler is running.
+inline void duringNextWait(std::function<void()> f)
+{
+    QMetaObject::invokeMethod(QCoreApplication::instance(), std::move(f), Qt::QueuedConnection);
+}
+
+// 1260..1340 nm in 40 pm steps over 2001 points; a straight-sided peak at 1300 nm, top -5 dBm,
+// falling 20 dB/nm to a -40 dBm floor: its -8 dBm edges lie 0.15 nm either side.
+inline void onePeakAt1300(int i, float& wavelengthPm, float& value)
+{
+    wavelengthPm = 1260000.0F + static_cast<float>(i) * 40.0F;
+    const double offsetNm = (static_cast<double>(wavelengthPm) - 1300000.0) / 1000.0;
+    value = static_cast<float>(std::max(-40.0, -5.0 - 20.0 * std::abs(offsetNm)));
+}
+
+inline int countCalls(const FakeBench& b, const QString& name)
+{
+    int n = 0;
+    for (const QString& c : b.library->calls) n += c.startsWith(name + QLatin1Char('(')) ? 1 : 0;
+    return n;
+}
+
+// Ticks one measurement box as an operator would: the others unticked first (ticking one box
+// while another is ticked runs that one's unticked branch, which may untick the new box again).
+inline void selectOnly(FakeBench& b, QCheckBox* box)
+{
+    Form1& f = b->form1();
+    for (QCheckBox* other : {f.CheckPowerMeter, f.CheckAlignMode, f.CheckVXMScanMode})
+        if (other != box) other->setChecked(false);
+    box->setChecked(true);
+}
+
+// Readable QString values in failure messages.
+inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }

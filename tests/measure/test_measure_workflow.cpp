@@ -1,0 +1,327 @@
+// Single and repeated measurements driven through the main window's buttons, and the
+// repeatability log they write.
+
+#include "app/info_box.h"
+#include "app/units.h"
+#include "measure/repeat_log.h"
+#include "module/module_controller.h"
+#include "results/form2.h"
+#include "results/results_controller.h"
+#include "scan_bench.h"
+
+#include <QDir>
+#include <QFile>
+#include <QPointer>
+#include <QTemporaryDir>
+#include <QTableWidget>
+
+#include <gtest/gtest.h>
+
+namespace {
+// A bench ready for Device IL Spectrum measurements of the one-peak spectrum.
+struct SpectrumBench {
+    FakeBench b;
+    Form1& f = b->form1();
+    QTemporaryDir logs;
+
+    SpectrumBench()
+    {
+        f.CheckVXMScanMode->setChecked(true);
+        prepareScan(b);
+        b.library->point = onePeakAt1300;
+        b->measure().setLogFolder(logs.path());
+    }
+    QString gridText(int row, int column) const
+    {
+        const QTableWidgetItem* item = b.bench->form2().MSFlexGrid1->item(row, column);
+        return item ? item->text() : QString();
+    }
+    QByteArray logContents() const
+    {
+        const QStringList files = QDir(logs.path()).entryList(QDir::Files);
+        if (files.size() != 1) return "files: " + files.join(',').toUtf8();
+        QFile file(QDir(logs.path()).filePath(files.first()));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("unreadable");
+    }
+    // Releases Repeat Measurements from inside a wait once `passes` data transfers have happened.
+    void releaseAfterTransfers(int passes, std::function<void()> release)
+    {
+        b.library->point = [this, passes, release, seen = 0](int i, float& wl, float& v) mutable {
+            onePeakAt1300(i, wl, v);
+            if (i == 0 && ++seen == passes) duringNextWait(release);
+        };
+    }
+};
+
+const QByteArray kHeader = "Index \tCenter WL (nm)\tBandwidth (nm)\tInsertion Loss (dB)\r\n";
+}  // namespace
+
+TEST(SingleMeasure, SpectrumIsAnalysedTabulatedAndPlotted)
+{
+    SpectrumBench s;
+    s.f.SingleMeasure->click();
+    EXPECT_EQ(Module1.ChannelCount, 1);
+    EXPECT_EQ(s.gridText(2, 1), QStringLiteral("1300.000"));
+    EXPECT_EQ(s.gridText(2, 3), QStringLiteral("0.300"));
+    EXPECT_EQ(s.gridText(2, 4), QStringLiteral("-5.000"));
+    EXPECT_EQ(Module1.PlotData.size(), 2001U);
+    EXPECT_TRUE(s.b->form2().isVisible());
+    EXPECT_EQ(Module1.MeasureCount, 1);
+    EXPECT_TRUE(s.f.TLSOnOff->isEnabled()) << "laser in use: its controls come back";
+    EXPECT_TRUE(s.f.StartStopSweep->isEnabled());
+    EXPECT_FALSE(s.f.StopVXMScan->isEnabled());
+}
+
+TEST(SingleMeasure, StopButtonIsUsableOnlyWhileARegularScanRuns)
+{
+    SpectrumBench s;
+    s.b.library->donePollsBeforeDone = 2;
+    bool stopUsable = false;
+    bool laserLocked = false;
+    duringNextWait([&] {
+        stopUsable = s.f.StopVXMScan->isEnabled();
+        laserLocked = !s.f.TLSOnOff->isEnabled() && !s.f.StartStopSweep->isEnabled();
+    });
+    s.f.SingleMeasure->click();
+    EXPECT_TRUE(stopUsable);
+    EXPECT_TRUE(laserLocked);
+}
+
+TEST(SingleMeasure, BackgroundIsPlottedButNotAnalysed)
+{
+    SpectrumBench s;
+    s.f.SingleMeasure->click();
+    ASSERT_EQ(s.gridText(2, 1), QStringLiteral("1300.000"));
+    const auto resultsBefore = Module1.ChannelResults;
+
+    s.f.TakeBackground->setChecked(true);
+    s.b.library->point = [](int i, float& wl, float& v) {
+        wl = 1260000.0F + static_cast<float>(i) * 40.0F;
+        v = -3.0F;
+    };
+    s.b->info().setText(QStringLiteral("before"));
+    s.f.SingleMeasure->click();
+    EXPECT_EQ(Module1.TraceKind, 2);
+    EXPECT_EQ(Module1.ChannelResults, resultsBefore);
+    EXPECT_EQ(s.gridText(2, 1), QStringLiteral("1300.000")) << "table unchanged";
+    EXPECT_EQ(s.b->info().text(), QStringLiteral("before")) << "no analysis named a channel kind";
+    ASSERT_FALSE(Module1.PlotData.empty());
+    EXPECT_FLOAT_EQ(Module1.PlotData[5][1], -3.0F) << "the background is what is plotted";
+}
+
+TEST(SingleMeasure, PassWithoutChannelKeepsTheTableAndRedrawsThePlot)
+{
+    SpectrumBench s;
+    s.f.SingleMeasure->click();
+    s.b.library->point = [](int i, float& wl, float& v) {
+        wl = 1260000.0F + static_cast<float>(i) * 40.0F;
+        v = -30.0F;
+    };
+    s.f.SingleMeasure->click();
+    EXPECT_EQ(Module1.ChannelCount, 0);
+    EXPECT_EQ(s.gridText(2, 1), QStringLiteral("1300.000"));
+    EXPECT_FLOAT_EQ(Module1.PlotData[1000][1], -30.0F);
+}
+
+TEST(SingleMeasure, ResultsWindowClosedDuringTheScanGetsAFreshOne)
+{
+    SpectrumBench s;
+    s.b.library->donePollsBeforeDone = 2;
+    const QPointer<Form2> shown = &s.b->form2();
+    duringNextWait([&] { s.b->unloadForm2(); });
+    s.f.SingleMeasure->click();
+    ASSERT_NE(s.b->loadedForm2(), nullptr);
+    EXPECT_TRUE(shown.isNull()) << "the window shown at the start was closed";
+    EXPECT_EQ(s.gridText(2, 1), QStringLiteral("1300.000")) << "the results land in the window now loaded";
+}
+
+TEST(SingleMeasure, PowerMeterShowsTheReadingWithoutTheResultsWindow)
+{
+    FakeBench b;
+    Form1& f = b->form1();
+    f.CheckPowerMeter->setChecked(true);
+    prepareScan(b);
+    b.library->powerReadings = {-3.25F};
+    f.SingleMeasure->click();
+    EXPECT_EQ(f.Text5->text(), QStringLiteral("-3.250"));
+    EXPECT_TRUE(b->loadedForm2() == nullptr || !b->loadedForm2()->isVisible());
+    EXPECT_TRUE(Module1.PlotData.empty());
+    EXPECT_EQ(Module1.MeasureCount, 1);
+}
+
+TEST(SingleMeasure, FailureNamesTheEngineReasonAfterTheWorkflowText)
+{
+    SpectrumBench s;
+    s.b.library->startResult = 5;
+    s.f.SingleMeasure->click();
+    EXPECT_EQ(s.b->info().text(), QStringLiteral("Scan data failed")) << "the code message is replaced";
+    EXPECT_EQ(s.b->info().color(), VbColor::Red);
+    EXPECT_EQ(Module1.MeasureCount, 0);
+    EXPECT_FALSE(s.f.TLSOnOff->isEnabled()) << "left as the failure found them";
+
+    s.b.library->startResult = 1;
+    s.f.Text7->setText(QStringLiteral("50"));
+    s.f.SingleMeasure->click();
+    EXPECT_EQ(s.b->info().text(), QStringLiteral("Scan data failed\r\nThe data length must lie between 101 and 20001 "
+                                                 "points\r\nNothing was sent to the module"));
+}
+
+TEST(SingleMeasure, SecondStartWhileOneRunsIsRefused)
+{
+    SpectrumBench s;
+    s.b.library->donePollsBeforeDone = 3;
+    QString refusal;
+    bool repeatPressedAfter = true;
+    duringNextWait([&] {
+        s.f.SingleMeasure->click();
+        refusal = s.b->info().text();
+        s.f.RepeatMeasure->click();  // pressed during a single measurement: undone
+        repeatPressedAfter = s.f.RepeatMeasure->isChecked();
+    });
+    s.f.SingleMeasure->click();
+    EXPECT_TRUE(refusal.startsWith(QStringLiteral("A measurement is running"))) << refusal.toStdString();
+    EXPECT_FALSE(repeatPressedAfter);
+    EXPECT_EQ(countCalls(s.b, "Start_Scan"), 1);
+    EXPECT_EQ(Module1.MeasureCount, 1);
+    EXPECT_TRUE(s.f.Text6->isEnabled()) << "the undone press locked nothing";
+}
+
+TEST(RepeatMeasure, RepeatabilityLogOfFourPassesHoldsHeaderAndThreeLines)
+{
+    SpectrumBench s;
+    s.b->form2().RepeatabilityTest->setChecked(true);
+    s.releaseAfterTransfers(3, [&] { s.f.RepeatMeasure->setChecked(false); });  // lands in pass 4's wait
+    s.f.RepeatMeasure->click();
+    EXPECT_EQ(countCalls(s.b, "Start_Scan"), 4);
+    EXPECT_EQ(s.logContents(), kHeader + "1\t1300.000\t0.300\t-5.0000\r\n2\t1300.000\t0.300\t-5.0000\r\n"
+                                         "3\t1300.000\t0.300\t-5.0000\r\n");
+    EXPECT_EQ(Module1.MeasureCount, 2) << "the release and the pressed run each count";
+    EXPECT_TRUE(s.f.CheckVXMScanMode->isEnabled());
+    EXPECT_TRUE(s.f.Text7->isEnabled());
+    EXPECT_FALSE(s.f.StopVXMScan->isEnabled());
+}
+
+TEST(RepeatMeasure, OptionsAreLockedWhileItRuns)
+{
+    SpectrumBench s;
+    std::vector<bool> enabled;
+    s.releaseAfterTransfers(1, [&] {
+        for (QWidget* w : {static_cast<QWidget*>(s.f.CheckVXMScanMode), static_cast<QWidget*>(s.f.TakeBackground),
+                           static_cast<QWidget*>(s.f.Text6), static_cast<QWidget*>(s.f.Text7)})
+            enabled.push_back(w->isEnabled());
+        enabled.push_back(!s.f.StopVXMScan->isEnabled());
+        s.f.RepeatMeasure->setChecked(false);
+    });
+    s.f.RepeatMeasure->click();
+    EXPECT_EQ(enabled, std::vector<bool>(5, false));
+    EXPECT_TRUE(s.f.TakeBackground->isEnabled());
+}
+
+TEST(RepeatMeasure, StopVXMScanEndsItAfterThePassInProgress)
+{
+    SpectrumBench s;
+    s.releaseAfterTransfers(2, [&] { s.b->module().StopVXMScan_Click(); });
+    s.f.RepeatMeasure->click();
+    EXPECT_EQ(countCalls(s.b, "Start_Scan"), 3);
+    EXPECT_EQ(countCalls(s.b, "Stop_Scan"), 1);
+    EXPECT_FALSE(s.f.RepeatMeasure->isChecked());
+    EXPECT_TRUE(s.f.CheckVXMScanMode->isEnabled());
+}
+
+TEST(RepeatMeasure, StopMeasureOfTheResultsWindowEndsIt)
+{
+    SpectrumBench s;
+    s.releaseAfterTransfers(1, [&] { s.b->results()->StopMeasure_Click(); });
+    s.f.RepeatMeasure->click();
+    EXPECT_EQ(countCalls(s.b, "Start_Scan"), 2);
+    EXPECT_FALSE(s.f.RepeatMeasure->isChecked());
+    EXPECT_TRUE(QDir(s.logs.path()).isEmpty()) << "no log without the repeatability test";
+}
+
+TEST(RepeatMeasure, FailingAcquisitionsPauseAndHonourARelease)
+{
+    SpectrumBench s;
+    s.b.library->startResult = 5;
+    int attempts = 0;
+    // Each failed start is followed by a served pause; the third pause releases the toggle.
+    s.b.library->calls.clear();
+    std::function<void()> watch = [&] {
+        attempts = countCalls(s.b, "Start_Scan");
+        if (attempts >= 3) s.f.RepeatMeasure->setChecked(false);
+        else duringNextWait(watch);
+    };
+    duringNextWait(watch);
+    const std::uint64_t before = s.b.clock->paused();
+    s.f.RepeatMeasure->click();
+    EXPECT_EQ(countCalls(s.b, "Start_Scan"), 3);
+    EXPECT_EQ(s.b.clock->paused() - before, 3 * 500U);
+    EXPECT_EQ(s.b->info().text(), QStringLiteral("Reading Data failed"));
+    EXPECT_EQ(s.b->info().fontSize(), 12);
+    EXPECT_EQ(s.b->info().color(), VbColor::Red);
+}
+
+TEST(RepeatMeasure, RefusedSettingsEndTheLoopAndUnlockTheOptions)
+{
+    SpectrumBench s;
+    s.f.Text6->setText(QStringLiteral("0"));
+    s.f.RepeatMeasure->click();
+    EXPECT_TRUE(s.b.library->calls.isEmpty());
+    EXPECT_FALSE(s.f.RepeatMeasure->isChecked());
+    EXPECT_TRUE(s.f.Text6->isEnabled());
+    EXPECT_TRUE(s.b->info().text().startsWith(QStringLiteral("Reading Data failed\r\nThe average number")));
+}
+
+TEST(RepeatMeasure, WithNoMeasurementTickedRunsNoPass)
+{
+    FakeBench b;
+    prepareScan(b);
+    Form1& f = b->form1();
+    f.StartStopSweep->setEnabled(false);
+    f.RepeatMeasure->setChecked(true);  // returns: no endless loop of empty passes
+    EXPECT_TRUE(b.library->calls.isEmpty());
+    EXPECT_EQ(Module1.MeasureCount, 0);
+    EXPECT_TRUE(f.RepeatMeasure->isChecked());
+    EXPECT_TRUE(f.TLSOnOff->isEnabled()) << "nothing was locked";
+    EXPECT_FALSE(f.StartStopSweep->isEnabled()) << "nor unlocked";
+}
+
+TEST(RepeatabilityLog, LinesAreWrittenAsTheyComeAndNegativePassesAreIgnored)
+{
+    SpectrumBench s;
+    MeasureController& m = s.b->measure();
+    const QString name = QStringLiteral("VXM_Test_20240131_142501.txt");
+    Module1.ChannelResults = {{}, {1310.1234F, 0.25F, -0.00004F}};
+    EXPECT_TRUE(m.LogRepeatResult(0, name));
+    EXPECT_TRUE(m.LogRepeatResult(12, name));
+    EXPECT_FALSE(m.LogRepeatResult(-1, name));
+    EXPECT_EQ(s.logContents(), kHeader + "12\t1310.123\t0.250\t0.0000\r\n");
+    EXPECT_TRUE(m.LogRepeatResult(0, name));
+    EXPECT_EQ(s.logContents(), kHeader) << "pass 0 empties the file";
+}
+
+TEST(RepeatabilityLog, NothingIsLoggedBeforeAnyChannelWasFound)
+{
+    SpectrumBench s;
+    const QString name = QStringLiteral("log.txt");
+    EXPECT_TRUE(s.b->measure().LogRepeatResult(0, name));
+    EXPECT_FALSE(s.b->measure().LogRepeatResult(1, name));
+    EXPECT_EQ(s.logContents(), kHeader);
+    EXPECT_EQ(s.b->info().text(), QStringLiteral("No channel found yet: pass 1 is not logged"));
+}
+
+TEST(RepeatabilityLog, LineThatCannotBeWrittenIsReportedInRed)
+{
+    SpectrumBench s;
+    const QString path = s.logs.filePath(QStringLiteral("missing-folder/log.txt"));
+    EXPECT_FALSE(s.b->measure().LogRepeatResult(0, path));
+    EXPECT_EQ(s.b->info().text(), QStringLiteral("The log line could not be written to\r\n") + path);
+    EXPECT_EQ(s.b->info().color(), VbColor::Red);
+}
+
+TEST(RepeatabilityLog, NamesCarryTheStartSecond)
+{
+    EXPECT_EQ(repeatLogName(QDateTime(QDate(2024, 1, 31), QTime(14, 25, 1))),
+              QStringLiteral("VXM_Test_20240131_142501.txt"));
+    EXPECT_EQ(repeatLogName(QDateTime(QDate(2026, 12, 6), QTime(3, 4, 5))), QStringLiteral("VXM_Test_20261206_030405.txt"));
+    EXPECT_EQ(repeatLogLine(3, {-1310.0F, -0.0004F, -12.34567F}), QByteArray("3\t-1310.000\t0.000\t-12.3457\r\n"));
+}

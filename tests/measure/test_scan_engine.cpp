@@ -1,0 +1,360 @@
+// One acquisition in each mode against a scripted device library.
+
+#include "app/info_box.h"
+#include "app/units.h"
+#include "measure/scan_engine.h"
+#include "scan_bench.h"
+
+#include <QSignalBlocker>
+
+#include <gtest/gtest.h>
+
+namespace {
+const QString kPleaseCheck = QStringLiteral("\r\nPlease check status");
+}  // namespace
+
+TEST(ScanEngineMode, NoBoxTickedSucceedsWithoutTouchingTheModule)
+{
+    FakeBench b;
+    prepareScan(b);
+    Module1.LastPointIndex = 7;
+    EXPECT_EQ(acquire(b), 1);
+    EXPECT_TRUE(b.library->calls.isEmpty());
+    EXPECT_EQ(Module1.LastPointIndex, 7);
+    EXPECT_TRUE(Module1.ScanWL.empty());
+}
+
+TEST(ScanEngineMode, FirstTickedBoxWinsPowerMeterThenAlignThenRegular)
+{
+    FakeBench b;
+    Form1& f = b->form1();
+    prepareScan(b);
+    {
+        // Ticked together behind the handlers' backs, which would untick the others.
+        const QSignalBlocker q1(f.CheckPowerMeter), q2(f.CheckAlignMode), q3(f.CheckVXMScanMode);
+        f.CheckPowerMeter->setChecked(true);
+        f.CheckAlignMode->setChecked(true);
+        f.CheckVXMScanMode->setChecked(true);
+    }
+    EXPECT_EQ(acquire(b), 1);
+    EXPECT_EQ(countCalls(b, "Read_PowerMeter"), 1);
+    EXPECT_EQ(countCalls(b, "AlignMode_Scan") + countCalls(b, "Start_Scan"), 0);
+
+    b.library->calls.clear();
+    {
+        const QSignalBlocker q(f.CheckPowerMeter);
+        f.CheckPowerMeter->setChecked(false);
+    }
+    EXPECT_EQ(acquire(b), 1);
+    EXPECT_EQ(countCalls(b, "AlignMode_Scan"), 1);
+    EXPECT_EQ(countCalls(b, "Start_Scan"), 0);
+}
+
+TEST(ScanEngineRegular, ArraysTakeTheDataLengthAndWavelengthsBecomeNanometres)
+{
+    for (const int length : {20001, 500}) {
+        FakeBench b;
+        b->form1().CheckVXMScanMode->setChecked(true);
+        prepareScan(b, QString::number(length));
+        EXPECT_EQ(acquire(b), 1) << length;
+        EXPECT_EQ(b.library->calls.first(), QStringLiteral("Start_Scan(1234,1260,1340,100,1,%1,0,0)").arg(length));
+        EXPECT_EQ(b.library->calls.last(), QStringLiteral("Get_ScanData(1234,%1,0)").arg(length));
+        EXPECT_EQ(Module1.ScanWL.size(), static_cast<std::size_t>(length));
+        EXPECT_EQ(Module1.ScanValue.size(), static_cast<std::size_t>(length));
+        EXPECT_EQ(Module1.LastPointIndex, length - 1);
+        EXPECT_FLOAT_EQ(Module1.ScanWL[0], 1260.0F);
+        EXPECT_FLOAT_EQ(Module1.ScanWL[1], 1260.004F);
+        EXPECT_EQ(Module1.TraceKind, 3) << "Spectrum is the option selected at start";
+    }
+}
+
+TEST(ScanEngineRegular, PollWaitsAHundredMillisecondsAfterEveryPollTheLastIncluded)
+{
+    FakeBench b;
+    b->form1().CheckVXMScanMode->setChecked(true);
+    prepareScan(b);
+    b.library->donePollsBeforeDone = 3;
+    const std::uint64_t before = b.clock->paused();
+    EXPECT_EQ(acquire(b), 1);
+    EXPECT_EQ(countCalls(b, "Is_Scan_Done"), 4);
+    EXPECT_EQ(b.clock->paused() - before, 400U);
+}
+
+TEST(ScanEngineAlign, LoweredCountKeepsFullArraysAndPatchesTheTail)
+{
+    FakeBench b;
+    b->form1().CheckAlignMode->setChecked(true);
+    prepareScan(b);
+    b.library->alignCount = 5000;
+    b.library->point = [](int i, float& wl, float& v) {
+        wl = 1260000.0F + static_cast<float>(i) * 4.0F;
+        v = i < 4990 ? -20.0F : -60.0F;  // a tail that has not settled
+    };
+    EXPECT_EQ(acquire(b), 1);
+    EXPECT_EQ(b.library->calls.first(), QStringLiteral("AlignMode_Scan(1234,1260,1340,100,0,0)"));
+    EXPECT_EQ(b.library->calls.last(), QStringLiteral("Get_AlignMode_Data(1234,20001,0)"));
+    EXPECT_EQ(Module1.ScanWL.size(), 20001U);
+    EXPECT_EQ(Module1.ScanValue.size(), 20001U);
+    EXPECT_EQ(Module1.LastPointIndex, 4999);
+    EXPECT_EQ(Module1.TraceKind, 1);
+    EXPECT_FLOAT_EQ(Module1.ScanWL[4999], 1279.996F);
+    for (int i = 4989; i <= 4999; ++i) EXPECT_NEAR(Module1.ScanValue[static_cast<std::size_t>(i)], -20.0F, 0.05F) << i;
+}
+
+TEST(ScanEngineFailures, StartRefusedByTheModuleShowsItsCodeAndLeavesTheSpectrum)
+{
+    FakeBench b;
+    Form1& f = b->form1();
+    f.CheckVXMScanMode->setChecked(true);
+    prepareScan(b);
+    Module1.LastPointIndex = 41;
+    Module1.TraceKind = 2;
+    b.library->startResult = 5;
+    EXPECT_EQ(acquire(b), 0);
+    EXPECT_EQ(b->info().text(), QStringLiteral("Scan VXM Code = 5") + kPleaseCheck);
+    EXPECT_EQ(b->info().color(), VbColor::Red);
+    EXPECT_EQ(countCalls(b, "Is_Scan_Done"), 0);
+    EXPECT_EQ(Module1.LastPointIndex, 41);
+    EXPECT_EQ(Module1.TraceKind, 2);
+
+    selectOnly(b, f.CheckAlignMode);
+    Module1.Language = 2;
+    EXPECT_EQ(acquire(b), 0);
+    EXPECT_EQ(b->info().text(), QStringLiteral("Scan Raw Code = 5\r\n请检查状态"));
+}
+
+TEST(ScanEngineFailures, DataCallFailureGivesItsCodeAsTheResult)
+{
+    FakeBench b;
+    b->form1().CheckVXMScanMode->setChecked(true);
+    prepareScan(b, QStringLiteral("300"));
+    Module1.LastPointIndex = 41;
+    Module1.TraceKind = 2;
+    b.library->dataResult = 7;
+    b->info().setFontName(QStringLiteral("Courier New"));
+    EXPECT_EQ(acquire(b), 7);
+    EXPECT_EQ(b->info().text(), QStringLiteral("Scan VXM Code = 7") + kPleaseCheck);
+    EXPECT_EQ(b->info().fontName(), QStringLiteral("Arial"));
+    EXPECT_EQ(b->info().color(), VbColor::Red);
+    EXPECT_EQ(Module1.ScanWL.size(), 300U) << "sized for the data call";
+    EXPECT_EQ(Module1.LastPointIndex, 41);
+    EXPECT_EQ(Module1.TraceKind, 2);
+}
+
+TEST(ScanEngineInputs, SweepFlagOnlyForSweepModeOne)
+{
+    FakeBench b;
+    b->form1().CheckVXMScanMode->setChecked(true);
+    for (const auto& [mode, flag] : {std::pair{1, 1}, std::pair{0, 0}, std::pair{100, 0}}) {
+        prepareScan(b);
+        Module1.TLSSweepMode = mode;
+        acquire(b);
+        EXPECT_TRUE(b.library->calls.first().endsWith(QStringLiteral(",%1)").arg(flag))) << mode;
+    }
+}
+
+TEST(ScanEngineInputs, SecondChannelReachesEveryCall)
+{
+    FakeBench b;
+    Form1& f = b->form1();
+    f.ChannelID->setCurrentIndex(1);
+    f.CheckVXMScanMode->setChecked(true);
+    prepareScan(b);
+    Module1.ChannelIndex = 0;
+    acquire(b);
+    EXPECT_EQ(Module1.ChannelIndex, 1);
+    EXPECT_EQ(b.library->calls.first(), QStringLiteral("Start_Scan(1234,1260,1340,100,1,2001,1,0)"));
+    EXPECT_EQ(b.library->calls.last(), QStringLiteral("Get_ScanData(1234,2001,1)"));
+
+    selectOnly(b, f.CheckAlignMode);
+    prepareScan(b);
+    acquire(b);
+    EXPECT_EQ(b.library->calls.first(), QStringLiteral("AlignMode_Scan(1234,1260,1340,100,1,0)"));
+    EXPECT_EQ(b.library->calls.last(), QStringLiteral("Get_AlignMode_Data(1234,20001,1)"));
+}
+
+TEST(ScanEnginePowerMeter, ReadsUntilSuccessThenShowsDbmOrReferencedDb)
+{
+    FakeBench b;
+    Form1& f = b->form1();
+    f.CheckPowerMeter->setChecked(true);
+    f.BasePower->setChecked(true);
+    prepareScan(b);
+    b.library->powerResults = {0, 0, 1};
+    b.library->powerReadings = {-99.0F, -98.0F, -12.5F};
+    const std::uint64_t before = b.clock->paused();
+    EXPECT_EQ(acquire(b), 1);
+    EXPECT_GE(b.clock->paused() - before, 200U) << "the laser settles first";
+    EXPECT_EQ(b.library->calls, QStringList(3, QStringLiteral("Read_PowerMeter(1234,0)")));
+    EXPECT_EQ(f.Text5->text(), QStringLiteral("-12.500"));
+    EXPECT_EQ(f.PLabel->text(), QStringLiteral("(dBm)"));
+    EXPECT_EQ(Module1.BasePowerTaken0, 1);
+    EXPECT_FLOAT_EQ(Module1.BasePower0, -12.5F) << "the successful reading is the base";
+
+    f.Ref0Power->setChecked(true);  // unticks Base Power: the base stays
+    b.library->powerResults = {1};
+    b.library->powerReadings = {-10.25F};
+    prepareScan(b);
+    EXPECT_EQ(acquire(b), 1);
+    EXPECT_EQ(f.Text5->text(), QStringLiteral("2.250"));
+    EXPECT_EQ(f.PLabel->text(), QStringLiteral("(dB)"));
+}
+
+TEST(ScanEnginePowerMeter, GivesUpAfterBoundedAttempts)
+{
+    FakeBench b;
+    Form1& f = b->form1();
+    f.CheckPowerMeter->setChecked(true);
+    f.Text5->setText(QStringLiteral("1.000"));
+    prepareScan(b);
+    b.library->powerResults = {0};
+    EXPECT_EQ(acquire(b), 0);
+    EXPECT_EQ(countCalls(b, "Read_PowerMeter"), kMaxPowerAttempts);
+    EXPECT_EQ(f.Text5->text(), QStringLiteral("1.000"));
+    EXPECT_EQ(b->info().text(), QStringLiteral("No power reading after 200 attempts\r\nPlease check the module"));
+    EXPECT_EQ(b->info().color(), VbColor::Red);
+}
+
+TEST(ScanEngineValidation, SettingsThatCannotWorkAreRefusedBeforeAnyCall)
+{
+    struct Case {
+        const char* start;
+        const char* stop;
+        const char* speed;
+        const char* averages;
+        const char* length;
+        const char* expected;  // the beginning of the message; nullptr: accepted
+    };
+    const Case cases[] = {
+        {"1340", "1260", "100", "1", "2001", "The start wavelength must be below"},
+        {"1300", "1300", "100", "1", "2001", "The start wavelength must be below"},
+        {"", "1340", "100", "1", "2001", nullptr},  // an empty start reads 0: 0 < 1340
+        {"1260", "1340", "0", "1", "2001", "The sweep speed must be above 0"},
+        {"1260", "1340", "0.5", "1", "2001", "The sweep speed must be above 0"},  // integer part 0
+        {"1260", "1340", "100", "0", "2001", "The average number must lie between 1 and 254"},
+        {"1260", "1340", "100", "255", "2001", "The average number must lie between 1 and 254"},
+        {"1260", "1340", "100", "254", "2001", nullptr},
+        {"1260", "1340", "100", "1", "100", "The data length must lie between 101 and 20001"},
+        {"1260", "1340", "100", "1", "20002", "The data length must lie between 101 and 20001"},
+        {"1260", "1340", "100", "1", "101", nullptr},
+    };
+    FakeBench b;
+    Form1& f = b->form1();
+    f.CheckVXMScanMode->setChecked(true);
+    for (const Case& c : cases) {
+        f.Text1->setText(QString::fromLatin1(c.start));
+        f.Text2->setText(QString::fromLatin1(c.stop));
+        f.Text3->setText(QString::fromLatin1(c.speed));
+        f.Text6->setText(QString::fromLatin1(c.averages));
+        prepareScan(b, QString::fromLatin1(c.length));
+        const std::int32_t result = acquire(b);
+        const ScanEngine& engine = b->measure().engine();
+        if (c.expected == nullptr) {
+            EXPECT_EQ(result, 1) << c.start << ' ' << c.averages << ' ' << c.length;
+            EXPECT_FALSE(engine.lastRefusedSettings());
+            continue;
+        }
+        EXPECT_EQ(result, 0) << c.expected;
+        EXPECT_TRUE(b.library->calls.isEmpty()) << c.expected;
+        EXPECT_TRUE(engine.lastRefusedSettings());
+        EXPECT_TRUE(b->info().text().startsWith(QLatin1String(c.expected))) << b->info().text().toStdString();
+        EXPECT_EQ(b->info().color(), VbColor::Red);
+    }
+}
+
+TEST(ScanEngineValidation, AlignModeChecksOnlyWhatItSends)
+{
+    FakeBench b;
+    Form1& f = b->form1();
+    f.CheckAlignMode->setChecked(true);
+    f.Text6->setText(QStringLiteral("0"));
+    prepareScan(b, QStringLiteral("5"));
+    EXPECT_EQ(acquire(b), 1) << "average and data length are not used by an align scan";
+    f.Text3->setText(QStringLiteral("-5"));
+    prepareScan(b);
+    EXPECT_EQ(acquire(b), 0);
+    EXPECT_TRUE(b.library->calls.isEmpty());
+    Module1.Language = 2;
+    EXPECT_EQ(acquire(b), 0);
+    EXPECT_TRUE(b->info().text().startsWith(QStringLiteral("扫描速度必须大于 0 nm/s")));
+}
+
+TEST(ScanEngineTimeout, TimeOutFollowsSpanSpeedAndAverages)
+{
+    EXPECT_EQ(scanTimeoutMs({1260, 1340, 100, 3, 2001}, ScanMode::Regular), 2 * 2400 + 10000);
+    EXPECT_EQ(scanTimeoutMs({1260, 1340, 100, 3, 2001}, ScanMode::Align), 2 * 800 + 10000) << "one sweep";
+    EXPECT_EQ(scanTimeoutMs({1260, 1340, 1, 1, 2001}, ScanMode::Regular), 2 * 80000 + 10000);
+}
+
+TEST(ScanEngineTimeout, EndlessScanIsStoppedAndReported)
+{
+    FakeBench b;
+    b->form1().CheckVXMScanMode->setChecked(true);
+    prepareScan(b);
+    Module1.LastPointIndex = 41;
+    b.library->donePollsBeforeDone = 1000000;
+    const std::uint32_t started = b.clock->now();
+    EXPECT_EQ(acquire(b), 0);
+    const std::int64_t waited = elapsedMs(started, b.clock->now());
+    EXPECT_GE(waited, 11600);
+    EXPECT_LT(waited, 11600 + 200);
+    EXPECT_EQ(b.library->calls.last(), QStringLiteral("Stop_Scan(1234)"));
+    EXPECT_EQ(countCalls(b, "Get_ScanData"), 0);
+    EXPECT_EQ(Module1.LastPointIndex, 41);
+    EXPECT_EQ(b->info().text(), QStringLiteral("The scan did not end within 12 s and was stopped\r\nPlease check the module"));
+    EXPECT_EQ(b->info().color(), VbColor::Red);
+    EXPECT_EQ(b->measure().engine().lastProblem(), b->info().text());
+}
+
+TEST(ScanEngineBackground, StoredPerChannelAndRefusedWhenItDoesNotCoverTheSpectrum)
+{
+    FakeBench b;
+    Form1& f = b->form1();
+    f.CheckVXMScanMode->setChecked(true);
+    f.TakeBackground->setChecked(true);
+    prepareScan(b, QStringLiteral("500"));
+    EXPECT_EQ(acquire(b), 1);
+    EXPECT_EQ(Module1.BackgroundCh0.size(), 500U);
+    EXPECT_EQ(Module1.TraceKind, 2);
+    EXPECT_EQ(Module1.BackgroundTaken, 1);
+
+    f.MeasureSpectrum->setChecked(true);
+    f.CheckRemoveBKG->setChecked(true);
+    prepareScan(b, QStringLiteral("500"));
+    b.library->point = [](int i, float& wl, float& v) {
+        wl = 1260000.0F + static_cast<float>(i) * 4.0F;
+        v = -7.0F;
+    };
+    EXPECT_EQ(acquire(b), 1);
+    EXPECT_FLOAT_EQ(Module1.ScanValue[499], 3.0F) << "-7 dBm over a -10 dBm background";
+    EXPECT_EQ(Module1.TraceKind, 3);
+
+    prepareScan(b, QStringLiteral("600"));
+    EXPECT_EQ(acquire(b), 0);
+    EXPECT_TRUE(b->info().text().startsWith(QStringLiteral("The background has fewer points")));
+    EXPECT_EQ(b->info().color(), VbColor::Red);
+
+    f.ChannelID->setCurrentIndex(1);
+    prepareScan(b, QStringLiteral("500"));
+    EXPECT_EQ(acquire(b), 0);
+    EXPECT_TRUE(b->info().text().startsWith(QStringLiteral("No background stored for this channel")));
+}
+
+TEST(ScanEngineConcurrency, SecondAcquisitionFromInsideAWaitIsRefused)
+{
+    FakeBench b;
+    b->form1().CheckVXMScanMode->setChecked(true);
+    prepareScan(b);
+    b.library->donePollsBeforeDone = 2;
+    std::int32_t nested = -1;
+    QString nestedMessage;
+    duringNextWait([&] {
+        nested = 0;
+        b->measure().engine().AcquireScan(nested);
+        nestedMessage = b->info().text();
+    });
+    EXPECT_EQ(acquire(b), 1);
+    EXPECT_EQ(nested, 0);
+    EXPECT_TRUE(nestedMessage.startsWith(QStringLiteral("A measurement is running")));
+    EXPECT_EQ(countCalls(b, "Start_Scan"), 1);
+}

@@ -99,9 +99,10 @@ std::vector<std::uint8_t> ModuleDevice::startScan(const frame::Parsed& request, 
     const std::int32_t stopNm = word32(w, 2);
     const std::int32_t speed = word32(w, 4);
     const std::int32_t averages = align ? 1 : word32(w, 6);
-    const std::int32_t spanPm = (stopNm - startNm) * 1000;
-    const std::int32_t points =
-        align ? std::min(vxmproto::kMaxPoints, spanPm / vxmproto::kAlignStepPm + 1) : word32(w, 8);
+    // 64 bits: a request may carry any two 32-bit values, and only the test below refuses them.
+    const std::int64_t spanPm = (std::int64_t{stopNm} - startNm) * 1000;
+    const std::int64_t points =
+        align ? std::min<std::int64_t>(vxmproto::kMaxPoints, spanPm / vxmproto::kAlignStepPm + 1) : word32(w, 8);
     const int channel = align ? w[6] : w[10];
     // The sweep flag (last word) tells a real module to follow the laser's sweep trigger; the
     // simulated laser's light is there at every wavelength, so it changes nothing here.

@@ -157,16 +157,16 @@ TEST_F(ModuleFixture, ScanParametersOutsideWhatTheModuleDoesAreRefused)
 TEST_F(ModuleFixture, SpansBeyondThirtyTwoBitPicometresAreLaidOutWithoutOverflow)
 {
     // 1000 nm to 3000000 nm is 3e9 pm, more than a 32-bit integer holds.
-    ASSERT_EQ(status(vxmproto::kScan, scanWords(1000, 3000000, 1000000, 1, 3, 0)), kDone);
+    ASSERT_EQ(status(vxmproto::kScan, scan({1000, 3000000, 1000000, 1, 3}, 0, 1)), kDone);
     now += 3000;
     ASSERT_EQ(done().first, 1);
-    const Words w = ask(vxmproto::kData, dataWords(0, 3, 0)).words;
+    const Words w = ask(vxmproto::kData, data(0, 3, 0));
     ASSERT_EQ(w.size(), 13u);
     EXPECT_FLOAT_EQ(floatAt(w, 1), 1.0e6F);
     EXPECT_FLOAT_EQ(floatAt(w, 5), 1.5005e9F);
     EXPECT_FLOAT_EQ(floatAt(w, 9), 3.0e9F);
 
     // Align mode over the widest range still takes its most points.
-    ASSERT_EQ(status(vxmproto::kAlign, alignWords(1, 2147483647, 2147483647, 1)), kDone);
+    ASSERT_EQ(status(vxmproto::kAlign, scan({1, 2147483647, 2147483647}, 1, 0)), kDone);
     EXPECT_EQ(module.scanPoints(), static_cast<std::size_t>(vxmproto::kMaxPoints));
 }

@@ -4,11 +4,8 @@
 // the focus and never blocks: the stop buttons stay usable while it shows. During a scan the
 // results window shows a busy cursor (its plot keeps its own zoom and pan cursors).
 //
-// What the scan engine and the workflows call:
-//   bench.progress().beginScan(expectedScanMilliseconds(bench.form1()));          before polling
-//   bench.progress().tick(elapsedMs);                                             on every poll
-//   bench.progress().end();                                                       when the scan ends,
-//                                                                                 however it ends
+// The scan engine calls beginScan(expected ms) before it polls the module, tick(elapsed ms) after
+// every poll and end() when the wait ends, however it ends.
 
 #include <QObject>
 #include <QPointer>

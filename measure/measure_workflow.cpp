@@ -12,6 +12,7 @@
 #include "measure/results_table.h"
 #include "results/form2.h"
 #include "results/plot_engine.h"
+#include "results/repeat_statistics.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -112,15 +113,22 @@ void MeasureController::RepeatMeasure_Click()
 void MeasureController::repeatPasses(ScanMode mode, const QString& fileName)
 {
     Form1& f = bench_.form1();
+    RepeatStatisticsTracker& statistics = bench_.repeatStatistics();
+    statistics.begin();
     std::int32_t pass = 0;
     while (f.RepeatMeasure->isChecked()) {
         if (!acquireUntilDone()) break;
         if (isSpectrum(mode)) {
             analyseAndPlot(mode);
-            if (Module1.RepeatabilityOn == 1 && LogRepeatResult(static_cast<std::int16_t>(pass), fileName)) ++pass;
+            if (Module1.RepeatabilityOn == 1 && LogRepeatResult(static_cast<std::int16_t>(pass), fileName)) {
+                statistics.addLoggedPass(pass);
+                ++pass;
+            }
         }
         if (Module1.RepeatStop == 1) break;
     }
+    // The summary follows the data lines, written by the invocation that wrote them.
+    statistics.finish(QDir(logFolder()).filePath(fileName));
 }
 
 bool MeasureController::acquireUntilDone()

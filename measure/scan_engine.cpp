@@ -1,6 +1,7 @@
 #include "measure/scan_engine.h"
 
 #include "app/bench.h"
+#include "app/progress_strip.h"
 #include "app/form1.h"
 #include "app/info_box.h"
 #include "app/module1.h"
@@ -14,6 +15,7 @@
 #include "module/module_record.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace {
 const QString kArial = QStringLiteral("Arial");
@@ -63,12 +65,15 @@ const char* scanSettingsProblem(const ScanSettings& s, ScanMode mode)
     return nullptr;
 }
 
+int expectedScanMs(const ScanSettings& s, ScanMode mode)
+{
+    const int sweeps = mode == ScanMode::Regular ? s.averages : 1;
+    return expectedScanMilliseconds(static_cast<double>(s.stop) - s.start, s.speed, sweeps);
+}
+
 std::int64_t scanTimeoutMs(const ScanSettings& s, ScanMode mode)
 {
-    const double sweeps = mode == ScanMode::Regular ? std::max(s.averages, 1) : 1;
-    const double span = std::max<double>(static_cast<double>(s.stop) - s.start, 0.0);
-    const double expectedMs = span / std::max(s.speed, 1) * sweeps * 1000.0;
-    return static_cast<std::int64_t>(2.0 * expectedMs) + 10000;
+    return 2 * static_cast<std::int64_t>(std::max(expectedScanMs(s, mode), 0)) + 10000;
 }
 
 void ScanEngine::AcquireScan(std::int32_t& result)
@@ -142,7 +147,7 @@ void ScanEngine::alignScan(const ScanSettings& s, bool sweep, std::int32_t& resu
         reportCode("measure.scanRawCode", status, false);
         return;
     }
-    if (!awaitScanDone(scanTimeoutMs(s, ScanMode::Align))) return;
+    if (!awaitScanDone(s, ScanMode::Align)) return;
 
     Module1.ScanWL.assign(kAlignPoints, 0.0F);
     Module1.ScanValue.assign(kAlignPoints, 0.0F);
@@ -178,7 +183,7 @@ void ScanEngine::regularScan(const ScanSettings& s, bool sweep, std::int32_t& re
         reportCode("measure.scanVxmCode", status, false);
         return;
     }
-    if (!awaitScanDone(scanTimeoutMs(s, ScanMode::Regular))) return;
+    if (!awaitScanDone(s, ScanMode::Regular)) return;
 
     Module1.ScanWL.assign(static_cast<std::size_t>(s.length), 0.0F);
     Module1.ScanValue.assign(static_cast<std::size_t>(s.length), 0.0F);
@@ -208,15 +213,24 @@ void ScanEngine::regularScan(const ScanSettings& s, bool sweep, std::int32_t& re
     result = 1;
 }
 
-bool ScanEngine::awaitScanDone(std::int64_t timeoutMs)
+bool ScanEngine::awaitScanDone(const ScanSettings& s, ScanMode mode)
 {
+    const std::int64_t timeoutMs = scanTimeoutMs(s, mode);
+    ProgressStrip& progress = bench_.progress();
+    progress.beginScan(expectedScanMs(s, mode));
     const std::uint32_t started = bench_.clock().now();
     for (;;) {
         const std::int32_t done = bench_.library().Is_Scan_Done(Module1.ModuleHandle);
         bench_.link().Delay(kPollWaitMs);
-        if (done == 1) return true;
-        if (elapsedMs(started, bench_.clock().now()) >= timeoutMs) break;
+        const std::int64_t elapsed = elapsedMs(started, bench_.clock().now());
+        progress.tick(static_cast<int>(std::min<std::int64_t>(elapsed, std::numeric_limits<int>::max())));
+        if (done == 1) {
+            progress.end();
+            return true;
+        }
+        if (elapsed >= timeoutMs) break;
     }
+    progress.end();
     bench_.library().Stop_Scan(Module1.ModuleHandle);
     reportProblem(textWithNumber("measure.scanTimeout", (timeoutMs + 999) / 1000));
     return false;

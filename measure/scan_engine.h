@@ -38,6 +38,9 @@ const char* scanSettingsProblem(const ScanSettings& s, ScanMode mode);
 
 // How long the done-poll waits before giving the scan up: twice the sweep time (span / speed,
 // times the averages of a regular scan) plus 10 s for the module's set-up and transfer.
+// The time the module should take (span / speed x averages; one sweep in align mode), -1 when
+// unknown, and how long the wait for its end is allowed: twice that plus 10 s.
+int expectedScanMs(const ScanSettings& s, ScanMode mode);
 std::int64_t scanTimeoutMs(const ScanSettings& s, ScanMode mode);
 
 // Read attempts of the power meter before the reading is given up.
@@ -65,7 +68,7 @@ private:
     void regularScan(const ScanSettings& s, bool sweep, std::int32_t& result);
     // Polls Is_Scan_Done with a 100 ms wait after every poll; false when the time-out was reached
     // (the scan is then stopped and the operator told).
-    bool awaitScanDone(std::int64_t timeoutMs);
+    bool awaitScanDone(const ScanSettings& s, ScanMode mode);
     void reportProblem(const QString& text);
     void reportCode(const char* key, std::int32_t status, bool arialFirst);
 

@@ -194,7 +194,7 @@ TEST_F(MeasureE2E, RepeatedMeasurementWritesTheRepeatabilityLog)
     QFile file(QDir(logs.path()).filePath(files.first()));
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QList<QByteArray> lines = file.readAll().split('\n');
-    ASSERT_EQ(lines.size(), 5) << "header, three lines and the empty rest after the last CR LF";
+    ASSERT_GT(lines.size(), 5) << "header, three lines, then the statistics summary";
     EXPECT_EQ(lines[0], QByteArray("Index \tCenter WL (nm)\tBandwidth (nm)\tInsertion Loss (dB)\r"));
     for (int n = 1; n <= 3; ++n) {
         const QList<QByteArray> fields = lines[n].chopped(1).split('\t');
@@ -203,6 +203,7 @@ TEST_F(MeasureE2E, RepeatedMeasurementWritesTheRepeatabilityLog)
         EXPECT_NEAR(fields[1].toDouble(), vxmsim::BenchModel::kFilterCentresNm[0], kStepNm);
         EXPECT_EQ(fields[3].split('.').value(1).size(), 4) << "four decimals";
     }
-    EXPECT_TRUE(lines[4].isEmpty());
+    for (qsizetype i = 4; i < lines.size(); ++i)
+        if (!lines[i].isEmpty()) EXPECT_TRUE(lines[i].startsWith('#')) << lines[i].toStdString();
     EXPECT_TRUE(f->CheckVXMScanMode->isEnabled());
 }

@@ -193,8 +193,16 @@ TEST(RepeatMeasure, RepeatabilityLogOfFourPassesHoldsHeaderAndThreeLines)
     s.releaseAfterTransfers(3, [&] { s.f.RepeatMeasure->setChecked(false); });  // lands in pass 4's wait
     s.f.RepeatMeasure->click();
     EXPECT_EQ(countCalls(s.b, "Start_Scan"), 4);
-    EXPECT_EQ(s.logContents(), kHeader + "1\t1300.000\t0.300\t-5.0000\r\n2\t1300.000\t0.300\t-5.0000\r\n"
-                                         "3\t1300.000\t0.300\t-5.0000\r\n");
+    const QByteArray data = kHeader + "1\t1300.000\t0.300\t-5.0000\r\n2\t1300.000\t0.300\t-5.0000\r\n"
+                                      "3\t1300.000\t0.300\t-5.0000\r\n";
+    const QByteArray log = s.logContents();
+    EXPECT_EQ(log.left(data.size()), data);
+    // The statistics summary follows the data, every line of it a comment.
+    const QList<QByteArray> summary = log.mid(data.size()).split('\n');
+    ASSERT_GT(summary.size(), 1);
+    for (const QByteArray& line : summary)
+        if (!line.isEmpty()) EXPECT_TRUE(line.startsWith('#')) << line.toStdString();
+    EXPECT_TRUE(log.mid(data.size()).contains("1300.0000")) << "mean center wavelength of the three passes";
     EXPECT_EQ(Module1.MeasureCount, 2) << "the release and the pressed run each count";
     EXPECT_TRUE(s.f.CheckVXMScanMode->isEnabled());
     EXPECT_TRUE(s.f.Text7->isEnabled());

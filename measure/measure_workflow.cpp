@@ -71,7 +71,6 @@ void MeasureController::SingleMeasure_Click()
     engine_.AcquireScan(result);
     if (result != 1) {
         reportFailure("measure.scanFailed");
-        restoreControls();  // the laser and the sweep stay the operator's after a failed scan
         return;
     }
     analyseAndPlot(mode);

@@ -11,6 +11,7 @@
 #include "measure/measure_workflow.h"
 #include "recording_dialogs.h"
 #include "results/form2.h"
+#include "live_bench.h"
 #include "simulator_process.h"
 
 #include <QDir>
@@ -27,13 +28,6 @@
 
 namespace {
 
-void choose(QComboBox* box, const QString& text)
-{
-    const int index = box->findText(text);
-    ASSERT_GE(index, 0) << text.toStdString() << " was not found by the port probe";
-    box->setCurrentIndex(index);
-}
-
 QStringList tableTexts(const QTableWidget& grid)
 {
     QStringList texts;
@@ -44,27 +38,12 @@ QStringList tableTexts(const QTableWidget& grid)
 }
 
 // The bench with the module connected, the laser on and sweeping, set for a short device scan.
-class ModuleFaultE2E : public ::testing::Test {
+class ModuleFaultE2E : public LiveBench {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(sim.started());
-        sim.exportComDir();
-        qputenv("VXM_MODULE_LIBRARY", QDir(SimulatorProcess::builtDir()).filePath("libKetrolanLib.so").toUtf8());
-        resetSharedState();
-        bench = std::make_unique<Bench>(realServices());
-        bench->Form_Load();
-        f = &bench->form1();
-        bench->measure().setLogFolder(logs.path());
-
-        choose(f->ComboBoxVXMCOM, QStringLiteral("COM6"));
-        f->SetVXMComPort->click();
-        f->SetConnection->click();
-        ASSERT_TRUE(f->SetTLSComPort->isEnabled()) << bench->info().text().toStdString();
-        choose(f->ComboBoxTLSCOM, QStringLiteral("COM7"));
-        f->SetTLSComPort->click();
-        f->TLSOnOff->click();
-        f->TLSOnOff->click();
+        LiveBench::SetUp();
+        if (HasFatalFailure()) return;
         f->StartStopSweep->click();
         ASSERT_TRUE(f->CheckVXMScanMode->isEnabled()) << bench->info().text().toStdString();
         // 80 nm at 100 nm/s: the scan takes under a second, its bounded wait 12 s.
@@ -78,18 +57,6 @@ protected:
         f->MeasureSpectrum->click();
         f->Transmission->click();
     }
-    void TearDown() override
-    {
-        if (bench) {
-            bench->library().Stop_All();
-            bench->library().Release_All();
-        }
-        bench.reset();
-        sim.stop();
-    }
-
-    void console(const char* line) { ASSERT_FALSE(sim.command(QString::fromLatin1(line)).isEmpty()) << line; }
-
     // A good measurement: four channels in the table.
     void measureChannels()
     {
@@ -115,11 +82,6 @@ protected:
         EXPECT_TRUE(f->RepeatMeasure->isEnabled());
     }
 
-    SimulatorProcess sim;
-    DialogsGuard dialogs;
-    QTemporaryDir logs;
-    std::unique_ptr<Bench> bench;
-    Form1* f = nullptr;
 };
 
 TEST_F(ModuleFaultE2E, ModuleSilentDuringSingleScanEndsTheBoundedWaitInChinese)

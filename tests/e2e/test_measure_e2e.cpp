@@ -11,6 +11,7 @@
 #include "results/form2.h"
 #include "results/results_controller.h"
 #include "sim/bench_model.h"
+#include "live_bench.h"
 #include "simulator_process.h"
 #include "test_paths.h"
 
@@ -28,48 +29,9 @@
 
 namespace {
 
-void choose(QComboBox* box, const QString& text)
-{
-    const int index = box->findText(text);
-    ASSERT_GE(index, 0) << text.toStdString() << " was not found by the port probe";
-    box->setCurrentIndex(index);
-}
-
-// A simulated bench, and the program brought to the point where the laser is on.
-class MeasureE2E : public ::testing::Test {
+// The program on the simulated bench with the laser on.
+class MeasureE2E : public LiveBench {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(sim.started());
-        sim.exportComDir();
-        qputenv("VXM_MODULE_LIBRARY", QDir(SimulatorProcess::builtDir()).filePath("libKetrolanLib.so").toUtf8());
-        resetSharedState();
-        bench = std::make_unique<Bench>(realServices());
-        bench->Form_Load();
-        f = &bench->form1();
-        bench->measure().setLogFolder(logs.path());
-
-        choose(f->ComboBoxVXMCOM, QStringLiteral("COM6"));
-        f->SetVXMComPort->click();
-        f->SetConnection->click();
-        ASSERT_TRUE(f->SetTLSComPort->isEnabled()) << bench->info().text().toStdString();
-        choose(f->ComboBoxTLSCOM, QStringLiteral("COM7"));
-        f->SetTLSComPort->click();
-        f->TLSOnOff->click();  // pressed at start: released (off), then pressed (on)
-        f->TLSOnOff->click();
-        ASSERT_TRUE(f->StartStopSweep->isEnabled()) << bench->info().text().toStdString();
-    }
-    void TearDown() override
-    {
-        // The library outlives the bench: its ports go, as at shutdown, before the next simulator.
-        if (bench) {
-            bench->library().Stop_All();
-            bench->library().Release_All();
-        }
-        bench.reset();
-        sim.stop();
-    }
-
     void startSweep()
     {
         f->StartStopSweep->click();
@@ -84,17 +46,11 @@ protected:
         f->Text6->setText(QStringLiteral("1"));
         f->Text7->setText(QStringLiteral("2001"));
     }
-    void console(const char* line) { ASSERT_FALSE(sim.command(QString::fromLatin1(line)).isEmpty()) << line; }
     std::vector<std::array<float, 3>> rows() const
     {
         return {Module1.ChannelResults.begin() + 1, Module1.ChannelResults.begin() + 1 + Module1.ChannelCount};
     }
 
-    DialogsGuard dialogs;
-    SimulatorProcess sim;
-    QTemporaryDir logs;
-    std::unique_ptr<Bench> bench;
-    Form1* f = nullptr;
 };
 
 constexpr float kStepNm = 0.04F;

@@ -14,6 +14,7 @@
 #include <QSignalBlocker>
 
 #include <exception>
+#include <limits>
 
 namespace {
 
@@ -34,11 +35,15 @@ QString statusOf(const QString& reply) { return reply.mid(14, 4); }
 
 std::string hexWord(std::int64_t value) { return frame::hexPadded(static_cast<std::uint64_t>(value), 4); }
 
-std::string hexPm(double nm)
+// Integer part of the nm value, times 1000: the content of a 32-bit wavelength field.
+std::int64_t sweepPm(double nm) { return static_cast<std::int64_t>(floorToInt32(nm)) * 1000; }
+
+bool fitsWavelengthField(std::int64_t pm)
 {
-    // Integer part of the nm value, times 1000, as a 32-bit field.
-    return frame::hex32(static_cast<std::int32_t>(static_cast<std::int64_t>(floorToInt32(nm)) * 1000));
+    return pm >= std::numeric_limits<std::int32_t>::min() && pm <= std::numeric_limits<std::int32_t>::max();
 }
+
+std::string hexPm(std::int64_t pm) { return frame::hex32(static_cast<std::int32_t>(pm)); }
 
 }  // namespace
 
@@ -46,8 +51,8 @@ QString sweepStartCommand(double startNm, double stopNm, std::int64_t speed)
 {
     std::string text = "AA53575354000B";
     text += hexWord(1);
-    text += hexPm(startNm);
-    text += hexPm(stopNm);
+    text += hexPm(sweepPm(startNm));
+    text += hexPm(sweepPm(stopNm));
     text += frame::hex32(0);
     text += hexWord(0);
     text += hexWord(speed);
@@ -162,17 +167,19 @@ void TlsControlController::startSweep()
     Form1& f = bench_.form1();
     const std::int64_t speed = frame::roundHalfEven(leadingNumber(f.Text3->text()));
     if (speed < 0 || speed > kMaxSweepSpeed) {
-        // A speed that does not fit its 16-bit word would break the frame: refuse it before anything
-        // is sent and leave the sweep idle, quietly, so the stop branch does not run for a sweep
-        // that never started.
-        bench_.info().setColor(VbColor::Red);
-        bench_.info().setText(T("laser.sweepSpeedInvalid"));
-        const QSignalBlocker quiet(f.StartStopSweep);
-        f.StartStopSweep->setChecked(false);
+        // A speed that does not fit its 16-bit word would break the frame.
+        refuseSweep(T("laser.sweepSpeedInvalid"));
         return;
     }
 
-    const QString command = sweepStartCommand(leadingNumber(f.Text1->text()), leadingNumber(f.Text2->text()), speed);
+    const double startNm = leadingNumber(f.Text1->text());
+    const double stopNm = leadingNumber(f.Text2->text());
+    if (!fitsWavelengthField(sweepPm(startNm)) || !fitsWavelengthField(sweepPm(stopNm))) {
+        // Cut to 32 bits it would tell the laser another wavelength: refuse, as for the speed.
+        refuseSweep(T("laser.sweepWavelengthInvalid"));
+        return;
+    }
+    const QString command = sweepStartCommand(startNm, stopNm, speed);
     const QString reply = exchange(command, 3, 30);
     bench_.info().setColor(VbColor::Black);
     setCaption(f.StartStopSweep, T("laser.stopSweepCaption"));
@@ -185,6 +192,16 @@ void TlsControlController::startSweep()
                false);
     setEnabled({f.Text1, f.Text2, f.Text3, f.Text4, f.Text5, f.Text6, f.Text7, f.Text8}, false);
     checkStatus(reply);
+}
+
+// Refused before anything is sent: the sweep stays idle, quietly, so the stop branch does not run
+// for a sweep that never started.
+void TlsControlController::refuseSweep(const QString& reason)
+{
+    bench_.info().setColor(VbColor::Red);
+    bench_.info().setText(reason);
+    const QSignalBlocker quiet(bench_.form1().StartStopSweep);
+    bench_.form1().StartStopSweep->setChecked(false);
 }
 
 void TlsControlController::stopSweep()
@@ -206,7 +223,7 @@ void TlsControlController::stopSweep()
     checkStatus(reply);
 }
 
-void TlsControlController::SetTLSWavelength()
+QString TlsControlController::SetTLSWavelength()
 {
     try {
         const std::int32_t pm = floorToInt32(1000 * leadingNumber(bench_.form1().Text4->text()));
@@ -215,11 +232,14 @@ void TlsControlController::SetTLSWavelength()
         if (pm < lowest || pm > highest) {
             bench_.info().setColor(VbColor::Red);
             bench_.info().setText(T("laser.wavelengthOutOfRange"));
-            return;
+            return T("laser.wavelengthOutOfRange");
         }
-        checkStatus(exchange(QStringLiteral("AA474F574C0002"), 2, 12, pm));
+        const QString reply = exchange(QStringLiteral("AA474F574C0002"), 2, 12, pm);
+        checkStatus(reply);
+        return statusOf(reply) == QLatin1String("0000") ? QString() : bench_.info().text();
     } catch (const std::exception&) {
         dialogs().warning(QStringLiteral(" Wavelength setting failed!"));
+        return T("laser.wavelengthFailed");
     }
 }
 

@@ -17,8 +17,9 @@ public:
     void TLSOnOff_Click();
     void StartStopSweep_Click();
     void ReadTLSSweepMode();
-    // Sends the wavelength in Text4 when it lies within the laser's range.
-    void SetTLSWavelength();
+    // Sends the wavelength in Text4 when it lies within the laser's range. Returns why the laser
+    // is not there (the text the information box shows), empty when the laser confirmed it.
+    QString SetTLSWavelength();
     void Reflection_Click();
     void Transmission_Click();
 
@@ -27,6 +28,7 @@ private:
     void laserOff();
     void startSweep();
     void stopSweep();
+    void refuseSweep(const QString& reason);
     QString exchange(QString command, std::int16_t mode, std::int16_t lastIndex, std::int32_t parameter = 0,
                      double delayMs = 0);
     void checkStatus(const QString& reply);

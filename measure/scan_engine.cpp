@@ -54,10 +54,11 @@ ScanSettings readScanSettings(const Form1& f)
     return {whole(f.Text1), whole(f.Text2), whole(f.Text3), whole(f.Text6), whole(f.Text7)};
 }
 
-const char* scanSettingsProblem(const ScanSettings& s, ScanMode mode)
+const char* scanSettingsProblem(const ScanSettings& s, ScanMode mode, float laserMinNm, float laserMaxNm)
 {
     if (mode != ScanMode::Align && mode != ScanMode::Regular) return nullptr;
     if (s.start >= s.stop) return "measure.badRange";
+    if (laserMinNm < laserMaxNm && (s.start < laserMinNm || s.stop > laserMaxNm)) return "measure.outsideLaserRange";
     if (s.speed <= 0) return "measure.badSpeed";
     if (mode == ScanMode::Align) return nullptr;
     if (s.averages < 1 || s.averages > kMaxAverages) return "measure.badAverage";
@@ -99,7 +100,7 @@ void ScanEngine::acquire(std::int32_t& result)
 
     const ScanMode mode = selectedScanMode(f);
     const ScanSettings settings = readScanSettings(f);
-    if (const char* problem = scanSettingsProblem(settings, mode)) {
+    if (const char* problem = scanSettingsProblem(settings, mode, Module1.TLSWLMin, Module1.TLSWLMax)) {
         settingsRefused_ = true;
         reportProblem(T(problem));
         return;
@@ -115,7 +116,12 @@ void ScanEngine::acquire(std::int32_t& result)
 void ScanEngine::readPower(std::int32_t& result)
 {
     Form1& f = bench_.form1();
-    bench_.tlsControl().SetTLSWavelength();
+    // A reading taken where the laser did not go would be shown as the power at Text4.
+    const QString notThere = bench_.tlsControl().SetTLSWavelength();
+    if (!notThere.isEmpty()) {
+        reportProblem(notThere);
+        return;
+    }
     bench_.link().Delay(kPowerSettleMs);
 
     // The library is asked again at once after a failed reading, but not for ever: a module that

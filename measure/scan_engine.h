@@ -33,8 +33,9 @@ inline constexpr std::int32_t kMaxDataLength = 20001;
 inline constexpr std::int32_t kMaxAverages = 254;
 
 // The catalogue key of the first setting the mode cannot start with, nullptr when all are
-// usable. Align mode uses neither the average number nor the data length.
-const char* scanSettingsProblem(const ScanSettings& s, ScanMode mode);
+// usable. Align mode uses neither the average number nor the data length. The module measures the
+// laser's sweep, so a known laser range (min < max, nm) bounds the start and stop wavelengths.
+const char* scanSettingsProblem(const ScanSettings& s, ScanMode mode, float laserMinNm = 0, float laserMaxNm = 0);
 
 // How long the done-poll waits before giving the scan up: twice the sweep time (span / speed,
 // times the averages of a regular scan) plus 10 s for the module's set-up and transfer.

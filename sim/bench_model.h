@@ -30,6 +30,8 @@ public:
     explicit BenchModel(std::uint32_t seed = 1) : noise_(seed) {}
 
     LaserState laser;
+    // The module's requests with a good checksum, by command letters ("SCAN").
+    std::map<std::string, int> moduleCommandsReceived;
     bool dutInserted = true;
     Dut dut = Dut::Filter;
 

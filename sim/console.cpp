@@ -16,7 +16,11 @@ std::string Console::status() const
     const LaserState& l = bench_.laser;
     char wl[32];
     std::snprintf(wl, sizeof wl, "%.3f", l.wavelengthPm / 1000.0);
-    return std::string("laser ") + (l.on ? "on" : "off") + " " + wl + " nm" + (l.sweeping ? " sweeping" : "") +
+    char sweep[96] = "";
+    if (l.sweeping)
+        std::snprintf(sweep, sizeof sweep, " sweeping %.3f-%.3f nm at %u nm/s", l.sweepStartPm / 1000.0,
+                      l.sweepStopPm / 1000.0, static_cast<unsigned>(l.sweepSpeed));
+    return std::string("laser ") + (l.on ? "on" : "off") + " " + wl + " nm" + sweep +
            "; dut " + (bench_.dut == Dut::Filter ? "filter" : "grating") + (bench_.dutInserted ? " in" : " out") +
            "; laser faults: " + describe(laserFaults_) + "; module faults: " + describe(moduleFaults_);
 }
@@ -46,8 +50,10 @@ std::string Console::execute(const std::string& line)
     }
     if (verb == "status" && words.size() == 1) return status();
     if (verb == "count" && words.size() == 2) {
-        const auto& received = bench_.laser.commandsReceived;
-        const auto it = received.find(words[1]);
+        // "count SCAN" asks the laser, "count module:SCAN" the module.
+        const bool module = words[1].rfind("module:", 0) == 0;
+        const auto& received = module ? bench_.moduleCommandsReceived : bench_.laser.commandsReceived;
+        const auto it = received.find(module ? words[1].substr(7) : words[1]);
         return words[1] + " " + std::to_string(it == received.end() ? 0 : it->second);
     }
     if (verb == "help" && words.size() == 1) return kConsoleHelp;

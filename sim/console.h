@@ -26,6 +26,6 @@ private:
 };
 
 inline constexpr char kConsoleHelp[] =
-    "commands: dut out | dut in | dut filter | dut grating | fault NAME on|off | status | count CMD | quit | help";
+    "commands: dut out | dut in | dut filter | dut grating | fault NAME on|off | status | count CMD | count module:CMD | quit | help";
 
 }  // namespace vxmsim

@@ -52,6 +52,7 @@ std::vector<std::uint8_t> ModuleDevice::handle(const frame::Parsed& request)
     using namespace vxmproto;
     const std::string& c = request.command;
     if (!request.checksumOk) return statusReply(c, kChecksumError);
+    ++bench_.moduleCommandsReceived[c];
     if (c == kIdentity) return frame::build(c, identityWords(identity, 1, bandMinPm_, bandMaxPm_));
     if (c == kInfo) return info(c);
     if (c == kPower) return power(request);

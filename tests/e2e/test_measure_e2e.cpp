@@ -159,7 +159,8 @@ TEST_F(MeasureE2E, RepeatedMeasurementWritesTheRepeatabilityLog)
         EXPECT_NEAR(fields[1].toDouble(), vxmsim::BenchModel::kFilterCentresNm[0], kStepNm);
         EXPECT_EQ(fields[3].split('.').value(1).size(), 4) << "four decimals";
     }
-    for (qsizetype i = 4; i < lines.size(); ++i)
+    for (qsizetype i = 4; i < lines.size(); ++i) {
         if (!lines[i].isEmpty()) EXPECT_TRUE(lines[i].startsWith('#')) << lines[i].toStdString();
+    }
     EXPECT_TRUE(f->CheckVXMScanMode->isEnabled());
 }

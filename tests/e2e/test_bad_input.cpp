@@ -1,0 +1,223 @@
+// Bad input typed into every text box of the main window, through the operations that read it,
+// against the simulated bench. Each test builds its rows of the table (box, typed text, operation,
+// outcome) from what the program and the instruments did, and the rows must equal those in
+// docs/bad-input.md: a changed outcome fails here, and the new rows land in test-output.
+
+#include "app/texts.h"
+#include "live_bench.h"
+#include "results/form2.h"
+#include "test_paths.h"
+
+#include <QFile>
+#include <QRegularExpression>
+#include <QTextStream>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace {
+
+struct BoxInputs {
+    const char* box;
+    QLineEdit* edit;
+    QStringList typed;
+};
+
+// Empty, letters, negative, huge, decimal comma, leading blanks, around a usable value of each box.
+QStringList badInputsAround(const QString& usable)
+{
+    const QString negative = usable.startsWith(QLatin1Char('-')) ? usable.mid(1) : QLatin1Char('-') + usable;
+    const QString huge = usable.startsWith(QLatin1Char('-')) ? QStringLiteral("-99999999999") : QStringLiteral("99999999999");
+    return {QString(), QStringLiteral("abc"), negative, huge, usable + QStringLiteral(",5"), QStringLiteral("   ") + usable};
+}
+
+QString shown(const QString& typed) { return typed.isEmpty() ? QStringLiteral("(empty)") : QLatin1Char('`') + typed + QLatin1Char('`'); }
+
+class BadInput : public LiveBench {
+protected:
+    void SetUp() override
+    {
+        LiveBench::SetUp();
+        if (HasFatalFailure()) return;
+        f->Text1->setText(QStringLiteral("1260"));
+        f->Text2->setText(QStringLiteral("1340"));
+        f->Text3->setText(QStringLiteral("100"));
+    }
+
+    // The information box as one line: its non-empty lines, trimmed, joined by " / ".
+    QString info() const
+    {
+        QStringList lines;
+        for (const QString& line : bench->info().text().split(QStringLiteral("\r\n")))
+            if (!line.trimmed().isEmpty()) lines << line.trimmed();
+        return lines.join(QStringLiteral(" / "));
+    }
+
+    int count(const QString& command)
+    {
+        const QString answer = sim.command(QStringLiteral("count ") + command);
+        return answer.section(QLatin1Char(' '), 1).toInt();
+    }
+
+    // What an operation did, by whether its request reached the instrument and whether the
+    // measurement completed.
+    QString outcome(const QString& request, const std::function<void()>& operate, const std::function<QString()>& done)
+    {
+        const int requestsBefore = count(request);
+        const int measuredBefore = Module1.MeasureCount;
+        operate();
+        if (count(request) == requestsBefore) return QStringLiteral("refused, nothing sent: ") + info();
+        if (Module1.MeasureCount > measuredBefore || request == QLatin1String("SWST")) return done();
+        return QStringLiteral("sent; ") + info();
+    }
+
+    QString sweepOutcome()
+    {
+        return outcome(QStringLiteral("SWST"), [this] { f->StartStopSweep->click(); }, [this] {
+            const QString status = sim.command(QStringLiteral("status")).section(QLatin1Char(';'), 0, 0);
+            const qsizetype at = status.indexOf(QLatin1String("sweeping"));
+            return at >= 0 ? QStringLiteral("laser ") + status.mid(at) : QStringLiteral("sent; laser answers: ") + info();
+        });
+    }
+
+    QString scanOutcome()
+    {
+        return outcome(QStringLiteral("module:SCAN"), [this] { f->SingleMeasure->click(); }, [] {
+            const int points = Module1.LastPointIndex + 1;
+            return QStringLiteral("%1 points, %2-%3 nm")
+                .arg(points)
+                .arg(Module1.ScanWL[0], 0, 'f', 3)
+                .arg(Module1.ScanWL[static_cast<std::size_t>(points - 1)], 0, 'f', 3);
+        });
+    }
+
+    QString analysisOutcome()
+    {
+        const QString scanned = scanOutcome();
+        if (Module1.ChannelCount == 0) return scanned + QStringLiteral("; no channel found");
+        // The count and heading only: band widths at a level near the top follow the noise.
+        return scanned + QStringLiteral("; %1 channels; heading \"%2\"")
+                             .arg(Module1.ChannelCount)
+                             .arg(bench->form2().ResultLabel->text());
+    }
+
+    QString powerOutcome()
+    {
+        return outcome(QStringLiteral("GOWL"), [this] { f->SingleMeasure->click(); }, [this] {
+            const QString status = sim.command(QStringLiteral("status")).section(QLatin1Char(';'), 0, 0);
+            return QStringLiteral("laser at %1, Text5 shows the reading %2")
+                .arg(status.section(QLatin1Char(' '), 2, 3), f->Text5->text().contains(QRegularExpression(
+                                                                   QStringLiteral("^-?\\d+\\.\\d{3}$")))
+                                                                   ? QStringLiteral("(0.000 format)")
+                                                                   : QStringLiteral("MALFORMED ") + f->Text5->text());
+        });
+    }
+
+    void add(const char* box, const QString& typed, const char* operation, const QString& result)
+    {
+        rows << QStringLiteral("| `%1` | %2 | %3 | %4 |").arg(QLatin1String(box), shown(typed), QLatin1String(operation), result);
+    }
+
+    void startSweep()
+    {
+        f->StartStopSweep->click();
+        ASSERT_TRUE(f->CheckVXMScanMode->isEnabled()) << info().toStdString();
+        f->CheckVXMScanMode->click();
+        f->MeasureSpectrum->click();
+        f->Transmission->click();
+        f->Text6->setText(QStringLiteral("1"));
+        f->Text7->setText(QStringLiteral("1001"));
+        f->Text8->setText(QStringLiteral("-3.0"));
+    }
+
+    // The rows of docs/bad-input.md for the given boxes must be exactly those found.
+    void expectTable(const QStringList& boxes, const QString& name)
+    {
+        QFile doc(QStringLiteral(VXM_SOURCE_DIR "/docs/bad-input.md"));
+        ASSERT_TRUE(doc.open(QIODevice::ReadOnly | QIODevice::Text));
+        QStringList documented;
+        for (const QString& line : QString::fromUtf8(doc.readAll()).split(QLatin1Char('\n')))
+            for (const QString& box : boxes)
+                if (line.startsWith(QStringLiteral("| `%1` |").arg(box))) documented << line;
+        QFile found(QDir(testOutputDir()).filePath(QStringLiteral("bad-input-%1.md").arg(name)));
+        ASSERT_TRUE(found.open(QIODevice::WriteOnly | QIODevice::Text));
+        found.write((rows.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8());
+        for (qsizetype i = 0; i < std::max(rows.size(), documented.size()); ++i)
+            EXPECT_EQ(rows.value(i), documented.value(i)) << "row " << i << "; the rows found are in " << found.fileName().toStdString();
+    }
+
+    QStringList rows;
+};
+
+// The sweep frame and the scan both read the start, stop and speed boxes, which can only be changed
+// while the sweep is idle.
+TEST_F(BadInput, StartStopAndSpeedThroughTheSweepAndTheScan)
+{
+    const std::vector<BoxInputs> boxes{{"Text1", f->Text1, badInputsAround(QStringLiteral("1270"))},
+                                       {"Text2", f->Text2, badInputsAround(QStringLiteral("1330"))},
+                                       {"Text3", f->Text3, badInputsAround(QStringLiteral("100"))}};
+    for (const BoxInputs& b : boxes) {
+        QLineEdit* box = b.edit;
+        const QString usable = box->text();
+        for (const QString& typed : b.typed) {
+            SCOPED_TRACE(b.box + (" " + typed.toStdString()));
+            ASSERT_TRUE(box->isEnabled());
+            box->setText(typed);
+            add(b.box, typed, "Start TLS Sweep", sweepOutcome());
+            if (f->StartStopSweep->isChecked()) {
+                f->CheckVXMScanMode->click();
+                f->MeasureSpectrum->click();
+                f->Text7->setText(QStringLiteral("1001"));
+                add(b.box, typed, "Single Measurement, Device IL Spectrum", scanOutcome());
+                f->CheckVXMScanMode->click();
+                f->StartStopSweep->click();
+            }
+            EXPECT_FALSE(f->StartStopSweep->isChecked());
+            box->setText(usable);
+        }
+    }
+    expectTable({QStringLiteral("Text1"), QStringLiteral("Text2"), QStringLiteral("Text3")}, QStringLiteral("sweep"));
+}
+
+TEST_F(BadInput, PowerMeterWavelengthAndReading)
+{
+    f->CheckPowerMeter->click();
+    ASSERT_TRUE(f->Text4->isEnabled());
+    for (const QString& typed : badInputsAround(QStringLiteral("1300"))) {
+        SCOPED_TRACE(typed.toStdString());
+        f->Text4->setText(typed);
+        f->Text5->setText(QStringLiteral("0.000"));
+        add("Text4", typed, "Single Measurement, Power Meter", powerOutcome());
+        ASSERT_TRUE(f->SingleMeasure->isEnabled());
+    }
+    f->Text4->setText(QStringLiteral("1300"));
+    f->Text5->setText(QStringLiteral("abc"));
+    add("Text5", QStringLiteral("abc"), "Single Measurement, Power Meter", powerOutcome());
+    expectTable({QStringLiteral("Text4"), QStringLiteral("Text5")}, QStringLiteral("power"));
+}
+
+TEST_F(BadInput, AverageLengthAndDownLevelThroughTheScanAndItsAnalysis)
+{
+    startSweep();
+    const std::vector<BoxInputs> boxes{{"Text6", f->Text6, badInputsAround(QStringLiteral("2"))},
+                                       {"Text7", f->Text7, badInputsAround(QStringLiteral("1001"))},
+                                       {"Text8", f->Text8, badInputsAround(QStringLiteral("-3.0"))}};
+    for (const BoxInputs& b : boxes) {
+        QLineEdit* box = b.edit;
+        const QString usable = box->text();
+        for (const QString& typed : b.typed) {
+            SCOPED_TRACE(b.box + (" " + typed.toStdString()));
+            ASSERT_TRUE(box->isEnabled());
+            box->setText(typed);
+            if (b.box == std::string("Text8"))
+                add(b.box, typed, "Single Measurement, channel analysis", analysisOutcome());
+            else
+                add(b.box, typed, "Single Measurement, Device IL Spectrum", scanOutcome());
+            box->setText(usable);
+        }
+    }
+    expectTable({QStringLiteral("Text6"), QStringLiteral("Text7"), QStringLiteral("Text8")}, QStringLiteral("scan"));
+}
+
+}  // namespace

@@ -125,19 +125,6 @@ TEST_F(ControlTest, StartAndStopSweepWalkTheStates)
     expectEnabled(f, "CheckPowerMeter -CheckAlignMode StartStopSweep Text1 Text2 Text3 -Text4 -Text5 -Text8");
 }
 
-TEST_F(ControlTest, SweepErrorsAreReported)
-{
-    laserOn();
-    laser.failingCommand = "SWST";
-    f.StartStopSweep->click();
-    EXPECT_EQ(info(), kOutOfRange);
-    EXPECT_TRUE(f.StartStopSweep->isChecked()) << "the window follows the button, not the answer";
-    // A laser that falls silent: the empty code is an unknown error.
-    bench.serial->addPort(kLaserPort, {});
-    f.StartStopSweep->click();
-    EXPECT_EQ(info(), QStringLiteral("  Error Warning!\r\n\r\n  Error Code = \r\n  Unknown error code.\r\n  Please report to Ostrel."));
-}
-
 TEST_F(ControlTest, SweepSpeedOutsideItsWordIsRefusedBeforeSending)
 {
     laserOn();

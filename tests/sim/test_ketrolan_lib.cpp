@@ -53,13 +53,11 @@ TEST_F(LibraryFixture, VersionInformationRecordAndPowerOfEitherChannel)
     uint8_t version[9], info[151];
     std::memset(version, 0xFF, sizeof version);
     std::memset(info, 0xEE, sizeof info);
+    // The listing the program makes of these is checked end to end; here what it cannot show.
     Ketrolan_Get_Lib_Version(version);
     EXPECT_EQ(std::strlen(reinterpret_cast<char*>(version)), 8u);
     ASSERT_EQ(Ketrolan_Get_Info(handle, info), 1);
-    EXPECT_EQ(std::string(reinterpret_cast<char*>(info), 5), "VXMOB");
-    EXPECT_EQ(info[19], 0);                          // NUL-padded
-    EXPECT_EQ(std::string(reinterpret_cast<char*>(info + 40), 10), "03/02/2025");
-    EXPECT_EQ(info[70] * 256 + info[71], 253);       // 25.3 degrees
+    EXPECT_EQ(info[19], 0);  // NUL-padded
     EXPECT_EQ(info[150], 0);
 
     float p0 = 1, p1 = 1;

@@ -50,8 +50,8 @@ bool linked(SimulatorProcess& sim, int com) { return QFileInfo(sim.linkPath(com)
 }  // namespace
 
 // The terminals' answers, the console and the faults are exercised by the end-to-end tests; here
-// what they do not see: the console's quit, a reply left in a closed terminal, SIGTERM, the
-// split's timing and the command line.
+// what they do not see: the console's quit, a reply left in a closed terminal, SIGTERM and the
+// command line. (A slow reply's timing through the process is measured by the library tests.)
 TEST(SimulatorProcess, QuitEndsTheProcessAndRemovesTheLinks)
 {
     SimulatorProcess sim;
@@ -95,22 +95,6 @@ TEST(SimulatorProcess, UnplugAfterTakesThePortAwayAfterItsCommandsAndSigtermRemo
     sim.process().terminate();
     ASSERT_TRUE(sim.process().waitForFinished(3000));
     EXPECT_FALSE(linked(sim, 6));
-}
-
-TEST(SimulatorProcess, SlowAndSplitRepliesArriveLate)
-{
-    SimulatorProcess sim({"--fault", "laser:split"});
-    ASSERT_TRUE(sim.started());
-    Port laser(sim.linkPath(7));
-    ASSERT_TRUE(laser.send(kIdentityQuery));
-    const auto first = laser.receive(150);
-    EXPECT_EQ(first.size(), 46u);  // the first half only, so far
-    EXPECT_EQ(first.size() + laser.receive(1000).size(), 93u);
-    EXPECT_EQ(sim.command("fault laser:split off"), "ok: fault laser:split off");
-    EXPECT_EQ(sim.command("fault laser:slow on"), "ok: fault laser:slow on");
-    ASSERT_TRUE(laser.send(kIdentityQuery));
-    EXPECT_TRUE(laser.receive(1000).empty());
-    EXPECT_EQ(laser.receive(3000).size(), 93u);
 }
 
 TEST(SimulatorProcess, BadArgumentsAreRefusedAndHelpListsTheCommandLineTheConsoleAndEveryFault)

@@ -19,92 +19,54 @@
 
 namespace {
 
-constexpr int kLaserPort = 7;
-
-struct ShutdownTest : ::testing::Test {
-    FakeBench bench{false};
-    Form1& f = bench->form1();
-    ScriptedLaser laser;
-    int ends = 0;
-    bool endedWithPortOpen = true;
-
-    void SetUp() override
-    {
-        bench.serial->addPort(kLaserPort, laser.device());
+TEST(Shutdown, TheLaserIsSwitchedOffAsItStandsAndItsPortClosedBeforeTheEnd)
+{
+    // Start-up leaves the laser toggle pressed: with no port open the laser-off branch runs twice,
+    // sending nothing, and the program still ends.
+    const struct {
+        const char* name;
+        bool openPort, laserInUse;
+        int onOffClicks;  // the toggle starts pressed: one click switches off, two on again
+        bool sweeping;
+        std::vector<std::string> sent;
+        bool endedWithPortOpen;
+    } rows[] = {
+        {"laser out of use: its port is left alone", true, false, 0, false, {}, true},
+        {"laser off: switched off once", true, true, 1, false, {"LSOF"}, false},
+        {"laser on: switched off twice", true, true, 2, false, {"LSOF", "LSOF"}, false},
+        {"sweeping: the sweep stops inside the first switch-off", true, true, 2, true, {"LSOF", "SWSP", "LSOF"}, false},
+        {"no port open", false, true, 0, false, {}, false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        FakeBench bench{false};
+        Form1& f = bench->form1();
+        ScriptedLaser laser;
+        bench.serial->addPort(7, laser.device());
         bench->Form_Load();
-        bench->shutdown().setEndProgram([this] {
+        int ends = 0;
+        bool endedWithPortOpen = true;
+        bench->shutdown().setEndProgram([&] {
             ++ends;
             endedWithPortOpen = bench.serial->isOpen();
         });
-    }
-    void openLaserPort()
-    {
-        f.SetTLSComPort->click();
-        ASSERT_TRUE(bench.serial->isOpen());
-    }
-    void closeExit()
-    {
+        if (row.openPort) f.SetTLSComPort->click();
+        for (int i = 0; i < row.onOffClicks; ++i) f.TLSOnOff->click();
+        if (row.sweeping) f.StartStopSweep->click();
+        f.CheckTLS->setChecked(row.laserInUse);
         bench.library->calls.clear();
         laser.received.clear();
+
         f.CloseExit->click();
         EXPECT_EQ(ends, 1) << "the end is requested once, as the last step";
+        EXPECT_EQ(bench.library->calls, (QStringList{"Stop_All()", "Release_All()"}));
+        EXPECT_EQ(laser.received, row.sent);
+        EXPECT_EQ(endedWithPortOpen, row.endedWithPortOpen);
+        if (!row.laserInUse) continue;
+        EXPECT_FALSE(f.TLSOnOff->isChecked());
+        EXPECT_FALSE(f.StartStopSweep->isEnabled());
+        EXPECT_EQ(bench->info().text(), QStringLiteral("TLS is Off"));
     }
-};
-
-TEST_F(ShutdownTest, WithoutLaserOnlyTheModuleIsStoppedAndReleased)
-{
-    openLaserPort();
-    f.CheckTLS->setChecked(false);
-    closeExit();
-    EXPECT_EQ(bench.library->calls, (QStringList{"Stop_All()", "Release_All()"}));
-    EXPECT_TRUE(laser.received.empty());
-    EXPECT_TRUE(endedWithPortOpen) << "the laser's port is left alone when the laser takes no part";
-}
-
-TEST_F(ShutdownTest, LaserOnIsSwitchedOffTwiceThenThePortClosesBeforeTheEnd)
-{
-    openLaserPort();
-    f.TLSOnOff->click();  // starts pressed: off
-    f.TLSOnOff->click();  // on
-    ASSERT_TRUE(f.TLSOnOff->isChecked());
-    closeExit();
-    EXPECT_EQ(bench.library->calls, (QStringList{"Stop_All()", "Release_All()"}));
-    EXPECT_EQ(laser.received, (std::vector<std::string>{"LSOF", "LSOF"}));
-    EXPECT_FALSE(f.TLSOnOff->isChecked());
-    EXPECT_EQ(bench->info().text(), QStringLiteral("TLS is Off"));
-    EXPECT_FALSE(endedWithPortOpen);
-}
-
-TEST_F(ShutdownTest, LaserAlreadyOffIsSwitchedOffOnce)
-{
-    openLaserPort();
-    f.TLSOnOff->click();  // off
-    closeExit();
-    EXPECT_EQ(laser.received, (std::vector<std::string>{"LSOF"}));
-    EXPECT_FALSE(endedWithPortOpen);
-}
-
-TEST_F(ShutdownTest, SweepingLaserStopsItsSweepWhileSwitchingOff)
-{
-    openLaserPort();
-    f.TLSOnOff->click();
-    f.TLSOnOff->click();
-    f.StartStopSweep->click();
-    ASSERT_TRUE(f.StartStopSweep->isChecked());
-    closeExit();
-    EXPECT_EQ(laser.received, (std::vector<std::string>{"LSOF", "SWSP", "LSOF"}));
-    EXPECT_FALSE(f.StartStopSweep->isEnabled());
-}
-
-TEST_F(ShutdownTest, NoModuleAndNoLaserPortStillCallsTheLibraryAndEnds)
-{
-    // Start-up leaves the laser toggle pressed and no port open: the laser-off branch runs twice,
-    // sending nothing, and the program still ends.
-    const std::size_t writtenAtStart = bench.serial->written.size();  // the detection's probe
-    closeExit();
-    EXPECT_EQ(bench.library->calls, (QStringList{"Stop_All()", "Release_All()"}));
-    EXPECT_EQ(bench.serial->written.size(), writtenAtStart);
-    EXPECT_EQ(bench->info().text(), QStringLiteral("TLS is Off"));
 }
 
 TEST(ShutdownEnd, CloseExitEndsTheApplicationsEventLoop)

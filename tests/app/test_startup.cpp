@@ -2,6 +2,7 @@
 #include "app/info_box.h"
 #include "app/units.h"
 #include "bench_fixture.h"
+#include "form_checks.h"
 #include "results/form2.h"
 #include "test_paths.h"
 
@@ -12,17 +13,11 @@
 TEST(Startup, ControlsAreInTheirSetUpEnableState)
 {
     FakeBench b;
-    Form1& f = b->form1();
-    for (QWidget* w : std::initializer_list<QWidget*>{
-             f.CheckPowerMeter, f.CheckAlignMode, f.CheckVXMScanMode, f.CheckRemoveBKG, f.TakeBackground,
-             f.MeasureSpectrum, f.Text1, f.Text2, f.Text3, f.Text4, f.Text5, f.Text6, f.Text7, f.Text8,
-             f.StartStopSweep, f.SingleMeasure, f.RepeatMeasure, f.ReadVXMInfo, f.ReadTLSInfo, f.StopVXMScan,
-             f.Reflection, f.Transmission})
-        EXPECT_FALSE(w->isEnabled()) << w->objectName().toStdString();
-    for (QWidget* w : std::initializer_list<QWidget*>{f.SetVXMComPort, f.SetConnection, f.ComboBoxVXMCOM, f.ChannelID,
-                                                      f.SetTLSComPort, f.ComboBoxTLSCOM, f.CheckTLS, f.BasePower,
-                                                      f.Ref0Power, f.LanguageButton, f.CloseExit, f.TLSOnOff})
-        EXPECT_TRUE(w->isEnabled()) << w->objectName().toStdString();
+    expectEnabled(b->form1(), "-CheckPowerMeter -CheckAlignMode -CheckVXMScanMode -CheckRemoveBKG -TakeBackground "
+                              "-MeasureSpectrum -Text1 -Text2 -Text3 -Text4 -Text5 -Text6 -Text7 -Text8 -StartStopSweep "
+                              "-SingleMeasure -RepeatMeasure -ReadVXMInfo -ReadTLSInfo -StopVXMScan -Reflection -Transmission "
+                              "SetVXMComPort SetConnection ComboBoxVXMCOM ChannelID SetTLSComPort ComboBoxTLSCOM CheckTLS "
+                              "BasePower Ref0Power LanguageButton CloseExit TLSOnOff");
 }
 
 TEST(Startup, TogglesChecksListsAndColoursHoldTheirDesignValues)

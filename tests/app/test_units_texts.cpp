@@ -45,12 +45,6 @@ TEST(Texts, LanguageSelectsTheColumnAndOtherValuesSelectNone)
     EXPECT_EQ(textIn("no.such.key", 1), QStringLiteral("!no.such.key!"));
 }
 
-TEST(Texts, ResultHeadingInsertsTheLevelAsTyped)
-{
-    EXPECT_EQ(resultLabelCaption(QStringLiteral("-12.5"), 1), QStringLiteral("Analysis results at -12.5 dB down"));
-    EXPECT_EQ(resultLabelCaption(QStringLiteral("-12.5"), 2), QStringLiteral("在 -12.5 dB Down 的分析结果"));
-}
-
 #include "app/numeric_text.h"
 
 TEST(NumericText, ReadsTheLeadingDecimalNumberOrZero)

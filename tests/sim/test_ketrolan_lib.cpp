@@ -2,11 +2,9 @@
 #include "module/ketrolan_lib.h"
 #include "simulator_process.h"
 #include "sim/bench_model.h"
-#include "module/device_library.h"
 
 #include <gtest/gtest.h>
 
-#include <QDir>
 #include <QElapsedTimer>
 #include <QThread>
 
@@ -55,13 +53,11 @@ TEST_F(LibraryFixture, VersionInformationRecordAndPowerOfEitherChannel)
     uint8_t version[9], info[151];
     std::memset(version, 0xFF, sizeof version);
     std::memset(info, 0xEE, sizeof info);
+    // The listing the program makes of these is checked end to end; here what it cannot show.
     Ketrolan_Get_Lib_Version(version);
     EXPECT_EQ(std::strlen(reinterpret_cast<char*>(version)), 8u);
     ASSERT_EQ(Ketrolan_Get_Info(handle, info), 1);
-    EXPECT_EQ(std::string(reinterpret_cast<char*>(info), 5), "VXMOB");
-    EXPECT_EQ(info[19], 0);                          // NUL-padded
-    EXPECT_EQ(std::string(reinterpret_cast<char*>(info + 40), 10), "03/02/2025");
-    EXPECT_EQ(info[70] * 256 + info[71], 253);       // 25.3 degrees
+    EXPECT_EQ(info[19], 0);  // NUL-padded
     EXPECT_EQ(info[150], 0);
 
     float p0 = 1, p1 = 1;
@@ -73,7 +69,7 @@ TEST_F(LibraryFixture, VersionInformationRecordAndPowerOfEitherChannel)
     EXPECT_NE(Ketrolan_Read_PowerMeter(handle, 2, &p0), 1);
 }
 
-TEST_F(LibraryFixture, ScansDeliverTheirPointsAndStopEndsThemAtOnce)
+TEST_F(LibraryFixture, ScansDeliverTheirPointsAndAlignDataNoMore)
 {
     ASSERT_EQ(Ketrolan_Start_Scan(handle, 1260, 1340, 100, 1, 20001, 1, -1), 1);
     EXPECT_EQ(Ketrolan_Is_Scan_Done(handle), 0);  // 0.8 s of scanning ahead
@@ -93,11 +89,6 @@ TEST_F(LibraryFixture, ScansDeliverTheirPointsAndStopEndsThemAtOnce)
     ASSERT_EQ(Ketrolan_Get_AlignMode_Data(handle, wl.data(), power.data(), &count, 0), 1);
     EXPECT_EQ(count, 2501);
     EXPECT_EQ(std::tuple(wl[0], wl[2500], wl[2501]), std::tuple(1300000.0f, 1310000.0f, -1.0f));
-
-    ASSERT_EQ(Ketrolan_Start_Scan(handle, 1260, 1340, 1, 1, 1000, 0, 0), 1);  // 80 s
-    EXPECT_EQ(Ketrolan_Is_Scan_Done(handle), 0);
-    EXPECT_EQ(Ketrolan_Stop_Scan(handle), 1);
-    EXPECT_EQ(Ketrolan_Is_Scan_Done(handle), 1);
 }
 
 TEST_F(LibraryFixture, ModuleRefusalsComeBackAsCodes)
@@ -167,17 +158,4 @@ TEST(KetrolanLibWithoutPort, CallsFailWithCodesAndReturnAtOnce)
     EXPECT_EQ(Ketrolan_Initialize_Port(-1), 0);
     qputenv("VXM_COM_DIR", "/nonexistent-vxm-dir");
     EXPECT_EQ(Ketrolan_Initialize_Port(200), 0);  // no COM201 link, no /dev/ttyS200
-}
-
-TEST(KetrolanLibLoading, TheProgramsLoaderFindsEveryFunction)
-{
-    const QString path = QDir(SimulatorProcess::builtDir()).filePath(QStringLiteral("libKetrolanLib.so"));
-    qputenv("VXM_MODULE_LIBRARY", path.toUtf8());
-    const std::unique_ptr<DeviceLibrary> library = loadDeviceLibrary();
-    qunsetenv("VXM_MODULE_LIBRARY");
-    EXPECT_TRUE(library->loadProblem().isEmpty()) << library->loadProblem().toStdString();
-    uint8_t version[9] = {};
-    library->Get_Lib_Version(version);
-    EXPECT_STREQ(reinterpret_cast<char*>(version), "01.00.00");
-    EXPECT_EQ(library->Is_Scan_Done(4242), -3);
 }

@@ -127,25 +127,6 @@ TEST_F(LaserE2e, WavelengthAtTheRangeEndsIsSentAndOnePicometreOutsideIsRefused)
     EXPECT_TRUE(sim->command("status").contains(QStringLiteral("1340.000 nm")));
 }
 
-TEST_F(LaserE2e, AnErrorReplyIsReportedInRedInBothLanguages)
-{
-    openLaserPort();
-    ASSERT_EQ(sim->command("fault laser:error-status=0002 on"), QStringLiteral("ok: fault laser:error-status=0002 on"));
-    form().Text4->setText(QStringLiteral("1300"));
-
-    bench->tlsControl().SetTLSWavelength();
-    EXPECT_EQ(infoText(), QStringLiteral("  Error Warning!\r\n\r\n  Error Code = 0002\r\n  TLS received data is Out-Of-Range."));
-    EXPECT_EQ(info().color(), VbColor::Red);
-
-    click(form().LanguageButton);
-    ASSERT_EQ(Module1.Language, 2);
-    info().setText(QStringLiteral("-"));
-    bench->tlsControl().SetTLSWavelength();
-    EXPECT_EQ(infoText(), QStringLiteral("  出错提醒!\r\n\r\n  错误码 = 0002\r\n  激光器接收到的数据超出范围"));
-    EXPECT_EQ(info().color(), VbColor::Red);
-    EXPECT_TRUE(dialogs->warnings.isEmpty());
-}
-
 // Runs `operation` while the laser is silent and a 50 ms timer is due; returns how long it took
 // and whether the timer fired before the operation returned.
 struct SilentRun {

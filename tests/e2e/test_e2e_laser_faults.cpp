@@ -113,6 +113,7 @@ TEST_F(LaserFaultsE2e, ErrorStatusesAreReportedInRedInBothLanguages)
     openLaserPort();
     const StatusCase cases[] = {
         {"0001", "  TLS received an unknown command.", "  激光器接收到未知命令"},
+        {"0002", "  TLS received data is Out-Of-Range.", "  激光器接收到的数据超出范围"},
         {"0009", "  TLS received data has Checksum Error.", "  激光器接收到的数据Checksum错误"},
         {"1234", "  Unknown error code.\r\n  Please report to Ostrel.", "  未知错误码。请联系Ostrel。"},
     };

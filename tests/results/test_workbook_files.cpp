@@ -57,11 +57,11 @@ QStringList heading(const XlsxWorkbook& book, int columns)
 }
 
 // Courier New 12 with the given horizontal alignment ("" none).
-void expectLook(const XlsxWorkbook& book, int style, const QString& horizontal, const std::string& where)
+void expectLook(const XlsxLook& look, const QString& horizontal, const std::string& where)
 {
-    EXPECT_EQ(book.fontOf(style).name, "Courier New") << where;
-    EXPECT_EQ(book.fontOf(style).size, 12.0) << where;
-    EXPECT_EQ(book.horizontalOf(style), horizontal) << where;
+    EXPECT_EQ(look.font, "Courier New") << where;
+    EXPECT_EQ(look.size, 12.0) << where;
+    EXPECT_EQ(look.horizontal, horizontal) << where;
 }
 
 // Column `column`'s style looks as given; its stored width is the characters plus the cell
@@ -74,7 +74,7 @@ void expectColumn(const XlsxWorkbook& book, int column, double characters, const
         EXPECT_GE(col->width, characters) << "column " << column;
         EXPECT_LT(col->width, characters + 1.0) << "column " << column;
     }
-    expectLook(book, col->style, horizontal, "column " + std::to_string(column));  // what empty cells show
+    expectLook(col->look, horizontal, "column " + std::to_string(column));  // what empty cells show
 }
 
 }  // namespace
@@ -88,7 +88,7 @@ TEST_F(WorkbookFile, ResultsHoldHeaderNumbersAndZeroRowsInCourierNewCentredAndSi
     EXPECT_EQ(numbers(book, 2, 4, 5), (Table{{1, 1550.0, 193.414, 0.4, -3.213}, {0, 0, 0, 0, 0}, {2, 1552.5, 193.103, 0.25, -1.0}}));
     EXPECT_EQ(book.cells.size(), 20) << "the formatting ranges add no stored cells";
     for (auto it = book.cells.cbegin(); it != book.cells.cend(); ++it)
-        expectLook(book, it->style, "center", "cell " + std::to_string(it.key().first) + "/" + std::to_string(it.key().second));
+        expectLook(it->look, "center", "cell " + std::to_string(it.key().first) + "/" + std::to_string(it.key().second));
     const double widths[] = {8, 20, 20, 20, 25};
     for (int c = 0; c < 5; ++c) expectColumn(book, c, widths[c], "center");
     EXPECT_FALSE(book.column(5).has_value());
@@ -122,7 +122,7 @@ TEST_F(WorkbookFile, SpectrumFontReachesFourColumnsAndCentringTwo)
     expectColumn(book, 2, 0, "");
     expectColumn(book, 3, 0, "");
     EXPECT_FALSE(book.column(4).has_value());
-    expectLook(book, book.cell(3, 1)->style, "center", "B3");
+    expectLook(book.cell(3, 1)->look, "center", "B3");
     EXPECT_EQ(numbers(book, 2, 3, 2), (Table{{1550.0, -3.0}, {1550.004, -3.5}}));
     // With neither mode ticked row 1 stays empty.
     EXPECT_EQ(heading(writeAndRead(spectrumSheet({1550.0F}, {-3.0F}, 0, false, false)), 2), QStringList({"(none)", "(none)"}));
@@ -147,9 +147,9 @@ TEST_F(WorkbookFile, WrittenCellsOutsideTheRangesKeepTheDefaultLook)
     sheet.centredColumns = 1;
     sheet.centredRows = 3;
     const XlsxWorkbook book = writeAndRead(sheet);
-    const auto courier = [&](int row, int column) { return book.fontOf(book.cell(row, column)->style).name == "Courier New"; };
-    const auto centred = [&](int row, int column) { return book.horizontalOf(book.cell(row, column)->style) == "center"; };
-    expectLook(book, book.cell(2, 1)->style, "", "B2");
+    const auto courier = [&](int row, int column) { return book.cell(row, column)->look.font == "Courier New"; };
+    const auto centred = [&](int row, int column) { return book.cell(row, column)->look.horizontal == "center"; };
+    expectLook(book.cell(2, 1)->look, "", "B2");
     EXPECT_FALSE(courier(3, 0)) << "below the font range";
     EXPECT_TRUE(centred(3, 0)) << "still in the centring one";
     EXPECT_FALSE(courier(2, 2)) << "right of the font range";

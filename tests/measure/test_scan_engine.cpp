@@ -112,8 +112,8 @@ TEST(ScanEngineInputs, ChannelAndSweepFlagReachEveryCall)
         prepareScan(b);
         EXPECT_EQ(acquire(b), 1);
         EXPECT_EQ(Module1.ChannelIndex, r.channel);
-        EXPECT_EQ(b.library->calls.first(), QLatin1String(r.first));
-        EXPECT_EQ(b.library->calls.last(), QLatin1String(r.last));
+        EXPECT_EQ(b.library->calls.first(), QString::fromLatin1(r.first));
+        EXPECT_EQ(b.library->calls.last(), QString::fromLatin1(r.last));
     }
 }
 

@@ -56,14 +56,20 @@ struct SpectrumBench {
 const QByteArray kHeader = "Index \tCenter WL (nm)\tBandwidth (nm)\tInsertion Loss (dB)\r\n";
 }  // namespace
 
-TEST(SingleMeasure, SpectrumIsAnalysedTabulatedAndPlotted)
+TEST(SingleMeasure, SpectrumIsAnalysedTabulatedAndPlottedWithTheLaserLockedWhileItRuns)
 {
     SpectrumBench s;
+    s.b.library->donePollsBeforeDone = 2;
+    bool stopUsable = false, laserLocked = false;
+    duringNextWait([&] {
+        stopUsable = s.f.StopVXMScan->isEnabled();
+        laserLocked = !s.f.TLSOnOff->isEnabled() && !s.f.StartStopSweep->isEnabled();
+    });
     s.f.SingleMeasure->click();
+    EXPECT_TRUE(stopUsable);
+    EXPECT_TRUE(laserLocked);
     EXPECT_EQ(Module1.ChannelCount, 1);
-    EXPECT_EQ(s.gridText(2, 1), QStringLiteral("1300.000"));
-    EXPECT_EQ(s.gridText(2, 3), QStringLiteral("0.300"));
-    EXPECT_EQ(s.gridText(2, 4), QStringLiteral("-5.000"));
+    EXPECT_EQ((QStringList{s.gridText(2, 1), s.gridText(2, 3), s.gridText(2, 4)}), (QStringList{"1300.000", "0.300", "-5.000"}));
     EXPECT_EQ(Module1.PlotData.size(), 2001U);
     EXPECT_TRUE(s.b->form2().isVisible());
     EXPECT_EQ(Module1.MeasureCount, 1);
@@ -72,55 +78,32 @@ TEST(SingleMeasure, SpectrumIsAnalysedTabulatedAndPlotted)
     EXPECT_FALSE(s.f.StopVXMScan->isEnabled());
 }
 
-TEST(SingleMeasure, StopButtonIsUsableOnlyWhileARegularScanRuns)
-{
-    SpectrumBench s;
-    s.b.library->donePollsBeforeDone = 2;
-    bool stopUsable = false;
-    bool laserLocked = false;
-    duringNextWait([&] {
-        stopUsable = s.f.StopVXMScan->isEnabled();
-        laserLocked = !s.f.TLSOnOff->isEnabled() && !s.f.StartStopSweep->isEnabled();
-    });
-    s.f.SingleMeasure->click();
-    EXPECT_TRUE(stopUsable);
-    EXPECT_TRUE(laserLocked);
-}
-
-TEST(SingleMeasure, BackgroundIsPlottedButNotAnalysed)
+TEST(SingleMeasure, ABackgroundOrAPassWithoutChannelIsPlottedButKeepsTheTable)
 {
     SpectrumBench s;
     s.f.SingleMeasure->click();
-    ASSERT_EQ(s.gridText(2, 1), QStringLiteral("1300.000"));
     const auto resultsBefore = Module1.ChannelResults;
-
-    s.f.TakeBackground->setChecked(true);
-    s.b.library->point = [](int i, float& wl, float& v) {
-        wl = 1260000.0F + static_cast<float>(i) * 40.0F;
-        v = -3.0F;
+    const auto flat = [](float level) {
+        return [level](int i, float& wl, float& v) {
+            wl = 1260000.0F + static_cast<float>(i) * 40.0F;
+            v = level;
+        };
     };
-    s.b->info().setText(QStringLiteral("before"));
-    s.f.SingleMeasure->click();
-    EXPECT_EQ(Module1.TraceKind, 2);
-    EXPECT_EQ(Module1.ChannelResults, resultsBefore);
-    EXPECT_EQ(s.gridText(2, 1), QStringLiteral("1300.000")) << "table unchanged";
-    EXPECT_EQ(s.b->info().text(), QStringLiteral("before")) << "no analysis named a channel kind";
-    ASSERT_FALSE(Module1.PlotData.empty());
-    EXPECT_FLOAT_EQ(Module1.PlotData[5][1], -3.0F) << "the background is what is plotted";
-}
-
-TEST(SingleMeasure, PassWithoutChannelKeepsTheTableAndRedrawsThePlot)
-{
-    SpectrumBench s;
-    s.f.SingleMeasure->click();
-    s.b.library->point = [](int i, float& wl, float& v) {
-        wl = 1260000.0F + static_cast<float>(i) * 40.0F;
-        v = -30.0F;
-    };
+    s.b.library->point = flat(-30.0F);
     s.f.SingleMeasure->click();
     EXPECT_EQ(Module1.ChannelCount, 0);
     EXPECT_EQ(s.gridText(2, 1), QStringLiteral("1300.000"));
     EXPECT_FLOAT_EQ(Module1.PlotData[1000][1], -30.0F);
+
+    s.f.TakeBackground->setChecked(true);
+    s.b.library->point = flat(-3.0F);
+    s.b->info().setText(QStringLiteral("before"));
+    s.f.SingleMeasure->click();
+    EXPECT_EQ(Module1.TraceKind, 2);
+    EXPECT_EQ(Module1.ChannelResults, resultsBefore);
+    EXPECT_EQ(s.gridText(2, 1), QStringLiteral("1300.000"));
+    EXPECT_EQ(s.b->info().text(), QStringLiteral("before")) << "no analysis named a channel kind";
+    EXPECT_FLOAT_EQ(Module1.PlotData[5][1], -3.0F) << "the background is what is plotted";
 }
 
 TEST(SingleMeasure, ResultsWindowClosedDuringTheScanGetsAFreshOne)
@@ -158,12 +141,6 @@ TEST(SingleMeasure, FailureNamesTheEngineReasonAfterTheWorkflowText)
     EXPECT_EQ(s.b->info().color(), VbColor::Red);
     EXPECT_EQ(Module1.MeasureCount, 0);
     EXPECT_FALSE(s.f.TLSOnOff->isEnabled()) << "left as the failure found them";
-
-    s.b.library->startResult = 1;
-    s.f.Text7->setText(QStringLiteral("50"));
-    s.f.SingleMeasure->click();
-    EXPECT_EQ(s.b->info().text(), QStringLiteral("Scan data failed\r\nThe data length must lie between 101 and 20001 "
-                                                 "points\r\nNothing was sent to the module"));
 }
 
 TEST(SingleMeasure, SecondStartWhileOneRunsIsRefused)
@@ -186,43 +163,23 @@ TEST(SingleMeasure, SecondStartWhileOneRunsIsRefused)
     EXPECT_TRUE(s.f.Text6->isEnabled()) << "the undone press locked nothing";
 }
 
-TEST(RepeatMeasure, RepeatabilityLogOfFourPassesHoldsHeaderAndThreeLines)
-{
-    SpectrumBench s;
-    s.b->form2().RepeatabilityTest->setChecked(true);
-    s.releaseAfterTransfers(3, [&] { s.f.RepeatMeasure->setChecked(false); });  // lands in pass 4's wait
-    s.f.RepeatMeasure->click();
-    EXPECT_EQ(countCalls(s.b, "Start_Scan"), 4);
-    const QByteArray data = kHeader + "1\t1300.000\t0.300\t-5.0000\r\n2\t1300.000\t0.300\t-5.0000\r\n"
-                                      "3\t1300.000\t0.300\t-5.0000\r\n";
-    const QByteArray log = s.logContents();
-    EXPECT_EQ(log.left(data.size()), data);
-    // The statistics summary follows the data, every line of it a comment.
-    const QList<QByteArray> summary = log.mid(data.size()).split('\n');
-    ASSERT_GT(summary.size(), 1);
-    for (const QByteArray& line : summary)
-        if (!line.isEmpty()) EXPECT_TRUE(line.startsWith('#')) << line.toStdString();
-    EXPECT_TRUE(log.mid(data.size()).contains("1300.0000")) << "mean center wavelength of the three passes";
-    EXPECT_EQ(Module1.MeasureCount, 2) << "the release and the pressed run each count";
-    EXPECT_TRUE(s.f.CheckVXMScanMode->isEnabled());
-    EXPECT_TRUE(s.f.Text7->isEnabled());
-    EXPECT_FALSE(s.f.StopVXMScan->isEnabled());
-}
 
-TEST(RepeatMeasure, OptionsAreLockedWhileItRuns)
+TEST(RepeatMeasure, OptionsAreLockedWhileItRunsAndStopMeasureOfTheResultsWindowEndsIt)
 {
     SpectrumBench s;
     std::vector<bool> enabled;
     s.releaseAfterTransfers(1, [&] {
-        for (QWidget* w : {static_cast<QWidget*>(s.f.CheckVXMScanMode), static_cast<QWidget*>(s.f.TakeBackground),
-                           static_cast<QWidget*>(s.f.Text6), static_cast<QWidget*>(s.f.Text7)})
+        for (QWidget* w : std::initializer_list<QWidget*>{s.f.CheckVXMScanMode, s.f.TakeBackground, s.f.Text6, s.f.Text7})
             enabled.push_back(w->isEnabled());
         enabled.push_back(!s.f.StopVXMScan->isEnabled());
-        s.f.RepeatMeasure->setChecked(false);
+        s.b->results()->StopMeasure_Click();
     });
     s.f.RepeatMeasure->click();
     EXPECT_EQ(enabled, std::vector<bool>(5, false));
+    EXPECT_EQ(countCalls(s.b, "Start_Scan"), 2);
+    EXPECT_FALSE(s.f.RepeatMeasure->isChecked());
     EXPECT_TRUE(s.f.TakeBackground->isEnabled());
+    EXPECT_TRUE(QDir(s.logs.path()).isEmpty()) << "no log without the repeatability test";
 }
 
 TEST(RepeatMeasure, StopVXMScanEndsItAfterThePassInProgress)
@@ -233,29 +190,19 @@ TEST(RepeatMeasure, StopVXMScanEndsItAfterThePassInProgress)
     EXPECT_EQ(countCalls(s.b, "Start_Scan"), 3);
     EXPECT_EQ(countCalls(s.b, "Stop_Scan"), 1);
     EXPECT_FALSE(s.f.RepeatMeasure->isChecked());
+    EXPECT_EQ(Module1.MeasureCount, 2) << "the release and the pressed run each count";
     EXPECT_TRUE(s.f.CheckVXMScanMode->isEnabled());
-}
-
-TEST(RepeatMeasure, StopMeasureOfTheResultsWindowEndsIt)
-{
-    SpectrumBench s;
-    s.releaseAfterTransfers(1, [&] { s.b->results()->StopMeasure_Click(); });
-    s.f.RepeatMeasure->click();
-    EXPECT_EQ(countCalls(s.b, "Start_Scan"), 2);
-    EXPECT_FALSE(s.f.RepeatMeasure->isChecked());
-    EXPECT_TRUE(QDir(s.logs.path()).isEmpty()) << "no log without the repeatability test";
+    EXPECT_TRUE(s.f.Text7->isEnabled());
+    EXPECT_FALSE(s.f.StopVXMScan->isEnabled());
 }
 
 TEST(RepeatMeasure, FailingAcquisitionsPauseAndHonourARelease)
 {
     SpectrumBench s;
     s.b.library->startResult = 5;
-    int attempts = 0;
     // Each failed start is followed by a served pause; the third pause releases the toggle.
-    s.b.library->calls.clear();
     std::function<void()> watch = [&] {
-        attempts = countCalls(s.b, "Start_Scan");
-        if (attempts >= 3) s.f.RepeatMeasure->setChecked(false);
+        if (countCalls(s.b, "Start_Scan") >= 3) s.f.RepeatMeasure->setChecked(false);
         else duringNextWait(watch);
     };
     duringNextWait(watch);
@@ -293,43 +240,29 @@ TEST(RepeatMeasure, WithNoMeasurementTickedRunsNoPass)
     EXPECT_FALSE(f.StartStopSweep->isEnabled()) << "nor unlocked";
 }
 
-TEST(RepeatabilityLog, LinesAreWrittenAsTheyComeAndNegativePassesAreIgnored)
+TEST(RepeatabilityLog, LinesAreWrittenAsTheyComeAndWhatCannotBeLoggedIsReported)
 {
     SpectrumBench s;
     MeasureController& m = s.b->measure();
     const QString name = QStringLiteral("VXM_Test_20240131_142501.txt");
-    Module1.ChannelResults = {{}, {1310.1234F, 0.25F, -0.00004F}};
     EXPECT_TRUE(m.LogRepeatResult(0, name));
+    EXPECT_FALSE(m.LogRepeatResult(1, name));
+    EXPECT_EQ(s.b->info().text(), QStringLiteral("No channel found yet: pass 1 is not logged"));
+    Module1.ChannelResults = {{}, {1310.1234F, 0.25F, -0.00004F}};
     EXPECT_TRUE(m.LogRepeatResult(12, name));
     EXPECT_FALSE(m.LogRepeatResult(-1, name));
     EXPECT_EQ(s.logContents(), kHeader + "12\t1310.123\t0.250\t0.0000\r\n");
     EXPECT_TRUE(m.LogRepeatResult(0, name));
     EXPECT_EQ(s.logContents(), kHeader) << "pass 0 empties the file";
-}
 
-TEST(RepeatabilityLog, NothingIsLoggedBeforeAnyChannelWasFound)
-{
-    SpectrumBench s;
-    const QString name = QStringLiteral("log.txt");
-    EXPECT_TRUE(s.b->measure().LogRepeatResult(0, name));
-    EXPECT_FALSE(s.b->measure().LogRepeatResult(1, name));
-    EXPECT_EQ(s.logContents(), kHeader);
-    EXPECT_EQ(s.b->info().text(), QStringLiteral("No channel found yet: pass 1 is not logged"));
-}
-
-TEST(RepeatabilityLog, LineThatCannotBeWrittenIsReportedInRed)
-{
-    SpectrumBench s;
     const QString path = s.logs.filePath(QStringLiteral("missing-folder/log.txt"));
-    EXPECT_FALSE(s.b->measure().LogRepeatResult(0, path));
+    EXPECT_FALSE(m.LogRepeatResult(0, path));
     EXPECT_EQ(s.b->info().text(), QStringLiteral("The log line could not be written to\r\n") + path);
     EXPECT_EQ(s.b->info().color(), VbColor::Red);
 }
 
-TEST(RepeatabilityLog, NamesCarryTheStartSecond)
+TEST(RepeatabilityLog, NamesCarryTheStartSecondAndLinesRoundTheirColumns)
 {
-    EXPECT_EQ(repeatLogName(QDateTime(QDate(2024, 1, 31), QTime(14, 25, 1))),
-              QStringLiteral("VXM_Test_20240131_142501.txt"));
     EXPECT_EQ(repeatLogName(QDateTime(QDate(2026, 12, 6), QTime(3, 4, 5))), QStringLiteral("VXM_Test_20261206_030405.txt"));
     EXPECT_EQ(repeatLogLine(3, {-1310.0F, -0.0004F, -12.34567F}), QByteArray("3\t-1310.000\t0.000\t-12.3457\r\n"));
 }

@@ -56,22 +56,17 @@ TEST(ResultsTable, ResultsShowThreeDecimalsAndTheFrequencyIsLightSpeedOverTheCen
     EXPECT_FLOAT_EQ(centerFrequencyTHz(1.0F), 299792.46875F);
 }
 
-TEST(ResultsTable, CaptionFollowsTheLanguageAndTheLevelAsTyped)
+TEST(ResultsTable, CaptionHeadingAndUnitsFollowTheLanguageLevelAndSpectrumKindInTheirLookAndColours)
 {
     Table t;
-    const struct { int language; const char* level; QString caption; } rows[] = {
+    const struct { int language; const char* level; QString caption; } captions[] = {
         {1, "-3.0", "Analysis results at -3.0 dB down"},
         {2, "-20", "在 -20 dB 的分析结果"},
         {0, "-1", "在 -20 dB 的分析结果"}};  // no language, no caption
-    for (const auto& r : rows) {
-        t.fill(rowsWithCenters(1), false, true, r.language, r.level);
-        EXPECT_EQ(t.label.text(), r.caption) << r.language;
+    for (const auto& c : captions) {
+        t.fill(rowsWithCenters(1), false, true, c.language, c.level);
+        EXPECT_EQ(t.label.text(), c.caption) << c.language;
     }
-}
-
-TEST(ResultsTable, HeadingAndUnitsNameTheSpectrumKindInTheirLookAndColours)
-{
-    Table t;
     t.fill(rowsWithCenters(1), true, false);
     EXPECT_EQ(t.row(0), (QStringList{"      ", " Center WL ", " Center FQ ", " Bandwidth ", " Peak Power "}));
     EXPECT_EQ(t.row(1), (QStringList{"#", "(nm)", "(THz)", "(nm)", "(dBm)"}));

@@ -10,74 +10,64 @@
 #include <gtest/gtest.h>
 
 namespace {
+
 const QString kPleaseCheck = QStringLiteral("\r\nPlease check status");
+
+// Ticks boxes behind the handlers' backs, which would untick the others.
+void tickQuietly(std::initializer_list<std::pair<QCheckBox*, bool>> boxes)
+{
+    for (auto [box, on] : boxes) {
+        const QSignalBlocker quiet(box);
+        box->setChecked(on);
+    }
+}
+
+void expectRedText(FakeBench& b, const QString& text)
+{
+    EXPECT_EQ(b->info().text(), text);
+    EXPECT_EQ(b->info().color(), VbColor::Red);
+}
+
 }  // namespace
 
-TEST(ScanEngineMode, NoBoxTickedSucceedsWithoutTouchingTheModule)
+TEST(ScanEngineMode, NoBoxTouchesNothingAndTheFirstTickedBoxWinsPowerMeterThenAlignThenRegular)
 {
     FakeBench b;
+    Form1& f = b->form1();
     prepareScan(b);
     Module1.LastPointIndex = 7;
     EXPECT_EQ(acquire(b), 1);
     EXPECT_TRUE(b.library->calls.isEmpty());
     EXPECT_EQ(Module1.LastPointIndex, 7);
     EXPECT_TRUE(Module1.ScanWL.empty());
-}
 
-TEST(ScanEngineMode, FirstTickedBoxWinsPowerMeterThenAlignThenRegular)
-{
-    FakeBench b;
-    Form1& f = b->form1();
-    prepareScan(b);
-    {
-        // Ticked together behind the handlers' backs, which would untick the others.
-        const QSignalBlocker q1(f.CheckPowerMeter), q2(f.CheckAlignMode), q3(f.CheckVXMScanMode);
-        f.CheckPowerMeter->setChecked(true);
-        f.CheckAlignMode->setChecked(true);
-        f.CheckVXMScanMode->setChecked(true);
-    }
+    tickQuietly({{f.CheckPowerMeter, true}, {f.CheckAlignMode, true}, {f.CheckVXMScanMode, true}});
     EXPECT_EQ(acquire(b), 1);
-    EXPECT_EQ(countCalls(b, "Read_PowerMeter"), 1);
-    EXPECT_EQ(countCalls(b, "AlignMode_Scan") + countCalls(b, "Start_Scan"), 0);
-
+    EXPECT_EQ(b.library->calls, QStringList{"Read_PowerMeter(1234,0)"});
     b.library->calls.clear();
-    {
-        const QSignalBlocker q(f.CheckPowerMeter);
-        f.CheckPowerMeter->setChecked(false);
-    }
+    tickQuietly({{f.CheckPowerMeter, false}});
     EXPECT_EQ(acquire(b), 1);
-    EXPECT_EQ(countCalls(b, "AlignMode_Scan"), 1);
-    EXPECT_EQ(countCalls(b, "Start_Scan"), 0);
+    EXPECT_EQ(b.library->calls.first(), QStringLiteral("AlignMode_Scan(1234,1260,1340,100,0,0)"));
 }
 
-TEST(ScanEngineRegular, ArraysTakeTheDataLengthAndWavelengthsBecomeNanometres)
-{
-    for (const int length : {20001, 500}) {
-        FakeBench b;
-        b->form1().CheckVXMScanMode->setChecked(true);
-        prepareScan(b, QString::number(length));
-        EXPECT_EQ(acquire(b), 1) << length;
-        EXPECT_EQ(b.library->calls.first(), QStringLiteral("Start_Scan(1234,1260,1340,100,1,%1,0,0)").arg(length));
-        EXPECT_EQ(b.library->calls.last(), QStringLiteral("Get_ScanData(1234,%1,0)").arg(length));
-        EXPECT_EQ(Module1.ScanWL.size(), static_cast<std::size_t>(length));
-        EXPECT_EQ(Module1.ScanValue.size(), static_cast<std::size_t>(length));
-        EXPECT_EQ(Module1.LastPointIndex, length - 1);
-        EXPECT_FLOAT_EQ(Module1.ScanWL[0], 1260.0F);
-        EXPECT_FLOAT_EQ(Module1.ScanWL[1], 1260.004F);
-        EXPECT_EQ(Module1.TraceKind, 3) << "Spectrum is the option selected at start";
-    }
-}
-
-TEST(ScanEngineRegular, PollWaitsAHundredMillisecondsAfterEveryPollTheLastIncluded)
+TEST(ScanEngineRegular, ArraysTakeTheDataLengthWavelengthsBecomeNanometresAndEveryPollWaits)
 {
     FakeBench b;
     b->form1().CheckVXMScanMode->setChecked(true);
-    prepareScan(b);
+    prepareScan(b, QStringLiteral("500"));
     b.library->donePollsBeforeDone = 3;
     const std::uint64_t before = b.clock->paused();
     EXPECT_EQ(acquire(b), 1);
+    EXPECT_EQ(b.library->calls.first(), QStringLiteral("Start_Scan(1234,1260,1340,100,1,500,0,0)"));
+    EXPECT_EQ(b.library->calls.last(), QStringLiteral("Get_ScanData(1234,500,0)"));
+    // A hundred milliseconds after every poll, the last included.
     EXPECT_EQ(countCalls(b, "Is_Scan_Done"), 4);
     EXPECT_EQ(b.clock->paused() - before, 400U);
+    EXPECT_EQ(Module1.ScanWL.size(), 500U);
+    EXPECT_EQ(Module1.ScanValue.size(), 500U);
+    EXPECT_EQ(Module1.LastPointIndex, 499);
+    EXPECT_FLOAT_EQ(Module1.ScanWL[1], 1260.004F);
+    EXPECT_EQ(Module1.TraceKind, 3) << "Spectrum is the option selected at start";
 }
 
 TEST(ScanEngineAlign, LoweredCountKeepsFullArraysAndPatchesTheTail)
@@ -91,7 +81,6 @@ TEST(ScanEngineAlign, LoweredCountKeepsFullArraysAndPatchesTheTail)
         v = i < 4990 ? -20.0F : -60.0F;  // a tail that has not settled
     };
     EXPECT_EQ(acquire(b), 1);
-    EXPECT_EQ(b.library->calls.first(), QStringLiteral("AlignMode_Scan(1234,1260,1340,100,0,0)"));
     EXPECT_EQ(b.library->calls.last(), QStringLiteral("Get_AlignMode_Data(1234,20001,0)"));
     EXPECT_EQ(Module1.ScanWL.size(), 20001U);
     EXPECT_EQ(Module1.ScanValue.size(), 20001U);
@@ -101,79 +90,63 @@ TEST(ScanEngineAlign, LoweredCountKeepsFullArraysAndPatchesTheTail)
     for (int i = 4989; i <= 4999; ++i) EXPECT_NEAR(Module1.ScanValue[static_cast<std::size_t>(i)], -20.0F, 0.05F) << i;
 }
 
-TEST(ScanEngineFailures, StartRefusedByTheModuleShowsItsCodeAndLeavesTheSpectrum)
+TEST(ScanEngineInputs, ChannelAndSweepFlagReachEveryCall)
+{
+    // The sweep flag is 1 for sweep mode 1 only.
+    const struct { bool align; int channel, sweepMode; const char *first, *last; } rows[] = {
+        {false, 1, 0, "Start_Scan(1234,1260,1340,100,1,2001,1,0)", "Get_ScanData(1234,2001,1)"},
+        {false, 0, 1, "Start_Scan(1234,1260,1340,100,1,2001,0,1)", "Get_ScanData(1234,2001,0)"},
+        {false, 0, 100, "Start_Scan(1234,1260,1340,100,1,2001,0,0)", "Get_ScanData(1234,2001,0)"},
+        {true, 1, 1, "AlignMode_Scan(1234,1260,1340,100,1,1)", "Get_AlignMode_Data(1234,20001,1)"},
+    };
+    FakeBench b;
+    Form1& f = b->form1();
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.first);
+        selectOnly(b, r.align ? f.CheckAlignMode : f.CheckVXMScanMode);
+        f.ChannelID->setCurrentIndex(r.channel);
+        Module1.ChannelIndex = 1 - r.channel;  // read from the list at the start
+        Module1.TLSSweepMode = r.sweepMode;
+        prepareScan(b);
+        EXPECT_EQ(acquire(b), 1);
+        EXPECT_EQ(Module1.ChannelIndex, r.channel);
+        EXPECT_EQ(b.library->calls.first(), QString::fromLatin1(r.first));
+        EXPECT_EQ(b.library->calls.last(), QString::fromLatin1(r.last));
+    }
+}
+
+TEST(ScanEngineFailures, ModuleCodesAreShownAndTheSpectrumKept)
 {
     FakeBench b;
     Form1& f = b->form1();
     f.CheckVXMScanMode->setChecked(true);
-    prepareScan(b);
+    prepareScan(b, QStringLiteral("300"));
     Module1.LastPointIndex = 41;
     Module1.TraceKind = 2;
     b.library->startResult = 5;
     EXPECT_EQ(acquire(b), 0);
-    EXPECT_EQ(b->info().text(), QStringLiteral("Scan VXM Code = 5") + kPleaseCheck);
-    EXPECT_EQ(b->info().color(), VbColor::Red);
+    expectRedText(b, QStringLiteral("Scan VXM Code = 5") + kPleaseCheck);
     EXPECT_EQ(countCalls(b, "Is_Scan_Done"), 0);
+
+    // The data call's code is the result; the arrays were sized for it.
+    b.library->startResult = 1;
+    b.library->dataResult = 7;
+    b->info().setFontName(QStringLiteral("Courier New"));
+    EXPECT_EQ(acquire(b), 7);
+    expectRedText(b, QStringLiteral("Scan VXM Code = 7") + kPleaseCheck);
+    EXPECT_EQ(b->info().fontName(), QStringLiteral("Arial"));
+    EXPECT_EQ(Module1.ScanWL.size(), 300U);
     EXPECT_EQ(Module1.LastPointIndex, 41);
     EXPECT_EQ(Module1.TraceKind, 2);
 
     selectOnly(b, f.CheckAlignMode);
+    b.library->startResult = 5;
     Module1.Language = 2;
     EXPECT_EQ(acquire(b), 0);
     EXPECT_EQ(b->info().text(), QStringLiteral("Scan Raw Code = 5\r\n请检查状态"));
 }
 
-TEST(ScanEngineFailures, DataCallFailureGivesItsCodeAsTheResult)
-{
-    FakeBench b;
-    b->form1().CheckVXMScanMode->setChecked(true);
-    prepareScan(b, QStringLiteral("300"));
-    Module1.LastPointIndex = 41;
-    Module1.TraceKind = 2;
-    b.library->dataResult = 7;
-    b->info().setFontName(QStringLiteral("Courier New"));
-    EXPECT_EQ(acquire(b), 7);
-    EXPECT_EQ(b->info().text(), QStringLiteral("Scan VXM Code = 7") + kPleaseCheck);
-    EXPECT_EQ(b->info().fontName(), QStringLiteral("Arial"));
-    EXPECT_EQ(b->info().color(), VbColor::Red);
-    EXPECT_EQ(Module1.ScanWL.size(), 300U) << "sized for the data call";
-    EXPECT_EQ(Module1.LastPointIndex, 41);
-    EXPECT_EQ(Module1.TraceKind, 2);
-}
-
-TEST(ScanEngineInputs, SweepFlagOnlyForSweepModeOne)
-{
-    FakeBench b;
-    b->form1().CheckVXMScanMode->setChecked(true);
-    for (const auto& [mode, flag] : {std::pair{1, 1}, std::pair{0, 0}, std::pair{100, 0}}) {
-        prepareScan(b);
-        Module1.TLSSweepMode = mode;
-        acquire(b);
-        EXPECT_TRUE(b.library->calls.first().endsWith(QStringLiteral(",%1)").arg(flag))) << mode;
-    }
-}
-
-TEST(ScanEngineInputs, SecondChannelReachesEveryCall)
-{
-    FakeBench b;
-    Form1& f = b->form1();
-    f.ChannelID->setCurrentIndex(1);
-    f.CheckVXMScanMode->setChecked(true);
-    prepareScan(b);
-    Module1.ChannelIndex = 0;
-    acquire(b);
-    EXPECT_EQ(Module1.ChannelIndex, 1);
-    EXPECT_EQ(b.library->calls.first(), QStringLiteral("Start_Scan(1234,1260,1340,100,1,2001,1,0)"));
-    EXPECT_EQ(b.library->calls.last(), QStringLiteral("Get_ScanData(1234,2001,1)"));
-
-    selectOnly(b, f.CheckAlignMode);
-    prepareScan(b);
-    acquire(b);
-    EXPECT_EQ(b.library->calls.first(), QStringLiteral("AlignMode_Scan(1234,1260,1340,100,1,0)"));
-    EXPECT_EQ(b.library->calls.last(), QStringLiteral("Get_AlignMode_Data(1234,20001,1)"));
-}
-
-TEST(ScanEnginePowerMeter, ReadsUntilSuccessThenShowsDbmOrReferencedDb)
+TEST(ScanEnginePowerMeter, ReadsUntilSuccessThenShowsDbmOrReferencedDbAndGivesUpAfterBoundedAttempts)
 {
     FakeBench b;
     Form1& f = b->form1();
@@ -194,38 +167,22 @@ TEST(ScanEnginePowerMeter, ReadsUntilSuccessThenShowsDbmOrReferencedDb)
     f.Ref0Power->setChecked(true);  // unticks Base Power: the base stays
     b.library->powerResults = {1};
     b.library->powerReadings = {-10.25F};
-    prepareScan(b);
     EXPECT_EQ(acquire(b), 1);
     EXPECT_EQ(f.Text5->text(), QStringLiteral("2.250"));
     EXPECT_EQ(f.PLabel->text(), QStringLiteral("(dB)"));
-}
 
-TEST(ScanEnginePowerMeter, GivesUpAfterBoundedAttempts)
-{
-    FakeBench b;
-    Form1& f = b->form1();
-    f.CheckPowerMeter->setChecked(true);
-    f.Text5->setText(QStringLiteral("1.000"));
-    prepareScan(b);
     b.library->powerResults = {0};
+    prepareScan(b);
     EXPECT_EQ(acquire(b), 0);
     EXPECT_EQ(countCalls(b, "Read_PowerMeter"), kMaxPowerAttempts);
-    EXPECT_EQ(f.Text5->text(), QStringLiteral("1.000"));
-    EXPECT_EQ(b->info().text(), QStringLiteral("No power reading after 200 attempts\r\nPlease check the module"));
-    EXPECT_EQ(b->info().color(), VbColor::Red);
+    EXPECT_EQ(f.Text5->text(), QStringLiteral("2.250"));
+    expectRedText(b, QStringLiteral("No power reading after 200 attempts\r\nPlease check the module"));
 }
 
 TEST(ScanEngineValidation, SettingsThatCannotWorkAreRefusedBeforeAnyCall)
 {
-    struct Case {
-        const char* start;
-        const char* stop;
-        const char* speed;
-        const char* averages;
-        const char* length;
-        const char* expected;  // the beginning of the message; nullptr: accepted
-    };
-    const Case cases[] = {
+    // Start, stop, speed, averages, data length; the beginning of the message or nullptr: accepted.
+    const struct { const char *start, *stop, *speed, *averages, *length, *expected; } cases[] = {
         {"1340", "1260", "100", "1", "2001", "The start wavelength must be below"},
         {"1300", "1300", "100", "1", "2001", "The start wavelength must be below"},
         {"", "1340", "100", "1", "2001", nullptr},  // an empty start reads 0: 0 < 1340
@@ -241,22 +198,17 @@ TEST(ScanEngineValidation, SettingsThatCannotWorkAreRefusedBeforeAnyCall)
     FakeBench b;
     Form1& f = b->form1();
     f.CheckVXMScanMode->setChecked(true);
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.start << ' ' << c.stop << ' ' << c.speed << ' ' << c.averages << ' ' << c.length);
         f.Text1->setText(QString::fromLatin1(c.start));
         f.Text2->setText(QString::fromLatin1(c.stop));
         f.Text3->setText(QString::fromLatin1(c.speed));
         f.Text6->setText(QString::fromLatin1(c.averages));
         prepareScan(b, QString::fromLatin1(c.length));
-        const std::int32_t result = acquire(b);
-        const ScanEngine& engine = b->measure().engine();
-        if (c.expected == nullptr) {
-            EXPECT_EQ(result, 1) << c.start << ' ' << c.averages << ' ' << c.length;
-            EXPECT_FALSE(engine.lastRefusedSettings());
-            continue;
-        }
-        EXPECT_EQ(result, 0) << c.expected;
-        EXPECT_TRUE(b.library->calls.isEmpty()) << c.expected;
-        EXPECT_TRUE(engine.lastRefusedSettings());
+        EXPECT_EQ(acquire(b), c.expected ? 0 : 1);
+        EXPECT_EQ(b->measure().engine().lastRefusedSettings(), c.expected != nullptr);
+        if (c.expected == nullptr) continue;
+        EXPECT_TRUE(b.library->calls.isEmpty());
         EXPECT_TRUE(b->info().text().startsWith(QLatin1String(c.expected))) << b->info().text().toStdString();
         EXPECT_EQ(b->info().color(), VbColor::Red);
     }
@@ -272,22 +224,18 @@ TEST(ScanEngineValidation, AlignModeChecksOnlyWhatItSends)
     EXPECT_EQ(acquire(b), 1) << "average and data length are not used by an align scan";
     f.Text3->setText(QStringLiteral("-5"));
     prepareScan(b);
-    EXPECT_EQ(acquire(b), 0);
-    EXPECT_TRUE(b.library->calls.isEmpty());
     Module1.Language = 2;
     EXPECT_EQ(acquire(b), 0);
+    EXPECT_TRUE(b.library->calls.isEmpty());
     EXPECT_TRUE(b->info().text().startsWith(QStringLiteral("扫描速度必须大于 0 nm/s")));
 }
 
-TEST(ScanEngineTimeout, TimeOutFollowsSpanSpeedAndAverages)
+TEST(ScanEngineTimeout, TimeOutFollowsSpanSpeedAndAveragesAndAnEndlessScanIsStopped)
 {
     EXPECT_EQ(scanTimeoutMs({1260, 1340, 100, 3, 2001}, ScanMode::Regular), 2 * 2400 + 10000);
     EXPECT_EQ(scanTimeoutMs({1260, 1340, 100, 3, 2001}, ScanMode::Align), 2 * 800 + 10000) << "one sweep";
     EXPECT_EQ(scanTimeoutMs({1260, 1340, 1, 1, 2001}, ScanMode::Regular), 2 * 80000 + 10000);
-}
 
-TEST(ScanEngineTimeout, EndlessScanIsStoppedAndReported)
-{
     FakeBench b;
     b->form1().CheckVXMScanMode->setChecked(true);
     prepareScan(b);
@@ -301,8 +249,7 @@ TEST(ScanEngineTimeout, EndlessScanIsStoppedAndReported)
     EXPECT_EQ(b.library->calls.last(), QStringLiteral("Stop_Scan(1234)"));
     EXPECT_EQ(countCalls(b, "Get_ScanData"), 0);
     EXPECT_EQ(Module1.LastPointIndex, 41);
-    EXPECT_EQ(b->info().text(), QStringLiteral("The scan did not end within 12 s and was stopped\r\nPlease check the module"));
-    EXPECT_EQ(b->info().color(), VbColor::Red);
+    expectRedText(b, QStringLiteral("The scan did not end within 12 s and was stopped\r\nPlease check the module"));
     EXPECT_EQ(b->measure().engine().lastProblem(), b->info().text());
 }
 
@@ -333,7 +280,6 @@ TEST(ScanEngineBackground, StoredPerChannelAndRefusedWhenItDoesNotCoverTheSpectr
     EXPECT_EQ(acquire(b), 0);
     EXPECT_TRUE(b->info().text().startsWith(QStringLiteral("The background has fewer points")));
     EXPECT_EQ(b->info().color(), VbColor::Red);
-
     f.ChannelID->setCurrentIndex(1);
     prepareScan(b, QStringLiteral("500"));
     EXPECT_EQ(acquire(b), 0);

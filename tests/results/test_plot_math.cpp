@@ -80,7 +80,7 @@ TEST(ZoomAndPan, RangesFollowTheRectangleAndTheMouse)
     EXPECT_NEAR(static_cast<double>(p.yMax) - p.yMin, 40.0, 1e-5);
 }
 
-TEST(PlotRange, AutomaticWidensByOneAndFlatIsCentredInTwo)
+TEST(PlotRange, AutomaticWidensByOneFlatIsCentredInTwoAndADegenerateRangeStops)
 {
     const SharedState s = plottedRamp();
     expectRange(s, 1500, 1540, -31, -4);
@@ -89,17 +89,14 @@ TEST(PlotRange, AutomaticWidensByOneAndFlatIsCentredInTwo)
     SharedState flat = withScan({1500, 1501, 1502}, {-7.5F, -7.5F, -7.5F});
     ASSERT_TRUE(updatePlotRange(flat));
     expectRange(flat, 1500, 1502, -8.5, -6.5F);
-}
 
-TEST(PlotRange, DegenerateRangeStops)
-{
     SharedState single = withScan({1550}, {-3});  // no wavelength span
     SharedState empty = withScan({}, {});
     SharedState collapsed = plottedRamp();  // zoomed into a range whose values collapse
     collapsed.ZoomCount = 1;
     collapsed.AxisYMin = -5.0;
     collapsed.AxisYMax = -5.0F;
-    for (SharedState* s : {&single, &empty, &collapsed}) EXPECT_FALSE(updatePlotRange(*s));
+    for (SharedState* d : {&single, &empty, &collapsed}) EXPECT_FALSE(updatePlotRange(*d));
 }
 
 TEST(PlotRange, ZoomIsAppliedOnceAndKeptByLaterRedraws)
@@ -108,25 +105,26 @@ TEST(PlotRange, ZoomIsAppliedOnceAndKeptByLaterRedraws)
     s.ZoomCount = 1;
     s.ZoomX2 = kW / 2;
     s.ZoomY2 = kH / 2;
-    ASSERT_TRUE(updatePlotRange(s));
-    EXPECT_EQ(s.ZoomCountSeen, 1);
     const double yMin = -4.0 - 27.0 * (kH / 2) / kH;  // no widening while zoomed
-    expectRange(s, 1500, 1520, yMin, -4);
-    // The next pass of a repeated measurement brings new values but keeps the range.
-    s.ScanValue = {-1, -2, -3, -4, -60};
-    ASSERT_TRUE(updatePlotRange(s));
-    expectRange(s, 1500, 1520, yMin, -4);
-    EXPECT_FLOAT_EQ(s.PlotData[4][1], -60.0F);
-    // A longer scan while zoomed grows the plotted points.
-    s.ScanWL = {1500, 1505, 1510, 1515, 1520, 1525, 1530};
-    s.ScanValue = {-1, -2, -3, -4, -5, -6, -7};
-    s.LastPointIndex = 6;
-    ASSERT_TRUE(updatePlotRange(s));
-    ASSERT_EQ(s.PlotData.size(), 7U);
-    EXPECT_FLOAT_EQ(s.PlotData[6][1], -7.0F);
+    // The first redraw applies the rectangle; the next pass of a repeated measurement brings new
+    // values but keeps the range; a longer scan while zoomed grows the plotted points.
+    const std::vector<std::vector<float>> passes[] = {
+        {{1500, 1510, 1520, 1530, 1540}, {-30, -10, -20, -5, -25}},
+        {{1500, 1510, 1520, 1530, 1540}, {-1, -2, -3, -4, -60}},
+        {{1500, 1505, 1510, 1515, 1520, 1525, 1530}, {-1, -2, -3, -4, -5, -6, -7}}};
+    for (const auto& pass : passes) {
+        s.ScanWL = pass[0];
+        s.ScanValue = pass[1];
+        s.LastPointIndex = static_cast<std::int32_t>(pass[0].size()) - 1;
+        ASSERT_TRUE(updatePlotRange(s));
+        EXPECT_EQ(s.ZoomCountSeen, 1);
+        expectRange(s, 1500, 1520, yMin, -4);
+        ASSERT_EQ(s.PlotData.size(), pass[0].size());
+        EXPECT_FLOAT_EQ(s.PlotData.back()[1], pass[1].back());
+    }
 }
 
-TEST(PlotRange, ZeroSizeOrSkippedRectanglesAreCountedButIgnored)
+TEST(PlotRange, EmptyRectanglesAreCountedButIgnoredAndAPanWithoutZoomWidensAgainAtEveryRedraw)
 {
     SharedState s = plottedRamp();
     s.ZoomX1 = s.ZoomX2 = 100.0F;  // a click without movement
@@ -138,20 +136,16 @@ TEST(PlotRange, ZeroSizeOrSkippedRectanglesAreCountedButIgnored)
         EXPECT_EQ(s.ZoomCountSeen, count);
         s.ZoomX2 = 5000.0F;
     }
-}
-
-TEST(PlotRange, PanWithoutZoomWidensAgainAtEveryRedraw)
-{
-    SharedState s = plottedRamp();
+    s = plottedRamp();
     s.PanCount = 1;
     s.PanX1 = s.PanX2 = 500.0F;  // a drag without movement still redraws
     s.PanY1 = 100.0F;
     s.PanY2 = 100;
-    ASSERT_TRUE(updatePlotRange(s));
-    EXPECT_EQ(s.PanCountSeen, 1);
-    expectRange(s, 1500, 1540, -32, -3);
-    ASSERT_TRUE(updatePlotRange(s));  // a repeated pass: widened once more
-    expectRange(s, 1500, 1540, -33, -2);
+    for (const double widened : {1.0, 2.0}) {  // every redraw, a repeated pass too, widens once more
+        ASSERT_TRUE(updatePlotRange(s));
+        EXPECT_EQ(s.PanCountSeen, 1);
+        expectRange(s, 1500, 1540, -31 - widened, static_cast<float>(-4 + widened));
+    }
 }
 
 TEST(PlotRange, ZoomAndPanBetweenRedrawsFreezeTheRangeAndPoints)

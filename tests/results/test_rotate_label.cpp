@@ -63,7 +63,8 @@ TEST_F(RotateLabel, InkFollowsTheAngle)
 }
 
 TEST_F(RotateLabel, RedrawsOnlyWhenSomethingChanges)
-{    const int before = l.redrawCount();
+{
+    const int before = l.redrawCount();
     l.setCaption(QStringLiteral("WM          ."));
     l.setAngleDeg(0.0F);
     EXPECT_EQ(l.redrawCount(), before);

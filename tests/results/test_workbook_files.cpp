@@ -3,35 +3,38 @@
 
 #include "results/workbook_content.h"
 #include "results/workbook_writer.h"
+#include "results_support.h"
 #include "test_workbook_oracle.h"
 #include "test_workbook_reader.h"
 
 #include <gtest/gtest.h>
 
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
-
 #include <cmath>
+
+using namespace results_test;
 
 namespace {
 
-std::vector<std::array<float, 3>> threeChannels()
-{
-    return {{0, 0, 0}, {1550.0F, 0.4004F, -3.2125F}, {0.5F, 0.2F, -7.0F}, {1552.5F, 0.25F, -1.0F}};
-}
+using Table = std::vector<std::vector<double>>;
 
-XlsxWorkbook writeAndRead(const SheetContent& sheet, const QTemporaryDir& dir)
-{
-    const QString path = dir.filePath(QStringLiteral("book.xlsx"));
-    EXPECT_TRUE(XlsxWorkbookWriter().write(sheet, path));
-    return readXlsx(path);
-}
+const std::vector<std::array<float, 3>> kThreeChannels = {
+    {0, 0, 0}, {1550.0F, 0.4004F, -3.2125F}, {0.5F, 0.2F, -7.0F}, {1552.5F, 0.25F, -1.0F}};
+
+class WorkbookFile : public testing::Test {
+protected:
+    XlsxWorkbook writeAndRead(const SheetContent& sheet)
+    {
+        const QString path = dir.filePath(QStringLiteral("book.xlsx"));
+        EXPECT_TRUE(XlsxWorkbookWriter().write(sheet, path));
+        return readXlsx(path);
+    }
+    QTemporaryDir dir;
+};
 
 // The cells of rows first..last, numbers as they are and texts as NaN.
-std::vector<std::vector<double>> numbers(const XlsxWorkbook& book, int first, int last, int columns)
+Table numbers(const XlsxWorkbook& book, int first, int last, int columns)
 {
-    std::vector<std::vector<double>> out;
+    Table out;
     for (int r = first; r <= last; ++r) {
         out.emplace_back();
         for (int c = 0; c < columns; ++c) {
@@ -54,110 +57,87 @@ QStringList heading(const XlsxWorkbook& book, int columns)
 }
 
 // Courier New 12 with the given horizontal alignment ("" none).
-void expectLook(const XlsxWorkbook& book, int style, const QString& horizontal, const std::string& where)
+void expectLook(const XlsxLook& look, const QString& horizontal, const std::string& where)
 {
-    const XlsxFont font = book.fontOf(style);
-    EXPECT_EQ(font.name, "Courier New") << where;
-    EXPECT_EQ(font.size, 12.0) << where;
-    EXPECT_EQ(book.horizontalOf(style), horizontal) << where;
+    EXPECT_EQ(look.font, "Courier New") << where;
+    EXPECT_EQ(look.size, 12.0) << where;
+    EXPECT_EQ(look.horizontal, horizontal) << where;
 }
 
-// A spreadsheet stores the width plus the cell padding, less than one character more.
-void expectWidth(const XlsxWorkbook& book, int column, double characters)
+// Column `column`'s style looks as given; its stored width is the characters plus the cell
+// padding, less than one character more.
+void expectColumn(const XlsxWorkbook& book, int column, double characters, const QString& horizontal)
 {
     const auto col = book.column(column);
     ASSERT_TRUE(col.has_value()) << "column " << column;
-    EXPECT_GE(col->width, characters) << "column " << column;
-    EXPECT_LT(col->width, characters + 1.0) << "column " << column;
-}
-
-// A wavelength grid and a ripple as a scan produces them, in single precision.
-void spectrum(int points, std::vector<float>& wl, std::vector<float>& value)
-{
-    for (int i = 0; i < points; ++i) {
-        wl.push_back(1500.0F + 0.004F * static_cast<float>(i));
-        value.push_back(-40.0F + 30.0F * std::sin(0.01F * static_cast<float>(i)));
+    if (characters > 0) {
+        EXPECT_GE(col->width, characters) << "column " << column;
+        EXPECT_LT(col->width, characters + 1.0) << "column " << column;
     }
+    expectLook(col->look, horizontal, "column " + std::to_string(column));  // what empty cells show
 }
 
 }  // namespace
 
-TEST(WorkbookFile, ResultsHoldHeaderNumbersAndZeroRowsInCourierNewCentredAndSized)
+TEST_F(WorkbookFile, ResultsHoldHeaderNumbersAndZeroRowsInCourierNewCentredAndSized)
 {
-    QTemporaryDir dir;
-    const XlsxWorkbook book = writeAndRead(resultsSheet(3, threeChannels()), dir);
+    const XlsxWorkbook book = writeAndRead(resultsSheet(3, kThreeChannels));
     EXPECT_EQ(book.sheetNames, QStringList{"VXMData"});
     const QStringList header{" # ", "Center WL (nm)", "Center FQ (THz)", " Bandwidth (nm)", "Insertion Loss (dB)"};
     EXPECT_EQ(heading(book, 5), header);  // leading and trailing blanks kept
-    EXPECT_EQ(numbers(book, 2, 4, 5),
-              (std::vector<std::vector<double>>{{1, 1550.0, 193.414, 0.4, -3.213}, {0, 0, 0, 0, 0}, {2, 1552.5, 193.103, 0.25, -1.0}}));
+    EXPECT_EQ(numbers(book, 2, 4, 5), (Table{{1, 1550.0, 193.414, 0.4, -3.213}, {0, 0, 0, 0, 0}, {2, 1552.5, 193.103, 0.25, -1.0}}));
     EXPECT_EQ(book.cells.size(), 20) << "the formatting ranges add no stored cells";
-    EXPECT_EQ(book.lastRow(), 4);
-
     for (auto it = book.cells.cbegin(); it != book.cells.cend(); ++it)
-        expectLook(book, it->style, "center", "cell " + std::to_string(it.key().first) + "/" + std::to_string(it.key().second));
+        expectLook(it->look, "center", "cell " + std::to_string(it.key().first) + "/" + std::to_string(it.key().second));
     const double widths[] = {8, 20, 20, 20, 25};
-    for (int c = 0; c < 5; ++c) {
-        expectWidth(book, c, widths[c]);
-        expectLook(book, book.column(c)->style, "center", "column " + std::to_string(c));  // what empty cells show
-    }
+    for (int c = 0; c < 5; ++c) expectColumn(book, c, widths[c], "center");
     EXPECT_FALSE(book.column(5).has_value());
 
-    const XlsxWorkbook none = writeAndRead(resultsSheet(0, {}), dir);  // no channels: the header alone
-    EXPECT_EQ(none.sheetNames, QStringList{"VXMData"});
+    const XlsxWorkbook none = writeAndRead(resultsSheet(0, {}));  // no channels: the header alone
     EXPECT_EQ(heading(none, 5), header);
     EXPECT_EQ(none.cells.size(), 5);
 }
 
-TEST(WorkbookFile, FullSpectrumFillsRows2To20002WithFourDecimalNumbers)
+TEST_F(WorkbookFile, FullSpectrumFillsRows2To20002WithFourDecimalNumbers)
 {
     std::vector<float> wl, value;
-    spectrum(20001, wl, value);
-    QTemporaryDir dir;
-    const XlsxWorkbook book = writeAndRead(spectrumSheet(wl, value, 20000, false, true), dir);
+    for (int i = 0; i < 20001; ++i) {
+        wl.push_back(1500.0F + 0.004F * static_cast<float>(i));
+        value.push_back(-40.0F + 30.0F * std::sin(0.01F * static_cast<float>(i)));
+    }
+    const XlsxWorkbook book = writeAndRead(spectrumSheet(wl, value, 20000, false, true));
     EXPECT_EQ(book.sheetNames, QStringList{"Spectrum"});
     EXPECT_EQ(heading(book, 2), QStringList({"WL (nm)", " IL (dB)"}));
-    EXPECT_EQ(book.lastRow(), 20002);
     EXPECT_EQ(book.cells.size(), 2 + 2 * 20001);
-    std::vector<std::vector<double>> expected;
+    Table expected;
     for (std::size_t i = 0; i < wl.size(); ++i) expected.push_back({decimalRoundOracle(wl[i], 4), decimalRoundOracle(value[i], 4)});
     EXPECT_TRUE(numbers(book, 2, 20002, 2) == expected);
 }
 
-TEST(WorkbookFile, SpectrumFontReachesFourColumnsAndCentringTwo)
+TEST_F(WorkbookFile, SpectrumFontReachesFourColumnsAndCentringTwo)
 {
-    std::vector<float> wl, value;
-    spectrum(10, wl, value);
-    QTemporaryDir dir;
-    const XlsxWorkbook book = writeAndRead(spectrumSheet(wl, value, 9, true, false), dir);
-    EXPECT_EQ(heading(book, 2), QStringList({"WL (nm)", " Power (dBm)"}));
-    expectWidth(book, 0, 15);
-    expectWidth(book, 1, 20);
-    for (int c = 0; c < 4; ++c) {
-        ASSERT_TRUE(book.column(c).has_value()) << "column " << c;
-        expectLook(book, book.column(c)->style, c < 2 ? "center" : "", "column " + std::to_string(c));
-    }
+    const XlsxWorkbook book = writeAndRead(spectrumSheet({1550.0F, 1550.004F}, {-3.0F, -3.5F}, 1, true, false));
+    expectColumn(book, 0, 15, "center");
+    expectColumn(book, 1, 20, "center");
+    expectColumn(book, 2, 0, "");
+    expectColumn(book, 3, 0, "");
     EXPECT_FALSE(book.column(4).has_value());
-    ASSERT_NE(book.cell(5, 1), nullptr);
-    expectLook(book, book.cell(5, 1)->style, "center", "B5");
-
+    expectLook(book.cell(3, 1)->look, "center", "B3");
+    EXPECT_EQ(numbers(book, 2, 3, 2), (Table{{1550.0, -3.0}, {1550.004, -3.5}}));
     // With neither mode ticked row 1 stays empty.
-    const XlsxWorkbook plain = writeAndRead(spectrumSheet({1550.0F, 1550.004F}, {-3.0F, -3.5F}, 1, false, false), dir);
-    EXPECT_EQ(heading(plain, 2), QStringList({"(none)", "(none)"}));
-    EXPECT_EQ(numbers(plain, 2, 3, 2), (std::vector<std::vector<double>>{{1550.0, -3.0}, {1550.004, -3.5}}));
+    EXPECT_EQ(heading(writeAndRead(spectrumSheet({1550.0F}, {-3.0F}, 0, false, false)), 2), QStringList({"(none)", "(none)"}));
 }
 
-TEST(WorkbookFile, NumbersASpreadsheetCannotHoldAreLeftBlank)
+TEST_F(WorkbookFile, NumbersASpreadsheetCannotHoldAreLeftBlank)
 {
-    QTemporaryDir dir;
-    const XlsxWorkbook book = writeAndRead(resultsSheet(1, {{0, 0, 0}, {1550.0F, std::nanf(""), -INFINITY}}), dir);
+    const XlsxWorkbook book = writeAndRead(resultsSheet(1, {{0, 0, 0}, {1550.0F, std::nanf(""), -INFINITY}}));
     ASSERT_NE(book.cell(2, 3), nullptr);
     EXPECT_FALSE(book.cell(2, 3)->isNumber && !std::isnan(book.cell(2, 3)->number));
     EXPECT_TRUE(book.cell(2, 3)->text.isEmpty());
     EXPECT_EQ(book.cell(2, 1)->number, 1550.0);
 }
 
-TEST(WorkbookFile, WrittenCellsOutsideTheRangesKeepTheDefaultLook)
+TEST_F(WorkbookFile, WrittenCellsOutsideTheRangesKeepTheDefaultLook)
 {
     SheetContent sheet;
     sheet.sheetName = "Short";
@@ -166,11 +146,10 @@ TEST(WorkbookFile, WrittenCellsOutsideTheRangesKeepTheDefaultLook)
     sheet.fontColumns = sheet.fontRows = 2;
     sheet.centredColumns = 1;
     sheet.centredRows = 3;
-    QTemporaryDir dir;
-    const XlsxWorkbook book = writeAndRead(sheet, dir);
-    const auto courier = [&](int row, int column) { return book.fontOf(book.cell(row, column)->style).name == "Courier New"; };
-    const auto centred = [&](int row, int column) { return book.horizontalOf(book.cell(row, column)->style) == "center"; };
-    expectLook(book, book.cell(2, 1)->style, "", "B2");
+    const XlsxWorkbook book = writeAndRead(sheet);
+    const auto courier = [&](int row, int column) { return book.cell(row, column)->look.font == "Courier New"; };
+    const auto centred = [&](int row, int column) { return book.cell(row, column)->look.horizontal == "center"; };
+    expectLook(book.cell(2, 1)->look, "", "B2");
     EXPECT_FALSE(courier(3, 0)) << "below the font range";
     EXPECT_TRUE(centred(3, 0)) << "still in the centring one";
     EXPECT_FALSE(courier(2, 2)) << "right of the font range";
@@ -185,18 +164,12 @@ class FailingWriter final : public WorkbookWriter {
 public:
     bool write(const SheetContent&, const QString& path) override
     {
-        QFile file(path);
-        if (file.open(QIODevice::WriteOnly)) file.write("PK\x03\x04 half a workbook");
+        writeFile(path, "PK\x03\x04 half a workbook");
         seenPath = path;
         return false;
     }
     QString seenPath;
 };
-
-QStringList entries(const QString& folder)
-{
-    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
-}
 
 }  // namespace
 
@@ -204,25 +177,17 @@ TEST(WorkbookSave, OnlyACompleteWriteReplacesTheChosenFileAndNoTemporaryStays)
 {
     QTemporaryDir dir;
     const QString target = dir.filePath("VXM_Test_1.xlsx");
-    const auto contents = [&] {
-        QFile file(target);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    };
-    {
-        QFile old(target);
-        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-        old.write("previous workbook");
-    }
+    writeFile(target, "previous workbook");
     FailingWriter failing;
     EXPECT_FALSE(saveWorkbook(failing, resultsSheet(0, {}), target));
     // It wrote beside the target, not onto it.
     EXPECT_EQ(QFileInfo(failing.seenPath).absolutePath(), QFileInfo(target).absolutePath());
     EXPECT_NE(failing.seenPath, target);
-    EXPECT_EQ(contents(), "previous workbook");
+    EXPECT_EQ(readAll(target), "previous workbook");
     EXPECT_EQ(entries(dir.path()), QStringList{"VXM_Test_1.xlsx"});
 
     XlsxWorkbookWriter writer;
-    EXPECT_TRUE(saveWorkbook(writer, resultsSheet(3, threeChannels()), target));
+    EXPECT_TRUE(saveWorkbook(writer, resultsSheet(3, kThreeChannels), target));
     EXPECT_EQ(readXlsx(target).sheetNames, QStringList{"VXMData"});
     EXPECT_EQ(entries(dir.path()), QStringList{"VXM_Test_1.xlsx"});
     // Unwritable places (no such folder; a name taken by a folder) fail; the button tests check no file is left.

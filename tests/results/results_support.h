@@ -1,17 +1,19 @@
 #pragma once
-// Shared pieces of the extras tests: a synthetic spectrum and a scratch home folder.
+// Pieces shared by the results and extras tests: a synthetic spectrum, a scratch home folder and
+// file helpers.
 
 #include "app/module1.h"
 
-#include <QByteArray>
+#include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <cmath>
 #include <cstdint>
 
-namespace extras {
+namespace results_test {
 
-// Three transmission channels over a gentle slope, 1525 to 1555 nm.
+// Three transmission channels (1532, 1540, 1548 nm) over a gentle slope from 1525 to 1555 nm.
 inline void loadSpectrum(int points = 2001, std::int16_t kind = 3)
 {
     Module1.ScanWL.resize(static_cast<std::size_t>(points));
@@ -30,7 +32,7 @@ inline void loadSpectrum(int points = 2001, std::int16_t kind = 3)
 // Points HOME at a folder the test owns, so the documents folder the dialogs open in is scratch.
 class ScratchHome {
 public:
-    ScratchHome() : oldHome_(qgetenv("HOME")), oldConfig_(qgetenv("XDG_CONFIG_HOME"))
+    ScratchHome()
     {
         qputenv("HOME", home_.path().toUtf8());
         qunsetenv("XDG_CONFIG_HOME");  // its user-dirs.dirs could name another documents folder
@@ -46,7 +48,24 @@ public:
 
 private:
     QTemporaryDir home_;
-    QByteArray oldHome_, oldConfig_;
+    QByteArray oldHome_ = qgetenv("HOME"), oldConfig_ = qgetenv("XDG_CONFIG_HOME");
 };
 
-}  // namespace extras
+inline QStringList entries(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+inline QByteArray readAll(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+inline void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    if (f.open(QIODevice::WriteOnly)) f.write(bytes);
+}
+
+}  // namespace results_test

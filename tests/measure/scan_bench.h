@@ -5,6 +5,7 @@
 #include "app/form1.h"
 #include "app/module1.h"
 #include "bench_fixture.h"
+#include "laser/frame_codec.h"
 #include "measure/measure_workflow.h"
 
 #include <QCoreApplication>
@@ -22,6 +23,20 @@ inline void prepareScan(FakeBench& b, const QString& dataLength = QStringLiteral
     Module1.ModuleHandle = kHandle;
     b->form1().Text7->setText(dataLength);
     b.library->calls.clear();
+}
+
+// A laser on the open port, its range 1260-1340 nm read, answering every command with `status`:
+// the power meter sends it to the wavelength in Text4 (1300) before reading.
+inline void connectLaser(FakeBench& b, std::uint16_t status = 0)
+{
+    b.serial->addPort(7, [status](const QByteArray& written) {
+        const std::vector<std::uint8_t> reply = frame::build(written.mid(1, 4).toStdString(), std::vector<std::uint16_t>{status});
+        return std::vector<FakeChunk>{{2, QByteArray(reinterpret_cast<const char*>(reply.data()), static_cast<qsizetype>(reply.size()))}};
+    });
+    b->MSComm1().open(7, QStringLiteral("115200,N,8,1"), 1024);
+    Module1.TLSWLMin = 1260.0F;
+    Module1.TLSWLMax = 1340.0F;
+    b->form1().Text4->setText(QStringLiteral("1300"));
 }
 
 inline std::int32_t acquire(FakeBench& b)

@@ -124,6 +124,7 @@ TEST(SingleMeasure, PowerMeterShowsTheReadingWithoutTheResultsWindow)
     Form1& f = b->form1();
     f.CheckPowerMeter->setChecked(true);
     prepareScan(b);
+    connectLaser(b);
     b.library->powerReadings = {-3.25F};
     f.SingleMeasure->click();
     EXPECT_EQ(f.Text5->text(), QStringLiteral("-3.250"));

@@ -35,6 +35,7 @@ TEST(ScanEngineMode, NoBoxTouchesNothingAndTheFirstTickedBoxWinsPowerMeterThenAl
     FakeBench b;
     Form1& f = b->form1();
     prepareScan(b);
+    connectLaser(b);
     Module1.LastPointIndex = 7;
     EXPECT_EQ(acquire(b), 1);
     EXPECT_TRUE(b.library->calls.isEmpty());
@@ -153,6 +154,7 @@ TEST(ScanEnginePowerMeter, ReadsUntilSuccessThenShowsDbmOrReferencedDbAndGivesUp
     f.CheckPowerMeter->setChecked(true);
     f.BasePower->setChecked(true);
     prepareScan(b);
+    connectLaser(b);
     b.library->powerResults = {0, 0, 1};
     b.library->powerReadings = {-99.0F, -98.0F, -12.5F};
     const std::uint64_t before = b.clock->paused();
@@ -177,6 +179,21 @@ TEST(ScanEnginePowerMeter, ReadsUntilSuccessThenShowsDbmOrReferencedDbAndGivesUp
     EXPECT_EQ(countCalls(b, "Read_PowerMeter"), kMaxPowerAttempts);
     EXPECT_EQ(f.Text5->text(), QStringLiteral("2.250"));
     expectRedText(b, QStringLiteral("No power reading after 200 attempts\r\nPlease check the module"));
+}
+
+TEST(ScanEnginePowerMeter, NoReadingWhereTheLaserDidNotGo)
+{
+    FakeBench b;
+    Form1& f = b->form1();
+    f.CheckPowerMeter->setChecked(true);
+    prepareScan(b);
+    connectLaser(b, 0x0002);
+    f.Text5->setText(QStringLiteral("-7.000"));
+    EXPECT_EQ(acquire(b), 0);
+    EXPECT_EQ(b->measure().engine().lastProblem(),
+              QStringLiteral("  Error Warning!\r\n\r\n  Error Code = 0002\r\n  TLS received data is Out-Of-Range."));
+    EXPECT_EQ(countCalls(b, "Read_PowerMeter"), 0);
+    EXPECT_EQ(f.Text5->text(), QStringLiteral("-7.000"));
 }
 
 TEST(ScanEngineValidation, SettingsThatCannotWorkAreRefusedBeforeAnyCall)

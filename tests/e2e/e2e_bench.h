@@ -2,6 +2,8 @@
 // A real bench against a running vxm-simulator: the program's own device library and the
 // system's serial port, each test in its own port directory holding only the simulator's links.
 // Dialogs are recorded, and Close / Exit records the end of the program instead of ending it.
+// LiveBench goes on to where the operator has connected the module (COM6) and the laser (COM7)
+// and switched the laser on.
 
 #include "recording_dialogs.h"
 #include "simulator_process.h"
@@ -12,52 +14,71 @@
 #include "app/info_box.h"
 #include "app/module1.h"
 #include "app/shutdown_controller.h"
+#include "measure/measure_workflow.h"
 
+#include <QComboBox>
 #include <QDir>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
 #include <memory>
 
+inline void choose(QComboBox* box, const QString& text)
+{
+    const int index = box->findText(text);
+    ASSERT_GE(index, 0) << text.toStdString() << " was not found by the port probe";
+    box->setCurrentIndex(index);
+}
+
 class E2eBench : public ::testing::Test {
 protected:
-    // Arguments for the simulator; a test overrides them before SetUp.
+    // Arguments for the simulator and the device library to load; a test overrides them.
     virtual QStringList simulatorArguments() const { return {}; }
+    virtual QByteArray moduleLibrary() const
+    {
+        return QDir(SimulatorProcess::builtDir()).filePath(QStringLiteral("libKetrolanLib.so")).toUtf8();
+    }
 
     void SetUp() override
     {
         sim = std::make_unique<SimulatorProcess>(simulatorArguments());
         ASSERT_TRUE(sim->started()) << "vxm-simulator did not print ready";
         sim->exportComDir();
-        qputenv("VXM_MODULE_LIBRARY",
-                QDir(SimulatorProcess::builtDir()).filePath(QStringLiteral("libKetrolanLib.so")).toUtf8());
+        qputenv("VXM_MODULE_LIBRARY", moduleLibrary());
         resetSharedState();
         bench = std::make_unique<Bench>(realServices());
         bench->shutdown().setEndProgram([this] { ++endRequests; });
-        ASSERT_TRUE(bench->library().loadProblem().isEmpty()) << bench->library().loadProblem().toStdString();
+        bench->measure().setLogFolder(logs.path());
         bench->Form_Load();
-        bench->form1().show();
+        f = &bench->form1();
+        f->show();
     }
 
     void TearDown() override
     {
         // The library lives on in this process: its ports must not outlive this test's simulator.
-        if (bench) bench->library().Release_All();
+        if (bench) {
+            bench->library().Stop_All();
+            bench->library().Release_All();
+        }
         bench.reset();
         if (sim) sim->stop();
     }
 
-    Form1& form() { return bench->form1(); }
+    Form1& form() { return *f; }
     InfoBox& info() { return bench->info(); }
     QString infoText() { return info().text(); }
+    void console(const char* line) { ASSERT_FALSE(sim->command(QString::fromLatin1(line)).isEmpty()) << line; }
 
     // The operator's click, through the mouse.
     static void click(QWidget* widget) { QTest::mouseClick(widget, Qt::LeftButton); }
 
-    // How many requests with these command letters the simulated laser carried out.
-    int laserCount(const QString& command)
+    // How many requests with these command letters the simulated laser carried out ("LSOF"), or the
+    // module ("module:SCAN").
+    int requestCount(const QString& command)
     {
         const QString answer = sim->command(QStringLiteral("count ") + command);
         const QStringList words = answer.split(QLatin1Char(' '));
@@ -93,6 +114,24 @@ protected:
 
     std::unique_ptr<SimulatorProcess> sim;
     DialogsGuard dialogs;
+    QTemporaryDir logs;
     std::unique_ptr<Bench> bench;
+    Form1* f = nullptr;
     int endRequests = 0;
+};
+
+class LiveBench : public E2eBench {
+protected:
+    void SetUp() override
+    {
+        E2eBench::SetUp();
+        if (HasFatalFailure()) return;
+        choose(f->ComboBoxVXMCOM, QStringLiteral("COM6"));
+        connectModule();
+        ASSERT_TRUE(f->SetTLSComPort->isEnabled()) << infoText().toStdString();
+        choose(f->ComboBoxTLSCOM, QStringLiteral("COM7"));
+        openLaserPort();
+        switchLaserOn();
+        ASSERT_TRUE(f->StartStopSweep->isEnabled()) << infoText().toStdString();
+    }
 };

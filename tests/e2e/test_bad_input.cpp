@@ -4,7 +4,7 @@
 // docs/bad-input.md: a changed outcome fails here, and the new rows land in test-output.
 
 #include "app/texts.h"
-#include "live_bench.h"
+#include "e2e_bench.h"
 #include "results/form2.h"
 #include "test_paths.h"
 
@@ -46,7 +46,7 @@ protected:
     }
 
     // The information box as one line: its non-empty lines, trimmed, joined by " / ".
-    QString info() const
+    QString infoLine() const
     {
         QStringList lines;
         for (const QString& line : bench->info().text().split(QStringLiteral("\r\n")))
@@ -54,30 +54,24 @@ protected:
         return lines.join(QStringLiteral(" / "));
     }
 
-    int count(const QString& command)
-    {
-        const QString answer = sim.command(QStringLiteral("count ") + command);
-        return answer.section(QLatin1Char(' '), 1).toInt();
-    }
-
     // What an operation did, by whether its request reached the instrument and whether the
     // measurement completed.
     QString outcome(const QString& request, const std::function<void()>& operate, const std::function<QString()>& done)
     {
-        const int requestsBefore = count(request);
+        const int requestsBefore = requestCount(request);
         const int measuredBefore = Module1.MeasureCount;
         operate();
-        if (count(request) == requestsBefore) return QStringLiteral("refused, nothing sent: ") + info();
+        if (requestCount(request) == requestsBefore) return QStringLiteral("refused, nothing sent: ") + infoLine();
         if (Module1.MeasureCount > measuredBefore || request == QLatin1String("SWST")) return done();
-        return QStringLiteral("sent; ") + info();
+        return QStringLiteral("sent; ") + infoLine();
     }
 
     QString sweepOutcome()
     {
         return outcome(QStringLiteral("SWST"), [this] { f->StartStopSweep->click(); }, [this] {
-            const QString status = sim.command(QStringLiteral("status")).section(QLatin1Char(';'), 0, 0);
+            const QString status = sim->command(QStringLiteral("status")).section(QLatin1Char(';'), 0, 0);
             const qsizetype at = status.indexOf(QLatin1String("sweeping"));
-            return at >= 0 ? QStringLiteral("laser ") + status.mid(at) : QStringLiteral("sent; laser answers: ") + info();
+            return at >= 0 ? QStringLiteral("laser ") + status.mid(at) : QStringLiteral("sent; laser answers: ") + infoLine();
         });
     }
 
@@ -105,7 +99,7 @@ protected:
     QString powerOutcome()
     {
         return outcome(QStringLiteral("GOWL"), [this] { f->SingleMeasure->click(); }, [this] {
-            const QString status = sim.command(QStringLiteral("status")).section(QLatin1Char(';'), 0, 0);
+            const QString status = sim->command(QStringLiteral("status")).section(QLatin1Char(';'), 0, 0);
             return QStringLiteral("laser at %1, Text5 shows the reading %2")
                 .arg(status.section(QLatin1Char(' '), 2, 3), f->Text5->text().contains(QRegularExpression(
                                                                    QStringLiteral("^-?\\d+\\.\\d{3}$")))
@@ -122,7 +116,7 @@ protected:
     void startSweep()
     {
         f->StartStopSweep->click();
-        ASSERT_TRUE(f->CheckVXMScanMode->isEnabled()) << info().toStdString();
+        ASSERT_TRUE(f->CheckVXMScanMode->isEnabled()) << infoLine().toStdString();
         f->CheckVXMScanMode->click();
         f->MeasureSpectrum->click();
         f->Transmission->click();

@@ -31,7 +31,7 @@ TEST_F(LaserE2e, StartUpListsOnlyTheSimulatorsPortsInBlue)
     EXPECT_EQ(foreColorOf(form().ComboBoxTLSCOM), VbColor::Blue);
     EXPECT_EQ(Module1.TLSTimeoutMs, 10000);
     EXPECT_FALSE(bench->MSComm1().isOpen()) << "detection leaves the port closed";
-    EXPECT_EQ(laserCount("SNFV"), 1) << "the laser is asked for its identity once";
+    EXPECT_EQ(requestCount("SNFV"), 1) << "the laser is asked for its identity once";
 }
 
 TEST_F(LaserE2e, SetTlsComPortListsTheIdentityAndFillsTheWavelengthBoxes)
@@ -69,7 +69,7 @@ TEST_F(LaserE2e, OutputAndSweepWalkTheEnableStatesWithTheLaserFollowing)
     EXPECT_TRUE(f.CheckPowerMeter->isEnabled());
     EXPECT_FALSE(f.CheckVXMScanMode->isEnabled());
     EXPECT_TRUE(sim->command("status").startsWith(QStringLiteral("laser on")));
-    EXPECT_EQ(laserCount("RDSW"), 1);
+    EXPECT_EQ(requestCount("RDSW"), 1);
 
     click(f.StartStopSweep);
     EXPECT_EQ(f.StartStopSweep->text(), QStringLiteral("Stop TLS Sweep"));
@@ -91,9 +91,9 @@ TEST_F(LaserE2e, OutputAndSweepWalkTheEnableStatesWithTheLaserFollowing)
     // Off while sweeping: the sweep is stopped inside the laser-off step.
     click(f.StartStopSweep);
     ASSERT_TRUE(f.StartStopSweep->isChecked());
-    const int stopsBefore = laserCount("SWSP");
+    const int stopsBefore = requestCount("SWSP");
     click(f.TLSOnOff);
-    EXPECT_EQ(laserCount("SWSP"), stopsBefore + 1);
+    EXPECT_EQ(requestCount("SWSP"), stopsBefore + 1);
     EXPECT_FALSE(f.StartStopSweep->isChecked());
     EXPECT_FALSE(f.StartStopSweep->isEnabled());
     EXPECT_TRUE(f.CheckPowerMeter->isEnabled()) << "the stop step re-enables the power meter";
@@ -114,7 +114,7 @@ TEST_F(LaserE2e, WavelengthAtTheRangeEndsIsSentAndOnePicometreOutsideIsRefused)
         control.SetTLSWavelength();
         EXPECT_TRUE(sim->command("status").contains(QStringLiteral("%1.000 nm").arg(nm))) << nm;
     }
-    const int sent = laserCount("GOWL");
+    const int sent = requestCount("GOWL");
     EXPECT_EQ(sent, 2);
 
     for (const char* nm : {"1259.999", "1340.001"}) {
@@ -123,7 +123,7 @@ TEST_F(LaserE2e, WavelengthAtTheRangeEndsIsSentAndOnePicometreOutsideIsRefused)
         EXPECT_EQ(infoText(), QStringLiteral("Wavelength is Out-Of-Range !\r\n  Please set Wavelength again !")) << nm;
         EXPECT_EQ(info().color(), VbColor::Red);
     }
-    EXPECT_EQ(laserCount("GOWL"), sent) << "a refused wavelength is not sent";
+    EXPECT_EQ(requestCount("GOWL"), sent) << "a refused wavelength is not sent";
     EXPECT_TRUE(sim->command("status").contains(QStringLiteral("1340.000 nm")));
 }
 

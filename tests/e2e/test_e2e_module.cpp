@@ -99,7 +99,7 @@ TEST_F(LaserlessE2e, ConnectionWithoutLaserPresetsTheBandFromTheProbedPartNumber
     EXPECT_FALSE(f.CheckPowerMeter->isEnabled());
     EXPECT_FALSE(f.ComboBoxTLSCOM->isEnabled());
     EXPECT_EQ(backColorOf(f.Transmission), VbColor::PaleGreen) << "channel 1 is selected at start-up";
-    EXPECT_EQ(laserCount("LSOF"), 0);
+    EXPECT_EQ(requestCount("LSOF"), 0);
 }
 
 TEST_F(ModuleE2e, PicturesOfTheConnectedBenchInBothLanguages)

@@ -11,7 +11,7 @@
 #include "measure/measure_workflow.h"
 #include "recording_dialogs.h"
 #include "results/form2.h"
-#include "live_bench.h"
+#include "e2e_bench.h"
 #include "simulator_process.h"
 
 #include <QDir>
@@ -96,7 +96,7 @@ TEST_F(ModuleFaultE2E, ModuleSilentDuringSingleScanEndsTheBoundedWaitInChinese)
     ASSERT_EQ(Module1.Language, 2);
     // The module answers the start of the scan, then nothing: switched off while the program polls.
     bool silenced = false;
-    QTimer::singleShot(150, [&] { silenced = !sim.command(QStringLiteral("fault module-silent on")).isEmpty(); });
+    QTimer::singleShot(150, [&] { silenced = !sim->command(QStringLiteral("fault module-silent on")).isEmpty(); });
     QElapsedTimer clock;
     clock.start();
     f->SingleMeasure->click();
@@ -143,7 +143,7 @@ TEST_F(ModuleFaultE2E, ModuleGoneBetweenRepeatedPassesIsReportedAndTheLoopStops)
     QObject::connect(&watch, &QTimer::timeout, [&] {
         if (!silenced && Module1.PlotCount - plotsBefore >= 3) {
             lastGood = Module1.ScanValue;
-            silenced = !sim.command(QStringLiteral("fault module-silent on")).isEmpty();
+            silenced = !sim->command(QStringLiteral("fault module-silent on")).isEmpty();
         }
         if (silenced && failure.isEmpty() && bench->info().text().startsWith(QStringLiteral("Reading Data failed"))) {
             failure = bench->info().text();
@@ -193,7 +193,7 @@ TEST_F(ModuleFaultE2E, ModuleGoneDuringRepeatIsStoppedFromTheResultsWindow)
     bool stopped = false;
     QTimer watch;
     QObject::connect(&watch, &QTimer::timeout, [&] {
-        if (!silenced && Module1.PlotCount > 0) silenced = !sim.command(QStringLiteral("fault module-silent on")).isEmpty();
+        if (!silenced && Module1.PlotCount > 0) silenced = !sim->command(QStringLiteral("fault module-silent on")).isEmpty();
         if (silenced && !stopped && bench->info().text().startsWith(QStringLiteral("Reading Data failed"))) {
             stopped = true;
             bench->form2().StopMeasure->click();
@@ -212,27 +212,9 @@ TEST_F(ModuleFaultE2E, ModuleGoneDuringRepeatIsStoppedFromTheResultsWindow)
 }
 
 // The module's functions resolved from a library that lacks most of them.
-class PartialLibraryE2E : public ::testing::Test {
+class PartialLibraryE2E : public E2eBench {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(sim.started());
-        sim.exportComDir();
-        qputenv("VXM_MODULE_LIBRARY", QByteArray(VXM_PARTIAL_LIBRARY));
-        resetSharedState();
-        bench = std::make_unique<Bench>(realServices());
-        bench->Form_Load();
-        f = &bench->form1();
-    }
-    void TearDown() override
-    {
-        bench.reset();
-        sim.stop();
-    }
-    SimulatorProcess sim;
-    DialogsGuard dialogs;
-    std::unique_ptr<Bench> bench;
-    Form1* f = nullptr;
+    QByteArray moduleLibrary() const override { return VXM_PARTIAL_LIBRARY; }
 };
 
 TEST_F(PartialLibraryE2E, StartUpNamesTheMissingFunctionsAndEveryModuleButtonFails)

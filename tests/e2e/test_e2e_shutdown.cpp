@@ -25,11 +25,11 @@ TEST_F(ShutdownE2e, LaserOnIsSwitchedOffTwiceAndNothingIsLeftBehind)
     openLaserPort();
     switchLaserOn();
     ASSERT_TRUE(sim->command("status").startsWith(QStringLiteral("laser on")));
-    const int offsBefore = laserCount("LSOF");
+    const int offsBefore = requestCount("LSOF");
 
     click(form().CloseExit);
     EXPECT_EQ(endRequests, 1);
-    EXPECT_EQ(laserCount("LSOF"), offsBefore + 2);
+    EXPECT_EQ(requestCount("LSOF"), offsBefore + 2);
     EXPECT_TRUE(sim->command("status").startsWith(QStringLiteral("laser off")));
     EXPECT_FALSE(bench->MSComm1().isOpen());
 
@@ -50,11 +50,11 @@ TEST_F(ShutdownE2e, WithoutTheLaserOnlyTheModuleIsReleased)
     openLaserPort();
     switchLaserOn();
     form().CheckTLS->setChecked(false);
-    const int offsBefore = laserCount("LSOF");
+    const int offsBefore = requestCount("LSOF");
 
     click(form().CloseExit);
     EXPECT_EQ(endRequests, 1);
-    EXPECT_EQ(laserCount("LSOF"), offsBefore);
+    EXPECT_EQ(requestCount("LSOF"), offsBefore);
     EXPECT_TRUE(sim->command("status").startsWith(QStringLiteral("laser on")));
     constexpr std::int32_t kUnknownHandle = -3;  // the library's answer for a handle it released
     EXPECT_EQ(bench->library().Is_Scan_Done(Module1.ModuleHandle), kUnknownHandle);

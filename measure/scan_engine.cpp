@@ -15,6 +15,7 @@
 #include "module/module_record.h"
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 
 namespace {
@@ -58,7 +59,9 @@ const char* scanSettingsProblem(const ScanSettings& s, ScanMode mode, float lase
 {
     if (mode != ScanMode::Align && mode != ScanMode::Regular) return nullptr;
     if (s.start >= s.stop) return "measure.badRange";
-    if (laserMinNm < laserMaxNm && (s.start < laserMinNm || s.stop > laserMaxNm)) return "measure.outsideLaserRange";
+    // Whole nanometres, as the boxes are read: a range of 1527.5-1567.5 nm admits 1527-1568.
+    if (laserMinNm < laserMaxNm && (s.start < std::floor(laserMinNm) || s.stop > std::ceil(laserMaxNm)))
+        return "measure.outsideLaserRange";
     if (s.speed <= 0) return "measure.badSpeed";
     if (mode == ScanMode::Align) return nullptr;
     if (s.averages < 1 || s.averages > kMaxAverages) return "measure.badAverage";

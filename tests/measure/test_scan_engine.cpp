@@ -231,6 +231,24 @@ TEST(ScanEngineValidation, SettingsThatCannotWorkAreRefusedBeforeAnyCall)
     }
 }
 
+TEST(ScanEngineValidation, WavelengthsStayWithinTheLasersRangeInWholeNanometres)
+{
+    const struct { std::int32_t start, stop; float min, max; const char* expected; } cases[] = {
+        {1527, 1568, 1527.5F, 1567.5F, nullptr},  // the boxes' whole numbers around a fractional range
+        {1526, 1568, 1527.5F, 1567.5F, "measure.outsideLaserRange"},
+        {1527, 1569, 1527.5F, 1567.5F, "measure.outsideLaserRange"},
+        {1260, 2147483647, 1260.0F, 1340.0F, "measure.outsideLaserRange"},
+        {0, 99999, 0.0F, 0.0F, nullptr},  // no range read: nothing to hold them to
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.start << '-' << c.stop << " in " << c.min << '-' << c.max);
+        for (const ScanMode mode : {ScanMode::Regular, ScanMode::Align}) {
+            const char* problem = scanSettingsProblem({c.start, c.stop, 100, 1, 2001}, mode, c.min, c.max);
+            EXPECT_STREQ(problem, c.expected);
+        }
+    }
+}
+
 TEST(ScanEngineValidation, AlignModeChecksOnlyWhatItSends)
 {
     FakeBench b;

@@ -9,7 +9,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
 #include <QRandomGenerator>
 
 #include <cmath>
@@ -65,14 +64,3 @@ void BM_PlotSpectrum_EverySegment(benchmark::State& state) { redraw(state, Trace
 
 BENCHMARK(BM_PlotSpectrum_PixelColumns)->Unit(benchmark::kMillisecond)->Repetitions(15)->ReportAggregatesOnly(true);
 BENCHMARK(BM_PlotSpectrum_EverySegment)->Unit(benchmark::kMillisecond)->Repetitions(15)->ReportAggregatesOnly(true);
-
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

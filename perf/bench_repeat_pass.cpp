@@ -13,7 +13,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 
@@ -153,14 +152,3 @@ void BM_ScanWaitCpu(benchmark::State& state)
 
 BENCHMARK(BM_RepeatPass)->Unit(benchmark::kMillisecond)->Repetitions(10)->ReportAggregatesOnly(true);
 BENCHMARK(BM_ScanWaitCpu)->Unit(benchmark::kSecond)->Iterations(1)->UseRealTime();
-
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

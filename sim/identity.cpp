@@ -20,15 +20,20 @@ std::vector<std::uint16_t> packWords(const std::vector<std::uint8_t>& bytes)
     return words;
 }
 
+void appendIdentityText(std::vector<std::uint8_t>& bytes, const Identity& id)
+{
+    appendText(bytes, id.partNumber, 20);
+    appendText(bytes, id.serialNumber, 20);
+    appendText(bytes, id.date, 10);
+    appendText(bytes, id.firmware, 8);
+    appendText(bytes, id.hardware, 12);
+}
+
 std::vector<std::uint16_t> identityWords(const Identity& id, std::uint16_t stateWord, std::int32_t minPm,
                                          std::int32_t maxPm)
 {
     std::vector<std::uint8_t> text;
-    appendText(text, id.partNumber, 20);
-    appendText(text, id.serialNumber, 20);
-    appendText(text, id.date, 10);
-    appendText(text, id.firmware, 8);
-    appendText(text, id.hardware, 12);
+    appendIdentityText(text, id);
     text.push_back(0);  // two bytes nobody reads
     text.push_back(0);
     std::vector<std::uint16_t> words{0};

@@ -21,6 +21,8 @@ std::vector<std::uint16_t> identityWords(const Identity& id, std::uint16_t state
 
 // Appends text as bytes padded with NUL to `width` (cut when longer).
 void appendText(std::vector<std::uint8_t>& bytes, const std::string& text, std::size_t width);
+// Appends the five text fields, 70 bytes, as both the identity reply and the module's record hold them.
+void appendIdentityText(std::vector<std::uint8_t>& bytes, const Identity& id);
 // Packs bytes into big-endian words; an odd last byte is padded with 0.
 std::vector<std::uint16_t> packWords(const std::vector<std::uint8_t>& bytes);
 

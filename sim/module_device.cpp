@@ -70,11 +70,7 @@ std::vector<std::uint8_t> ModuleDevice::handle(const frame::Parsed& request)
 std::vector<std::uint8_t> ModuleDevice::info(const std::string& command) const
 {
     std::vector<std::uint8_t> record;
-    appendText(record, identity.partNumber, 20);
-    appendText(record, identity.serialNumber, 20);
-    appendText(record, identity.date, 10);
-    appendText(record, identity.firmware, 8);
-    appendText(record, identity.hardware, 12);
+    appendIdentityText(record, identity);
     record.push_back(static_cast<std::uint8_t>(temperatureTenths >> 8));
     record.push_back(static_cast<std::uint8_t>(temperatureTenths & 0xFF));
     record.resize(vxmproto::kInfoBytes, 0);

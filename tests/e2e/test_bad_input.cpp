@@ -113,6 +113,22 @@ protected:
         rows << QStringLiteral("| `%1` | %2 | %3 | %4 |").arg(QLatin1String(box), shown(typed), QLatin1String(operation), result);
     }
 
+    // Types each bad input into its box, runs `operate` on it, and puts the usable text back.
+    template <typename Operate>
+    void typeEach(const std::vector<BoxInputs>& boxes, Operate operate)
+    {
+        for (const BoxInputs& b : boxes) {
+            const QString usable = b.edit->text();
+            for (const QString& typed : b.typed) {
+                SCOPED_TRACE(b.box + (" " + typed.toStdString()));
+                ASSERT_TRUE(b.edit->isEnabled());
+                b.edit->setText(typed);
+                operate(b, typed);
+                b.edit->setText(usable);
+            }
+        }
+    }
+
     void startSweep()
     {
         f->StartStopSweep->click();
@@ -138,7 +154,7 @@ protected:
         ASSERT_TRUE(found.open(QIODevice::WriteOnly | QIODevice::Text));
         found.write((rows.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8());
         for (qsizetype i = 0; i < std::max(rows.size(), documented.size()); ++i)
-            EXPECT_EQ(rows.value(i), documented.value(i)) << "row " << i << "; the rows found are in " << found.fileName().toStdString();
+            EXPECT_EQ(rows.value(i).toStdString(), documented.value(i).toStdString()) << "row " << i << "; the rows found are in " << found.fileName().toStdString();
     }
 
     QStringList rows;
@@ -151,26 +167,17 @@ TEST_F(BadInput, StartStopAndSpeedThroughTheSweepAndTheScan)
     const std::vector<BoxInputs> boxes{{"Text1", f->Text1, badInputsAround(QStringLiteral("1270"))},
                                        {"Text2", f->Text2, badInputsAround(QStringLiteral("1330"))},
                                        {"Text3", f->Text3, badInputsAround(QStringLiteral("100"))}};
-    for (const BoxInputs& b : boxes) {
-        QLineEdit* box = b.edit;
-        const QString usable = box->text();
-        for (const QString& typed : b.typed) {
-            SCOPED_TRACE(b.box + (" " + typed.toStdString()));
-            ASSERT_TRUE(box->isEnabled());
-            box->setText(typed);
-            add(b.box, typed, "Start TLS Sweep", sweepOutcome());
-            if (f->StartStopSweep->isChecked()) {
-                f->CheckVXMScanMode->click();
-                f->MeasureSpectrum->click();
-                f->Text7->setText(QStringLiteral("1001"));
-                add(b.box, typed, "Single Measurement, Device IL Spectrum", scanOutcome());
-                f->CheckVXMScanMode->click();
-                f->StartStopSweep->click();
-            }
-            EXPECT_FALSE(f->StartStopSweep->isChecked());
-            box->setText(usable);
-        }
-    }
+    typeEach(boxes, [this](const BoxInputs& b, const QString& typed) {
+        add(b.box, typed, "Start TLS Sweep", sweepOutcome());
+        if (!f->StartStopSweep->isChecked()) return;
+        f->CheckVXMScanMode->click();
+        f->MeasureSpectrum->click();
+        f->Text7->setText(QStringLiteral("1001"));
+        add(b.box, typed, "Single Measurement, Device IL Spectrum", scanOutcome());
+        f->CheckVXMScanMode->click();
+        f->StartStopSweep->click();
+        EXPECT_FALSE(f->StartStopSweep->isChecked());
+    });
     expectTable({QStringLiteral("Text1"), QStringLiteral("Text2"), QStringLiteral("Text3")}, QStringLiteral("sweep"));
 }
 
@@ -178,14 +185,12 @@ TEST_F(BadInput, PowerMeterWavelengthAndReading)
 {
     f->CheckPowerMeter->click();
     ASSERT_TRUE(f->Text4->isEnabled());
-    for (const QString& typed : badInputsAround(QStringLiteral("1300"))) {
-        SCOPED_TRACE(typed.toStdString());
-        f->Text4->setText(typed);
-        f->Text5->setText(QStringLiteral("0.000"));
-        add("Text4", typed, "Single Measurement, Power Meter", powerOutcome());
-        ASSERT_TRUE(f->SingleMeasure->isEnabled());
-    }
     f->Text4->setText(QStringLiteral("1300"));
+    typeEach({{"Text4", f->Text4, badInputsAround(QStringLiteral("1300"))}}, [this](const BoxInputs& b, const QString& typed) {
+        f->Text5->setText(QStringLiteral("0.000"));
+        add(b.box, typed, "Single Measurement, Power Meter", powerOutcome());
+        EXPECT_TRUE(f->SingleMeasure->isEnabled());
+    });
     f->Text5->setText(QStringLiteral("abc"));
     add("Text5", QStringLiteral("abc"), "Single Measurement, Power Meter", powerOutcome());
     expectTable({QStringLiteral("Text4"), QStringLiteral("Text5")}, QStringLiteral("power"));
@@ -197,20 +202,12 @@ TEST_F(BadInput, AverageLengthAndDownLevelThroughTheScanAndItsAnalysis)
     const std::vector<BoxInputs> boxes{{"Text6", f->Text6, badInputsAround(QStringLiteral("2"))},
                                        {"Text7", f->Text7, badInputsAround(QStringLiteral("1001"))},
                                        {"Text8", f->Text8, badInputsAround(QStringLiteral("-3.0"))}};
-    for (const BoxInputs& b : boxes) {
-        QLineEdit* box = b.edit;
-        const QString usable = box->text();
-        for (const QString& typed : b.typed) {
-            SCOPED_TRACE(b.box + (" " + typed.toStdString()));
-            ASSERT_TRUE(box->isEnabled());
-            box->setText(typed);
-            if (b.box == std::string("Text8"))
-                add(b.box, typed, "Single Measurement, channel analysis", analysisOutcome());
-            else
-                add(b.box, typed, "Single Measurement, Device IL Spectrum", scanOutcome());
-            box->setText(usable);
-        }
-    }
+    typeEach(boxes, [this](const BoxInputs& b, const QString& typed) {
+        if (b.edit == f->Text8)
+            add(b.box, typed, "Single Measurement, channel analysis", analysisOutcome());
+        else
+            add(b.box, typed, "Single Measurement, Device IL Spectrum", scanOutcome());
+    });
     expectTable({QStringLiteral("Text6"), QStringLiteral("Text7"), QStringLiteral("Text8")}, QStringLiteral("scan"));
 }
 

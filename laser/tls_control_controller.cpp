@@ -230,9 +230,10 @@ QString TlsControlController::SetTLSWavelength()
         const double lowest = 1000.0 * static_cast<double>(Module1.TLSWLMin);
         const double highest = 1000.0 * static_cast<double>(Module1.TLSWLMax);
         if (pm < lowest || pm > highest) {
+            const QString refusal = T("laser.wavelengthOutOfRange");
             bench_.info().setColor(VbColor::Red);
-            bench_.info().setText(T("laser.wavelengthOutOfRange"));
-            return T("laser.wavelengthOutOfRange");
+            bench_.info().setText(refusal);
+            return refusal;
         }
         const QString reply = exchange(QStringLiteral("AA474F574C0002"), 2, 12, pm);
         checkStatus(reply);

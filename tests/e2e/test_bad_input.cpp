@@ -54,22 +54,30 @@ protected:
         return lines.join(QStringLiteral(" / "));
     }
 
-    // What an operation did, by whether its request reached the instrument and whether the
-    // measurement completed.
-    QString outcome(const QString& request, const std::function<void()>& operate, const std::function<QString()>& done)
+    // "refused" when the request never reached the instrument, else what `sent` makes of it.
+    QString outcome(const QString& request, const std::function<void()>& operate, const std::function<QString()>& sent)
     {
         const int requestsBefore = requestCount(request);
-        const int measuredBefore = Module1.MeasureCount;
         operate();
         if (requestCount(request) == requestsBefore) return QStringLiteral("refused, nothing sent: ") + infoLine();
-        if (Module1.MeasureCount > measuredBefore || request == QLatin1String("SWST")) return done();
-        return QStringLiteral("sent; ") + infoLine();
+        return sent();
     }
+
+    // Single Measurement: what `measured` describes when it completed, else the message shown.
+    QString measurementOutcome(const QString& request, const std::function<QString()>& measured)
+    {
+        const int before = Module1.MeasureCount;
+        return outcome(request, [this] { f->SingleMeasure->click(); }, [&] {
+            return Module1.MeasureCount > before ? measured() : QStringLiteral("sent; ") + infoLine();
+        });
+    }
+
+    QString laserStatus() { return sim->command(QStringLiteral("status")).section(QLatin1Char(';'), 0, 0); }
 
     QString sweepOutcome()
     {
         return outcome(QStringLiteral("SWST"), [this] { f->StartStopSweep->click(); }, [this] {
-            const QString status = sim->command(QStringLiteral("status")).section(QLatin1Char(';'), 0, 0);
+            const QString status = laserStatus();
             const qsizetype at = status.indexOf(QLatin1String("sweeping"));
             return at >= 0 ? QStringLiteral("laser ") + status.mid(at) : QStringLiteral("sent; laser answers: ") + infoLine();
         });
@@ -77,7 +85,7 @@ protected:
 
     QString scanOutcome()
     {
-        return outcome(QStringLiteral("module:SCAN"), [this] { f->SingleMeasure->click(); }, [] {
+        return measurementOutcome(QStringLiteral("module:SCAN"), [] {
             const int points = Module1.LastPointIndex + 1;
             return QStringLiteral("%1 points, %2-%3 nm")
                 .arg(points)
@@ -98,13 +106,12 @@ protected:
 
     QString powerOutcome()
     {
-        return outcome(QStringLiteral("GOWL"), [this] { f->SingleMeasure->click(); }, [this] {
-            const QString status = sim->command(QStringLiteral("status")).section(QLatin1Char(';'), 0, 0);
+        return measurementOutcome(QStringLiteral("GOWL"), [this] {
+            const QString reading = f->Text5->text();
+            const bool formatted = QRegularExpression(QStringLiteral("^-?\\d+\\.\\d{3}$")).match(reading).hasMatch();
             return QStringLiteral("laser at %1, Text5 shows the reading %2")
-                .arg(status.section(QLatin1Char(' '), 2, 3), f->Text5->text().contains(QRegularExpression(
-                                                                   QStringLiteral("^-?\\d+\\.\\d{3}$")))
-                                                                   ? QStringLiteral("(0.000 format)")
-                                                                   : QStringLiteral("MALFORMED ") + f->Text5->text());
+                .arg(laserStatus().section(QLatin1Char(' '), 2, 3),
+                     formatted ? QStringLiteral("(0.000 format)") : QStringLiteral("MALFORMED ") + reading);
         });
     }
 

@@ -6,6 +6,7 @@
 #include "app/module1.h"
 #include "app/texts.h"
 #include "results/form2.h"
+#include "results/repeat_statistics.h"
 
 #include <QAbstractButton>
 #include <QLabel>
@@ -49,4 +50,5 @@ void LanguageController::LanguageButton_Click()
                                     : QString::fromUtf8(language == 1 ? row.english : row.chinese);
         applyCaption(results.control(name), caption, row.fontSize);
     }
+    results.RepeatStatsPanel->retranslate();
 }

@@ -106,7 +106,6 @@ constexpr TextEntry kTexts[] = {
      "波长超出范围 !\r\n  请重新设置波长 !"},
     {"laser.sweepSpeedInvalid", "Sweep Speed must be 0 to 65535 (nm/s) !\r\n  Please set Sweep Speed again !",
      "扫描速度必须在 0 到 65535 (nm/s) 之间 !\r\n  请重新设置扫描速度 !"},
-    {"laser.wavelengthFailed", "Wavelength setting failed!", "波长设置失败!"},
     {"laser.sweepWavelengthInvalid",
      "Sweep wavelengths must be -2147483 to 2147483 (nm) !\r\n  Please set Start and Stop Wavelength again !",
      "扫描波长必须在 -2147483 到 2147483 (nm) 之间 !\r\n  请重新设置开始和结束波长 !"},
@@ -166,6 +165,17 @@ constexpr TextEntry kTexts[] = {
     {"extras.scanProgress", "Scan %1 s / %2 s", "扫描 %1 秒 / %2 秒"},
     {"extras.scanProgressUnknown", "Scan %1 s", "扫描 %1 秒"},
     {"extras.detectProgress", "Probing COM%1 of %2", "正在检测 COM%1 / %2"},
+
+    // ---- extras: repeatability statistics panel
+    {"extras.statsTitle", "Repeatability statistics", "重复性统计"},
+    {"extras.statsCount", "n = %1", "次数 = %1"},
+    {"extras.statsMean", "Mean", "平均值"},
+    {"extras.statsStdDev", "Std dev", "标准差"},
+    {"extras.statsMin", "Min", "最小值"},
+    {"extras.statsMax", "Max", "最大值"},
+    {"extras.statsCenter", "Center WL (nm)", "中心波长 (nm)"},
+    {"extras.statsBandwidth", "Bandwidth (nm)", "带宽 (nm)"},
+    {"extras.statsPeak", "Peak / IL (dB)", "峰值 / 插损 (dB)"},
 };
 // clang-format on
 

@@ -223,24 +223,20 @@ void TlsControlController::stopSweep()
     checkStatus(reply);
 }
 
-QString TlsControlController::SetTLSWavelength()
+void TlsControlController::SetTLSWavelength()
 {
     try {
         const std::int32_t pm = floorToInt32(1000 * leadingNumber(bench_.form1().Text4->text()));
         const double lowest = 1000.0 * static_cast<double>(Module1.TLSWLMin);
         const double highest = 1000.0 * static_cast<double>(Module1.TLSWLMax);
         if (pm < lowest || pm > highest) {
-            const QString refusal = T("laser.wavelengthOutOfRange");
             bench_.info().setColor(VbColor::Red);
-            bench_.info().setText(refusal);
-            return refusal;
+            bench_.info().setText(T("laser.wavelengthOutOfRange"));
+            return;
         }
-        const QString reply = exchange(QStringLiteral("AA474F574C0002"), 2, 12, pm);
-        checkStatus(reply);
-        return statusOf(reply) == QLatin1String("0000") ? QString() : bench_.info().text();
+        checkStatus(exchange(QStringLiteral("AA474F574C0002"), 2, 12, pm));
     } catch (const std::exception&) {
         dialogs().warning(QStringLiteral(" Wavelength setting failed!"));
-        return T("laser.wavelengthFailed");
     }
 }
 

@@ -17,9 +17,9 @@ public:
     void TLSOnOff_Click();
     void StartStopSweep_Click();
     void ReadTLSSweepMode();
-    // Sends the wavelength in Text4 when it lies within the laser's range. Returns why the laser
-    // is not there (the text the information box shows), empty when the laser confirmed it.
-    QString SetTLSWavelength();
+    // Sends the wavelength in Text4 when it lies within the laser's range; otherwise says so in red
+    // and sends nothing. An error status is reported in the information box.
+    void SetTLSWavelength();
     void Reflection_Click();
     void Transmission_Click();
 

@@ -59,6 +59,8 @@ void MeasureController::SingleMeasure_Click()
         refuseWhileRunning();
         return;
     }
+    // A refused setting sent nothing and started nothing: every control stays as it was.
+    if (engine_.refuseSettings()) return;
     RunningScope scope(running_, Running::Single);
     Form1& f = bench_.form1();
     f.TLSOnOff->setEnabled(false);
@@ -84,9 +86,12 @@ void MeasureController::RepeatMeasure_Click()
     const bool pressed = f.RepeatMeasure->isChecked();
     if (pressed && running_ != Running::None) {
         // Undone quietly: the running measurement owns the shared spectrum until it returns.
-        const QSignalBlocker quiet(f.RepeatMeasure);
-        f.RepeatMeasure->setChecked(false);
+        undoPress();
         refuseWhileRunning();
+        return;
+    }
+    if (pressed && engine_.refuseSettings()) {
+        undoPress();  // nothing was started: every control stays as it was
         return;
     }
     // With no measurement ticked a pass would neither measure nor wait, so the loop would hold the
@@ -153,10 +158,9 @@ bool MeasureController::acquireUntilDone()
 void MeasureController::analyseAndPlot(ScanMode mode)
 {
     if (!isSpectrum(mode)) return;
-    // A stored background is plotted but not analysed. Only a regular scan stores one: the
-    // Background option left selected does not stop a laser power spectrum being analysed.
-    const bool background = mode == ScanMode::Regular && bench_.form1().TakeBackground->isChecked();
-    if (!background) {
+    // Background selected: plotted, not analysed. This holds in align mode too, where the option
+    // keeps its value while disabled.
+    if (!bench_.form1().TakeBackground->isChecked()) {
         AnalyseChannels(bench_);
         if (Module1.ChannelCount > 0) FillResultsTable(bench_);  // no channel: the table keeps its rows
     }
@@ -201,6 +205,13 @@ void MeasureController::reportFailure(const char* key)
         return;
     }
     bench_.info().setText(text + QStringLiteral("\r\n") + reason);
+}
+
+void MeasureController::undoPress()
+{
+    Form1& f = bench_.form1();
+    const QSignalBlocker quiet(f.RepeatMeasure);
+    f.RepeatMeasure->setChecked(false);
 }
 
 void MeasureController::refuseWhileRunning() { bench_.info().report(kArial, VbColor::Red, T("measure.busy")); }

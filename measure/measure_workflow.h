@@ -48,6 +48,8 @@ private:
     // The workflow's failure text; when the engine gave up for a reason of its own, that reason too.
     void reportFailure(const char* key);
     void refuseWhileRunning();
+    // Releases the Repeat Measurements toggle without running its handler.
+    void undoPress();
 
     Bench& bench_;
     ScanEngine engine_;

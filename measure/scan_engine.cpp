@@ -31,6 +31,9 @@ QString textWithNumber(const char* key, std::int64_t number)
     return t.isNull() ? t : t.arg(number);
 }
 
+// The library's boolean: -1 is true.
+constexpr std::int32_t sweepFlag(bool sweep) { return sweep ? -1 : 0; }
+
 // Clears `busy` however the acquisition ends.
 struct BusyScope {
     explicit BusyScope(bool& busy) : busy_(busy) { busy_ = true; }
@@ -101,13 +104,9 @@ void ScanEngine::acquire(std::int32_t& result)
     Module1.ChannelIndex = module_record::channelIndex(f.ChannelID->currentText());
     ResetBasePower(Module1, f.BasePower->isChecked());
 
+    if (refuseSettings()) return;
     const ScanMode mode = selectedScanMode(f);
     const ScanSettings settings = readScanSettings(f);
-    if (const char* problem = scanSettingsProblem(settings, mode, Module1.TLSWLMin, Module1.TLSWLMax)) {
-        settingsRefused_ = true;
-        reportProblem(T(problem));
-        return;
-    }
     switch (mode) {
     case ScanMode::None: result = 1; break;
     case ScanMode::PowerMeter: readPower(result); break;
@@ -116,15 +115,22 @@ void ScanEngine::acquire(std::int32_t& result)
     }
 }
 
+bool ScanEngine::refuseSettings()
+{
+    const Form1& f = bench_.form1();
+    const char* problem =
+        scanSettingsProblem(readScanSettings(f), selectedScanMode(f), Module1.TLSWLMin, Module1.TLSWLMax);
+    settingsRefused_ = problem != nullptr;
+    if (problem) reportProblem(T(problem));
+    return settingsRefused_;
+}
+
 void ScanEngine::readPower(std::int32_t& result)
 {
     Form1& f = bench_.form1();
-    // A reading taken where the laser did not go would be shown as the power at Text4.
-    const QString notThere = bench_.tlsControl().SetTLSWavelength();
-    if (!notThere.isEmpty()) {
-        reportProblem(notThere);
-        return;
-    }
+    // Out of range or refused, the reading still follows: the information box says in red why the
+    // laser is not at Text4's wavelength.
+    bench_.tlsControl().SetTLSWavelength();
     bench_.link().Delay(kPowerSettleMs);
 
     // The library is asked again at once after a failed reading, but not for ever: a module that
@@ -151,7 +157,7 @@ void ScanEngine::alignScan(const ScanSettings& s, bool sweep, std::int32_t& resu
     DeviceLibrary& lib = bench_.library();
     const std::int32_t handle = Module1.ModuleHandle;
     const std::int32_t channel = Module1.ChannelIndex;
-    std::int32_t status = lib.AlignMode_Scan(handle, s.start, s.stop, s.speed, channel, sweep ? 1 : 0);
+    std::int32_t status = lib.AlignMode_Scan(handle, s.start, s.stop, s.speed, channel, sweepFlag(sweep));
     if (status != 1) {
         reportCode("measure.scanRawCode", status, false);
         return;
@@ -187,7 +193,7 @@ void ScanEngine::regularScan(const ScanSettings& s, bool sweep, std::int32_t& re
     const std::int32_t handle = Module1.ModuleHandle;
     const std::int32_t channel = Module1.ChannelIndex;
     std::int32_t status =
-        lib.Start_Scan(handle, s.start, s.stop, s.speed, s.averages, s.length, channel, sweep ? 1 : 0);
+        lib.Start_Scan(handle, s.start, s.stop, s.speed, s.averages, s.length, channel, sweepFlag(sweep));
     if (status != 1) {
         reportCode("measure.scanVxmCode", status, false);
         return;

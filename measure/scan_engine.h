@@ -55,6 +55,10 @@ public:
     // call's status when that fails.
     void AcquireScan(std::int32_t& result);
 
+    // Checks the main window's settings for the ticked mode as the acquisition would; a refusal is
+    // shown in red and true returned. Nothing is sent either way.
+    bool refuseSettings();
+
     bool busy() const { return busy_; }
     // The red message of a refusal or give-up this engine added (settings, time-out, background,
     // a second start), as shown; empty when the last acquisition ended otherwise.

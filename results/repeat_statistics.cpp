@@ -2,6 +2,7 @@
 
 #include "app/bench.h"
 #include "app/module1.h"
+#include "app/texts.h"
 #include "results/form2.h"
 
 #include <QFile>
@@ -17,10 +18,14 @@ namespace {
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
-// Names of the three quantities as the log's header line names them, English in both languages
-// as the log and the plot titles are.
+// The log's own names of the three quantities: the summary file is read beside the log, in English
+// whatever the window's language, as the log is.
 constexpr std::array<const char*, 3> kQuantityNames{"Center WL (nm)", "Bandwidth (nm)", "Insertion Loss (dB)"};
-constexpr std::array<const char*, 5> kColumnNames{"", "Mean", "Std dev", "Min", "Max"};
+constexpr std::array<const char*, 4> kColumnNames{"Mean", "Std dev", "Min", "Max"};
+// The panel's names, from the catalogue.
+constexpr std::array<const char*, 3> kQuantityKeys{"extras.statsCenter", "extras.statsBandwidth", "extras.statsPeak"};
+constexpr std::array<const char*, 4> kColumnKeys{"extras.statsMean", "extras.statsStdDev", "extras.statsMin",
+                                                  "extras.statsMax"};
 
 QStringList figures(const SeriesStatistics& s)
 {
@@ -73,27 +78,30 @@ QStringList repeatSummaryLines(const RepeatStatistics& statistics)
 {
     const QChar tab(u'\t');
     QStringList lines;
-    lines << QStringLiteral("# Repeatability statistics over %1 passes").arg(statistics.count());
-    QStringList heading{QStringLiteral("# Quantity")};
-    for (std::size_t c = 1; c < kColumnNames.size(); ++c) heading << QString::fromLatin1(kColumnNames[c]);
+    lines << QStringLiteral("Repeatability statistics over %1 passes").arg(statistics.count());
+    QStringList heading{QStringLiteral("Quantity")};
+    for (const char* name : kColumnNames) heading << QString::fromLatin1(name);
     lines << heading.join(tab);
-    for (int q = 0; q < 3; ++q) {
+    for (std::size_t q = 0; q < kQuantityNames.size(); ++q) {
         const auto quantity = static_cast<RepeatStatistics::Quantity>(q);
-        lines << (QStringList{QStringLiteral("# ") + QString::fromLatin1(kQuantityNames[static_cast<std::size_t>(q)])} +
-                  figures(statistics.of(quantity)))
-                     .join(tab);
+        lines << (QStringList{QString::fromLatin1(kQuantityNames[q])} + figures(statistics.of(quantity))).join(tab);
     }
     return lines;
 }
 
-bool appendCommentLines(const QString& fileName, const QStringList& lines)
+QString summaryFileName(const QString& logFileName)
 {
-    QFile file(fileName);
-    if (!file.exists()) return false;
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) return false;
+    const QString suffix = QStringLiteral(".txt");
+    const QString stem = logFileName.endsWith(suffix) ? logFileName.chopped(suffix.size()) : logFileName;
+    return stem + QStringLiteral("_summary") + suffix;
+}
+
+bool writeTextLines(const QString& fileName, const QStringList& lines)
+{
     QByteArray text;
     for (const QString& line : lines) text += line.toUtf8() + "\r\n";
-    return file.write(text) == text.size();
+    QFile file(fileName);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(text) == text.size();
 }
 
 RepeatStatisticsPanel::RepeatStatisticsPanel(QWidget* parent) : QWidget(parent)
@@ -101,7 +109,7 @@ RepeatStatisticsPanel::RepeatStatisticsPanel(QWidget* parent) : QWidget(parent)
     RepeatStatsTitle = new QLabel(QStringLiteral("Repeatability Statistics"), this);
     RepeatStatsTitle->setObjectName(QStringLiteral("RepeatStatsTitle"));
     RepeatStatsTitle->setAccessibleDescription(RepeatStatsTitle->objectName());
-    RepeatStatsCount = new QLabel(QStringLiteral("n = 0"), this);
+    RepeatStatsCount = new QLabel(this);
     RepeatStatsCount->setObjectName(QStringLiteral("RepeatStatsCount"));
     RepeatStatsCount->setAccessibleDescription(RepeatStatsCount->objectName());
     RepeatStatsCount->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -109,7 +117,6 @@ RepeatStatisticsPanel::RepeatStatisticsPanel(QWidget* parent) : QWidget(parent)
     RepeatStatsGrid = new QTableWidget(4, 5, this);
     RepeatStatsGrid->setObjectName(QStringLiteral("RepeatStatsGrid"));
     RepeatStatsGrid->setAccessibleDescription(RepeatStatsGrid->objectName());
-    RepeatStatsGrid->setAccessibleName(QStringLiteral("Repeatability statistics"));
     RepeatStatsGrid->horizontalHeader()->hide();
     RepeatStatsGrid->verticalHeader()->hide();
     RepeatStatsGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -121,10 +128,8 @@ RepeatStatisticsPanel::RepeatStatisticsPanel(QWidget* parent) : QWidget(parent)
         item->setTextAlignment(column == 0 ? Qt::AlignLeft | Qt::AlignVCenter : Qt::AlignCenter);
         RepeatStatsGrid->setItem(row, column, item);
     };
-    for (int c = 0; c < 5; ++c) cell(0, c, QString::fromLatin1(kColumnNames[static_cast<std::size_t>(c)]));
-    for (int q = 0; q < 3; ++q) {
-        cell(q + 1, 0, QString::fromLatin1(kQuantityNames[static_cast<std::size_t>(q)]));
-        for (int c = 1; c < 5; ++c) cell(q + 1, c, QStringLiteral("-"));
+    for (int r = 0; r < 4; ++r) {
+        for (int c = 0; c < 5; ++c) cell(r, c, r > 0 && c > 0 ? QStringLiteral("-") : QString());
     }
     // The names take what they need, the four figures share the rest; the rows fill the height.
     RepeatStatsGrid->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
@@ -139,11 +144,25 @@ RepeatStatisticsPanel::RepeatStatisticsPanel(QWidget* parent) : QWidget(parent)
     layout->setSpacing(2);
     layout->addLayout(heading);
     layout->addWidget(RepeatStatsGrid, 1);
+    retranslate();
 }
+
+void RepeatStatisticsPanel::retranslate()
+{
+    RepeatStatsGrid->setAccessibleName(T("extras.statsTitle"));
+    for (std::size_t c = 0; c < kColumnKeys.size(); ++c)
+        RepeatStatsGrid->item(0, static_cast<int>(c) + 1)->setText(T(kColumnKeys[c]));
+    for (std::size_t q = 0; q < kQuantityKeys.size(); ++q)
+        RepeatStatsGrid->item(static_cast<int>(q) + 1, 0)->setText(T(kQuantityKeys[q]));
+    showCount();
+}
+
+void RepeatStatisticsPanel::showCount() { RepeatStatsCount->setText(T("extras.statsCount").arg(count_)); }
 
 void RepeatStatisticsPanel::showStatistics(const RepeatStatistics& statistics)
 {
-    RepeatStatsCount->setText(QStringLiteral("n = %1").arg(statistics.count()));
+    count_ = statistics.count();
+    showCount();
     for (int q = 0; q < 3; ++q) {
         const QStringList values = figures(statistics.of(static_cast<RepeatStatistics::Quantity>(q)));
         for (int c = 0; c < 4; ++c) RepeatStatsGrid->item(q + 1, c + 1)->setText(values[c]);
@@ -174,7 +193,7 @@ void RepeatStatisticsTracker::addLoggedPass(int pass)
 bool RepeatStatisticsTracker::finish(const QString& logFileName)
 {
     if (statistics_.count() == 0) return false;
-    const bool written = appendCommentLines(logFileName, repeatSummaryLines(statistics_));
+    const bool written = writeTextLines(summaryFileName(logFileName), repeatSummaryLines(statistics_));
     // The panel keeps showing the finished test until the next one begins.
     statistics_.clear();
     return written;

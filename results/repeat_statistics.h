@@ -11,8 +11,9 @@
 //                                                            data line holds; pass 0 (the header
 //                                                            line) is ignored
 //   bench.repeatStatistics().finish(fileName);               after the loop, in the invocation that
-//                                                            ran it: appends the summary to the log
-//                                                            as "#" lines, if any pass was logged
+//                                                            ran it: writes the summary beside the
+//                                                            log (see summaryFileName), if any pass
+//                                                            was logged
 
 #include <QLabel>
 #include <QPointer>
@@ -53,13 +54,14 @@ private:
     std::array<std::vector<double>, 3> series_;
 };
 
-// The summary as log comment lines, each starting with "#", without line ends; the columns are
-// separated by one TAB, as the log's data lines are.
+// The summary: a title line, a heading and one TAB-separated line per quantity, without line ends.
 QStringList repeatSummaryLines(const RepeatStatistics& statistics);
 
-// Appends `lines`, each ended by CR LF, to the end of the existing file `fileName`. False when the
-// file does not exist or cannot be written; a missing file is not created.
-bool appendCommentLines(const QString& fileName, const QStringList& lines);
+// Where the summary of the log `logFileName` goes: the same name with "_summary" before ".txt".
+QString summaryFileName(const QString& logFileName);
+
+// Writes `lines`, each ended by CR LF, to `fileName`, replacing what it held. False on failure.
+bool writeTextLines(const QString& fileName, const QStringList& lines);
 
 // A number of the panel and the summary: four decimals, "-" for NaN.
 QString statisticText(double value);
@@ -72,10 +74,16 @@ public:
     explicit RepeatStatisticsPanel(QWidget* parent = nullptr);
 
     void showStatistics(const RepeatStatistics& statistics);
+    // Sets the headings and the count in the current language.
+    void retranslate();
 
     QLabel* RepeatStatsTitle;
     QLabel* RepeatStatsCount;
     QTableWidget* RepeatStatsGrid;
+
+private:
+    void showCount();
+    int count_ = 0;
 };
 
 // What the repeated measurement calls (see the top of this file). Updates the panel of the results
@@ -88,7 +96,7 @@ public:
     void addLoggedPass(int pass, const std::array<float, 3>& firstChannel);
     // The same with Module1.ChannelResults row 1; nothing when no analysis has filled that row.
     void addLoggedPass(int pass);
-    // Appends the summary once per begin(); true when it was written.
+    // Writes the summary file once per begin(); true when it was written.
     bool finish(const QString& logFileName);
 
     const RepeatStatistics& statistics() const { return statistics_; }

@@ -14,8 +14,8 @@
 
 #include <exception>
 
-// "My Documents" of the bench's original platform is the user's documents folder here; it is
-// created if missing, so the dialog can open in it.
+// The operator's documents folder is where save dialogs open; it is created if missing, so the
+// dialog can open in it.
 QString saveDialogFolder()
 {
     QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);

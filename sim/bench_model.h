@@ -32,6 +32,8 @@ public:
     LaserState laser;
     // The module's requests with a good checksum, by command letters ("SCAN").
     std::map<std::string, int> moduleCommandsReceived;
+    // The sweep flag of the module's last started scan: -1 follows the laser's sweep, 0 does not.
+    std::int32_t moduleSweepFlag = 0;
     bool dutInserted = true;
     Dut dut = Dut::Filter;
 

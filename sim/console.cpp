@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <sstream>
+#include <string>
 #include <vector>
 
 namespace vxmsim {
@@ -22,7 +23,7 @@ std::string Console::status() const
                       l.sweepStopPm / 1000.0, static_cast<unsigned>(l.sweepSpeed));
     return std::string("laser ") + (l.on ? "on" : "off") + " " + wl + " nm" + sweep +
            "; dut " + (bench_.dut == Dut::Filter ? "filter" : "grating") + (bench_.dutInserted ? " in" : " out") +
-           "; laser faults: " + describe(laserFaults_) + "; module faults: " + describe(moduleFaults_);
+           "; module sweep flag " + std::to_string(bench_.moduleSweepFlag) + "; laser faults: " + describe(laserFaults_) + "; module faults: " + describe(moduleFaults_);
 }
 
 std::string Console::execute(const std::string& line)

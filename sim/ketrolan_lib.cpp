@@ -11,7 +11,9 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstdio>
 #include <cstring>
+#include <string>
 #include <map>
 #include <memory>
 
@@ -34,12 +36,25 @@ ModuleLink* find(std::int32_t handle)
     return it == links().end() ? nullptr : it->second.get();
 }
 
+// The library's own refusals, told on standard error as the simulator tells the module's: an
+// argument that never reaches the module (a handle, a buffer, a point count).
+std::int32_t refuse(const char* function, const std::string& what, std::int32_t code)
+{
+    std::fprintf(stderr, "libKetrolanLib: %s refused: %s\n", function, what.c_str());
+    return code;
+}
+
 std::int32_t ask(std::int32_t handle, const char* command, const std::vector<std::uint16_t>& words,
-                 std::vector<std::uint16_t>& reply)
+                 std::vector<std::uint16_t>& reply, const char* function)
 {
     ModuleLink* link = find(handle);
-    return link ? link->exchange(command, words, reply) : kUnknownHandle;
+    if (!link) return refuse(function, "unknown handle " + std::to_string(handle), kUnknownHandle);
+    return link->exchange(command, words, reply);
 }
+
+bool validCount(std::int32_t n) { return n >= 1 && n <= vxmproto::kMaxPoints; }
+
+std::string countText(std::int32_t n) { return "data length " + std::to_string(n) + " (must be 1 to 20001)"; }
 
 void push32(std::vector<std::uint16_t>& words, std::int32_t value) { frame::appendWord32(words, value); }
 
@@ -51,7 +66,8 @@ std::uint32_t read32(const std::vector<std::uint16_t>& w, std::size_t i)
 float readFloat(const std::vector<std::uint16_t>& w, std::size_t i) { return std::bit_cast<float>(read32(w, i)); }
 
 // Fetches points [0, count) of the last scan in chunks.
-std::int32_t fetch(std::int32_t handle, float* wavelengthPm, float* powerDbm, std::int32_t count, std::int32_t channel)
+std::int32_t fetch(const char* function, std::int32_t handle, float* wavelengthPm, float* powerDbm, std::int32_t count,
+                   std::int32_t channel)
 {
     std::vector<std::uint16_t> reply;
     for (std::int32_t offset = 0; offset < count; offset += vxmproto::kChunkPoints) {
@@ -59,8 +75,8 @@ std::int32_t fetch(std::int32_t handle, float* wavelengthPm, float* powerDbm, st
         std::vector<std::uint16_t> request;
         push32(request, offset);
         request.push_back(static_cast<std::uint16_t>(n));
-        request.push_back(static_cast<std::uint16_t>(channel));
-        if (const std::int32_t r = ask(handle, vxmproto::kData, request, reply); r != kOk) return r;
+        push32(request, channel);
+        if (const std::int32_t r = ask(handle, vxmproto::kData, request, reply, function); r != kOk) return r;
         if (reply.size() != static_cast<std::size_t>(4 * n)) return kBadReply;
         for (std::int32_t i = 0; i < n; ++i) {
             wavelengthPm[offset + i] = readFloat(reply, 4 * i);
@@ -70,8 +86,6 @@ std::int32_t fetch(std::int32_t handle, float* wavelengthPm, float* powerDbm, st
     return kOk;
 }
 
-bool validChannel(std::int32_t channel) { return channel == 0 || channel == 1; }
-
 }  // namespace
 
 extern "C" {
@@ -80,7 +94,7 @@ int32_t Ketrolan_Initialize_Lib(int32_t) { return kOk; }
 
 int32_t Ketrolan_Get_Lib_Version(uint8_t* version)
 {
-    if (!version) return kBadArgument;
+    if (!version) return refuse(__func__, "no version buffer", kBadArgument);
     std::memcpy(version, "01.00.00", 9);
     return kOk;
 }
@@ -99,7 +113,7 @@ int32_t Ketrolan_Initialize_Port(int32_t comIndex)
 int32_t Ketrolan_Initialize_Connection(int32_t handle)
 {
     std::vector<std::uint16_t> reply;
-    if (const std::int32_t r = ask(handle, vxmproto::kIdentity, {0}, reply); r != kOk) return r;
+    if (const std::int32_t r = ask(handle, vxmproto::kIdentity, {0}, reply, __func__); r != kOk) return r;
     if (reply.size() < 2) return kBadReply;
     const bool vxm = reply[0] == (('V' << 8) | 'X') && (reply[1] >> 8) == 'M';
     return vxm ? kOk : kNotAModule;
@@ -107,9 +121,9 @@ int32_t Ketrolan_Initialize_Connection(int32_t handle)
 
 int32_t Ketrolan_Get_Info(int32_t handle, uint8_t* info)
 {
-    if (!info) return kBadArgument;
+    if (!info) return refuse(__func__, "no information buffer", kBadArgument);
     std::vector<std::uint16_t> reply;
-    if (const std::int32_t r = ask(handle, vxmproto::kInfo, {}, reply); r != kOk) return r;
+    if (const std::int32_t r = ask(handle, vxmproto::kInfo, {}, reply, __func__); r != kOk) return r;
     if (reply.size() * 2 < static_cast<std::size_t>(vxmproto::kInfoBytes)) return kBadReply;
     for (int i = 0; i < vxmproto::kInfoBytes; ++i)
         info[i] = static_cast<uint8_t>(i % 2 == 0 ? reply[i / 2] >> 8 : reply[i / 2] & 0xFF);
@@ -118,67 +132,63 @@ int32_t Ketrolan_Get_Info(int32_t handle, uint8_t* info)
 
 int32_t Ketrolan_Read_PowerMeter(int32_t handle, int32_t channel, float* powerDbm)
 {
-    if (!powerDbm || !validChannel(channel)) return kBadArgument;
+    if (!powerDbm) return refuse(__func__, "no power variable", kBadArgument);
+    std::vector<std::uint16_t> request;
+    push32(request, channel);
     std::vector<std::uint16_t> reply;
-    if (const std::int32_t r = ask(handle, vxmproto::kPower, {static_cast<std::uint16_t>(channel)}, reply); r != kOk)
-        return r;
+    if (const std::int32_t r = ask(handle, vxmproto::kPower, request, reply, __func__); r != kOk) return r;
     if (reply.size() != 2) return kBadReply;
     *powerDbm = readFloat(reply, 0);
     return kOk;
 }
 
+// Every value goes to the module as it came: the module judges them and names what it refuses.
 int32_t Ketrolan_Start_Scan(int32_t handle, int32_t startNm, int32_t stopNm, int32_t speedNmPerS, int32_t averages,
                             int32_t dataLength, int32_t channel, int32_t sweepFlag)
 {
-    if (!validChannel(channel)) return kBadArgument;
     std::vector<std::uint16_t> request;
-    for (std::int32_t v : {startNm, stopNm, speedNmPerS, averages, dataLength}) push32(request, v);
-    request.push_back(static_cast<std::uint16_t>(channel));
-    request.push_back(sweepFlag ? 1 : 0);
+    for (std::int32_t v : {startNm, stopNm, speedNmPerS, averages, dataLength, channel, sweepFlag}) push32(request, v);
     std::vector<std::uint16_t> reply;
-    return ask(handle, vxmproto::kScan, request, reply);
+    return ask(handle, vxmproto::kScan, request, reply, __func__);
 }
 
 int32_t Ketrolan_AlignMode_Scan(int32_t handle, int32_t startNm, int32_t stopNm, int32_t speedNmPerS, int32_t channel,
                                 int32_t sweepFlag)
 {
-    if (!validChannel(channel)) return kBadArgument;
     std::vector<std::uint16_t> request;
-    for (std::int32_t v : {startNm, stopNm, speedNmPerS}) push32(request, v);
-    request.push_back(static_cast<std::uint16_t>(channel));
-    request.push_back(sweepFlag ? 1 : 0);
+    for (std::int32_t v : {startNm, stopNm, speedNmPerS, channel, sweepFlag}) push32(request, v);
     std::vector<std::uint16_t> reply;
-    return ask(handle, vxmproto::kAlign, request, reply);
+    return ask(handle, vxmproto::kAlign, request, reply, __func__);
 }
 
 int32_t Ketrolan_Is_Scan_Done(int32_t handle)
 {
     std::vector<std::uint16_t> reply;
-    if (const std::int32_t r = ask(handle, vxmproto::kIsDone, {}, reply); r != kOk) return r;
+    if (const std::int32_t r = ask(handle, vxmproto::kIsDone, {}, reply, __func__); r != kOk) return r;
     if (reply.size() != 3 || reply[0] > 1) return kBadReply;
     return reply[0];
 }
 
 int32_t Ketrolan_Get_ScanData(int32_t handle, float* wavelengthPm, float* powerDbm, int32_t dataLength, int32_t channel)
 {
-    if (!wavelengthPm || !powerDbm || dataLength < 1 || dataLength > vxmproto::kMaxPoints || !validChannel(channel))
-        return kBadArgument;
-    return fetch(handle, wavelengthPm, powerDbm, dataLength, channel);
+    if (!wavelengthPm || !powerDbm) return refuse(__func__, "no data buffer", kBadArgument);
+    if (!validCount(dataLength)) return refuse(__func__, countText(dataLength), kBadArgument);
+    return fetch(__func__, handle, wavelengthPm, powerDbm, dataLength, channel);
 }
 
 int32_t Ketrolan_Get_AlignMode_Data(int32_t handle, float* wavelengthPm, float* powerDbm, int32_t* count,
                                     int32_t channel)
 {
-    if (!wavelengthPm || !powerDbm || !count || *count < 1 || *count > vxmproto::kMaxPoints || !validChannel(channel))
-        return kBadArgument;
+    if (!wavelengthPm || !powerDbm || !count) return refuse(__func__, "no data buffer or count", kBadArgument);
+    if (!validCount(*count)) return refuse(__func__, countText(*count), kBadArgument);
     std::vector<std::uint16_t> reply;
-    if (const std::int32_t r = ask(handle, vxmproto::kIsDone, {}, reply); r != kOk) return r;
+    if (const std::int32_t r = ask(handle, vxmproto::kIsDone, {}, reply, __func__); r != kOk) return r;
     if (reply.size() != 3) return kBadReply;
     if (reply[0] != 1) return kModuleStatusBase + 3;  // still scanning: no data yet
     const auto points = static_cast<std::int32_t>(std::min<std::uint32_t>(read32(reply, 1), vxmproto::kMaxPoints));
     const std::int32_t n = std::min(*count, points);
     if (n < 1) return kModuleStatusBase + 3;
-    if (const std::int32_t r = fetch(handle, wavelengthPm, powerDbm, n, channel); r != kOk) return r;
+    if (const std::int32_t r = fetch(__func__, handle, wavelengthPm, powerDbm, n, channel); r != kOk) return r;
     *count = n;
     return kOk;
 }
@@ -186,7 +196,7 @@ int32_t Ketrolan_Get_AlignMode_Data(int32_t handle, float* wavelengthPm, float* 
 int32_t Ketrolan_Stop_Scan(int32_t handle)
 {
     std::vector<std::uint16_t> reply;
-    return ask(handle, vxmproto::kStop, {}, reply);
+    return ask(handle, vxmproto::kStop, {}, reply, __func__);
 }
 
 int32_t Ketrolan_Stop_All(void)
@@ -196,7 +206,10 @@ int32_t Ketrolan_Stop_All(void)
     return kOk;
 }
 
-int32_t Ketrolan_Release(int32_t handle) { return links().erase(handle) ? kOk : kUnknownHandle; }
+int32_t Ketrolan_Release(int32_t handle)
+{
+    return links().erase(handle) ? kOk : refuse(__func__, "unknown handle " + std::to_string(handle), kUnknownHandle);
+}
 
 int32_t Ketrolan_Release_All(void)
 {

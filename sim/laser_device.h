@@ -7,6 +7,9 @@
 #include "sim/identity.h"
 
 #include <cstdint>
+#include <functional>
+#include <initializer_list>
+#include <string>
 #include <vector>
 
 namespace vxmsim {
@@ -23,6 +26,20 @@ enum Status : std::uint16_t {
 // A reply holding only a status word, with the request's command letters.
 std::vector<std::uint8_t> statusReply(const std::string& command, std::uint16_t status);
 
+// Where an instrument tells why it refused a request (the simulator's console).
+using RefusalReport = std::function<void(const std::string&)>;
+
+// One argument of a request and whether it is acceptable; `rule` says what would be.
+struct ArgumentCheck {
+    const char* name;
+    std::int64_t value;
+    bool ok;
+    const char* rule;
+};
+
+// "name value (rule)" of the first refused argument; empty when all are acceptable.
+std::string firstRefused(std::initializer_list<ArgumentCheck> checks);
+
 class LaserDevice {
 public:
     explicit LaserDevice(BenchModel& bench);
@@ -30,10 +47,13 @@ public:
     std::vector<std::uint8_t> handle(const frame::Parsed& request);
 
     Identity identity{"TLS-OB-2611-S", "TL26110047", "05/17/2025", "2.1.07", "TLS-HW-A03"};
+    RefusalReport onRefusal;
 
 private:
     std::vector<std::uint8_t> goToWavelength(const frame::Parsed& request);
     std::vector<std::uint8_t> startSweep(const frame::Parsed& request);
+    // Status 0002, and a line naming `what` for the console.
+    std::vector<std::uint8_t> refuse(const std::string& command, const std::string& what);
 
     BenchModel& bench_;
 };

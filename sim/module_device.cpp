@@ -79,34 +79,70 @@ std::vector<std::uint8_t> ModuleDevice::info(const std::string& command) const
     return frame::build(command, words);
 }
 
+std::vector<std::uint8_t> ModuleDevice::refuse(const std::string& command, const std::string& refused)
+{
+    if (refused.empty()) return {};
+    if (onRefusal) onRefusal("module refused " + command + ": " + refused);
+    return statusReply(command, kOutOfRange);
+}
+
+namespace {
+
+constexpr char kChannelRule[] = "must be 0 or 1";
+
+ArgumentCheck wordCount(const frame::Parsed& request, std::size_t expected, const char* rule)
+{
+    const auto n = static_cast<std::int64_t>(request.words.size());
+    return {"data words", n, n == static_cast<std::int64_t>(expected), rule};
+}
+
+}  // namespace
+
 std::vector<std::uint8_t> ModuleDevice::power(const frame::Parsed& request)
 {
-    if (request.words.size() != 1 || request.words[0] > 1) return statusReply(request.command, kOutOfRange);
+    const auto& w = request.words;
+    if (auto r = refuse(request.command, firstRefused({wordCount(request, 2, "must be 2")})); !r.empty()) return r;
+    const std::int32_t channel = word32(w, 0);
+    if (auto r = refuse(request.command, firstRefused({{"channel", channel, channel == 0 || channel == 1, kChannelRule}}));
+        !r.empty())
+        return r;
     const double nm = bench_.laser.wavelengthPm / 1000.0;
     std::vector<std::uint16_t> words{kDone};
-    appendFloat(words, static_cast<float>(bench_.channelPowerDbm(request.words[0], nm)));
+    appendFloat(words, static_cast<float>(bench_.channelPowerDbm(channel, nm)));
     return frame::build(request.command, words);
 }
 
 std::vector<std::uint8_t> ModuleDevice::startScan(const frame::Parsed& request, bool align)
 {
     const auto& w = request.words;
-    if (w.size() != (align ? 8u : 12u)) return statusReply(request.command, kOutOfRange);
+    const std::size_t words = align ? 10 : 14;
+    if (auto r = refuse(request.command, firstRefused({wordCount(request, words, align ? "must be 10" : "must be 14")}));
+        !r.empty())
+        return r;
     const std::int32_t startNm = word32(w, 0);
     const std::int32_t stopNm = word32(w, 2);
     const std::int32_t speed = word32(w, 4);
     const std::int32_t averages = align ? 1 : word32(w, 6);
-    // 64 bits: a request may carry any two 32-bit values, and only the test below refuses them.
+    // 64 bits: a request may carry any two 32-bit values, and only the checks below refuse them.
     const std::int64_t spanPm = (std::int64_t{stopNm} - startNm) * 1000;
-    const std::int64_t points =
-        align ? std::min<std::int64_t>(vxmproto::kMaxPoints, spanPm / vxmproto::kAlignStepPm + 1) : word32(w, 8);
-    const int channel = align ? w[6] : w[10];
-    // The sweep flag (last word) tells a real module to follow the laser's sweep trigger; the
-    // simulated laser's light is there at every wavelength, so it changes nothing here.
-    if (startNm <= 0 || stopNm <= startNm || speed <= 0 || averages < 1 || averages > 255 || points < 1 ||
-        points > vxmproto::kMaxPoints || channel > 1)
-        return statusReply(request.command, kOutOfRange);
+    const std::int64_t points = align ? std::min<std::int64_t>(vxmproto::kMaxPoints, spanPm / vxmproto::kAlignStepPm + 1)
+                                      : word32(w, 8);
+    const std::int32_t channel = word32(w, words - 4);
+    const std::int32_t sweep = word32(w, words - 2);
+    const std::string refused = firstRefused({
+        {"start wavelength", startNm, startNm > 0, "must be above 0 nm"},
+        {"stop wavelength", stopNm, stopNm > startNm, "must be above the start"},
+        {"sweep speed", speed, speed > 0, "must be above 0 nm/s"},
+        {"average number", averages, averages >= 1 && averages <= 255, "must be 1 to 255"},
+        {"data length", points, points >= 1 && points <= vxmproto::kMaxPoints, "must be 1 to 20001"},
+        {"channel", channel, channel == 0 || channel == 1, kChannelRule},
+        {"sweep flag", sweep, sweep == -1 || sweep == 0, "must be -1 or 0"},
+    });
+    if (auto r = refuse(request.command, refused); !r.empty()) return r;
 
+    // The sweep flag tells a real module to follow the laser's sweep trigger; the simulated
+    // laser's light is there at every wavelength, so it changes no point here.
+    bench_.moduleSweepFlag = sweep;
     wavelengthsPm_.assign(static_cast<std::size_t>(points), 0.0f);
     powersDbm_.assign(static_cast<std::size_t>(points), 0.0f);
     const double stepPm = points > 1 ? double(spanPm) / (points - 1) : 0.0;
@@ -129,15 +165,19 @@ std::vector<std::uint8_t> ModuleDevice::done(const std::string& command) const
     return frame::build(command, words);
 }
 
-std::vector<std::uint8_t> ModuleDevice::data(const frame::Parsed& request) const
+std::vector<std::uint8_t> ModuleDevice::data(const frame::Parsed& request)
 {
     const auto& w = request.words;
-    if (!scanned_ || scanRunning()) return statusReply(request.command, kNotReady);
-    if (w.size() != 4) return statusReply(request.command, kOutOfRange);
+    if (auto r = refuse(request.command, firstRefused({wordCount(request, 5, "must be 5")})); !r.empty()) return r;
     const std::int64_t offset = word32(w, 0);
     const std::int64_t count = w[2];
+    const std::int32_t channel = word32(w, 3);
+    if (auto r = refuse(request.command, firstRefused({{"channel", channel, channel == 0 || channel == 1, kChannelRule}}));
+        !r.empty())
+        return r;
+    if (!scanned_ || scanRunning()) return statusReply(request.command, kNotReady);
     if (offset < 0 || count < 1 || count > vxmproto::kChunkPoints ||
-        offset + count > static_cast<std::int64_t>(scanPoints()) || w[3] != scanChannel_)
+        offset + count > static_cast<std::int64_t>(scanPoints()) || channel != scanChannel_)
         return statusReply(request.command, kOutOfRange);
     std::vector<std::uint16_t> words{kDone};
     words.reserve(1 + 4 * count);

@@ -5,6 +5,7 @@
 #include "laser/frame_codec.h"
 #include "sim/bench_model.h"
 #include "sim/identity.h"
+#include "sim/laser_device.h"
 
 #include <cstdint>
 #include <functional>
@@ -22,6 +23,7 @@ public:
 
     Identity identity;
     std::uint16_t temperatureTenths = 253;
+    RefusalReport onRefusal;
 
     bool scanRunning() const;
     std::size_t scanPoints() const { return wavelengthsPm_.size(); }
@@ -31,7 +33,9 @@ private:
     std::vector<std::uint8_t> power(const frame::Parsed& request);
     std::vector<std::uint8_t> startScan(const frame::Parsed& request, bool align);
     std::vector<std::uint8_t> done(const std::string& command) const;
-    std::vector<std::uint8_t> data(const frame::Parsed& request) const;
+    std::vector<std::uint8_t> data(const frame::Parsed& request);
+    // Status 0002 when `refused` names an argument (told to the console), else empty.
+    std::vector<std::uint8_t> refuse(const std::string& command, const std::string& refused);
 
     BenchModel& bench_;
     Clock clock_;

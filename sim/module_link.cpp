@@ -91,6 +91,8 @@ std::int32_t ModuleLink::exchange(const char* command, const std::vector<std::ui
             in.erase(in.begin(), in.begin() + static_cast<std::ptrdiff_t>(skipped + parsed->size));
             if (parsed->command != command) continue;  // someone else's reply
             if (!parsed->checksumOk || parsed->words.empty()) return kBadReply;
+            // 0002: the module refused an argument, which is the caller's fault as a library check's is.
+            if (parsed->words[0] == kArgumentRefused) return kBadArgument;
             if (parsed->words[0] != 0) return kModuleStatusBase + parsed->words[0];
             reply.assign(parsed->words.begin() + 1, parsed->words.end());
             return kOk;

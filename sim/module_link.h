@@ -25,6 +25,9 @@ enum Code : std::int32_t {
     kModuleStatusBase = 100,  // the module answered status s: 100 + s
 };
 
+// The module's status word for a refused argument (parameter out of range).
+inline constexpr std::uint16_t kArgumentRefused = 0x0002;
+
 class ModuleLink {
 public:
     ModuleLink() = default;

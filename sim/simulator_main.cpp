@@ -316,6 +316,8 @@ int main(int argc, char** argv)
     }
     LaserDevice laser(bench);
     ModuleDevice module(bench, nowMs, options.band);
+    // Refused requests are named on standard error, beside the links' own events.
+    laser.onRefusal = module.onRefusal = [](const std::string& line) { std::cerr << "vxm-simulator: " << line << std::endl; };
     Console console(bench, laserFaults, moduleFaults);
 
     std::error_code ec;

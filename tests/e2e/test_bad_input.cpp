@@ -104,15 +104,21 @@ protected:
                              .arg(bench->form2().ResultLabel->text());
     }
 
+    // The power meter reads whether or not the laser went to Text4's wavelength.
     QString powerOutcome()
     {
-        return measurementOutcome(QStringLiteral("GOWL"), [this] {
-            const QString reading = f->Text5->text();
-            const bool formatted = QRegularExpression(QStringLiteral("^-?\\d+\\.\\d{3}$")).match(reading).hasMatch();
-            return QStringLiteral("laser at %1, Text5 shows the reading %2")
-                .arg(laserStatus().section(QLatin1Char(' '), 2, 3),
-                     formatted ? QStringLiteral("(0.000 format)") : QStringLiteral("MALFORMED ") + reading);
-        });
+        const int requestsBefore = requestCount(QStringLiteral("GOWL"));
+        const int measuredBefore = Module1.MeasureCount;
+        f->SingleMeasure->click();
+        const QString at = laserStatus().section(QLatin1Char(' '), 2, 3);
+        const QString laser = requestCount(QStringLiteral("GOWL")) == requestsBefore
+                                  ? QStringLiteral("nothing sent: %1; laser stays at %2").arg(infoLine(), at)
+                                  : QStringLiteral("laser at ") + at;
+        if (Module1.MeasureCount == measuredBefore) return laser + QStringLiteral("; failed: ") + infoLine();
+        const QString reading = f->Text5->text();
+        const bool formatted = QRegularExpression(QStringLiteral("^-?\\d+\\.\\d{3}$")).match(reading).hasMatch();
+        return laser + QStringLiteral(", Text5 shows the reading ") +
+               (formatted ? QStringLiteral("(0.000 format)") : QStringLiteral("MALFORMED ") + reading);
     }
 
     void add(const char* box, const QString& typed, const char* operation, const QString& result)

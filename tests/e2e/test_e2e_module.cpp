@@ -60,7 +60,7 @@ TEST_F(ModuleE2e, ScanStartedThroughTheLibraryIsStoppedFromTheWindow)
     DeviceLibrary& library = bench->library();
     const std::int32_t handle = Module1.ModuleHandle;
     // 80 nm at 1 nm/s: the scan would run for over a minute.
-    ASSERT_EQ(library.Start_Scan(handle, 1260, 1340, 1, 1, 1001, 0, 1), 1);
+    ASSERT_EQ(library.Start_Scan(handle, 1260, 1340, 1, 1, 1001, 0, -1), 1);
     EXPECT_EQ(library.Is_Scan_Done(handle), 0);
 
     form().StopVXMScan->setEnabled(true);  // as a running measurement leaves it

@@ -145,12 +145,15 @@ TEST_F(MeasureE2E, RepeatedMeasurementWritesTheRepeatabilityLog)
     watch.stop();
     EXPECT_EQ(Module1.PlotCount - plotsBefore, 4);
 
+    // The log holds its header and data lines only; the statistics lie beside it.
     const QStringList files = QDir(logs.path()).entryList({QStringLiteral("VXM_Test_*.txt")}, QDir::Files);
-    ASSERT_EQ(files.size(), 1);
-    QFile file(QDir(logs.path()).filePath(files.first()));
+    ASSERT_EQ(files.size(), 2);
+    ASSERT_TRUE(files[1].endsWith(QLatin1String("_summary.txt")));
+    ASSERT_EQ(files[1], QString(files[0]).replace(QLatin1String(".txt"), QLatin1String("_summary.txt")));
+    QFile file(QDir(logs.path()).filePath(files[0]));
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QList<QByteArray> lines = file.readAll().split('\n');
-    ASSERT_GT(lines.size(), 5) << "header, three lines, then the statistics summary";
+    ASSERT_EQ(lines.size(), 5) << "header, three lines, and nothing after the last line end";
     EXPECT_EQ(lines[0], QByteArray("Index \tCenter WL (nm)\tBandwidth (nm)\tInsertion Loss (dB)\r"));
     for (int n = 1; n <= 3; ++n) {
         const QList<QByteArray> fields = lines[n].chopped(1).split('\t');
@@ -159,7 +162,9 @@ TEST_F(MeasureE2E, RepeatedMeasurementWritesTheRepeatabilityLog)
         EXPECT_NEAR(fields[1].toDouble(), vxmsim::BenchModel::kFilterCentresNm[0], kStepNm);
         EXPECT_EQ(fields[3].split('.').value(1).size(), 4) << "four decimals";
     }
-    for (qsizetype i = 4; i < lines.size(); ++i)
-        EXPECT_TRUE(lines[i].isEmpty() || lines[i].startsWith('#')) << lines[i].toStdString();
+    EXPECT_TRUE(lines[4].isEmpty());
+    QFile summary(QDir(logs.path()).filePath(files[1]));
+    ASSERT_TRUE(summary.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(summary.readAll().startsWith("Repeatability statistics over 3 passes\r\n"));
     EXPECT_TRUE(f->CheckVXMScanMode->isEnabled());
 }

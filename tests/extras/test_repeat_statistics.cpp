@@ -1,4 +1,4 @@
-// Repeatability statistics: the numbers against hand-computed values, the summary appended to a
+// Repeatability statistics: the numbers against hand-computed values, the summary file beside a
 // repeatability log, and the panel on the results window.
 
 #include "../results/results_support.h"
@@ -51,37 +51,31 @@ TEST(RepeatStatistics, SeriesFiguresUseTheSampleDeviationAndKeepPicometreDigits)
     EXPECT_EQ(statisticText(single.standardDeviation), QStringLiteral("-"));
 }
 
-TEST(RepeatStatistics, SummaryLinesGiveTheThreeQuantitiesOfTheFirstChannel)
-{
-    RepeatStatistics s = threePasses();
-    EXPECT_EQ(repeatSummaryLines(s), (QStringList{"# Repeatability statistics over 3 passes",
-                                                  "# Quantity\tMean\tStd dev\tMin\tMax",
-                                                  "# Center WL (nm)\t1550.0000\t0.5000\t1549.5000\t1550.5000",
-                                                  "# Bandwidth (nm)\t0.6000\t0.1000\t0.5000\t0.7000",
-                                                  "# Insertion Loss (dB)\t-3.0000\t0.5000\t-3.5000\t-2.5000"}));
-    s.clear();
-    EXPECT_EQ(s.count(), 0);
-}
-
-TEST(RepeatStatistics, SummaryIsAppendedOnceAfterTheLogData)
+TEST(RepeatStatistics, SummaryGoesBesideTheLogWhichKeepsOnlyItsDataLines)
 {
     QTemporaryDir dir;
     const QString log = dir.filePath(QStringLiteral("VXM_Test_20261206_031500.txt"));
+    const QString summary = dir.filePath(QStringLiteral("VXM_Test_20261206_031500_summary.txt"));
+    EXPECT_EQ(summaryFileName(log), summary);
     const QByteArray data = kLogHeader + "1\t1550.000\t0.500\t-3.0000\r\n2\t1550.500\t0.700\t-3.5000\r\n"
                                          "3\t1549.500\t0.600\t-2.5000\r\n";
     writeFile(log, data);
     FakeBench b;
     RepeatStatisticsTracker& tracker = b->repeatStatistics();
     tracker.begin();
+    EXPECT_FALSE(tracker.finish(log)) << "no pass logged: nothing to summarise";
+    EXPECT_FALSE(QFile::exists(summary));
     tracker.addLoggedPass(0, {1.0F, 2.0F, 3.0F});  // the header pass: not a data line
     for (int pass = 1; pass <= 3; ++pass) tracker.addLoggedPass(pass, kPasses[static_cast<std::size_t>(pass - 1)]);
     EXPECT_EQ(tracker.statistics().count(), 3);
     ASSERT_TRUE(tracker.finish(log));
-    QByteArray expected = data;
-    for (const QString& line : repeatSummaryLines(threePasses())) expected += line.toUtf8() + "\r\n";
-    EXPECT_EQ(readAll(log), expected);
+    EXPECT_EQ(readAll(log), data);
+    EXPECT_EQ(readAll(summary), QByteArray("Repeatability statistics over 3 passes\r\n"
+                                           "Quantity\tMean\tStd dev\tMin\tMax\r\n"
+                                           "Center WL (nm)\t1550.0000\t0.5000\t1549.5000\t1550.5000\r\n"
+                                           "Bandwidth (nm)\t0.6000\t0.1000\t0.5000\t0.7000\r\n"
+                                           "Insertion Loss (dB)\t-3.0000\t0.5000\t-3.5000\t-2.5000\r\n"));
     EXPECT_FALSE(tracker.finish(log)) << "once per test";
-    EXPECT_EQ(readAll(log), expected);
 }
 
 TEST(RepeatStatistics, LoggedPassesReadTheFirstChannelRow)
@@ -98,25 +92,6 @@ TEST(RepeatStatistics, LoggedPassesReadTheFirstChannelRow)
         tracker.addLoggedPass(pass);
     }
     EXPECT_EQ(repeatSummaryLines(tracker.statistics()), repeatSummaryLines(threePasses()));
-}
-
-TEST(RepeatStatistics, NoSummaryWithoutPassesOrFile)
-{
-    QTemporaryDir dir;
-    FakeBench b;
-    RepeatStatisticsTracker& tracker = b->repeatStatistics();
-    const QString headerOnly = dir.filePath(QStringLiteral("header.txt"));
-    writeFile(headerOnly, kLogHeader);
-    tracker.begin();
-    tracker.addLoggedPass(0, kPasses[0]);
-    EXPECT_FALSE(tracker.finish(headerOnly));
-    EXPECT_EQ(readAll(headerOnly), kLogHeader) << "no pass logged: nothing to summarise";
-
-    const QString missing = dir.filePath(QStringLiteral("missing.txt"));
-    tracker.begin();
-    tracker.addLoggedPass(1, kPasses[0]);
-    EXPECT_FALSE(tracker.finish(missing));
-    EXPECT_FALSE(QFile::exists(missing)) << "a summary alone is no log";
 }
 
 TEST(RepeatStatistics, PanelFollowsThePasses)

@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFile>
 #include <QPointer>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTableWidget>
 
@@ -118,19 +119,44 @@ TEST(SingleMeasure, ResultsWindowClosedDuringTheScanGetsAFreshOne)
     EXPECT_EQ(s.gridText(2, 1), QStringLiteral("1300.000")) << "the results land in the window now loaded";
 }
 
-TEST(SingleMeasure, PowerMeterShowsTheReadingWithoutTheResultsWindow)
+TEST(SingleMeasure, PowerMeterShowsTheReadingWithoutTheResultsWindowWhereverTheLaserWent)
 {
     FakeBench b;
     Form1& f = b->form1();
     f.CheckPowerMeter->setChecked(true);
     prepareScan(b);
     connectLaser(b);
+    f.Text4->setText(QStringLiteral("1500"));  // beyond the laser's 1340 nm
     b.library->powerReadings = {-3.25F};
     f.SingleMeasure->click();
     EXPECT_EQ(f.Text5->text(), QStringLiteral("-3.250"));
+    EXPECT_EQ(b->info().text(), QStringLiteral("Wavelength is Out-Of-Range !\r\n  Please set Wavelength again !"));
     EXPECT_TRUE(b->loadedForm2() == nullptr || !b->loadedForm2()->isVisible());
     EXPECT_TRUE(Module1.PlotData.empty());
     EXPECT_EQ(Module1.MeasureCount, 1);
+    EXPECT_TRUE(f.TLSOnOff->isEnabled()) << "the laser can still be switched off";
+    EXPECT_TRUE(f.StartStopSweep->isEnabled());
+}
+
+TEST(SingleMeasure, AnAlignScanWithBackgroundSelectedIsPlottedButNotAnalysed)
+{
+    SpectrumBench s;
+    s.f.SingleMeasure->click();
+    const auto resultsBefore = Module1.ChannelResults;
+    s.f.TakeBackground->setChecked(true);
+    selectOnly(s.b, s.f.CheckAlignMode);  // the options are disabled now, Background stays selected
+    ASSERT_TRUE(s.f.TakeBackground->isChecked());
+    s.b.library->point = [](int i, float& wl, float& v) {
+        onePeakAt1300(i, wl, v);
+        wl += 20000.0F;  // the peak moves to 1320 nm
+    };
+    s.b->info().setText(QStringLiteral("before"));
+    s.f.SingleMeasure->click();
+    EXPECT_EQ(Module1.TraceKind, 1);
+    EXPECT_EQ(Module1.ChannelResults, resultsBefore);
+    EXPECT_EQ(s.gridText(2, 1), QStringLiteral("1300.000"));
+    EXPECT_EQ(s.b->info().text(), QStringLiteral("before"));
+    EXPECT_FLOAT_EQ(Module1.PlotData[0][0], 1280.0F) << "the new trace is plotted";
 }
 
 TEST(SingleMeasure, FailureNamesTheEngineReasonAfterTheWorkflowText)
@@ -216,15 +242,29 @@ TEST(RepeatMeasure, FailingAcquisitionsPauseAndHonourARelease)
     EXPECT_EQ(s.b->info().color(), VbColor::Red);
 }
 
-TEST(RepeatMeasure, RefusedSettingsEndTheLoopAndUnlockTheOptions)
+TEST(Measurement, ARefusedSettingChangesNoControl)
 {
     SpectrumBench s;
     s.f.Text6->setText(QStringLiteral("0"));
-    s.f.RepeatMeasure->click();
-    EXPECT_TRUE(s.b.library->calls.isEmpty());
-    EXPECT_FALSE(s.f.RepeatMeasure->isChecked());
-    EXPECT_TRUE(s.f.Text6->isEnabled());
-    EXPECT_TRUE(s.b->info().text().startsWith(QStringLiteral("Reading Data failed\r\nThe average number")));
+    QList<QWidget*> controls = s.f.findChildren<QWidget*>();
+    controls.removeIf([](QWidget* w) { return w->objectName().isEmpty(); });
+    const auto enabledStates = [&] {
+        QStringList states;
+        for (QWidget* w : controls) states << w->objectName() + (w->isEnabled() ? "+" : "-");
+        return states;
+    };
+    const QStringList before = enabledStates();
+    for (QPushButton* button : {s.f.SingleMeasure, s.f.RepeatMeasure}) {
+        SCOPED_TRACE(button->objectName().toStdString());
+        s.b->info().setText(QString());
+        button->click();
+        EXPECT_TRUE(s.b.library->calls.isEmpty());
+        EXPECT_EQ(enabledStates(), before);
+        EXPECT_FALSE(s.f.RepeatMeasure->isChecked());
+        EXPECT_TRUE(s.b->info().text().startsWith(QStringLiteral("The average number"))) << s.b->info().text().toStdString();
+        EXPECT_EQ(s.b->info().color(), VbColor::Red);
+    }
+    EXPECT_EQ(Module1.MeasureCount, 0);
 }
 
 TEST(RepeatMeasure, WithNoMeasurementTickedRunsNoPass)

@@ -93,12 +93,13 @@ TEST(ScanEngineAlign, LoweredCountKeepsFullArraysAndPatchesTheTail)
 
 TEST(ScanEngineInputs, ChannelAndSweepFlagReachEveryCall)
 {
-    // The sweep flag is 1 for sweep mode 1 only.
+    // The sweep flag is the library's true, -1, for sweep mode 1 only.
     const struct { bool align; int channel, sweepMode; const char *first, *last; } rows[] = {
         {false, 1, 0, "Start_Scan(1234,1260,1340,100,1,2001,1,0)", "Get_ScanData(1234,2001,1)"},
-        {false, 0, 1, "Start_Scan(1234,1260,1340,100,1,2001,0,1)", "Get_ScanData(1234,2001,0)"},
+        {false, 0, 1, "Start_Scan(1234,1260,1340,100,1,2001,0,-1)", "Get_ScanData(1234,2001,0)"},
         {false, 0, 100, "Start_Scan(1234,1260,1340,100,1,2001,0,0)", "Get_ScanData(1234,2001,0)"},
-        {true, 1, 1, "AlignMode_Scan(1234,1260,1340,100,1,1)", "Get_AlignMode_Data(1234,20001,1)"},
+        {true, 1, 1, "AlignMode_Scan(1234,1260,1340,100,1,-1)", "Get_AlignMode_Data(1234,20001,1)"},
+        {true, 0, 0, "AlignMode_Scan(1234,1260,1340,100,0,0)", "Get_AlignMode_Data(1234,20001,0)"},
     };
     FakeBench b;
     Form1& f = b->form1();
@@ -181,19 +182,30 @@ TEST(ScanEnginePowerMeter, ReadsUntilSuccessThenShowsDbmOrReferencedDbAndGivesUp
     expectRedText(b, QStringLiteral("No power reading after 200 attempts\r\nPlease check the module"));
 }
 
-TEST(ScanEnginePowerMeter, NoReadingWhereTheLaserDidNotGo)
+TEST(ScanEnginePowerMeter, TheReadingFollowsWhereverTheLaserWent)
 {
-    FakeBench b;
-    Form1& f = b->form1();
-    f.CheckPowerMeter->setChecked(true);
-    prepareScan(b);
-    connectLaser(b, 0x0002);
-    f.Text5->setText(QStringLiteral("-7.000"));
-    EXPECT_EQ(acquire(b), 0);
-    EXPECT_EQ(b->measure().engine().lastProblem(),
-              QStringLiteral("  Error Warning!\r\n\r\n  Error Code = 0002\r\n  TLS received data is Out-Of-Range."));
-    EXPECT_EQ(countCalls(b, "Read_PowerMeter"), 0);
-    EXPECT_EQ(f.Text5->text(), QStringLiteral("-7.000"));
+    // Out of range nothing is sent and the red text says so; an error status is reported. Either
+    // way the power is read and shown.
+    const struct { const char* text4; std::uint16_t status; std::size_t framesSent; const char* shown; } rows[] = {
+        {"1340.001", 0, 0, "Wavelength is Out-Of-Range !\r\n  Please set Wavelength again !"},
+        {"1300", 0x0002, 1, "  Error Warning!\r\n\r\n  Error Code = 0002\r\n  TLS received data is Out-Of-Range."},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.text4);
+        FakeBench b;
+        Form1& f = b->form1();
+        f.CheckPowerMeter->setChecked(true);
+        prepareScan(b);
+        connectLaser(b, r.status);
+        f.Text4->setText(QString::fromLatin1(r.text4));
+        b.library->powerResults = {1};
+        b.library->powerReadings = {-12.5F};
+        EXPECT_EQ(acquire(b), 1);
+        EXPECT_EQ(b.serial->writtenTo(7).size(), r.framesSent);
+        expectRedText(b, QString::fromUtf8(r.shown));
+        EXPECT_EQ(b.library->calls, QStringList{"Read_PowerMeter(1234,0)"});
+        EXPECT_EQ(f.Text5->text(), QStringLiteral("-12.500"));
+    }
 }
 
 TEST(ScanEngineValidation, SettingsThatCannotWorkAreRefusedBeforeAnyCall)

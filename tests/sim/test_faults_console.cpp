@@ -91,7 +91,7 @@ TEST(Console, CommandsChangeTheBenchAndAnswerOneLineAndMistakesAnError)
         {"dut grating", "ok: dut grating out"},
         {"  dut   in ", "ok: dut grating in"},
         {"fault module:truncated on", "ok: fault module:truncated on"},
-        {"status", "laser on 1300.000 nm; dut grating in; laser faults: none; module faults: truncated"},
+        {"status", "laser on 1300.000 nm; dut grating in; module sweep flag 0; laser faults: none; module faults: truncated"},
         {"fault module:truncated off", "ok: fault module:truncated off"}, {"help", kConsoleHelp}, {"quit", "bye"}};
     for (const auto& [line, answer] : dialogue) EXPECT_EQ(console.execute(line), answer) << line;
     EXPECT_TRUE(bench.dutInserted && bench.dut == Dut::Grating && !module.truncated && console.quitRequested());

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <tuple>
 #include <vector>
 
@@ -19,7 +20,7 @@ constexpr int32_t kModuleIndex = 5;  // COM6
 constexpr int32_t kLaserIndex = 6;   // COM7
 
 struct LibraryFixture : ::testing::Test {
-    SimulatorProcess sim;
+    SimulatorProcess sim{{}, true};
     int32_t handle = 0;
 
     void SetUp() override
@@ -91,12 +92,56 @@ TEST_F(LibraryFixture, ScansDeliverTheirPointsAndAlignDataNoMore)
     EXPECT_EQ(std::tuple(wl[0], wl[2500], wl[2501]), std::tuple(1300000.0f, 1310000.0f, -1.0f));
 }
 
-TEST_F(LibraryFixture, ModuleRefusalsComeBackAsCodes)
+TEST_F(LibraryFixture, ArgumentsOutsideTheInterfaceAreRefusedWithANegativeCodeAndNamed)
 {
-    EXPECT_EQ(Ketrolan_Start_Scan(handle, 1340, 1260, 100, 1, 100, 0, 0), 102);
+    // The module judges what reaches it and names it on the simulator's console; the library what
+    // never does, on the caller's standard error.
+    float p = 0;
     std::vector<float> wl(10), power(10);
-    EXPECT_EQ(Ketrolan_Get_ScanData(handle, wl.data(), power.data(), 0, 0), -7);
-    EXPECT_EQ(Ketrolan_Get_ScanData(handle, nullptr, power.data(), 10, 0), -7);
+    const int32_t h = handle;
+    const struct {
+        const char* what;
+        std::function<int32_t()> call;
+        int32_t code;
+        bool byLibrary;
+        const char* line;
+    } rows[] = {
+        {"sweep flag 1", [&] { return Ketrolan_Start_Scan(h, 1260, 1340, 100, 1, 2001, 0, 1); }, -7, false,
+         "vxm-simulator: module refused SCAN: sweep flag 1 (must be -1 or 0)"},
+        {"align sweep flag 1", [&] { return Ketrolan_AlignMode_Scan(h, 1260, 1340, 100, 0, 1); }, -7, false,
+         "vxm-simulator: module refused ALGN: sweep flag 1 (must be -1 or 0)"},
+        {"channel 2", [&] { return Ketrolan_Start_Scan(h, 1260, 1340, 100, 1, 2001, 2, 0); }, -7, false,
+         "vxm-simulator: module refused SCAN: channel 2 (must be 0 or 1)"},
+        {"power channel -1", [&] { return Ketrolan_Read_PowerMeter(h, -1, &p); }, -7, false,
+         "vxm-simulator: module refused RDPW: channel -1 (must be 0 or 1)"},
+        {"data channel 2", [&] { return Ketrolan_Get_ScanData(h, wl.data(), power.data(), 10, 2); }, -7, false,
+         "vxm-simulator: module refused DATA: channel 2 (must be 0 or 1)"},
+        {"data length 0", [&] { return Ketrolan_Start_Scan(h, 1260, 1340, 100, 1, 0, 0, 0); }, -7, false,
+         "vxm-simulator: module refused SCAN: data length 0 (must be 1 to 20001)"},
+        {"data length 20002", [&] { return Ketrolan_Start_Scan(h, 1260, 1340, 100, 1, 20002, 0, -1); }, -7, false,
+         "vxm-simulator: module refused SCAN: data length 20002 (must be 1 to 20001)"},
+        {"start not below stop", [&] { return Ketrolan_AlignMode_Scan(h, 1340, 1340, 100, 0, 0); }, -7, false,
+         "vxm-simulator: module refused ALGN: stop wavelength 1340 (must be above the start)"},
+        {"fetch length 0", [&] { return Ketrolan_Get_ScanData(h, wl.data(), power.data(), 0, 0); }, -7, true,
+         "libKetrolanLib: Ketrolan_Get_ScanData refused: data length 0 (must be 1 to 20001)"},
+        {"null buffer", [&] { return Ketrolan_Get_ScanData(h, nullptr, power.data(), 10, 0); }, -7, true,
+         "libKetrolanLib: Ketrolan_Get_ScanData refused: no data buffer"},
+        {"wrong handle", [&] { return Ketrolan_Start_Scan(h + 1, 1260, 1340, 100, 1, 2001, 0, 0); }, -3, true,
+         "libKetrolanLib: Ketrolan_Start_Scan refused: unknown handle 1007"},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.what);
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(r.call(), r.code);
+        const QString libraryLines = QString::fromStdString(testing::internal::GetCapturedStderr()).trimmed();
+        const QStringList told = r.byLibrary ? QStringList{libraryLines} : sim.errorLines();
+        EXPECT_EQ(told, QStringList{QString::fromLatin1(r.line)});
+        if (!r.byLibrary) EXPECT_TRUE(libraryLines.isEmpty());
+    }
+    EXPECT_EQ(sim.command(QStringLiteral("count module:SCAN")), QStringLiteral("module:SCAN 4"));
+    EXPECT_TRUE(sim.command(QStringLiteral("status")).contains(QStringLiteral("module sweep flag 0")))
+        << "no refused scan started";
+
     // Same port again: the same handle; the laser's port is no module.
     EXPECT_EQ(Ketrolan_Initialize_Port(kModuleIndex), handle);
     const int32_t laser = Ketrolan_Initialize_Port(kLaserIndex);
@@ -108,7 +153,7 @@ TEST_F(LibraryFixture, DamagedRepliesGiveTheirCodesAndASilentModuleATimeOutNotAH
 {
     uint8_t info[151];
     // Silent first: a slow reply arrives after its time-out and would answer the next request.
-    const std::pair<const char*, int32_t> rows[] = {{"silent", -5}, {"bad-checksum", -6}, {"error-status=0002", 102},
+    const std::pair<const char*, int32_t> rows[] = {{"silent", -5}, {"bad-checksum", -6}, {"error-status=0007", 107},
         {"truncated", -5}, {"slow", -5}, {"split", 1}, {"extra-bytes", 1}};
     for (const auto& [fault, code] : rows) {
         const QString name = QStringLiteral("module:") + QLatin1String(fault);

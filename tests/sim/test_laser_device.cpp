@@ -101,6 +101,27 @@ TEST_F(LaserFixture, SweepStartChecksAndStoresItsParametersAndStopEndsIt)
     EXPECT_FALSE(bench.laser.sweeping);
 }
 
+TEST_F(LaserFixture, FramesOutsideTheProtocolAreRefusedAndNamed)
+{
+    std::vector<std::string> told;
+    laser.onRefusal = [&](const std::string& line) { told.push_back(line); };
+    const auto sweepWords = [](std::uint16_t first, std::uint16_t tenth) {
+        std::vector<std::uint16_t> w{first, 0x0013, 0x39E0, 0x0014, 0x7260, 0, 0, 0, 100, tenth, 0};
+        return w;
+    };
+    const std::pair<std::string, std::vector<std::uint16_t>> frames[] = {
+        {"LSON", {1}}, {"GOWL", {0x0013}}, {"SNFV", {1}}, {"SWST", sweepWords(2, 100)}, {"SWST", sweepWords(1, 99)}};
+    bench.laser.on = false;
+    for (const auto& [command, words] : frames) EXPECT_EQ(status(command, words), kOutOfRange) << command;
+    EXPECT_EQ(told, (std::vector<std::string>{
+                        "laser refused LSON: data words 1 (SNFV 1, GOWL 2, SWST 11, the others none)",
+                        "laser refused GOWL: data words 1 (SNFV 1, GOWL 2, SWST 11, the others none)",
+                        "laser refused SNFV: word 1 1 (must be 0)", "laser refused SWST: word 1 2 (must be 1)",
+                        "laser refused SWST: word 10 99 (must be 100)"}));
+    EXPECT_FALSE(bench.laser.on || bench.laser.sweeping) << "nothing refused was carried out";
+    EXPECT_EQ(status("SWST", sweepWords(1, 100)), kDone);
+}
+
 TEST_F(LaserFixture, ConsoleCountsTheCommandsCarriedOut)
 {
     FaultSet laserFaults, moduleFaults;

@@ -25,18 +25,20 @@ struct ModuleFixture : ::testing::Test {
         return parseWhole(module.handle(request(command, std::move(words)))).words;
     }
     std::uint16_t status(const std::string& command, Words words = {}) { return ask(command, std::move(words)).at(0); }
-    // Regular scan (start, stop, speed, averages, points), align scan (start, stop, speed), data request
-    // (offset, count): their 32-bit words, then the channel and what follows it.
-    static Words scan(std::initializer_list<std::int32_t> values, std::uint16_t channel, std::uint16_t last)
+    // Regular scan (start, stop, speed, averages, points), align scan (start, stop, speed): their
+    // 32-bit words, then the channel and the sweep flag, 32 bits each.
+    static Words scan(std::initializer_list<std::int32_t> values, std::int32_t channel, std::int32_t sweep)
     {
         Words w = words32(values);
-        w.push_back(channel);
-        w.push_back(last);
+        for (std::uint16_t word : words32({channel, sweep})) w.push_back(word);
         return w;
     }
-    static Words data(std::int32_t offset, std::uint16_t count, std::uint16_t channel)
+    static Words data(std::int32_t offset, std::uint16_t count, std::int32_t channel)
     {
-        return scan({offset}, count, channel);
+        Words w = words32({offset});
+        w.push_back(count);
+        for (std::uint16_t word : words32({channel})) w.push_back(word);
+        return w;
     }
     // Done flag and point count.
     std::pair<int, std::int32_t> done()
@@ -86,19 +88,19 @@ TEST_F(ModuleFixture, InformationRecordHasItsFieldsAndTemperatureHighByteFirst)
 TEST_F(ModuleFixture, PowerReadingFollowsTheLaserWavelengthAndState)
 {
     bench.laser.wavelengthPm = 1311000;
-    const Words on = ask(kPower, {1});
+    const Words on = ask(kPower, words32({1}));
     ASSERT_EQ(on.size(), 3u);
     EXPECT_NEAR(floatAt(on, 1), cleanDbm(1311.0), 0.011);
     bench.laser.wavelengthPm = 1301000;  // between two filter channels
-    EXPECT_LT(floatAt(ask(kPower, {1}), 1), cleanDbm(1311.0) - 25.0);
+    EXPECT_LT(floatAt(ask(kPower, words32({1})), 1), cleanDbm(1311.0) - 25.0);
     bench.laser.on = false;
-    EXPECT_NEAR(floatAt(ask(kPower, {0}), 1), -70.0, 0.5);
-    EXPECT_EQ(status(kPower, {2}), kOutOfRange);
+    EXPECT_NEAR(floatAt(ask(kPower, words32({0})), 1), -70.0, 0.5);
+    EXPECT_EQ(status(kPower, words32({2})), kOutOfRange);
 }
 
 TEST_F(ModuleFixture, ScansTakeSpanOverSpeedTimesAveragesAndStopEndsThemAtOnce)
 {
-    ASSERT_EQ(status(kScan, scan({1260, 1340, 100, 2, 20001}, 1, 1)), kDone);
+    ASSERT_EQ(status(kScan, scan({1260, 1340, 100, 2, 20001}, 1, -1)), kDone);
     EXPECT_EQ(done(), std::make_pair(0, 20001));
     EXPECT_EQ(status(kData, data(0, 10, 1)), kNotReady);
     now += 1599;
@@ -113,7 +115,7 @@ TEST_F(ModuleFixture, ScansTakeSpanOverSpeedTimesAveragesAndStopEndsThemAtOnce)
     ASSERT_EQ(status(kAlign, scan({1260, 1360, 1000}, 0, 0)), kDone);
     EXPECT_EQ(done().second, kMaxPoints);  // 25001 capped
 
-    ASSERT_EQ(status(kScan, scan({1260, 1340, 1, 1, 1000}, 0, 1)), kDone);
+    ASSERT_EQ(status(kScan, scan({1260, 1340, 1, 1, 1000}, 0, -1)), kDone);
     now += 10;
     EXPECT_EQ(done().first, 0);
     EXPECT_EQ(status(kStop), kDone);
@@ -124,7 +126,7 @@ TEST_F(ModuleFixture, ScansTakeSpanOverSpeedTimesAveragesAndStopEndsThemAtOnce)
 
 TEST_F(ModuleFixture, DataComesInChunksOfWavelengthAndPowerPairs)
 {
-    ASSERT_EQ(status(kScan, scan({1260, 1340, 100, 1, 20001}, 1, 1)), kDone);
+    ASSERT_EQ(status(kScan, scan({1260, 1340, 100, 1, 20001}, 1, -1)), kDone);
     now += 800;
     const Words first = ask(kData, data(0, kChunkPoints, 1));
     ASSERT_EQ(first.size(), 1u + 4 * kChunkPoints);
@@ -142,22 +144,26 @@ TEST_F(ModuleFixture, DataComesInChunksOfWavelengthAndPowerPairs)
         EXPECT_EQ(status(kData, w), kOutOfRange);
 }
 
-TEST_F(ModuleFixture, ScanParametersOutsideWhatTheModuleDoesAreRefused)
+TEST_F(ModuleFixture, RefusedScansAreNamedAndLeaveNothingToRead)
 {
+    std::vector<std::string> told;
+    module.onRefusal = [&](const std::string& line) { told.push_back(line); };
     EXPECT_EQ(status(kData, data(0, 1, 0)), kNotReady);  // nothing scanned yet
-    const Words bad[] = {scan({1340, 1260, 100, 1, 100}, 0, 1), scan({1260, 1340, 0, 1, 100}, 0, 1),
-                         scan({1260, 1340, 100, 0, 100}, 0, 1), scan({1260, 1340, 100, 1, 0}, 0, 1),
-                         scan({1260, 1340, 100, 1, 20002}, 0, 1), scan({1260, 1340, 100, 1, 100}, 2, 1),
-                         {1, 2, 3}};
-    for (const Words& w : bad) EXPECT_EQ(status(kScan, w), kOutOfRange) << ::testing::PrintToString(w);
+    EXPECT_EQ(status(kScan, scan({1260, 1340, 100, 1, 100}, 0, 1)), kOutOfRange);
+    EXPECT_EQ(status(kAlign, {1, 2, 3}), kOutOfRange);
+    EXPECT_EQ(told, (std::vector<std::string>{"module refused SCAN: sweep flag 1 (must be -1 or 0)",
+                                              "module refused ALGN: data words 3 (must be 10)"}));
     EXPECT_EQ(status("XXXX"), kUnknownCommand);
     EXPECT_EQ(module.scanPoints(), 0u);
+    EXPECT_EQ(bench.moduleSweepFlag, 0);
+    ASSERT_EQ(status(kAlign, scan({1300, 1310, 10}, 0, -1)), kDone);
+    EXPECT_EQ(bench.moduleSweepFlag, -1);
 }
 
 TEST_F(ModuleFixture, SpansBeyondThirtyTwoBitPicometresAreLaidOutWithoutOverflow)
 {
     // 1000 nm to 3000000 nm is 3e9 pm, more than a 32-bit integer holds.
-    ASSERT_EQ(status(vxmproto::kScan, scan({1000, 3000000, 1000000, 1, 3}, 0, 1)), kDone);
+    ASSERT_EQ(status(vxmproto::kScan, scan({1000, 3000000, 1000000, 1, 3}, 0, -1)), kDone);
     now += 3000;
     ASSERT_EQ(done().first, 1);
     const Words w = ask(vxmproto::kData, data(0, 3, 0));

@@ -7,12 +7,12 @@
 #include <algorithm>
 #include <QDir>
 
-SimulatorProcess::SimulatorProcess(const QStringList& extraArguments)
+SimulatorProcess::SimulatorProcess(const QStringList& extraArguments, bool captureErrors)
 {
     const QString program = QDir(builtDir()).filePath(QStringLiteral("vxm-simulator"));
     QStringList arguments{QStringLiteral("--com-dir"), dir_.filePath(QStringLiteral("com"))};
     arguments += extraArguments;
-    process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    process_.setProcessChannelMode(captureErrors ? QProcess::SeparateChannels : QProcess::ForwardedErrorChannel);
     process_.start(program, arguments);
     if (!process_.waitForStarted(5000)) return;
     started_ = readLine(5000) == QStringLiteral("ready");
@@ -47,6 +47,18 @@ QString SimulatorProcess::command(const QString& line, int timeoutMs)
     process_.write((line + QLatin1Char('\n')).toUtf8());
     process_.waitForBytesWritten(timeoutMs);
     return readLine(timeoutMs);
+}
+
+QStringList SimulatorProcess::errorLines(int timeoutMs)
+{
+    const QDeadlineTimer deadline(timeoutMs);
+    process_.setReadChannel(QProcess::StandardError);
+    while (!process_.canReadLine() && process_.state() == QProcess::Running && !deadline.hasExpired())
+        process_.waitForReadyRead(static_cast<int>(std::max<qint64>(1, deadline.remainingTime())));
+    QStringList lines;
+    while (process_.canReadLine()) lines << QString::fromUtf8(process_.readLine()).trimmed();
+    process_.setReadChannel(QProcess::StandardOutput);
+    return lines;
 }
 
 void SimulatorProcess::exportComDir() const { qputenv("VXM_COM_DIR", dir_.filePath(QStringLiteral("com")).toUtf8()); }

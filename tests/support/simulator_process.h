@@ -11,7 +11,9 @@ class SimulatorProcess {
 public:
     // Starts $VXM_BIN_DIR/vxm-simulator (default: the test binary's folder) with --com-dir <fresh dir> and `extraArguments`, and
     // waits (bounded) for its "ready" line. Check started() before use.
-    explicit SimulatorProcess(const QStringList& extraArguments = {});
+    // With `captureErrors` its standard error (where it names refused requests) is kept for
+    // errorLines() instead of going to the test's own.
+    explicit SimulatorProcess(const QStringList& extraArguments = {}, bool captureErrors = false);
     ~SimulatorProcess();
     SimulatorProcess(const SimulatorProcess&) = delete;
     SimulatorProcess& operator=(const SimulatorProcess&) = delete;
@@ -30,6 +32,9 @@ public:
     // Sets VXM_COM_DIR in this test process to the simulator's port directory, so the program's
     // side (serial service, device library) finds the simulated instruments.
     void exportComDir() const;
+
+    // The lines written to standard error since the last call, waiting (bounded) for at least one.
+    QStringList errorLines(int timeoutMs = 3000);
 
     // Sends quit and waits for the exit; terminates, then kills, when it does not end.
     void stop();

@@ -168,3 +168,31 @@ TEST_F(MeasureE2E, RepeatedMeasurementWritesTheRepeatabilityLog)
     EXPECT_TRUE(summary.readAll().startsWith("Repeatability statistics over 3 passes\r\n"));
     EXPECT_TRUE(f->CheckVXMScanMode->isEnabled());
 }
+
+namespace {
+
+// A laser whose sweep-mode query answers 1: the module is to follow its sweep.
+class SweepModeOneE2E : public MeasureE2E {
+protected:
+    QStringList simulatorArguments() const override { return {QStringLiteral("--sweep-mode"), QStringLiteral("1")}; }
+};
+
+}  // namespace
+
+TEST_F(SweepModeOneE2E, BothScansReachTheModuleWithTheSweepFlagTrue)
+{
+    EXPECT_EQ(f->Text3->text(), QStringLiteral("120"));
+    startSweep();
+    const QString flagTrue = QStringLiteral("module sweep flag -1");
+    for (QCheckBox* box : {f->CheckAlignMode, f->CheckVXMScanMode}) {
+        SCOPED_TRACE(box->objectName().toStdString());
+        box->click();
+        f->Text7->setText(QStringLiteral("1001"));
+        const std::int32_t measured = Module1.MeasureCount;
+        f->SingleMeasure->click();
+        ASSERT_EQ(Module1.MeasureCount, measured + 1) << bench->info().text().toStdString();
+        const QString status = sim->command(QStringLiteral("status"));
+        EXPECT_TRUE(status.contains(flagTrue)) << status.toStdString();
+        box->click();  // each scan sets the flag anew: a 0 from the second would show
+    }
+}

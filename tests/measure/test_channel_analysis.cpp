@@ -116,6 +116,9 @@ TEST(TransmissionAnalysis, EveryPeakStandingOutIsMeasuredBetweenItsInterpolatedC
         {"ridge", -40.0, 3.0, {{1000, -5.0, 0.1}, {1030, -5.0, 0.1}}, {}},
         {"6 dB below the top", -40.0, 3.0, {{1000, -5.0, 0.8}, {3000, -11.0, 0.8}}, {{1000, 7.5, -5.0F}}},
         {"4.5 dB below", -40.0, 3.0, {{1000, -5.0, 0.8}, {3000, -9.5, 0.8}}, {{1000, 7.5, -5.0F}, {3000, 7.5, -9.5F}}},
+        // A side counts once it has fallen more than N + 5 dB: 8.5 dB does, 7.5 dB does not.
+        {"sides fall 8.5 dB, N 3", -13.5, 3.0, {{1000, -5.0, 0.8}}, {{1000, 7.5, -5.0F}}},
+        {"sides fall 7.5 dB, N 3", -12.5, 3.0, {{1000, -5.0, 0.8}}, {}},
         {"sides fall 23 dB, N 3", -28.0, 3.0, {{1000, -5.0, 0.8}}, {{1000, 7.5, -5.0F}}},
         {"sides fall 23 dB, N 20", -28.0, 20.0, {{1000, -5.0, 0.8}}, {}},
         {"sides fall 30 dB, N 20", -35.0, 20.0, {{1000, -5.0, 0.8}}, {{1000, 50, -5.0F}}},

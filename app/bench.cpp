@@ -1,26 +1,28 @@
 #include "app/bench.h"
 
-#include "app/dialogs.h"
-#include "app/form1.h"
-#include "app/info_box.h"
+#include "core/dialogs.h"
+#include "core/form1.h"
+#include "core/info_box.h"
 #include "app/language_controller.h"
-#include "app/module1.h"
+#include "core/shared_state.h"
 #include "app/shutdown_controller.h"
-#include "app/progress_strip.h"
-#include "app/texts.h"
-#include "app/units.h"
+#include "core/progress_strip.h"
+#include "core/texts.h"
+#include "core/units.h"
 #include "measure/measure_options.h"
-#include "measure/measure_workflow.h"
+#include "measure/measure_controller.h"
+#include "measure/scan_engine.h"
 #include "laser/tls_control_controller.h"
 #include "laser/tls_link.h"
 #include "laser/tls_port_controller.h"
 #include "module/device_library.h"
 #include "module/module_controller.h"
 #include "module/scan_options_controller.h"
-#include "results/export.h"
+#include "results/export_controller.h"
 #include "results/form2.h"
-#include "results/repeat_statistics.h"
+#include "results/repeat_statistics_tracker.h"
 #include "results/results_controller.h"
+#include "results/results_window_host.h"
 #include "results/save_controller.h"
 
 BenchServices realServices()
@@ -32,62 +34,52 @@ BenchServices realServices()
 
 Bench::Bench(BenchServices services)
     : services_(std::move(services)), form1_(std::make_unique<Form1>()),
-      info_(std::make_unique<InfoBox>(form1_->DisplayInfo))
+      info_(std::make_unique<InfoBox>(form1_->DisplayInfo)),
+      resultsWindow_(std::make_unique<ResultsWindowHost>(*form1_))
 {
     setDialogParent(form1_.get());
-    language_ = new LanguageController(*this);
     if (!services_.serial) services_.serial = makeSystemSerialPort();
     if (!services_.clock) services_.clock = std::make_unique<SystemClock>();
+    Form1& f = *form1_;
+    connect(resultsWindow_.get(), &ResultsWindowHost::windowLoaded, this, &Bench::wireResultsWindow);
+
+    language_ = new LanguageController(f, *resultsWindow_);
     link_ = std::make_unique<TlsLink>(*services_.serial, *services_.clock, *info_);
-    tlsPort_ = new TlsPortController(*this);
-    tlsControl_ = new TlsControlController(*this);
-    module_ = new ModuleController(*this);
-    scanOptions_ = new ScanOptionsController(*this);
-    measureOptions_ = new MeasureOptionsController(*this);
-    shutdown_ = new ShutdownController(*this);
-    progress_ = new ProgressStrip(*this);
-    repeatStatistics_ = std::make_unique<RepeatStatisticsTracker>(*this);
-    measure_ = new MeasureController(*this);
+    progress_ = new ProgressStrip(f, [this]() -> QWidget* { return resultsWindow_->loaded(); });
+    tlsPort_ = new TlsPortController(f, *info_, *link_, *services_.serial, *progress_);
+    tlsControl_ = new TlsControlController(f, *info_, *link_);
+    module_ = new ModuleController(f, *info_, *services_.library);
+    scanOptions_ = new ScanOptionsController(f, [this] { language_->LanguageButton_Click(); });
+    measureOptions_ = new MeasureOptionsController(f);
+    shutdown_ = new ShutdownController(f, *services_.library, *tlsControl_, *services_.serial, *link_);
+    repeatStatistics_ = std::make_unique<RepeatStatisticsTracker>(*resultsWindow_);
+    engine_ = std::make_unique<ScanEngine>(f, *info_, *services_.library, *services_.clock, *link_, *progress_,
+                                           *tlsControl_);
+    measure_ = new MeasureController(f, *info_, *link_, *engine_, *resultsWindow_, *repeatStatistics_);
 }
 
 Bench::~Bench()
 {
-    unloadForm2();
+    resultsWindow_->unload();
     setDialogParent(nullptr);
 }
 
-Form2& Bench::form2()
+// Each freshly loaded results window gets its controllers, which live as long as it does.
+void Bench::wireResultsWindow(Form2& window)
 {
-    if (!form2_) {
-        form2_ = new Form2(form1_.get());
-        form2_->setAttribute(Qt::WA_DeleteOnClose);
-        results_ = new ResultsController(*this, *form2_);
-        results_->Form_Load();
-        new SaveController(*this, *form2_);  // owned by the window
-        new ExportController(*this, *form2_);  // owned by the window
-    }
-    return *form2_;
+    results_ = new ResultsController(window, *form1_, *resultsWindow_);
+    results_->Form_Load();
+    new SaveController(window, *form1_);
+    new ExportController(window, *form1_);
 }
-
-Form2* Bench::loadedForm2() const { return form2_.data(); }
 
 ResultsController* Bench::results() const { return results_.data(); }
 
-void Bench::unloadForm2()
-{
-    delete form2_.data();
-    form2_ = nullptr;
-    results_ = nullptr;
-}
+Form2& Bench::form2() { return resultsWindow_->form2(); }
 
-void Bench::unloadForm2Later()
-{
-    if (!form2_) return;
-    form2_->hide();
-    form2_->deleteLater();
-    form2_ = nullptr;
-    results_ = nullptr;
-}
+Form2* Bench::loadedForm2() const { return resultsWindow_->loaded(); }
+
+void Bench::unloadForm2() { resultsWindow_->unload(); }
 
 void Bench::Form_Load()
 {

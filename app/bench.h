@@ -1,7 +1,7 @@
 #pragma once
 // The composition root: the two windows, the platform services and the controller of each
-// subsystem. Controllers reach each other through it, as the handlers of the bench call one
-// another (a connection runs Read VXM Info, a scan option runs the language switch...).
+// subsystem, created and wired here and nowhere else. Each controller is handed what it uses;
+// only main() and the tests see this whole.
 
 #include <QObject>
 #include <QPointer>
@@ -27,6 +27,8 @@ class TlsControlController;
 class ShutdownController;
 class ProgressStrip;
 class RepeatStatisticsTracker;
+class ResultsWindowHost;
+class ScanEngine;
 
 // What the bench talks to; tests hand in fakes.
 struct BenchServices {
@@ -52,13 +54,12 @@ public:
     TlsLink& link() { return *link_; }
 
     // The results window, loaded (hidden) on first use and after every unload.
+    ResultsWindowHost& resultsWindow() { return *resultsWindow_; }
     Form2& form2();
     Form2* loadedForm2() const;
+    // The controller of the loaded results window.
     ResultsController* results() const;
     void unloadForm2();
-    // Unloads the results window from one of its own handlers: hidden at once, deleted when control
-    // returns to the event loop; the next form2() loads a fresh one.
-    void unloadForm2Later();
 
     LanguageController& language() { return *language_; }
     ModuleController& module() { return *module_; }
@@ -75,11 +76,14 @@ public:
     void Form_Load();
 
 private:
+    void wireResultsWindow(Form2& window);
+
     BenchServices services_;
     std::unique_ptr<Form1> form1_;
     std::unique_ptr<InfoBox> info_;
-    QPointer<Form2> form2_;
+    std::unique_ptr<ResultsWindowHost> resultsWindow_;
     QPointer<ResultsController> results_;
+    std::unique_ptr<ScanEngine> engine_;
     LanguageController* language_ = nullptr;
     ModuleController* module_ = nullptr;
     ScanOptionsController* scanOptions_ = nullptr;

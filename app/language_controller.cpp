@@ -1,12 +1,11 @@
 #include "app/language_controller.h"
 
-#include "app/bench.h"
-#include "results/results_controller.h"
-#include "app/form1.h"
-#include "app/module1.h"
-#include "app/texts.h"
+#include "core/form1.h"
+#include "core/shared_state.h"
+#include "core/texts.h"
 #include "results/form2.h"
-#include "results/repeat_statistics.h"
+#include "results/repeat_statistics_panel.h"
+#include "results/results_window_host.h"
 
 #include <QAbstractButton>
 #include <QLabel>
@@ -28,25 +27,26 @@ void applyCaption(QWidget* w, const QString& caption, int points)
 
 }  // namespace
 
-LanguageController::LanguageController(Bench& bench) : QObject(&bench), bench_(bench)
+LanguageController::LanguageController(Form1& form, ResultsWindowHost& results)
+    : QObject(&form), form_(form), results_(results)
 {
-    connect(bench_.form1().LanguageButton, &QPushButton::toggled, this, &LanguageController::LanguageButton_Click);
+    connect(form_.LanguageButton, &QPushButton::toggled, this, &LanguageController::LanguageButton_Click);
 }
 
 void LanguageController::LanguageButton_Click()
 {
-    const int language = bench_.form1().LanguageButton->isChecked() ? 2 : 1;
+    const int language = form_.LanguageButton->isChecked() ? 2 : 1;
     Module1.Language = static_cast<std::int16_t>(language);
 
     for (const CaptionRow& row : form1Captions())
-        applyCaption(bench_.form1().control(QString::fromLatin1(row.control)),
+        applyCaption(form_.control(QString::fromLatin1(row.control)),
                      QString::fromUtf8(language == 1 ? row.english : row.chinese), row.fontSize);
 
-    Form2& results = bench_.form2();  // reaching its controls loads the window, hidden
+    Form2& results = results_.form2();  // reaching its controls loads the window, hidden
     for (const CaptionRow& row : form2Captions()) {
         const QString name = QString::fromLatin1(row.control);
         const QString caption = name == QLatin1String("ResultLabel")
-                                    ? resultLabelCaption(bench_.form1().Text8->text(), language)
+                                    ? resultLabelCaption(form_.Text8->text(), language)
                                     : QString::fromUtf8(language == 1 ? row.english : row.chinese);
         applyCaption(results.control(name), caption, row.fontSize);
     }

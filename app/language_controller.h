@@ -3,15 +3,17 @@
 
 #include <QObject>
 
-class Bench;
+class Form1;
+class ResultsWindowHost;
 
 class LanguageController : public QObject {
     Q_OBJECT
 public:
-    explicit LanguageController(Bench& bench);
+    LanguageController(Form1& form, ResultsWindowHost& results);
 
     void LanguageButton_Click();
 
 private:
-    Bench& bench_;
+    Form1& form_;
+    ResultsWindowHost& results_;
 };

@@ -1,5 +1,5 @@
 #include "app/bench.h"
-#include "app/form1.h"
+#include "core/form1.h"
 
 #include <QApplication>
 #include <QStyleFactory>

@@ -6,12 +6,18 @@
 
 #include <functional>
 
-class Bench;
+class DeviceLibrary;
+class Form1;
+class SerialPort;
+class TlsControlController;
+class TlsLink;
 
 class ShutdownController : public QObject {
     Q_OBJECT
 public:
-    explicit ShutdownController(Bench& bench);
+    // `laser` switches the laser off through its toggle; `link` tells whether a handler is waiting.
+    ShutdownController(Form1& form, DeviceLibrary& library, TlsControlController& laser, SerialPort& port,
+                       TlsLink& link);
 
     // Does not return to the event loop it came from: the program ends inside it.
     void CloseExit_Click();
@@ -22,6 +28,10 @@ public:
 private:
     void endProgramAtOnce();
 
-    Bench& bench_;
+    Form1& form_;
+    DeviceLibrary& library_;
+    TlsControlController& laser_;
+    SerialPort& port_;
+    TlsLink& link_;
     std::function<void()> endProgram_;
 };

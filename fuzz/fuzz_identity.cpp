@@ -3,8 +3,8 @@
 // identity query with the input's bytes.
 
 #include "app/bench.h"
-#include "app/module1.h"
-#include "app/numeric_text.h"
+#include "core/shared_state.h"
+#include "core/numeric_text.h"
 #include "fuzz_support.h"
 #include "laser/identity_fields.h"
 #include "laser/tls_port_controller.h"

@@ -4,8 +4,8 @@
 // frame the length announces; an error is reported only for a well-checked error status; and
 // the wait is bounded by the time-outs.
 
-#include "app/info_box.h"
-#include "app/module1.h"
+#include "core/info_box.h"
+#include "core/shared_state.h"
 #include "fuzz_support.h"
 #include "laser/frame_codec.h"
 #include "laser/tls_link.h"

@@ -68,6 +68,15 @@ std::string hex32(std::int32_t value) { return hexPadded(static_cast<std::uint32
 
 std::int64_t roundHalfEven(double value) { return static_cast<std::int64_t>(std::nearbyint(value)); }
 
+std::string commandText(std::string_view command4, std::uint16_t lengthWords, std::span<const std::uint16_t> words)
+{
+    std::string text = "AA";
+    for (char c : command4) text += hexPadded(static_cast<unsigned char>(c), 2);
+    text += hexPadded(lengthWords, 4);
+    for (std::uint16_t w : words) text += hexPadded(w, 4);
+    return text;
+}
+
 std::string composeCommand(std::string command, int mode, int lastIndex, std::int32_t parameter)
 {
     if (mode == 2) command += hex32(parameter);

@@ -36,6 +36,12 @@ std::string hex32(std::int32_t value);
 // Nearest integer, ties to even (12.5 -> 12, 13.5 -> 14).
 std::int64_t roundHalfEven(double value);
 
+// A command's text as its sender hands it to the link, without checksum: header, the four command
+// letters, the length L in words and the data words given ("AA4C534F4E0000" for LSON, 0). A
+// parameter the link appends (GOWL's wavelength) counts in L but is not among `words`.
+std::string commandText(std::string_view command4, std::uint16_t lengthWords,
+                        std::span<const std::uint16_t> words = {});
+
 // The text a command is sent as: `command` (frame without checksum), with the 32-bit parameter
 // appended when mode is 2, then the checksum over bytes 1..lastIndex-2 appended.
 std::string composeCommand(std::string command, int mode, int lastIndex, std::int32_t parameter);

@@ -1,13 +1,12 @@
 #include "laser/tls_control_controller.h"
 
-#include "app/bench.h"
-#include "app/dialogs.h"
-#include "app/form1.h"
-#include "app/info_box.h"
-#include "app/module1.h"
-#include "app/numeric_text.h"
-#include "app/texts.h"
-#include "app/units.h"
+#include "core/dialogs.h"
+#include "core/form1.h"
+#include "core/info_box.h"
+#include "core/shared_state.h"
+#include "core/numeric_text.h"
+#include "core/texts.h"
+#include "core/units.h"
 #include "laser/frame_codec.h"
 #include "laser/tls_link.h"
 
@@ -33,8 +32,6 @@ void setEnabled(std::initializer_list<QWidget*> widgets, bool enabled)
 
 QString statusOf(const QString& reply) { return reply.mid(14, 4); }
 
-std::string hexWord(std::int64_t value) { return frame::hexPadded(static_cast<std::uint64_t>(value), 4); }
-
 // Integer part of the nm value, times 1000: the content of a 32-bit wavelength field.
 std::int64_t sweepPm(double nm) { return static_cast<std::int64_t>(floorToInt32(nm)) * 1000; }
 
@@ -43,28 +40,27 @@ bool fitsWavelengthField(std::int64_t pm)
     return pm >= std::numeric_limits<std::int32_t>::min() && pm <= std::numeric_limits<std::int32_t>::max();
 }
 
-std::string hexPm(std::int64_t pm) { return frame::hex32(static_cast<std::int32_t>(pm)); }
+// A command with no data words, by its letters.
+QString bare(const char* command4) { return QString::fromStdString(frame::commandText(command4, 0)); }
 
 }  // namespace
 
 QString sweepStartCommand(double startNm, double stopNm, std::int64_t speed)
 {
-    std::string text = "AA53575354000B";
-    text += hexWord(1);
-    text += hexPm(sweepPm(startNm));
-    text += hexPm(sweepPm(stopNm));
-    text += frame::hex32(0);
-    text += hexWord(0);
-    text += hexWord(speed);
-    text += hexWord(100);
-    text += hexWord(0);
+    std::vector<std::uint16_t> words{1};
+    frame::appendWord32(words, static_cast<std::int32_t>(sweepPm(startNm)));
+    frame::appendWord32(words, static_cast<std::int32_t>(sweepPm(stopNm)));
+    // A speed beyond 16 bits is refused before a frame is built.
+    words.insert(words.end(), {0, 0, 0, static_cast<std::uint16_t>(speed), 100, 0});
+    std::string text = frame::commandText("SWST", 11, words);
     text += frame::hexPadded(frame::checksumOfHex(text, 28), 4);
     return QString::fromStdString(text);
 }
 
-TlsControlController::TlsControlController(Bench& bench) : QObject(&bench), bench_(bench)
+TlsControlController::TlsControlController(Form1& form, InfoBox& info, TlsLink& link)
+    : QObject(&form), form_(form), info_(info), link_(link)
 {
-    Form1& f = bench.form1();
+    Form1& f = form_;
     connect(f.TLSOnOff, &QPushButton::toggled, this, [this] { TLSOnOff_Click(); });
     connect(f.StartStopSweep, &QPushButton::toggled, this, [this] { StartStopSweep_Click(); });
     connect(f.Reflection, &QPushButton::clicked, this, [this] { Reflection_Click(); });
@@ -74,7 +70,7 @@ TlsControlController::TlsControlController(Bench& bench) : QObject(&bench), benc
 QString TlsControlController::exchange(QString command, std::int16_t mode, std::int16_t lastIndex,
                                        std::int32_t parameter, double delayMs)
 {
-    TlsLink& link = bench_.link();
+    TlsLink& link = link_;
     link.SendTLSCommand(mode, lastIndex, parameter, command);
     link.Delay(delayMs);
     QString reply;
@@ -87,13 +83,13 @@ void TlsControlController::checkStatus(const QString& reply)
 {
     // A time-out leaves the reply empty, whose empty code reads as an unknown error.
     const QString status = statusOf(reply);
-    if (status != QLatin1String("0000")) bench_.link().ReportTLSError(status);
+    if (status != QLatin1String("0000")) link_.ReportTLSError(status);
 }
 
 void TlsControlController::TLSOnOff_Click()
 {
     try {
-        if (bench_.form1().TLSOnOff->isChecked())
+        if (form_.TLSOnOff->isChecked())
             laserOn();
         else
             laserOff();
@@ -104,11 +100,11 @@ void TlsControlController::TLSOnOff_Click()
 
 void TlsControlController::laserOn()
 {
-    Form1& f = bench_.form1();
-    exchange(QStringLiteral("AA4C534F4E0000"), 1, 8);  // the reply is not examined
+    Form1& f = form_;
+    exchange(bare("LSON"), 1, 8);  // the reply is not examined
     ReadTLSSweepMode();
-    bench_.info().setColor(VbColor::Black);
-    bench_.info().setText(T("laser.isOn"));
+    info_.setColor(VbColor::Black);
+    info_.setText(T("laser.isOn"));
     setCaption(f.TLSOnOff, T("laser.offCaption"));
     setBackColor(f.TLSOnOff, VbColor::Green);
     setEnabled({f.StartStopSweep, f.CheckPowerMeter}, true);
@@ -120,10 +116,10 @@ void TlsControlController::laserOn()
 
 void TlsControlController::laserOff()
 {
-    Form1& f = bench_.form1();
-    exchange(QStringLiteral("AA4C534F460000"), 1, 8);  // the reply is not examined
-    bench_.info().setColor(VbColor::Black);
-    bench_.info().setText(T("laser.isOff"));
+    Form1& f = form_;
+    exchange(bare("LSOF"), 1, 8);  // the reply is not examined
+    info_.setColor(VbColor::Black);
+    info_.setText(T("laser.isOff"));
     setCaption(f.TLSOnOff, T("laser.onCaption"));
     setBackColor(f.TLSOnOff, VbColor::ButtonFace);
     setEnabled({f.CheckPowerMeter, f.CheckAlignMode, f.CheckVXMScanMode, f.CheckRemoveBKG, f.TakeBackground,
@@ -141,11 +137,11 @@ void TlsControlController::ReadTLSSweepMode()
 {
     try {
         Module1.TLSSweepMode = 100;  // marks the query as running
-        const QString reply = exchange(QStringLiteral("AA524453570000"), 1, 8);
+        const QString reply = exchange(bare("RDSW"), 1, 8);
         Module1.TLSSweepMode = statusOf(reply) == QLatin1String("0000")
                                    ? static_cast<std::int32_t>(frame::hexValue(reply.mid(18, 4).toStdString()))
                                    : 0;
-        if (Module1.TLSSweepMode == 1) bench_.form1().Text3->setText(QStringLiteral("120"));
+        if (Module1.TLSSweepMode == 1) form_.Text3->setText(QStringLiteral("120"));
     } catch (const std::exception&) {
     }
 }
@@ -153,7 +149,7 @@ void TlsControlController::ReadTLSSweepMode()
 void TlsControlController::StartStopSweep_Click()
 {
     try {
-        if (bench_.form1().StartStopSweep->isChecked())
+        if (form_.StartStopSweep->isChecked())
             startSweep();
         else
             stopSweep();
@@ -164,7 +160,7 @@ void TlsControlController::StartStopSweep_Click()
 
 void TlsControlController::startSweep()
 {
-    Form1& f = bench_.form1();
+    Form1& f = form_;
     const std::int64_t speed = frame::roundHalfEven(leadingNumber(f.Text3->text()));
     if (speed < 0 || speed > kMaxSweepSpeed) {
         // A speed that does not fit its 16-bit word would break the frame.
@@ -181,7 +177,7 @@ void TlsControlController::startSweep()
     }
     const QString command = sweepStartCommand(startNm, stopNm, speed);
     const QString reply = exchange(command, 3, 30);
-    bench_.info().setColor(VbColor::Black);
+    info_.setColor(VbColor::Black);
     setCaption(f.StartStopSweep, T("laser.stopSweepCaption"));
     setBackColor(f.StartStopSweep, VbColor::Green);
     f.CheckPowerMeter->setChecked(false);
@@ -198,18 +194,18 @@ void TlsControlController::startSweep()
 // for a sweep that never started.
 void TlsControlController::refuseSweep(const QString& reason)
 {
-    bench_.info().setColor(VbColor::Red);
-    bench_.info().setText(reason);
-    const QSignalBlocker quiet(bench_.form1().StartStopSweep);
-    bench_.form1().StartStopSweep->setChecked(false);
+    info_.setColor(VbColor::Red);
+    info_.setText(reason);
+    const QSignalBlocker quiet(form_.StartStopSweep);
+    form_.StartStopSweep->setChecked(false);
 }
 
 void TlsControlController::stopSweep()
 {
-    Form1& f = bench_.form1();
-    const QString reply = exchange(QStringLiteral("AA535753500000"), 3, 8, 0, 200);
-    bench_.info().setColor(VbColor::Black);
-    bench_.info().setText(T("laser.sweepStopped"));
+    Form1& f = form_;
+    const QString reply = exchange(bare("SWSP"), 3, 8, 0, 200);
+    info_.setColor(VbColor::Black);
+    info_.setText(T("laser.sweepStopped"));
     setCaption(f.StartStopSweep, T("laser.startSweepCaption"));
     setBackColor(f.StartStopSweep, VbColor::ButtonFace);
     f.CheckPowerMeter->setEnabled(true);
@@ -226,15 +222,15 @@ void TlsControlController::stopSweep()
 void TlsControlController::SetTLSWavelength()
 {
     try {
-        const std::int32_t pm = floorToInt32(1000 * leadingNumber(bench_.form1().Text4->text()));
+        const std::int32_t pm = floorToInt32(1000 * leadingNumber(form_.Text4->text()));
         const double lowest = 1000.0 * static_cast<double>(Module1.TLSWLMin);
         const double highest = 1000.0 * static_cast<double>(Module1.TLSWLMax);
         if (pm < lowest || pm > highest) {
-            bench_.info().setColor(VbColor::Red);
-            bench_.info().setText(T("laser.wavelengthOutOfRange"));
+            info_.setColor(VbColor::Red);
+            info_.setText(T("laser.wavelengthOutOfRange"));
             return;
         }
-        checkStatus(exchange(QStringLiteral("AA474F574C0002"), 2, 12, pm));
+        checkStatus(exchange(QString::fromStdString(frame::commandText("GOWL", 2)), 2, 12, pm));
     } catch (const std::exception&) {
         dialogs().warning(QStringLiteral(" Wavelength setting failed!"));
     }
@@ -242,7 +238,7 @@ void TlsControlController::SetTLSWavelength()
 
 void TlsControlController::Reflection_Click()
 {
-    Form1& f = bench_.form1();
+    Form1& f = form_;
     Module1.ChannelSelect = 0;
     setBackColor(f.Reflection, VbColor::PaleGreen);
     setBackColor(f.Transmission, VbColor::LightGrey);
@@ -250,7 +246,7 @@ void TlsControlController::Reflection_Click()
 
 void TlsControlController::Transmission_Click()
 {
-    Form1& f = bench_.form1();
+    Form1& f = form_;
     Module1.ChannelSelect = 1;
     setBackColor(f.Transmission, VbColor::PaleGreen);
     setBackColor(f.Reflection, VbColor::LightGrey);

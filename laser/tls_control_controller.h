@@ -6,13 +6,15 @@
 #include <QObject>
 #include <QString>
 
-class Bench;
+class Form1;
+class InfoBox;
+class TlsLink;
 class QPushButton;
 
 class TlsControlController : public QObject {
     Q_OBJECT
 public:
-    explicit TlsControlController(Bench& bench);
+    TlsControlController(Form1& form, InfoBox& info, TlsLink& link);
 
     void TLSOnOff_Click();
     void StartStopSweep_Click();
@@ -33,7 +35,9 @@ private:
                      double delayMs = 0);
     void checkStatus(const QString& reply);
 
-    Bench& bench_;
+    Form1& form_;
+    InfoBox& info_;
+    TlsLink& link_;
 };
 
 // The start-sweep frame text with its checksum appended: start and stop (nm, integer part taken),

@@ -1,9 +1,9 @@
 #include "laser/tls_link.h"
 
-#include "app/info_box.h"
-#include "app/module1.h"
-#include "app/texts.h"
-#include "app/units.h"
+#include "core/info_box.h"
+#include "core/shared_state.h"
+#include "core/texts.h"
+#include "core/units.h"
 #include "laser/frame_codec.h"
 #include "laser/ms_clock.h"
 #include "laser/serial_port.h"

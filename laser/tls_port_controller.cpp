@@ -1,14 +1,14 @@
 #include "laser/tls_port_controller.h"
 
-#include "app/bench.h"
-#include "app/dialogs.h"
-#include "app/form1.h"
-#include "app/info_box.h"
-#include "app/module1.h"
-#include "app/numeric_text.h"
-#include "app/progress_strip.h"
-#include "app/texts.h"
-#include "app/units.h"
+#include "core/dialogs.h"
+#include "core/form1.h"
+#include "core/info_box.h"
+#include "core/shared_state.h"
+#include "core/numeric_text.h"
+#include "core/progress_strip.h"
+#include "core/texts.h"
+#include "core/units.h"
+#include "laser/frame_codec.h"
 #include "laser/identity_fields.h"
 #include "laser/serial_port.h"
 #include "laser/tls_link.h"
@@ -38,9 +38,10 @@ QString singleText(float value) { return QString::number(static_cast<double>(val
 
 }  // namespace
 
-TlsPortController::TlsPortController(Bench& bench) : QObject(&bench), bench_(bench)
+TlsPortController::TlsPortController(Form1& form, InfoBox& info, TlsLink& link, SerialPort& port, ProgressStrip& progress)
+    : QObject(&form), form_(form), info_(info), link_(link), port_(port), progress_(progress)
 {
-    Form1& f = bench.form1();
+    Form1& f = form_;
     connect(f.CheckTLS, &QCheckBox::toggled, this, [this] { CheckTLS_Click(); });
     connect(f.SetTLSComPort, &QPushButton::clicked, this, [this] { SetTLSComPort_Click(); });
     connect(f.ReadTLSInfo, &QPushButton::clicked, this, [this] { ReadTLSInfo_Click(); });
@@ -48,20 +49,21 @@ TlsPortController::TlsPortController(Bench& bench) : QObject(&bench), bench_(ben
 
 QString TlsPortController::identityReply(QString& checksum)
 {
-    QString command = QStringLiteral("AA534E465600010000");
-    bench_.link().SendTLSCommand(1, 10, 0, command);
+    const std::uint16_t word0[] = {0};
+    QString command = QString::fromStdString(frame::commandText("SNFV", 1, word0));
+    link_.SendTLSCommand(1, 10, 0, command);
     QString reply;
-    bench_.link().ReceiveTLSReply(reply, checksum);
+    link_.ReceiveTLSReply(reply, checksum);
     return reply;
 }
 
 void TlsPortController::DetectComPorts()
 {
-    SerialPort& port = bench_.MSComm1();
+    SerialPort& port = port_;
     int modulesFound = 0;
     int lasersFound = 0;
     for (int n = 1; n <= kLastPort; ++n) {
-        bench_.progress().probing(n);
+        progress_.probing(n);
         // A fault on one port never stops the probe of the others.
         try {
             probePort(n, modulesFound, lasersFound);
@@ -74,14 +76,14 @@ void TlsPortController::DetectComPorts()
 
 void TlsPortController::probePort(int portNumber, int& modulesFound, int& lasersFound)
 {
-    const SerialOpenResult opened = bench_.MSComm1().open(portNumber, kSettings, kInputBufferSize);
+    const SerialOpenResult opened = port_.open(portNumber, kSettings, kInputBufferSize);
     if (opened == SerialOpenResult::NoSuchPort || opened == SerialOpenResult::Busy) return;
 
     std::array<QString, 5> fields;
     QString checksum;
     ProbeDeviceIdentity(fields, checksum);
 
-    Form1& f = bench_.form1();
+    Form1& f = form_;
     const QString kind = fields[0].left(3);
     if (kind == QLatin1String("VXM") || kind == QLatin1String("KQT"))
         listFound(f.ComboBoxVXMCOM, portNumber, modulesFound);
@@ -134,7 +136,7 @@ void TlsPortController::GetTLSInfo(std::array<QString, 8>& fields, QString& chec
 
 void TlsPortController::CheckTLS_Click()
 {
-    Form1& f = bench_.form1();
+    Form1& f = form_;
     const bool laserTakesPart = f.CheckTLS->isChecked();
     f.SetTLSComPort->setEnabled(laserTakesPart);
     f.ComboBoxTLSCOM->setEnabled(laserTakesPart);
@@ -142,9 +144,9 @@ void TlsPortController::CheckTLS_Click()
 
 void TlsPortController::SetTLSComPort_Click()
 {
-    Form1& f = bench_.form1();
-    SerialPort& port = bench_.MSComm1();
-    InfoBox& info = bench_.info();
+    Form1& f = form_;
+    SerialPort& port = port_;
+    InfoBox& info = info_;
     try {
         if (!port.isOpen()) {
             // "COM7" gives 7, "COM12" gives 12: the two characters after "COM".
@@ -173,7 +175,7 @@ void TlsPortController::SetTLSComPort_Click()
 
 void TlsPortController::ReadTLSInfo_Click()
 {
-    InfoBox& info = bench_.info();
+    InfoBox& info = info_;
     try {
         std::array<QString, 8> fields;
         QString checksum;

@@ -7,12 +7,17 @@
 
 #include <array>
 
-class Bench;
+class Form1;
+class InfoBox;
+class ProgressStrip;
+class SerialPort;
+class TlsLink;
 
 class TlsPortController : public QObject {
     Q_OBJECT
 public:
-    explicit TlsPortController(Bench& bench);
+    // `port` is the laser's port (MSComm1) the link talks through; `progress` shows the probing.
+    TlsPortController(Form1& form, InfoBox& info, TlsLink& link, SerialPort& port, ProgressStrip& progress);
 
     // Probes every port with the identity command and fills the module's and the laser's lists.
     void DetectComPorts();
@@ -29,5 +34,9 @@ private:
     QString identityReply(QString& checksum);
     void probePort(int portNumber, int& modulesFound, int& lasersFound);
 
-    Bench& bench_;
+    Form1& form_;
+    InfoBox& info_;
+    TlsLink& link_;
+    SerialPort& port_;
+    ProgressStrip& progress_;
 };

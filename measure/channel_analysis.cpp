@@ -1,11 +1,7 @@
 #include "measure/channel_analysis.h"
 
-#include "app/bench.h"
-#include "app/form1.h"
-#include "app/info_box.h"
-#include "app/module1.h"
-#include "app/numeric_text.h"
-#include "app/texts.h"
+#include "core/shared_state.h"
+#include "core/numeric_text.h"
 
 #include <algorithm>
 #include <cmath>
@@ -238,7 +234,7 @@ ChannelAnalysis analyseChannels(std::span<const float> wavelengths, std::span<co
     return out;
 }
 
-void storeChannelResults(SharedState& s, const ChannelAnalysis& analysis)
+void storeChannelResults(ResultsState& s, const ChannelAnalysis& analysis)
 {
     auto& rows = s.ChannelResults;
     switch (analysis.update) {
@@ -259,14 +255,4 @@ void storeChannelResults(SharedState& s, const ChannelAnalysis& analysis)
         }
     }
     s.ChannelCount = static_cast<std::int32_t>(analysis.channels.size());
-}
-
-void AnalyseChannels(Bench& bench)
-{
-    const ChannelAnalysis analysis =
-        analyseChannels(Module1.ScanWL, Module1.ScanValue, Module1.LastPointIndex, Module1.ChannelSelect,
-                        downLevelFromText(bench.form1().Text8->text()));
-    if (analysis.kind == ChannelKind::Reflection) bench.info().setText(T("measure.reflection"));
-    else if (analysis.kind == ChannelKind::Transmission) bench.info().setText(T("measure.transmission"));
-    storeChannelResults(Module1, analysis);
 }

@@ -1,6 +1,6 @@
 #pragma once
 // Finding the optical channels of a spectrum and measuring each one N dB below its top.
-// `analyseChannels` is pure; `AnalyseChannels` applies it to the shared state and the main window.
+// Pure: spectra in, channels out; channel_analysis_step.h applies it to the shared state.
 
 #include <QString>
 
@@ -8,8 +8,7 @@
 #include <span>
 #include <vector>
 
-class Bench;
-struct SharedState;
+struct ResultsState;
 
 struct ChannelRow {
     float center = 0.0F;     // nm
@@ -50,8 +49,5 @@ ChannelAnalysis analyseChannels(std::span<const float> wavelengths, std::span<co
                                 int channelSelect, double downLevel);
 
 // Writes an analysis into ChannelCount / ChannelResults (row 0 unused, rows 1..ChannelCount).
-void storeChannelResults(SharedState& s, const ChannelAnalysis& analysis);
+void storeChannelResults(ResultsState& s, const ChannelAnalysis& analysis);
 
-// The measurement step: analyses the shared spectrum with N from Text8, stores the rows and names
-// the kind of channel in the information box.
-void AnalyseChannels(Bench& bench);

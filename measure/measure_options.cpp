@@ -1,12 +1,11 @@
 #include "measure/measure_options.h"
 
-#include "app/bench.h"
-#include "app/form1.h"
-#include "app/module1.h"
+#include "core/form1.h"
+#include "core/shared_state.h"
 
-MeasureOptionsController::MeasureOptionsController(Bench& bench) : QObject(&bench), bench_(bench)
+MeasureOptionsController::MeasureOptionsController(Form1& form) : QObject(&form), form_(form)
 {
-    Form1& f = bench_.form1();
+    Form1& f = form_;
     connect(f.BasePower, &QCheckBox::toggled, this, [this] { BasePower_Click(); });
     connect(f.Ref0Power, &QCheckBox::toggled, this, [this] { Ref0Power_Click(); });
     connect(f.TakeBackground, &QRadioButton::toggled, this, [this](bool on) {
@@ -22,24 +21,24 @@ MeasureOptionsController::MeasureOptionsController(Bench& bench) : QObject(&benc
 // clear the box the operator has just ticked, leaving neither.
 void MeasureOptionsController::BasePower_Click()
 {
-    Form1& f = bench_.form1();
+    Form1& f = form_;
     if (f.BasePower->isChecked()) f.Ref0Power->setChecked(false);
 }
 
 void MeasureOptionsController::Ref0Power_Click()
 {
-    Form1& f = bench_.form1();
+    Form1& f = form_;
     if (f.Ref0Power->isChecked()) f.BasePower->setChecked(false);
 }
 
 void MeasureOptionsController::TakeBackground_Click()
 {
-    Form1& f = bench_.form1();
+    Form1& f = form_;
     f.CheckRemoveBKG->setChecked(false);
     f.CheckRemoveBKG->setEnabled(false);
 }
 
 void MeasureOptionsController::MeasureSpectrum_Click()
 {
-    if (Module1.BackgroundTaken == 1) bench_.form1().CheckRemoveBKG->setEnabled(true);
+    if (Module1.BackgroundTaken == 1) form_.CheckRemoveBKG->setEnabled(true);
 }

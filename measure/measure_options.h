@@ -4,12 +4,12 @@
 
 #include <QObject>
 
-class Bench;
+class Form1;
 
 class MeasureOptionsController : public QObject {
     Q_OBJECT
 public:
-    explicit MeasureOptionsController(Bench& bench);
+    explicit MeasureOptionsController(Form1& form);
 
     void BasePower_Click();
     void Ref0Power_Click();
@@ -17,5 +17,5 @@ public:
     void MeasureSpectrum_Click();
 
 private:
-    Bench& bench_;
+    Form1& form_;
 };

@@ -1,17 +1,18 @@
 #include "measure/scan_engine.h"
 
-#include "app/bench.h"
-#include "app/progress_strip.h"
-#include "app/form1.h"
-#include "app/info_box.h"
-#include "app/module1.h"
-#include "app/numeric_text.h"
-#include "app/texts.h"
-#include "app/units.h"
+#include "core/progress_strip.h"
+#include "core/form1.h"
+#include "core/info_box.h"
+#include "core/shared_state.h"
+#include "core/numeric_text.h"
+#include "core/texts.h"
+#include "core/units.h"
+#include "laser/ms_clock.h"
 #include "laser/tls_control_controller.h"
 #include "laser/tls_link.h"
 #include "measure/results_table.h"
 #include "measure/spectrum_processing.h"
+#include "module/device_library.h"
 #include "module/module_record.h"
 
 #include <algorithm>
@@ -99,7 +100,7 @@ void ScanEngine::AcquireScan(std::int32_t& result)
 
 void ScanEngine::acquire(std::int32_t& result)
 {
-    Form1& f = bench_.form1();
+    Form1& f = form_;
     const bool sweep = Module1.TLSSweepMode == 1;
     Module1.ChannelIndex = module_record::channelIndex(f.ChannelID->currentText());
     ResetBasePower(Module1, f.BasePower->isChecked());
@@ -117,7 +118,7 @@ void ScanEngine::acquire(std::int32_t& result)
 
 bool ScanEngine::refuseSettings()
 {
-    const Form1& f = bench_.form1();
+    const Form1& f = form_;
     const char* problem =
         scanSettingsProblem(readScanSettings(f), selectedScanMode(f), Module1.TLSWLMin, Module1.TLSWLMax);
     settingsRefused_ = problem != nullptr;
@@ -127,18 +128,18 @@ bool ScanEngine::refuseSettings()
 
 void ScanEngine::readPower(std::int32_t& result)
 {
-    Form1& f = bench_.form1();
+    Form1& f = form_;
     // Out of range or refused, the reading still follows: the information box says in red why the
     // laser is not at Text4's wavelength.
-    bench_.tlsControl().SetTLSWavelength();
-    bench_.link().Delay(kPowerSettleMs);
+    laser_.SetTLSWavelength();
+    link_.Delay(kPowerSettleMs);
 
     // The library is asked again at once after a failed reading, but not for ever: a module that
     // never answers would otherwise hold the program with no window served.
     float power = 0.0F;
     std::int32_t status = 0;
     for (int attempt = 0; attempt < kMaxPowerAttempts && status != 1; ++attempt) {
-        status = bench_.library().Read_PowerMeter(Module1.ModuleHandle, Module1.ChannelIndex, &power);
+        status = library_.Read_PowerMeter(Module1.ModuleHandle, Module1.ChannelIndex, &power);
         CaptureBasePower(Module1, f.BasePower->isChecked(), power, status);
     }
     if (status != 1) {
@@ -154,7 +155,7 @@ void ScanEngine::readPower(std::int32_t& result)
 
 void ScanEngine::alignScan(const ScanSettings& s, bool sweep, std::int32_t& result)
 {
-    DeviceLibrary& lib = bench_.library();
+    DeviceLibrary& lib = library_;
     const std::int32_t handle = Module1.ModuleHandle;
     const std::int32_t channel = Module1.ChannelIndex;
     std::int32_t status = lib.AlignMode_Scan(handle, s.start, s.stop, s.speed, channel, sweepFlag(sweep));
@@ -188,8 +189,8 @@ void ScanEngine::alignScan(const ScanSettings& s, bool sweep, std::int32_t& resu
 
 void ScanEngine::regularScan(const ScanSettings& s, bool sweep, std::int32_t& result)
 {
-    Form1& f = bench_.form1();
-    DeviceLibrary& lib = bench_.library();
+    Form1& f = form_;
+    DeviceLibrary& lib = library_;
     const std::int32_t handle = Module1.ModuleHandle;
     const std::int32_t channel = Module1.ChannelIndex;
     std::int32_t status =
@@ -231,13 +232,13 @@ void ScanEngine::regularScan(const ScanSettings& s, bool sweep, std::int32_t& re
 bool ScanEngine::awaitScanDone(const ScanSettings& s, ScanMode mode)
 {
     const std::int64_t timeoutMs = scanTimeoutMs(s, mode);
-    ProgressStrip& progress = bench_.progress();
+    ProgressStrip& progress = progress_;
     progress.beginScan(expectedScanMs(s, mode));
-    const std::uint32_t started = bench_.clock().now();
+    const std::uint32_t started = clock_.now();
     for (;;) {
-        const std::int32_t done = bench_.library().Is_Scan_Done(Module1.ModuleHandle);
-        bench_.link().Delay(kPollWaitMs);
-        const std::int64_t elapsed = elapsedMs(started, bench_.clock().now());
+        const std::int32_t done = library_.Is_Scan_Done(Module1.ModuleHandle);
+        link_.Delay(kPollWaitMs);
+        const std::int64_t elapsed = elapsedMs(started, clock_.now());
         progress.tick(static_cast<int>(std::min<std::int64_t>(elapsed, std::numeric_limits<int>::max())));
         if (done == 1) {
             progress.end();
@@ -246,7 +247,7 @@ bool ScanEngine::awaitScanDone(const ScanSettings& s, ScanMode mode)
         if (elapsed >= timeoutMs) break;
     }
     progress.end();
-    bench_.library().Stop_Scan(Module1.ModuleHandle);
+    library_.Stop_Scan(Module1.ModuleHandle);
     reportProblem(textWithNumber("measure.scanTimeout", (timeoutMs + 999) / 1000));
     return false;
 }
@@ -254,12 +255,12 @@ bool ScanEngine::awaitScanDone(const ScanSettings& s, ScanMode mode)
 void ScanEngine::reportProblem(const QString& text)
 {
     problem_ = text;
-    bench_.info().report(kArial, VbColor::Red, text);
+    info_.report(kArial, VbColor::Red, text);
 }
 
 void ScanEngine::reportCode(const char* key, std::int32_t status, bool arialFirst)
 {
-    InfoBox& info = bench_.info();
+    InfoBox& info = info_;
     if (arialFirst) info.setFontName(kArial);
     info.setColor(VbColor::Red);
     info.setText(textWithNumber(key, status));

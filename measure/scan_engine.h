@@ -7,8 +7,13 @@
 
 #include <cstdint>
 
-class Bench;
+class DeviceLibrary;
 class Form1;
+class InfoBox;
+class MsClock;
+class ProgressStrip;
+class TlsControlController;
+class TlsLink;
 
 enum class ScanMode { None, PowerMeter, Align, Regular };
 
@@ -49,7 +54,12 @@ inline constexpr int kMaxPowerAttempts = 200;
 
 class ScanEngine {
 public:
-    explicit ScanEngine(Bench& bench) : bench_(bench) {}
+    // `laser` sends the power meter's wavelength; `progress` shows the scan's progress.
+    ScanEngine(Form1& form, InfoBox& info, DeviceLibrary& library, MsClock& clock, TlsLink& link,
+               ProgressStrip& progress, TlsControlController& laser)
+        : form_(form), info_(info), library_(library), clock_(clock), link_(link), progress_(progress), laser_(laser)
+    {
+    }
 
     // result: 1 on success; left as passed (0) when the start is refused or fails; the data
     // call's status when that fails.
@@ -77,7 +87,13 @@ private:
     void reportProblem(const QString& text);
     void reportCode(const char* key, std::int32_t status, bool arialFirst);
 
-    Bench& bench_;
+    Form1& form_;
+    InfoBox& info_;
+    DeviceLibrary& library_;
+    MsClock& clock_;
+    TlsLink& link_;
+    ProgressStrip& progress_;
+    TlsControlController& laser_;
     bool busy_ = false;
     bool settingsRefused_ = false;
     QString problem_;

@@ -11,7 +11,7 @@ std::size_t pointCount(std::size_t size, int lastIndex)
     return std::min(size, static_cast<std::size_t>(lastIndex) + 1);
 }
 
-std::vector<float>* backgroundOf(SharedState& s, std::int32_t channel)
+std::vector<float>* backgroundOf(SpectrumState& s, std::int32_t channel)
 {
     if (channel == 0) return &s.BackgroundCh0;
     if (channel == 1) return &s.BackgroundCh1;
@@ -69,11 +69,11 @@ BackgroundResult subtractBackground(std::span<float> values, int lastIndex, std:
     return BackgroundResult::Subtracted;
 }
 
-void ConvertScanWavelengths(SharedState& s) { convertToNanometres(s.ScanWL, s.LastPointIndex); }
+void ConvertScanWavelengths(SpectrumState& s) { convertToNanometres(s.ScanWL, s.LastPointIndex); }
 
-bool ApplyAlignModeTail(SharedState& s, TailNoise& noise) { return applyAlignTail(s.ScanValue, s.LastPointIndex, noise); }
+bool ApplyAlignModeTail(SpectrumState& s, TailNoise& noise) { return applyAlignTail(s.ScanValue, s.LastPointIndex, noise); }
 
-void StoreBackground(SharedState& s)
+void StoreBackground(SpectrumState& s)
 {
     std::vector<float>* background = backgroundOf(s, s.ChannelIndex);
     if (!background) return;
@@ -81,21 +81,21 @@ void StoreBackground(SharedState& s)
     background->assign(s.ScanValue.begin(), s.ScanValue.begin() + static_cast<std::ptrdiff_t>(n));
 }
 
-BackgroundResult RemoveBackground(SharedState& s)
+BackgroundResult RemoveBackground(SpectrumState& s)
 {
     const std::vector<float>* background = backgroundOf(s, s.ChannelIndex);
     if (!background) return BackgroundResult::NoChannel;
     return subtractBackground(s.ScanValue, s.LastPointIndex, *background);
 }
 
-void ResetBasePower(SharedState& s, bool basePowerChecked)
+void ResetBasePower(SpectrumState& s, bool basePowerChecked)
 {
     if (!basePowerChecked) return;
     if (s.ChannelIndex == 0) s.BasePowerTaken0 = 0;
     else if (s.ChannelIndex == 1) s.BasePowerTaken1 = 0;
 }
 
-void CaptureBasePower(SharedState& s, bool basePowerChecked, float reading, std::int32_t readStatus)
+void CaptureBasePower(SpectrumState& s, bool basePowerChecked, float reading, std::int32_t readStatus)
 {
     if (!basePowerChecked || readStatus != 1) return;
     if (s.ChannelIndex == 0 && s.BasePowerTaken0 == 0) {
@@ -107,7 +107,7 @@ void CaptureBasePower(SharedState& s, bool basePowerChecked, float reading, std:
     }
 }
 
-float Ref0Value(const SharedState& s, float reading, bool ref0Checked)
+float Ref0Value(const SpectrumState& s, float reading, bool ref0Checked)
 {
     if (ref0Checked && s.ChannelIndex == 0 && s.BasePowerTaken0 == 1) return reading - s.BasePower0;
     if (ref0Checked && s.ChannelIndex == 1 && s.BasePowerTaken1 == 1) return reading - s.BasePower1;

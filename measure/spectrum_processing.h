@@ -4,7 +4,7 @@
 // the scan engine calls on `Module1` (they take the state by reference so tests can hand in
 // their own).
 
-#include "app/module1.h"
+#include "core/shared_state.h"
 
 #include <cstdint>
 #include <random>
@@ -51,15 +51,15 @@ const char* backgroundProblemKey(BackgroundResult result);
 BackgroundResult subtractBackground(std::span<float> values, int lastIndex, std::span<const float> background);
 
 // The steps on the shared state, as the scan engine applies them.
-void ConvertScanWavelengths(SharedState& s);
-bool ApplyAlignModeTail(SharedState& s, TailNoise& noise = processTailNoise());
-void StoreBackground(SharedState& s);
-BackgroundResult RemoveBackground(SharedState& s);
+void ConvertScanWavelengths(SpectrumState& s);
+bool ApplyAlignModeTail(SpectrumState& s, TailNoise& noise = processTailNoise());
+void StoreBackground(SpectrumState& s);
+BackgroundResult RemoveBackground(SpectrumState& s);
 
 // Base power and Ref-0 referencing of the power meter.
-void ResetBasePower(SharedState& s, bool basePowerChecked);
+void ResetBasePower(SpectrumState& s, bool basePowerChecked);
 // `readStatus` is what Ketrolan_Read_PowerMeter returned for this attempt. Only a successful
 // reading (status 1) is captured: a failed attempt leaves in its output whatever the library
 // wrote there, which is no power at all and would silently offset every referenced reading.
-void CaptureBasePower(SharedState& s, bool basePowerChecked, float reading, std::int32_t readStatus);
-float Ref0Value(const SharedState& s, float reading, bool ref0Checked);
+void CaptureBasePower(SpectrumState& s, bool basePowerChecked, float reading, std::int32_t readStatus);
+float Ref0Value(const SpectrumState& s, float reading, bool ref0Checked);

@@ -1,12 +1,12 @@
 #include "module/module_controller.h"
 
-#include "app/bench.h"
-#include "app/dialogs.h"
-#include "app/form1.h"
-#include "app/info_box.h"
-#include "app/module1.h"
-#include "app/texts.h"
-#include "app/units.h"
+#include "core/dialogs.h"
+#include "core/form1.h"
+#include "module/device_library.h"
+#include "core/info_box.h"
+#include "core/shared_state.h"
+#include "core/texts.h"
+#include "core/units.h"
 #include "module/module_record.h"
 
 #include <array>
@@ -36,9 +36,10 @@ QString withNumber(const char* key, std::int32_t number)
 
 }  // namespace
 
-ModuleController::ModuleController(Bench& bench) : QObject(&bench), bench_(bench)
+ModuleController::ModuleController(Form1& form, InfoBox& info, DeviceLibrary& library)
+    : QObject(&form), form_(form), info_(info), library_(library)
 {
-    Form1& f = bench_.form1();
+    Form1& f = form_;
     connect(f.SetVXMComPort, &QPushButton::clicked, this, &ModuleController::SetVXMComPort_Click);
     connect(f.SetConnection, &QPushButton::clicked, this, &ModuleController::SetConnection_Click);
     connect(f.ReadVXMInfo, &QPushButton::clicked, this, &ModuleController::ReadVXMInfo_Click);
@@ -62,14 +63,14 @@ void ModuleController::ReadVXMInfo_Click()
 
 void ModuleController::setPort()
 {
-    Form1& f = bench_.form1();
+    Form1& f = form_;
     const std::int32_t index = module_record::portIndex(f.ComboBoxVXMCOM->currentText());
-    Module1.ModuleHandle = bench_.library().Initialize_Port(index);
+    Module1.ModuleHandle = library_.Initialize_Port(index);
 
     // Handles above 1000 are valid; 1000 itself is neither a success nor a failure.
-    if (Module1.ModuleHandle < 1000) bench_.info().report(kArial, VbColor::Red, T("module.portFailed"));
+    if (Module1.ModuleHandle < 1000) info_.report(kArial, VbColor::Red, T("module.portFailed"));
     if (Module1.ModuleHandle > 1000) {
-        bench_.info().report(kArial, VbColor::Blue, withNumber("module.portOk", Module1.ModuleHandle));
+        info_.report(kArial, VbColor::Blue, withNumber("module.portOk", Module1.ModuleHandle));
         f.SetConnection->setEnabled(true);
     }
     setBackColor(f.SetVXMComPort, VbColor::LightGreen);
@@ -77,16 +78,16 @@ void ModuleController::setPort()
 
 void ModuleController::connectModule()
 {
-    Form1& f = bench_.form1();
-    if (bench_.library().Initialize_Connection(Module1.ModuleHandle) != 1) {
-        bench_.info().report(kArial, VbColor::Red, T("module.connectFailed"));
+    Form1& f = form_;
+    if (library_.Initialize_Connection(Module1.ModuleHandle) != 1) {
+        info_.report(kArial, VbColor::Red, T("module.connectFailed"));
         return;
     }
     const QString caption = T("module.connectedCaption");
     if (!caption.isNull()) f.SetConnection->setText(caption);
     setBackColor(f.SetConnection, VbColor::Green);
     f.ReadVXMInfo->setEnabled(true);
-    bench_.info().report(kArial, VbColor::Blue, T("module.connected"));
+    info_.report(kArial, VbColor::Blue, T("module.connected"));
     ReadVXMInfo_Click();
 
     if (!f.CheckTLS->isChecked()) prepareLaserlessScan();
@@ -94,7 +95,7 @@ void ModuleController::connectModule()
 
 void ModuleController::prepareLaserlessScan()
 {
-    Form1& f = bench_.form1();
+    Form1& f = form_;
     if (const auto band = module_record::bandPreset(Module1.ProbePN)) {
         f.Text1->setText(band->startNm);
         f.Text2->setText(band->stopNm);
@@ -115,12 +116,12 @@ void ModuleController::prepareLaserlessScan()
 void ModuleController::readInfo()
 {
     std::array<std::uint8_t, module_record::kVersionBufferBytes> version{};
-    bench_.library().Get_Lib_Version(version.data());  // its status says nothing the bytes do not
+    library_.Get_Lib_Version(version.data());  // its status says nothing the bytes do not
     Module1.LibVersion = module_record::libraryVersion(version);
 
     std::array<std::uint8_t, module_record::kInfoBufferBytes> record{};
-    InfoBox& info = bench_.info();
-    if (bench_.library().Get_Info(Module1.ModuleHandle, record.data()) == 1) {
+    InfoBox& info = info_;
+    if (library_.Get_Info(Module1.ModuleHandle, record.data()) == 1) {
         info.setFontName(QStringLiteral("Courier New"));
         info.setColor(VbColor::Blue);
         info.setFontSize(12);
@@ -134,15 +135,15 @@ void ModuleController::readInfo()
 
 void ModuleController::StopVXMScan_Click()
 {
-    Form1& f = bench_.form1();
-    const std::int32_t result = bench_.library().Stop_Scan(Module1.ModuleHandle);
+    Form1& f = form_;
+    const std::int32_t result = library_.Stop_Scan(Module1.ModuleHandle);
     if (result != 1) {
-        bench_.info().report(kArial, VbColor::Red, withNumber("module.stopFailed", result));
+        info_.report(kArial, VbColor::Red, withNumber("module.stopFailed", result));
         return;
     }
     Module1.RepeatStop = 1;
     f.TLSOnOff->setEnabled(true);
     f.StartStopSweep->setEnabled(true);
     f.RepeatMeasure->setChecked(false);  // runs the repeat toggle's handler when it was pressed
-    bench_.info().report(kArial, VbColor::Blue, withNumber("module.stopOk", result));
+    info_.report(kArial, VbColor::Blue, withNumber("module.stopOk", result));
 }

@@ -4,12 +4,14 @@
 
 #include <QObject>
 
-class Bench;
+class DeviceLibrary;
+class Form1;
+class InfoBox;
 
 class ModuleController : public QObject {
     Q_OBJECT
 public:
-    explicit ModuleController(Bench& bench);
+    ModuleController(Form1& form, InfoBox& info, DeviceLibrary& library);
 
     void SetVXMComPort_Click();
     void SetConnection_Click();
@@ -23,5 +25,7 @@ private:
     // Without a laser the connection itself opens the scan controls.
     void prepareLaserlessScan();
 
-    Bench& bench_;
+    Form1& form_;
+    InfoBox& info_;
+    DeviceLibrary& library_;
 };

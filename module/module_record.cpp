@@ -1,6 +1,6 @@
 #include "module/module_record.h"
 
-#include "app/numeric_text.h"
+#include "core/numeric_text.h"
 
 #include <QStringList>
 

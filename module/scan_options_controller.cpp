@@ -1,12 +1,11 @@
 #include "module/scan_options_controller.h"
 
-#include "app/bench.h"
-#include "app/form1.h"
-#include "app/language_controller.h"
-#include "app/module1.h"
+#include "core/form1.h"
+#include "core/shared_state.h"
 #include "module/module_record.h"
 
 #include <initializer_list>
+#include <utility>
 
 namespace {
 
@@ -17,9 +16,10 @@ void setEnabled(std::initializer_list<QWidget*> widgets, bool enabled)
 
 }  // namespace
 
-ScanOptionsController::ScanOptionsController(Bench& bench) : QObject(&bench), bench_(bench)
+ScanOptionsController::ScanOptionsController(Form1& form, std::function<void()> rewriteCaptions)
+    : QObject(&form), form_(form), rewriteCaptions_(std::move(rewriteCaptions))
 {
-    Form1& f = bench_.form1();
+    Form1& f = form_;
     // toggled, not clicked: a change made from code must run the handler too.
     connect(f.CheckPowerMeter, &QCheckBox::toggled, this, &ScanOptionsController::CheckPowerMeter_Click);
     connect(f.CheckAlignMode, &QCheckBox::toggled, this, &ScanOptionsController::CheckAlignMode_Click);
@@ -28,18 +28,18 @@ ScanOptionsController::ScanOptionsController(Bench& bench) : QObject(&bench), be
 
 void ScanOptionsController::selectChannel()
 {
-    Module1.ChannelIndex = module_record::channelIndex(bench_.form1().ChannelID->currentText());
+    Module1.ChannelIndex = module_record::channelIndex(form_.ChannelID->currentText());
 }
 
 void ScanOptionsController::restartCountAndCaptions()
 {
     Module1.MeasureCount = 0;
-    bench_.language().LanguageButton_Click();
+    rewriteCaptions_();
 }
 
 void ScanOptionsController::CheckPowerMeter_Click()
 {
-    Form1& f = bench_.form1();
+    Form1& f = form_;
     if (!f.CheckPowerMeter->isChecked()) {
         setEnabled({f.Text4, f.SingleMeasure, f.RepeatMeasure}, false);
         f.StartStopSweep->setEnabled(true);
@@ -60,7 +60,7 @@ void ScanOptionsController::CheckPowerMeter_Click()
 
 void ScanOptionsController::CheckAlignMode_Click()
 {
-    Form1& f = bench_.form1();
+    Form1& f = form_;
     restartCountAndCaptions();
     if (!f.CheckAlignMode->isChecked()) {
         f.CheckVXMScanMode->setEnabled(true);
@@ -81,7 +81,7 @@ void ScanOptionsController::CheckAlignMode_Click()
 
 void ScanOptionsController::CheckVXMScanMode_Click()
 {
-    Form1& f = bench_.form1();
+    Form1& f = form_;
     restartCountAndCaptions();
     if (!f.CheckVXMScanMode->isChecked()) {
         f.CheckPowerMeter->setChecked(false);

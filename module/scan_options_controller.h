@@ -6,12 +6,15 @@
 
 #include <QObject>
 
-class Bench;
+#include <functional>
+
+class Form1;
 
 class ScanOptionsController : public QObject {
     Q_OBJECT
 public:
-    explicit ScanOptionsController(Bench& bench);
+    // `rewriteCaptions` runs the language switch in the current language (both windows' captions).
+    ScanOptionsController(Form1& form, std::function<void()> rewriteCaptions);
 
     void CheckPowerMeter_Click();
     void CheckAlignMode_Click();
@@ -22,5 +25,6 @@ private:
     // Both spectrum options start by resetting the counter and re-applying the captions.
     void restartCountAndCaptions();
 
-    Bench& bench_;
+    Form1& form_;
+    std::function<void()> rewriteCaptions_;
 };

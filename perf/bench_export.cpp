@@ -1,7 +1,7 @@
 // Export and statistics on full-size data: a 20001-point spectrum as CSV text, and the
 // repeatability summary over a long test (10000 logged passes).
 
-#include "results/export.h"
+#include "results/spectrum_csv.h"
 #include "results/repeat_statistics.h"
 
 #include <benchmark/benchmark.h>

@@ -3,8 +3,8 @@
 // program uses while it waits 10 s in Delay (the wait serves the event loop; it must not spin).
 
 #include "app/bench.h"
-#include "app/form1.h"
-#include "app/module1.h"
+#include "core/form1.h"
+#include "core/shared_state.h"
 #include "laser/tls_link.h"
 
 #include <QApplication>

@@ -3,7 +3,7 @@
 // segment. Run: build/bin/bench_plot (offscreen by default).
 
 #include "app/bench.h"
-#include "app/module1.h"
+#include "core/shared_state.h"
 #include "results/form2.h"
 #include "results/plot_engine.h"
 
@@ -49,7 +49,7 @@ void redraw(benchmark::State& state, TraceDrawing how)
 {
     Bench& bench = plotBench();
     for (auto _ : state) {
-        PlotSpectrumDrawing(bench, how);
+        PlotSpectrumDrawing(bench.form2(), bench.form1(), how);
         benchmark::DoNotOptimize(bench.form2().Picture1->persistentImage().constBits());
     }
     const QSize px = bench.form2().Picture1->persistentImage().size();

@@ -4,10 +4,11 @@
 // Run: build/bin/bench_repeat_pass (offscreen by default).
 
 #include "app/bench.h"
-#include "app/form1.h"
-#include "app/module1.h"
+#include "core/form1.h"
+#include "core/shared_state.h"
 #include "measure/channel_analysis.h"
-#include "measure/measure_workflow.h"
+#include "measure/channel_analysis_step.h"
+#include "measure/measure_controller.h"
 #include "measure/results_table.h"
 #include "results/plot_engine.h"
 
@@ -119,9 +120,9 @@ void BM_RepeatPass(benchmark::State& state)
     for (auto _ : state) {
         std::int32_t result = 0;
         measure.engine().AcquireScan(result);
-        AnalyseChannels(bench);
-        if (Module1.ChannelCount > 0) FillResultsTable(bench);
-        PlotSpectrum(bench);
+        AnalyseChannels(bench.form1(), bench.info());
+        if (Module1.ChannelCount > 0) FillResultsTable(bench.form1(), bench.form2());
+        PlotSpectrum(bench.form2(), bench.form1());
         measure.LogRepeatResult(pass++, log);
         if (result != 1 || Module1.ChannelCount != 4) state.SkipWithError("the pass did not find the four channels");
     }

@@ -1,6 +1,6 @@
 #include "results/form2.h"
 
-#include "app/units.h"
+#include "core/units.h"
 
 #include <QFrame>
 #include <QHeaderView>

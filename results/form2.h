@@ -3,7 +3,7 @@
 // its buttons. Widgets only; the results controller gives them behaviour.
 
 #include "results/plot_surface.h"
-#include "results/repeat_statistics.h"
+#include "results/repeat_statistics_panel.h"
 #include "widgets/uc_label_rotate.h"
 
 #include <QLabel>

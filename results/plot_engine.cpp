@@ -1,10 +1,9 @@
 #include "results/plot_engine.h"
 
-#include "app/bench.h"
-#include "app/form1.h"
-#include "app/module1.h"
-#include "app/texts.h"
-#include "app/units.h"
+#include "core/form1.h"
+#include "core/shared_state.h"
+#include "core/texts.h"
+#include "core/units.h"
 #include "results/form2.h"
 #include "results/plot_math.h"
 
@@ -62,13 +61,11 @@ void DrawPlotGrid(Form2& form)
     pic.lines(g.ticks);
 }
 
-void DrawPlotAxes(Bench& bench, float xStart, float xSpan, float yStart, float ySpan)
+void DrawPlotAxes(Form2& form, const Form1& main, float xStart, float xSpan, float yStart, float ySpan)
 {
-    Form2& form = bench.form2();
     form.Picture1->setAutoRedraw(true);
     form.Label4->setText(textIn("results.channel", 1).arg(Module1.ChannelIndex + 1));
 
-    const Form1& main = bench.form1();
     const QString title = plot::yTitle(main.CheckAlignMode->isChecked(), main.CheckVXMScanMode->isChecked());
     const plot::AxesLayout layout =
         plot::layoutAxes(geometry(), xStart, xSpan, yStart, ySpan, title, windowTextMeasure(form));
@@ -85,21 +82,20 @@ void DrawPlotAxes(Bench& bench, float xStart, float xSpan, float yStart, float y
     rotate.setGeometry(twipsRect(layout.yTitle.left, layout.yTitle.top, layout.yTitle.width, layout.yTitle.height));
 }
 
-void PlotSpectrum(Bench& bench) { PlotSpectrumDrawing(bench, TraceDrawing::Columns); }
+void PlotSpectrum(Form2& form, const Form1& main) { PlotSpectrumDrawing(form, main, TraceDrawing::Columns); }
 
-void PlotSpectrumDrawing(Bench& bench, TraceDrawing how)
+void PlotSpectrumDrawing(Form2& form, const Form1& main, TraceDrawing how)
 {
-    Form2& form = bench.form2();
     PlotSurface& pic = *form.Picture1;
     pic.setAutoRedraw(true);
     pic.Cls();
 
     Module1.PlotCount += 1;
     const int traceSlot = Module1.PlotCount % 2;
-    if (!plot::updatePlotRange(Module1)) return;  // degenerate range: the picture stays empty
+    if (!plot::updatePlotRange(Module1, Module1)) return;  // degenerate range: the picture stays empty
 
     DrawPlotGrid(form);
-    DrawPlotAxes(bench, static_cast<float>(Module1.AxisXMin), static_cast<float>(Module1.AxisXMax - Module1.AxisXMin),
+    DrawPlotAxes(form, main, static_cast<float>(Module1.AxisXMin), static_cast<float>(Module1.AxisXMax - Module1.AxisXMin),
                  static_cast<float>(Module1.AxisYMin),
                  static_cast<float>(static_cast<double>(Module1.AxisYMax) - Module1.AxisYMin));
 

@@ -3,22 +3,23 @@
 // ticks, tick labels and titles, over the range it keeps in Module1 (automatic, zoomed or panned).
 //
 //   DrawPlotGrid(form)        frame, dotted 10 x 10 grid and ticks; clears the picture first
-//   DrawPlotAxes(bench, ...)  tick labels, channel label and both axis titles for a range
+//   DrawPlotAxes(form, main, ...)  tick labels, channel label and both axis titles for a range
 //                             (wavelength at the left edge and span, value at the bottom and span)
-//   PlotSpectrum(bench)       updates the range and PlotData from ScanWL/ScanValue and the zoom and
-//                             pan counts, then draws grid, labels and the trace; loads the results
-//                             window if needed. The measurement workflows call this after a pass.
+//   PlotSpectrum(form, main)  updates the range and PlotData from ScanWL/ScanValue and the zoom and
+//                             pan counts, then draws grid, labels and the trace.
+//                             The measurement workflows call this after a pass.
 //
 // All positions are twips inside Picture1 (W = PicWidth, H = PicHeight) or in the window.
 
 #include "results/plot_surface.h"
 
-class Bench;
+class Form1;
 class Form2;
 
+// `main` tells by its measurement boxes which value the vertical axis shows.
 void DrawPlotGrid(Form2& form);
-void DrawPlotAxes(Bench& bench, float xStart, float xSpan, float yStart, float ySpan);
-void PlotSpectrum(Bench& bench);
+void DrawPlotAxes(Form2& form, const Form1& main, float xStart, float xSpan, float yStart, float ySpan);
+void PlotSpectrum(Form2& form, const Form1& main);
 
 // PlotSpectrum with a choice of how the trace is put on the picture (benchmarks compare the two).
-void PlotSpectrumDrawing(Bench& bench, TraceDrawing how);
+void PlotSpectrumDrawing(Form2& form, const Form1& main, TraceDrawing how);

@@ -1,6 +1,6 @@
 #include "results/plot_math.h"
 
-#include "app/texts.h"
+#include "core/texts.h"
 
 #include <algorithm>
 #include <cmath>
@@ -24,7 +24,7 @@ float clampTo(float v, float limit)
 }
 
 // Points the scan offers: rows 0..LastPointIndex, never beyond the arrays.
-std::size_t scanPointCount(const SharedState& s)
+std::size_t scanPointCount(const SpectrumState& s)
 {
     if (s.LastPointIndex < 0) return 0;
     return std::min({static_cast<std::size_t>(s.LastPointIndex) + 1, s.ScanWL.size(), s.ScanValue.size()});
@@ -32,33 +32,33 @@ std::size_t scanPointCount(const SharedState& s)
 
 // Copies the scan into PlotData while zoomed or panned. A longer scan than the one that sized the
 // table grows it, so that every new point is plotted and nothing is written past its end.
-void copyPoints(SharedState& s)
+void copyPoints(const SpectrumState& scan, PlotState& s)
 {
-    const std::size_t n = scanPointCount(s);
+    const std::size_t n = scanPointCount(scan);
     if (s.PlotData.size() < n) s.PlotData.resize(n);
-    for (std::size_t i = 0; i < n; ++i) s.PlotData[i] = {s.ScanWL[i], s.ScanValue[i]};
+    for (std::size_t i = 0; i < n; ++i) s.PlotData[i] = {scan.ScanWL[i], scan.ScanValue[i]};
 }
 
-void autoRange(SharedState& s)
+void autoRange(const SpectrumState& scan, PlotState& s)
 {
-    const std::size_t n = scanPointCount(s);
+    const std::size_t n = scanPointCount(scan);
     s.PlotData.resize(n);
     // Without points the range is empty, which stops the redraw.
-    s.AxisXMin = n ? s.ScanWL[0] : 0.0;
-    s.AxisXMax = n ? s.ScanWL[n - 1] : 0.0;
+    s.AxisXMin = n ? scan.ScanWL[0] : 0.0;
+    s.AxisXMax = n ? scan.ScanWL[n - 1] : 0.0;
     s.AxisYMin = 100000000.0;
     s.AxisYMax = -10000000.0F;
     for (std::size_t i = 0; i < n; ++i) {
-        const float v = s.ScanValue[i];
-        s.PlotData[i] = {s.ScanWL[i], v};
+        const float v = scan.ScanValue[i];
+        s.PlotData[i] = {scan.ScanWL[i], v};
         if (v < s.AxisYMin) s.AxisYMin = v;
         if (v > s.AxisYMax) s.AxisYMax = v;
     }
 }
 
-Range rangeOf(const SharedState& s) { return {s.AxisXMin, s.AxisXMax, s.AxisYMin, s.AxisYMax}; }
+Range rangeOf(const PlotState& s) { return {s.AxisXMin, s.AxisXMax, s.AxisYMin, s.AxisYMax}; }
 
-void setRange(SharedState& s, const Range& r)
+void setRange(PlotState& s, const Range& r)
 {
     s.AxisXMin = r.xMin;
     s.AxisXMax = r.xMax;
@@ -139,21 +139,21 @@ Range panRange(const Range& r, float x1, float y1, float x2, std::int32_t y2, fl
     return out;
 }
 
-bool updatePlotRange(SharedState& s)
+bool updatePlotRange(const SpectrumState& scan, PlotState& s)
 {
     if (s.ZoomCount == 0 && s.PanCount == 0) {
-        autoRange(s);
+        autoRange(scan, s);
     } else if (s.ZoomCount > 0 && s.PanCount == s.PanCountSeen) {
         const ZoomRect z{s.ZoomX1, s.ZoomY1, s.ZoomX2, s.ZoomY2};
         if (z.x1 != z.x2 && z.y1 != static_cast<float>(z.y2) && s.ZoomCount - s.ZoomCountSeen == 1)
             setRange(s, zoomRange(rangeOf(s), z, s.PicWidth, s.PicHeight));
         s.ZoomCountSeen = static_cast<std::int16_t>(s.ZoomCount);
-        copyPoints(s);
+        copyPoints(scan, s);
     } else if (s.PanCount > 0 && s.ZoomCount == s.ZoomCountSeen) {
         if (s.PanCount - s.PanCountSeen == 1)
             setRange(s, panRange(rangeOf(s), s.PanX1, s.PanY1, s.PanX2, s.PanY2, s.PicWidth, s.PicHeight));
         s.PanCountSeen = static_cast<std::int16_t>(s.PanCount);
-        copyPoints(s);
+        copyPoints(scan, s);
     }
     // A zoom and a pan counted between two redraws: neither is applied, the picture stays.
 

@@ -3,7 +3,7 @@
 // the corners of a zoom gesture, the grid and tick geometry, the tick and title placement and the
 // trace's points in pixels. Everything is in twips inside the picture unless a name says pixels.
 
-#include "app/module1.h"
+#include "core/shared_state.h"
 
 #include <QLine>
 #include <QPoint>
@@ -48,10 +48,10 @@ Range zoomRange(const Range& r, const ZoomRect& z, float width, std::int32_t hei
 // The range moved so that the picture follows a drag from (x1, y1) to (x2, y2).
 Range panRange(const Range& r, float x1, float y1, float x2, std::int32_t y2, float width, std::int32_t height);
 
-// Updates the range and PlotData of `s` from ScanWL/ScanValue and the zoom and pan counts, then
-// widens an unzoomed value range by 1 at each end. Returns false when the range is degenerate
-// (nothing may be drawn).
-bool updatePlotRange(SharedState& s);
+// Updates the range and PlotData of `plot` from the scan's ScanWL/ScanValue and the zoom and pan
+// counts, then widens an unzoomed value range by 1 at each end. Returns false when the range is
+// degenerate (nothing may be drawn).
+bool updatePlotRange(const SpectrumState& scan, PlotState& plot);
 
 // Pen colour (&HBBGGRR) of the trace for a spectrum kind and the alternating slot; none for an
 // unknown kind.

@@ -1,6 +1,6 @@
 #include "results/plot_surface.h"
 
-#include "app/units.h"
+#include "core/units.h"
 #include "results/plot_math.h"
 
 #include <QMouseEvent>

@@ -1,14 +1,6 @@
 #include "results/repeat_statistics.h"
 
-#include "app/bench.h"
-#include "app/module1.h"
-#include "app/texts.h"
-#include "results/form2.h"
-
 #include <QFile>
-#include <QHBoxLayout>
-#include <QHeaderView>
-#include <QVBoxLayout>
 
 #include <algorithm>
 #include <cmath>
@@ -22,18 +14,13 @@ constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 // whatever the window's language, as the log is.
 constexpr std::array<const char*, 3> kQuantityNames{"Center WL (nm)", "Bandwidth (nm)", "Insertion Loss (dB)"};
 constexpr std::array<const char*, 4> kColumnNames{"Mean", "Std dev", "Min", "Max"};
-// The panel's names, from the catalogue.
-constexpr std::array<const char*, 3> kQuantityKeys{"extras.statsCenter", "extras.statsBandwidth", "extras.statsPeak"};
-constexpr std::array<const char*, 4> kColumnKeys{"extras.statsMean", "extras.statsStdDev", "extras.statsMin",
-                                                  "extras.statsMax"};
+}  // namespace
 
-QStringList figures(const SeriesStatistics& s)
+QStringList statisticFigures(const SeriesStatistics& s)
 {
     return {statisticText(s.mean), statisticText(s.standardDeviation), statisticText(s.minimum),
             statisticText(s.maximum)};
 }
-
-}  // namespace
 
 SeriesStatistics describeSeries(std::span<const double> values)
 {
@@ -84,7 +71,7 @@ QStringList repeatSummaryLines(const RepeatStatistics& statistics)
     lines << heading.join(tab);
     for (std::size_t q = 0; q < kQuantityNames.size(); ++q) {
         const auto quantity = static_cast<RepeatStatistics::Quantity>(q);
-        lines << (QStringList{QString::fromLatin1(kQuantityNames[q])} + figures(statistics.of(quantity))).join(tab);
+        lines << (QStringList{QString::fromLatin1(kQuantityNames[q])} + statisticFigures(statistics.of(quantity))).join(tab);
     }
     return lines;
 }
@@ -102,104 +89,4 @@ bool writeTextLines(const QString& fileName, const QStringList& lines)
     for (const QString& line : lines) text += line.toUtf8() + "\r\n";
     QFile file(fileName);
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(text) == text.size();
-}
-
-RepeatStatisticsPanel::RepeatStatisticsPanel(QWidget* parent) : QWidget(parent)
-{
-    RepeatStatsTitle = new QLabel(QStringLiteral("Repeatability Statistics"), this);
-    RepeatStatsTitle->setObjectName(QStringLiteral("RepeatStatsTitle"));
-    RepeatStatsTitle->setAccessibleDescription(RepeatStatsTitle->objectName());
-    RepeatStatsCount = new QLabel(this);
-    RepeatStatsCount->setObjectName(QStringLiteral("RepeatStatsCount"));
-    RepeatStatsCount->setAccessibleDescription(RepeatStatsCount->objectName());
-    RepeatStatsCount->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-
-    RepeatStatsGrid = new QTableWidget(4, 5, this);
-    RepeatStatsGrid->setObjectName(QStringLiteral("RepeatStatsGrid"));
-    RepeatStatsGrid->setAccessibleDescription(RepeatStatsGrid->objectName());
-    RepeatStatsGrid->horizontalHeader()->hide();
-    RepeatStatsGrid->verticalHeader()->hide();
-    RepeatStatsGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    RepeatStatsGrid->setFocusPolicy(Qt::NoFocus);
-    RepeatStatsGrid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    RepeatStatsGrid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    const auto cell = [this](int row, int column, const QString& text) {
-        auto* item = new QTableWidgetItem(text);
-        item->setTextAlignment(column == 0 ? Qt::AlignLeft | Qt::AlignVCenter : Qt::AlignCenter);
-        RepeatStatsGrid->setItem(row, column, item);
-    };
-    for (int r = 0; r < 4; ++r) {
-        for (int c = 0; c < 5; ++c) cell(r, c, r > 0 && c > 0 ? QStringLiteral("-") : QString());
-    }
-    // The names take what they need, the four figures share the rest; the rows fill the height.
-    RepeatStatsGrid->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
-    RepeatStatsGrid->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
-    RepeatStatsGrid->verticalHeader()->setSectionResizeMode(QHeaderView::Stretch);
-
-    auto* heading = new QHBoxLayout;
-    heading->addWidget(RepeatStatsTitle, 1);
-    heading->addWidget(RepeatStatsCount);
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(2);
-    layout->addLayout(heading);
-    layout->addWidget(RepeatStatsGrid, 1);
-    retranslate();
-}
-
-void RepeatStatisticsPanel::retranslate()
-{
-    RepeatStatsGrid->setAccessibleName(T("extras.statsTitle"));
-    for (std::size_t c = 0; c < kColumnKeys.size(); ++c)
-        RepeatStatsGrid->item(0, static_cast<int>(c) + 1)->setText(T(kColumnKeys[c]));
-    for (std::size_t q = 0; q < kQuantityKeys.size(); ++q)
-        RepeatStatsGrid->item(static_cast<int>(q) + 1, 0)->setText(T(kQuantityKeys[q]));
-    showCount();
-}
-
-void RepeatStatisticsPanel::showCount() { RepeatStatsCount->setText(T("extras.statsCount").arg(count_)); }
-
-void RepeatStatisticsPanel::showStatistics(const RepeatStatistics& statistics)
-{
-    count_ = statistics.count();
-    showCount();
-    for (int q = 0; q < 3; ++q) {
-        const QStringList values = figures(statistics.of(static_cast<RepeatStatistics::Quantity>(q)));
-        for (int c = 0; c < 4; ++c) RepeatStatsGrid->item(q + 1, c + 1)->setText(values[c]);
-    }
-}
-
-RepeatStatisticsTracker::RepeatStatisticsTracker(Bench& bench) : bench_(bench) {}
-
-void RepeatStatisticsTracker::begin()
-{
-    statistics_.clear();
-    refreshPanel();
-}
-
-void RepeatStatisticsTracker::addLoggedPass(int pass, const std::array<float, 3>& firstChannel)
-{
-    if (pass < 1) return;  // pass 0 wrote the header line only
-    statistics_.add(firstChannel);
-    refreshPanel();
-}
-
-void RepeatStatisticsTracker::addLoggedPass(int pass)
-{
-    if (Module1.ChannelResults.size() < 2) return;
-    addLoggedPass(pass, Module1.ChannelResults[1]);
-}
-
-bool RepeatStatisticsTracker::finish(const QString& logFileName)
-{
-    if (statistics_.count() == 0) return false;
-    const bool written = writeTextLines(summaryFileName(logFileName), repeatSummaryLines(statistics_));
-    // The panel keeps showing the finished test until the next one begins.
-    statistics_.clear();
-    return written;
-}
-
-void RepeatStatisticsTracker::refreshPanel()
-{
-    if (Form2* form = bench_.loadedForm2()) form->RepeatStatsPanel->showStatistics(statistics_);
 }

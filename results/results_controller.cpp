@@ -1,14 +1,15 @@
 #include "results/results_controller.h"
 
-#include "app/bench.h"
-#include "app/form1.h"
-#include "app/module1.h"
-#include "app/units.h"
+#include "core/form1.h"
+#include "core/shared_state.h"
+#include "core/units.h"
 #include "results/form2.h"
 #include "results/plot_engine.h"
 #include "results/plot_math.h"
+#include "results/results_window_host.h"
 
-ResultsController::ResultsController(Bench& bench, Form2& form) : QObject(&form), bench_(bench), form_(form)
+ResultsController::ResultsController(Form2& form, Form1& main, ResultsWindowHost& host)
+    : QObject(&form), form_(form), main_(main), host_(host)
 {
     connect(form_.ZoomPlot, &QPushButton::clicked, this, &ResultsController::ZoomPlot_Click);
     connect(form_.PanPlot, &QPushButton::clicked, this, &ResultsController::PanPlot_Click);
@@ -51,7 +52,7 @@ void ResultsController::Form_Load()
     form_.Picture1->setEnabled(false);
 
     DrawPlotGrid(form_);
-    DrawPlotAxes(bench_, 0.0F, 10.0F, 0.0F, 10.0F);
+    DrawPlotAxes(form_, main_, 0.0F, 10.0F, 0.0F, 10.0F);
 }
 
 void ResultsController::ZoomPlot_Click()
@@ -78,10 +79,10 @@ void ResultsController::NormalPlot_Click()
     Module1.PanCount = 0;
     Module1.PanCountSeen = 0;
     Module1.PlotMode = 0;
-    PlotSpectrum(bench_);
+    PlotSpectrum(form_, main_);
 }
 
-void ResultsController::StopMeasure_Click() { bench_.form1().RepeatMeasure->setChecked(false); }
+void ResultsController::StopMeasure_Click() { main_.RepeatMeasure->setChecked(false); }
 
 void ResultsController::RepeatabilityTest_Click()
 {
@@ -91,7 +92,7 @@ void ResultsController::RepeatabilityTest_Click()
 void ResultsController::CloseForm2_Click()
 {
     // This handler runs inside the window: it is hidden now and deleted once the click is done.
-    bench_.unloadForm2Later();
+    host_.unloadLater();
 }
 
 void ResultsController::Picture1_MouseDown(int, float x, float y)
@@ -142,5 +143,5 @@ void ResultsController::Picture1_MouseUp(int, float x, float y)
     }
     // While a stopped repeated measurement holds the picture, a gesture is only counted; the
     // next measurement's redraw applies it.
-    if (Module1.RepeatStop == 0) PlotSpectrum(bench_);
+    if (Module1.RepeatStop == 0) PlotSpectrum(form_, main_);
 }

@@ -3,13 +3,15 @@
 
 #include <QObject>
 
-class Bench;
+class Form1;
 class Form2;
+class ResultsWindowHost;
 
 class ResultsController : public QObject {
     Q_OBJECT
 public:
-    ResultsController(Bench& bench, Form2& form);
+    // `main` is the window whose Repeat Measurements Stop Measure releases; `host` unloads `form`.
+    ResultsController(Form2& form, Form1& main, ResultsWindowHost& host);
 
     // Runs once when the window is created.
     void Form_Load();
@@ -27,6 +29,7 @@ public:
     void Picture1_MouseUp(int button, float x, float y);
 
 private:
-    Bench& bench_;
     Form2& form_;
+    Form1& main_;
+    ResultsWindowHost& host_;
 };

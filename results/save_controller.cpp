@@ -1,10 +1,9 @@
 #include "results/save_controller.h"
 
-#include "app/bench.h"
-#include "app/dialogs.h"
-#include "app/form1.h"
-#include "app/module1.h"
-#include "app/texts.h"
+#include "core/dialogs.h"
+#include "core/form1.h"
+#include "core/shared_state.h"
+#include "core/texts.h"
 #include "results/form2.h"
 
 #include <QDateTime>
@@ -34,8 +33,8 @@ QString withWorkbookSuffix(const QString& path)
 
 }  // namespace
 
-SaveController::SaveController(Bench& bench, Form2& form, std::unique_ptr<WorkbookWriter> writer)
-    : QObject(&form), bench_(bench), writer_(std::move(writer))
+SaveController::SaveController(Form2& form, const Form1& main, std::unique_ptr<WorkbookWriter> writer)
+    : QObject(&form), main_(main), writer_(std::move(writer))
 {
     connect(form.SaveAnalysis, &QPushButton::clicked, this, &SaveController::SaveAnalysis_Click);
     connect(form.SaveSpectrum, &QPushButton::clicked, this, &SaveController::SaveSpectrum_Click);
@@ -53,7 +52,7 @@ void SaveController::SaveAnalysis_Click()
 void SaveController::SaveSpectrum_Click()
 {
     const QString stamp = saveTimeStamp(QDateTime::currentDateTime());
-    const Form1& f = bench_.form1();
+    const Form1& f = main_;
     save(spectrumSheet(Module1.ScanWL, Module1.ScanValue, Module1.LastPointIndex, f.CheckAlignMode->isChecked(),
                        f.CheckVXMScanMode->isChecked()),
          proposedSpectrumFileName(stamp));

@@ -9,7 +9,7 @@
 
 #include <memory>
 
-class Bench;
+class Form1;
 class Form2;
 
 // The folder the save-as dialogs of the results window open in (created if missing).
@@ -19,7 +19,8 @@ class SaveController : public QObject {
     Q_OBJECT
 public:
     // Connects to the form's save buttons and lives as long as the form.
-    SaveController(Bench& bench, Form2& form,
+    // `main` tells by its measurement boxes what the spectrum's values are.
+    SaveController(Form2& form, const Form1& main,
                    std::unique_ptr<WorkbookWriter> writer = std::make_unique<XlsxWorkbookWriter>());
     ~SaveController() override;
 
@@ -29,6 +30,6 @@ public:
 private:
     void save(const SheetContent& sheet, const QString& proposedName);
 
-    Bench& bench_;
+    const Form1& main_;
     std::unique_ptr<WorkbookWriter> writer_;
 };

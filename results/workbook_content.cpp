@@ -1,6 +1,6 @@
 #include "results/workbook_content.h"
 
-#include "app/optics.h"
+#include "core/optics.h"
 
 #include <algorithm>
 #include <cmath>

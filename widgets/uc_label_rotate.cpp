@@ -1,6 +1,6 @@
 #include "widgets/uc_label_rotate.h"
 
-#include "app/units.h"
+#include "core/units.h"
 
 #include <QPainter>
 #include <QPalette>

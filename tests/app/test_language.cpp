@@ -1,12 +1,14 @@
 #include "../results/results_support.h"
-#include "app/form1.h"
-#include "app/texts.h"
+#include "core/form1.h"
+#include "core/texts.h"
 #include "bench_fixture.h"
 #include "measure/channel_analysis.h"
+#include "measure/channel_analysis_step.h"
 #include "measure/results_table.h"
 #include "results/form2.h"
 #include "results/plot_engine.h"
-#include "results/repeat_statistics.h"
+#include "results/repeat_statistics_panel.h"
+#include "results/repeat_statistics_tracker.h"
 #include "test_paths.h"
 #include "widgets/uc_label_rotate.h"
 
@@ -139,9 +141,9 @@ TEST(Language, InChineseEveryVisibleTextOfBothWindowsComesFromTheCatalogue)
     b->form1().LanguageButton->click();
     ASSERT_EQ(Module1.Language, 2);
     results_test::loadSpectrum();
-    PlotSpectrum(*b.bench);
-    AnalyseChannels(*b.bench);
-    FillResultsTable(*b.bench);
+    PlotSpectrum(b->form2(), b->form1());
+    AnalyseChannels(b->form1(), b->info());
+    FillResultsTable(b->form1(), b->form2());
     b->repeatStatistics().begin();
     b->repeatStatistics().addLoggedPass(1, {1532.0F, 0.5F, -4.0F});
     b->form1().show();

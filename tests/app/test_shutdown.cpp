@@ -4,8 +4,8 @@
 #include "bench_fixture.h"
 #include "../laser/laser_replies.h"
 
-#include "app/form1.h"
-#include "app/info_box.h"
+#include "core/form1.h"
+#include "core/info_box.h"
 #include "app/shutdown_controller.h"
 #include "laser/tls_link.h"
 

@@ -1,5 +1,5 @@
-#include "app/texts.h"
-#include "app/units.h"
+#include "core/texts.h"
+#include "core/units.h"
 
 #include <gtest/gtest.h>
 
@@ -45,7 +45,7 @@ TEST(Texts, LanguageSelectsTheColumnAndOtherValuesSelectNone)
     EXPECT_EQ(textIn("no.such.key", 1), QStringLiteral("!no.such.key!"));
 }
 
-#include "app/numeric_text.h"
+#include "core/numeric_text.h"
 
 TEST(NumericText, ReadsTheLeadingDecimalNumberOrZero)
 {

@@ -6,9 +6,9 @@
 // measurement ended without Close / Exit ending the program.
 
 #include "app/bench.h"
-#include "app/form1.h"
-#include "app/module1.h"
-#include "measure/measure_workflow.h"
+#include "core/form1.h"
+#include "core/shared_state.h"
+#include "measure/measure_controller.h"
 #include "recording_dialogs.h"
 #include "results/form2.h"
 

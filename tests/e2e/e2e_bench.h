@@ -10,11 +10,11 @@
 #include "test_paths.h"
 
 #include "app/bench.h"
-#include "app/form1.h"
-#include "app/info_box.h"
-#include "app/module1.h"
+#include "core/form1.h"
+#include "core/info_box.h"
+#include "core/shared_state.h"
 #include "app/shutdown_controller.h"
-#include "measure/measure_workflow.h"
+#include "measure/measure_controller.h"
 
 #include <QComboBox>
 #include <QDir>

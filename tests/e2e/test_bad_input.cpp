@@ -3,7 +3,7 @@
 // outcome) from what the program and the instruments did, and the rows must equal those in
 // docs/bad-input.md: a changed outcome fails here, and the new rows land in test-output.
 
-#include "app/texts.h"
+#include "core/texts.h"
 #include "e2e_bench.h"
 #include "results/form2.h"
 #include "test_paths.h"

@@ -3,7 +3,7 @@
 
 #include "e2e_bench.h"
 
-#include "app/units.h"
+#include "core/units.h"
 #include "laser/tls_control_controller.h"
 
 #include <QComboBox>

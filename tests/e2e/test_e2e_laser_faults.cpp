@@ -5,7 +5,7 @@
 
 #include "e2e_bench.h"
 
-#include "app/units.h"
+#include "core/units.h"
 #include "laser/frame_codec.h"
 #include "laser/tls_control_controller.h"
 #include "laser/tls_link.h"

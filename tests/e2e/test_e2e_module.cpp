@@ -4,7 +4,7 @@
 
 #include "e2e_bench.h"
 
-#include "app/units.h"
+#include "core/units.h"
 
 #include <QRegularExpression>
 

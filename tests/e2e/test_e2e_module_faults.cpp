@@ -4,11 +4,11 @@
 // program says what happened in red, stays usable and keeps the last good spectrum.
 
 #include "app/bench.h"
-#include "app/form1.h"
-#include "app/info_box.h"
-#include "app/module1.h"
-#include "app/units.h"
-#include "measure/measure_workflow.h"
+#include "core/form1.h"
+#include "core/info_box.h"
+#include "core/shared_state.h"
+#include "core/units.h"
+#include "measure/measure_controller.h"
 #include "recording_dialogs.h"
 #include "results/form2.h"
 #include "e2e_bench.h"

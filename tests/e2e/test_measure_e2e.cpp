@@ -2,11 +2,11 @@
 // operator's order from the module connection to channels in the results table and a log file.
 
 #include "app/bench.h"
-#include "app/form1.h"
-#include "app/info_box.h"
-#include "app/module1.h"
+#include "core/form1.h"
+#include "core/info_box.h"
+#include "core/shared_state.h"
 #include "laser/tls_control_controller.h"
-#include "measure/measure_workflow.h"
+#include "measure/measure_controller.h"
 #include "recording_dialogs.h"
 #include "results/form2.h"
 #include "results/results_controller.h"

@@ -1,9 +1,12 @@
 // Export of the plot (PNG) and the spectrum (CSV) from the results window.
 
 #include "../results/results_support.h"
-#include "app/form1.h"
+#include "core/form1.h"
 #include "bench_fixture.h"
-#include "results/export.h"
+#include "results/export_controller.h"
+#include "results/file_saving.h"
+#include "results/plot_picture.h"
+#include "results/spectrum_csv.h"
 #include "results/form2.h"
 #include "results/plot_engine.h"
 #include "results/save_controller.h"
@@ -95,7 +98,7 @@ TEST_F(ExportButtons, SaveCsvWritesTheShownSpectrumAndReplacesAnOldFileWhole)
 TEST_F(ExportButtons, CancelWritesNothing)
 {
     loadSpectrum(101);
-    PlotSpectrum(*b.bench);
+    PlotSpectrum(b->form2(), b->form1());
     b.dialogs->answer.clear();
     f.SaveCSV->click();
     EXPECT_TRUE(b.dialogs->lastProposedName.endsWith(QStringLiteral(".csv")));
@@ -109,7 +112,7 @@ TEST_F(ExportButtons, SavePlotKeepsThePictureWithItsLabels)
     f.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
     loadSpectrum();
-    PlotSpectrum(*b.bench);
+    PlotSpectrum(b->form2(), b->form1());
     b.dialogs->answer = out.filePath(QStringLiteral("plot"));
     f.SavePlot->click();
     expectStampedName(b.dialogs->lastProposedName, "VXM_Plot_", "png");

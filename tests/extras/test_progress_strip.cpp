@@ -1,8 +1,8 @@
 // The progress strip of the main window and the busy cursor over the results window.
 
-#include "app/form1.h"
-#include "app/module1.h"
-#include "app/progress_strip.h"
+#include "core/form1.h"
+#include "core/shared_state.h"
+#include "core/progress_strip.h"
 #include "bench_fixture.h"
 #include "laser/tls_port_controller.h"
 #include "results/form2.h"

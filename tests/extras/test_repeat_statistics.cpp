@@ -5,7 +5,8 @@
 #include "bench_fixture.h"
 #include "results/form2.h"
 #include "results/plot_engine.h"
-#include "results/repeat_statistics.h"
+#include "results/repeat_statistics_panel.h"
+#include "results/repeat_statistics_tracker.h"
 #include "test_paths.h"
 
 #include <gtest/gtest.h>
@@ -119,7 +120,7 @@ TEST(RepeatStatistics, PanelFollowsThePasses)
     EXPECT_EQ(row(3).mid(1), (QStringList{"-3.0000", "0.5000", "-3.5000", "-2.5000"}));
 
     loadSpectrum();
-    PlotSpectrum(*b.bench);
+    PlotSpectrum(b->form2(), b->form1());
     f.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
     EXPECT_TRUE(f.grab().save(testOutputDir() + QStringLiteral("/extras_results_statistics.png")));

@@ -5,9 +5,9 @@
 #include "form_checks.h"
 #include "laser_replies.h"
 
-#include "app/form1.h"
-#include "app/info_box.h"
-#include "app/units.h"
+#include "core/form1.h"
+#include "core/info_box.h"
+#include "core/units.h"
 #include "laser/tls_control_controller.h"
 
 #include <tuple>

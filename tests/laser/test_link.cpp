@@ -4,8 +4,8 @@
 #include "bench_fixture.h"
 #include "laser_replies.h"
 
-#include "app/info_box.h"
-#include "app/units.h"
+#include "core/info_box.h"
+#include "core/units.h"
 #include "laser/tls_control_controller.h"
 #include "laser/tls_link.h"
 

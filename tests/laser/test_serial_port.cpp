@@ -4,7 +4,7 @@
 #include "bench_fixture.h"
 #include "laser_replies.h"
 
-#include "app/info_box.h"
+#include "core/info_box.h"
 #include "laser/ms_clock.h"
 #include "laser/serial_port.h"
 #include "laser/tls_link.h"

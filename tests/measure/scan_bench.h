@@ -2,11 +2,11 @@
 // Helpers for driving acquisitions on a FakeBench: the measurement boxes ticked as the operator
 // ticks them, a module handle in place, and a spectrum the analysis can measure by hand.
 
-#include "app/form1.h"
-#include "app/module1.h"
+#include "core/form1.h"
+#include "core/shared_state.h"
 #include "bench_fixture.h"
 #include "laser/frame_codec.h"
-#include "measure/measure_workflow.h"
+#include "measure/measure_controller.h"
 
 #include <QCoreApplication>
 #include <QMetaObject>

@@ -1,9 +1,10 @@
 // Channel analysis on spectra whose edges are worked out by hand.
 
 #include "measure/channel_analysis.h"
+#include "measure/channel_analysis_step.h"
 
-#include "app/form1.h"
-#include "app/info_box.h"
+#include "core/form1.h"
+#include "core/info_box.h"
 #include "bench_fixture.h"
 #include "measure/results_table.h"
 #include "results/form2.h"
@@ -243,10 +244,10 @@ TEST(AnalyseChannelsStep, ReadsTheSharedSpectrumAndLevelAndItsChannelsReachTheRe
     Module1.ScanValue = peaks(2001, -35.0, {{1000, -5.0, 0.8}});
     Module1.LastPointIndex = 2000;
     Module1.ChannelSelect = 1;
-    AnalyseChannels(*b.bench);
+    AnalyseChannels(b->form1(), b->info());
     EXPECT_EQ(b->info().text(), QStringLiteral(" Transmission channel"));
     ASSERT_EQ(Module1.ChannelCount, 1);
-    FillResultsTable(*b.bench);
+    FillResultsTable(b->form1(), b->form2());
     const QTableWidget* grid = b->form2().MSFlexGrid1;
     EXPECT_EQ(b->form2().ResultLabel->text(), QStringLiteral("Analysis results at -20 dB down"));
     // Edges at -25 dBm, 25 points either side; the device spectrum box names the last column.

@@ -1,6 +1,6 @@
 // The processing options of the main window, driven as the operator drives them.
 
-#include "app/form1.h"
+#include "core/form1.h"
 #include "bench_fixture.h"
 #include "measure/measure_options.h"
 

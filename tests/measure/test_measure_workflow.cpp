@@ -1,8 +1,8 @@
 // Single and repeated measurements driven through the main window's buttons, and the
 // repeatability log they write.
 
-#include "app/info_box.h"
-#include "app/units.h"
+#include "core/info_box.h"
+#include "core/units.h"
 #include "measure/repeat_log.h"
 #include "module/module_controller.h"
 #include "results/form2.h"

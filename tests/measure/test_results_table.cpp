@@ -1,9 +1,9 @@
 // The results table: caption, heading, units row, formatted rows.
 
-#include "app/optics.h"
+#include "core/optics.h"
 #include "measure/results_table.h"
 
-#include "app/units.h"
+#include "core/units.h"
 
 #include <QGuiApplication>
 #include <QLabel>

@@ -1,7 +1,7 @@
 // One acquisition in each mode against a scripted device library.
 
-#include "app/info_box.h"
-#include "app/units.h"
+#include "core/info_box.h"
+#include "core/units.h"
 #include "measure/scan_engine.h"
 #include "scan_bench.h"
 

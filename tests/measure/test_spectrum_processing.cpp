@@ -2,7 +2,7 @@
 
 #include "measure/spectrum_processing.h"
 
-#include "app/texts.h"
+#include "core/texts.h"
 
 #include <gtest/gtest.h>
 

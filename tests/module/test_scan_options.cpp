@@ -1,5 +1,5 @@
-#include "app/form1.h"
-#include "app/units.h"
+#include "core/form1.h"
+#include "core/units.h"
 #include "bench_fixture.h"
 #include "form_checks.h"
 

@@ -2,7 +2,7 @@
 // Pieces shared by the results and extras tests: a synthetic spectrum, a scratch home folder and
 // file helpers.
 
-#include "app/module1.h"
+#include "core/shared_state.h"
 
 #include <QDir>
 #include <QFile>

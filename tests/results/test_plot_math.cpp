@@ -31,7 +31,7 @@ SharedState withScan(std::vector<float> wl, std::vector<float> value)
 SharedState plottedRamp()
 {
     SharedState s = withScan({1500, 1510, 1520, 1530, 1540}, {-30, -10, -20, -5, -25});
-    EXPECT_TRUE(updatePlotRange(s));
+    EXPECT_TRUE(updatePlotRange(s, s));
     return s;
 }
 
@@ -87,7 +87,7 @@ TEST(PlotRange, AutomaticWidensByOneFlatIsCentredInTwoAndADegenerateRangeStops)
     ASSERT_EQ(s.PlotData.size(), 5U);
     EXPECT_EQ(s.PlotData[3], (std::array<float, 2>{1530, -5}));
     SharedState flat = withScan({1500, 1501, 1502}, {-7.5F, -7.5F, -7.5F});
-    ASSERT_TRUE(updatePlotRange(flat));
+    ASSERT_TRUE(updatePlotRange(flat, flat));
     expectRange(flat, 1500, 1502, -8.5, -6.5F);
 
     SharedState single = withScan({1550}, {-3});  // no wavelength span
@@ -96,7 +96,7 @@ TEST(PlotRange, AutomaticWidensByOneFlatIsCentredInTwoAndADegenerateRangeStops)
     collapsed.ZoomCount = 1;
     collapsed.AxisYMin = -5.0;
     collapsed.AxisYMax = -5.0F;
-    for (SharedState* d : {&single, &empty, &collapsed}) EXPECT_FALSE(updatePlotRange(*d));
+    for (SharedState* d : {&single, &empty, &collapsed}) EXPECT_FALSE(updatePlotRange(*d, *d));
 }
 
 TEST(PlotRange, ZoomIsAppliedOnceAndKeptByLaterRedraws)
@@ -116,7 +116,7 @@ TEST(PlotRange, ZoomIsAppliedOnceAndKeptByLaterRedraws)
         s.ScanWL = pass[0];
         s.ScanValue = pass[1];
         s.LastPointIndex = static_cast<std::int32_t>(pass[0].size()) - 1;
-        ASSERT_TRUE(updatePlotRange(s));
+        ASSERT_TRUE(updatePlotRange(s, s));
         EXPECT_EQ(s.ZoomCountSeen, 1);
         expectRange(s, 1500, 1520, yMin, -4);
         ASSERT_EQ(s.PlotData.size(), pass[0].size());
@@ -131,7 +131,7 @@ TEST(PlotRange, EmptyRectanglesAreCountedButIgnoredAndAPanWithoutZoomWidensAgain
     s.ZoomY2 = 300;
     for (const std::int32_t count : {1, 3}) {  // 3: two rectangles between redraws
         s.ZoomCount = count;
-        ASSERT_TRUE(updatePlotRange(s));
+        ASSERT_TRUE(updatePlotRange(s, s));
         expectRange(s, 1500, 1540, -31, -4);
         EXPECT_EQ(s.ZoomCountSeen, count);
         s.ZoomX2 = 5000.0F;
@@ -142,7 +142,7 @@ TEST(PlotRange, EmptyRectanglesAreCountedButIgnoredAndAPanWithoutZoomWidensAgain
     s.PanY1 = 100.0F;
     s.PanY2 = 100;
     for (const double widened : {1.0, 2.0}) {  // every redraw, a repeated pass too, widens once more
-        ASSERT_TRUE(updatePlotRange(s));
+        ASSERT_TRUE(updatePlotRange(s, s));
         EXPECT_EQ(s.PanCountSeen, 1);
         expectRange(s, 1500, 1540, -31 - widened, static_cast<float>(-4 + widened));
     }
@@ -157,7 +157,7 @@ TEST(PlotRange, ZoomAndPanBetweenRedrawsFreezeTheRangeAndPoints)
     s.PanX2 = 1000.0F;
     s.ScanValue = {0, 0, 0, 0, 0};
     for (int pass = 0; pass < 2; ++pass) {
-        ASSERT_TRUE(updatePlotRange(s));
+        ASSERT_TRUE(updatePlotRange(s, s));
         expectRange(s, 1500, 1540, -31, -4);
         EXPECT_FLOAT_EQ(s.PlotData[1][1], -10.0F) << "points stay as they were";
         EXPECT_EQ(s.ZoomCountSeen + s.PanCountSeen, 0) << "both gestures wait";

@@ -1,8 +1,8 @@
 // The results window on a bench with fakes: its load, the plot drawn for a spectrum, the mouse
 // gestures, the buttons, closing and reloading; pictures for people to look at.
 
-#include "app/form1.h"
-#include "app/units.h"
+#include "core/form1.h"
+#include "core/units.h"
 #include "bench_fixture.h"
 #include "results/form2.h"
 #include "results/plot_engine.h"
@@ -38,7 +38,7 @@ protected:
     void plotSpectrum(int points = 2001)
     {
         results_test::loadSpectrum(points);
-        PlotSpectrum(*b.bench);
+        PlotSpectrum(b->form2(), b->form1());
     }
     void setScan(std::vector<float> wl, std::vector<float> value, std::int16_t kind = 3)
     {
@@ -97,7 +97,7 @@ TEST_F(ResultsWindow, TickLabelsAndTitlesFollowTheSpectrumAndOptions)
 {
     setScan({1500, 1510, 1520, 1530, 1540}, {-30, -10, -20, -5, -25});
     Module1.ChannelIndex = 2;
-    PlotSpectrum(*b.bench);
+    PlotSpectrum(b->form2(), b->form1());
     EXPECT_EQ((QStringList{f.Label1[0]->text(), f.Label1[1]->text(), f.Label1[10]->text()}),
               (QStringList{"1500.0", "1504.0", "1540.0"}));
     EXPECT_EQ((QStringList{f.Label2[0]->text(), f.Label2[5]->text(), f.Label2[10]->text()}),
@@ -109,7 +109,7 @@ TEST_F(ResultsWindow, TickLabelsAndTitlesFollowTheSpectrumAndOptions)
         const QSignalBlocker quietA(m.CheckAlignMode), quietB(m.CheckVXMScanMode);
         m.CheckAlignMode->setChecked(align);
         m.CheckVXMScanMode->setChecked(il);
-        PlotSpectrum(*b.bench);
+        PlotSpectrum(b->form2(), b->form1());
         return f.RotateLabel->Caption();
     };
     EXPECT_EQ(plotWith(true, false), QStringLiteral(" Power (dBm) "));
@@ -126,7 +126,7 @@ TEST_F(ResultsWindow, TraceColoursAlternateBetweenRedraws)
 {
     const auto colourAfterRedraw = [&](std::int16_t kind) {
         setScan({1500, 1520, 1540}, {-7, -7, -7}, kind);  // flat: a line through the middle
-        PlotSpectrum(*b.bench);
+        PlotSpectrum(b->form2(), b->form1());
         // The trace is the solid row near the middle; its colour is the pen's.
         const QImage& pic = f.Picture1->persistentImage();
         const int middle = pixelOf(0, Module1.PicHeight / 2.0).y();
@@ -187,7 +187,7 @@ TEST_F(ResultsWindow, ZoomGestureNarrowsTheRangeAndNormalRestoresIt)
     f.resize(f.minimumSize());  // pictures for people: the whole scan, then a zoom onto a channel
     f.NormalPlot->click();
     results_test::loadSpectrum(20001);
-    PlotSpectrum(*b.bench);
+    PlotSpectrum(b->form2(), b->form1());
     ASSERT_TRUE(f.grab().save(testOutputDir() + QStringLiteral("/form2-spectrum.png")));
     f.ZoomPlot->click();
     drag(QPoint(px().width() * 45 / 100, px().height() / 20), QPoint(px().width() * 58 / 100, px().height() * 9 / 10));
@@ -208,7 +208,7 @@ TEST_F(ResultsWindow, GesturesAfterAStoppedRepeatAreOnlyCounted)
     EXPECT_EQ(Module1.PanCountSeen, 0);
     EXPECT_DOUBLE_EQ(Module1.AxisXMin, xMin);
     // The next measurement's redraw applies the drag: the picture follows the mouse to the right.
-    PlotSpectrum(*b.bench);
+    PlotSpectrum(b->form2(), b->form1());
     EXPECT_LT(Module1.AxisXMin, xMin);
     EXPECT_EQ(Module1.PanCountSeen, 1);
     // A zoom rectangle while stopped stays red on the picture until the next redraw.
@@ -251,7 +251,7 @@ TEST_F(ResultsWindow, ButtonsStopRepeatToggleRepeatabilityAndCloseUnloads)
     EXPECT_FALSE(fresh.Picture1->isEnabled());
     EXPECT_EQ(fresh.Label1[10]->text(), QStringLiteral("10.0"));
     ASSERT_NE(b->results(), nullptr);
-    PlotSpectrum(*b.bench);  // the first redraw of the new window scales automatically again
+    PlotSpectrum(b->form2(), b->form1());  // the first redraw of the new window scales automatically again
     EXPECT_DOUBLE_EQ(Module1.AxisXMin, 1525.0);
 }
 
@@ -262,7 +262,7 @@ TEST_F(ResultsWindow, TraceByPixelColumnsMatchesEverySegmentAndADegenerateRangeD
     for (std::size_t i = 0; i < Module1.ScanValue.size(); ++i) Module1.ScanValue[i] += static_cast<float>((i * 7919) % 13) * 0.1F;
     const auto pictureWith = [&](TraceDrawing how) {
         Module1.PlotCount = 0;
-        PlotSpectrumDrawing(*b.bench, how);
+        PlotSpectrumDrawing(b->form2(), b->form1(), how);
         return f.Picture1->persistentImage().copy();
     };
     const QImage columns = pictureWith(TraceDrawing::Columns);
@@ -271,7 +271,7 @@ TEST_F(ResultsWindow, TraceByPixelColumnsMatchesEverySegmentAndADegenerateRangeD
 
     const QString bottomLeft = f.Label1[0]->text();
     setScan({1550}, {-3});
-    PlotSpectrum(*b.bench);
+    PlotSpectrum(b->form2(), b->form1());
     EXPECT_EQ(countPixels(f.Picture1->persistentImage(), [](QRgb p) { return p != qRgb(255, 255, 255); }), 0);
     EXPECT_EQ(f.Label1[0]->text(), bottomLeft) << "labels as they were";
 }

@@ -3,7 +3,7 @@
 
 #include "widgets/uc_label_rotate.h"
 
-#include "app/units.h"
+#include "core/units.h"
 
 #include <gtest/gtest.h>
 

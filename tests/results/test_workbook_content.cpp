@@ -1,6 +1,6 @@
 // The numbers and texts of the two workbooks, before any file is written.
 
-#include "app/optics.h"
+#include "core/optics.h"
 #include "results/workbook_content.h"
 #include "test_workbook_oracle.h"
 

@@ -1,6 +1,6 @@
 // The Save Results and Save Spectrum buttons of the results window, on a bench with fakes.
 
-#include "app/form1.h"
+#include "core/form1.h"
 #include "bench_fixture.h"
 #include "results/form2.h"
 #include "results/save_controller.h"

@@ -3,7 +3,7 @@
 // laser's port a FakeSerialPort (no ports unless the test adds them) on a FakeClock.
 
 #include "app/bench.h"
-#include "app/module1.h"
+#include "core/shared_state.h"
 #include "fake_clock.h"
 #include "fake_device_library.h"
 #include "fake_serial_port.h"

@@ -1,7 +1,7 @@
 #pragma once
 // Dialogs that answer for the operator and remember what they were asked.
 
-#include "app/dialogs.h"
+#include "core/dialogs.h"
 
 #include <QStringList>
 

@@ -1,10 +1,8 @@
-#include "app/progress_strip.h"
+#include "core/progress_strip.h"
 
-#include "app/bench.h"
-#include "app/form1.h"
-#include "app/numeric_text.h"
-#include "app/texts.h"
-#include "results/form2.h"
+#include "core/form1.h"
+#include "core/numeric_text.h"
+#include "core/texts.h"
 
 #include <QLabel>
 #include <QProgressBar>
@@ -12,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 #include <limits>
 
 namespace {
@@ -36,7 +35,8 @@ int expectedScanMilliseconds(const Form1& form)
     return expectedScanMilliseconds(span, leadingNumber(form.Text3->text()), static_cast<int>(averages));
 }
 
-ProgressStrip::ProgressStrip(Bench& bench) : QObject(&bench), bench_(bench), strip_(bench.form1().statusBar())
+ProgressStrip::ProgressStrip(Form1& main, std::function<QWidget*()> scanWindow)
+    : QObject(&main), scanWindow_(std::move(scanWindow)), strip_(main.statusBar())
 {
     bar_ = new QProgressBar(strip_);
     bar_->setObjectName(QStringLiteral("ProgressBar"));
@@ -59,7 +59,7 @@ void ProgressStrip::beginScan(int expectedMs)
     ports_ = 0;
     show(expectedMs_);  // a maximum of 0 is Qt's busy indicator
     // The results window is the one the scan will draw into; the plot keeps its own cursor.
-    if (Form2* results = bench_.loadedForm2()) {
+    if (QWidget* results = scanWindow_()) {
         busyWindow_ = results;
         results->setCursor(Qt::BusyCursor);
     }

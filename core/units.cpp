@@ -1,4 +1,4 @@
-#include "app/units.h"
+#include "core/units.h"
 
 #include <QApplication>
 #include <QGuiApplication>

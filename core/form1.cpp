@@ -1,6 +1,6 @@
-#include "app/form1.h"
+#include "core/form1.h"
 
-#include "app/units.h"
+#include "core/units.h"
 
 #include <QButtonGroup>
 #include <QFont>

@@ -1,6 +1,7 @@
 #pragma once
 // Process-wide state shared by the handlers of both windows. One instance, `Module1`, lives
-// from start-up to exit; every member starts at zero or empty, as the handlers expect.
+// from start-up to exit; every member starts at zero or empty, as the handlers expect. It is made
+// of slices, so that a core takes the part it works on and nothing more.
 
 #include <QString>
 
@@ -8,8 +9,8 @@
 #include <cstdint>
 #include <vector>
 
-struct SharedState {
-    // Shell and links
+// Shell and links.
+struct LinkState {
     std::int16_t Language = 0;       // 1 English, 2 Chinese
     std::int32_t TLSTimeoutMs = 0;   // laser reply time-out: 100 while probing, 10000 after
 
@@ -24,8 +25,10 @@ struct SharedState {
     std::int16_t ChannelSelect = 0;  // 0 reflection, 1 transmission
     std::int32_t ModuleHandle = 0;
     QString LibVersion;
+};
 
-    // Measurement
+// The last acquisition and what the spectrum steps keep between acquisitions.
+struct SpectrumState {
     std::int32_t ChannelIndex = 0;
     std::int32_t LastPointIndex = 0;
     std::vector<float> ScanWL;       // nm
@@ -38,13 +41,19 @@ struct SharedState {
     float BasePower0 = 0.0F;
     float BasePower1 = 0.0F;
     std::int16_t TraceKind = 0;      // 1 TLS power spectrum, 2 background, 3 spectrum
+};
+
+// The workflows' counters and the channels the analysis found.
+struct ResultsState {
     std::int16_t MeasureCount = 0;
     std::int16_t RepeatStop = 0;
     std::int32_t ChannelCount = 0;
     // Rows 1..ChannelCount are used (row 0 stays unused); columns: center nm, bandwidth nm, peak.
     std::vector<std::array<float, 3>> ChannelResults;
+};
 
-    // Results window and plot
+// Results window and plot.
+struct PlotState {
     std::int32_t PlotCount = 0;
     std::int16_t PlotMode = 0;       // 0 normal, 1 zoom, 2 pan
     std::int16_t RepeatabilityOn = 0;
@@ -71,6 +80,8 @@ struct SharedState {
     std::int32_t PanY2 = 0;
     std::vector<std::array<float, 2>> PlotData;  // rows 0..N: wavelength nm, value
 };
+
+struct SharedState : LinkState, SpectrumState, ResultsState, PlotState {};
 
 extern SharedState Module1;
 

@@ -10,7 +10,8 @@
 #include <QObject>
 #include <QPointer>
 
-class Bench;
+#include <functional>
+
 class Form1;
 class QLabel;
 class QProgressBar;
@@ -27,7 +28,9 @@ int expectedScanMilliseconds(const Form1& form);
 class ProgressStrip : public QObject {
     Q_OBJECT
 public:
-    explicit ProgressStrip(Bench& bench);
+    // The strip goes into `main`'s status bar; `scanWindow` names the window a scan draws into,
+    // which shows the busy cursor meanwhile (none: nullptr).
+    ProgressStrip(Form1& main, std::function<QWidget*()> scanWindow);
 
     // A scan starts; `expectedMs` below 1 shows a bar without an end (indeterminate).
     void beginScan(int expectedMs);
@@ -47,7 +50,7 @@ public:
 private:
     void show(int maximum);
 
-    Bench& bench_;
+    std::function<QWidget*()> scanWindow_;
     QStatusBar* strip_;
     QProgressBar* bar_;
     QLabel* label_;

@@ -1,18 +1,18 @@
-#include "measure/measure_workflow.h"
+#include "measure/measure_controller.h"
 
-#include "app/bench.h"
-#include "app/form1.h"
-#include "app/info_box.h"
-#include "app/module1.h"
-#include "app/texts.h"
-#include "app/units.h"
+#include "core/form1.h"
+#include "core/info_box.h"
+#include "core/shared_state.h"
+#include "core/texts.h"
+#include "core/units.h"
 #include "laser/tls_link.h"
-#include "measure/channel_analysis.h"
+#include "measure/channel_analysis_step.h"
 #include "measure/repeat_log.h"
 #include "measure/results_table.h"
 #include "results/form2.h"
 #include "results/plot_engine.h"
-#include "results/repeat_statistics.h"
+#include "results/repeat_statistics_tracker.h"
+#include "results/results_window_host.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -46,9 +46,11 @@ struct RunningScope {
 };
 }  // namespace
 
-MeasureController::MeasureController(Bench& bench) : QObject(&bench), bench_(bench), engine_(bench)
+MeasureController::MeasureController(Form1& form, InfoBox& info, TlsLink& link, ScanEngine& engine,
+                                     ResultsWindowHost& results, RepeatStatisticsTracker& statistics)
+    : QObject(&form), form_(form), info_(info), link_(link), engine_(engine), results_(results), statistics_(statistics)
 {
-    Form1& f = bench.form1();
+    Form1& f = form_;
     connect(f.SingleMeasure, &QPushButton::clicked, this, &MeasureController::SingleMeasure_Click);
     connect(f.RepeatMeasure, &QPushButton::toggled, this, &MeasureController::RepeatMeasure_Click);
 }
@@ -62,7 +64,7 @@ void MeasureController::SingleMeasure_Click()
     // A refused setting sent nothing and started nothing: every control stays as it was.
     if (engine_.refuseSettings()) return;
     RunningScope scope(running_, Running::Single);
-    Form1& f = bench_.form1();
+    Form1& f = form_;
     f.TLSOnOff->setEnabled(false);
     f.StartStopSweep->setEnabled(false);
     f.StopVXMScan->setEnabled(f.CheckVXMScanMode->isChecked());  // a regular scan can be stopped
@@ -82,7 +84,7 @@ void MeasureController::SingleMeasure_Click()
 
 void MeasureController::RepeatMeasure_Click()
 {
-    Form1& f = bench_.form1();
+    Form1& f = form_;
     const bool pressed = f.RepeatMeasure->isChecked();
     if (pressed && running_ != Running::None) {
         // Undone quietly: the running measurement owns the shared spectrum until it returns.
@@ -117,40 +119,39 @@ void MeasureController::RepeatMeasure_Click()
 
 void MeasureController::repeatPasses(ScanMode mode, const QString& fileName)
 {
-    Form1& f = bench_.form1();
-    RepeatStatisticsTracker& statistics = bench_.repeatStatistics();
-    statistics.begin();
+    Form1& f = form_;
+    statistics_.begin();
     std::int32_t pass = 0;
     while (f.RepeatMeasure->isChecked()) {
         if (!acquireUntilDone()) break;
         if (isSpectrum(mode)) {
             analyseAndPlot(mode);
             if (Module1.RepeatabilityOn == 1 && LogRepeatResult(static_cast<std::int16_t>(pass), fileName)) {
-                statistics.addLoggedPass(pass);
+                statistics_.addLoggedPass(pass);
                 ++pass;
             }
         }
         if (Module1.RepeatStop == 1) break;
     }
     // The summary follows the data lines, written by the invocation that wrote them.
-    statistics.finish(QDir(logFolder()).filePath(fileName));
+    statistics_.finish(QDir(logFolder()).filePath(fileName));
 }
 
 bool MeasureController::acquireUntilDone()
 {
-    Form1& f = bench_.form1();
+    Form1& f = form_;
     for (;;) {
         std::int32_t result = 0;
         engine_.AcquireScan(result);
         if (result == 1) return true;
-        bench_.info().setFontSize(12);
-        bench_.info().setColor(VbColor::Red);
+        info_.setFontSize(12);
+        info_.setColor(VbColor::Red);
         reportFailure("measure.readFailed");
         if (engine_.lastRefusedSettings()) {
             f.RepeatMeasure->setChecked(false);  // runs the released branch: options unlocked
             return false;
         }
-        bench_.link().Delay(kRetryPauseMs);
+        link_.Delay(kRetryPauseMs);
         if (Module1.RepeatStop == 1 || !f.RepeatMeasure->isChecked()) return false;
     }
 }
@@ -160,21 +161,22 @@ void MeasureController::analyseAndPlot(ScanMode mode)
     if (!isSpectrum(mode)) return;
     // Background selected: plotted, not analysed. This holds in align mode too, where the option
     // keeps its value while disabled.
-    if (!bench_.form1().TakeBackground->isChecked()) {
-        AnalyseChannels(bench_);
-        if (Module1.ChannelCount > 0) FillResultsTable(bench_);  // no channel: the table keeps its rows
+    if (!form_.TakeBackground->isChecked()) {
+        AnalyseChannels(form_, info_);
+        // No channel: the table keeps its rows.
+        if (Module1.ChannelCount > 0) FillResultsTable(form_, results_.form2());
     }
-    PlotSpectrum(bench_);
+    PlotSpectrum(results_.form2(), form_);
 }
 
 void MeasureController::showResultsWindow(ScanMode mode)
 {
-    if (isSpectrum(mode)) bench_.form2().show();
+    if (isSpectrum(mode)) results_.form2().show();
 }
 
 void MeasureController::lockOptions(bool locked)
 {
-    Form1& f = bench_.form1();
+    Form1& f = form_;
     const auto set = [locked](std::initializer_list<QWidget*> controls) {
         for (QWidget* w : controls) w->setEnabled(!locked);
     };
@@ -186,7 +188,7 @@ void MeasureController::lockOptions(bool locked)
 
 void MeasureController::restoreControls()
 {
-    Form1& f = bench_.form1();
+    Form1& f = form_;
     if (f.CheckTLS->isChecked()) {
         f.TLSOnOff->setEnabled(true);
         f.StartStopSweep->setEnabled(true);
@@ -201,20 +203,20 @@ void MeasureController::reportFailure(const char* key)
     const QString text = T(key);
     const QString reason = engine_.lastProblem();
     if (text.isNull() || reason.isEmpty()) {
-        bench_.info().setText(text);
+        info_.setText(text);
         return;
     }
-    bench_.info().setText(text + QStringLiteral("\r\n") + reason);
+    info_.setText(text + QStringLiteral("\r\n") + reason);
 }
 
 void MeasureController::undoPress()
 {
-    Form1& f = bench_.form1();
+    Form1& f = form_;
     const QSignalBlocker quiet(f.RepeatMeasure);
     f.RepeatMeasure->setChecked(false);
 }
 
-void MeasureController::refuseWhileRunning() { bench_.info().report(kArial, VbColor::Red, T("measure.busy")); }
+void MeasureController::refuseWhileRunning() { info_.report(kArial, VbColor::Red, T("measure.busy")); }
 
 QString MeasureController::logFolder() const { return logFolder_.isEmpty() ? defaultRepeatLogFolder() : logFolder_; }
 
@@ -226,13 +228,13 @@ bool MeasureController::LogRepeatResult(std::int16_t pass, const QString& fileNa
         line = repeatLogHeader();
     } else if (Module1.ChannelResults.size() < 2) {
         // Row 1 has never been written by an analysis: there is nothing to log for this pass.
-        bench_.info().report(kArial, VbColor::Black, textWith("measure.noLogRow", QString::number(pass)));
+        info_.report(kArial, VbColor::Black, textWith("measure.noLogRow", QString::number(pass)));
         return false;
     } else {
         line = repeatLogLine(pass, Module1.ChannelResults[1]);
     }
     const QString path = QDir(logFolder()).filePath(fileName);
     if (writeRepeatLog(path, pass == 0, line) == LogWrite::Written) return true;
-    bench_.info().report(kArial, VbColor::Red, textWith("measure.logFailed", QDir::toNativeSeparators(path)));
+    info_.report(kArial, VbColor::Red, textWith("measure.logFailed", QDir::toNativeSeparators(path)));
     return false;
 }

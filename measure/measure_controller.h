@@ -10,12 +10,19 @@
 
 #include <cstdint>
 
-class Bench;
+class Form1;
+class InfoBox;
+class RepeatStatisticsTracker;
+class ResultsWindowHost;
+class TlsLink;
 
 class MeasureController : public QObject {
     Q_OBJECT
 public:
-    explicit MeasureController(Bench& bench);
+    // `engine` acquires, `results` holds the window the spectra go to, `statistics` follows the
+    // logged passes.
+    MeasureController(Form1& form, InfoBox& info, TlsLink& link, ScanEngine& engine, ResultsWindowHost& results,
+                      RepeatStatisticsTracker& statistics);
 
     void SingleMeasure_Click();
     // Runs when the toggle is pressed and again when it is released (also from inside the pressed
@@ -51,8 +58,12 @@ private:
     // Releases the Repeat Measurements toggle without running its handler.
     void undoPress();
 
-    Bench& bench_;
-    ScanEngine engine_;
+    Form1& form_;
+    InfoBox& info_;
+    TlsLink& link_;
+    ScanEngine& engine_;
+    ResultsWindowHost& results_;
+    RepeatStatisticsTracker& statistics_;
     Running running_ = Running::None;
     QString logFolder_;
 };

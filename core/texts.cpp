@@ -1,6 +1,6 @@
-#include "app/texts.h"
+#include "core/texts.h"
 
-#include "app/module1.h"
+#include "core/shared_state.h"
 
 #include <algorithm>
 #include <cstring>

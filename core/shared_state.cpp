@@ -1,4 +1,4 @@
-#include "app/module1.h"
+#include "core/shared_state.h"
 
 SharedState Module1;
 

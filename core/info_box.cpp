@@ -1,6 +1,6 @@
-#include "app/info_box.h"
+#include "core/info_box.h"
 
-#include "app/units.h"
+#include "core/units.h"
 
 #include <QPlainTextEdit>
 

@@ -37,6 +37,16 @@ QSerialPort::Parity toParity(char p)
 
 class SystemSerialPort final : public SerialPort {
 public:
+    SystemSerialPort()
+    {
+        // Both come from the event loop: the port's notifier reads what arrived into Qt's buffer,
+        // then says so; a lost device reports an error there too.
+        QObject::connect(&port_, &QSerialPort::readyRead, &activity_, &Wakeup::raise);
+        QObject::connect(&port_, &QSerialPort::errorOccurred, &activity_, [this](QSerialPort::SerialPortError e) {
+            if (e != QSerialPort::NoError) activity_.raise();
+        });
+    }
+
     SerialOpenResult open(int portNumber, const QString& settings, int inputBufferSize) override
     {
         if (port_.isOpen()) return SerialOpenResult::Busy;

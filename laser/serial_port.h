@@ -44,8 +44,8 @@ public:
     // Drops whatever is pending in both directions.
     virtual void discardBuffers() = 0;
 
-    // Raised from the event loop when bytes have come in, and when the port fails, so that a wait
-    // for a reply looks at the port at once instead of in turns.
+    // Raised from the event loop when bytes have come in, and when the device is lost, so that a
+    // wait for a reply looks at the port at once instead of in turns.
     Wakeup& activity() { return activity_; }
 
 protected:

@@ -35,4 +35,7 @@ std::uint32_t SystemClock::now() const
 
 void SystemClock::pause(std::uint32_t ms, bool serveInput) { serveEventsFor(ms, serveInput, nullptr); }
 
-void SystemClock::pauseUntil(std::uint32_t ms, bool serveInput, Wakeup& wakeup) { serveEventsFor(ms, serveInput, &wakeup); }
+void SystemClock::pauseUntil(std::uint32_t ms, bool serveInput, Wakeup& wakeup)
+{
+    serveEventsFor(ms, serveInput, &wakeup);
+}

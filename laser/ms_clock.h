@@ -15,7 +15,7 @@ constexpr std::int64_t elapsedMs(std::uint32_t start, std::uint32_t now)
     return d;
 }
 
-// Cuts a pause short: the laser's port raises it when bytes come in or the port fails. Raised
+// Cuts a pause short: the laser's port raises it when bytes come in or the device is lost. Raised
 // from the event loop; any number of pauses, nested in each other, may wait on it at once.
 class Wakeup final : public QObject {
     Q_OBJECT

@@ -11,6 +11,7 @@
 #include <QByteArray>
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 namespace fuzz {
@@ -37,20 +38,34 @@ private:
     std::size_t pos_ = 0;
 };
 
-// Time moves only when the code pauses; no event processing, no real waiting.
+// Time moves only when the code pauses; no event processing, no real waiting. A pause that a
+// wakeup can cut short moves a millisecond at a time and asks the port after each whether bytes
+// fell due, so it ends when they do.
 class StepClock final : public MsClock {
 public:
     std::uint32_t now() const override { return now_; }
-    void pause(std::uint32_t ms, bool) override
+    void pause(std::uint32_t ms, bool) override { advance(ms); }
+    void pauseUntil(std::uint32_t ms, bool, Wakeup& wakeup) override
     {
-        now_ += ms;  // wraps at 2^32 as the real counter does
-        paused_ += ms;
+        bool woken = false;
+        const QMetaObject::Connection c = QObject::connect(&wakeup, &Wakeup::raised, [&woken] { woken = true; });
+        for (std::uint32_t left = ms; left > 0 && !woken; --left) advance(1);
+        QObject::disconnect(c);
     }
     void set(std::uint32_t t) { now_ = t; }
     std::uint64_t paused() const { return paused_; }
     void resetPaused() { paused_ = 0; }
+    // Called after the time moves on (one watcher: the port).
+    std::function<void()> onMove;
 
 private:
+    void advance(std::uint32_t ms)
+    {
+        now_ += ms;  // wraps at 2^32 as the real counter does
+        paused_ += ms;
+        if (onMove) onMove();
+    }
+
     std::uint32_t now_ = 0;
     std::uint64_t paused_ = 0;
 };
@@ -64,7 +79,13 @@ struct ScriptedBlock {
 // A port on which every written command is answered by the same scripted blocks.
 class ScriptedPort final : public SerialPort {
 public:
-    explicit ScriptedPort(const StepClock& clock) : clock_(clock) {}
+    explicit ScriptedPort(StepClock& clock) : clock_(clock)
+    {
+        clock_.onMove = [this] {
+            if (isOpen() && deliver()) activity_.raise();
+        };
+    }
+    ~ScriptedPort() override { clock_.onMove = nullptr; }
 
     std::vector<ScriptedBlock> script;
     int writes = 0;
@@ -112,18 +133,21 @@ private:
     {
         if (!isOpen()) throw SerialFault("scripted port not open");
     }
-    void deliver()
+    // Moves the blocks that are due into the input; true if there were any.
+    bool deliver()
     {
         require();
         const std::int64_t since = elapsedMs(writtenAt_, clock_.now());
+        const std::size_t before = next_;
         while (next_ < script.size() && since >= script[next_].afterMs) {
             input_ += script[next_].bytes;
             delivered_ += script[next_].bytes;
             ++next_;
         }
+        return next_ != before;
     }
 
-    const StepClock& clock_;
+    StepClock& clock_;
     int open_ = 0;
     std::uint32_t writtenAt_ = 0;
     std::size_t next_ = 0;

@@ -45,7 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::Input in(data, size);
     const std::uint8_t flags = in.byte();
     // The detection time-out and a longer one: the normal 10000 ms takes the same paths, only with
-    // a hundred times as many polling turns, which would slow every input down.
+    // many more steps of the clock, which would slow every input down.
     Module1.TLSTimeoutMs = (flags & 1) != 0 ? 1000 : 100;
     Module1.Language = (flags & 2) != 0 ? 2 : 1;
 

@@ -6,6 +6,26 @@
 
 #include <chrono>
 
+namespace {
+
+// A nested event loop that ends when `ms` have passed or, given a wakeup, when it is raised.
+void serveEventsFor(std::uint32_t ms, bool serveInput, Wakeup* wakeup)
+{
+    QEventLoop loop;
+    QTimer timer;
+    timer.setSingleShot(true);
+    timer.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+    if (wakeup) QObject::connect(wakeup, &Wakeup::raised, &loop, &QEventLoop::quit);
+    timer.start(static_cast<int>(ms));
+    // Once the program has been told to quit, event loops return at once (-1): the rest of a reply
+    // wait is then slept, not spun, until the waiting handler lets the program end.
+    if (loop.exec(serveInput ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents) < 0)
+        QThread::msleep(ms);
+}
+
+}  // namespace
+
 std::uint32_t SystemClock::now() const
 {
     const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -13,16 +33,9 @@ std::uint32_t SystemClock::now() const
     return static_cast<std::uint32_t>(ms.count());  // keeps the low 32 bits: wraps at 2^32
 }
 
-void SystemClock::pause(std::uint32_t ms, bool serveInput)
+void SystemClock::pause(std::uint32_t ms, bool serveInput) { serveEventsFor(ms, serveInput, nullptr); }
+
+void SystemClock::pauseUntil(std::uint32_t ms, bool serveInput, Wakeup& wakeup)
 {
-    QEventLoop loop;
-    QTimer timer;
-    timer.setSingleShot(true);
-    timer.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
-    timer.start(static_cast<int>(ms));
-    // Once the program has been told to quit, event loops return at once (-1): the rest of a reply
-    // wait is then slept, not spun, until the waiting handler lets the program end.
-    if (loop.exec(serveInput ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents) < 0)
-        QThread::msleep(ms);
+    serveEventsFor(ms, serveInput, &wakeup);
 }

@@ -4,6 +4,8 @@
 // other faults, as port detection needs; every other operation on a closed or lost port throws
 // SerialFault, which the link procedures catch and end on silently.
 
+#include "laser/ms_clock.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -41,6 +43,13 @@ public:
     virtual void write(const QByteArray& bytes) = 0;
     // Drops whatever is pending in both directions.
     virtual void discardBuffers() = 0;
+
+    // Raised from the event loop when bytes have come in, and when the device is lost, so that a
+    // wait for a reply looks at the port at once instead of in turns.
+    Wakeup& activity() { return activity_; }
+
+protected:
+    Wakeup activity_;
 };
 
 // The program's port: QSerialPort on the device that COMn resolves to.

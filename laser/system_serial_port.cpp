@@ -37,6 +37,19 @@ QSerialPort::Parity toParity(char p)
 
 class SystemSerialPort final : public SerialPort {
 public:
+    SystemSerialPort()
+    {
+        // Both come from the event loop: the port's notifier reads what arrived into Qt's buffer,
+        // then says so. A device that went (a resource error, after which Qt stops reading) is
+        // told too, so that a wait finds the port lost at once. Other read errors are not: the
+        // port stays in use after them, and on a terminal whose other end closed Qt reports one
+        // on every turn of the event loop.
+        QObject::connect(&port_, &QSerialPort::readyRead, &activity_, &Wakeup::raise);
+        QObject::connect(&port_, &QSerialPort::errorOccurred, &activity_, [this](QSerialPort::SerialPortError e) {
+            if (e == QSerialPort::ResourceError) activity_.raise();
+        });
+    }
+
     SerialOpenResult open(int portNumber, const QString& settings, int inputBufferSize) override
     {
         if (port_.isOpen()) return SerialOpenResult::Busy;

@@ -14,11 +14,17 @@
 namespace {
 
 constexpr std::uint32_t kFirstWaitMs = 100;
-constexpr std::uint32_t kPollMs = 10;
-// While the rest of a frame is awaited the bench polls without pausing; one millisecond on the
-// event loop per turn keeps the same reaction time without burning the CPU.
-constexpr std::uint32_t kRestPollMs = 1;
 constexpr int kFirstBlockBytes = 7;
+// A reply wait pauses at most this long before it looks at the clock again, as Delay does: the
+// timer's range and the wrap rule stay valid whatever the time-out.
+constexpr std::int64_t kLongestPauseMs = 1000;
+
+// What is left of the reply time-out `elapsed` milliseconds into a wait: the wait gives up once
+// more than the time-out has passed, so it lasts one millisecond beyond it.
+std::uint32_t untilTimeOut(std::int64_t elapsed)
+{
+    return static_cast<std::uint32_t>(std::min<std::int64_t>(Module1.TLSTimeoutMs - elapsed + 1, kLongestPauseMs));
+}
 
 QString hexText(const QByteArray& bytes)
 {
@@ -53,8 +59,9 @@ bool TlsLink::awaitFirstBlock()
 {
     const std::uint32_t start = clock_.now();
     while (port_.bytesWaiting() < kFirstBlockBytes) {
-        if (elapsedMs(start, clock_.now()) > Module1.TLSTimeoutMs) return false;
-        Delay(kPollMs);
+        const std::int64_t elapsed = elapsedMs(start, clock_.now());
+        if (elapsed > Module1.TLSTimeoutMs) return false;
+        awaitPort(untilTimeOut(elapsed));
     }
     return true;
 }
@@ -62,16 +69,22 @@ bool TlsLink::awaitFirstBlock()
 bool TlsLink::awaitRest(std::int64_t missing, QByteArray& lastBlock)
 {
     const std::uint32_t start = clock_.now();
-    std::int64_t counted = 0;
     for (;;) {
-        if (counted >= missing) return true;
-        if (elapsedMs(start, clock_.now()) > Module1.TLSTimeoutMs) return false;
+        const std::int64_t elapsed = elapsedMs(start, clock_.now());
+        if (elapsed > Module1.TLSTimeoutMs) return false;
         if (port_.bytesWaiting() >= missing) {
-            counted += missing;
             lastBlock = port_.readAll();
+            return true;
         }
-        Delay(kRestPollMs);
+        awaitPort(untilTimeOut(elapsed));
     }
+}
+
+void TlsLink::awaitPort(std::uint32_t milliseconds)
+{
+    ++waitDepth_;
+    clock_.pauseUntil(milliseconds, waitDepth_ <= kMaxServedWaitDepth, port_.activity());
+    --waitDepth_;
 }
 
 void TlsLink::ReceiveTLSReply(QString& reply, QString& checksum)

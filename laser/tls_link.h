@@ -24,7 +24,8 @@ public:
     // Waits for one reply (100 ms, then until 7 bytes are in, then the rest the length announces)
     // and leaves it in `reply`; `checksum` gets the checksum computed over the announced frame.
     // An error status with a good checksum is reported. A time-out before the first 7 bytes leaves
-    // `reply` as passed in.
+    // `reply` as passed in. Each wait serves window events; the last two end as soon as the port
+    // reports bytes or the time-out (Module1.TLSTimeoutMs) is passed, not in turns.
     void ReceiveTLSReply(QString& reply, QString& checksum);
 
     // The error message for a four-digit status code, red, size 12.
@@ -42,6 +43,8 @@ public:
 private:
     bool awaitFirstBlock();
     bool awaitRest(std::int64_t missing, QByteArray& lastBlock);
+    // Serves window events until the port reports activity or `milliseconds` pass.
+    void awaitPort(std::uint32_t milliseconds);
 
     SerialPort& port_;
     MsClock& clock_;

@@ -1,6 +1,10 @@
 // Figures of the program against a running vxm-simulator: one laser exchange (the link's fixed
-// 100 ms wait plus the reply), start-up (Form_Load with its port detection), and the CPU the
-// program uses while it waits 10 s in Delay (the wait serves the event loop; it must not spin).
+// 100 ms wait plus the reply), start-up (Form_Load with its port detection), the CPU the program
+// uses while it waits 10 s in Delay (the wait serves the event loop; it must not spin), and the
+// CPU it uses while it waits for a laser that never answers (ReceiveTLSReply's whole time-out).
+//
+// The CPU figures depend on what listens to the window: run them also under X with the
+// accessibility bridge on: perf/with_accessibility.sh build/bin/bench_link --benchmark_filter=Cpu
 
 #include "app/bench.h"
 #include "core/form1.h"
@@ -9,6 +13,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -39,6 +44,12 @@ public:
         process_.waitForFinished(3000);
     }
     bool ready() const { return ready_; }
+    // One console command; true when the simulator answers "ok".
+    bool command(const QByteArray& line)
+    {
+        process_.write(line + '\n');
+        return process_.waitForReadyRead(5000) && process_.readLine().startsWith("ok");
+    }
 
 private:
     QTemporaryDir dir_;
@@ -103,6 +114,39 @@ void BM_DelayCpu(benchmark::State& state)
         100.0 * cpu / (static_cast<double>(state.range(0)) / 1000.0 * static_cast<double>(state.iterations()));
 }
 BENCHMARK(BM_DelayCpu)->Arg(10000)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+
+// A command to the laser switched silent, then ReceiveTLSReply as every laser exchange calls it:
+// the fixed 100 ms and the whole reply time-out (10 s) pass without a byte.
+void BM_SilentLaserWaitCpu(benchmark::State& state)
+{
+    if (!simulator->ready()) return state.SkipWithError("vxm-simulator did not start");
+    auto bench = startedBench();
+    bench->form1().SetTLSComPort->click();
+    if (!bench->MSComm1().isOpen()) return state.SkipWithError("the laser's port did not open");
+    if (!simulator->command("fault laser:silent on")) return state.SkipWithError("the laser cannot be silenced");
+    TlsLink& link = bench->link();
+    double cpu = 0;
+    double waited = 0;
+    for (auto _ : state) {
+        QString command = QStringLiteral("AA524453570000");  // read sweep mode
+        link.SendTLSCommand(1, 8, 0, command);
+        QString reply, checksum;
+        QElapsedTimer wall;
+        wall.start();
+        const double before = cpuSeconds();
+        link.ReceiveTLSReply(reply, checksum);
+        cpu += cpuSeconds() - before;
+        waited += static_cast<double>(wall.nsecsElapsed()) / 1e9;
+        if (!reply.isEmpty()) {
+            simulator->command("fault laser:silent off");
+            return state.SkipWithError("the silenced laser answered");
+        }
+    }
+    simulator->command("fault laser:silent off");
+    state.counters["cpu_percent"] = 100.0 * cpu / waited;
+    state.counters["wait_s"] = waited / static_cast<double>(state.iterations());
+}
+BENCHMARK(BM_SilentLaserWaitCpu)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 
 }  // namespace
 

@@ -80,6 +80,7 @@ class InstantClock final : public MsClock {
 public:
     std::uint32_t now() const override { return now_; }
     void pause(std::uint32_t ms, bool) override { now_ += ms; }
+    void pauseUntil(std::uint32_t ms, bool, Wakeup&) override { now_ += ms; }
 
 private:
     std::uint32_t now_ = 0;

@@ -13,6 +13,7 @@
 #include <QTimer>
 
 #include <functional>
+#include <memory>
 
 #include <gtest/gtest.h>
 
@@ -161,6 +162,48 @@ TEST_F(LinkTest, ReplyBlocksTimeOutsAndChecksums)
     }
 }
 
+// The waits for the first block and for the rest end at the millisecond the port reports bytes,
+// or the one after the time-out, and wake the program only for that: a silent laser costs about
+// one wake-up a second, not one every 10 ms.
+TEST_F(LinkTest, ReplyWaitsEndWhenBytesArriveOrTheTimeOutPasses)
+{
+    const QByteArray frame = replyFrame("RDSW", 0, {1});
+    ASSERT_GT(frame.size(), 9);
+    const struct {
+        const char* name;
+        std::vector<FakeChunk> chunks;
+        std::int64_t lostAtMs;  // after the write; -1: the port stays
+        QString reply;
+        std::uint64_t waited;  // on the clock, the fixed 100 ms included
+        int mostPauses;
+    } rows[] = {
+        {"the first block 3 ms into its wait", {{103, frame}}, -1, hexOf(frame), 103, 2},
+        {"the rest 3 ms into its wait", {{0, frame.left(8)}, {203, frame.mid(8)}}, -1, hexOf(frame), 203, 2},
+        // The first piece of the rest wakes the wait, which goes on for what is still missing.
+        {"the rest in two pieces", {{0, frame.left(8)}, {150, frame.mid(8, 1)}, {170, frame.mid(9)}}, -1,
+         hexOf(frame), 170, 3},
+        {"a silent laser", {}, -1, QStringLiteral("as passed"), 100 + 10001, 12},
+        {"the rest never comes", {{0, frame.left(9)}}, -1, hexOf(frame.left(9)), 100 + 10001, 12},
+        {"the port lost during the wait", {}, 250, QStringLiteral("as passed"), 250, 2},
+        {"the port lost while the rest is awaited", {{0, frame.left(8)}}, 4000, hexOf(frame.left(8)), 4000, 5},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        openWith(answering(row.chunks));
+        const std::uint32_t sent = bench.clock->now();
+        const auto loseThePort = std::make_shared<std::function<void()>>([&] {
+            if (elapsedMs(sent, bench.clock->now()) == row.lostAtMs) bench.serial->vanish();
+        });
+        bench.clock->watch(loseThePort);
+        const std::uint64_t before = bench.clock->paused();
+        const int pausesBefore = bench.clock->pauses();
+        EXPECT_EQ(exchange(row.reply == QLatin1String("as passed") ? row.reply : QString()), row.reply);
+        EXPECT_EQ(bench.clock->paused() - before, row.waited);
+        EXPECT_LE(bench.clock->pauses() - pausesBefore, row.mostPauses);
+        bench.serial->close();
+    }
+}
+
 // Each code's text in both languages is checked end to end against the simulated laser's error
 // statuses; here the cases no laser sends.
 TEST_F(LinkTest, NoCodeIsAnUnknownErrorAndAnotherLanguageShowsNothing)
@@ -189,6 +232,30 @@ TEST(Delay, ServesPostedEventsButANullWaitNone)
     EXPECT_EQ(postedRan, 0) << "no wait, no event processing";
     link.Delay(20);
     EXPECT_EQ(postedRan, 1);
+}
+
+// The reply waits' pause on the system clock: it ends when woken, long before its time, and
+// serves events meanwhile; unwoken, it lasts its time.
+TEST(Delay, AWakeablePauseEndsWhenWokenAndOtherwiseLastsItsTime)
+{
+    SystemClock clock;
+    Wakeup wakeup;
+    bool served = false;
+    QTimer::singleShot(0, &wakeup, [&] { served = true; });
+    QTimer::singleShot(20, &wakeup, &Wakeup::raise);
+    bool late = false;
+    QTimer lateTimer;
+    lateTimer.setSingleShot(true);
+    QObject::connect(&lateTimer, &QTimer::timeout, [&] { late = true; });
+    lateTimer.start(3000);
+    clock.pauseUntil(10000, true, wakeup);
+    EXPECT_TRUE(served);
+    EXPECT_FALSE(late) << "the pause ran on past its wakeup";
+
+    QElapsedTimer elapsed;
+    elapsed.start();
+    clock.pauseUntil(50, true, wakeup);
+    EXPECT_GE(elapsed.elapsed(), 50) << "an unwoken pause that returns early makes the reply wait spin";
 }
 
 TEST(Delay, AWaitCaughtByTheProgramsEndSleepsInsteadOfSpinning)

@@ -12,6 +12,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 
 #include <chrono>
@@ -110,6 +111,19 @@ TEST_F(PtyPort, OpensThroughTheLinkAndExchangesAFrameWithAnInstrument)
     EXPECT_FALSE(port->isOpen());
     EXPECT_THROW(port->bytesWaiting(), SerialFault);
     EXPECT_THROW(port->write("x"), SerialFault);
+}
+
+// A reply wait sleeps until the port says that bytes came in. (A device that goes is told too,
+// but a terminal whose other end closes reads as an end of file, not as a lost device.)
+TEST_F(PtyPort, RaisesItsActivityWhenBytesArrive)
+{
+    auto port = makeSystemSerialPort();
+    ASSERT_EQ(port->open(5, QStringLiteral("115200,N,8,1"), 8192), SerialOpenResult::Ok);
+    QSignalSpy activity(&port->activity(), &Wakeup::raised);
+    EXPECT_FALSE(activity.wait(100)) << "raised with nothing arrived";
+    ASSERT_EQ(::write(master, "abc", 3), 3);
+    ASSERT_TRUE(activity.wait(5000)) << "bytes came in unannounced";
+    EXPECT_GT(port->bytesWaiting(), 0);
 }
 
 }  // namespace

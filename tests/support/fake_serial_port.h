@@ -1,7 +1,8 @@
 #pragma once
 // A scripted serial port: the test says which COM numbers exist, which are busy, and how the
 // device on each answers a written frame (bytes arriving in chunks after delays on the fake
-// clock). Every frame written is recorded.
+// clock). Every frame written is recorded. Like the system's port it raises its activity wakeup
+// when bytes come in (a chunk falls due on the fake clock) and when the port is lost.
 
 #include "fake_clock.h"
 #include "laser/serial_port.h"
@@ -10,6 +11,7 @@
 
 #include <functional>
 #include <map>
+#include <memory>
 #include <vector>
 
 struct FakeChunk {
@@ -20,14 +22,22 @@ using FakeDevice = std::function<std::vector<FakeChunk>(const QByteArray& writte
 
 class FakeSerialPort final : public SerialPort {
 public:
-    explicit FakeSerialPort(FakeClock& clock) : clock_(clock) {}
+    explicit FakeSerialPort(FakeClock& clock)
+        : clock_(clock), watcher_(std::make_shared<std::function<void()>>([this] { deliverDue(); }))
+    {
+        clock_.watch(watcher_);
+    }
 
     // A port that opens; `device` answers what is written (none: a silent port).
     void addPort(int n, FakeDevice device = {}) { ports_[n] = Port{false, false, std::move(device)}; }
     void addBusyPort(int n) { ports_[n] = Port{true, false, {}}; }
     void addFaultyPort(int n) { ports_[n] = Port{false, true, {}}; }
     // The open port disappears: every later operation faults.
-    void vanish() { vanished_ = true; }
+    void vanish()
+    {
+        vanished_ = true;
+        activity_.raise();
+    }
 
     struct Written {
         int port;
@@ -112,20 +122,30 @@ private:
     {
         if (!isOpen()) throw SerialFault("fake port not open");
     }
-    void deliver()
+    // Moves the chunks that are due into the input; true if there were any.
+    bool deliver()
     {
         require();
+        bool any = false;
         for (auto it = pending_.begin(); it != pending_.end();) {
             if (elapsedMs(it->writtenAt, clock_.now()) >= it->chunk.afterMs) {
                 input_ += it->chunk.bytes;
                 it = pending_.erase(it);
+                any = true;
             } else {
                 ++it;
             }
         }
+        return any;
+    }
+    // On the clock's every move, as the system port's notifier would.
+    void deliverDue()
+    {
+        if (isOpen() && deliver()) activity_.raise();
     }
 
     FakeClock& clock_;
+    std::shared_ptr<std::function<void()>> watcher_;
     std::map<int, Port> ports_;
     std::vector<Pending> pending_;
     QByteArray input_;

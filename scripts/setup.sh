@@ -8,7 +8,7 @@ PACKAGES=(
   build-essential cmake ninja-build ccache pkg-config clang
   qt6-base-dev qt6-serialport-dev libxlsxwriter-dev
   libgtest-dev googletest libbenchmark-dev
-  xvfb xauth socat unzip python3-openpyxl
+  xvfb xauth unzip python3-openpyxl
   fonts-liberation fonts-wqy-microhei
 )
 
@@ -26,7 +26,10 @@ fi
 BUILD_DIR=${VXM_BUILD_DIR:-build}
 export CCACHE_DIR=${CCACHE_DIR:-$HOME/.cache/ccache}
 export CCACHE_BASEDIR=$PWD
+# -D options given here reach the build folder whether or not it exists yet.
 if [ ! -f "$BUILD_DIR/build.ninja" ]; then
   cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
+elif [ $# -gt 0 ]; then
+  cmake -S . -B "$BUILD_DIR" "$@"
 fi
 cmake --build "$BUILD_DIR"

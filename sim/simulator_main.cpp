@@ -1,5 +1,5 @@
 // vxm-simulator: a laser and a module on two pseudo-terminals over one bench model, linked as
-// COM ports in the port directory. A thin poll() loop over the pure devices of this folder.
+// COM ports in the port directory: options, the console, and a thin poll() loop over the ports.
 
 #include "laser/com_ports.h"
 #include "laser/frame_codec.h"
@@ -8,205 +8,23 @@
 #include "sim/faults.h"
 #include "sim/laser_device.h"
 #include "sim/module_device.h"
+#include "sim/pty_port.h"
 
 #include <algorithm>
 #include <cerrno>
-#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
-#include <fcntl.h>
 #include <filesystem>
-#include <functional>
 #include <iostream>
 #include <poll.h>
-#include <pty.h>
 #include <string>
-#include <termios.h>
 #include <unistd.h>
 #include <vector>
 
 namespace {
 
 using namespace vxmsim;
-
-std::int64_t nowMs()
-{
-    using namespace std::chrono;
-    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
-}
-
-// A partial request older than this is dropped, so a half-sent frame cannot block the port.
-constexpr std::int64_t kStaleInputMs = 1000;
-constexpr std::int64_t kUnplugGraceMs = 200;
-
-struct Pending {
-    std::int64_t dueMs = 0;
-    std::vector<std::uint8_t> bytes;
-    bool unplug = false;
-};
-
-// One instrument on one pseudo-terminal. The simulator keeps the slave side open itself, so the
-// terminal never hangs up and written replies wait there while the program has the port closed.
-class PtyPort {
-public:
-    using Handler = std::function<std::vector<std::uint8_t>(const frame::Parsed&)>;
-
-    PtyPort(std::string name, int comNumber, Handler handler, FaultSet& faults)
-        : name_(std::move(name)), comNumber_(comNumber), handler_(std::move(handler)), faults_(faults)
-    {
-    }
-    ~PtyPort() { unplug(); }
-
-    bool open(std::string& error)
-    {
-        char slaveName[256] = {};
-        if (::openpty(&master_, &slave_, slaveName, nullptr, nullptr) != 0) {
-            error = std::string("openpty: ") + std::strerror(errno);
-            return false;
-        }
-        termios t{};
-        ::tcgetattr(slave_, &t);
-        ::cfmakeraw(&t);
-        ::cfsetispeed(&t, B115200);
-        ::cfsetospeed(&t, B115200);
-        ::tcsetattr(slave_, TCSANOW, &t);
-        ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
-        ::fcntl(master_, F_SETFD, FD_CLOEXEC);
-        ::fcntl(slave_, F_SETFD, FD_CLOEXEC);
-        slaveName_ = slaveName;
-        link_ = comports::linkPath(comNumber_);
-        std::error_code ec;
-        std::filesystem::remove(link_, ec);  // a stale link from an earlier run
-        if (::symlink(slaveName_.c_str(), link_.c_str()) != 0) {
-            error = "cannot link " + link_ + ": " + std::strerror(errno);
-            return false;
-        }
-        return true;
-    }
-
-    // Closes the terminal and removes the link, if it is still ours.
-    void unplug()
-    {
-        if (master_ < 0) return;
-        char target[256] = {};
-        const ssize_t n = ::readlink(link_.c_str(), target, sizeof target - 1);
-        if (n > 0 && slaveName_ == std::string(target, static_cast<std::size_t>(n))) ::unlink(link_.c_str());
-        ::close(slave_);
-        ::close(master_);
-        master_ = slave_ = -1;
-        pending_.clear();
-        out_.clear();
-    }
-
-    bool isOpen() const { return master_ >= 0; }
-    int fd() const { return master_; }
-    short events() const { return static_cast<short>(POLLIN | (out_.empty() ? 0 : POLLOUT)); }
-    const std::string& name() const { return name_; }
-
-    // Milliseconds until this port has something to do on its own (-1: nothing).
-    std::int64_t nextDeadline() const
-    {
-        std::int64_t due = -1;
-        if (!pending_.empty()) due = pending_.front().dueMs;
-        if (!in_.empty()) due = due < 0 ? lastInputMs_ + kStaleInputMs : std::min(due, lastInputMs_ + kStaleInputMs);
-        return due;
-    }
-
-    void readInput()
-    {
-        std::uint8_t buffer[4096];
-        for (;;) {
-            const ssize_t n = ::read(master_, buffer, sizeof buffer);
-            if (n <= 0) break;
-            in_.insert(in_.end(), buffer, buffer + n);
-            lastInputMs_ = nowMs();
-        }
-        for (;;) {
-            std::size_t skipped = 0;
-            const auto parsed = frame::parse(in_, skipped);
-            if (!parsed) {
-                in_.erase(in_.begin(), in_.begin() + static_cast<std::ptrdiff_t>(skipped));
-                break;
-            }
-            in_.erase(in_.begin(), in_.begin() + static_cast<std::ptrdiff_t>(skipped + parsed->size));
-            answer(*parsed);
-        }
-    }
-
-    void runTimers()
-    {
-        const std::int64_t now = nowMs();
-        if (!in_.empty() && now >= lastInputMs_ + kStaleInputMs) in_.clear();
-        while (!pending_.empty() && pending_.front().dueMs <= now) {
-            Pending p = std::move(pending_.front());
-            pending_.erase(pending_.begin());
-            if (p.unplug) {
-                flush(true);
-                std::cerr << "vxm-simulator: " << name_ << " unplugged\n";
-                unplug();
-                return;
-            }
-            out_.insert(out_.end(), p.bytes.begin(), p.bytes.end());
-        }
-        flush(false);
-    }
-
-    void flush(bool drain)
-    {
-        while (!out_.empty() && master_ >= 0) {
-            const ssize_t n = ::write(master_, out_.data(), out_.size());
-            if (n > 0) {
-                out_.erase(out_.begin(), out_.begin() + n);
-                continue;
-            }
-            if (!drain || (errno != EAGAIN && errno != EINTR)) break;
-            ::usleep(1000);
-        }
-    }
-
-private:
-    void answer(const frame::Parsed& request)
-    {
-        ++commands_;
-        const std::int64_t now = nowMs();
-        if (faults_.unplugAfter >= 0 && commands_ > faults_.unplugAfter) {  // switched on late, or N = 0
-            schedule(Pending{now, {}, true});
-            return;
-        }
-        std::int64_t last = now;
-        for (Block& b : shapeReply(faults_, handler_(request))) {
-            last = now + b.delayMs;
-            schedule(Pending{last, std::move(b.bytes), false});
-        }
-        // Unplugging closes the terminal, which drops what the reader has not taken yet: leave
-        // time for the last reply to be read first.
-        if (faults_.unplugAfter >= 0 && commands_ >= faults_.unplugAfter)
-            schedule(Pending{last + kUnplugGraceMs, {}, true});
-    }
-
-    void schedule(Pending p)
-    {
-        const auto at = std::upper_bound(pending_.begin(), pending_.end(), p.dueMs,
-                                         [](std::int64_t due, const Pending& q) { return due < q.dueMs; });
-        pending_.insert(at, std::move(p));
-    }
-
-    std::string name_;
-    int comNumber_;
-    Handler handler_;
-    FaultSet& faults_;
-    int master_ = -1;
-    int slave_ = -1;
-    std::string slaveName_;
-    std::string link_;
-    std::vector<std::uint8_t> in_;
-    std::int64_t lastInputMs_ = 0;
-    std::vector<std::uint8_t> out_;
-    std::vector<Pending> pending_;
-    int commands_ = 0;
-};
 
 int signalPipe[2] = {-1, -1};
 

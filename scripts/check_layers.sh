@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# The dependency arrows of the program's folders run one way. Each line of RULES names a folder and
+# the folders its files may include; any other project include fails the check, naming the file.
+# The pure cores are held to Qt Core by their own build target, not here.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+
+RULES=(
+  "core:"
+  "widgets:core"
+  "laser:core"
+  "module:core"
+  "results:core widgets"
+  "measure:core laser module results"
+  "app:core widgets laser module measure results"
+  "sim:laser module"
+)
+
+status=0
+for rule in "${RULES[@]}"; do
+  folder=${rule%%:*}
+  allowed=" $folder ${rule#*:} "
+  while IFS= read -r line; do
+    file=${line%%:*}
+    target=$(sed -E 's/.*#include "([a-z_]+)\/.*/\1/' <<<"$line")
+    if [[ "$allowed" != *" $target "* ]]; then
+      echo "$file includes $target/, which $folder/ may not depend on"
+      status=1
+    fi
+  done < <(grep -rHE '#include "[a-z_]+/' "$folder" --include='*.h' --include='*.cpp')
+done
+
+# The composition root is known only to main() and the tests.
+while IFS= read -r file; do
+  case "$file" in app/bench.cpp|app/main.cpp|tests/*) ;; *) echo "$file includes app/bench.h"; status=1 ;; esac
+done < <(grep -rlE '#include "app/bench.h"' --include='*.h' --include='*.cpp' core widgets laser module results measure app sim perf fuzz tests 2>/dev/null)
+
+[ $status -eq 0 ] && echo "layers: every include runs the allowed way"
+exit $status

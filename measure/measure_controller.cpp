@@ -14,6 +14,7 @@
 #include "results/repeat_statistics_tracker.h"
 #include "results/results_window_host.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QSignalBlocker>
@@ -132,9 +133,21 @@ void MeasureController::repeatPasses(ScanMode mode, const QString& fileName)
             }
         }
         if (Module1.RepeatStop == 1) break;
+        releaseDeferredDeletes();
     }
     // The summary follows the data lines, written by the invocation that wrote them.
     statistics_.finish(QDir(logFolder()).filePath(fileName));
+}
+
+void MeasureController::releaseDeferredDeletes()
+{
+    // A repeated measurement runs inside the toggle's handler and does not return to the event loop
+    // until it ends, and the waits' nested loops leave alone what this handler hands to
+    // deleteLater(): the geometry animation the main window starts whenever its layout is redone,
+    // which the progress strip's coming and going does with every scan. Deleted here, between two
+    // passes, where nothing of theirs is in use; kept, they add up for as long as the toggle stays
+    // pressed.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 bool MeasureController::acquireUntilDone()

@@ -48,6 +48,8 @@ private:
     // Acquires until one succeeds; false when a stop was asked for meanwhile or the settings were
     // refused (retrying cannot help then).
     bool acquireUntilDone();
+    // Deletes the objects handed to deleteLater() during the passes so far.
+    void releaseDeferredDeletes();
     void analyseAndPlot(ScanMode mode);
     void showResultsWindow(ScanMode mode);
     void lockOptions(bool locked);

@@ -52,9 +52,11 @@ void fillResultsTable(QTableWidget& grid, QLabel& resultLabel, const ResultsTabl
 
     if (const auto heading = resultHeading(in)) writeRow(grid, 0, *heading);
 
-    // Cells without a colour of their own take the grid's: red while the table is written,
-    // black once it is complete; the units row keeps its blue.
-    setForeColor(&grid, VbColor::Red);
+    // Cells without a colour of their own take the grid's black; the units row keeps its blue.
+    // The table is complete before anything is drawn, so a passing colour while it is written would
+    // never show. Setting the same black again leaves the grid's palette as it is: a palette that
+    // changes with every pass makes the grid's scroll bars draw, and the style cache keep, new
+    // pictures each time.
     writeRow(grid, 1, resultUnits(in), VbColor::Blue, true);
     int r = 2;
     for (const ResultRowText& row : resultRows(in)) writeRow(grid, r++, row);

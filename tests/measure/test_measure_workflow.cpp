@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFile>
 #include <QPointer>
+#include <QPropertyAnimation>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTableWidget>
@@ -221,6 +222,30 @@ TEST(RepeatMeasure, StopVXMScanEndsItAfterThePassInProgress)
     EXPECT_TRUE(s.f.CheckVXMScanMode->isEnabled());
     EXPECT_TRUE(s.f.Text7->isEnabled());
     EXPECT_FALSE(s.f.StopVXMScan->isEnabled());
+}
+
+TEST(RepeatMeasure, WhatThePassesHandToDeleteLaterIsDeletedWhileItRuns)
+{
+    // The measurement holds the toggle's handler until it ends, and the waits' event loops leave
+    // alone what that handler hands to deleteLater(): here the geometry animation the shown main
+    // window starts whenever the progress strip comes or goes.
+    SpectrumBench s;
+    s.f.show();
+    const auto animations = [&] { return s.f.findChildren<QPropertyAnimation*>().size(); };
+    qsizetype atPass4 = -1, atPass20 = -1;
+    s.b.library->point = [&, seen = 0](int i, float& wl, float& v) mutable {
+        onePeakAt1300(i, wl, v);
+        if (i != 0) return;
+        ++seen;
+        if (seen == 4) atPass4 = animations();
+        if (seen == 20) {
+            atPass20 = animations();
+            duringNextWait([&] { s.f.RepeatMeasure->setChecked(false); });
+        }
+    };
+    s.f.RepeatMeasure->click();
+    EXPECT_EQ(countCalls(s.b, "Start_Scan"), 21) << "released in the scan after the 20th pass";
+    EXPECT_EQ(atPass20, atPass4) << "one more kept with every pass";
 }
 
 TEST(RepeatMeasure, FailingAcquisitionsPauseAndHonourARelease)

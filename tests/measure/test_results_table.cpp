@@ -8,6 +8,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QScreen>
+#include <QScrollBar>
 #include <QTableWidget>
 
 #include <gtest/gtest.h>
@@ -78,7 +79,17 @@ TEST(ResultsTable, CaptionHeadingAndUnitsFollowTheLanguageLevelAndSpectrumKindIn
         EXPECT_EQ(t.grid.item(2, c)->foreground().style(), Qt::NoBrush) << "data cells have no colour of their own";
         EXPECT_EQ(t.grid.columnWidth(c), std::lround(twips[c] * dpi / 1440.0)) << c;
     }
-    EXPECT_EQ(foreColorOf(&t.grid), VbColor::Black) << "they take the grid's final black";
+    EXPECT_EQ(foreColorOf(&t.grid), VbColor::Black) << "they take the grid's black";
+    // Refilled, the grid keeps the palette it has: the style caches the scroll bars' pictures under
+    // their palette, so a palette renewed with every pass of a repeated measurement adds pictures to
+    // that cache with every pass.
+    t.fill(rowsWithCenters(4));
+    const qint64 gridPalette = t.grid.palette().cacheKey();
+    const qint64 barPalette = t.grid.verticalScrollBar()->palette().cacheKey();
+    t.fill(rowsWithCenters(3));
+    t.fill(rowsWithCenters(4), true, false);
+    EXPECT_EQ(t.grid.palette().cacheKey(), gridPalette);
+    EXPECT_EQ(t.grid.verticalScrollBar()->palette().cacheKey(), barPalette);
     EXPECT_EQ(t.grid.font().family(), QStringLiteral("Arial"));
     EXPECT_EQ(t.grid.font().pointSize(), 10);
     // Align mode, scan mode: the laser spectrum box wins; neither box leaves the heading as it was.

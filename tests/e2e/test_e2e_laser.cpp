@@ -1,107 +1,16 @@
-// The laser side of the program against the simulated laser: detection at start-up, the port and
-// identity, output and sweep states, wavelength limits, error replies and a silent laser.
+// The laser side of the program against the simulated laser: wavelength limits and a silent laser.
 
 #include "e2e_bench.h"
 
 #include "core/units.h"
 #include "laser/tls_control_controller.h"
 
-#include <QComboBox>
 #include <QElapsedTimer>
 #include <QTimer>
 
 namespace {
 
-QStringList itemsOf(const QComboBox* list)
-{
-    QStringList items;
-    for (int i = 0; i < list->count(); ++i) items << list->itemText(i);
-    return items;
-}
-
 using LaserE2e = E2eBench;
-
-TEST_F(LaserE2e, StartUpListsOnlyTheSimulatorsPortsInBlue)
-{
-    EXPECT_EQ(itemsOf(form().ComboBoxVXMCOM), QStringList{"COM6"});
-    EXPECT_EQ(itemsOf(form().ComboBoxTLSCOM), QStringList{"COM7"});
-    EXPECT_EQ(form().ComboBoxVXMCOM->currentText(), QStringLiteral("COM6"));
-    EXPECT_EQ(form().ComboBoxTLSCOM->currentText(), QStringLiteral("COM7"));
-    EXPECT_EQ(foreColorOf(form().ComboBoxVXMCOM), VbColor::Blue);
-    EXPECT_EQ(foreColorOf(form().ComboBoxTLSCOM), VbColor::Blue);
-    EXPECT_EQ(Module1.TLSTimeoutMs, 10000);
-    EXPECT_FALSE(bench->MSComm1().isOpen()) << "detection leaves the port closed";
-    EXPECT_EQ(requestCount("SNFV"), 1) << "the laser is asked for its identity once";
-}
-
-TEST_F(LaserE2e, SetTlsComPortListsTheIdentityAndFillsTheWavelengthBoxes)
-{
-    openLaserPort();
-    const QString listing = infoText();
-    EXPECT_TRUE(listing.contains(QStringLiteral("1. P/N: TLS-OB-2611-S"))) << listing.toStdString();
-    EXPECT_TRUE(listing.contains(QStringLiteral("3. M/D: 05/17/2025"))) << listing.toStdString();
-    EXPECT_TRUE(listing.contains(QStringLiteral("7. W/L: 1260-1340 (nm)"))) << listing.toStdString();
-    EXPECT_EQ(info().fontName(), QStringLiteral("Courier New"));
-    EXPECT_EQ(form().Text1->text(), QStringLiteral("1260"));
-    EXPECT_EQ(form().Text2->text(), QStringLiteral("1340"));
-    EXPECT_EQ(form().Text4->text(), QStringLiteral("1300"));
-    EXPECT_EQ(backColorOf(form().SetTLSComPort), VbColor::LightGreen);
-    EXPECT_TRUE(form().TLSOnOff->isEnabled());
-    EXPECT_TRUE(form().ReadTLSInfo->isEnabled());
-    EXPECT_TRUE(dialogs->warnings.isEmpty());
-}
-
-TEST_F(LaserE2e, OutputAndSweepWalkTheEnableStatesWithTheLaserFollowing)
-{
-    openLaserPort();
-    Form1& f = form();
-
-    click(f.TLSOnOff);  // starts pressed: the first click switches off
-    EXPECT_EQ(infoText(), QStringLiteral("TLS is Off"));
-    EXPECT_TRUE(sim->command("status").startsWith(QStringLiteral("laser off")));
-    EXPECT_FALSE(f.StartStopSweep->isEnabled());
-
-    click(f.TLSOnOff);
-    EXPECT_EQ(infoText(), QStringLiteral("TLS is On"));
-    EXPECT_EQ(f.TLSOnOff->text(), QStringLiteral("Set TLS Off"));
-    EXPECT_EQ(backColorOf(f.TLSOnOff), VbColor::Green);
-    EXPECT_TRUE(f.StartStopSweep->isEnabled());
-    EXPECT_TRUE(f.CheckPowerMeter->isEnabled());
-    EXPECT_FALSE(f.CheckVXMScanMode->isEnabled());
-    EXPECT_TRUE(sim->command("status").startsWith(QStringLiteral("laser on")));
-    EXPECT_EQ(requestCount("RDSW"), 1);
-
-    click(f.StartStopSweep);
-    EXPECT_EQ(f.StartStopSweep->text(), QStringLiteral("Stop TLS Sweep"));
-    EXPECT_TRUE(f.CheckVXMScanMode->isEnabled());
-    EXPECT_TRUE(f.CheckAlignMode->isEnabled());
-    EXPECT_FALSE(f.CheckPowerMeter->isEnabled());
-    EXPECT_FALSE(f.Text1->isEnabled());
-    EXPECT_EQ(info().color(), VbColor::Black) << "a sweep the laser accepted reports no error";
-    EXPECT_TRUE(sim->command("status").contains(QStringLiteral("sweeping")));
-
-    click(f.StartStopSweep);
-    EXPECT_EQ(infoText(), QStringLiteral("TLS stops sweeping"));
-    EXPECT_EQ(f.StartStopSweep->text(), QStringLiteral("Start TLS Sweep"));
-    EXPECT_TRUE(f.CheckPowerMeter->isEnabled());
-    EXPECT_FALSE(f.CheckVXMScanMode->isEnabled());
-    EXPECT_TRUE(f.Text1->isEnabled());
-    EXPECT_FALSE(sim->command("status").contains(QStringLiteral("sweeping")));
-
-    // Off while sweeping: the sweep is stopped inside the laser-off step.
-    click(f.StartStopSweep);
-    ASSERT_TRUE(f.StartStopSweep->isChecked());
-    const int stopsBefore = requestCount("SWSP");
-    click(f.TLSOnOff);
-    EXPECT_EQ(requestCount("SWSP"), stopsBefore + 1);
-    EXPECT_FALSE(f.StartStopSweep->isChecked());
-    EXPECT_FALSE(f.StartStopSweep->isEnabled());
-    EXPECT_TRUE(f.CheckPowerMeter->isEnabled()) << "the stop step re-enables the power meter";
-    EXPECT_TRUE(f.Text1->isEnabled());
-    EXPECT_FALSE(f.Text4->isEnabled());
-    EXPECT_TRUE(sim->command("status").startsWith(QStringLiteral("laser off")));
-    EXPECT_TRUE(dialogs->warnings.isEmpty());
-}
 
 TEST_F(LaserE2e, WavelengthAtTheRangeEndsIsSentAndOnePicometreOutsideIsRefused)
 {

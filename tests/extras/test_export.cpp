@@ -152,21 +152,3 @@ TEST_F(ExportButtons, SavePlotKeepsThePictureWithItsLabels)
         for (int x = tick.left(); x <= tick.right(); ++x) dark += qGray(png.pixel(x, y)) < 100;
     EXPECT_GT(dark, 10);
 }
-
-TEST_F(ExportButtons, CaptionsAndFiltersFollowTheLanguageSwitch)
-{
-    b->form1().LanguageButton->setChecked(true);
-    EXPECT_EQ(f.SavePlot->text(), QStringLiteral("保存图形"));
-    EXPECT_EQ(f.SaveCSV->text(), QStringLiteral("保存CSV"));
-    EXPECT_EQ(f.RepeatStatsPanel->RepeatStatsTitle->text(), QStringLiteral("重复性统计"));
-    b.dialogs->answer.clear();
-    f.SaveCSV->click();
-    EXPECT_EQ(b.dialogs->lastFilter, QStringLiteral("CSV 文件 (*.csv)"));
-    f.SavePlot->click();
-    EXPECT_EQ(b.dialogs->lastFilter, QStringLiteral("PNG 图片 (*.png)"));
-
-    b->form1().LanguageButton->setChecked(false);
-    EXPECT_EQ(f.SavePlot->text(), QStringLiteral("Save Plot"));
-    EXPECT_EQ(f.SaveCSV->text(), QStringLiteral("Save CSV"));
-    EXPECT_EQ(f.RepeatStatsPanel->RepeatStatsTitle->text(), QStringLiteral("Repeatability Statistics"));
-}

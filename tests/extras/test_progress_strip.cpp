@@ -119,19 +119,3 @@ TEST(ProgressStrip, FollowsStartUpPortDetection)
     strip.tick(5000);  // scan ticks do not disturb a detection
     EXPECT_EQ(strip.label()->text(), QStringLiteral("Probing COM30 of 30"));
 }
-
-TEST(ProgressStrip, MainWindowGrowsByTheStripBelowTheDesignedArea)
-{
-    FakeBench b;
-    Form1& f = b->form1();
-    f.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
-    const QWidget* canvas = f.centralWidget();
-    EXPECT_GE(canvas->height(), canvas->minimumHeight());
-    EXPECT_GE(f.statusBar()->geometry().top(), canvas->geometry().bottom());
-    EXPECT_EQ(f.height(), canvas->minimumHeight() + f.statusBar()->height());
-    b->progress().beginScan(6000);
-    b->progress().tick(2500);
-    QApplication::processEvents();
-    EXPECT_TRUE(f.grab().save(testOutputDir() + QStringLiteral("/extras_main_window_scanning.png")));
-}

@@ -128,20 +128,3 @@ TEST(RepeatStatistics, PanelFollowsThePasses)
     EXPECT_EQ(panel.RepeatStatsCount->text(), QStringLiteral("n = 0"));
     EXPECT_EQ(row(3)[4], QStringLiteral("-"));
 }
-
-TEST(RepeatStatistics, PanelAndExportButtonsLeaveTheDesignedControlsInPlace)
-{
-    FakeBench b;
-    Form2& f = b->form2();
-    const QList<QWidget*> added{f.SavePlot, f.SaveCSV, f.RepeatStatsPanel};
-    for (QWidget* w : f.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-        if (added.contains(w) || w == f.Shape1 || w == f.Shape2) continue;  // frames drawn around groups
-        for (QWidget* a : added)
-            EXPECT_FALSE(a->geometry().intersects(w->geometry()))
-                << qPrintable(a->objectName()) << " covers " << qPrintable(w->objectName());
-    }
-    // The panel sits under the table, inside the window.
-    EXPECT_GE(f.RepeatStatsPanel->geometry().top(), f.MSFlexGrid1->geometry().bottom());
-    EXPECT_TRUE(f.rect().contains(f.RepeatStatsPanel->geometry()));
-    EXPECT_TRUE(f.rect().contains(f.SaveCSV->geometry()));
-}

@@ -204,15 +204,17 @@ TEST_F(LinkTest, ReplyWaitsEndWhenBytesArriveOrTheTimeOutPasses)
     }
 }
 
-// Each code's text in both languages is checked end to end against the simulated laser's error
-// statuses; here the cases no laser sends.
-TEST_F(LinkTest, NoCodeIsAnUnknownErrorAndAnotherLanguageShowsNothing)
+// Error statuses: a Chinese sample, no code (a reply that never came), and a language with no texts.
+TEST_F(LinkTest, ErrorReportsInChineseForNoCodeAndNothingInAnotherLanguage)
 {
     bench->info().setFontSize(9);
     link.ReportTLSError(QString());
     EXPECT_EQ(info(), QStringLiteral("  Error Warning!\r\n\r\n  Error Code = \r\n  Unknown error code.\r\n  Please report to Ostrel."));
     EXPECT_EQ(bench->info().color(), VbColor::Red);
     EXPECT_EQ(bench->info().fontSize(), 12);
+    Module1.Language = 2;
+    link.ReportTLSError(QStringLiteral("0009"));
+    EXPECT_EQ(info(), QStringLiteral("  出错提醒!\r\n\r\n  错误码 = 0009\r\n  激光器接收到的数据Checksum错误"));
     Module1.Language = 3;
     bench->info().setText(kBefore);
     link.ReportTLSError(QStringLiteral("0001"));

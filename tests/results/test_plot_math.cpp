@@ -1,5 +1,5 @@
 // The plot's arithmetic on numbers: zoom and pan ranges, gesture corners, the redraw cases,
-// tick texts and placement, trace colours and the column reduction of a trace.
+// tick texts and the column reduction of a trace.
 
 #include "results/plot_math.h"
 
@@ -99,6 +99,22 @@ TEST(PlotRange, AutomaticWidensByOneFlatIsCentredInTwoAndADegenerateRangeStops)
     for (SharedState* d : {&single, &empty, &collapsed}) EXPECT_FALSE(updatePlotRange(*d, *d));
 }
 
+// An align-mode scan returns fewer points than the 20001-element arrays hold: only the scanned
+// rows are plotted and ranged.
+TEST(PlotRange, ArraysLongerThanTheScanGivePlotDataUpToTheLastPointOnly)
+{
+    SharedState s = withScan(std::vector<float>(20001, 1600.0F), std::vector<float>(20001, 5.0F));
+    for (std::size_t i = 0; i <= 1000; ++i) {
+        s.ScanWL[i] = 1500.0F + 0.04F * static_cast<float>(i);
+        s.ScanValue[i] = -10.0F - static_cast<float>(i % 7);
+    }
+    s.LastPointIndex = 1000;
+    ASSERT_TRUE(updatePlotRange(s, s));
+    ASSERT_EQ(s.PlotData.size(), 1001U);
+    EXPECT_EQ(s.PlotData.back(), (std::array<float, 2>{s.ScanWL[1000], s.ScanValue[1000]}));
+    expectRange(s, 1500, s.ScanWL[1000], -17, -9);
+}
+
 TEST(PlotRange, ZoomIsAppliedOnceAndKeptByLaterRedraws)
 {
     SharedState s = plottedRamp();
@@ -164,7 +180,7 @@ TEST(PlotRange, ZoomAndPanBetweenRedrawsFreezeTheRangeAndPoints)
     }
 }
 
-TEST(TickTextsTitlesAndColours, OneDecimalBelowThreeBesideLastTickedOptionWinsColoursAlternate)
+TEST(TickTextsAndTitles, OneDecimalBelowThreeBesideAndTheLastTickedOptionWins)
 {
     // x: start + i tenths of the span; y: top (i = 0) is start + span, never "-0.000".
     const struct { float start, span; int i; const char *x, *y; } ticks[] = {
@@ -183,32 +199,6 @@ TEST(TickTextsTitlesAndColours, OneDecimalBelowThreeBesideLastTickedOptionWinsCo
     EXPECT_EQ(yTitle(true, true), il);
     EXPECT_EQ(yTitle(false, true), il);
 
-    const struct { std::int16_t kind; int slot; std::optional<std::uint32_t> colour; } colours[] = {
-        {1, 0, 255U},   {1, 1, 16711935U}, {2, 0, 65280U}, {2, 1, 16776960U},
-        {3, 0, 255U},   {3, 1, 16711680U}, {0, 0, {}},     {4, 1, {}},
-    };
-    for (const auto& c : colours) EXPECT_EQ(traceColor(c.kind, c.slot), c.colour) << c.kind << "/" << c.slot;
-}
-
-TEST(AxesLayout, LabelsSitOnTheGridDivisionsRoundedHalfToEven)
-{
-    const PictureGeometry g{1680.0F, 1320.0F, 12615.0F, 5655, 6975.0};
-    const AxesLayout a = layoutAxes(g, 0, 10, 0, 10, QStringLiteral(" Power (dBm) "),
-                                    [](const QString&) { return QSizeF(600.0, 270.0); });  // every text 600 x 270
-    ASSERT_EQ(a.xTicks.size(), 11U);
-    ASSERT_EQ(a.yTicks.size(), 11U);
-    EXPECT_EQ(a.xTicks[0].left, 1380);   // 1680 - 300
-    EXPECT_EQ(a.xTicks[1].left, 2642);   // 1680 + 1261.5 - 300 = 2641.5 -> even
-    EXPECT_EQ(a.xTicks[0].top, 7032);    // 6975 + 56.55
-    EXPECT_EQ(a.yTicks[0].left, 954);    // 1680 - 126.15 - 600 = 953.85
-    EXPECT_EQ(a.yTicks[3].top, 2882);    // 1320 + 1696.5 - 135 = 2881.5 -> even
-    EXPECT_EQ(a.xTitle.left, 7688);      // 1680 + 6307.5 - 300 = 7687.5 -> even
-    EXPECT_EQ(a.xTitle.top, 7289);       // 6975 + 314.17
-    EXPECT_DOUBLE_EQ(a.xTitle.width, 620.0);
-    EXPECT_EQ(a.yTitle.text, QStringLiteral(" Power (dBm) "));
-    EXPECT_EQ(a.yTitle.left, 329);       // 1680 - 1051.25 - 300 = 328.75
-    EXPECT_EQ(a.yTitle.top, 3848);       // 1320 + 2827.5 - 300 = 3847.5 -> even
-    EXPECT_EQ(std::pair(a.yTitle.width, a.yTitle.height), std::pair(605.0, 605.0));
 }
 
 TEST(GridAndTrace, TicksShareOneLengthGridSplitsExactlyValuesMapDownwards)

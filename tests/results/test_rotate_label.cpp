@@ -84,37 +84,3 @@ TEST_F(RotateLabel, RedrawsOnlyWhenSomethingChanges)
     EXPECT_EQ(l.redrawCount(), before + 4);
     EXPECT_EQ(l.picture().size(), QSize(100, 100) * l.devicePixelRatioF());
 }
-
-TEST(RotateLabelProperties, StoredDefaultsAndNamesWithoutCase)
-{
-    QWidget container;
-    QFont containerFont(QStringLiteral("Courier New"));
-    containerFont.setPointSize(9);
-    container.setFont(containerFont);
-
-    UcLabelRotate fresh(QStringLiteral("UcLabel7"), &container);
-    fresh.readProperties({});
-    EXPECT_EQ(fresh.Caption(), QStringLiteral("UcLabel7"));
-    EXPECT_FLOAT_EQ(fresh.AngleDeg(), 0.0F);
-    EXPECT_EQ(fresh.BackColor(), 0x8000000FU);
-    EXPECT_EQ(fresh.Font().family(), containerFont.family());
-    EXPECT_EQ(fresh.Font().pointSize(), 9);
-
-    UcLabelRotate stored(QStringLiteral("RotateLabel"), &container);
-    QFont arial(QStringLiteral("Arial"));
-    arial.setPointSize(12);
-    stored.readProperties({{QStringLiteral("CAPTION"), QStringLiteral(" Insertion Loss (dB) ")},
-                           {QStringLiteral("angledeg"), 270.0F},
-                           {QStringLiteral("BackColor"), static_cast<qulonglong>(0x80000018U)},
-                           {QStringLiteral("fOnT"), arial}});
-    EXPECT_EQ(stored.Caption(), QStringLiteral(" Insertion Loss (dB) "));
-    EXPECT_FLOAT_EQ(stored.AngleDeg(), 270.0F);
-    EXPECT_EQ(stored.BackColor(), 0x80000018U);
-    EXPECT_EQ(stored.Font().pointSize(), 12);
-
-    const auto saved = stored.writeProperties();
-    EXPECT_EQ(saved.value(QStringLiteral("Caption")).toString(), QStringLiteral(" Insertion Loss (dB) "));
-    EXPECT_FLOAT_EQ(saved.value(QStringLiteral("AngleDeg")).toFloat(), 270.0F);
-    EXPECT_EQ(saved.value(QStringLiteral("BackColor")).toULongLong(), 0x80000018U);
-    EXPECT_TRUE(stored.changedProperties().contains(QStringLiteral("AngleDeg")));
-}

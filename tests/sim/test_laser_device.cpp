@@ -23,23 +23,6 @@ struct LaserFixture : ::testing::Test {
 
 }  // namespace
 
-TEST_F(LaserFixture, IdentityReplyHasTheFixedLayout)
-{
-    const Bytes reply = frame::fromHex(send("AA534E465600010000013E"));
-    ASSERT_EQ(reply.size(), 93u);
-    EXPECT_TRUE(parseWhole(reply).checksumOk);
-    EXPECT_EQ(frame::toHex(Bytes(reply.begin(), reply.begin() + 9)), "AA534E4656002A0000");
-    const std::string pn(reply.begin() + 9, reply.begin() + 29);
-    EXPECT_EQ(pn.substr(0, 3), "TLS");
-    EXPECT_EQ(pn.find('\0'), laser.identity.partNumber.size());  // NUL-padded after the text
-    EXPECT_EQ(std::string(reply.begin() + 49, reply.begin() + 59), "05/17/2025");
-    EXPECT_EQ(frame::toHex(Bytes(reply.begin() + 79, reply.begin() + 91)), "00000001001339E000147260");
-
-    bench.laser.on = false;
-    bench.laser.minPm = 1527500;
-    EXPECT_EQ(send("AA534E465600010000013E").substr(2 * 81, 12), "000000174ECC");
-}
-
 TEST_F(LaserFixture, CommandsAnswerAStatusFrameAndActOnTheLaser)
 {
     bench.laser.on = false;

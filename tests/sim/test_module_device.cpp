@@ -57,34 +57,6 @@ struct ModuleFixture : ::testing::Test {
 
 }  // namespace
 
-TEST_F(ModuleFixture, IdentityCarriesTheBandCodeAndItsRange)
-{
-    ModuleDevice cBand(bench, [] { return 0; }, "CB");
-    const std::tuple<ModuleDevice*, const char*, const char*> rows[] = {
-        {&module, "VXMOB", "001339E000147260"}, {&cBand, "VXMCB", "001731800017F4D0"}};
-    for (const auto& [device, name, range] : rows) {
-        const auto reply = device->handle(request("SNFV", {0}));
-        ASSERT_EQ(reply.size(), 93u);
-        EXPECT_EQ(std::string(reply.begin() + 9, reply.begin() + 14), name);
-        EXPECT_EQ(frame::toHex(std::vector<std::uint8_t>(reply.begin() + 83, reply.begin() + 91)), range);
-    }
-}
-
-TEST_F(ModuleFixture, InformationRecordHasItsFieldsAndTemperatureHighByteFirst)
-{
-    module.temperatureTenths = 0x1234;
-    const Words reply = ask(kInfo);
-    ASSERT_EQ(reply.size(), 77u);
-    EXPECT_EQ(reply[0], kDone);
-    std::string record;
-    for (std::size_t i = 1; i < reply.size(); ++i) record += {char(reply[i] >> 8), char(reply[i] & 0xFF)};
-    const std::string nul(20, '\0');
-    EXPECT_EQ(record.substr(0, 40), "VXMOB-2CH-S01" + nul.substr(0, 7) + "VX26110815" + nul.substr(0, 10));
-    EXPECT_EQ(record.substr(40, 30), "03/02/2025" "3.0.12" + nul.substr(0, 2) + "VXM-HW-B02" + nul.substr(0, 2));
-    EXPECT_EQ(record.substr(70, 2), "\x12\x34");
-    EXPECT_EQ(record.substr(72), std::string(record.size() - 72, '\0'));
-}
-
 TEST_F(ModuleFixture, PowerReadingFollowsTheLaserWavelengthAndState)
 {
     bench.laser.wavelengthPm = 1311000;

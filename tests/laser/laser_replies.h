@@ -87,9 +87,3 @@ struct ScriptedLaser {
     }
 };
 
-// A device that answers every command with the same bytes, in the given chunks.
-inline FakeDevice answering(std::vector<FakeChunk> chunks)
-{
-    return [chunks](const QByteArray&) { return chunks; };
-}
-

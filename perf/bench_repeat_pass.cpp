@@ -6,6 +6,8 @@
 #include "app/bench.h"
 #include "core/form1.h"
 #include "core/shared_state.h"
+#include "fake_clock.h"
+#include "fake_device_library.h"
 #include "measure/channel_analysis.h"
 #include "measure/channel_analysis_step.h"
 #include "measure/measure_controller.h"
@@ -25,69 +27,21 @@ namespace {
 
 constexpr int kPoints = 20001;
 
-// A module whose scan is done at once (or after `scanMs` of real time) and whose data are four
-// channels on a noisy floor, 1260..1340 nm.
-class ReadyLibrary final : public DeviceLibrary {
-public:
-    std::int64_t scanMs = 0;
+// Four channels on a noisy floor, 1260..1340 nm, as the module would read them.
+void fourChannels(int i, float& wavelengthPm, float& value)
+{
+    const double nm = 1260.0 + 80.0 * i / (kPoints - 1);
+    double v = -40.0 + 0.02 * std::sin(i * 0.7);
+    for (double centre : {1271.0, 1291.0, 1311.0, 1331.0}) v += 39.0 * std::exp(-std::pow((nm - centre) / 3.0, 8));
+    wavelengthPm = static_cast<float>(nm * 1000.0);
+    value = static_cast<float>(v);
+}
 
-    std::int32_t Initialize_Lib(std::int32_t) override { return 1; }
-    std::int32_t Get_Lib_Version(std::uint8_t* v) override { v[0] = 0; return 1; }
-    std::int32_t Initialize_Port(std::int32_t) override { return 1006; }
-    std::int32_t Initialize_Connection(std::int32_t) override { return 1; }
-    std::int32_t Get_Info(std::int32_t, std::uint8_t*) override { return 1; }
-    std::int32_t Read_PowerMeter(std::int32_t, std::int32_t, float* p) override { *p = -1.0F; return 1; }
-    std::int32_t Start_Scan(std::int32_t, std::int32_t, std::int32_t, std::int32_t, std::int32_t, std::int32_t,
-                            std::int32_t, std::int32_t) override
-    {
-        started_.start();
-        return 1;
-    }
-    std::int32_t AlignMode_Scan(std::int32_t, std::int32_t, std::int32_t, std::int32_t, std::int32_t,
-                                std::int32_t) override
-    {
-        started_.start();
-        return 1;
-    }
-    std::int32_t Is_Scan_Done(std::int32_t) override { return started_.elapsed() >= scanMs ? 1 : 0; }
-    std::int32_t Get_ScanData(std::int32_t, float* wl, float* value, std::int32_t length, std::int32_t) override
-    {
-        for (int i = 0; i < length; ++i) {
-            const double nm = 1260.0 + 80.0 * i / (length - 1);
-            double v = -40.0 + 0.02 * std::sin(i * 0.7);
-            for (double centre : {1271.0, 1291.0, 1311.0, 1331.0}) v += 39.0 * std::exp(-std::pow((nm - centre) / 3.0, 8));
-            wl[i] = static_cast<float>(nm * 1000.0);
-            value[i] = static_cast<float>(v);
-        }
-        return 1;
-    }
-    std::int32_t Get_AlignMode_Data(std::int32_t, float*, float*, std::int32_t* count, std::int32_t) override
-    {
-        *count = 0;
-        return 1;
-    }
-    std::int32_t Stop_Scan(std::int32_t) override { return 1; }
-    std::int32_t Stop_All() override { return 1; }
-    std::int32_t Release(std::int32_t) override { return 1; }
-    std::int32_t Release_All() override { return 1; }
-
-private:
-    QElapsedTimer started_;
-};
-
-// The poll's 100 ms waits pass at once, so only the program's own work is timed.
-class InstantClock final : public MsClock {
-public:
-    std::uint32_t now() const override { return now_; }
-    void pause(std::uint32_t ms, bool) override { now_ += ms; }
-    void pauseUntil(std::uint32_t ms, bool, Wakeup&) override { now_ += ms; }
-
-private:
-    std::uint32_t now_ = 0;
-};
-
+// A module whose scan is done at the first poll unless the benchmark says otherwise. Without
+// `realClock` the polls' 100 ms waits pass at once and serve no events, so only the program's own
+// work is timed.
 struct PassBench {
-    ReadyLibrary* library = nullptr;
+    FakeDeviceLibrary* library = nullptr;
     std::unique_ptr<Bench> bench;
     QTemporaryDir logs;
 
@@ -95,10 +49,12 @@ struct PassBench {
     {
         resetSharedState();
         BenchServices services;
-        auto lib = std::make_unique<ReadyLibrary>();
+        auto lib = std::make_unique<FakeDeviceLibrary>();
+        lib->portHandle = 1006;
+        lib->point = fourChannels;
         library = lib.get();
         services.library = std::move(lib);
-        if (!realClock) services.clock = std::make_unique<InstantClock>();
+        if (!realClock) services.clock = std::make_unique<FakeClock>(0, FakeClock::Events::Left);
         bench = std::make_unique<Bench>(std::move(services));
         bench->Form_Load();
         Form1& f = bench->form1();
@@ -129,11 +85,12 @@ void BM_RepeatPass(benchmark::State& state)
     }
 }
 
-// getrusage before and after one acquisition whose scan takes 10 s of real time.
+// getrusage before and after one acquisition whose scan takes 10 s of real time: done at the
+// 101st poll, 100 ms apart.
 void BM_ScanWaitCpu(benchmark::State& state)
 {
     PassBench p(true);
-    p.library->scanMs = 10000;
+    p.library->donePollsBeforeDone = 100;
     double cpuPercent = 0;
     for (auto _ : state) {
         rusage before{}, after{};

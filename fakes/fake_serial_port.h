@@ -1,8 +1,9 @@
 #pragma once
 // A scripted serial port: the caller says which COM numbers exist, which are busy, and how the
 // device on each answers a written frame (bytes arriving in chunks after delays on the fake
-// clock). Every frame written is recorded, and the bytes that came in since the last write. Like the system's port it raises its activity wakeup
-// when bytes come in (a chunk falls due on the fake clock) and when the port is lost.
+// clock). Every frame written is recorded, and the bytes that came in since the last write. Like
+// the system's port it raises its activity wakeup when bytes come in (a chunk falls due on the
+// fake clock) and when the port is lost.
 
 #include "fake_clock.h"
 #include "laser/serial_port.h"
@@ -105,7 +106,8 @@ public:
         input_.clear();
     }
 
-    // Every byte that came into the input since the last write, in order, whether read or discarded since.
+    // Every byte that came into the input since the last write, in order, read or discarded since
+    // or not.
     QByteArray delivered() const { return delivered_; }
 
     // Frames written to port n, in order.

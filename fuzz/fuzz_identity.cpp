@@ -35,24 +35,23 @@ void decodeText(const QString& text)
     }
 }
 
-Bench& bench(fuzz::StepClock*& clock, fuzz::ScriptedPort*& port)
+Bench& bench(FakeSerialPort*& port)
 {
-    static fuzz::StepClock* theClock = nullptr;
-    static fuzz::ScriptedPort* thePort = nullptr;
+    static FakeSerialPort* thePort = nullptr;
     static Bench* theBench = [] {
         fuzz::ensureApplication();
         qputenv("VXM_MODULE_LIBRARY", "/nonexistent/libKetrolanLib.so");  // the module plays no part
         BenchServices services;
         services.library = loadDeviceLibrary();
-        auto c = std::make_unique<fuzz::StepClock>();
-        auto p = std::make_unique<fuzz::ScriptedPort>(*c);
-        theClock = c.get();
+        // Pauses only move the time: nothing checked here waits on the event loop, and serving it
+        // would slow every input down.
+        auto c = std::make_unique<FakeClock>(0, FakeClock::Events::Left);
+        auto p = std::make_unique<FakeSerialPort>(*c);
         thePort = p.get();
         services.clock = std::move(c);
         services.serial = std::move(p);
         return new Bench(std::move(services));
     }();
-    clock = theClock;
     port = thePort;
     return *theBench;
 }
@@ -61,9 +60,8 @@ Bench& bench(fuzz::StepClock*& clock, fuzz::ScriptedPort*& port)
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
-    fuzz::StepClock* clock = nullptr;
-    fuzz::ScriptedPort* port = nullptr;
-    bench(clock, port);
+    FakeSerialPort* port = nullptr;
+    bench(port);
     return 0;
 }
 
@@ -71,13 +69,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     decodeText(QString::fromLatin1(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size)));
 
-    fuzz::StepClock* clock = nullptr;
-    fuzz::ScriptedPort* port = nullptr;
-    Bench& b = bench(clock, port);
+    FakeSerialPort* port = nullptr;
+    Bench& b = bench(port);
     fuzz::Input in(data, size);
     Module1.TLSTimeoutMs = 100;
     Module1.Language = (in.byte() & 1) != 0 ? 2 : 1;
-    port->script = fuzz::scriptFrom(in);
+    const std::vector<FakeChunk> script = fuzz::scriptFrom(in);
+    port->addPort(4, answering(script));
     port->open(4, {}, 8192);
 
     std::array<QString, 5> probe;
@@ -92,7 +90,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const QByteArray reply = port->delivered();
     const auto byteAt = [&](int i) { return static_cast<std::uint32_t>(static_cast<std::uint8_t>(reply[i])); };
     // A complete identity reply arriving in one block: the range is the frame's, in nm.
-    if (port->script.size() == 1 && reply.size() >= 93 && byteAt(5) == 0 && byteAt(6) == 42) {
+    if (script.size() == 1 && reply.size() >= 93 && byteAt(5) == 0 && byteAt(6) == 42) {
         const auto word32 = [&](int i) {
             return static_cast<std::int32_t>(byteAt(i) << 24 | byteAt(i + 1) << 16 | byteAt(i + 2) << 8 | byteAt(i + 3));
         };
@@ -102,5 +100,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(Module1.TLSInfoWL == info[6] + QLatin1Char('-') + info[7] + QStringLiteral(" (nm)"));
     }
     port->close();
+    // The bench lives for the whole run: what the port recorded would only grow.
+    port->written.clear();
+    port->openAttempts.clear();
     return 0;
 }

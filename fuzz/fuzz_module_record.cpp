@@ -1,7 +1,7 @@
 // The module's information record over any 151 bytes (what the device library fills), and the
 // list texts the module link reads numbers from.
 
-#include "fuzz_support.h"
+#include "fuzz_check.h"
 #include "module/module_record.h"
 
 #include <cmath>

@@ -8,6 +8,8 @@
 #include "app/bench.h"
 #include "core/form1.h"
 #include "core/shared_state.h"
+#include "fake_clock.h"
+#include "fake_device_library.h"
 #include "measure/channel_analysis.h"
 #include "measure/channel_analysis_step.h"
 #include "measure/measure_controller.h"
@@ -37,94 +39,21 @@ namespace {
 
 constexpr int kPoints = 20001;
 
-// A module whose scan is done at once (or after `scanMs` of real time) and whose data are four
-// channels on a noisy floor, 1260..1340 nm.
-class ReadyLibrary final : public DeviceLibrary {
-public:
-    std::int64_t scanMs = 0;
-    std::int64_t scans = 0;  // Get_ScanData calls so far
+// Four channels on a noisy floor, 1260..1340 nm, as the module would read them.
+void fourChannels(int i, float& wavelengthPm, float& value)
+{
+    const double nm = 1260.0 + 80.0 * i / (kPoints - 1);
+    double v = -40.0 + 0.02 * std::sin(i * 0.7);
+    for (double centre : {1271.0, 1291.0, 1311.0, 1331.0}) v += 39.0 * std::exp(-std::pow((nm - centre) / 3.0, 8));
+    wavelengthPm = static_cast<float>(nm * 1000.0);
+    value = static_cast<float>(v);
+}
 
-    std::int32_t Initialize_Lib(std::int32_t) override { return 1; }
-    std::int32_t Get_Lib_Version(std::uint8_t* v) override { v[0] = 0; return 1; }
-    std::int32_t Initialize_Port(std::int32_t) override { return 1006; }
-    std::int32_t Initialize_Connection(std::int32_t) override { return 1; }
-    std::int32_t Get_Info(std::int32_t, std::uint8_t*) override { return 1; }
-    std::int32_t Read_PowerMeter(std::int32_t, std::int32_t, float* p) override { *p = -1.0F; return 1; }
-    std::int32_t Start_Scan(std::int32_t, std::int32_t, std::int32_t, std::int32_t, std::int32_t, std::int32_t,
-                            std::int32_t, std::int32_t) override
-    {
-        started_.start();
-        return 1;
-    }
-    std::int32_t AlignMode_Scan(std::int32_t, std::int32_t, std::int32_t, std::int32_t, std::int32_t,
-                                std::int32_t) override
-    {
-        started_.start();
-        return 1;
-    }
-    std::int32_t Is_Scan_Done(std::int32_t) override { return started_.elapsed() >= scanMs ? 1 : 0; }
-    std::int32_t Get_ScanData(std::int32_t, float* wl, float* value, std::int32_t length, std::int32_t) override
-    {
-        ++scans;
-        for (int i = 0; i < length; ++i) {
-            const double nm = 1260.0 + 80.0 * i / (length - 1);
-            double v = -40.0 + 0.02 * std::sin(i * 0.7);
-            for (double centre : {1271.0, 1291.0, 1311.0, 1331.0}) v += 39.0 * std::exp(-std::pow((nm - centre) / 3.0, 8));
-            wl[i] = static_cast<float>(nm * 1000.0);
-            value[i] = static_cast<float>(v);
-        }
-        return 1;
-    }
-    std::int32_t Get_AlignMode_Data(std::int32_t, float*, float*, std::int32_t* count, std::int32_t) override
-    {
-        *count = 0;
-        return 1;
-    }
-    std::int32_t Stop_Scan(std::int32_t) override { return 1; }
-    std::int32_t Stop_All() override { return 1; }
-    std::int32_t Release(std::int32_t) override { return 1; }
-    std::int32_t Release_All() override { return 1; }
-
-private:
-    QElapsedTimer started_;
-};
-
-// The poll's 100 ms waits pass at once, so only the program's own work is timed.
-class InstantClock final : public MsClock {
-public:
-    std::uint32_t now() const override { return now_; }
-    void pause(std::uint32_t ms, bool) override { now_ += ms; }
-    void pauseUntil(std::uint32_t ms, bool, Wakeup&) override { now_ += ms; }
-
-private:
-    std::uint32_t now_ = 0;
-};
-
-// The poll's waits run a nested event loop, as the program's own waits do (paints, layouts,
-// deferred deletes, what the accessibility bridge queued), but it ends once the pending events are
-// served: no real time passes. Then `afterPause` runs.
-class ServingClock final : public MsClock {
-public:
-    std::function<void()> afterPause;
-
-    std::uint32_t now() const override { return now_; }
-    void pause(std::uint32_t ms, bool serveInput) override
-    {
-        QEventLoop loop;
-        QTimer::singleShot(0, &loop, &QEventLoop::quit);
-        loop.exec(serveInput ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents);
-        now_ += ms;
-        if (afterPause) afterPause();
-    }
-    // The scripted library never talks through the laser's port: nothing wakes a pause early.
-    void pauseUntil(std::uint32_t ms, bool serveInput, Wakeup&) override { pause(ms, serveInput); }
-
-private:
-    std::uint32_t now_ = 0;
-};
-
+// A module whose scan is done at the first poll unless the benchmark says otherwise. Without
+// `realClock` the polls' 100 ms waits pass at once and serve no events, so only the program's own
+// work is timed.
 struct PassBench {
-    ReadyLibrary* library = nullptr;
+    FakeDeviceLibrary* library = nullptr;
     std::unique_ptr<Bench> bench;
     QTemporaryDir logs;
 
@@ -132,11 +61,13 @@ struct PassBench {
     {
         resetSharedState();
         BenchServices services;
-        auto lib = std::make_unique<ReadyLibrary>();
+        auto lib = std::make_unique<FakeDeviceLibrary>();
+        lib->portHandle = 1006;
+        lib->point = fourChannels;
         library = lib.get();
         services.library = std::move(lib);
         if (clock) services.clock = std::move(clock);
-        else if (!realClock) services.clock = std::make_unique<InstantClock>();
+        else if (!realClock) services.clock = std::make_unique<FakeClock>(0, FakeClock::Events::Left);
         bench = std::make_unique<Bench>(std::move(services));
         bench->Form_Load();
         Form1& f = bench->form1();
@@ -167,11 +98,12 @@ void BM_RepeatPass(benchmark::State& state)
     }
 }
 
-// getrusage before and after one acquisition whose scan takes 10 s of real time.
+// getrusage before and after one acquisition whose scan takes 10 s of real time: done at the
+// 101st poll, 100 ms apart.
 void BM_ScanWaitCpu(benchmark::State& state)
 {
     PassBench p(true);
-    p.library->scanMs = 10000;
+    p.library->donePollsBeforeDone = 100;
     double cpuPercent = 0;
     for (auto _ : state) {
         rusage before{}, after{};
@@ -231,9 +163,16 @@ constexpr int kSoakPasses = 2000;
 
 void BM_RepeatSoak(benchmark::State& state)
 {
-    auto clock = std::make_unique<ServingClock>();
-    ServingClock& serving = *clock;
+    // The scans' waits serve the pending events as the program's do (paints, layouts, what the
+    // accessibility bridge queued) but take no real time; `afterPause` runs after each.
+    auto clock = std::make_unique<FakeClock>(0, FakeClock::Events::Served);
+    std::function<void()> afterPause;
+    const auto watcher = std::make_shared<std::function<void()>>([&afterPause] {
+        if (afterPause) afterPause();
+    });
+    clock->watch(watcher);
     PassBench p(false, std::move(clock));
+    p.library->keepCalls = false;
     Bench& bench = *p.bench;
     Form1& f = bench.form1();
     f.MeasureSpectrum->setChecked(true);
@@ -246,11 +185,11 @@ void BM_RepeatSoak(benchmark::State& state)
     const int exitAfter = qEnvironmentVariableIntValue("VXM_SOAK_EXIT_AFTER");
 
     for (auto _ : state) {
-        const std::int64_t first = p.library->scans;
+        const std::int64_t first = p.library->dataTransfers;
         const qsizetype loggedBefore = loggedLines(p.logs.path());
         double heapBefore = 0, rssBefore = 0, heapAfter = 0, rssAfter = 0;
-        serving.afterPause = [&] {
-            const std::int64_t done = p.library->scans - first;
+        afterPause = [&] {
+            const std::int64_t done = p.library->dataTransfers - first;
             if (exitEarly && done == exitAfter) _exit(0);
             if (done == kWarmUp && heapBefore == 0) {
                 heapBefore = heapInUse();
@@ -267,9 +206,9 @@ void BM_RepeatSoak(benchmark::State& state)
             operatorLoop.quit();
         });
         operatorLoop.exec();
-        serving.afterPause = nullptr;
+        afterPause = nullptr;
 
-        const std::int64_t passes = p.library->scans - first;
+        const std::int64_t passes = p.library->dataTransfers - first;
         if (heapAfter == 0) {
             state.SkipWithError("the repeated measurement ended early");
             break;

@@ -3,6 +3,7 @@
 
 #include "fake_serial_port.h"
 #include "laser/frame_codec.h"
+#include "sim/identity.h"
 
 #include <QByteArray>
 #include <QString>
@@ -22,16 +23,6 @@ inline QByteArray replyFrame(const char* command, std::uint16_t status, std::vec
     return bytesOf(frame::build(command, words));
 }
 
-// Adds `text` as NUL-padded ASCII taking `bytes` bytes (bytes is even).
-inline void appendText(std::vector<std::uint16_t>& words, const std::string& text, std::size_t bytes)
-{
-    std::string padded = text.substr(0, bytes);
-    padded.resize(bytes, '\0');
-    for (std::size_t i = 0; i < bytes; i += 2)
-        words.push_back(static_cast<std::uint16_t>((static_cast<std::uint8_t>(padded[i]) << 8) |
-                                                   static_cast<std::uint8_t>(padded[i + 1])));
-}
-
 struct Identity {
     std::string pn = "TLS-1300-A";
     std::string sn = "SN20190517";
@@ -43,20 +34,11 @@ struct Identity {
     std::int32_t maxPm = 1340000;
 };
 
-// The 93-byte answer to SNFV (L = 42).
+// The 93-byte answer to SNFV (L = 42), encoded as the simulated instruments encode it.
 inline QByteArray identityReply(const Identity& id)
 {
-    std::vector<std::uint16_t> words{0x0000};
-    appendText(words, id.pn, 20);
-    appendText(words, id.sn, 20);
-    appendText(words, id.date, 10);
-    appendText(words, id.fr, 8);
-    appendText(words, id.hr, 12);
-    words.push_back(0);  // bytes 79..80, not read
-    words.push_back(id.state);
-    frame::appendWord32(words, id.minPm);
-    frame::appendWord32(words, id.maxPm);
-    return bytesOf(frame::build("SNFV", words));
+    const vxmsim::Identity text{id.pn, id.sn, id.date, id.fr, id.hr};
+    return bytesOf(frame::build("SNFV", vxmsim::identityWords(text, id.state, id.minPm, id.maxPm)));
 }
 
 // A laser that answers every command with status 0 (sweep mode `sweepMode` to RDSW), the
@@ -86,10 +68,4 @@ struct ScriptedLaser {
         };
     }
 };
-
-// A device that answers every command with the same bytes, in the given chunks.
-inline FakeDevice answering(std::vector<FakeChunk> chunks)
-{
-    return [chunks](const QByteArray&) { return chunks; };
-}
 

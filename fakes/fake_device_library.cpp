@@ -74,6 +74,7 @@ I32 FakeDeviceLibrary::Is_Scan_Done(I32 h)
 I32 FakeDeviceLibrary::Get_ScanData(I32 h, float* wavelengthPm, float* powerDbm, I32 dataLength, I32 channel)
 {
     record(callText("Get_ScanData", h, dataLength, channel), 0);
+    ++dataTransfers;
     for (int i = 0; dataResult == 1 && i < dataLength; ++i) point(i, wavelengthPm[i], powerDbm[i]);
     return dataResult;
 }
@@ -88,7 +89,7 @@ I32 FakeDeviceLibrary::Get_AlignMode_Data(I32 h, float* wavelengthPm, float* pow
 
 I32 FakeDeviceLibrary::record(const QString& call, I32 result)
 {
-    calls << call;
+    if (keepCalls) calls << call;
     if (!faultOn.isEmpty() && call.startsWith(faultOn + QLatin1Char('(')))
         throw std::runtime_error("scripted fault in " + faultOn.toStdString());
     return result;

@@ -1,8 +1,9 @@
 #pragma once
-// A scripted serial port: the test says which COM numbers exist, which are busy, and how the
+// A scripted serial port: the caller says which COM numbers exist, which are busy, and how the
 // device on each answers a written frame (bytes arriving in chunks after delays on the fake
-// clock). Every frame written is recorded. Like the system's port it raises its activity wakeup
-// when bytes come in (a chunk falls due on the fake clock) and when the port is lost.
+// clock). Every frame written is recorded, and the bytes that came in since the last write. Like
+// the system's port it raises its activity wakeup when bytes come in (a chunk falls due on the
+// fake clock) and when the port is lost.
 
 #include "fake_clock.h"
 #include "laser/serial_port.h"
@@ -19,6 +20,12 @@ struct FakeChunk {
     QByteArray bytes;
 };
 using FakeDevice = std::function<std::vector<FakeChunk>(const QByteArray& written)>;
+
+// A device that answers every command with the same bytes, in the given chunks.
+inline FakeDevice answering(std::vector<FakeChunk> chunks)
+{
+    return [chunks](const QByteArray&) { return chunks; };
+}
 
 class FakeSerialPort final : public SerialPort {
 public:
@@ -87,6 +94,7 @@ public:
     {
         require();
         written.push_back({open_, bytes});
+        delivered_.clear();
         const FakeDevice& device = ports_[open_].device;
         if (!device) return;
         for (FakeChunk& c : device(bytes)) pending_.push_back({clock_.now(), std::move(c)});
@@ -97,6 +105,10 @@ public:
         pending_.clear();
         input_.clear();
     }
+
+    // Every byte that came into the input since the last write, in order, read or discarded since
+    // or not.
+    QByteArray delivered() const { return delivered_; }
 
     // Frames written to port n, in order.
     std::vector<QByteArray> writtenTo(int n) const
@@ -130,6 +142,7 @@ private:
         for (auto it = pending_.begin(); it != pending_.end();) {
             if (elapsedMs(it->writtenAt, clock_.now()) >= it->chunk.afterMs) {
                 input_ += it->chunk.bytes;
+                delivered_ += it->chunk.bytes;
                 it = pending_.erase(it);
                 any = true;
             } else {
@@ -149,6 +162,7 @@ private:
     std::map<int, Port> ports_;
     std::vector<Pending> pending_;
     QByteArray input_;
+    QByteArray delivered_;
     int open_ = 0;
     bool vanished_ = false;
 };

@@ -56,8 +56,12 @@ public:
     // A call name ("Get_Info") that throws after being recorded: a run-time fault in the library.
     QString faultOn;
 
-    // What was called, in order ("Initialize_Port(6)", "Stop_All()", ...).
+    // What was called, in order ("Initialize_Port(6)", "Stop_All()", ...), unless `keepCalls` is
+    // off, as a run of thousands of passes wants it.
     QStringList calls;
+    bool keepCalls = true;
+    // Get_ScanData calls so far, kept either way.
+    std::int64_t dataTransfers = 0;
 
 private:
     // Notes the call, throws when it is the scripted fault, and hands `result` back.

@@ -1,6 +1,7 @@
 #pragma once
-// A millisecond clock the test sets: a pause serves pending events once and moves the time on,
-// so waits of seconds take no real time. Start it near 2^32 to cross the wrap.
+// A millisecond clock that moves only when the code pauses: a pause serves pending events once
+// (unless made with Events::Left) and moves the time on, so waits of seconds take no real time.
+// Start it near 2^32 to cross the wrap.
 //
 // A pause that a wakeup can cut short moves the time on a millisecond at a time and tells the
 // watchers (fake devices) after each, so that a device whose bytes become due raises its wakeup
@@ -16,7 +17,12 @@
 
 class FakeClock final : public MsClock {
 public:
-    explicit FakeClock(std::uint32_t start = 1000) : now_(start) {}
+    // What a pause does with the pending events: serves them once, as the system clock's nested
+    // loop would, or leaves them, for callers that have no window to serve or that time only the
+    // code's own work.
+    enum class Events { Served, Left };
+
+    explicit FakeClock(std::uint32_t start = 1000, Events events = Events::Served) : now_(start), events_(events) {}
 
     std::uint32_t now() const override { return now_; }
     void pause(std::uint32_t ms, bool serveInput) override
@@ -49,7 +55,8 @@ private:
     {
         ++pauses_;
         if (!serveInput) ++inputHeldBack_;
-        QCoreApplication::processEvents(serveInput ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents);
+        if (events_ == Events::Served)
+            QCoreApplication::processEvents(serveInput ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents);
     }
     void advance(std::uint32_t ms)
     {
@@ -61,6 +68,7 @@ private:
     }
 
     std::uint32_t now_;
+    Events events_;
     std::uint64_t paused_ = 0;
     int inputHeldBack_ = 0;
     int pauses_ = 0;

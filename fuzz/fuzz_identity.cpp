@@ -2,11 +2,14 @@
 // (`ProbeDeviceIdentity`) and Read TLS Info (`GetTLSInfo`) of a bench whose laser answers the
 // identity query with the input's bytes.
 
-#include "app/bench.h"
+#include "core/form1.h"
+#include "core/info_box.h"
+#include "core/progress_strip.h"
 #include "core/shared_state.h"
 #include "core/numeric_text.h"
 #include "fuzz_support.h"
 #include "laser/identity_fields.h"
+#include "laser/tls_link.h"
 #include "laser/tls_port_controller.h"
 
 #include <cmath>
@@ -35,24 +38,25 @@ void decodeText(const QString& text)
     }
 }
 
-Bench& bench(FakeSerialPort*& port)
+// The laser's port controller over a scripted port: only what the identity exchanges use.
+struct IdentityBench {
+    // Pauses only move the time: nothing checked here waits on the event loop, and serving it
+    // would slow every input down.
+    FakeClock clock{0, FakeClock::Events::Left};
+    FakeSerialPort port{clock};
+    Form1 form;
+    InfoBox info{form.DisplayInfo};
+    TlsLink link{port, clock, info};
+    ProgressStrip progress{form, [] { return nullptr; }};
+    TlsPortController controller{form, info, link, port, progress};
+};
+
+IdentityBench& bench()
 {
-    static FakeSerialPort* thePort = nullptr;
-    static Bench* theBench = [] {
+    static IdentityBench* theBench = [] {
         fuzz::ensureApplication();
-        qputenv("VXM_MODULE_LIBRARY", "/nonexistent/libKetrolanLib.so");  // the module plays no part
-        BenchServices services;
-        services.library = loadDeviceLibrary();
-        // Pauses only move the time: nothing checked here waits on the event loop, and serving it
-        // would slow every input down.
-        auto c = std::make_unique<FakeClock>(0, FakeClock::Events::Left);
-        auto p = std::make_unique<FakeSerialPort>(*c);
-        thePort = p.get();
-        services.clock = std::move(c);
-        services.serial = std::move(p);
-        return new Bench(std::move(services));
+        return new IdentityBench;
     }();
-    port = thePort;
     return *theBench;
 }
 
@@ -60,8 +64,7 @@ Bench& bench(FakeSerialPort*& port)
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
-    FakeSerialPort* port = nullptr;
-    bench(port);
+    bench();
     return 0;
 }
 
@@ -69,8 +72,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     decodeText(QString::fromLatin1(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size)));
 
-    FakeSerialPort* port = nullptr;
-    Bench& b = bench(port);
+    IdentityBench& b = bench();
+    FakeSerialPort* port = &b.port;
     fuzz::Input in(data, size);
     Module1.TLSTimeoutMs = 100;
     Module1.Language = (in.byte() & 1) != 0 ? 2 : 1;
@@ -80,13 +83,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     std::array<QString, 5> probe;
     QString checksum;
-    b.tlsPort().ProbeDeviceIdentity(probe, checksum);
+    b.controller.ProbeDeviceIdentity(probe, checksum);
     for (std::size_t i = 0; i < probe.size(); ++i) FUZZ_CHECK(probe[i].size() <= kFieldBytes[i]);
     FUZZ_CHECK(Module1.ProbePN == probe[0] + kCrLf);
     FUZZ_CHECK(Module1.ProbeHR == probe[4] + kCrLf);
 
     std::array<QString, 8> info;
-    b.tlsPort().GetTLSInfo(info, checksum);
+    b.controller.GetTLSInfo(info, checksum);
     const QByteArray reply = port->delivered();
     const auto byteAt = [&](int i) { return static_cast<std::uint32_t>(static_cast<std::uint8_t>(reply[i])); };
     // A complete identity reply arriving in one block: the range is the frame's, in nm.

@@ -2,10 +2,11 @@
 // design-size picture, with the trace drawn per pixel column and, for comparison, one line per
 // segment. Run: build/bin/bench_plot (offscreen by default).
 
-#include "app/bench.h"
+#include "core/form1.h"
 #include "core/shared_state.h"
 #include "results/form2.h"
 #include "results/plot_engine.h"
+#include "results/results_window_host.h"
 
 #include <benchmark/benchmark.h>
 
@@ -33,26 +34,32 @@ void loadSpectrum()
     Module1.TraceKind = 3;
 }
 
-Bench& plotBench()
+// The two windows the plot needs, and no instruments.
+struct PlotWindows {
+    Form1 main;
+    ResultsWindowHost results{main};
+};
+
+PlotWindows& plotWindows()
 {
-    static Bench* bench = [] {
+    static PlotWindows* windows = [] {
         resetSharedState();
-        auto* b = new Bench(BenchServices{});  // the plot needs no instruments
-        b->form2();
+        auto* w = new PlotWindows;
+        w->results.form2();
         loadSpectrum();
-        return b;
+        return w;
     }();
-    return *bench;
+    return *windows;
 }
 
 void redraw(benchmark::State& state, TraceDrawing how)
 {
-    Bench& bench = plotBench();
+    PlotWindows& w = plotWindows();
     for (auto _ : state) {
-        PlotSpectrumDrawing(bench.form2(), bench.form1(), how);
-        benchmark::DoNotOptimize(bench.form2().Picture1->persistentImage().constBits());
+        PlotSpectrumDrawing(w.results.form2(), w.main, how);
+        benchmark::DoNotOptimize(w.results.form2().Picture1->persistentImage().constBits());
     }
-    const QSize px = bench.form2().Picture1->persistentImage().size();
+    const QSize px = w.results.form2().Picture1->persistentImage().size();
     state.counters["width_px"] = px.width();
     state.counters["height_px"] = px.height();
 }

@@ -14,32 +14,19 @@ using ModuleE2e = E2eBench;
 
 TEST_F(ModuleE2e, PortConnectionAndIdentityListing)
 {
+    // Texts, colours and enabled controls of each outcome are the controller tests'; here what the
+    // real library and simulated module give: the handle and the identity listing.
     Form1& f = form();
     click(f.SetVXMComPort);
     EXPECT_EQ(infoText(), QStringLiteral("VXM COM port set successfully\r\nHandle = 1006"));
-    EXPECT_EQ(info().color(), VbColor::Blue);
-    EXPECT_EQ(Module1.ModuleHandle, 1006);
-    EXPECT_EQ(backColorOf(f.SetVXMComPort), VbColor::LightGreen);
     ASSERT_TRUE(f.SetConnection->isEnabled());
-
     click(f.SetConnection);
     EXPECT_EQ(f.SetConnection->text(), QStringLiteral("VXM Connected"));
-    EXPECT_EQ(backColorOf(f.SetConnection), VbColor::Green);
-    EXPECT_TRUE(f.ReadVXMInfo->isEnabled());
-    // "VXM is connected" gives way to the listing of Read VXM Info.
     const QStringList lines = infoText().split(QStringLiteral("\r\n"));
     ASSERT_EQ(lines.size(), 7) << infoText().toStdString();
     EXPECT_TRUE(QRegularExpression(QStringLiteral("^0\\. Lib: .{8}$")).match(lines[0]).hasMatch()) << lines[0].toStdString();
-    EXPECT_EQ(lines[1], QStringLiteral("1. P/N: VXMOB-2CH-S01"));
-    EXPECT_EQ(lines[2], QStringLiteral("2. S/N: VX26110815"));
-    EXPECT_EQ(lines[3], QStringLiteral("3. M/D: 03/02/2025"));
+    EXPECT_EQ(lines.mid(1, 3), QStringList({"1. P/N: VXMOB-2CH-S01", "2. S/N: VX26110815", "3. M/D: 03/02/2025"}));
     EXPECT_EQ(lines[6], QStringLiteral("6. T =  25.3 °C"));
-    EXPECT_EQ(info().fontName(), QStringLiteral("Courier New"));
-    EXPECT_EQ(info().fontSize(), 12);
-    EXPECT_EQ(info().color(), VbColor::Blue);
-    // With the laser in use the connection leaves the scan controls to the laser's steps.
-    EXPECT_FALSE(f.CheckVXMScanMode->isEnabled());
-    EXPECT_FALSE(f.Text1->isEnabled());
     EXPECT_TRUE(dialogs->warnings.isEmpty());
 }
 
@@ -70,7 +57,6 @@ protected:
 TEST_F(PartialLibraryE2E, StartUpNamesTheMissingFunctionsAndEveryModuleButtonFails)
 {
     const QString startUp = bench->info().text();
-    EXPECT_EQ(bench->info().color(), VbColor::Red);
     EXPECT_TRUE(startUp.startsWith(QStringLiteral("\r\nWelcome to use VXM\r\nThe device library libKetrolanLib.so could "
                                                   "not be loaded (")))
         << startUp.toStdString();
@@ -86,25 +72,21 @@ TEST_F(PartialLibraryE2E, StartUpNamesTheMissingFunctionsAndEveryModuleButtonFai
     choose(f->ComboBoxVXMCOM, QStringLiteral("COM6"));
     f->SetVXMComPort->click();
     EXPECT_EQ(bench->info().text(), QStringLiteral("VXM COM port set failed \r\nPlease check VXM COM port"));
-    EXPECT_EQ(bench->info().color(), VbColor::Red);
     EXPECT_LT(Module1.ModuleHandle, 1000);
 
     // The buttons the failed port leaves disabled, pressed anyway: each fails in red.
     f->SetConnection->setEnabled(true);
     f->SetConnection->click();
     EXPECT_EQ(bench->info().text(), QStringLiteral("VXM connection failed\r\nPlease connect VXM"));
-    EXPECT_EQ(bench->info().color(), VbColor::Red);
     EXPECT_NE(f->SetConnection->text(), QStringLiteral("VXM Connected"));
 
     f->ReadVXMInfo->setEnabled(true);
     f->ReadVXMInfo->click();
     EXPECT_EQ(bench->info().text(), QStringLiteral("Reading VXM info failed\r\nPlease read again"));
-    EXPECT_EQ(bench->info().color(), VbColor::Red);
 
     f->StopVXMScan->setEnabled(true);
     f->StopVXMScan->click();
     EXPECT_EQ(bench->info().text(), QStringLiteral("Stop Scan Code = -1\r\nPlease check status"));
-    EXPECT_EQ(bench->info().color(), VbColor::Red);
 
     // The window still answers: the language changes and the port can be tried again.
     f->LanguageButton->click();

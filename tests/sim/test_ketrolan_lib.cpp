@@ -79,7 +79,6 @@ TEST_F(LibraryFixture, ScansDeliverTheirPointsAndAlignDataNoMore)
     ASSERT_EQ(Ketrolan_Get_ScanData(handle, wl.data(), power.data(), 20001, 1), 1);
     EXPECT_EQ(std::tuple(wl.front(), wl[12750], wl.back()), std::tuple(1260000.0f, 1311000.0f, 1340000.0f));
     EXPECT_GT(power[12750], -3.0f);              // a filter channel
-    EXPECT_LT(power[10250], power[12750] - 25);  // 1301 nm, between channels
     EXPECT_LT(*std::max_element(power.begin(), power.end()), 1.0f);
 
     // An align scan lowers the count to the points delivered and writes nothing past them.

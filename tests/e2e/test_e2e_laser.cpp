@@ -30,7 +30,6 @@ TEST_F(LaserE2e, WavelengthAtTheRangeEndsIsSentAndOnePicometreOutsideIsRefused)
         f.Text4->setText(QString::fromLatin1(nm));
         control.SetTLSWavelength();
         EXPECT_EQ(infoText(), QStringLiteral("Wavelength is Out-Of-Range !\r\n  Please set Wavelength again !")) << nm;
-        EXPECT_EQ(info().color(), VbColor::Red);
     }
     EXPECT_EQ(requestCount("GOWL"), sent) << "a refused wavelength is not sent";
     EXPECT_TRUE(sim->command("status").contains(QStringLiteral("1340.000 nm")));

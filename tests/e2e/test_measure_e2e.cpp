@@ -17,7 +17,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -77,7 +76,6 @@ TEST_F(MeasureE2E, LaserSpectrumBackgroundAndDeviceChannels)
     f->TakeBackground->click();
     f->SingleMeasure->click();
     ASSERT_EQ(Module1.TraceKind, 2) << bench->info().text().toStdString();
-    EXPECT_EQ(Module1.BackgroundCh0.size(), 2001U);
 
     console("dut in");
     f->MeasureSpectrum->click();
@@ -93,8 +91,6 @@ TEST_F(MeasureE2E, LaserSpectrumBackgroundAndDeviceChannels)
         EXPECT_NEAR(found[k][1], 6.4, 0.3) << "channel " << k;
         EXPECT_NEAR(found[k][2], -0.9 - 0.1 * k, 0.05) << "insertion loss of channel " << k;
     }
-    const QTableWidget& grid = *bench->form2().MSFlexGrid1;
-    EXPECT_EQ(grid.item(5, 0)->text(), QStringLiteral("4"));
     bench->form1().grab().save(QDir(testOutputDir()).filePath("e2e-form1-measured.png"));
     bench->form2().grab().save(QDir(testOutputDir()).filePath("e2e-form2-channels.png"));
 

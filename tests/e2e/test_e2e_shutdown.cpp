@@ -44,22 +44,6 @@ TEST_F(ShutdownE2e, LaserOnIsSwitchedOffTwiceAndNothingIsLeftBehind)
     EXPECT_FALSE(linkExists(moduleLink));
 }
 
-TEST_F(ShutdownE2e, WithoutTheLaserOnlyTheModuleIsReleased)
-{
-    connectModule();
-    openLaserPort();
-    switchLaserOn();
-    form().CheckTLS->setChecked(false);
-    const int offsBefore = requestCount("LSOF");
-
-    click(form().CloseExit);
-    EXPECT_EQ(endRequests, 1);
-    EXPECT_EQ(requestCount("LSOF"), offsBefore);
-    EXPECT_TRUE(sim->command("status").startsWith(QStringLiteral("laser on")));
-    constexpr std::int32_t kUnknownHandle = -3;  // the library's answer for a handle it released
-    EXPECT_EQ(bench->library().Is_Scan_Done(Module1.ModuleHandle), kUnknownHandle);
-}
-
 // Close / Exit while the fourth pass of a repeated measurement is being scanned (run by the
 // program close_during_repeat, which the click ends): the process ends at once, the laser is
 // switched off, and the log holds the three finished passes, each line whole.

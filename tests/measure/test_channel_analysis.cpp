@@ -124,7 +124,8 @@ TEST(TransmissionAnalysis, EveryPeakStandingOutIsMeasuredBetweenItsInterpolatedC
         // The maximum includes the end points: a spike on point 2 six dB above the peak hides it,
         // four dB above it does not. The spike's crossings lie 3/41 (3/39) of a step either side.
         {"spike 6 dB above", -40.0, 3.0, {{1000, -5.0, 0.8}}, {{2, 6.0 / 41, 1.0F}}, {{2, 1.0F}}},
-        {"spike 4 dB above", -40.0, 3.0, {{1000, -5.0, 0.8}}, {{2, 6.0 / 39, -1.0F}, {1000, 7.5, -5.0F}}, {{2, -1.0F}}},
+        // A peak on point 1, the first one the search looks at, is a channel like any other.
+        {"spike 4 dB above", -40.0, 3.0, {{1000, -5.0, 0.8}}, {{1, 6.0 / 39, -1.0F}, {1000, 7.5, -5.0F}}, {{1, -1.0F}}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

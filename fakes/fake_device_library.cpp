@@ -8,7 +8,7 @@ template <typename... A>
 QString callText(const char* name, A... args)
 {
     QStringList parts;
-    (parts << ... << QString::number(args));
+    ((parts << QString::number(args)), ...);
     return QStringLiteral("%1(%2)").arg(QLatin1String(name), parts.join(QLatin1Char(',')));
 }
 }  // namespace

@@ -14,6 +14,7 @@ RULES=(
   "measure:core laser module results"
   "app:core widgets laser module measure results"
   "sim:laser module"
+  "remote:core"
 )
 
 status=0

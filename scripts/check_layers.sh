@@ -12,9 +12,9 @@ RULES=(
   "module:core"
   "results:core widgets"
   "measure:core laser module results"
-  "app:core widgets laser module measure results"
+  "app:core widgets laser module measure results remote"
   "sim:laser module"
-  "remote:core"
+  "remote:core laser module measure results"
 )
 
 status=0

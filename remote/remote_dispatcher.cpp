@@ -1,5 +1,6 @@
 #include "remote/remote_dispatcher.h"
 
+#include <QElapsedTimer>
 #include <QTimer>
 
 #include <algorithm>
@@ -55,12 +56,23 @@ void RemoteDispatcher::schedule()
     });
 }
 
-// One line per turn of the event loop, so that the window and the sockets are served between lines.
+// Lines run for a few milliseconds per turn of the event loop, so that the window and the
+// sockets are served between them.
 void RemoteDispatcher::runNext()
 {
     // Called from a nested loop of a running command: that command schedules again when it returns.
     if (busy_) return;
+    QElapsedTimer turn;
+    turn.start();
     std::set<int> waiting;
+    while (runOne(waiting) && turn.elapsed() < kTurnMilliseconds) {
+    }
+    // Waiting lines are tried again by wake(); anything else goes on at the next turn.
+    if (std::any_of(order_.begin(), order_.end(), [&](int c) { return !waiting.count(c); })) schedule();
+}
+
+bool RemoteDispatcher::runOne(std::set<int>& waiting)
+{
     // By index: lines received while a command runs are appended to order_ meanwhile.
     for (std::size_t i = 0; i < order_.size(); ++i) {
         const int client = order_[i];
@@ -79,10 +91,9 @@ void RemoteDispatcher::runNext()
         const Session& after = sessions_.at(client);
         if (after.open && after.lines.size() < kMaxQueuedLines) emit readyForMore(client);
         forgetIfDone(client);
-        // Waiting lines are tried again by wake(); anything else goes on at the next turn.
-        if (std::any_of(order_.begin(), order_.end(), [&](int c) { return !waiting.count(c); })) schedule();
-        return;
+        return true;
     }
+    return false;
 }
 
 bool RemoteDispatcher::runLine(int client, Session& session)

@@ -17,6 +17,7 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <set>
 
 class RemoteDispatcher : public QObject {
     Q_OBJECT
@@ -56,8 +57,13 @@ private:
         std::optional<scpi::LineExecution> running;  // the line that waits
     };
 
+    static constexpr int kTurnMilliseconds = 5;
+
     void schedule();
     void runNext();
+    // Runs the first line whose client is not in `waiting` (adding those found waiting); false
+    // when none could finish.
+    bool runOne(std::set<int>& waiting);
     // Runs or resumes the client's first line; false when it still waits.
     bool runLine(int client, Session& session);
     void forgetIfDone(int client);

@@ -5,6 +5,8 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 
+#include <utility>
+
 namespace {
 
 // What one socket may hold unread: the dispatcher pauses a client long before this fills.
@@ -32,9 +34,14 @@ ScpiServer::ScpiServer(RemoteDispatcher& dispatcher, QObject* parent)
 
 ScpiServer::~ScpiServer()
 {
-    for (auto& [id, client] : clients_) {
+    // Taken out first: an aborted socket reports its disconnection at once.
+    const std::map<int, Client> clients = std::exchange(clients_, {});
+    for (const auto& [id, client] : clients) {
+        if (client.socket) {
+            client.socket->disconnect(this);
+            client.socket->abort();
+        }
         dispatcher_.close(id);
-        if (client.socket) client.socket->abort();
     }
 }
 

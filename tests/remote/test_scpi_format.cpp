@@ -3,11 +3,13 @@
 
 #include "remote/error_queue.h"
 #include "remote/scpi_format.h"
+#include "results/spectrum_csv.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
+#include <random>
 #include <vector>
 
 namespace {
@@ -102,6 +104,24 @@ TEST(ScpiFormat, TheSpectrumAsFloat32PairsAndAsAscii)
     EXPECT_EQ(large.first(8), "#6160008");
     EXPECT_EQ(large.size(), 8 + 160008);
     EXPECT_EQ(scpi::traceAscii(big, big).count(','), 2 * 20001 - 1);
+}
+
+TEST(ScpiFormat, TheAsciiSpectrumHoldsTheNumbersOfTheCsvExport)
+{
+    // Random singles of many sizes, and multiples of 1/32: an odd one is a tie at the fourth decimal.
+    std::mt19937 random(5);
+    std::uniform_real_distribution<float> exponent(-6.0F, 7.0F);
+    std::vector<float> wavelengths;
+    std::vector<float> values;
+    for (int i = 0; i < 5000; ++i) {
+        wavelengths.push_back(std::pow(10.0F, exponent(random)) * (i % 3 == 0 ? -1.0F : 1.0F));
+        values.push_back(static_cast<float>(static_cast<int>(random() % 2000001) - 1000000) / 32.0F);
+    }
+    QByteArray csv = spectrumCsv(wavelengths, values, static_cast<std::int32_t>(values.size()) - 1, false, true);
+    csv = csv.sliced(csv.indexOf('\n') + 1);
+    csv.replace("\r\n", ",");
+    csv.chop(1);
+    EXPECT_EQ(scpi::traceAscii(wavelengths, values), csv);
 }
 
 }  // namespace

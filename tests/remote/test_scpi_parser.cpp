@@ -89,6 +89,8 @@ TEST(ScpiParser, LinesEndAtLineFeedsAndALineOver64KiBBecomesOneCommandError)
     // Exactly the limit passes; one byte more, fed in pieces, is one overlong line, then normal.
     const QByteArray full(scpi::kMaxLineBytes, 'A');
     EXPECT_EQ(lines.feed(full + '\n').at(0).text, full);
+    EXPECT_EQ(lines.feed(full + "\r\n").at(0).text, full);
+    EXPECT_TRUE(lines.feed(full + "B\r\n").at(0).overlong);
     EXPECT_TRUE(lines.feed(full).empty());
     EXPECT_TRUE(lines.feed("B").empty());
     EXPECT_TRUE(lines.feed(full).empty());

@@ -32,7 +32,7 @@ QByteArray written(const Command& command)
     text += command.nodes.join(u':').toLatin1();
     if (command.query) text += '?';
     for (qsizetype i = 0; i < command.parameters.size(); ++i)
-        text += (i == 0 ? " " : ",") + scpi::quotedString(command.parameters[i]);
+        text += (i == 0 ? " \"" : ",\"") + command.parameters[i].toUtf8().replace('"', "\"\"") + '"';
     return text;
 }
 

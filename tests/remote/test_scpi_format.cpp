@@ -27,10 +27,10 @@ TEST(ScpiErrorQueue, OldestFirstAndAFullQueueEndsInOneOverflow)
     // Once read, an entry's room takes a new error as usual.
     for (int i = 0; i < scpi::ErrorQueue::kCapacity; ++i) queue.push({scpi::SyntaxError, {}});
     queue.pop();
-    queue.push(scpi::executionError(QStringLiteral("laser \"off\"")));
+    queue.push(scpi::executionError(QStringLiteral("laser \"off\"\nnow")));
     EXPECT_EQ(queue.size(), scpi::ErrorQueue::kCapacity);
     while (queue.size() > 1) queue.pop();
-    EXPECT_EQ(queue.popText(), "-200,\"Execution error; laser \"\"off\"\"\"");
+    EXPECT_EQ(queue.popText(), "-200,\"Execution error; laser \"\"off\"\" now\"");
 
     queue.push({scpi::UndefinedHeader, {}});
     queue.clear();
@@ -70,7 +70,7 @@ TEST(ScpiFormat, NumbersAndStrings)
                                              {1e20, 4, "100000000000000000000.0000"}, {nan, 4, "9.91E+37"}})
         EXPECT_EQ(scpi::fixedNumber(c.value, c.decimals), c.text) << c.text.constData();
 
-    EXPECT_EQ(scpi::quotedString(QStringLiteral("say \"hi\"")), "\"say \"\"hi\"\"\"");
+    EXPECT_EQ(scpi::quotedString(QStringLiteral("say \"hi\"\r\nbye")), "\"say \"\"hi\"\"  bye\"");
     EXPECT_EQ(scpi::quotedString(QString()), "\"\"");
 }
 

@@ -24,7 +24,7 @@ QByteArray Error::text() const
 {
     QString message = standardMessage(code);
     if (!detail.isEmpty()) message += QStringLiteral("; ") + detail;
-    message.replace(u'"', QStringLiteral("\"\""));
+    message.replace(u'"', QStringLiteral("\"\"")).replace(u'\n', u' ').replace(u'\r', u' ');  // one line
     return QByteArray::number(code) + ",\"" + message.toUtf8() + '"';
 }
 

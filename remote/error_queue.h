@@ -30,7 +30,7 @@ struct Error {
     int code = NoError;
     QString detail;  // appended to the standard message after "; " when not empty
 
-    // "<code>,\"<message>[; <detail>]\"", quotes inside doubled, UTF-8.
+    // "<code>,\"<message>[; <detail>]\"", quotes inside doubled, CR and LF made blanks, UTF-8.
     QByteArray text() const;
     friend bool operator==(const Error&, const Error&) = default;
 };

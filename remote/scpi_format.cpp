@@ -76,7 +76,7 @@ QByteArray fixedNumber(double value, int decimals)
 QByteArray quotedString(const QString& text)
 {
     QByteArray quoted = text.toUtf8();
-    quoted.replace('"', "\"\"");
+    quoted.replace('"', "\"\"").replace('\n', ' ').replace('\r', ' ');  // a response is one line
     return '"' + quoted + '"';
 }
 

@@ -15,7 +15,7 @@ namespace scpi {
 QByteArray realNumber(double value);
 // Fixed decimals, rounded half away from zero, "-0.0000" written "0.0000"; not-finite as above.
 QByteArray fixedNumber(double value, int decimals);
-// A string response: in double quotes, a quote inside doubled, UTF-8.
+// A string response: in double quotes, a quote inside doubled, CR and LF made blanks, UTF-8.
 QByteArray quotedString(const QString& text);
 
 // "#<n><length><payload>": n the number of digits of the length ("#15hello", "#10" when empty).

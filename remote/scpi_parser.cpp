@@ -146,17 +146,17 @@ std::vector<ReceivedLine> LineAssembler::feed(QByteArrayView bytes)
     while (!bytes.isEmpty()) {
         const qsizetype end = bytes.indexOf('\n');
         const QByteArrayView piece = end < 0 ? bytes : bytes.first(end);
-        if (!overlong_ && partial_.size() + piece.size() > kMaxLineBytes) {
+        // One byte of room for the CR that may end the line.
+        if (!overlong_ && partial_.size() + piece.size() > kMaxLineBytes + 1) {
             overlong_ = true;
-            partial_.clear();
-            partial_.squeeze();
+            partial_ = QByteArray();
         }
         if (!overlong_) partial_ += piece;
         if (end < 0) break;
-        if (overlong_) {
+        if (partial_.endsWith('\r')) partial_.chop(1);
+        if (overlong_ || partial_.size() > kMaxLineBytes) {
             lines.push_back({{}, true});
         } else {
-            if (partial_.endsWith('\r')) partial_.chop(1);
             lines.push_back({std::move(partial_), false});
         }
         partial_ = QByteArray();

@@ -76,16 +76,24 @@ const Handler* CommandTable::find(const QStringList& nodes, bool query) const
 
 LineExecution::LineExecution(const CommandTable& table, ParsedLine line) : table_(table), line_(std::move(line)) {}
 
+const Handler* LineExecution::resolve(Command& command) const
+{
+    if (command.common || command.absolute || path_.isEmpty()) return table_.find(command.nodes, command.query);
+    const QStringList relative = path_ + command.nodes;
+    if (const Handler* handler = table_.find(relative, command.query)) {
+        command.nodes = relative;
+        return handler;
+    }
+    if (const Handler* handler = table_.find(command.nodes, command.query)) return handler;
+    command.nodes = relative;  // unknown either way: the path continues as written
+    return nullptr;
+}
+
 bool LineExecution::run(ErrorQueue& errors)
 {
     for (; next_ < line_.commands.size(); ++next_) {
         Command command = line_.commands[next_];
-        const Handler* handler = nullptr;
-        if (!command.common && !command.absolute && !path_.isEmpty()) {
-            handler = table_.find(path_ + command.nodes, command.query);
-            if (handler) command.nodes = path_ + command.nodes;
-        }
-        if (!handler) handler = table_.find(command.nodes, command.query);
+        const Handler* handler = resolve(command);
         const Reply reply = handler ? (*handler)(command, errors) : Reply::failure({UndefinedHeader, {}});
         if (reply.wait) return false;  // run() comes back to this command with the same path
         if (!command.common) path_ = command.nodes.first(command.nodes.size() - 1);

@@ -83,6 +83,9 @@ public:
     const QByteArray& response() const { return response_; }
 
 private:
+    // The handler of a command, its nodes made the full path; null when unknown.
+    const Handler* resolve(Command& command) const;
+
     const CommandTable& table_;
     ParsedLine line_;
     std::size_t next_ = 0;

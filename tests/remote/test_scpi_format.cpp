@@ -3,11 +3,13 @@
 
 #include "remote/error_queue.h"
 #include "remote/scpi_format.h"
+#include "results/spectrum_csv.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
+#include <random>
 #include <vector>
 
 namespace {
@@ -25,10 +27,10 @@ TEST(ScpiErrorQueue, OldestFirstAndAFullQueueEndsInOneOverflow)
     // Once read, an entry's room takes a new error as usual.
     for (int i = 0; i < scpi::ErrorQueue::kCapacity; ++i) queue.push({scpi::SyntaxError, {}});
     queue.pop();
-    queue.push(scpi::executionError(QStringLiteral("laser \"off\"")));
+    queue.push(scpi::executionError(QStringLiteral("laser \"off\"\nnow")));
     EXPECT_EQ(queue.size(), scpi::ErrorQueue::kCapacity);
     while (queue.size() > 1) queue.pop();
-    EXPECT_EQ(queue.popText(), "-200,\"Execution error; laser \"\"off\"\"\"");
+    EXPECT_EQ(queue.popText(), "-200,\"Execution error; laser \"\"off\"\" now\"");
 
     queue.push({scpi::UndefinedHeader, {}});
     queue.clear();
@@ -68,7 +70,7 @@ TEST(ScpiFormat, NumbersAndStrings)
                                              {1e20, 4, "100000000000000000000.0000"}, {nan, 4, "9.91E+37"}})
         EXPECT_EQ(scpi::fixedNumber(c.value, c.decimals), c.text) << c.text.constData();
 
-    EXPECT_EQ(scpi::quotedString(QStringLiteral("say \"hi\"")), "\"say \"\"hi\"\"\"");
+    EXPECT_EQ(scpi::quotedString(QStringLiteral("say \"hi\"\r\nbye")), "\"say \"\"hi\"\"  bye\"");
     EXPECT_EQ(scpi::quotedString(QString()), "\"\"");
 }
 
@@ -102,6 +104,24 @@ TEST(ScpiFormat, TheSpectrumAsFloat32PairsAndAsAscii)
     EXPECT_EQ(large.first(8), "#6160008");
     EXPECT_EQ(large.size(), 8 + 160008);
     EXPECT_EQ(scpi::traceAscii(big, big).count(','), 2 * 20001 - 1);
+}
+
+TEST(ScpiFormat, TheAsciiSpectrumHoldsTheNumbersOfTheCsvExport)
+{
+    // Random singles of many sizes, and multiples of 1/32: an odd one is a tie at the fourth decimal.
+    std::mt19937 random(5);
+    std::uniform_real_distribution<float> exponent(-6.0F, 7.0F);
+    std::vector<float> wavelengths;
+    std::vector<float> values;
+    for (int i = 0; i < 5000; ++i) {
+        wavelengths.push_back(std::pow(10.0F, exponent(random)) * (i % 3 == 0 ? -1.0F : 1.0F));
+        values.push_back(static_cast<float>(static_cast<int>(random() % 2000001) - 1000000) / 32.0F);
+    }
+    QByteArray csv = spectrumCsv(wavelengths, values, static_cast<std::int32_t>(values.size()) - 1, false, true);
+    csv = csv.sliced(csv.indexOf('\n') + 1);
+    csv.replace("\r\n", ",");
+    csv.chop(1);
+    EXPECT_EQ(scpi::traceAscii(wavelengths, values), csv);
 }
 
 }  // namespace

@@ -89,6 +89,8 @@ TEST(ScpiParser, LinesEndAtLineFeedsAndALineOver64KiBBecomesOneCommandError)
     // Exactly the limit passes; one byte more, fed in pieces, is one overlong line, then normal.
     const QByteArray full(scpi::kMaxLineBytes, 'A');
     EXPECT_EQ(lines.feed(full + '\n').at(0).text, full);
+    EXPECT_EQ(lines.feed(full + "\r\n").at(0).text, full);
+    EXPECT_TRUE(lines.feed(full + "B\r\n").at(0).overlong);
     EXPECT_TRUE(lines.feed(full).empty());
     EXPECT_TRUE(lines.feed("B").empty());
     EXPECT_TRUE(lines.feed(full).empty());
@@ -193,6 +195,7 @@ TEST_F(ScpiTable, ARelativeHeaderContinuesThePreviousPathOrElseStartsAtTheRoot)
         QByteArray line;
         QStringList ran;
         QByteArray response;
+        int undefinedHeaders = 0;
     };
     const std::vector<Case> cases{
         {"SENS:WAV:STAR 1530;STOP 1560;STAR?",
@@ -202,6 +205,8 @@ TEST_F(ScpiTable, ARelativeHeaderContinuesThePreviousPathOrElseStartsAtTheRoot)
         {"SENS:WAV:STAR 1;*IDN?;STOP 2", {"SENSe:WAVelength:STARt 1", "*IDN? ", "SENSe:WAVelength:STOP 2"}, "*IDN?"},
         // Not a command under SENS:WAV: taken from the root, which becomes the new path.
         {"SENS:WAV:STAR 1;MEAS:MODE IL;MODE TLS", {"SENSe:WAVelength:STARt 1", "MEASure:MODE IL", "MEASure:MODE TLS"}, "(none)"},
+        // An unknown relative header still moves the path the way it was written.
+        {"SENS:WAV:STAR 1;FOO 2;STOP 3", {"SENSe:WAVelength:STARt 1", "SENSe:WAVelength:STOP 3"}, "(none)", 1},
         {"OUTP ON;OUTP?;:OUTP:STAT?", {"OUTPut[:STATe] ON", "OUTPut[:STATe]? ", "OUTPut[:STATe]? "},
          "OUTPut[:STATe]?;OUTPut[:STATe]?"},
     };
@@ -209,7 +214,7 @@ TEST_F(ScpiTable, ARelativeHeaderContinuesThePreviousPathOrElseStartsAtTheRoot)
         ran.clear();
         EXPECT_EQ(run(c.line), c.response) << c.line.constData();
         EXPECT_EQ(ran, c.ran) << c.line.constData();
-        EXPECT_EQ(drainErrors(), QStringList{}) << c.line.constData();
+        EXPECT_EQ(drainErrors(), QStringList(c.undefinedHeaders, "-113,\"Undefined header\"")) << c.line.constData();
     }
     // A leading ':' means the root even when the relative reading would exist.
     ran.clear();

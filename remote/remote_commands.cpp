@@ -150,6 +150,12 @@ Reply RemoteCommands::clickChecked(QAbstractButton* button)
     return Reply::done();
 }
 
+void RemoteCommands::setDispatcher(RemoteDispatcher* dispatcher)
+{
+    dispatcher_ = dispatcher;
+    if (dispatcher_) connect(dispatcher_, &RemoteDispatcher::forgotten, this, [this](int id) { clients_.erase(id); });
+}
+
 RemoteCommands::ClientSettings& RemoteCommands::client()
 {
     return clients_[dispatcher_ ? dispatcher_->currentClient() : -1];

@@ -40,7 +40,7 @@ public:
 
     const scpi::CommandTable& table() const { return table_; }
     // The dispatcher whose current client the per-client settings and late errors belong to.
-    void setDispatcher(RemoteDispatcher* dispatcher) { dispatcher_ = dispatcher; }
+    void setDispatcher(RemoteDispatcher* dispatcher);
 
     // FETCh:VERDict?: the verdict as one response line, or nullopt when there is none.
     using VerdictProvider = std::function<std::optional<QByteArray>()>;

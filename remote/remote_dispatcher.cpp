@@ -116,5 +116,7 @@ void RemoteDispatcher::forgetIfDone(int client)
     const auto it = sessions_.find(client);
     if (it == sessions_.end()) return;
     const Session& s = it->second;
-    if (!s.open && s.lines.empty() && !s.running) sessions_.erase(it);
+    if (s.open || !s.lines.empty() || s.running) return;
+    sessions_.erase(it);
+    emit forgotten(client);
 }

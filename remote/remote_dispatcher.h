@@ -47,6 +47,8 @@ public:
 signals:
     // A client's queue dropped below the limit: its socket may be read again.
     void readyForMore(int client);
+    // A closed client's last line has run: nothing of it is kept.
+    void forgotten(int client);
 
 private:
     struct Session {

@@ -17,8 +17,8 @@
 #include <QStringList>
 
 #include <functional>
-#include <initializer_list>
 #include <limits>
+#include <optional>
 #include <vector>
 
 namespace scpi {

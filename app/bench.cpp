@@ -18,6 +18,7 @@
 #include "module/device_library.h"
 #include "module/module_controller.h"
 #include "module/scan_options_controller.h"
+#include "remote/remote_control.h"
 #include "results/export_controller.h"
 #include "results/form2.h"
 #include "results/repeat_statistics_tracker.h"
@@ -60,6 +61,7 @@ Bench::Bench(BenchServices services)
 
 Bench::~Bench()
 {
+    delete remote_;  // its clients go before the windows and controllers they drive
     resultsWindow_->unload();
     setDialogParent(nullptr);
 }
@@ -71,6 +73,12 @@ void Bench::wireResultsWindow(Form2& window)
     results_->Form_Load();
     new SaveController(window, *form1_);
     new ExportController(window, *form1_);
+}
+
+bool Bench::startRemote(const RemoteOptions& options)
+{
+    if (!remote_) remote_ = new RemoteControl(*form1_, *info_, *services_.library, *resultsWindow_, *engine_);
+    return remote_->start(options);
 }
 
 ResultsController* Bench::results() const { return results_.data(); }

@@ -9,6 +9,7 @@
 #include "laser/ms_clock.h"
 #include "laser/serial_port.h"
 #include "module/device_library.h"
+#include "remote/remote_options.h"
 
 #include <memory>
 
@@ -29,6 +30,7 @@ class ProgressStrip;
 class RepeatStatisticsTracker;
 class ResultsWindowHost;
 class ScanEngine;
+class RemoteControl;
 
 // What the bench talks to; tests hand in fakes.
 struct BenchServices {
@@ -75,6 +77,11 @@ public:
     // Start-up of the main window; runs once after construction.
     void Form_Load();
 
+    // Remote control on `options`' address; false (and remote()->errorString()) when it cannot
+    // listen there. nullptr until started.
+    bool startRemote(const RemoteOptions& options);
+    RemoteControl* remote() const { return remote_; }
+
 private:
     void wireResultsWindow(Form2& window);
 
@@ -95,4 +102,5 @@ private:
     ShutdownController* shutdown_ = nullptr;
     ProgressStrip* progress_ = nullptr;
     std::unique_ptr<RepeatStatisticsTracker> repeatStatistics_;
+    RemoteControl* remote_ = nullptr;  // a child of the main window
 };

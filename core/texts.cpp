@@ -176,6 +176,13 @@ constexpr TextEntry kTexts[] = {
     {"extras.statsCenter", "Center WL (nm)", "中心波长 (nm)"},
     {"extras.statsBandwidth", "Bandwidth (nm)", "带宽 (nm)"},
     {"extras.statsPeak", "Peak / IL (dB)", "峰值 / 插损 (dB)"},
+
+    // ---- remote control: the main window's indicator and the reasons of refused commands
+    {"remote.listening", "Remote control on %1", "远程控制：%1"},
+    {"remote.measuring", "a measurement is running", "正在测量"},
+    {"remote.disabled", "%1 is disabled", "%1 不可用"},
+    {"remote.noTrace", "no spectrum has been measured", "尚未测量光谱"},
+    {"remote.noVerdict", "no verdict", "没有判定结果"},
 };
 // clang-format on
 

@@ -102,3 +102,19 @@ write("fuzz_sim_frames", "scan_session", b"\x00" + REQUESTS["scan"] + REQUESTS["
 write("fuzz_sim_frames", "laser_session_faults", b"\x3E" + b"junk" + REQUESTS["lson"] + REQUESTS["gowl_1550"]
       + REQUESTS["swst"] + REQUESTS["swsp"])
 write("fuzz_sim_frames", "bad_checksum", b"\x00" + REQUESTS["lson"][:-1] + b"\x00")
+
+# Remote lines: flags byte (bit 0 a nearly full line before, bits 1-3 the piece size), then text.
+SCPI = {
+    "identity": b"*IDN?\n",
+    "settings_chain": b"SENS:WAV:STAR 1530.5;STOP 1560;:SENS:AVER 4;*OPC?\r\n",
+    "long_forms": b"SENSE:WAVELENGTH:START?;:MEASURE:MODE TLS;:OUTPUT:STATE ON\n",
+    "measure_wait": b"INIT;*OPC?;INIT;INIT;*OPC?\nFETC:TRAC?\n",
+    "errors": b"NOPE?;SENS:AVER 0;MEAS:MODE XYZ;OUTP maybe\nSYST:ERR?;SYST:ERR:NEXT?;*CLS\n",
+    "quoted": b"LAS:PORT \"COM;3\",'it''s'\nLAS:PORT \"open\n",
+    "garbage": b"\x00\xff*\x01:;;,\"\n\r\n::A?? 1,,\n",
+}
+for name, line in SCPI.items():
+    write("fuzz_scpi", name, b"\x00" + line)
+write("fuzz_scpi", "settings_in_pairs", b"\x02" + SCPI["settings_chain"])
+write("fuzz_scpi", "overlong", b"\x01" + b"A" * 20 + b"\n*IDN?\n")
+write("fuzz_scpi", "at_the_limit", b"\x01" + b"B" * 16 + b"\r\n*IDN?")

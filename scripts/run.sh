@@ -3,7 +3,9 @@
 # The simulator's console stays on this terminal: type `dut out`, `dut in`, `dut filter`,
 # `dut grating`, `help` while the program runs. Closing the program ends the simulator, which
 # removes its COM links. Without a display the program opens under Xvfb.
-# Set VXM_NO_SIMULATOR=1 to use real instruments instead.
+# Set VXM_NO_SIMULATOR=1 to use real instruments instead. Without a display the program's remote
+# control is on (SCPI over TCP, for pyvisa and other VISA clients) at $VXM_REMOTE, by default
+# 127.0.0.1:5025; with a display it is on when VXM_REMOTE is set.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
@@ -35,8 +37,10 @@ if [ -z "${VXM_NO_SIMULATOR:-}" ]; then
 fi
 
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ "${QT_QPA_PLATFORM:-}" != "offscreen" ]; then
-  echo "No display found: opening the program under Xvfb."
-  xvfb-run -a -s "-screen 0 1600x1000x24" "$BIN/vxm-operator" </dev/null
+  # Nobody can click here: the bench is driven remotely. The program prints where it listens.
+  REMOTE=${VXM_REMOTE:-127.0.0.1:5025}
+  echo "No display found: opening the program under Xvfb with remote control on $REMOTE."
+  xvfb-run -a -s "-screen 0 1600x1000x24" "$BIN/vxm-operator" --remote "$REMOTE" </dev/null
 else
   "$BIN/vxm-operator" </dev/null
 fi

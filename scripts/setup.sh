@@ -8,7 +8,7 @@ PACKAGES=(
   build-essential cmake ninja-build ccache pkg-config clang
   qt6-base-dev qt6-serialport-dev libxlsxwriter-dev
   libgtest-dev googletest libbenchmark-dev
-  xvfb xauth unzip python3-openpyxl
+  xvfb xauth unzip python3-openpyxl python3-pyvisa python3-pyvisa-py
   fonts-liberation fonts-wqy-microhei
 )
 

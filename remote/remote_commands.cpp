@@ -1,0 +1,430 @@
+#include "remote/remote_commands.h"
+
+#include "core/dialogs.h"
+#include "core/form1.h"
+#include "core/info_box.h"
+#include "core/numeric_text.h"
+#include "core/shared_state.h"
+#include "core/texts.h"
+#include "core/units.h"
+#include "measure/scan_engine.h"
+#include "module/device_library.h"
+#include "module/module_record.h"
+#include "remote/remote_dispatcher.h"
+#include "remote/scpi_format.h"
+#include "results/form2.h"
+#include "results/results_window_host.h"
+
+#include <QMessageBox>
+#include <QPointer>
+#include <QTimer>
+
+#include <array>
+#include <limits>
+
+using scpi::Command;
+using scpi::Reply;
+
+namespace {
+
+const char* const kMaker = "Ostrel";
+const char* const kModel = "VXM";
+const char* const kRevision = "3.0C";
+
+Reply refuse(const QString& reason) { return Reply::failure(scpi::executionError(reason)); }
+
+// The first line of a report, without the blanks and line breaks around it.
+QString firstLine(const QString& text)
+{
+    const QString t = text.trimmed();
+    return t.left(t.indexOf(QLatin1Char('\r'))).trimmed();
+}
+
+// The control's English caption, as a reason names it.
+QString captionOf(const QWidget* control)
+{
+    if (qobject_cast<const QLineEdit*>(control)) return control->accessibleName();
+    for (const CaptionRow& row : form1Captions())
+        if (control->objectName() == QLatin1String(row.control)) return QString::fromUtf8(row.english);
+    return control->objectName();
+}
+
+QByteArray number(double value) { return scpi::realNumber(value); }
+
+// Fields of an identity without their line ends, comma-separated.
+QByteArray fields(std::initializer_list<QString> values)
+{
+    QStringList out;
+    for (const QString& v : values) out << v.trimmed();
+    return out.join(QLatin1Char(',')).toUtf8();
+}
+
+// While a remote command clicks, a handler's fault box does not wait for an OK nobody may be
+// there to give: it shows without blocking, and its text becomes the command's error.
+class RemoteDialogs final : public UserDialogs {
+public:
+    RemoteDialogs(QWidget* parent, QString& warning) : parent_(parent), warning_(warning) {}
+    void warning(const QString& text) override
+    {
+        warning_ = text;
+        auto* box = new QMessageBox(QMessageBox::Critical, QStringLiteral(" Warning "), text, QMessageBox::Ok, parent_);
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->setWindowModality(Qt::NonModal);
+        box->show();
+    }
+    QString saveFileName(const QString& folder, const QString& fileName, const QString& filter) override
+    {
+        return inner_->saveFileName(folder, fileName, filter);
+    }
+    UserDialogs* inner_ = nullptr;
+
+private:
+    QPointer<QWidget> parent_;
+    QString& warning_;
+};
+
+class RemoteDialogsScope {
+public:
+    RemoteDialogsScope(QWidget* parent, QString& warning)
+    {
+        auto mine = std::make_unique<RemoteDialogs>(parent, warning);
+        RemoteDialogs* raw = mine.get();
+        previous_ = setDialogs(std::move(mine));
+        raw->inner_ = previous_.get();
+    }
+    ~RemoteDialogsScope() { setDialogs(std::move(previous_)); }
+    RemoteDialogsScope(const RemoteDialogsScope&) = delete;
+    RemoteDialogsScope& operator=(const RemoteDialogsScope&) = delete;
+
+private:
+    std::unique_ptr<UserDialogs> previous_;
+};
+
+}  // namespace
+
+RemoteCommands::RemoteCommands(Form1& form, InfoBox& info, DeviceLibrary& library, ResultsWindowHost& results,
+                               ScanEngine& engine)
+    : QObject(&form), form_(form), info_(info), library_(library), results_(results), engine_(engine)
+{
+    // The toggle starts pressed with the laser off; its handler runs on every change after that.
+    connect(form_.TLSOnOff, &QAbstractButton::toggled, this, [this](bool on) { laserOn_ = on; });
+    addCommon();
+    addLaser();
+    addModule();
+    addSettings();
+    addMeasurement();
+}
+
+bool RemoteCommands::measuring() const
+{
+    return pending_ || engine_.busy() || form_.RepeatMeasure->isChecked();
+}
+
+QString RemoteCommands::refusal(const QWidget* control) const
+{
+    if (measuring()) return textIn("remote.measuring", 1);
+    if (control && !control->isEnabled()) return textIn("remote.disabled", 1).arg(captionOf(control));
+    return {};
+}
+
+QString RemoteCommands::click(QAbstractButton* button)
+{
+    QString warning;
+    const QString textBefore = info_.text();
+    const std::uint32_t colourBefore = info_.color();
+    {
+        RemoteDialogsScope scope(&form_, warning);
+        button->click();
+    }
+    if (!warning.isEmpty()) return warning.trimmed();
+    // Handlers report failures in red; a red report left from before is not this click's.
+    const bool red = info_.color() == VbColor::Red;
+    if (red && (info_.text() != textBefore || colourBefore != VbColor::Red)) return firstLine(info_.text());
+    return {};
+}
+
+Reply RemoteCommands::clickChecked(QAbstractButton* button)
+{
+    if (const QString why = refusal(button); !why.isEmpty()) return refuse(why);
+    if (const QString failure = click(button); !failure.isEmpty()) return refuse(failure);
+    return Reply::done();
+}
+
+void RemoteCommands::setDispatcher(RemoteDispatcher* dispatcher)
+{
+    dispatcher_ = dispatcher;
+    if (dispatcher_) connect(dispatcher_, &RemoteDispatcher::forgotten, this, [this](int id) { clients_.erase(id); });
+}
+
+RemoteCommands::ClientSettings& RemoteCommands::client()
+{
+    return clients_[dispatcher_ ? dispatcher_->currentClient() : -1];
+}
+
+QString RemoteCommands::moduleSerial()
+{
+    // Read once the module is connected; not while a scan owns the module.
+    if (serial_.isEmpty() && Module1.ModuleHandle > 1000 && !measuring()) {
+        std::array<std::uint8_t, module_record::kInfoBufferBytes> record{};
+        if (library_.Get_Info(Module1.ModuleHandle, record.data()) == 1)
+            serial_ = module_record::decodeRecord(record).serialNumber.trimmed();
+    }
+    return serial_.isEmpty() ? QStringLiteral("0") : serial_;
+}
+
+void RemoteCommands::addCommon()
+{
+    table_.add(QStringLiteral("*IDN?"), [this](const Command&) {
+        return Reply::text(fields({QLatin1String(kMaker), QLatin1String(kModel), moduleSerial(),
+                                   QLatin1String(kRevision)}));
+    });
+    table_.add(QStringLiteral("*RST"), [this](const Command&) {
+        client() = ClientSettings{};
+        return Reply::done();
+    });
+    table_.add(QStringLiteral("*CLS"), [](const Command&, scpi::ErrorQueue& errors) {
+        errors.clear();
+        return Reply::done();
+    });
+    table_.add(QStringLiteral("*OPC?"), [this](const Command&) {
+        return pending_ ? Reply::later() : Reply::text("1");
+    });
+    table_.add(QStringLiteral("*WAI"), [this](const Command&) { return pending_ ? Reply::later() : Reply::done(); });
+    table_.add(QStringLiteral("SYSTem:ERRor[:NEXT]?"),
+               [](const Command&, scpi::ErrorQueue& errors) { return Reply::text(errors.popText()); });
+    table_.add(QStringLiteral("SYSTem:LANGuage"), [this](const Command& c) {
+        const auto choice = scpi::choiceParameter(c, 0, {QStringLiteral("EN"), QStringLiteral("ZH")});
+        if (!choice.ok()) return Reply::failure(*choice.error);
+        if (Module1.Language == choice.value + 1) return Reply::done();
+        return clickChecked(form_.LanguageButton);
+    });
+    table_.add(QStringLiteral("SYSTem:LANGuage?"),
+               [](const Command&) { return Reply::text(Module1.Language == 2 ? "ZH" : "EN"); });
+}
+
+void RemoteCommands::addLaser()
+{
+    Form1& f = form_;
+    const auto portCommand = [this](QComboBox* list, QAbstractButton* button) {
+        return [this, list, button](const Command& c) {
+            if (c.parameters.isEmpty()) return Reply::failure({scpi::MissingParameter, {}});
+            const int index = list->findText(c.parameters[0].trimmed().toUpper());
+            if (index < 0) return Reply::failure({scpi::IllegalParameterValue, {}});
+            for (const QWidget* w : {static_cast<const QWidget*>(list), static_cast<const QWidget*>(button)})
+                if (const QString why = refusal(w); !why.isEmpty()) return refuse(why);
+            list->setCurrentIndex(index);
+            return clickChecked(button);
+        };
+    };
+    table_.add(QStringLiteral("LASer:PORT"), portCommand(f.ComboBoxTLSCOM, f.SetTLSComPort));
+    table_.add(QStringLiteral("LASer:PORT?"),
+               [&f](const Command&) { return Reply::text(f.ComboBoxTLSCOM->currentText().toUtf8()); });
+    table_.add(QStringLiteral("MODule:PORT"), portCommand(f.ComboBoxVXMCOM, f.SetVXMComPort));
+    table_.add(QStringLiteral("MODule:PORT?"),
+               [&f](const Command&) { return Reply::text(f.ComboBoxVXMCOM->currentText().toUtf8()); });
+
+    table_.add(QStringLiteral("LASer:IDN?"), [this](const Command&) {
+        const Reply clicked = clickChecked(form_.ReadTLSInfo);
+        if (clicked.error) return clicked;
+        const SharedState& m = Module1;
+        return Reply::text(fields({m.TLSInfoPN, m.TLSInfoSN, m.TLSInfoDate, m.TLSInfoFR, m.TLSInfoHR}));
+    });
+    table_.add(QStringLiteral("OUTPut[:STATe]"), [this](const Command& c) {
+        const auto on = scpi::booleanParameter(c, 0);
+        if (!on.ok()) return Reply::failure(*on.error);
+        if (on.value == laserOn_) return Reply::done();
+        // Pressed while the laser is off (as at start-up): released first, as the operator would.
+        if (on.value && form_.TLSOnOff->isChecked()) {
+            const Reply released = clickChecked(form_.TLSOnOff);
+            if (released.error) return released;
+        }
+        return clickChecked(form_.TLSOnOff);
+    });
+    table_.add(QStringLiteral("OUTPut[:STATe]?"), [this](const Command&) { return Reply::text(laserOn_ ? "1" : "0"); });
+    addSwitch(QStringLiteral("LASer:SWEep[:STATe]"), f.StartStopSweep);
+    // The power meter's wavelength: sent to the laser by the next power reading.
+    addTextBox(QStringLiteral("LASer:WAVelength"), f.Text4);
+}
+
+void RemoteCommands::addModule()
+{
+    Form1& f = form_;
+    table_.add(QStringLiteral("MODule:CONNect"), [this](const Command&) {
+        serial_.clear();
+        return clickChecked(form_.SetConnection);
+    });
+    table_.add(QStringLiteral("MODule:IDN?"), [this](const Command&) {
+        const Reply clicked = clickChecked(form_.ReadVXMInfo);
+        if (clicked.error) return clicked;
+        std::array<std::uint8_t, module_record::kInfoBufferBytes> record{};
+        if (library_.Get_Info(Module1.ModuleHandle, record.data()) != 1) return refuse(firstLine(info_.text()));
+        const module_record::ModuleRecord r = module_record::decodeRecord(record);
+        serial_ = r.serialNumber.trimmed();
+        return Reply::text(fields({r.partNumber, r.serialNumber, r.manufacturingDate, r.firmwareVersion,
+                                   r.hardwareVersion}));
+    });
+    table_.add(QStringLiteral("MODule:CHANnel"), [this](const Command& c) {
+        const auto channel = scpi::integerParameter(c, 0, 1, 2);
+        if (!channel.ok()) return Reply::failure(*channel.error);
+        if (const QString why = refusal(form_.ChannelID); !why.isEmpty()) return refuse(why);
+        form_.ChannelID->setCurrentIndex(channel.value - 1);
+        return Reply::done();
+    });
+    table_.add(QStringLiteral("MODule:CHANnel?"),
+               [&f](const Command&) { return Reply::text(QByteArray::number(f.ChannelID->currentIndex() + 1)); });
+}
+
+void RemoteCommands::addTextBox(const QString& pattern, QLineEdit* box, bool integer)
+{
+    table_.add(pattern, [this, box, integer](const Command& c) {
+        if (const auto extra = scpi::checkParameterCount(c, 1)) return Reply::failure(*extra);
+        QString text;
+        if (integer) {
+            const auto n = scpi::integerParameter(c, 0, std::numeric_limits<int>::min(), std::numeric_limits<int>::max());
+            if (!n.ok()) return Reply::failure(*n.error);
+            text = QString::number(n.value);
+        } else {
+            const auto x = scpi::numberParameter(c, 0);
+            if (!x.ok()) return Reply::failure(*x.error);
+            text = QString::fromLatin1(number(x.value));
+        }
+        if (const QString why = refusal(box); !why.isEmpty()) return refuse(why);
+        box->setText(text);
+        return Reply::done();
+    });
+    table_.add(pattern + QLatin1Char('?'), [box](const Command&) { return Reply::text(number(leadingNumber(box->text()))); });
+}
+
+void RemoteCommands::addSwitch(const QString& pattern, QAbstractButton* button)
+{
+    table_.add(pattern, [this, button](const Command& c) {
+        const auto on = scpi::booleanParameter(c, 0);
+        if (!on.ok()) return Reply::failure(*on.error);
+        if (button->isChecked() == on.value) return Reply::done();
+        const Reply clicked = clickChecked(button);
+        // A handler that refuses puts the control back: that is a refusal too.
+        if (!clicked.error && button->isChecked() != on.value) return refuse(firstLine(info_.text()));
+        return clicked;
+    });
+    table_.add(pattern + QLatin1Char('?'), [button](const Command&) { return Reply::text(button->isChecked() ? "1" : "0"); });
+}
+
+void RemoteCommands::addSettings()
+{
+    Form1& f = form_;
+    addTextBox(QStringLiteral("SENSe:WAVelength:STARt"), f.Text1);
+    addTextBox(QStringLiteral("SENSe:WAVelength:STOP"), f.Text2);
+    addTextBox(QStringLiteral("SENSe:SWEep:SPEed"), f.Text3);
+    addTextBox(QStringLiteral("SENSe:AVERage"), f.Text6, true);
+    addTextBox(QStringLiteral("SENSe:POINts"), f.Text7, true);
+    addTextBox(QStringLiteral("CALCulate:LEVel"), f.Text8);
+
+    // POWer, TLS and IL tick their box; NONE unticks the ticked one.
+    const std::array<QAbstractButton*, 3> modes{f.CheckPowerMeter, f.CheckAlignMode, f.CheckVXMScanMode};
+    table_.add(QStringLiteral("MEASure:MODE"), [this, modes](const Command& c) {
+        const auto choice = scpi::choiceParameter(
+            c, 0, {QStringLiteral("POWer"), QStringLiteral("TLS"), QStringLiteral("IL"), QStringLiteral("NONE")});
+        if (!choice.ok()) return Reply::failure(*choice.error);
+        if (choice.value == 3) {
+            for (QAbstractButton* box : modes)
+                if (box->isChecked()) return clickChecked(box);
+            return Reply::done();
+        }
+        QAbstractButton* box = modes[static_cast<std::size_t>(choice.value)];
+        return box->isChecked() ? Reply::done() : clickChecked(box);
+    });
+    table_.add(QStringLiteral("MEASure:MODE?"), [modes](const Command&) {
+        const char* names[] = {"POW", "TLS", "IL"};
+        for (std::size_t i = 0; i < modes.size(); ++i)
+            if (modes[i]->isChecked()) return Reply::text(names[i]);
+        return Reply::text("NONE");
+    });
+    table_.add(QStringLiteral("MEASure:REFerence"), [this](const Command& c) {
+        const auto choice = scpi::choiceParameter(c, 0, {QStringLiteral("BACKground"), QStringLiteral("SPECtrum")});
+        if (!choice.ok()) return Reply::failure(*choice.error);
+        QAbstractButton* option = choice.value == 0 ? static_cast<QAbstractButton*>(form_.TakeBackground)
+                                                    : static_cast<QAbstractButton*>(form_.MeasureSpectrum);
+        return option->isChecked() ? Reply::done() : clickChecked(option);
+    });
+    table_.add(QStringLiteral("MEASure:REFerence?"),
+               [&f](const Command&) { return Reply::text(f.TakeBackground->isChecked() ? "BACK" : "SPEC"); });
+    addSwitch(QStringLiteral("MEASure:BACKground:REMove"), f.CheckRemoveBKG);
+    table_.add(QStringLiteral("CALCulate:PATH"), [this](const Command& c) {
+        const auto choice =
+            scpi::choiceParameter(c, 0, {QStringLiteral("REFLection"), QStringLiteral("TRANsmission")});
+        if (!choice.ok()) return Reply::failure(*choice.error);
+        return clickChecked(choice.value == 0 ? form_.Reflection : form_.Transmission);
+    });
+    table_.add(QStringLiteral("CALCulate:PATH?"),
+               [](const Command&) { return Reply::text(Module1.ChannelSelect == 0 ? "REFL" : "TRAN"); });
+}
+
+void RemoteCommands::startMeasurement()
+{
+    const int issuer = dispatcher_ ? dispatcher_->currentClient() : -1;
+    const std::int32_t countBefore = Module1.MeasureCount;
+    pending_ = true;
+    // The handler returns when the measurement has ended; run from the event loop, not from here.
+    QTimer::singleShot(0, this, [this, issuer, countBefore] {
+        if (form_.SingleMeasure->isEnabled()) form_.SingleMeasure->click();
+        pending_ = false;
+        if (Module1.MeasureCount == countBefore && dispatcher_)
+            dispatcher_->pushError(issuer, scpi::executionError(firstLine(info_.text())));
+        if (dispatcher_) dispatcher_->wake();
+    });
+}
+
+void RemoteCommands::addMeasurement()
+{
+    Form1& f = form_;
+    table_.add(QStringLiteral("INITiate[:IMMediate]"), [this](const Command&) {
+        if (const QString why = refusal(form_.SingleMeasure); !why.isEmpty()) return refuse(why);
+        startMeasurement();
+        return Reply::done();
+    });
+    table_.add(QStringLiteral("ABORt"), [this](const Command&) {
+        if (!measuring()) return Reply::done();
+        if (!form_.StopVXMScan->isEnabled()) return refuse(textIn("remote.disabled", 1).arg(captionOf(form_.StopVXMScan)));
+        const QString failure = click(form_.StopVXMScan);
+        return failure.isEmpty() ? Reply::done() : refuse(failure);
+    });
+    table_.add(QStringLiteral("FETCh:POWer?"), [&f](const Command&) { return Reply::text(f.Text5->text().trimmed().toUtf8()); });
+    table_.add(QStringLiteral("FETCh:CHANnels?"), [this](const Command&) {
+        QStringList cells;
+        if (Form2* window = results_.loaded()) {
+            const QTableWidget& grid = *window->MSFlexGrid1;
+            // Row 0 is the heading and row 1 the units; channels follow until the first empty row.
+            for (int r = 2; r < grid.rowCount(); ++r) {
+                const QTableWidgetItem* first = grid.item(r, 0);
+                if (!first || first->text().isEmpty()) break;
+                for (int c = 0; c < grid.columnCount(); ++c)
+                    cells << (grid.item(r, c) ? grid.item(r, c)->text().trimmed() : QString());
+            }
+        }
+        return Reply::text(cells.join(QLatin1Char(',')).toUtf8());
+    });
+    table_.add(QStringLiteral("FETCh:TRACe?"), [this](const Command&) {
+        const SharedState& m = Module1;
+        const auto points = static_cast<std::size_t>(m.LastPointIndex) + 1;
+        if (m.TraceKind == 0 || m.LastPointIndex < 0 || m.ScanWL.size() < points || m.ScanValue.size() < points)
+            return refuse(textIn("remote.noTrace", 1));
+        const std::span<const float> wl(m.ScanWL.data(), points);
+        const std::span<const float> value(m.ScanValue.data(), points);
+        return Reply::text(client().binaryTrace ? scpi::traceBlock(wl, value) : scpi::traceAscii(wl, value));
+    });
+    table_.add(QStringLiteral("FETCh:VERDict?"), [this](const Command&) {
+        const std::optional<QByteArray> verdict = verdict_ ? verdict_() : std::nullopt;
+        return verdict ? Reply::text(*verdict) : refuse(textIn("remote.noVerdict", 1));
+    });
+    table_.add(QStringLiteral("FORMat[:DATA]"), [this](const Command& c) {
+        const auto kind = scpi::choiceParameter(c, 0, {QStringLiteral("ASCii"), QStringLiteral("REAL")});
+        if (!kind.ok()) return Reply::failure(*kind.error);
+        if (kind.value == 1 && c.parameters.size() > 1 && c.parameters[1].trimmed() != QLatin1String("32"))
+            return Reply::failure({scpi::IllegalParameterValue, {}});
+        if (const auto extra = scpi::checkParameterCount(c, kind.value == 1 ? 2 : 1)) return Reply::failure(*extra);
+        client().binaryTrace = kind.value == 1;
+        return Reply::done();
+    });
+    table_.add(QStringLiteral("FORMat[:DATA]?"),
+               [this](const Command&) { return Reply::text(client().binaryTrace ? "REAL,32" : "ASC"); });
+}

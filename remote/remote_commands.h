@@ -1,0 +1,91 @@
+#pragma once
+// The remote commands bound to the program. Every command that changes something does what the
+// operator would do: it sets the control (text box, option, check box) and clicks the button, so
+// the handlers run and the window changes exactly as after a click. What the window would refuse
+// (a control disabled, a measurement running) is refused with -200 and its reason, and changes
+// nothing.
+//
+// INITiate only schedules the click on Single Measurement, whose handler does not return before
+// the measurement ends: the command returns at once, later commands (ABORt, queries) are served
+// while it runs, and *OPC? and *WAI wait for it.
+
+#include "remote/error_queue.h"
+#include "remote/scpi_table.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+
+#include <functional>
+#include <map>
+#include <optional>
+
+class DeviceLibrary;
+class Form1;
+class InfoBox;
+class QAbstractButton;
+class QLineEdit;
+class QWidget;
+class RemoteDispatcher;
+class ResultsWindowHost;
+class ScanEngine;
+
+class RemoteCommands : public QObject {
+    Q_OBJECT
+public:
+    // `library` answers the module's identity record for *IDN? and MODule:IDN?; `engine` tells
+    // whether a scan runs.
+    RemoteCommands(Form1& form, InfoBox& info, DeviceLibrary& library, ResultsWindowHost& results,
+                   ScanEngine& engine);
+
+    const scpi::CommandTable& table() const { return table_; }
+    // The dispatcher whose current client the per-client settings and late errors belong to.
+    void setDispatcher(RemoteDispatcher* dispatcher);
+
+    // FETCh:VERDict?: the verdict as one response line, or nullopt when there is none.
+    using VerdictProvider = std::function<std::optional<QByteArray>()>;
+    void setVerdictProvider(VerdictProvider provider) { verdict_ = std::move(provider); }
+
+    // A measurement started by INITiate has not ended yet.
+    bool operationPending() const { return pending_; }
+    // Any measurement runs, started remotely or at the window.
+    bool measuring() const;
+
+private:
+    struct ClientSettings {
+        bool binaryTrace = false;  // FORMat REAL,32
+    };
+
+    void addCommon();
+    void addLaser();
+    void addModule();
+    void addSettings();
+    void addMeasurement();
+    // A text box setting and its query; whole numbers when `integer`.
+    void addTextBox(const QString& pattern, QLineEdit* box, bool integer = false);
+    // A check box or toggle set to ON|OFF by clicking it when it differs.
+    void addSwitch(const QString& pattern, QAbstractButton* button);
+
+    // Why the window would refuse to touch `control` now; empty when it would not.
+    QString refusal(const QWidget* control) const;
+    // Clicks like the operator; the handler's failure (a warning box, a red report) as text.
+    QString click(QAbstractButton* button);
+    // refusal(), then the click; the failure as the command's reply.
+    scpi::Reply clickChecked(QAbstractButton* button);
+    void startMeasurement();
+    ClientSettings& client();
+    QString moduleSerial();
+
+    Form1& form_;
+    InfoBox& info_;
+    DeviceLibrary& library_;
+    ResultsWindowHost& results_;
+    ScanEngine& engine_;
+    RemoteDispatcher* dispatcher_ = nullptr;
+    scpi::CommandTable table_;
+    VerdictProvider verdict_;
+    std::map<int, ClientSettings> clients_;
+    bool laserOn_ = false;  // the last run of the laser toggle's handler switched it on
+    bool pending_ = false;  // INITiate's measurement is scheduled or running
+    QString serial_;        // the module's serial number, once read
+};

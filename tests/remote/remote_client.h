@@ -1,0 +1,35 @@
+#pragma once
+// A remote client in the test's own thread: every wait serves the event loop, where the server
+// under test runs.
+
+#include <QHostAddress>
+#include <QTcpSocket>
+#include <QTest>
+
+class TestClient {
+public:
+    explicit TestClient(quint16 port) { socket.connectToHost(QHostAddress::LocalHost, port); }
+
+    bool connected(int ms = 3000)
+    {
+        return QTest::qWaitFor([&] { return socket.state() == QAbstractSocket::ConnectedState; }, ms);
+    }
+    void send(const QByteArray& bytes)
+    {
+        socket.write(bytes);
+        socket.flush();
+    }
+    // The next response without its line end; "<time-out>" when none comes.
+    QByteArray line(int ms = 5000)
+    {
+        if (!QTest::qWaitFor([&] { return socket.canReadLine(); }, ms)) return "<time-out>";
+        return socket.readLine().chopped(1);
+    }
+    QByteArray query(const QByteArray& command)
+    {
+        send(command + '\n');
+        return line();
+    }
+
+    QTcpSocket socket;
+};

@@ -1,0 +1,206 @@
+// The remote commands on a bench of fakes, through a loopback client: what the window refuses is
+// refused with its reason and leaves the window alone; settings land in their controls; INITiate
+// returns at once, the measurement runs while other clients are served, and *OPC? answers when
+// it has ended.
+
+#include "core/texts.h"
+#include "measure/scan_engine.h"
+#include "remote/remote_control.h"
+#include "remote_client.h"
+#include "results/form2.h"
+#include "../measure/scan_bench.h"
+
+#include <QLabel>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+
+namespace {
+
+struct RemoteBench {
+    FakeBench b;
+    Form1& f = b->form1();
+    std::unique_ptr<TestClient> client;
+
+    RemoteBench()
+    {
+        RemoteOptions options;
+        options.port = 0;
+        EXPECT_TRUE(b->startRemote(options));
+        client = std::make_unique<TestClient>(b->remote()->port());
+        EXPECT_TRUE(client->connected());
+    }
+    // The error a command leaves in the queue.
+    QByteArray errorOf(const QByteArray& command)
+    {
+        client->send(command + '\n');
+        return client->query("SYST:ERR?");
+    }
+};
+
+// Everything a refused command must leave as it was.
+QStringList windowState(const Form1& f)
+{
+    QStringList s;
+    for (const QLineEdit* t : {f.Text1, f.Text2, f.Text3, f.Text4, f.Text5, f.Text6, f.Text7, f.Text8}) s << t->text();
+    for (const QAbstractButton* b : f.findChildren<QAbstractButton*>())
+        s << b->objectName() + QString::number(b->isChecked()) + QString::number(b->isEnabled()) + b->text();
+    s << f.ComboBoxVXMCOM->currentText() << f.ComboBoxTLSCOM->currentText() << f.ChannelID->currentText();
+    s << QString::number(Module1.ChannelSelect) << QString::number(Module1.Language) << f.DisplayInfo->toPlainText();
+    return s;
+}
+
+QByteArray executionError(const char* reason) { return "-200,\"Execution error; " + QByteArray(reason) + '"'; }
+
+}  // namespace
+
+TEST(RemoteCommands, WhatTheWindowRefusesAtStartUpIsRefusedWithItsReasonAndChangesNothing)
+{
+    RemoteBench r;
+    const struct {
+        const char* command;
+        QByteArray error;
+    } cases[] = {
+        {"SENS:WAV:STAR 1300", executionError("Start Wavelength is disabled")},
+        {"SENS:POIN 1001", executionError("Data Length (<=20001) is disabled")},
+        {"CALC:LEV -6", executionError("Center WL & BW at is disabled")},
+        {"LAS:SWE ON", executionError("Start TLS Sweep is disabled")},
+        {"MEAS:MODE IL", executionError("Device IL Spectrum is disabled")},
+        {"MEAS:REF BACK", executionError("Background is disabled")},
+        {"MEAS:BACK:REM ON", executionError("Remove Background is disabled")},
+        {"CALC:PATH REFL", executionError("Reflection is disabled")},
+        {"INIT", executionError("Single Measurement is disabled")},
+        {"LAS:IDN?", executionError("Read TLS Info is disabled")},
+        {"MOD:IDN?", executionError("Read VXM Info is disabled")},
+        {"FETC:TRAC?", executionError("no spectrum has been measured")},
+        {"FETC:VERD?", executionError("no verdict")},
+        {"MOD:CHAN 3", "-222,\"Data out of range\""},
+        {"MEAS:MODE ALL", "-224,\"Illegal parameter value\""},
+        {"FORM REAL,64", "-224,\"Illegal parameter value\""},
+        {"LAS:PORT COM31", "-224,\"Illegal parameter value\""},
+        {"ABOR", "0,\"No error\""},  // nothing runs: nothing to stop
+    };
+    const QStringList before = windowState(r.f);
+    for (const auto& c : cases) {
+        EXPECT_EQ(r.errorOf(c.command), c.error) << c.command;
+        EXPECT_EQ(windowState(r.f), before) << c.command;
+    }
+    EXPECT_EQ(r.client->query("*IDN?"), QByteArray("Ostrel,VXM,0,3.0C")) << "no module connected yet";
+}
+
+TEST(RemoteCommands, SettingsLandInTheirControlsAndTheQueriesReadThemBack)
+{
+    RemoteBench r;
+    Form1& f = r.f;
+    // As with the laser sweeping and Device IL Spectrum ticked by the operator.
+    for (QWidget* w : std::initializer_list<QWidget*>{f.Text1, f.Text2, f.Text3, f.Reflection, f.Transmission,
+                                                      f.CheckVXMScanMode})
+        w->setEnabled(true);
+    f.CheckVXMScanMode->setChecked(true);
+    const struct {
+        const char* command;
+        const char* query;
+        const char* answer;
+        std::function<QString()> control;
+        const char* shown;
+    } cases[] = {
+        {"SENS:WAV:STAR 1.5305e3", "SENS:WAV:STAR?", "1530.5", [&] { return f.Text1->text(); }, "1530.5"},
+        {"sense:wavelength:stop 1560", "SENS:WAV:STOP?", "1560", [&] { return f.Text2->text(); }, "1560"},
+        {"SENS:SWE:SPE 40", "SENS:SWE:SPE?", "40", [&] { return f.Text3->text(); }, "40"},
+        {"SENS:AVER 4", "SENS:AVER?", "4", [&] { return f.Text6->text(); }, "4"},
+        {"SENS:POIN 1001", "SENS:POIN?", "1001", [&] { return f.Text7->text(); }, "1001"},
+        {"CALC:LEV -6.5", "CALC:LEV?", "-6.5", [&] { return f.Text8->text(); }, "-6.5"},
+        {"MOD:CHAN 2", "MOD:CHAN?", "2", [&] { return f.ChannelID->currentText(); }, "2. Channel #2"},
+        {"MEAS:REF BACK", "MEAS:REF?", "BACK", [&] { return QString::number(f.TakeBackground->isChecked()); }, "1"},
+        {"CALC:PATH REFL", "CALC:PATH?", "REFL", [] { return QString::number(Module1.ChannelSelect); }, "0"},
+        {"FORM REAL,32", "FORM?", "REAL,32", [] { return QString(); }, ""},
+        {"SYST:LANG ZH", "SYST:LANG?", "ZH", [&] { return f.SingleMeasure->text(); }, "单次测量"},
+        {"MEAS:MODE NONE", "MEAS:MODE?", "NONE", [&] { return QString::number(f.CheckVXMScanMode->isChecked()); }, "0"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(r.errorOf(c.command), QByteArray("0,\"No error\"")) << c.command;
+        EXPECT_EQ(r.client->query(c.query), QByteArray(c.answer)) << c.command;
+        EXPECT_EQ(c.control(), QString::fromUtf8(c.shown)) << c.command;
+    }
+    EXPECT_EQ(r.b->remote()->indicator()->text(), QStringLiteral("远程控制：127.0.0.1:%1").arg(r.b->remote()->port()));
+}
+
+namespace {
+
+// A device measurement of the one-peak spectrum whose scan does not end until the test says so.
+struct MeasuringBench : RemoteBench {
+    TestClient other{b->remote()->port()};
+    QTimer watch;
+
+    MeasuringBench()
+    {
+        f.CheckVXMScanMode->setChecked(true);
+        prepareScan(b);
+        f.Text3->setText(QStringLiteral("1"));  // a slow sweep: the scan's time-out lies far away
+        b.library->point = onePeakAt1300;
+        b.library->donePollsBeforeDone = std::numeric_limits<std::int32_t>::max();
+        EXPECT_TRUE(other.connected());
+    }
+    // Once the scan runs, `lines` go from the other client; when `answers` responses are back the
+    // scan is let end. Whether the scan was still running then is returned through `busy`.
+    void duringScan(const QByteArray& lines, int answers, bool& busy)
+    {
+        QObject::connect(&watch, &QTimer::timeout, [this, lines, answers, &busy, sent = false]() mutable {
+            if (!sent && b->measure().engine().busy()) {
+                other.send(lines);
+                sent = true;
+            }
+            if (sent && other.socket.bytesAvailable() > 0 && other.socket.peek(1 << 16).count('\n') >= answers) {
+                busy = b->measure().engine().busy();
+                b.library->donePollsBeforeDone = 0;
+                watch.stop();
+            }
+        });
+        watch.start(0);
+    }
+};
+
+}  // namespace
+
+TEST(RemoteMeasurement, InitiateReturnsAtOnceOthersAreServedMeanwhileAndOpcAnswersAtTheEnd)
+{
+    MeasuringBench m;
+    bool busyWhenAnswered = false;
+    m.duringScan("*IDN?\nSENS:AVER 3\nSYST:ERR?\n", 2, busyWhenAnswered);
+    m.client->send("INIT\n*OPC?\nFETC:CHAN?\n");
+    EXPECT_EQ(m.client->line(), QByteArray("1"));
+    EXPECT_TRUE(busyWhenAnswered) << "the other client was answered while the scan ran";
+    EXPECT_EQ(m.other.line(), QByteArray("Ostrel,VXM,0,3.0C"));
+    EXPECT_EQ(m.other.line(), executionError("a measurement is running"));
+    EXPECT_EQ(m.f.Text6->text(), QStringLiteral("1"));
+    EXPECT_EQ(Module1.MeasureCount, 1);
+    EXPECT_EQ(m.client->line(), QByteArray("1,1300.000,230.610,0.300,-5.000"));
+
+    EXPECT_TRUE(m.client->query("FETC:TRAC?").startsWith("1260.0000,-40.0000,1260.0400,-40.0000,"));
+    m.client->send("FORM REAL,32;:FETC:TRAC?\n");
+    const QByteArray header = "#516008";  // 2001 pairs of 4-byte floats
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m.client->socket.bytesAvailable() >= header.size() + 16008 + 1; }, 5000));
+    const QByteArray block = m.client->socket.readAll();
+    ASSERT_TRUE(block.startsWith(header));
+    EXPECT_TRUE(block.endsWith('\n'));
+    float pair[2];
+    std::memcpy(pair, block.constData() + header.size() + 1000 * 8, sizeof pair);
+    EXPECT_EQ(pair[0], 1300.0F);
+    EXPECT_EQ(pair[1], -5.0F);
+}
+
+TEST(RemoteMeasurement, AbortClicksStopVxmScanWhileTheScanRuns)
+{
+    MeasuringBench m;
+    bool busyWhenAnswered = false;
+    m.duringScan("ABOR;:SYST:ERR?\n", 1, busyWhenAnswered);
+    m.client->send("INIT;*OPC?\n");
+    EXPECT_EQ(m.client->line(), QByteArray("1"));
+    EXPECT_TRUE(busyWhenAnswered);
+    EXPECT_EQ(m.other.line(), QByteArray("0,\"No error\""));
+    EXPECT_EQ(countCalls(m.b, QStringLiteral("Stop_Scan")), 1);
+    EXPECT_EQ(Module1.RepeatStop, 1);
+}

@@ -1,0 +1,127 @@
+// The remote error queue (order, overflow, clearing) and the formatting of responses: numbers,
+// strings, definite-length blocks and the spectrum in binary and ASCII.
+
+#include "remote/error_queue.h"
+#include "remote/scpi_format.h"
+#include "results/spectrum_csv.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <random>
+#include <vector>
+
+namespace {
+
+TEST(ScpiErrorQueue, OldestFirstAndAFullQueueEndsInOneOverflow)
+{
+    scpi::ErrorQueue queue;
+    EXPECT_EQ(queue.popText(), "0,\"No error\"");
+    for (int i = 1; i <= scpi::ErrorQueue::kCapacity + 5; ++i) queue.push({-200 - i, {}});
+    EXPECT_EQ(queue.size(), scpi::ErrorQueue::kCapacity);
+    for (int i = 1; i < scpi::ErrorQueue::kCapacity; ++i) EXPECT_EQ(queue.pop().code, -200 - i);
+    EXPECT_EQ(queue.popText(), "-350,\"Queue overflow\"");
+    EXPECT_EQ(queue.popText(), "0,\"No error\"");
+
+    // Once read, an entry's room takes a new error as usual.
+    for (int i = 0; i < scpi::ErrorQueue::kCapacity; ++i) queue.push({scpi::SyntaxError, {}});
+    queue.pop();
+    queue.push(scpi::executionError(QStringLiteral("laser \"off\"\nnow")));
+    EXPECT_EQ(queue.size(), scpi::ErrorQueue::kCapacity);
+    while (queue.size() > 1) queue.pop();
+    EXPECT_EQ(queue.popText(), "-200,\"Execution error; laser \"\"off\"\" now\"");
+
+    queue.push({scpi::UndefinedHeader, {}});
+    queue.clear();
+    EXPECT_EQ(queue.popText(), "0,\"No error\"");
+}
+
+TEST(ScpiErrorQueue, EveryCodeHasItsStandardText)
+{
+    const std::vector<std::pair<int, QByteArray>> cases{
+        {-100, "-100,\"Command error\""},         {-102, "-102,\"Syntax error\""},
+        {-108, "-108,\"Parameter not allowed\""}, {-109, "-109,\"Missing parameter\""},
+        {-113, "-113,\"Undefined header\""},      {-200, "-200,\"Execution error\""},
+        {-220, "-220,\"Parameter error\""},       {-222, "-222,\"Data out of range\""},
+        {-224, "-224,\"Illegal parameter value\""}, {-350, "-350,\"Queue overflow\""},
+        {0, "0,\"No error\""},
+    };
+    for (const auto& [code, text] : cases) EXPECT_EQ((scpi::Error{code, {}}.text()), text);
+    EXPECT_EQ((scpi::Error{-200, QString::fromUtf8("\xE6\xB5\x8B")}.text()), "-200,\"Execution error; \xE6\xB5\x8B\"");
+}
+
+TEST(ScpiFormat, NumbersAndStrings)
+{
+    constexpr double nan = std::numeric_limits<double>::quiet_NaN();
+    constexpr double inf = std::numeric_limits<double>::infinity();
+    const std::vector<std::pair<double, QByteArray>> reals{
+        {1550.5, "1550.5"}, {-3, "-3"}, {0.1, "0.1"}, {1e-7, "1e-07"}, {nan, "9.91E+37"}, {inf, "9.9E+37"}, {-inf, "-9.9E+37"}};
+    for (const auto& [value, text] : reals) EXPECT_EQ(scpi::realNumber(value), text) << text.constData();
+
+    struct Fixed {
+        double value;
+        int decimals;
+        QByteArray text;
+    };
+    for (const Fixed& c : std::vector<Fixed>{{2.5, 0, "3"}, {-2.5, 0, "-3"}, {1.25, 1, "1.3"}, {0.03125, 4, "0.0313"},
+                                             {-0.03125, 4, "-0.0313"}, {-0.00004, 4, "0.0000"}, {-0.0, 2, "0.00"},
+                                             {123.456, 2, "123.46"}, {0.5, 3, "0.500"}, {-1234567.0, 1, "-1234567.0"},
+                                             {1e20, 4, "100000000000000000000.0000"}, {nan, 4, "9.91E+37"}})
+        EXPECT_EQ(scpi::fixedNumber(c.value, c.decimals), c.text) << c.text.constData();
+
+    EXPECT_EQ(scpi::quotedString(QStringLiteral("say \"hi\"\r\nbye")), "\"say \"\"hi\"\"  bye\"");
+    EXPECT_EQ(scpi::quotedString(QString()), "\"\"");
+}
+
+TEST(ScpiFormat, DefiniteBlocksCountTheDigitsOfTheLength)
+{
+    EXPECT_EQ(scpi::definiteBlock(""), "#10");
+    EXPECT_EQ(scpi::definiteBlock("hello"), "#15hello");
+    EXPECT_EQ(scpi::definiteBlock(QByteArray(10, 'x')), "#210" + QByteArray(10, 'x'));
+    EXPECT_EQ(scpi::definiteBlock(QByteArray(123456, 'y')).first(8), "#6123456");
+}
+
+TEST(ScpiFormat, TheSpectrumAsFloat32PairsAndAsAscii)
+{
+    const std::vector<float> wavelengths{1550.5F, 1550.03125F, 1e20F, 1551.0F};
+    const std::vector<float> values{-3.25F, -0.03125F, std::numeric_limits<float>::quiet_NaN()};
+
+    const QByteArray block = scpi::traceBlock(wavelengths, values);
+    EXPECT_EQ(block.first(4), "#224");
+    EXPECT_EQ(block.size(), 4 + 24);
+    EXPECT_EQ(block.sliced(4, 8).toHex(), "00d0c144000050c0");
+    EXPECT_EQ(block.sliced(12, 8).toHex(), "00c1c144000000bd");
+    EXPECT_EQ(block.sliced(24, 4).toHex(), "0000c07f");
+
+    EXPECT_EQ(scpi::traceAscii(wavelengths, values),
+              "1550.5000,-3.2500,1550.0313,-0.0313,100000002004087734272.0000,9.91E+37");
+    EXPECT_EQ(scpi::traceBlock({}, {}), "#10");
+    EXPECT_EQ(scpi::traceAscii({}, values), "");
+
+    const std::vector<float> big(20001, -12.5F);
+    const QByteArray large = scpi::traceBlock(big, big);
+    EXPECT_EQ(large.first(8), "#6160008");
+    EXPECT_EQ(large.size(), 8 + 160008);
+    EXPECT_EQ(scpi::traceAscii(big, big).count(','), 2 * 20001 - 1);
+}
+
+TEST(ScpiFormat, TheAsciiSpectrumHoldsTheNumbersOfTheCsvExport)
+{
+    // Random singles of many sizes, and multiples of 1/32: an odd one is a tie at the fourth decimal.
+    std::mt19937 random(5);
+    std::uniform_real_distribution<float> exponent(-6.0F, 7.0F);
+    std::vector<float> wavelengths;
+    std::vector<float> values;
+    for (int i = 0; i < 5000; ++i) {
+        wavelengths.push_back(std::pow(10.0F, exponent(random)) * (i % 3 == 0 ? -1.0F : 1.0F));
+        values.push_back(static_cast<float>(static_cast<int>(random() % 2000001) - 1000000) / 32.0F);
+    }
+    QByteArray csv = spectrumCsv(wavelengths, values, static_cast<std::int32_t>(values.size()) - 1, false, true);
+    csv = csv.sliced(csv.indexOf('\n') + 1);
+    csv.replace("\r\n", ",");
+    csv.chop(1);
+    EXPECT_EQ(scpi::traceAscii(wavelengths, values), csv);
+}
+
+}  // namespace

@@ -24,6 +24,8 @@
 #include "results/results_controller.h"
 #include "results/results_window_host.h"
 #include "results/save_controller.h"
+#include "verdict/figures_output.h"
+#include "verdict/verdict_controller.h"
 
 BenchServices realServices()
 {
@@ -40,6 +42,8 @@ Bench::Bench(BenchServices services)
     setDialogParent(form1_.get());
     if (!services_.serial) services_.serial = makeSystemSerialPort();
     if (!services_.clock) services_.clock = std::make_unique<SystemClock>();
+    if (!services_.settings)
+        services_.settings = std::make_unique<QSettings>(QStringLiteral("ostrel-vxm"), QStringLiteral("vxm-operator"));
     Form1& f = *form1_;
     connect(resultsWindow_.get(), &ResultsWindowHost::windowLoaded, this, &Bench::wireResultsWindow);
 
@@ -56,6 +60,8 @@ Bench::Bench(BenchServices services)
     engine_ = std::make_unique<ScanEngine>(f, *info_, *services_.library, *services_.clock, *link_, *progress_,
                                            *tlsControl_);
     measure_ = new MeasureController(f, *info_, *link_, *engine_, *resultsWindow_, *repeatStatistics_);
+    verdict_ = new VerdictController(f, *info_, *services_.settings);
+    connect(measure_, &MeasureController::channelsAnalysed, verdict_, &VerdictController::evaluate);
 }
 
 Bench::~Bench()
@@ -69,8 +75,9 @@ void Bench::wireResultsWindow(Form2& window)
 {
     results_ = new ResultsController(window, *form1_, *resultsWindow_);
     results_->Form_Load();
-    new SaveController(window, *form1_);
-    new ExportController(window, *form1_);
+    new SaveController(window, *form1_, [this] { return verdict_->workbookSheets(); });
+    new ExportController(window, *form1_, {[this] { return verdict_->figuresFile(); }, &verdict::figuresCsvPath});
+    verdict_->attach(window);
 }
 
 ResultsController* Bench::results() const { return results_.data(); }

@@ -10,6 +10,8 @@
 #include "laser/serial_port.h"
 #include "module/device_library.h"
 
+#include <QSettings>
+
 #include <memory>
 
 class Form1;
@@ -29,12 +31,14 @@ class ProgressStrip;
 class RepeatStatisticsTracker;
 class ResultsWindowHost;
 class ScanEngine;
+class VerdictController;
 
 // What the bench talks to; tests hand in fakes.
 struct BenchServices {
     std::unique_ptr<DeviceLibrary> library;
     std::unique_ptr<SerialPort> serial;  // the laser's port, MSComm1; the system's when left empty
     std::unique_ptr<MsClock> clock;      // the system's when left empty
+    std::unique_ptr<QSettings> settings; // the user's when left empty
 };
 
 // The services of a real bench: the device library found at run time.
@@ -71,6 +75,7 @@ public:
     ShutdownController& shutdown() { return *shutdown_; }
     ProgressStrip& progress() { return *progress_; }
     RepeatStatisticsTracker& repeatStatistics() { return *repeatStatistics_; }
+    VerdictController& verdict() { return *verdict_; }
 
     // Start-up of the main window; runs once after construction.
     void Form_Load();
@@ -95,4 +100,5 @@ private:
     ShutdownController* shutdown_ = nullptr;
     ProgressStrip* progress_ = nullptr;
     std::unique_ptr<RepeatStatisticsTracker> repeatStatistics_;
+    VerdictController* verdict_ = nullptr;
 };

@@ -45,7 +45,7 @@ VerdictWidgets addVerdictWidgets(Form2& form)
     w.DeviceVerdict->setAlignment(Qt::AlignCenter);
     w.VerdictReason = place(new QLabel(&form), "VerdictReason", 3840, 8280, 5880, 1500, 10);
     w.VerdictReason->setWordWrap(true);
-    w.VerdictReason->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    w.VerdictReason->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
 
     w.FiguresGrid = place(new QTableWidget(0, 15, &form), "FiguresGrid", 240, kStripTop, 19815, kStripHeight - 120, 9);
     w.FiguresGrid->setAccessibleName(QStringLiteral("Channel figures"));

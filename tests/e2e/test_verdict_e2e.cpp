@@ -90,6 +90,9 @@ TEST_F(VerdictE2E, ExampleLimitsPassAndATighterInsertionLossFailsTheWorstChannel
     const XlsxWorkbook book = readXlsx(dialogs->answer);
     EXPECT_EQ(book.sheetNames, (QStringList{QStringLiteral("VXMData"), QStringLiteral("Figures")}));
     EXPECT_EQ(book.lastRow(), 5) << "the described sheet: header and four channels";
+    const QString figuresSheetXml = xlsx_detail::part(dialogs->answer, "xl/worksheets/sheet2.xml").toString();
+    EXPECT_TRUE(figuresSheetXml.contains(QStringLiteral(">insertion_loss<"))) << "the failing figure as text";
+    EXPECT_TRUE(figuresSheetXml.contains(QStringLiteral(">1331<"))) << "the grid channel as a number";
     dialogs->answer = QDir(logs.path()).filePath(QStringLiteral("spectrum.csv"));
     bench->form2().SaveCSV->click();
     QFile figures(figuresCsvPath(dialogs->answer));

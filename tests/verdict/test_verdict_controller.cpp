@@ -8,6 +8,7 @@
 #include "results/form2.h"
 #include "results/results_window_host.h"
 #include "../results/results_support.h"
+#include "test_paths.h"
 #include "verdict/verdict_controller.h"
 
 #include <QComboBox>
@@ -96,6 +97,7 @@ TEST_F(VerdictOnWindow, LimitsAreTakenOrRefusedWithTheLine)
     EXPECT_EQ(control<QLabel>("DeviceVerdict")->text(), QStringLiteral("不合格"));
     EXPECT_EQ(control<QLabel>("VerdictReason")->text(), QStringLiteral("不合格项：找到 3 个通道，应为 4 个"));
     EXPECT_EQ(verdict().workbookSheets().at(0).sheetName, QStringLiteral("Figures"));
+    bench->form2().grab().save(QDir(testOutputDir()).filePath(QStringLiteral("verdict-form2-chinese.png")));
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <QJsonParseError>
 #include <QStringList>
 
+#include <algorithm>
 #include <cmath>
 
 namespace verdict {

@@ -42,6 +42,15 @@ QString outcomeCaption(Outcome outcome)
 
 std::uint32_t outcomeColor(Outcome outcome) { return outcome == Outcome::Pass ? kPassGreen : VbColor::Red; }
 
+constexpr int kVerdictColumn = 13;  // after #, center, grid and the figures
+
+QStringList failingNames(const ChannelVerdict& c)
+{
+    QStringList names;
+    for (Figure f : c.failing) names << figureKey(f);
+    return names;
+}
+
 }  // namespace
 
 VerdictController::VerdictController(Form1& main, InfoBox& info, QSettings& settings)
@@ -170,28 +179,38 @@ void VerdictController::show()
     if (!window_) return;
     retranslate();
     widgets_.LimitsName->setText(limits_ ? T("verdict.limitsName").arg(limitsName_) : T("verdict.noLimits"));
+    fillFiguresGrid();
+    showDeviceVerdict();
+}
+
+void VerdictController::fillFiguresGrid()
+{
     QTableWidget& grid = *widgets_.FiguresGrid;
     const std::vector<ChannelVerdict> none;
     const std::vector<ChannelVerdict>& channels = latest_ ? latest_->channels : none;
     grid.setRowCount(static_cast<int>(channels.size()));
-    QStringList failures;
     for (int r = 0; r < grid.rowCount(); ++r) {
         const ChannelVerdict& c = channels[static_cast<std::size_t>(r)];
-        QStringList failing;
-        for (Figure f : c.failing) failing << figureKey(f);
-        if (!failing.isEmpty()) failures << QStringLiteral("CH%1 %2").arg(c.number).arg(failing.join(u' '));
         QStringList texts{QString::number(c.number), figureText(c.figures.centerNm),
                           figureText(c.figures.grid ? c.figures.grid->wavelengthNm : NAN)};
         for (Figure f : kFigures) texts << figureText(c.figures[f]);
-        texts << outcomeCaption(c.outcome) << failing.join(u' ');
+        texts << outcomeCaption(c.outcome) << failingNames(c).join(u' ');
         for (int col = 0; col < texts.size(); ++col) grid.setItem(r, col, cell(texts[col]));
-        if (c.outcome != Outcome::NotJudged) grid.item(r, 13)->setForeground(vbColor(outcomeColor(c.outcome)));
+        if (c.outcome != Outcome::NotJudged) grid.item(r, kVerdictColumn)->setForeground(vbColor(outcomeColor(c.outcome)));
     }
+}
 
+void VerdictController::showDeviceVerdict()
+{
     const Outcome device = latest_ ? latest_->outcome : Outcome::NotJudged;
     widgets_.DeviceVerdict->setText(outcomeCaption(device));
     setForeColor(widgets_.DeviceVerdict, outcomeColor(device));
+    QStringList failures;
     if (latest_ && latest_->channelCountFails)
-        failures.prepend(T("verdict.countWrong").arg(latest_->channels.size()).arg(*latest_->expectedChannels));
-    widgets_.VerdictReason->setText(failures.isEmpty() ? QString() : T("verdict.failing").arg(failures.join(QStringLiteral("; "))));
+        failures << T("verdict.countWrong").arg(latest_->channels.size()).arg(*latest_->expectedChannels);
+    if (latest_)
+        for (const ChannelVerdict& c : latest_->channels)
+            if (!c.failing.empty()) failures << QStringLiteral("CH%1 %2").arg(c.number).arg(failingNames(c).join(u' '));
+    widgets_.VerdictReason->setText(failures.isEmpty() ? QString()
+                                                       : T("verdict.failing").arg(failures.join(QStringLiteral("; "))));
 }

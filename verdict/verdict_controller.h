@@ -59,6 +59,8 @@ private:
     // Measures and judges the kept trace again (plan, levels or limits changed).
     void judgeAgain();
     void show();
+    void fillFiguresGrid();
+    void showDeviceVerdict();
     void retranslate();
     verdict::FigureLevels levels() const;
     QString refusalReason(const verdict::LimitsError& error) const;

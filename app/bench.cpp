@@ -18,13 +18,17 @@
 #include "module/device_library.h"
 #include "module/module_controller.h"
 #include "module/scan_options_controller.h"
+#include "remote/remote_commands.h"
 #include "remote/remote_control.h"
+#include "remote/scpi_format.h"
 #include "results/export_controller.h"
 #include "results/form2.h"
 #include "results/repeat_statistics_tracker.h"
 #include "results/results_controller.h"
 #include "results/results_window_host.h"
 #include "results/save_controller.h"
+#include "verdict/figures_output.h"
+#include "verdict/verdict_controller.h"
 
 BenchServices realServices()
 {
@@ -41,6 +45,8 @@ Bench::Bench(BenchServices services)
     setDialogParent(form1_.get());
     if (!services_.serial) services_.serial = makeSystemSerialPort();
     if (!services_.clock) services_.clock = std::make_unique<SystemClock>();
+    if (!services_.settings)
+        services_.settings = std::make_unique<QSettings>(QStringLiteral("ostrel-vxm"), QStringLiteral("vxm-operator"));
     Form1& f = *form1_;
     connect(resultsWindow_.get(), &ResultsWindowHost::windowLoaded, this, &Bench::wireResultsWindow);
 
@@ -57,6 +63,8 @@ Bench::Bench(BenchServices services)
     engine_ = std::make_unique<ScanEngine>(f, *info_, *services_.library, *services_.clock, *link_, *progress_,
                                            *tlsControl_);
     measure_ = new MeasureController(f, *info_, *link_, *engine_, *resultsWindow_, *repeatStatistics_);
+    verdict_ = new VerdictController(f, *info_, *services_.settings);
+    connect(measure_, &MeasureController::channelsAnalysed, verdict_, &VerdictController::evaluate);
 }
 
 Bench::~Bench()
@@ -71,13 +79,30 @@ void Bench::wireResultsWindow(Form2& window)
 {
     results_ = new ResultsController(window, *form1_, *resultsWindow_);
     results_->Form_Load();
-    new SaveController(window, *form1_);
-    new ExportController(window, *form1_);
+    new SaveController(window, *form1_, [this] { return verdict_->workbookSheets(); });
+    new ExportController(window, *form1_, {[this] { return verdict_->figuresFile(); }, &verdict::figuresCsvPath});
+    verdict_->attach(window);
 }
+
+namespace {
+// FETCh:VERDict?: the device's outcome first, then one quoted string per line of the verdict text
+// ("CH4 1331.004 nm FAIL insertion_loss", ..., "DEVICE FAIL").
+std::optional<QByteArray> remoteVerdict(const VerdictController& verdict)
+{
+    if (!verdict.latest()) return std::nullopt;
+    QByteArray reply = verdict::outcomeText(verdict.latest()->outcome).toLatin1();
+    for (const QString& line : verdict::verdictText(*verdict.latest()).split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+        reply += ',' + scpi::quotedString(line);
+    return reply;
+}
+}  // namespace
 
 bool Bench::startRemote(const RemoteOptions& options)
 {
-    if (!remote_) remote_ = new RemoteControl(*form1_, *info_, *services_.library, *resultsWindow_, *engine_);
+    if (!remote_) {
+        remote_ = new RemoteControl(*form1_, *info_, *services_.library, *resultsWindow_, *engine_);
+        remote_->commands().setVerdictProvider([this] { return remoteVerdict(*verdict_); });
+    }
     return remote_->start(options);
 }
 

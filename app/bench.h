@@ -11,6 +11,8 @@
 #include "module/device_library.h"
 #include "remote/remote_options.h"
 
+#include <QSettings>
+
 #include <memory>
 
 class Form1;
@@ -31,12 +33,14 @@ class RepeatStatisticsTracker;
 class ResultsWindowHost;
 class ScanEngine;
 class RemoteControl;
+class VerdictController;
 
 // What the bench talks to; tests hand in fakes.
 struct BenchServices {
     std::unique_ptr<DeviceLibrary> library;
     std::unique_ptr<SerialPort> serial;  // the laser's port, MSComm1; the system's when left empty
     std::unique_ptr<MsClock> clock;      // the system's when left empty
+    std::unique_ptr<QSettings> settings; // the user's when left empty
 };
 
 // The services of a real bench: the device library found at run time.
@@ -73,6 +77,7 @@ public:
     ShutdownController& shutdown() { return *shutdown_; }
     ProgressStrip& progress() { return *progress_; }
     RepeatStatisticsTracker& repeatStatistics() { return *repeatStatistics_; }
+    VerdictController& verdict() { return *verdict_; }
 
     // Start-up of the main window; runs once after construction.
     void Form_Load();
@@ -103,4 +108,5 @@ private:
     ProgressStrip* progress_ = nullptr;
     std::unique_ptr<RepeatStatisticsTracker> repeatStatistics_;
     RemoteControl* remote_ = nullptr;  // a child of the main window
+    VerdictController* verdict_ = nullptr;
 };

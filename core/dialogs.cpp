@@ -25,6 +25,15 @@ public:
         return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty() ? dialog.selectedFiles().first()
                                                                                        : QString();
     }
+
+    QString openFileName(const QString& folder, const QString& filter) override
+    {
+        QFileDialog dialog(gParent, QString(), folder, filter);
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        dialog.setFileMode(QFileDialog::ExistingFile);
+        return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty() ? dialog.selectedFiles().first()
+                                                                                       : QString();
+    }
 };
 
 std::unique_ptr<UserDialogs>& current()
@@ -34,6 +43,8 @@ std::unique_ptr<UserDialogs>& current()
 }
 
 }  // namespace
+
+QString UserDialogs::openFileName(const QString&, const QString&) { return {}; }
 
 UserDialogs& dialogs() { return *current(); }
 

@@ -14,6 +14,9 @@ public:
     virtual void warning(const QString& text) = 0;
     // A save-as dialog opened in `folder` proposing `fileName`; an empty result means cancelled.
     virtual QString saveFileName(const QString& folder, const QString& fileName, const QString& filter) = 0;
+    // An open dialog for an existing file, opened in `folder`; an empty result means cancelled.
+    // Dialogs that cannot ask cancel.
+    virtual QString openFileName(const QString& folder, const QString& filter);
 };
 
 UserDialogs& dialogs();

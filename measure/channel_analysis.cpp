@@ -57,15 +57,9 @@ void findExtremes(Prepared& p)
     }
 }
 
-// Linear interpolation of the wavelength where the spectrum crosses `level`, from point `at`
-// towards its neighbour `towards`, with the nominal step. Equal values give no slope to follow:
-// the edge is then the point itself.
 double edgeWavelength(const Prepared& p, int at, int towards, double level)
 {
-    const double rise = p.at(towards) - p.at(at);
-    if (rise == 0.0) return p.wlAt(at);
-    const double sign = towards > at ? 1.0 : -1.0;
-    return p.wlAt(at) + sign * (level - p.at(at)) * p.step / rise;
+    return ::edgeWavelength(p.wl, p.v, p.step, at, towards, level);
 }
 
 ChannelRow rowFrom(double lower, double upper, double top)
@@ -145,16 +139,7 @@ struct Side {
 Side walkSide(const Prepared& p, int peak, int boundary, int direction)
 {
     Side side;
-    const double top = p.at(peak);
-    for (int j = peak; direction < 0 ? j >= boundary : j <= boundary; j += direction) {
-        const double a = top - p.at(j);
-        const double b = top - p.at(j - direction);
-        if (a >= p.n && b <= p.n) side.edge = j - direction;
-        if (a > p.n + kSideMarginDb) {
-            side.valid = true;
-            break;
-        }
-    }
+    side.edge = sideEdge(p.v, peak, boundary, direction, p.n, &side.valid);
     return side;
 }
 
@@ -177,10 +162,41 @@ void analyseTransmission(const Prepared& p, ChannelAnalysis& out)
         const double lower = edgeWavelength(p, left.edge, left.edge - 1, level);
         const double upper = edgeWavelength(p, right.edge, right.edge + 1, level);
         out.channels.push_back(rowFrom(lower, upper, top));
+        out.spans.push_back({peak, leftBoundary, rightBoundary});
     }
 }
 
 }  // namespace
+
+double edgeWavelength(std::span<const float> wavelengths, std::span<const float> values, double step, int at,
+                      int towards, double level)
+{
+    const auto i = static_cast<std::size_t>(at);
+    const double here = values[i];
+    const double rise = values[static_cast<std::size_t>(towards)] - here;
+    if (rise == 0.0) return wavelengths[i];
+    const double sign = towards > at ? 1.0 : -1.0;
+    return wavelengths[i] + sign * (level - here) * step / rise;
+}
+
+int sideEdge(std::span<const float> values, int peak, int boundary, int direction, double down, bool* fellAway)
+{
+    const auto value = [&](int i) { return static_cast<double>(values[static_cast<std::size_t>(i)]); };
+    const double top = value(peak);
+    int edge = -1;
+    bool fell = false;
+    for (int j = peak; direction < 0 ? j >= boundary : j <= boundary; j += direction) {
+        const double a = top - value(j);
+        const double b = top - value(j - direction);
+        if (a >= down && b <= down) edge = j - direction;
+        if (a > down + kSideMarginDb) {
+            fell = true;
+            break;
+        }
+    }
+    if (fellAway) *fellAway = fell;
+    return edge;
+}
 
 double downLevelFromText(const QString& text8) { return -leadingNumber(text8); }
 

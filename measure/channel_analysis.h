@@ -25,11 +25,32 @@ enum class ResultsUpdate {
     Replaced, // exactly the rows found (transmission with accepted peaks)
 };
 
+// Where a transmission channel lies in the trace, for figures measured beside this analysis: its
+// peak's point index and the accepted peaks its side walks stopped at (0 and the last index at the
+// ends).
+struct ChannelSpan {
+    int peak = 0;
+    int left = 0;
+    int right = 0;
+};
+
 struct ChannelAnalysis {
     ChannelKind kind = ChannelKind::None;
     ResultsUpdate update = ResultsUpdate::Keep;
     std::vector<ChannelRow> channels;
+    std::vector<ChannelSpan> spans{};  // one per channel for a transmission analysis, else empty
 };
+
+// The wavelength where the trace crosses `level` between point `at` and its neighbour `towards`,
+// interpolated linearly with the nominal step `step`: the edge rule of the bandwidth. Equal values
+// give no slope to follow: the edge is then the point itself.
+double edgeWavelength(std::span<const float> wavelengths, std::span<const float> values, double step, int at,
+                      int towards, double level);
+
+// The point just inside the last crossing of `down` dB below the top at `peak`, walking from the
+// peak towards `boundary` (inclusive, `direction` -1 or +1) until the trace has fallen more than
+// `down` + 5 dB; -1 when no crossing was seen. `fellAway` tells whether it fell that far.
+int sideEdge(std::span<const float> values, int peak, int boundary, int direction, double down, bool* fellAway = nullptr);
 
 // N from the text of the "Center WL & BW at" box: minus its leading number ("-3.0" gives 3).
 double downLevelFromText(const QString& text8);

@@ -178,6 +178,7 @@ void MeasureController::analyseAndPlot(ScanMode mode)
         AnalyseChannels(form_, info_);
         // No channel: the table keeps its rows.
         if (Module1.ChannelCount > 0) FillResultsTable(form_, results_.form2());
+        emit channelsAnalysed();
     }
     PlotSpectrum(results_.form2(), form_);
 }

@@ -41,6 +41,10 @@ public:
     QString logFolder() const;
     void setLogFolder(const QString& folder) { logFolder_ = folder; }
 
+signals:
+    // The channel analysis of a measured spectrum has run (channels found or not).
+    void channelsAnalysed();
+
 private:
     enum class Running { None, Single, Repeat };
 

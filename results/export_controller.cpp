@@ -14,7 +14,8 @@
 #include <QDateTime>
 #include <QFileInfo>
 
-ExportController::ExportController(Form2& form, const Form1& main) : QObject(&form), form_(form), main_(main)
+ExportController::ExportController(Form2& form, const Form1& main, CompanionFile companion)
+    : QObject(&form), form_(form), main_(main), companion_(std::move(companion))
 {
     connect(form.SavePlot, &QPushButton::clicked, this, &ExportController::SavePlot_Click);
     connect(form.SaveCSV, &QPushButton::clicked, this, &ExportController::SaveCSV_Click);
@@ -36,7 +37,9 @@ void ExportController::SaveCSV_Click()
     const QByteArray text = spectrumCsv(Module1.ScanWL, Module1.ScanValue, Module1.LastPointIndex,
                                         f.CheckAlignMode->isChecked(), f.CheckVXMScanMode->isChecked());
     const QString target = askFileName(proposedCsvFileName(stamp), "extras.csvFilter", QStringLiteral(".csv"));
-    if (!target.isEmpty()) saveBytes(text, target);
+    if (target.isEmpty() || !saveBytes(text, target) || !companion_.text) return;
+    const QByteArray companion = companion_.text();
+    if (!companion.isEmpty()) saveBytes(companion, companion_.path(target));
 }
 
 QString ExportController::askFileName(const QString& proposedName, const char* filterKey, const QString& suffix) const

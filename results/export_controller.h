@@ -4,8 +4,11 @@
 // save habits are the workbooks': a time-stamped proposed name, the documents folder, nothing
 // written on cancel, a temporary file renamed into place when complete, nothing reported.
 
+#include <QByteArray>
 #include <QObject>
 #include <QString>
+
+#include <functional>
 
 class Form1;
 class Form2;
@@ -14,8 +17,15 @@ class Form2;
 class ExportController : public QObject {
     Q_OBJECT
 public:
+    // The text of a file saved beside the spectrum CSV, and its path from the CSV's; an empty text
+    // writes no file.
+    struct CompanionFile {
+        std::function<QByteArray()> text;
+        std::function<QString(const QString& csvPath)> path;
+    };
+
     // `main` tells by its measurement boxes what the spectrum's values are.
-    ExportController(Form2& form, const Form1& main);
+    ExportController(Form2& form, const Form1& main, CompanionFile companion = {});
 
     void SavePlot_Click();
     void SaveCSV_Click();
@@ -26,4 +36,5 @@ private:
 
     Form2& form_;
     const Form1& main_;
+    CompanionFile companion_;
 };

@@ -33,8 +33,9 @@ QString withWorkbookSuffix(const QString& path)
 
 }  // namespace
 
-SaveController::SaveController(Form2& form, const Form1& main, std::unique_ptr<WorkbookWriter> writer)
-    : QObject(&form), main_(main), writer_(std::move(writer))
+SaveController::SaveController(Form2& form, const Form1& main, MoreSheets moreSheets,
+                               std::unique_ptr<WorkbookWriter> writer)
+    : QObject(&form), main_(main), moreSheets_(std::move(moreSheets)), writer_(std::move(writer))
 {
     connect(form.SaveAnalysis, &QPushButton::clicked, this, &SaveController::SaveAnalysis_Click);
     connect(form.SaveSpectrum, &QPushButton::clicked, this, &SaveController::SaveSpectrum_Click);
@@ -46,25 +47,28 @@ void SaveController::SaveAnalysis_Click()
 {
     const QString stamp = saveTimeStamp(QDateTime::currentDateTime());
     // No channels: the workbook still gets its header row, so a save is never silently empty.
-    save(resultsSheet(Module1.ChannelCount, Module1.ChannelResults), proposedResultsFileName(stamp));
+    std::vector<SheetContent> sheets{resultsSheet(Module1.ChannelCount, Module1.ChannelResults)};
+    if (moreSheets_)
+        for (SheetContent& more : moreSheets_()) sheets.push_back(std::move(more));
+    save(sheets, proposedResultsFileName(stamp));
 }
 
 void SaveController::SaveSpectrum_Click()
 {
     const QString stamp = saveTimeStamp(QDateTime::currentDateTime());
     const Form1& f = main_;
-    save(spectrumSheet(Module1.ScanWL, Module1.ScanValue, Module1.LastPointIndex, f.CheckAlignMode->isChecked(),
-                       f.CheckVXMScanMode->isChecked()),
+    save({spectrumSheet(Module1.ScanWL, Module1.ScanValue, Module1.LastPointIndex, f.CheckAlignMode->isChecked(),
+                        f.CheckVXMScanMode->isChecked())},
          proposedSpectrumFileName(stamp));
 }
 
-void SaveController::save(const SheetContent& sheet, const QString& proposedName)
+void SaveController::save(const std::vector<SheetContent>& sheets, const QString& proposedName)
 {
     // Saving ends silently on any fault, as the operator is told nothing either way.
     try {
         const QString target = dialogs().saveFileName(saveDialogFolder(), proposedName, T("results.workbookFilter"));
         if (target.isEmpty()) return;  // cancelled
-        saveWorkbook(*writer_, sheet, withWorkbookSuffix(target));
+        saveWorkbook(*writer_, sheets, withWorkbookSuffix(target));
     } catch (const std::exception&) {
     }
 }

@@ -7,7 +7,9 @@
 
 #include <QObject>
 
+#include <functional>
 #include <memory>
+#include <vector>
 
 class Form1;
 class Form2;
@@ -18,9 +20,12 @@ QString saveDialogFolder();
 class SaveController : public QObject {
     Q_OBJECT
 public:
+    // Sheets other subsystems add to the results workbook, after its own.
+    using MoreSheets = std::function<std::vector<SheetContent>()>;
+
     // Connects to the form's save buttons and lives as long as the form.
     // `main` tells by its measurement boxes what the spectrum's values are.
-    SaveController(Form2& form, const Form1& main,
+    SaveController(Form2& form, const Form1& main, MoreSheets moreSheets = {},
                    std::unique_ptr<WorkbookWriter> writer = std::make_unique<XlsxWorkbookWriter>());
     ~SaveController() override;
 
@@ -28,8 +33,9 @@ public:
     void SaveSpectrum_Click();
 
 private:
-    void save(const SheetContent& sheet, const QString& proposedName);
+    void save(const std::vector<SheetContent>& sheets, const QString& proposedName);
 
     const Form1& main_;
+    MoreSheets moreSheets_;
     std::unique_ptr<WorkbookWriter> writer_;
 };

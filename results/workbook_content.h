@@ -16,6 +16,9 @@ struct SheetContent {
     QStringList header;          // row 1, from column A; empty: row 1 stays empty
     int columns = 0;             // columns of the number table, from column A
     std::vector<double> values;  // the number table, row-major, its first row in sheet row 2
+    // Texts in the number table, row-major like `values` (or empty): a cell with a non-null text
+    // holds that text instead of its number.
+    std::vector<QString> texts;
 
     // Formatting ranges, all starting at A1: the font "Courier New" 12 on fontColumns x fontRows,
     // horizontal centring on centredColumns x centredRows.
@@ -27,6 +30,10 @@ struct SheetContent {
 
     int rows() const { return columns > 0 ? static_cast<int>(values.size()) / columns : 0; }
     double value(int row, int column) const { return values[static_cast<std::size_t>(row * columns + column)]; }
+    QString text(int row, int column) const
+    {
+        return texts.empty() ? QString() : texts[static_cast<std::size_t>(row * columns + column)];
+    }
 };
 
 inline constexpr char kWorkbookFontName[] = "Courier New";

@@ -85,9 +85,11 @@ bool writeTable(lxw_worksheet* worksheet, const SheetContent& sheet, const Sheet
             lxw_format* f = formats.at(sheetRow, c);
             const auto row = static_cast<lxw_row_t>(sheetRow);
             const auto col = static_cast<lxw_col_t>(c);
+            const QString text = sheet.text(r, c);
             // A number a spreadsheet cannot hold (an analysis edge over a zero step) stays blank.
-            const lxw_error e = std::isfinite(v) ? worksheet_write_number(worksheet, row, col, v, f)
-                                                 : worksheet_write_blank(worksheet, row, col, f);
+            const lxw_error e = !text.isNull()     ? worksheet_write_string(worksheet, row, col, text.toUtf8().constData(), f)
+                                : std::isfinite(v) ? worksheet_write_number(worksheet, row, col, v, f)
+                                                   : worksheet_write_blank(worksheet, row, col, f);
             if (e != LXW_NO_ERROR) return false;
         }
     }
@@ -96,7 +98,7 @@ bool writeTable(lxw_worksheet* worksheet, const SheetContent& sheet, const Sheet
 
 }  // namespace
 
-bool XlsxWorkbookWriter::write(const SheetContent& sheet, const QString& path)
+bool XlsxWorkbookWriter::write(std::span<const SheetContent> sheets, const QString& path)
 {
     // Constant-memory mode streams each row to disk as it is written (rows go in ascending order),
     // so a 20001-point spectrum costs neither memory nor a cell index.
@@ -106,19 +108,27 @@ bool XlsxWorkbookWriter::write(const SheetContent& sheet, const QString& path)
     lxw_workbook* workbook = workbook_new_opt(file.constData(), &options);
     if (workbook == nullptr) return false;
 
-    const QByteArray name = sheet.sheetName.toUtf8();
-    lxw_worksheet* worksheet = workbook_add_worksheet(workbook, name.constData());
-    bool ok = worksheet != nullptr;
-    if (ok) {
+    bool ok = true;
+    for (const SheetContent& sheet : sheets) {
+        const QByteArray name = sheet.sheetName.toUtf8();
+        lxw_worksheet* worksheet = workbook_add_worksheet(workbook, name.constData());
+        ok = worksheet != nullptr;
+        if (!ok) break;
         const SheetFormats formats(workbook, sheet);
         ok = setColumns(worksheet, sheet, formats) && writeHeader(worksheet, sheet, formats) &&
              writeTable(worksheet, sheet, formats);
+        if (!ok) break;
     }
     // Closing assembles and writes the file, and frees the workbook in every case.
     return workbook_close(workbook) == LXW_NO_ERROR && ok;
 }
 
 bool saveWorkbook(WorkbookWriter& writer, const SheetContent& sheet, const QString& target)
+{
+    return saveWorkbook(writer, std::span<const SheetContent>(&sheet, 1), target);
+}
+
+bool saveWorkbook(WorkbookWriter& writer, std::span<const SheetContent> sheets, const QString& target)
 {
     const QFileInfo info(target);
     const QDir folder = info.absoluteDir();
@@ -128,7 +138,7 @@ bool saveWorkbook(WorkbookWriter& writer, const SheetContent& sheet, const QStri
         temporary = folder.filePath(QStringLiteral(".") + info.fileName() + QStringLiteral(".part-") + suffix);
     } while (QFileInfo::exists(temporary));
 
-    if (writer.write(sheet, temporary)) {
+    if (writer.write(sheets, temporary)) {
         std::error_code error;
         // rename() replaces an existing target in one step, so a reader never sees half a file.
         std::filesystem::rename(QFile::encodeName(temporary).toStdString(), QFile::encodeName(target).toStdString(),

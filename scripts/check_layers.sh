@@ -12,7 +12,8 @@ RULES=(
   "module:core"
   "results:core widgets"
   "measure:core laser module results"
-  "app:core widgets laser module measure results remote"
+  "verdict:core measure results"
+  "app:core widgets laser module measure results verdict remote"
   "sim:laser module"
   "remote:core laser module measure results"
 )
@@ -36,7 +37,7 @@ done
 while IFS= read -r file; do
   case "$file" in app/bench.cpp|app/main.cpp|tests/*|perf/bench_link.cpp|perf/bench_repeat_pass.cpp|perf/bench_remote.cpp) ;;
     *) echo "$file includes app/bench.h"; status=1 ;; esac
-done < <(grep -rlE '#include "app/bench.h"' --include='*.h' --include='*.cpp' core widgets laser module results measure app sim perf fuzz tests 2>/dev/null)
+done < <(grep -rlE '#include "app/bench.h"' --include='*.h' --include='*.cpp' core widgets laser module results measure verdict app sim perf fuzz tests 2>/dev/null)
 
 [ $status -eq 0 ] && echo "layers: every include runs the allowed way"
 exit $status

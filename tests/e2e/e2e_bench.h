@@ -49,7 +49,10 @@ protected:
         sim->exportComDir();
         qputenv("VXM_MODULE_LIBRARY", moduleLibrary());
         resetSharedState();
-        bench = std::make_unique<Bench>(realServices());
+        BenchServices services = realServices();
+        // The bench's settings stay out of the user's.
+        services.settings = std::make_unique<QSettings>(logs.filePath(QStringLiteral("settings.ini")), QSettings::IniFormat);
+        bench = std::make_unique<Bench>(std::move(services));
         bench->shutdown().setEndProgram([this] { ++endRequests; });
         bench->measure().setLogFolder(logs.path());
         bench->Form_Load();

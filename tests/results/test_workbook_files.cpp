@@ -162,7 +162,7 @@ namespace {
 // A writer that gets half way and fails, as a full disk would make it.
 class FailingWriter final : public WorkbookWriter {
 public:
-    bool write(const SheetContent&, const QString& path) override
+    bool write(std::span<const SheetContent>, const QString& path) override
     {
         writeFile(path, "PK\x03\x04 half a workbook");
         seenPath = path;

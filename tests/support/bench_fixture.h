@@ -9,6 +9,9 @@
 #include "fake_serial_port.h"
 #include "recording_dialogs.h"
 
+#include <QSettings>
+#include <QTemporaryDir>
+
 #include <memory>
 
 struct FakeBench {
@@ -16,6 +19,7 @@ struct FakeBench {
     FakeClock* clock = nullptr;            // owned by the bench
     FakeSerialPort* serial = nullptr;      // owned by the bench
     DialogsGuard dialogs;
+    QTemporaryDir settingsDir;  // the bench's settings stay out of the user's
     std::unique_ptr<Bench> bench;
 
     // Fresh shared state and a new bench; `load` runs Form_Load.
@@ -32,6 +36,8 @@ struct FakeBench {
         serial = fakePort.get();
         services.clock = std::move(fakeClock);
         services.serial = std::move(fakePort);
+        services.settings = std::make_unique<QSettings>(settingsDir.filePath(QStringLiteral("settings.ini")),
+                                                        QSettings::IniFormat);
         bench = std::make_unique<Bench>(std::move(services));
         if (load) bench->Form_Load();
     }

@@ -9,6 +9,12 @@ class RecordingDialogs final : public UserDialogs {
 public:
     void warning(const QString& text) override { warnings << text; }
     QString saveFileName(const QString& folder, const QString& fileName, const QString& filter) override;
+    QString openFileName(const QString& folder, const QString& filter) override
+    {
+        lastFolder = folder;
+        lastFilter = filter;
+        return answer;
+    }
 
     QStringList warnings;
     QString lastFolder, lastProposedName, lastFilter;

@@ -1,0 +1,103 @@
+// The verdict on the results window, on a bench with fakes: figures after an analysis, the channel
+// plan remembered, limits taken or refused, and the results window reloaded.
+
+#include "bench_fixture.h"
+#include "core/form1.h"
+#include "core/info_box.h"
+#include "measure/measure_controller.h"
+#include "results/form2.h"
+#include "results/results_window_host.h"
+#include "../results/results_support.h"
+#include "test_paths.h"
+#include "verdict/verdict_controller.h"
+
+#include <QComboBox>
+#include <QSettings>
+#include <QSignalSpy>
+
+#include <gtest/gtest.h>
+
+using namespace verdict;
+
+namespace {
+
+class VerdictOnWindow : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        results_test::loadSpectrum();  // three channels, 1532 to 1548 nm
+        Module1.ChannelSelect = 1;
+    }
+    VerdictController& verdict() { return bench->verdict(); }
+    QString limitsFile(const char* name, const QByteArray& json)
+    {
+        const QString path = dir.filePath(QString::fromLatin1(name));
+        results_test::writeFile(path, json);
+        return path;
+    }
+    template <typename W>
+    W* control(const char* name)
+    {
+        return bench->form2().findChild<W*>(QString::fromLatin1(name));
+    }
+
+    FakeBench bench;
+    QTemporaryDir dir;
+};
+
+TEST_F(VerdictOnWindow, FiguresFollowTheAnalysisAndThePlanIsRemembered)
+{
+    QSignalSpy evaluated(&verdict(), &VerdictController::evaluated);
+    emit bench->measure().channelsAnalysed();
+    ASSERT_EQ(evaluated.size(), 1);
+    ASSERT_TRUE(verdict().latest());
+    EXPECT_EQ(verdict().latest()->channels.size(), 3U);
+    EXPECT_EQ(verdict().latest()->outcome, Outcome::NotJudged);
+    auto* grid = control<QTableWidget>("FiguresGrid");
+    ASSERT_NE(grid, nullptr);
+    EXPECT_EQ(grid->rowCount(), 3);
+    EXPECT_EQ(grid->item(0, 2)->text(), QStringLiteral("-")) << "no plan, no grid channel";
+    EXPECT_TRUE(control<QLabel>("DeviceVerdict")->text().isEmpty());
+
+    control<QComboBox>("ChannelPlan")->setCurrentIndex(2);  // DWDM 100 GHz
+    EXPECT_EQ(evaluated.size(), 2) << "the same trace judged again";
+    EXPECT_EQ(verdict().latest()->plan, Plan::Dwdm100);
+    EXPECT_NE(grid->item(0, 2)->text(), QStringLiteral("-"));
+
+    // A new bench on the same settings starts with the plan, and a reloaded window shows it.
+    bench->unloadForm2();
+    EXPECT_EQ(control<QComboBox>("ChannelPlan")->currentIndex(), 2);
+    QSettings same(bench.settingsDir.filePath(QStringLiteral("settings.ini")), QSettings::IniFormat);
+    const VerdictController again(bench->form1(), bench->info(), same);
+    EXPECT_EQ(again.plan(), Plan::Dwdm100);
+}
+
+TEST_F(VerdictOnWindow, LimitsAreTakenOrRefusedWithTheLine)
+{
+    emit bench->measure().channelsAnalysed();
+    ASSERT_TRUE(verdict().loadLimits(limitsFile("three.json", R"({"plan": "none", "channels": 3,
+        "all": {"insertion_loss": {"max": 40}}})")));
+    EXPECT_EQ(verdict().latest()->outcome, Outcome::Pass);
+    EXPECT_EQ(control<QLabel>("DeviceVerdict")->text(), QStringLiteral("PASS"));
+    EXPECT_EQ(control<QLabel>("LimitsName")->text(), QStringLiteral("Limits: three.json"));
+
+    // Refused: the reason and line in the information box, the previous limits still in force.
+    EXPECT_FALSE(verdict().loadLimits(limitsFile("bad.json", "{\n \"all\": {\n  \"ripple\": {\"min\": 2, \"max\": 1}\n }\n}")));
+    EXPECT_EQ(bench->info().text(), QStringLiteral("Limits file refused, line 3: min above max for \"ripple\""));
+    EXPECT_FALSE(verdict().loadLimits(dir.filePath(QStringLiteral("missing.json"))));
+    EXPECT_TRUE(bench->info().text().startsWith(QStringLiteral("The limits file cannot be read:")));
+    EXPECT_EQ(verdict().latest()->outcome, Outcome::Pass);
+
+    // Through the button, in Chinese.
+    bench.dialogs->answer = limitsFile("four.json", R"({"channels": 4})");
+    bench->form1().LanguageButton->click();
+    control<QPushButton>("LoadLimits")->click();
+    EXPECT_EQ(bench.dialogs->lastFilter, QStringLiteral("限值文件 (*.json)"));
+    EXPECT_EQ(verdict().latest()->outcome, Outcome::Fail);
+    EXPECT_EQ(control<QLabel>("DeviceVerdict")->text(), QStringLiteral("不合格"));
+    EXPECT_EQ(control<QLabel>("VerdictReason")->text(), QStringLiteral("不合格项：找到 3 个通道，应为 4 个"));
+    EXPECT_EQ(verdict().workbookSheets().at(0).sheetName, QStringLiteral("Figures"));
+    bench->form2().grab().save(QDir(testOutputDir()).filePath(QStringLiteral("verdict-form2-chinese.png")));
+}
+
+}  // namespace

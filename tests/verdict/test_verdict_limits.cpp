@@ -1,0 +1,168 @@
+// Limits files refused with their line and reason, bounds per channel, the verdict at exactly its
+// limits, and the verdict as saved.
+
+#include "verdict/device_verdict.h"
+#include "verdict/figures_output.h"
+#include "verdict/limits.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+using namespace verdict;
+
+namespace {
+
+struct BadFile {
+    const char* name;
+    const char* json;
+    int line;
+    LimitsProblem problem;
+    const char* detail;  // nullptr: not checked
+};
+
+TEST(LimitsFile, RefusedWithTheLineAndTheReason)
+{
+    const BadFile cases[] = {
+        {"unterminated", "{\n  \"plan\": \"cwdm\",\n  \"all\": {\n", 4, LimitsProblem::NotJson, nullptr},
+        {"missing comma", "{\n  \"plan\": \"cwdm\"\n  \"channels\": 4\n}", 3, LimitsProblem::NotJson, nullptr},
+        {"an array", "[1, 2]", 1, LimitsProblem::NotAnObject, nullptr},
+        {"unknown figure", "{\n \"all\": {\n  \"ripple\": {\"max\": 0.5},\n  \"colour\": {\"max\": 1}\n }\n}", 4,
+         LimitsProblem::UnknownFigure, "colour"},
+        {"min above max, found under its own channel",
+         "{\n \"all\": {\"ripple\": {\"max\": 1}},\n \"per_channel\": {\n  \"2\": {\n   \"ripple\": {\"min\": 2, "
+         "\"max\": 1}\n  }\n }\n}",
+         5, LimitsProblem::MinAboveMax, "ripple"},
+        {"unknown plan", "{\n\n \"plan\": \"cwdm8\"\n}", 3, LimitsProblem::UnknownPlan, "cwdm8"},
+        {"bound as text", "{\"all\": {\n \"isolation\": {\n  \"min\": \"30\"}}}", 3, LimitsProblem::NotANumber, "min"},
+        {"unknown bound", "{\"all\": {\"isolation\": {\"minimum\": 30}}}", 1, LimitsProblem::UnknownKey, "minimum"},
+        {"unknown top key", "{\n \"limits\": {}\n}", 2, LimitsProblem::UnknownKey, "limits"},
+        {"channel zero", "{\"per_channel\": {\n \"0\": {}}}", 2, LimitsProblem::BadChannel, "0"},
+        {"fractional count", "{\n \"channels\": 2.5}", 2, LimitsProblem::BadChannel, "channels"},
+        {"one level", "{\n\n \"levels_db\": [0.5]}", 3, LimitsProblem::BadLevels, nullptr},
+        {"figure not an object", "{\"all\": {\n \"ripple\": 0.5}}", 2, LimitsProblem::NotAnObject, "ripple"},
+    };
+    for (const BadFile& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto parsed = parseLimits(QByteArray(c.json));
+        const auto* e = std::get_if<LimitsError>(&parsed);
+        ASSERT_NE(e, nullptr);
+        EXPECT_EQ(e->line, c.line);
+        EXPECT_EQ(e->problem, c.problem);
+        if (c.detail) {
+            EXPECT_EQ(e->detail, QString::fromLatin1(c.detail));
+        }
+    }
+}
+
+TEST(LimitsFile, ChannelBoundsReplaceTheCommonOnes)
+{
+    const auto parsed = parseLimits(R"({"plan": "CWDM", "levels_db": [1, 25], "channels": 4,
+        "all": {"insertion_loss": {"max": 1.5}, "ripple": {"max": 0.5}},
+        "per_channel": {"3": {"insertion_loss": {"min": 0.2}}}})");
+    const Limits* l = std::get_if<Limits>(&parsed);
+    ASSERT_NE(l, nullptr);
+    EXPECT_EQ(l->plan, Plan::Cwdm);
+    EXPECT_EQ(l->channelCount, 4);
+    EXPECT_DOUBLE_EQ(l->levels->level2Db, 25.0);
+    const FigureBounds third = l->boundsFor(3);
+    EXPECT_EQ(third.at(Figure::InsertionLoss).min, 0.2);
+    EXPECT_FALSE(third.at(Figure::InsertionLoss).max) << "the channel's own entry replaces the whole bound";
+    EXPECT_EQ(third.at(Figure::Ripple).max, 0.5);
+    EXPECT_EQ(l->boundsFor(1).at(Figure::InsertionLoss).max, 1.5);
+}
+
+ChannelFigures channel(double centerNm, double il)
+{
+    ChannelFigures f;
+    f.values.fill(std::numeric_limits<double>::quiet_NaN());
+    f.centerNm = centerNm;
+    f[Figure::InsertionLoss] = il;
+    f[Figure::Ripple] = 0.25;
+    return f;
+}
+
+Limits limitsOn(Figure figure, Bound bound)
+{
+    Limits l;
+    l.all[figure] = bound;
+    return l;
+}
+
+TEST(Verdict, FlipsExactlyAtTheLimit)
+{
+    const double il = 1.2345;
+    const double above = std::nextafter(il, 10.0), below = std::nextafter(il, 0.0);
+    const struct {
+        Bound bound;
+        Outcome outcome;
+    } cases[] = {{{std::nullopt, il}, Outcome::Pass},
+                 {{std::nullopt, below}, Outcome::Fail},
+                 {{il, std::nullopt}, Outcome::Pass},
+                 {{above, std::nullopt}, Outcome::Fail},
+                 {{il, il}, Outcome::Pass}};
+    for (const auto& c : cases) {
+        const Limits l = limitsOn(Figure::InsertionLoss, c.bound);
+        const DeviceVerdict d = judge({channel(1271, il)}, &l, Plan::Cwdm, {});
+        EXPECT_EQ(d.outcome, c.outcome);
+        EXPECT_EQ(d.channels[0].outcome, c.outcome);
+        EXPECT_EQ(d.channels[0].failing.size(), c.outcome == Outcome::Fail ? 1U : 0U);
+    }
+}
+
+TEST(Verdict, UnmeasuredFiguresCountAndTheDeviceVerdict)
+{
+    // A limit on a figure that could not be measured fails, except a shared isolation.
+    Limits l = limitsOn(Figure::Isolation, {30.0, std::nullopt});
+    l.all[Figure::Ripple] = {std::nullopt, 0.5};
+    l.channelCount = 2;
+    ChannelFigures shared = channel(1291, 1.0);
+    shared.isolationShared = true;
+    const DeviceVerdict d = judge({channel(1271, 1.0), shared}, &l, Plan::Cwdm, {});
+    EXPECT_EQ(d.channels[0].failing, std::vector<Figure>{Figure::Isolation});
+    EXPECT_EQ(d.channels[1].outcome, Outcome::Pass);
+    EXPECT_EQ(d.outcome, Outcome::Fail);
+    EXPECT_EQ(verdictText(d), QStringLiteral("CH1 1271.000 nm FAIL isolation\nCH2 1291.000 nm PASS\nDEVICE FAIL\n"));
+
+    l.channelCount = 3;
+    const DeviceVerdict few = judge({shared}, &l, Plan::Cwdm, {});
+    EXPECT_EQ(few.channels[0].outcome, Outcome::Pass);
+    EXPECT_TRUE(few.channelCountFails);
+    EXPECT_EQ(few.outcome, Outcome::Fail);
+    EXPECT_TRUE(verdictText(few).endsWith(QStringLiteral("DEVICE FAIL channels 1 of 3\n")));
+
+    const DeviceVerdict unjudged = judge({channel(1271, 9.0)}, nullptr, Plan::None, {});
+    EXPECT_EQ(unjudged.outcome, Outcome::NotJudged);
+    EXPECT_EQ(unjudged.channels[0].outcome, Outcome::NotJudged);
+}
+
+TEST(Verdict, SavedAsTheFiguresSheetAndFile)
+{
+    Limits l = limitsOn(Figure::InsertionLoss, {std::nullopt, 1.1});
+    l.channelCount = 2;
+    ChannelFigures second = channel(1291.0004, 1.25);
+    second.grid = nearestGridChannel(Plan::Cwdm, 1291.0);
+    const DeviceVerdict d = judge({channel(1271, 0.9), second}, &l, Plan::Cwdm, {});
+
+    const QByteArray csv = figuresCsv(d);
+    const QList<QByteArray> lines = csv.split('\n');
+    ASSERT_EQ(lines.size(), 5);
+    EXPECT_EQ(lines[0], "#,Center WL (nm),Grid (nm),Offset (nm),Offset (GHz),Bandwidth (nm),BW 0.5 dB (nm),"
+                        "BW 20 dB (nm),Ripple (dB),IL (dB),IL min (dB),IL max (dB),Isolation (dB),Verdict,Failing\r");
+    EXPECT_EQ(lines[1], "1,1271.000,-,-,-,-,-,-,0.250,0.900,-,-,-,PASS,\r");
+    EXPECT_EQ(lines[2], "2,1291.000,1291.000,-,-,-,-,-,0.250,1.250,-,-,-,FAIL,insertion_loss\r");
+    EXPECT_EQ(lines[3], "Device,,,,,,,,,,,,,FAIL,\r");
+
+    const SheetContent sheet = figuresSheet(d);
+    EXPECT_EQ(sheet.sheetName, QStringLiteral("Figures"));
+    ASSERT_EQ(sheet.rows(), 3);
+    EXPECT_EQ(sheet.value(1, 9), 1.25);
+    EXPECT_EQ(sheet.text(1, 9), QString());
+    EXPECT_EQ(sheet.text(1, 3), QStringLiteral("-"));
+    EXPECT_EQ(sheet.text(1, 14), QStringLiteral("insertion_loss"));
+    EXPECT_EQ(sheet.text(2, 13), QStringLiteral("FAIL"));
+    EXPECT_TRUE(std::isnan(sheet.value(2, 1)) && sheet.text(2, 1).isNull()) << "a blank cell";
+}
+
+}  // namespace

@@ -1,0 +1,48 @@
+#pragma once
+// The verdict on a measured device: each channel's figures held to the limits, PASS or FAIL per
+// channel with the failing figures named, and one verdict for the whole device. This is the result
+// other subsystems read (records, remote control); it is plain data.
+
+#include "verdict/figures.h"
+#include "verdict/limits.h"
+
+#include <QString>
+
+#include <vector>
+
+namespace verdict {
+
+enum class Outcome { NotJudged, Pass, Fail };
+
+struct ChannelVerdict {
+    int number = 0;                // 1 for the first channel found
+    ChannelFigures figures;
+    Outcome outcome = Outcome::NotJudged;
+    std::vector<Figure> failing;   // in figure order
+};
+
+struct DeviceVerdict {
+    Plan plan = Plan::None;
+    FigureLevels levels;
+    std::vector<ChannelVerdict> channels;
+    std::optional<int> expectedChannels;  // from the limits
+    bool channelCountFails = false;
+    Outcome outcome = Outcome::NotJudged;  // NotJudged while no limits are loaded
+};
+
+// Judges `figures` against `limits` (none: every outcome is NotJudged). A figure that cannot be
+// measured fails a limit set on it, except an isolation a neighbouring channel of the same trace
+// makes meaningless, which is not judged. A bound is met on equality.
+DeviceVerdict judge(std::vector<ChannelFigures> figures, const Limits* limits, Plan plan, FigureLevels levels);
+
+// "PASS", "FAIL" or "-".
+QString outcomeText(Outcome outcome);
+
+// Plain text, one line per channel and a last line for the device, for logs and remote queries:
+//   CH1 1271.012 nm PASS
+//   CH4 1331.004 nm FAIL insertion_loss ripple
+//   DEVICE FAIL
+// A wrong channel count adds "channels 3 of 4" to the device line.
+QString verdictText(const DeviceVerdict& verdict);
+
+}  // namespace verdict

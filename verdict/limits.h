@@ -1,0 +1,56 @@
+#pragma once
+// Limits files: a part's data sheet as JSON, read into bounds per figure for all channels and per
+// channel, with the plan, the two extra levels and the channel count they expect. A file that
+// cannot be used is refused with the line at fault and the reason. docs/limits.md describes it.
+
+#include "verdict/figures.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <map>
+#include <optional>
+#include <variant>
+
+namespace verdict {
+
+struct Bound {
+    std::optional<double> min;
+    std::optional<double> max;
+};
+
+using FigureBounds = std::map<Figure, Bound>;
+
+struct Limits {
+    std::optional<Plan> plan;
+    std::optional<FigureLevels> levels;
+    std::optional<int> channelCount;
+    FigureBounds all;
+    std::map<int, FigureBounds> perChannel;  // by channel number, 1 for the first found
+
+    // The bounds channel `number` is held to: its own bound of a figure replaces the common one.
+    FigureBounds boundsFor(int number) const;
+};
+
+enum class LimitsProblem {
+    NotJson,         // detail: the parser's message
+    NotAnObject,     // the file, a channel's entry or a figure's entry is not an object
+    UnknownKey,      // detail: the key
+    UnknownFigure,   // detail: the key
+    UnknownPlan,     // detail: the name
+    NotANumber,      // detail: the key whose value is not a number
+    MinAboveMax,     // detail: the figure
+    BadChannel,      // detail: the channel key, or "channels"
+    BadLevels,
+};
+
+struct LimitsError {
+    int line = 1;
+    LimitsProblem problem = LimitsProblem::NotJson;
+    QString detail;
+};
+
+// The limits in `json`, or the first problem found with the line it is on.
+std::variant<Limits, LimitsError> parseLimits(const QByteArray& json);
+
+}  // namespace verdict

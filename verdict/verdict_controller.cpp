@@ -1,0 +1,216 @@
+#include "verdict/verdict_controller.h"
+
+#include "core/dialogs.h"
+#include "core/form1.h"
+#include "core/info_box.h"
+#include "core/shared_state.h"
+#include "core/texts.h"
+#include "core/units.h"
+#include "results/form2.h"
+#include "results/save_controller.h"
+#include "verdict/figures_output.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSettings>
+#include <QSignalBlocker>
+
+#include <algorithm>
+#include <cmath>
+
+using namespace verdict;
+
+namespace {
+
+const QString kPlanSetting = QStringLiteral("verdict/plan");
+constexpr std::uint32_t kPassGreen = 0x008000;
+
+QTableWidgetItem* cell(const QString& text)
+{
+    auto* item = new QTableWidgetItem(text);
+    item->setTextAlignment(Qt::AlignCenter);
+    return item;
+}
+
+QString outcomeCaption(Outcome outcome)
+{
+    if (outcome == Outcome::Pass) return T("verdict.pass");
+    if (outcome == Outcome::Fail) return T("verdict.fail");
+    return {};
+}
+
+std::uint32_t outcomeColor(Outcome outcome) { return outcome == Outcome::Pass ? kPassGreen : VbColor::Red; }
+
+constexpr int kVerdictColumn = 13;  // after #, center, grid and the figures
+
+QStringList failingNames(const ChannelVerdict& c)
+{
+    QStringList names;
+    for (Figure f : c.failing) names << figureKey(f);
+    return names;
+}
+
+}  // namespace
+
+VerdictController::VerdictController(Form1& main, InfoBox& info, QSettings& settings)
+    : QObject(&main), main_(main), info_(info), settings_(settings)
+{
+    plan_ = planFromKey(settings_.value(kPlanSetting).toString()).value_or(Plan::None);
+    connect(main_.LanguageButton, &QPushButton::toggled, this, [this] {
+        retranslate();
+        show();
+    });
+}
+
+void VerdictController::attach(Form2& window)
+{
+    window_ = &window;
+    widgets_ = addVerdictWidgets(window);
+    retranslate();
+    widgets_.ChannelPlan->setCurrentIndex(static_cast<int>(plan_));
+    connect(widgets_.ChannelPlan, &QComboBox::currentIndexChanged, this,
+            [this](int index) { setPlan(static_cast<Plan>(std::clamp(index, 0, 3))); });
+    connect(widgets_.LoadLimits, &QPushButton::clicked, this, &VerdictController::LoadLimits_Click);
+    show();
+}
+
+void VerdictController::evaluate()
+{
+    const auto count = static_cast<std::size_t>(std::max(Module1.LastPointIndex + 1, 0));
+    const auto take = [count](const std::vector<float>& from) {
+        return std::vector<float>(from.begin(), from.begin() + static_cast<std::ptrdiff_t>(std::min(count, from.size())));
+    };
+    wavelengths_ = take(Module1.ScanWL);
+    values_ = take(Module1.ScanValue);
+    analysis_ = analyseChannels(wavelengths_, values_, Module1.LastPointIndex, Module1.ChannelSelect,
+                                downLevelFromText(main_.Text8->text()));
+    latest_.emplace();  // marks the trace as analysed; judged below
+    judgeAgain();
+}
+
+void VerdictController::judgeAgain()
+{
+    if (!latest_) return;
+    const FigureLevels l = levels();
+    const int last = static_cast<int>(std::min(wavelengths_.size(), values_.size())) - 1;
+    latest_ = judge(measureFigures(wavelengths_, values_, last, analysis_, plan_, l), limits_ ? &*limits_ : nullptr,
+                    plan_, l);
+    show();
+    emit evaluated(*latest_);
+}
+
+void VerdictController::setPlan(Plan plan)
+{
+    plan_ = plan;
+    settings_.setValue(kPlanSetting, planKey(plan));
+    if (window_) {
+        const QSignalBlocker quiet(widgets_.ChannelPlan);
+        widgets_.ChannelPlan->setCurrentIndex(static_cast<int>(plan));
+    }
+    judgeAgain();
+}
+
+bool VerdictController::loadLimits(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        info_.report(QStringLiteral("Arial"), VbColor::Red, T("verdict.unreadable").arg(QDir::toNativeSeparators(path)));
+        return false;
+    }
+    auto parsed = parseLimits(file.readAll());
+    if (const auto* error = std::get_if<LimitsError>(&parsed)) {
+        info_.report(QStringLiteral("Arial"), VbColor::Red,
+                     T("verdict.refused").arg(error->line).arg(refusalReason(*error)));
+        return false;
+    }
+    limits_ = std::get<Limits>(std::move(parsed));
+    limitsName_ = QFileInfo(path).fileName();
+    if (limits_->plan) setPlan(*limits_->plan);  // judges again
+    else judgeAgain();
+    show();
+    return true;
+}
+
+void VerdictController::LoadLimits_Click()
+{
+    const QString path = dialogs().openFileName(saveDialogFolder(), T("verdict.limitsFilter"));
+    if (!path.isEmpty()) loadLimits(path);
+}
+
+std::vector<SheetContent> VerdictController::workbookSheets() const
+{
+    if (!latest_) return {};
+    return {figuresSheet(*latest_)};
+}
+
+QByteArray VerdictController::figuresFile() const { return latest_ ? figuresCsv(*latest_) : QByteArray(); }
+
+FigureLevels VerdictController::levels() const
+{
+    return limits_ && limits_->levels ? *limits_->levels : FigureLevels{};
+}
+
+QString VerdictController::refusalReason(const LimitsError& error) const
+{
+    switch (error.problem) {
+    case LimitsProblem::NotJson: return T("verdict.reasonJson").arg(error.detail);
+    case LimitsProblem::NotAnObject: return T("verdict.reasonObject");
+    case LimitsProblem::UnknownKey: return T("verdict.reasonKey").arg(error.detail);
+    case LimitsProblem::UnknownFigure: return T("verdict.reasonFigure").arg(error.detail);
+    case LimitsProblem::UnknownPlan: return T("verdict.reasonPlan").arg(error.detail);
+    case LimitsProblem::NotANumber: return T("verdict.reasonNumber").arg(error.detail);
+    case LimitsProblem::MinAboveMax: return T("verdict.reasonMinMax").arg(error.detail);
+    case LimitsProblem::BadChannel: return T("verdict.reasonChannel").arg(error.detail);
+    case LimitsProblem::BadLevels: return T("verdict.reasonLevels");
+    }
+    return {};
+}
+
+void VerdictController::retranslate()
+{
+    if (!window_) return;
+    const FigureLevels l = levels();
+    retranslateVerdictWidgets(widgets_, l.level1Db, l.level2Db);
+}
+
+void VerdictController::show()
+{
+    if (!window_) return;
+    retranslate();
+    widgets_.LimitsName->setText(limits_ ? T("verdict.limitsName").arg(limitsName_) : T("verdict.noLimits"));
+    fillFiguresGrid();
+    showDeviceVerdict();
+}
+
+void VerdictController::fillFiguresGrid()
+{
+    QTableWidget& grid = *widgets_.FiguresGrid;
+    const std::vector<ChannelVerdict> none;
+    const std::vector<ChannelVerdict>& channels = latest_ ? latest_->channels : none;
+    grid.setRowCount(static_cast<int>(channels.size()));
+    for (int r = 0; r < grid.rowCount(); ++r) {
+        const ChannelVerdict& c = channels[static_cast<std::size_t>(r)];
+        QStringList texts{QString::number(c.number), figureText(c.figures.centerNm),
+                          figureText(c.figures.grid ? c.figures.grid->wavelengthNm : NAN)};
+        for (Figure f : kFigures) texts << figureText(c.figures[f]);
+        texts << outcomeCaption(c.outcome) << failingNames(c).join(u' ');
+        for (int col = 0; col < texts.size(); ++col) grid.setItem(r, col, cell(texts[col]));
+        if (c.outcome != Outcome::NotJudged) grid.item(r, kVerdictColumn)->setForeground(vbColor(outcomeColor(c.outcome)));
+    }
+}
+
+void VerdictController::showDeviceVerdict()
+{
+    const Outcome device = latest_ ? latest_->outcome : Outcome::NotJudged;
+    widgets_.DeviceVerdict->setText(outcomeCaption(device));
+    setForeColor(widgets_.DeviceVerdict, outcomeColor(device));
+    QStringList failures;
+    if (latest_ && latest_->channelCountFails)
+        failures << T("verdict.countWrong").arg(latest_->channels.size()).arg(*latest_->expectedChannels);
+    if (latest_)
+        for (const ChannelVerdict& c : latest_->channels)
+            if (!c.failing.empty()) failures << QStringLiteral("CH%1 %2").arg(c.number).arg(failingNames(c).join(u' '));
+    widgets_.VerdictReason->setText(failures.isEmpty() ? QString()
+                                                       : T("verdict.failing").arg(failures.join(QStringLiteral("; "))));
+}

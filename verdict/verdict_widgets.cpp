@@ -1,0 +1,80 @@
+#include "verdict/verdict_widgets.h"
+
+#include "core/texts.h"
+#include "core/units.h"
+#include "results/form2.h"
+
+#include <QHeaderView>
+
+namespace {
+
+constexpr double kStripTop = 9960;     // below the window's design and the statistics strip
+constexpr double kStripHeight = 2520;  // the figures table: a heading and about eight rows
+
+QFont arial(int points, bool bold = false)
+{
+    QFont f(QStringLiteral("Arial"));
+    f.setPointSize(points);
+    f.setBold(bold);
+    return f;
+}
+
+template <typename W>
+W* place(W* w, const char* name, double left, double top, double width, double height, int points)
+{
+    w->setObjectName(QString::fromLatin1(name));
+    w->setAccessibleDescription(QString::fromLatin1(name));
+    w->setGeometry(twipsRect(left, top, width, height));
+    w->setFont(arial(points));
+    return w;
+}
+
+}  // namespace
+
+VerdictWidgets addVerdictWidgets(Form2& form)
+{
+    VerdictWidgets w;
+    // Left of the statistics panel (from 9840) and below the x-axis title (ends at 7695).
+    w.PlanLabel = place(new QLabel(&form), "PlanLabel", 240, 7800, 1560, 375, 10);
+    w.ChannelPlan = place(new QComboBox(&form), "ChannelPlan", 1800, 7755, 2100, 420, 10);
+    w.LoadLimits = place(new QPushButton(&form), "LoadLimits", 4020, 7740, 1500, 450, 10);
+    w.LoadLimits->setAutoDefault(false);
+    w.LimitsName = place(new QLabel(&form), "LimitsName", 5640, 7800, 4080, 375, 9);
+    w.DeviceVerdict = place(new QLabel(&form), "DeviceVerdict", 240, 8280, 3480, 1500, 36);
+    w.DeviceVerdict->setFont(arial(36, true));
+    w.DeviceVerdict->setAlignment(Qt::AlignCenter);
+    w.VerdictReason = place(new QLabel(&form), "VerdictReason", 3840, 8280, 5880, 1500, 10);
+    w.VerdictReason->setWordWrap(true);
+    w.VerdictReason->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+
+    w.FiguresGrid = place(new QTableWidget(0, 15, &form), "FiguresGrid", 240, kStripTop, 19815, kStripHeight - 120, 9);
+    w.FiguresGrid->setAccessibleName(QStringLiteral("Channel figures"));
+    w.FiguresGrid->verticalHeader()->hide();
+    w.FiguresGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    w.FiguresGrid->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    w.FiguresGrid->horizontalHeader()->setSectionResizeMode(14, QHeaderView::ResizeToContents);
+    w.FiguresGrid->horizontalHeader()->setFont(arial(9));
+
+    const QSize grown(form.width(), twipsToPixels(kStripTop + kStripHeight));
+    form.setMinimumSize(grown);
+    form.resize(grown);
+    return w;
+}
+
+void retranslateVerdictWidgets(const VerdictWidgets& w, double level1Db, double level2Db)
+{
+    w.PlanLabel->setText(T("verdict.plan"));
+    const char* plans[] = {"verdict.planNone", "verdict.planCwdm", "verdict.planDwdm100", "verdict.planDwdm50"};
+    if (w.ChannelPlan->count() == 0)
+        for (const char* key : plans) w.ChannelPlan->addItem(T(key));
+    else
+        for (int i = 0; i < 4; ++i) w.ChannelPlan->setItemText(i, T(plans[i]));
+    w.LoadLimits->setText(T("verdict.limits"));
+
+    const QString bwAt = T("verdict.colBandwidthAt");
+    w.FiguresGrid->setHorizontalHeaderLabels(
+        {QStringLiteral("#"), T("extras.statsCenter"), T("verdict.colGrid"), T("verdict.colOffsetNm"), T("verdict.colOffsetGhz"),
+         T("verdict.colBandwidth"), bwAt.arg(level1Db), bwAt.arg(level2Db), T("verdict.colRipple"), T("verdict.colIl"),
+         T("verdict.colIlMin"), T("verdict.colIlMax"), T("verdict.colIsolation"), T("verdict.colVerdict"),
+         T("verdict.colFailing")});
+}

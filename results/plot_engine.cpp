@@ -101,10 +101,8 @@ void PlotSpectrumDrawing(Form2& form, const Form1& main, TraceDrawing how)
 
     if (const auto colour = plot::traceColor(Module1.TraceKind, traceSlot)) pic.setForeColor(*colour);
     pic.setDrawWidth(1);
-    const std::size_t rows =
-        std::min(Module1.PlotData.size(), static_cast<std::size_t>(std::max(Module1.LastPointIndex, -1) + 1));
     const plot::Range range{Module1.AxisXMin, Module1.AxisXMax, Module1.AxisYMin, Module1.AxisYMax};
-    pic.trace(plot::tracePixels(std::span(Module1.PlotData).first(rows), range, Module1.PicWidth,
+    pic.trace(plot::tracePixels(plot::plottedRows(Module1.PlotData, Module1.LastPointIndex), range, Module1.PicWidth,
                                 Module1.PicHeight, pic.pixelsPerTwip() * pic.devicePixelRatioF()),
               how);
 

@@ -20,6 +20,7 @@
 #include "module/scan_options_controller.h"
 #include "results/export_controller.h"
 #include "results/form2.h"
+#include "results/marker_controller.h"
 #include "results/repeat_statistics_tracker.h"
 #include "results/results_controller.h"
 #include "results/results_window_host.h"
@@ -71,6 +72,7 @@ void Bench::wireResultsWindow(Form2& window)
     results_->Form_Load();
     new SaveController(window, *form1_);
     new ExportController(window, *form1_);
+    new MarkerController(window, *form1_);
 }
 
 ResultsController* Bench::results() const { return results_.data(); }

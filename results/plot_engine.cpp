@@ -92,7 +92,10 @@ void PlotSpectrumDrawing(Form2& form, const Form1& main, TraceDrawing how)
 
     Module1.PlotCount += 1;
     const int traceSlot = Module1.PlotCount % 2;
-    if (!plot::updatePlotRange(Module1, Module1)) return;  // degenerate range: the picture stays empty
+    if (!plot::updatePlotRange(Module1, Module1)) {
+        pic.notifyRedrawn();  // degenerate range: the picture stays empty
+        return;
+    }
 
     DrawPlotGrid(form);
     DrawPlotAxes(form, main, static_cast<float>(Module1.AxisXMin), static_cast<float>(Module1.AxisXMax - Module1.AxisXMin),
@@ -107,4 +110,5 @@ void PlotSpectrumDrawing(Form2& form, const Form1& main, TraceDrawing how)
               how);
 
     if (Module1.PlotCount == 10) Module1.PlotCount = 0;
+    pic.notifyRedrawn();
 }

@@ -91,7 +91,8 @@ void BM_MoveMarker(benchmark::State& state)
     markers.Picture1_KeyDown(Qt::Key_1, 0);  // the first marker, in the middle of the plot
     markers.Picture1_KeyDown(Qt::Key_2, 0);
     PlotSurface& pic = *form.Picture1;
-    QImage screen(pic.size() * pic.devicePixelRatioF(), QImage::Format_ARGB32_Premultiplied);
+    // Opaque, as an opaque window's backing store is.
+    QImage screen(pic.size() * pic.devicePixelRatioF(), QImage::Format_RGB32);
     screen.setDevicePixelRatio(pic.devicePixelRatioF());
     int key = Qt::Key_Right;
     for (auto _ : state) {

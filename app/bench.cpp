@@ -23,6 +23,7 @@
 #include "remote/scpi_format.h"
 #include "results/export_controller.h"
 #include "results/form2.h"
+#include "results/marker_controller.h"
 #include "results/repeat_statistics_tracker.h"
 #include "results/results_controller.h"
 #include "results/results_window_host.h"
@@ -81,6 +82,7 @@ void Bench::wireResultsWindow(Form2& window)
     results_->Form_Load();
     new SaveController(window, *form1_, [this] { return verdict_->workbookSheets(); });
     new ExportController(window, *form1_, {[this] { return verdict_->figuresFile(); }, &verdict::figuresCsvPath});
+    new MarkerController(window, *form1_);
     verdict_->attach(window);
 }
 

@@ -55,7 +55,7 @@ struct ResultsState {
 // Results window and plot.
 struct PlotState {
     std::int32_t PlotCount = 0;
-    std::int16_t PlotMode = 0;       // 0 normal, 1 zoom, 2 pan
+    std::int16_t PlotMode = 0;       // 0 normal, 1 zoom, 2 pan, 3 markers
     std::int16_t RepeatabilityOn = 0;
     float PicLeft = 0.0F;
     float PicTop = 0.0F;

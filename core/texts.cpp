@@ -63,6 +63,9 @@ constexpr CaptionRow kForm2Captions[] = {
     {"SavePlot", "Save Plot", "保存图形", 12},
     {"SaveCSV", "Save CSV", "保存CSV", 12},
     {"RepeatStatsTitle", "Repeatability Statistics", "重复性统计", 12},
+    // ---- extras: markers on the plot
+    {"MarkerPlot", "Markers", "标记", 12},
+    {"AutoMarkers", "Auto markers", "自动标记", 12},
 };
 
 // Messages, grouped by the subsystem that shows them. "\r\n" is the line break of the
@@ -221,6 +224,16 @@ constexpr TextEntry kTexts[] = {
     {"verdict.colIsolation", "Isolation (dB)", "隔离度 (dB)"},
     {"verdict.colVerdict", "Verdict", "判定"},
     {"verdict.colFailing", "Failing", "不合格项"},
+
+    // ---- extras: markers on the plot
+    {"markers.reading", "M%1: %2 nm, %3 %4", "标记%1：%2 nm，%3 %4"},
+    {"markers.unplaced", "M%1: -", "标记%1：-"},
+    {"markers.difference", "M2 - M1: Δλ = %1 nm, Δ = %2 dB", "标记2 - 标记1：Δλ = %1 nm，Δ = %2 dB"},
+    {"markers.keys",
+     "Click the plot to place marker 1, then marker 2; a later click moves the nearer one.\n"
+     "Keys: 1 and 2 pick a marker, Left and Right move it one point (with Shift ten), Delete removes it.",
+     "单击图形放置标记1，再放置标记2；之后的单击移动较近的标记。\n"
+     "按键：1 和 2 选择标记，左右方向键移动一个点（按住 Shift 移动十个点），Delete 删除标记。"},
 };
 // clang-format on
 

@@ -6,6 +6,7 @@
 #include "results/repeat_statistics_panel.h"
 #include "widgets/uc_label_rotate.h"
 
+#include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -52,4 +53,13 @@ public:
     QPushButton* SavePlot;
     QPushButton* SaveCSV;
     RepeatStatisticsPanel* RepeatStatsPanel;
+
+    // Also beyond the design, below the plot: the marker tool, the automatic channel marks and
+    // the two markers' readings; above the plot's right end (inside what Save Plot saves) their
+    // difference, shown while both are placed.
+    QPushButton* MarkerPlot;
+    QCheckBox* AutoMarkers;
+    QLabel* Marker1Text;
+    QLabel* Marker2Text;
+    QLabel* MarkerDeltaText;
 };

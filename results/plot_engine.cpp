@@ -92,7 +92,10 @@ void PlotSpectrumDrawing(Form2& form, const Form1& main, TraceDrawing how)
 
     Module1.PlotCount += 1;
     const int traceSlot = Module1.PlotCount % 2;
-    if (!plot::updatePlotRange(Module1, Module1)) return;  // degenerate range: the picture stays empty
+    if (!plot::updatePlotRange(Module1, Module1)) {
+        pic.notifyRedrawn();  // degenerate range: the picture stays empty
+        return;
+    }
 
     DrawPlotGrid(form);
     DrawPlotAxes(form, main, static_cast<float>(Module1.AxisXMin), static_cast<float>(Module1.AxisXMax - Module1.AxisXMin),
@@ -101,12 +104,11 @@ void PlotSpectrumDrawing(Form2& form, const Form1& main, TraceDrawing how)
 
     if (const auto colour = plot::traceColor(Module1.TraceKind, traceSlot)) pic.setForeColor(*colour);
     pic.setDrawWidth(1);
-    const std::size_t rows =
-        std::min(Module1.PlotData.size(), static_cast<std::size_t>(std::max(Module1.LastPointIndex, -1) + 1));
     const plot::Range range{Module1.AxisXMin, Module1.AxisXMax, Module1.AxisYMin, Module1.AxisYMax};
-    pic.trace(plot::tracePixels(std::span(Module1.PlotData).first(rows), range, Module1.PicWidth,
+    pic.trace(plot::tracePixels(plot::plottedRows(Module1.PlotData, Module1.LastPointIndex), range, Module1.PicWidth,
                                 Module1.PicHeight, pic.pixelsPerTwip() * pic.devicePixelRatioF()),
               how);
 
     if (Module1.PlotCount == 10) Module1.PlotCount = 0;
+    pic.notifyRedrawn();
 }

@@ -6,7 +6,8 @@
 //   DrawPlotAxes(form, main, ...)  tick labels, channel label and both axis titles for a range
 //                             (wavelength at the left edge and span, value at the bottom and span)
 //   PlotSpectrum(form, main)  updates the range and PlotData from ScanWL/ScanValue and the zoom and
-//                             pan counts, then draws grid, labels and the trace.
+//                             pan counts, then draws grid, labels and the trace, and tells the
+//                             picture it was redrawn (its markers follow the new trace and range).
 //                             The measurement workflows call this after a pass.
 //
 // All positions are twips inside Picture1 (W = PicWidth, H = PicHeight) or in the window.

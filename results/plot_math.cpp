@@ -260,18 +260,33 @@ AxesLayout layoutAxes(const PictureGeometry& g, float xStart, float xSpan, float
     return out;
 }
 
+PixelMap::PixelMap(const Range& r, float width, std::int32_t height, double pixelsPerTwip)
+    : range_(r), xScale_(width / (r.xMax - r.xMin)),
+      yScale_(static_cast<float>(height / (static_cast<double>(r.yMax) - r.yMin))), pixelsPerTwip_(pixelsPerTwip)
+{
+}
+
+QPoint PixelMap::operator()(float wavelength, float value) const
+{
+    const double x = (wavelength - range_.xMin) * xScale_;
+    const float y = (range_.yMax - value) * yScale_;
+    return {toPixel(x, pixelsPerTwip_), toPixel(y, pixelsPerTwip_)};
+}
+
+std::span<const std::array<float, 2>> plottedRows(const std::vector<std::array<float, 2>>& plotData,
+                                                  std::int32_t lastPointIndex)
+{
+    const std::size_t rows = std::min(plotData.size(), static_cast<std::size_t>(std::max(lastPointIndex, -1) + 1));
+    return std::span(plotData).first(rows);
+}
+
 std::vector<QPoint> tracePixels(std::span<const std::array<float, 2>> data, const Range& r, float width,
                                 std::int32_t height, double pixelsPerTwip)
 {
-    const double xScale = width / (r.xMax - r.xMin);
-    const auto yScale = static_cast<float>(height / (static_cast<double>(r.yMax) - r.yMin));
+    const PixelMap map(r, width, height, pixelsPerTwip);
     std::vector<QPoint> points;
     points.reserve(data.size());
-    for (const auto& row : data) {
-        const double x = (row[0] - r.xMin) * xScale;
-        const float y = (r.yMax - row[1]) * yScale;
-        points.emplace_back(toPixel(x, pixelsPerTwip), toPixel(y, pixelsPerTwip));
-    }
+    for (const auto& row : data) points.push_back(map(row[0], row[1]));
     return points;
 }
 

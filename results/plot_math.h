@@ -100,6 +100,23 @@ AxesLayout layoutAxes(const PictureGeometry& g, float xStart, float xSpan, float
 QString xTickText(float xStart, float xSpan, int i);
 QString yTickText(float yStart, float ySpan, int i);
 
+// A plotted point (wavelength, value) in the picture's pixels for a range, as the trace is drawn.
+class PixelMap {
+public:
+    PixelMap(const Range& r, float width, std::int32_t height, double pixelsPerTwip);
+    QPoint operator()(float wavelength, float value) const;
+
+private:
+    Range range_;
+    double xScale_;
+    float yScale_;
+    double pixelsPerTwip_;
+};
+
+// The rows of PlotData the redraw draws: no more than the scan's points 0..lastPointIndex.
+std::span<const std::array<float, 2>> plottedRows(const std::vector<std::array<float, 2>>& plotData,
+                                                  std::int32_t lastPointIndex);
+
 // Points 0..count-1 of `data` in the picture's pixels (`pixelsPerTwip`), as the trace is drawn.
 std::vector<QPoint> tracePixels(std::span<const std::array<float, 2>> data, const Range& r, float width,
                                 std::int32_t height, double pixelsPerTwip);

@@ -3,12 +3,72 @@
 #include "core/units.h"
 #include "results/plot_math.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPainterPath>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
+
+QColor glyphColour(plot::GlyphKind kind)
+{
+    switch (kind) {
+    case plot::GlyphKind::FirstMarker: return {255, 128, 0};
+    case plot::GlyphKind::SecondMarker: return {160, 0, 200};
+    default: return {0, 128, 0};
+    }
+}
+
+// A text in a framed white box with its top-left corner at `topLeft`, kept inside `bounds`.
+void textBox(QPainter& p, QPointF topLeft, const QString& text, const QColor& frame, const QRectF& bounds)
+{
+    const QRectF size = p.fontMetrics().boundingRect(text).adjusted(-3, -1, 3, 1);
+    QRectF box(topLeft, size.size());
+    box.moveLeft(std::clamp(box.left(), bounds.left(), std::max(bounds.left(), bounds.right() - box.width())));
+    box.moveTop(std::clamp(box.top(), bounds.top(), std::max(bounds.top(), bounds.bottom() - box.height())));
+    p.setPen(frame);
+    p.setBrush(QColor(255, 255, 255, 230));
+    p.drawRect(box);
+    p.setPen(Qt::black);
+    p.drawText(box, Qt::AlignCenter, text);
+}
+
+// A placed marker: a dotted line through the picture at its wavelength, a filled triangle whose
+// tip is the data point (outlined in black while it is the active one), and its reading beside it.
+void paintMarker(QPainter& p, const plot::MarkerGlyph& g, QPointF at, const QRectF& bounds)
+{
+    const QColor colour = glyphColour(g.kind);
+    p.setPen(QPen(colour, 1, Qt::DotLine));
+    p.drawLine(QPointF(at.x(), bounds.top()), QPointF(at.x(), bounds.bottom()));
+    p.setPen(g.active ? QPen(Qt::black, 1) : QPen(colour, 1));
+    p.setBrush(colour);
+    const QPointF triangle[] = {at, at + QPointF(-6, -12), at + QPointF(6, -12)};
+    p.drawPolygon(triangle, 3);
+    const double height = p.fontMetrics().height() + 2;
+    const double above = at.y() - 14 - height;
+    textBox(p, QPointF(at.x() + 8, above >= bounds.top() ? above : at.y() + 6), g.label, colour, bounds);
+}
+
+// A channel's center: a diamond with the channel's number above; an edge: a short upright bar.
+void paintChannelMark(QPainter& p, const plot::MarkerGlyph& g, QPointF at)
+{
+    const QColor colour = glyphColour(g.kind);
+    if (g.kind == plot::GlyphKind::ChannelEdge) {
+        p.setPen(QPen(colour, 2));
+        p.drawLine(at + QPointF(0, -7), at + QPointF(0, 7));
+        return;
+    }
+    p.setPen(QPen(colour, 1));
+    p.setBrush(colour);
+    const QPointF diamond[] = {at + QPointF(0, -5), at + QPointF(5, 0), at + QPointF(0, 5), at + QPointF(-5, 0)};
+    p.drawPolygon(diamond, 4);
+    const QRectF text(at.x() - 20, at.y() - 8 - p.fontMetrics().height(), 40, p.fontMetrics().height());
+    p.drawText(text, Qt::AlignHCenter | Qt::AlignBottom, g.label);
+}
+
 int vbButtons(Qt::MouseButtons b)
 {
     int state = 0;
@@ -140,6 +200,12 @@ void PlotSurface::trace(const std::vector<QPoint>& pixels, TraceDrawing how)
     update();
 }
 
+void PlotSurface::setMarkerLayer(plot::MarkerLayer layer)
+{
+    markers_ = std::move(layer);
+    update();
+}
+
 void PlotSurface::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
@@ -151,7 +217,28 @@ void PlotSurface::paintEvent(QPaintEvent*)
     ensureSize();
     QPainter p(this);
     p.drawImage(QPoint(0, 0), persistent_);
+    paintMarkers(p);
     p.drawImage(QPoint(0, 0), overlay_);
+}
+
+void PlotSurface::paintMarkers(QPainter& p) const
+{
+    if (markers_.empty()) return;
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing, false);
+    QFont small = font();
+    small.setPointSize(9);
+    p.setFont(small);
+    const QRectF bounds = QRectF(rect()).adjusted(1, 1, -2, -2);
+    const double toLogical = 1.0 / devicePixelRatioF();  // the glyphs are placed in device pixels
+    for (const plot::MarkerGlyph& g : markers_) {
+        const QPointF at = QPointF(g.at) * toLogical;
+        if (g.kind == plot::GlyphKind::FirstMarker || g.kind == plot::GlyphKind::SecondMarker)
+            paintMarker(p, g, at, bounds);
+        else
+            paintChannelMark(p, g, at);
+    }
+    p.restore();
 }
 
 void PlotSurface::mousePressEvent(QMouseEvent* e)
@@ -164,6 +251,12 @@ void PlotSurface::mouseMoveEvent(QMouseEvent* e)
 {
     emit mouseMove(vbButtons(e->buttons()), static_cast<float>(pixelsToTwips(e->position().x())),
                    static_cast<float>(pixelsToTwips(e->position().y())));
+}
+
+void PlotSurface::keyPressEvent(QKeyEvent* e)
+{
+    emit keyDown(e->key(), e->modifiers() & Qt::ShiftModifier ? 1 : 0);
+    QWidget::keyPressEvent(e);
 }
 
 void PlotSurface::mouseReleaseEvent(QMouseEvent* e)

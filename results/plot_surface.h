@@ -1,9 +1,10 @@
 #pragma once
 // The picture area of the results window: a persistent picture that survives covering and
-// uncovering, plus a non-persistent layer above it for the zoom rubber band. Positions are
-// twips, as in the rest of the results window.
+// uncovering, the marker layer painted over it (so that markers move without the trace being
+// drawn again), and a non-persistent layer on top for the zoom rubber band. Positions are twips,
+// as in the rest of the results window.
 
-#include "results/plot_math.h"
+#include "results/plot_markers.h"
 
 #include <QImage>
 #include <QPen>
@@ -12,6 +13,8 @@
 
 #include <cstdint>
 #include <vector>
+
+class QPainter;
 
 // How a trace of many points is put on the picture: one line per segment, or per pixel column the
 // span the segments cover plus the joins between columns (the same pixels, far fewer calls).
@@ -50,11 +53,20 @@ public:
     // A polyline already in the picture's pixels, in the pen colour, width and style.
     void trace(const std::vector<QPoint>& pixels, TraceDrawing how = TraceDrawing::Columns);
 
+    // The markers shown over the picture, in its pixels; Cls() leaves them.
+    void setMarkerLayer(plot::MarkerLayer layer);
+    const plot::MarkerLayer& markerLayer() const { return markers_; }
+    // Said by the plot engine after each redraw of the trace, so the markers can follow it.
+    void notifyRedrawn() { emit redrawn(); }
+
 signals:
     // Button state as the window reports it (1 left, 2 right, 4 middle), position in twips.
     void mouseDown(int button, float x, float y);
     void mouseMove(int buttons, float x, float y);
     void mouseUp(int button, float x, float y);
+    // A key pressed while the picture has the focus: the Qt key and 1 when Shift is held, else 0.
+    void keyDown(int key, int shift);
+    void redrawn();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -62,10 +74,12 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void ensureSize();
     QImage& target();
+    void paintMarkers(QPainter& p) const;
     QPen pen(std::uint32_t bbggrr) const;
     QPoint toPixels(double x, double y) const;
 
@@ -75,4 +89,5 @@ private:
     std::uint32_t foreColor_ = 0;
     QImage persistent_;
     QImage overlay_;
+    plot::MarkerLayer markers_;
 };

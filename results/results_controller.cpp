@@ -120,6 +120,7 @@ void ResultsController::Picture1_MouseMove(int buttons, float x, float y)
 
 void ResultsController::Picture1_MouseUp(int, float x, float y)
 {
+    if (Module1.PlotMode != 1 && Module1.PlotMode != 2) return;  // the marker tool redraws no trace
     if (Module1.PlotMode == 1) {
         Module1.ZoomCount += 1;
         plot::ZoomRect z{Module1.ZoomX1, Module1.ZoomY1, x, plot::roundEven(y)};

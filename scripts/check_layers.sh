@@ -12,7 +12,8 @@ RULES=(
   "module:core"
   "results:core widgets"
   "measure:core laser module results"
-  "app:core widgets laser module measure results"
+  "records:core"
+  "app:core widgets laser module measure results records"
   "sim:laser module"
 )
 

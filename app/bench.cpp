@@ -76,7 +76,6 @@ void Bench::wireRecords()
     });
     connect(measure_, &MeasureController::powerRead, capture_,
             [this] { capture_->capturePower(engine_->lastPower(), form1_->PLabel->text()); });
-    records_->start();
 }
 
 Bench::~Bench()
@@ -141,4 +140,7 @@ void Bench::Form_Load()
     tlsPort_->DetectComPorts();
     progress_->end();
     Module1.TLSTimeoutMs = 10000;
+
+    // Last: a problem with the records' database is told after the start-up messages.
+    if (records_) records_->start();
 }

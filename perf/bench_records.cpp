@@ -157,7 +157,8 @@ void BM_ListOneDevice(benchmark::State& state)
     int device = 0;
     std::size_t rows = 0;
     for (auto _ : state) {
-        const RecordFilter filter{QStringLiteral("DEV-%1").arg(device++ % kDevices)};
+        RecordFilter filter;
+        filter.deviceId = QStringLiteral("DEV-%1").arg(device++ % kDevices);
         rows = store.list(filter).size();
         benchmark::DoNotOptimize(store.count(filter));
     }

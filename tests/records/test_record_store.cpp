@@ -51,6 +51,12 @@ MeasurementRecord sampleRecord(const QString& uid, const QString& device, qint64
     return r;
 }
 
+RecordFilter filterOf(const QString& device = {}, const QDateTime& from = {}, const QDateTime& to = {},
+                      const QString& verdict = {}, const QString& bench = {}, int limit = 1000)
+{
+    return {device, from, to, verdict, bench, limit};
+}
+
 bool sameBits(const std::vector<float>& a, const std::vector<float>& b)
 {
     return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(float)) == 0;
@@ -145,24 +151,22 @@ TEST_P(RecordStoreTest, ListsFilterAndRunNewestFirst)
         ASSERT_TRUE(store_.insert(r));
     }
     const auto at = [](qint64 ms) { return QDateTime::fromMSecsSinceEpoch(ms, Qt::UTC); };
-    RecordFilter limited;
-    limited.limit = 2;
     struct Case {
         const char* name;
         RecordFilter filter;
         QStringList uids;  // newest first; equal times: the later stored first
     };
     const Case cases[] = {
-        {"all", {}, {"e", "d", "c", "b", "a"}},
-        {"device", {QStringLiteral("D1")}, {"d", "c", "a"}},
-        {"from inclusive, to exclusive", {{}, at(2000), at(4000)}, {"c", "b"}},
-        {"verdict", {{}, {}, {}, QStringLiteral("FAIL")}, {"d", "b"}},
-        {"no verdict", {{}, {}, {}, kNoVerdict}, {"c"}},
-        {"bench by host", {{}, {}, {}, {}, QStringLiteral("bench-2")}, {"d", "c"}},
-        {"bench by module serial", {{}, {}, {}, {}, QStringLiteral("M-bench-1")}, {"e", "b", "a"}},
-        {"all at once", {QStringLiteral("D1"), at(1000), at(5000), QStringLiteral("PASS"), QStringLiteral("bench-1")}, {"a"}},
-        {"limit", limited, {"e", "d"}},
-        {"nothing", {QStringLiteral("D9")}, {}},
+        {"all", filterOf(), {"e", "d", "c", "b", "a"}},
+        {"device", filterOf(QStringLiteral("D1")), {"d", "c", "a"}},
+        {"from inclusive, to exclusive", filterOf({}, at(2000), at(4000)), {"c", "b"}},
+        {"verdict", filterOf({}, {}, {}, QStringLiteral("FAIL")), {"d", "b"}},
+        {"no verdict", filterOf({}, {}, {}, kNoVerdict), {"c"}},
+        {"bench by host", filterOf({}, {}, {}, {}, QStringLiteral("bench-2")), {"d", "c"}},
+        {"bench by module serial", filterOf({}, {}, {}, {}, QStringLiteral("M-bench-1")), {"e", "b", "a"}},
+        {"all at once", filterOf(QStringLiteral("D1"), at(1000), at(5000), QStringLiteral("PASS"), QStringLiteral("bench-1")), {"a"}},
+        {"limit", filterOf({}, {}, {}, {}, {}, 2), {"e", "d"}},
+        {"nothing", filterOf(QStringLiteral("D9")), {}},
     };
     for (const Case& c : cases) {
         QStringList got;
@@ -172,7 +176,7 @@ TEST_P(RecordStoreTest, ListsFilterAndRunNewestFirst)
         unlimited.limit = 0;
         EXPECT_EQ(store_.count(unlimited), c.filter.limit == 2 ? 5 : c.uids.size()) << c.name;
     }
-    const RecordSummary top = store_.list({QStringLiteral("D1")}).front();
+    const RecordSummary top = store_.list(filterOf(QStringLiteral("D1"))).front();
     EXPECT_EQ(top.channelCount, 2);
     EXPECT_EQ(top.pointCount, 20001);
     EXPECT_EQ(top.kind, RecordKind::RepeatPass);

@@ -42,7 +42,9 @@ std::vector<int> storedPasses(const QString& url, const QString& device)
     RecordStore store;
     EXPECT_FALSE(store.open(url));
     std::vector<int> passes;
-    const std::vector<RecordSummary> newestFirst = store.list({device});
+    RecordFilter filter;
+    filter.deviceId = device;
+    const std::vector<RecordSummary> newestFirst = store.list(filter);
     for (auto it = newestFirst.rbegin(); it != newestFirst.rend(); ++it) passes.push_back(it->pass);
     // Received order is id order; the times were taken in pass order too.
     for (std::size_t i = 1; i < newestFirst.size(); ++i) EXPECT_GT(newestFirst[i - 1].id, newestFirst[i].id);
@@ -244,7 +246,9 @@ TEST(RecordCapture, TheRecordHoldsTheWindowsSettingsAndTheSharedResults)
         EXPECT_EQ(r.kind, RecordKind::RepeatPass);
         EXPECT_EQ(r.pass, 5);
         ASSERT_EQ(r.channels.size(), c.channels) << c.name;
-        if (c.channels) EXPECT_EQ(r.channels[1], (ChannelRow{1550.25F, 0.5F, -2.5F}));
+        if (c.channels) {
+            EXPECT_EQ(r.channels[1], (ChannelRow{1550.25F, 0.5F, -2.5F}));
+        }
         EXPECT_EQ(r.wavelengthsNm, (std::vector<float>{1, 2, 3, 4}));
         EXPECT_EQ(r.values, (std::vector<float>{-1, -2, -3, -4}));
         EXPECT_EQ(r.verdict, QStringLiteral("FAIL"));

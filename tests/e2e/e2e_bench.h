@@ -41,6 +41,8 @@ protected:
     {
         return QDir(SimulatorProcess::builtDir()).filePath(QStringLiteral("libKetrolanLib.so")).toUtf8();
     }
+    // Where measurement records go; none unless a test says.
+    virtual QString recordsTarget() { return {}; }
 
     void SetUp() override
     {
@@ -49,7 +51,10 @@ protected:
         sim->exportComDir();
         qputenv("VXM_MODULE_LIBRARY", moduleLibrary());
         resetSharedState();
-        bench = std::make_unique<Bench>(realServices());
+        BenchServices services = realServices();
+        services.recordsTarget = recordsTarget();
+        services.recordsSpool = logs.filePath(QStringLiteral("records-spool.sqlite"));
+        bench = std::make_unique<Bench>(std::move(services));
         bench->shutdown().setEndProgram([this] { ++endRequests; });
         bench->measure().setLogFolder(logs.path());
         bench->Form_Load();

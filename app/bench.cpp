@@ -28,8 +28,12 @@
 #include "results/results_controller.h"
 #include "results/results_window_host.h"
 #include "results/save_controller.h"
+#include "verdict/device_verdict.h"
 #include "verdict/figures_output.h"
 #include "verdict/verdict_controller.h"
+#include "records/record_capture.h"
+#include "records/record_status.h"
+#include "records/record_writer.h"
 
 BenchServices realServices()
 {
@@ -66,11 +70,41 @@ Bench::Bench(BenchServices services)
     measure_ = new MeasureController(f, *info_, *link_, *engine_, *resultsWindow_, *repeatStatistics_);
     verdict_ = new VerdictController(f, *info_, *services_.settings);
     connect(measure_, &MeasureController::channelsAnalysed, verdict_, &VerdictController::evaluate);
+    wireRecords();
+}
+
+// Every completed measurement becomes a record, handed to the writer's thread.
+void Bench::wireRecords()
+{
+    if (services_.recordsTarget.isEmpty()) return;
+    Form1& f = *form1_;
+    records_ = std::make_unique<RecordWriter>(services_.recordsTarget, services_.recordsSpool);
+    capture_ = new RecordCapture(f, *records_, QStringLiteral(VXM_PROGRAM_VERSION));
+    new RecordStatusController(f, *info_, *records_);
+    connect(module_, &ModuleController::moduleIdentified, capture_, &RecordCapture::setModuleIdentity);
+    connect(measure_, &MeasureController::spectrumMeasured, capture_, [this](int pass) {
+        capture_->captureSpectrum(pass < 0 ? RecordKind::Spectrum : RecordKind::RepeatPass, pass);
+    });
+    connect(measure_, &MeasureController::powerRead, capture_,
+            [this] { capture_->capturePower(engine_->lastPower(), form1_->PLabel->text()); });
+    // A record carries the verdict of its own analysis only: a background or a power reading has none.
+    auto analysed = std::make_shared<bool>(false);
+    connect(measure_, &MeasureController::channelsAnalysed, capture_, [analysed] { *analysed = true; });
+    capture_->setVerdictProvider([this, analysed] {
+        RecordVerdict v;
+        if (std::exchange(*analysed, false) && verdict_->latest()) {
+            v.figuresJson = verdict::figuresJson(*verdict_->latest());
+            if (verdict_->latest()->outcome != verdict::Outcome::NotJudged)
+                v.verdict = verdict::outcomeText(verdict_->latest()->outcome);
+        }
+        return v;
+    });
 }
 
 Bench::~Bench()
 {
     delete remote_;  // its clients go before the windows and controllers they drive
+    records_.reset();  // before the main window its capture hangs on
     resultsWindow_->unload();
     setDialogParent(nullptr);
 }
@@ -154,4 +188,7 @@ void Bench::Form_Load()
     tlsPort_->DetectComPorts();
     progress_->end();
     Module1.TLSTimeoutMs = 10000;
+
+    // Last: a problem with the records' database is told after the start-up messages.
+    if (records_) records_->start();
 }

@@ -34,6 +34,8 @@ class ResultsWindowHost;
 class ScanEngine;
 class RemoteControl;
 class VerdictController;
+class RecordCapture;
+class RecordWriter;
 
 // What the bench talks to; tests hand in fakes.
 struct BenchServices {
@@ -41,6 +43,10 @@ struct BenchServices {
     std::unique_ptr<SerialPort> serial;  // the laser's port, MSComm1; the system's when left empty
     std::unique_ptr<MsClock> clock;      // the system's when left empty
     std::unique_ptr<QSettings> settings; // the user's when left empty
+    // Where measurement records go (URL or SQLite file) and the local spool; no records when the
+    // target is empty.
+    QString recordsTarget;
+    QString recordsSpool;
 };
 
 // The services of a real bench: the device library found at run time.
@@ -78,6 +84,9 @@ public:
     ProgressStrip& progress() { return *progress_; }
     RepeatStatisticsTracker& repeatStatistics() { return *repeatStatistics_; }
     VerdictController& verdict() { return *verdict_; }
+    // Null when the bench keeps no records.
+    RecordWriter* records() const { return records_.get(); }
+    RecordCapture* recordCapture() const { return capture_; }
 
     // Start-up of the main window; runs once after construction.
     void Form_Load();
@@ -109,4 +118,8 @@ private:
     std::unique_ptr<RepeatStatisticsTracker> repeatStatistics_;
     RemoteControl* remote_ = nullptr;  // a child of the main window
     VerdictController* verdict_ = nullptr;
+    void wireRecords();
+
+    std::unique_ptr<RecordWriter> records_;
+    RecordCapture* capture_ = nullptr;
 };

@@ -2,6 +2,7 @@
 #include "core/form1.h"
 #include "remote/remote_control.h"
 #include "remote/scpi_server.h"
+#include "records/record_capture.h"
 
 #include <QApplication>
 #include <QStyleFactory>
@@ -19,7 +20,10 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "vxm-operator: %s\n", qPrintable(remote.error));
         return 2;
     }
-    Bench bench(realServices());
+    BenchServices services = realServices();
+    services.recordsTarget = recordsTarget();
+    services.recordsSpool = defaultSpoolPath();
+    Bench bench(std::move(services));
     bench.Form_Load();
     bench.form1().show();
     if (remote.options.enabled) {

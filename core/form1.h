@@ -74,6 +74,11 @@ public:
     QPlainTextEdit* DisplayInfo;
     QPushButton* LanguageButton;      // toggle
     QPushButton* CloseExit;
+    // Measurement records: the device the next measurements are recorded for, and how many
+    // records still wait for their database.
+    QLabel* DeviceIdLabel;
+    QLineEdit* DeviceId;
+    QLabel* RecordsStatus;
 
 private:
     QWidget* canvas_;

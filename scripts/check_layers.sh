@@ -13,7 +13,8 @@ RULES=(
   "results:core widgets"
   "measure:core laser module results"
   "verdict:core measure results"
-  "app:core widgets laser module measure results verdict remote"
+  "records:core"
+  "app:core widgets laser module measure results verdict remote records"
   "sim:laser module"
   "remote:core laser module measure results"
 )

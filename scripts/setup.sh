@@ -10,6 +10,7 @@ PACKAGES=(
   libgtest-dev googletest libbenchmark-dev
   xvfb xauth unzip python3-openpyxl python3-pyvisa python3-pyvisa-py
   fonts-liberation fonts-wqy-microhei
+  libqt6sql6-sqlite libqt6sql6-psql postgresql
 )
 
 missing=()

@@ -1,5 +1,8 @@
 #include "verdict/device_verdict.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QStringList>
 
 #include <cmath>
@@ -69,6 +72,32 @@ QString verdictText(const DeviceVerdict& verdict)
         device += QStringLiteral(" channels %1 of %2").arg(verdict.channels.size()).arg(*verdict.expectedChannels);
     lines << device;
     return lines.join(u'\n') + u'\n';
+}
+
+namespace {
+QJsonValue number(double value) { return std::isfinite(value) ? QJsonValue(value) : QJsonValue(); }
+}  // namespace
+
+QString figuresJson(const DeviceVerdict& verdict)
+{
+    QJsonArray channels;
+    for (const ChannelVerdict& c : verdict.channels) {
+        QJsonObject figures;
+        for (Figure f : kFigures) figures.insert(figureKey(f), number(c.figures[f]));
+        QJsonArray failing;
+        for (Figure f : c.failing) failing.append(figureKey(f));
+        channels.append(QJsonObject{{QStringLiteral("channel"), c.number},
+                                    {QStringLiteral("center_nm"), number(c.figures.centerNm)},
+                                    {QStringLiteral("grid_nm"), c.figures.grid ? number(c.figures.grid->wavelengthNm) : QJsonValue()},
+                                    {QStringLiteral("verdict"), outcomeText(c.outcome)},
+                                    {QStringLiteral("failing"), failing},
+                                    {QStringLiteral("figures"), figures}});
+    }
+    const QJsonObject root{{QStringLiteral("plan"), planKey(verdict.plan)},
+                           {QStringLiteral("levels_db"), QJsonArray{verdict.levels.level1Db, verdict.levels.level2Db}},
+                           {QStringLiteral("verdict"), outcomeText(verdict.outcome)},
+                           {QStringLiteral("channels"), channels}};
+    return QString::fromUtf8(QJsonDocument(root).toJson(QJsonDocument::Compact));
 }
 
 }  // namespace verdict

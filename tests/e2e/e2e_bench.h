@@ -41,6 +41,8 @@ protected:
     {
         return QDir(SimulatorProcess::builtDir()).filePath(QStringLiteral("libKetrolanLib.so")).toUtf8();
     }
+    // Where measurement records go; none unless a test says.
+    virtual QString recordsTarget() { return {}; }
 
     void SetUp() override
     {
@@ -52,6 +54,8 @@ protected:
         BenchServices services = realServices();
         // The bench's settings stay out of the user's.
         services.settings = std::make_unique<QSettings>(logs.filePath(QStringLiteral("settings.ini")), QSettings::IniFormat);
+        services.recordsTarget = recordsTarget();
+        services.recordsSpool = logs.filePath(QStringLiteral("records-spool.sqlite"));
         bench = std::make_unique<Bench>(std::move(services));
         bench->shutdown().setEndProgram([this] { ++endRequests; });
         bench->measure().setLogFolder(logs.path());

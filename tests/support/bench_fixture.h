@@ -22,8 +22,9 @@ struct FakeBench {
     QTemporaryDir settingsDir;  // the bench's settings stay out of the user's
     std::unique_ptr<Bench> bench;
 
-    // Fresh shared state and a new bench; `load` runs Form_Load.
-    explicit FakeBench(bool load = true)
+    // Fresh shared state and a new bench; `load` runs Form_Load. Records are kept only when a
+    // records target is given.
+    explicit FakeBench(bool load = true, const QString& recordsTarget = {}, const QString& recordsSpool = {})
     {
         resetSharedState();
         BenchServices services;
@@ -38,6 +39,8 @@ struct FakeBench {
         services.serial = std::move(fakePort);
         services.settings = std::make_unique<QSettings>(settingsDir.filePath(QStringLiteral("settings.ini")),
                                                         QSettings::IniFormat);
+        services.recordsTarget = recordsTarget;
+        services.recordsSpool = recordsSpool;
         bench = std::make_unique<Bench>(std::move(services));
         if (load) bench->Form_Load();
     }

@@ -1,0 +1,60 @@
+// Measurement records on the simulated bench: three devices measured with their IDs reach a
+// PostgreSQL server (started for the test) with their channels and spectra.
+#include "e2e_bench.h"
+
+#include "../records/postgres_server.h"
+#include "records/record_store.h"
+#include "records/record_writer.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class RecordsE2E : public LiveBench {
+protected:
+    QString recordsTarget() override
+    {
+        PostgresServer* pg = sharedPostgres(&whyNot_);
+        if (!pg || !pg->createDatabase(QStringLiteral("line"))) return {};
+        url_ = pg->url(QStringLiteral("line"));
+        return url_;
+    }
+    QString whyNot_;
+    QString url_;
+};
+
+TEST_F(RecordsE2E, ThreeDevicesMeasuredWithTheirIdsAreOnRecord)
+{
+    if (url_.isEmpty()) GTEST_SKIP() << whyNot_.toStdString();
+    f->StartStopSweep->click();
+    f->Text1->setText(QStringLiteral("1260"));
+    f->Text2->setText(QStringLiteral("1340"));
+    f->Text7->setText(QStringLiteral("2001"));
+    console("dut filter");
+    f->CheckVXMScanMode->click();
+    for (const char* id : {"DUT-A", "DUT-B", "DUT-C"}) {
+        QTest::keyClicks(f->DeviceId, QString::fromLatin1(id));
+        click(f->SingleMeasure);
+        ASSERT_EQ(Module1.ChannelCount, 4) << infoText().toStdString();
+        f->DeviceId->clear();
+    }
+    RecordWriter* writer = bench->records();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return writer->status().storeUp && writer->status().waiting == 0; }, 20000));
+    RecordStore store;
+    ASSERT_FALSE(store.open(url_));
+    RecordFilter one;
+    one.deviceId = QStringLiteral("DUT-B");
+    const std::vector<RecordSummary> b = store.list(one);
+    ASSERT_EQ(b.size(), 1U);
+    EXPECT_EQ(store.count({}), 3);
+    const std::optional<MeasurementRecord> r = store.load(b.front().id);
+    ASSERT_TRUE(r);
+    EXPECT_EQ(r->channels.size(), 4U);
+    EXPECT_EQ(r->values.size(), 2001U);
+    EXPECT_EQ(r->settings.startNm, 1260);
+    EXPECT_FALSE(r->bench.laserSerial.isEmpty());
+    EXPECT_FALSE(r->bench.moduleSerial.isEmpty());
+    EXPECT_EQ(f->RecordsStatus->text(), QStringLiteral("Records: stored"));
+}
+
+}  // namespace

@@ -137,12 +137,12 @@ Form2::Form2(QWidget* parent) : QWidget(parent, Qt::Window)
                              kStatisticsStrip - 180, 10);
     RepeatStatsPanel->RepeatStatsTitle->setFont(arial(12));
 
-    // Below the plot's x title and left of the statistics strip.
+    // Below the plot's x title and left of the statistics strip; the verdict controls sit below.
     MarkerPlot = button(this, "MarkerPlot", "Markers", 240, 7800, 1695);
     AutoMarkers = place(new QCheckBox(QStringLiteral("Auto markers"), this), QStringLiteral("AutoMarkers"), 2160, 7800,
                         2655, 495);
-    Marker1Text = label(this, QStringLiteral("Marker1Text"), QStringLiteral("M1: -"), 240, 8400, 9480, 375);
-    Marker2Text = label(this, QStringLiteral("Marker2Text"), QStringLiteral("M2: -"), 240, 8790, 9480, 375);
+    Marker1Text = label(this, QStringLiteral("Marker1Text"), QStringLiteral("M1: -"), 4920, 7740, 4800, 375);
+    Marker2Text = label(this, QStringLiteral("Marker2Text"), QStringLiteral("M2: -"), 4920, 8100, 4800, 375);
     // Right of the channel label's text, ending with the plot.
     MarkerDeltaText = label(this, QStringLiteral("MarkerDeltaText"), QString(), 8640, 880, 5655, 375);
     MarkerDeltaText->setAlignment(Qt::AlignRight | Qt::AlignVCenter);

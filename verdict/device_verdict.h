@@ -45,9 +45,9 @@ QString outcomeText(Outcome outcome);
 // A wrong channel count adds "channels 3 of 4" to the device line.
 QString verdictText(const DeviceVerdict& verdict);
 
-// Compact JSON for records: {"plan", "levels_db", "verdict", "channels": [{"channel", "center_nm",
-// "grid_nm", "verdict", "failing": [...], "figures": {key: value}}]}. A figure that could not be
-// measured is null.
+// Compact JSON for records, keys in alphabetical order: {"channels": [{"center_nm", "channel",
+// "failing": [...], "figures": {key: value}, "grid_nm", "verdict"}], "levels_db", "plan", "verdict"}.
+// A figure that could not be measured is null.
 QString figuresJson(const DeviceVerdict& verdict);
 
 }  // namespace verdict

@@ -34,16 +34,16 @@ W* place(W* w, const char* name, double left, double top, double width, double h
 VerdictWidgets addVerdictWidgets(Form2& form)
 {
     VerdictWidgets w;
-    // Left of the statistics panel (from 9840) and below the x-axis title (ends at 7695).
-    w.PlanLabel = place(new QLabel(&form), "PlanLabel", 240, 7800, 1560, 375, 10);
-    w.ChannelPlan = place(new QComboBox(&form), "ChannelPlan", 1800, 7755, 2100, 420, 10);
-    w.LoadLimits = place(new QPushButton(&form), "LoadLimits", 4020, 7740, 1500, 450, 10);
+    // Left of the statistics panel (from 9840), below the markers row (7740..8235).
+    w.PlanLabel = place(new QLabel(&form), "PlanLabel", 240, 8640, 1560, 375, 10);
+    w.ChannelPlan = place(new QComboBox(&form), "ChannelPlan", 1800, 8595, 2100, 420, 10);
+    w.LoadLimits = place(new QPushButton(&form), "LoadLimits", 4020, 8580, 1500, 450, 10);
     w.LoadLimits->setAutoDefault(false);
-    w.LimitsName = place(new QLabel(&form), "LimitsName", 5640, 7800, 4080, 375, 9);
-    w.DeviceVerdict = place(new QLabel(&form), "DeviceVerdict", 240, 8280, 3480, 1500, 36);
+    w.LimitsName = place(new QLabel(&form), "LimitsName", 5640, 8640, 4080, 375, 9);
+    w.DeviceVerdict = place(new QLabel(&form), "DeviceVerdict", 240, 9120, 3480, 840, 36);
     w.DeviceVerdict->setFont(arial(36, true));
     w.DeviceVerdict->setAlignment(Qt::AlignCenter);
-    w.VerdictReason = place(new QLabel(&form), "VerdictReason", 3840, 8280, 5880, 1500, 10);
+    w.VerdictReason = place(new QLabel(&form), "VerdictReason", 3840, 9120, 5880, 840, 10);
     w.VerdictReason->setWordWrap(true);
     w.VerdictReason->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
 

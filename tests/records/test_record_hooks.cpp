@@ -55,12 +55,16 @@ TEST(RecordHooks, EachMeasurementIsRecordedOnceWithItsDeviceAndKind)
         int pass;
         int channels;
         int points;
+        bool figures;  // the extended figures of its own analysis
     };
     // Oldest first. The release comes in the wait of the fourth pass, which is finished and logged.
-    const Expected expected[] = {{"DUT-1", RecordKind::Spectrum, -1, 1, 2001},  {"DUT-2", RecordKind::RepeatPass, 0, 1, 2001},
-                                 {"DUT-2", RecordKind::RepeatPass, 1, 1, 2001}, {"DUT-2", RecordKind::RepeatPass, 2, 1, 2001},
-                                 {"DUT-2", RecordKind::RepeatPass, 3, 1, 2001},
-                                 {"DUT-3", RecordKind::Spectrum, -1, 0, 2001},  {"", RecordKind::PowerReading, -1, 0, 0}};
+    const Expected expected[] = {{"DUT-1", RecordKind::Spectrum, -1, 1, 2001, true},
+                                 {"DUT-2", RecordKind::RepeatPass, 0, 1, 2001, true},
+                                 {"DUT-2", RecordKind::RepeatPass, 1, 1, 2001, true},
+                                 {"DUT-2", RecordKind::RepeatPass, 2, 1, 2001, true},
+                                 {"DUT-2", RecordKind::RepeatPass, 3, 1, 2001, true},
+                                 {"DUT-3", RecordKind::Spectrum, -1, 0, 2001, false},
+                                 {"", RecordKind::PowerReading, -1, 0, 0, false}};
     std::vector<RecordSummary> rows = store.list({});
     std::reverse(rows.begin(), rows.end());
     ASSERT_EQ(rows.size(), std::size(expected));
@@ -70,6 +74,11 @@ TEST(RecordHooks, EachMeasurementIsRecordedOnceWithItsDeviceAndKind)
         EXPECT_EQ(rows[i].pass, expected[i].pass) << i;
         EXPECT_EQ(rows[i].channelCount, expected[i].channels) << i;
         EXPECT_EQ(rows[i].pointCount, expected[i].points) << i;
+        // No limits are loaded: figures without a verdict.
+        const std::optional<MeasurementRecord> full = store.load(rows[i].id);
+        ASSERT_TRUE(full);
+        EXPECT_EQ(full->figuresJson.contains(QStringLiteral("\"channel\":1,")), expected[i].figures) << i;
+        EXPECT_TRUE(full->verdict.isEmpty()) << i;
     }
     EXPECT_EQ(rows.back().power, std::optional<double>(-12.625));
     const std::optional<MeasurementRecord> single = store.load(rows.front().id);

@@ -171,6 +171,7 @@ Form1::Form1(QWidget* parent) : QMainWindow(parent)
     LanguageButton = button(w, "LanguageButton", "English", 12360, 6360, 2280, true);
     CloseExit = button(w, "CloseExit", "Close / Exit", 14760, 6360, 2055);
     setBackColor(CloseExit, VbColor::LightRed);
+    HistoryButton = button(w, "HistoryButton", "History…", 10320, 1320, 2280);
 
     for (QLabel* l : {TitleLabel, VXMSetting, TLSSetting, ScanSetting, VXMMeasure, DataSetting})
         setBackColor(l, VbColor::White);

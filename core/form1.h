@@ -75,6 +75,9 @@ public:
     QPushButton* LanguageButton;      // toggle
     QPushButton* CloseExit;
 
+    // Beyond the window's design: the measurement history, in the free band below the title.
+    QPushButton* HistoryButton;
+
 private:
     QWidget* canvas_;
 };

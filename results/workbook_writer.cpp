@@ -11,6 +11,7 @@
 #include <array>
 #include <cmath>
 #include <filesystem>
+#include <functional>
 #include <system_error>
 
 namespace {
@@ -94,9 +95,39 @@ bool writeTable(lxw_worksheet* worksheet, const SheetContent& sheet, const Sheet
     return true;
 }
 
+// Writes through `write` to a temporary file beside `target` and renames it to `target` when
+// complete; on failure the temporary is removed.
+bool saveThroughTemporary(const std::function<bool(const QString&)>& write, const QString& target)
+{
+    const QFileInfo info(target);
+    const QDir folder = info.absoluteDir();
+    QString temporary;
+    do {
+        const QString suffix = QString::number(QRandomGenerator::global()->generate(), 16);
+        temporary = folder.filePath(QStringLiteral(".") + info.fileName() + QStringLiteral(".part-") + suffix);
+    } while (QFileInfo::exists(temporary));
+
+    if (write(temporary)) {
+        std::error_code error;
+        // rename() replaces an existing target in one step, so a reader never sees half a file.
+        std::filesystem::rename(QFile::encodeName(temporary).toStdString(), QFile::encodeName(target).toStdString(),
+                                error);
+        if (!error) return true;
+    }
+    QFile::remove(temporary);
+    return false;
+}
+
 }  // namespace
 
-bool XlsxWorkbookWriter::write(const SheetContent& sheet, const QString& path)
+bool WorkbookWriter::writeBook(const std::vector<SheetContent>& sheets, const QString& path)
+{
+    return sheets.size() == 1 && write(sheets.front(), path);
+}
+
+bool XlsxWorkbookWriter::write(const SheetContent& sheet, const QString& path) { return writeBook({sheet}, path); }
+
+bool XlsxWorkbookWriter::writeBook(const std::vector<SheetContent>& sheets, const QString& path)
 {
     // Constant-memory mode streams each row to disk as it is written (rows go in ascending order),
     // so a 20001-point spectrum costs neither memory nor a cell index.
@@ -106,10 +137,12 @@ bool XlsxWorkbookWriter::write(const SheetContent& sheet, const QString& path)
     lxw_workbook* workbook = workbook_new_opt(file.constData(), &options);
     if (workbook == nullptr) return false;
 
-    const QByteArray name = sheet.sheetName.toUtf8();
-    lxw_worksheet* worksheet = workbook_add_worksheet(workbook, name.constData());
-    bool ok = worksheet != nullptr;
-    if (ok) {
+    bool ok = !sheets.empty();
+    for (const SheetContent& sheet : sheets) {
+        const QByteArray name = sheet.sheetName.toUtf8();
+        lxw_worksheet* worksheet = workbook_add_worksheet(workbook, name.constData());
+        ok = ok && worksheet != nullptr;
+        if (!ok) break;
         const SheetFormats formats(workbook, sheet);
         ok = setColumns(worksheet, sheet, formats) && writeHeader(worksheet, sheet, formats) &&
              writeTable(worksheet, sheet, formats);
@@ -120,21 +153,10 @@ bool XlsxWorkbookWriter::write(const SheetContent& sheet, const QString& path)
 
 bool saveWorkbook(WorkbookWriter& writer, const SheetContent& sheet, const QString& target)
 {
-    const QFileInfo info(target);
-    const QDir folder = info.absoluteDir();
-    QString temporary;
-    do {
-        const QString suffix = QString::number(QRandomGenerator::global()->generate(), 16);
-        temporary = folder.filePath(QStringLiteral(".") + info.fileName() + QStringLiteral(".part-") + suffix);
-    } while (QFileInfo::exists(temporary));
+    return saveThroughTemporary([&](const QString& path) { return writer.write(sheet, path); }, target);
+}
 
-    if (writer.write(sheet, temporary)) {
-        std::error_code error;
-        // rename() replaces an existing target in one step, so a reader never sees half a file.
-        std::filesystem::rename(QFile::encodeName(temporary).toStdString(), QFile::encodeName(target).toStdString(),
-                                error);
-        if (!error) return true;
-    }
-    QFile::remove(temporary);
-    return false;
+bool saveWorkbook(WorkbookWriter& writer, const std::vector<SheetContent>& sheets, const QString& target)
+{
+    return saveThroughTemporary([&](const QString& path) { return writer.writeBook(sheets, path); }, target);
 }

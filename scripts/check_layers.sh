@@ -12,7 +12,7 @@ RULES=(
   "module:core"
   "results:core widgets"
   "measure:core laser module results"
-  "records:core"
+  "records:core widgets results"
   "app:core widgets laser module measure results records"
   "sim:laser module"
 )

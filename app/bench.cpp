@@ -24,6 +24,9 @@
 #include "results/results_controller.h"
 #include "results/results_window_host.h"
 #include "results/save_controller.h"
+#include "records/record_capture.h"
+#include "records/record_status.h"
+#include "records/record_writer.h"
 
 BenchServices realServices()
 {
@@ -56,10 +59,29 @@ Bench::Bench(BenchServices services)
     engine_ = std::make_unique<ScanEngine>(f, *info_, *services_.library, *services_.clock, *link_, *progress_,
                                            *tlsControl_);
     measure_ = new MeasureController(f, *info_, *link_, *engine_, *resultsWindow_, *repeatStatistics_);
+    wireRecords();
+}
+
+// Every completed measurement becomes a record, handed to the writer's thread.
+void Bench::wireRecords()
+{
+    if (services_.recordsTarget.isEmpty()) return;
+    Form1& f = *form1_;
+    records_ = std::make_unique<RecordWriter>(services_.recordsTarget, services_.recordsSpool);
+    capture_ = new RecordCapture(f, *records_, QStringLiteral(VXM_PROGRAM_VERSION));
+    new RecordStatusController(f, *info_, *records_);
+    connect(module_, &ModuleController::moduleIdentified, capture_, &RecordCapture::setModuleIdentity);
+    connect(measure_, &MeasureController::spectrumMeasured, capture_, [this](int pass) {
+        capture_->captureSpectrum(pass < 0 ? RecordKind::Spectrum : RecordKind::RepeatPass, pass);
+    });
+    connect(measure_, &MeasureController::powerRead, capture_,
+            [this] { capture_->capturePower(engine_->lastPower(), form1_->PLabel->text()); });
+    records_->start();
 }
 
 Bench::~Bench()
 {
+    records_.reset();  // before the main window its capture hangs on
     resultsWindow_->unload();
     setDialogParent(nullptr);
 }

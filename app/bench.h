@@ -29,12 +29,18 @@ class ProgressStrip;
 class RepeatStatisticsTracker;
 class ResultsWindowHost;
 class ScanEngine;
+class RecordCapture;
+class RecordWriter;
 
 // What the bench talks to; tests hand in fakes.
 struct BenchServices {
     std::unique_ptr<DeviceLibrary> library;
     std::unique_ptr<SerialPort> serial;  // the laser's port, MSComm1; the system's when left empty
     std::unique_ptr<MsClock> clock;      // the system's when left empty
+    // Where measurement records go (URL or SQLite file) and the local spool; no records when the
+    // target is empty.
+    QString recordsTarget;
+    QString recordsSpool;
 };
 
 // The services of a real bench: the device library found at run time.
@@ -71,6 +77,9 @@ public:
     ShutdownController& shutdown() { return *shutdown_; }
     ProgressStrip& progress() { return *progress_; }
     RepeatStatisticsTracker& repeatStatistics() { return *repeatStatistics_; }
+    // Null when the bench keeps no records.
+    RecordWriter* records() const { return records_.get(); }
+    RecordCapture* recordCapture() const { return capture_; }
 
     // Start-up of the main window; runs once after construction.
     void Form_Load();
@@ -95,4 +104,8 @@ private:
     ShutdownController* shutdown_ = nullptr;
     ProgressStrip* progress_ = nullptr;
     std::unique_ptr<RepeatStatisticsTracker> repeatStatistics_;
+    void wireRecords();
+
+    std::unique_ptr<RecordWriter> records_;
+    RecordCapture* capture_ = nullptr;
 };

@@ -1,5 +1,6 @@
 #include "app/bench.h"
 #include "core/form1.h"
+#include "records/record_capture.h"
 
 #include <QApplication>
 #include <QStyleFactory>
@@ -9,7 +10,10 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("vxm-operator"));
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
-    Bench bench(realServices());
+    BenchServices services = realServices();
+    services.recordsTarget = recordsTarget();
+    services.recordsSpool = defaultSpoolPath();
+    Bench bench(std::move(services));
     bench.Form_Load();
     bench.form1().show();
     return QApplication::exec();

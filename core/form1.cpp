@@ -173,6 +173,11 @@ Form1::Form1(QWidget* parent) : QMainWindow(parent)
     setBackColor(CloseExit, VbColor::LightRed);
     HistoryButton = button(w, "HistoryButton", "History…", 10320, 1320, 2280);
 
+    // In the free band between the title and the group frames.
+    DeviceIdLabel = label(w, "DeviceIdLabel", "Device ID", 720, 1380, 1200, 360, 11);
+    DeviceId = textBox(w, "DeviceId", "", 1980, 1350, DeviceIdLabel, 3600);
+    RecordsStatus = label(w, "RecordsStatus", "", 5760, 1395, 4200, 330, 9);
+
     for (QLabel* l : {TitleLabel, VXMSetting, TLSSetting, ScanSetting, VXMMeasure, DataSetting})
         setBackColor(l, VbColor::White);
 

@@ -74,6 +74,11 @@ public:
     QPlainTextEdit* DisplayInfo;
     QPushButton* LanguageButton;      // toggle
     QPushButton* CloseExit;
+    // Measurement records: the device the next measurements are recorded for, and how many
+    // records still wait for their database.
+    QLabel* DeviceIdLabel;
+    QLineEdit* DeviceId;
+    QLabel* RecordsStatus;
 
     // Beyond the window's design: the measurement history, in the free band below the title.
     QPushButton* HistoryButton;

@@ -45,7 +45,7 @@ constexpr CaptionRow kForm1Captions[] = {
     {"Ref0Power", "Ref-0 dBm", "功率归零", 12},
     {"Reflection", "Reflection", "反射通道", 12},
     {"Transmission", "Transmission", "透射通道", 12},
-    // ---- extras: measurement records
+    {"DeviceIdLabel", "Device ID", "器件编号", 11},
     {"HistoryButton", "History…", "历史记录…", 12},
 };
 
@@ -178,6 +178,27 @@ constexpr TextEntry kTexts[] = {
     {"extras.statsCenter", "Center WL (nm)", "中心波长 (nm)"},
     {"extras.statsBandwidth", "Bandwidth (nm)", "带宽 (nm)"},
     {"extras.statsPeak", "Peak / IL (dB)", "峰值 / 插损 (dB)"},
+    // ---- measurement records: the indicator and the store's problems (%1 where, %2 the cause)
+    {"records.stored", "Records: stored", "记录：已保存"},
+    {"records.waiting", "Records: %1 waiting", "记录：%1 条待保存"},
+    {"records.malformed", "The records database address cannot be read: %1\r\n%2\r\nRecords are kept on this computer",
+     "无法识别记录数据库地址：%1\r\n%2\r\n记录暂存在本机"},
+    {"records.driver", "The database driver %2 is not installed for %1\r\nRecords are kept on this computer",
+     "未安装数据库驱动 %2（%1）\r\n记录暂存在本机"},
+    {"records.unreachable", "The records database %1 cannot be reached\r\n%2\r\nRecords are kept on this computer and sent when it answers",
+     "无法连接记录数据库 %1\r\n%2\r\n记录暂存在本机，连接恢复后发送"},
+    {"records.denied", "The records database %1 refused the user or password\r\n%2\r\nRecords are kept on this computer",
+     "记录数据库 %1 拒绝了用户名或密码\r\n%2\r\n记录暂存在本机"},
+    {"records.noDatabase", "The records database %1 does not exist on the server\r\n%2\r\nRecords are kept on this computer",
+     "服务器上不存在记录数据库 %1\r\n%2\r\n记录暂存在本机"},
+    {"records.schema", "The records database %1 has another schema version\r\n%2\r\nRecords are kept on this computer",
+     "记录数据库 %1 的结构版本不同\r\n%2\r\n记录暂存在本机"},
+    {"records.readOnly", "The records database %1 cannot be written\r\n%2\r\nRecords are kept on this computer",
+     "记录数据库 %1 无法写入\r\n%2\r\n记录暂存在本机"},
+    {"records.failed", "The records database %1 failed\r\n%2\r\nRecords are kept on this computer",
+     "记录数据库 %1 出错\r\n%2\r\n记录暂存在本机"},
+    {"records.back", "The records database %1 answers again: waiting records are sent",
+     "记录数据库 %1 已恢复连接：正在发送暂存记录"},
 
     // ---- extras: history window
     {"history.title", "Measurement History", "测量历史记录"},

@@ -79,6 +79,7 @@ void MeasureController::SingleMeasure_Click()
         return;
     }
     analyseAndPlot(mode);
+    announce(mode, -1);
     ++Module1.MeasureCount;
     restoreControls();
 }
@@ -129,8 +130,11 @@ void MeasureController::repeatPasses(ScanMode mode, const QString& fileName)
             analyseAndPlot(mode);
             if (Module1.RepeatabilityOn == 1 && LogRepeatResult(static_cast<std::int16_t>(pass), fileName)) {
                 statistics_.addLoggedPass(pass);
+                announce(mode, pass);
                 ++pass;
             }
+        } else {
+            announce(mode, -1);
         }
         if (Module1.RepeatStop == 1) break;
         releaseDeferredDeletes();
@@ -180,6 +184,12 @@ void MeasureController::analyseAndPlot(ScanMode mode)
         if (Module1.ChannelCount > 0) FillResultsTable(form_, results_.form2());
     }
     PlotSpectrum(results_.form2(), form_);
+}
+
+void MeasureController::announce(ScanMode mode, int pass)
+{
+    if (isSpectrum(mode)) emit spectrumMeasured(pass);
+    if (mode == ScanMode::PowerMeter) emit powerRead();
 }
 
 void MeasureController::showResultsWindow(ScanMode mode)

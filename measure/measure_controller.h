@@ -41,6 +41,13 @@ public:
     QString logFolder() const;
     void setLogFolder(const QString& folder) { logFolder_ = folder; }
 
+signals:
+    // A spectrum was measured and analysed: a single one (pass -1) or a logged pass of a repeated
+    // measurement. The shared state still holds it.
+    void spectrumMeasured(int pass);
+    // A power reading was taken and shown.
+    void powerRead();
+
 private:
     enum class Running { None, Single, Repeat };
 
@@ -52,6 +59,8 @@ private:
     void releaseDeferredDeletes();
     void analyseAndPlot(ScanMode mode);
     void showResultsWindow(ScanMode mode);
+    // Tells who listens that a measurement completed.
+    void announce(ScanMode mode, int pass);
     void lockOptions(bool locked);
     void restoreControls();
     // The workflow's failure text; when the engine gave up for a reason of its own, that reason too.

@@ -148,6 +148,7 @@ void ScanEngine::readPower(std::int32_t& result)
     }
     const bool ref0 = f.Ref0Power->isChecked();
     const float shown = Ref0Value(Module1, power, ref0);
+    power_ = shown;
     f.PLabel->setText(ref0 ? QStringLiteral("(dB)") : QStringLiteral("(dBm)"));
     f.Text5->setText(formatResult(shown));
     result = 1;

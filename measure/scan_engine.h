@@ -75,6 +75,8 @@ public:
     QString lastProblem() const { return problem_; }
     // The last refusal was of the settings: retrying cannot succeed.
     bool lastRefusedSettings() const { return settingsRefused_; }
+    // The last power reading as shown in Text5 (dBm, or dB with Ref-0), before rounding.
+    float lastPower() const { return power_; }
 
 private:
     void acquire(std::int32_t& result);
@@ -96,5 +98,6 @@ private:
     TlsControlController& laser_;
     bool busy_ = false;
     bool settingsRefused_ = false;
+    float power_ = 0.0F;
     QString problem_;
 };

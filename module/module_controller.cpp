@@ -125,7 +125,9 @@ void ModuleController::readInfo()
         info.setFontName(QStringLiteral("Courier New"));
         info.setColor(VbColor::Blue);
         info.setFontSize(12);
-        info.setText(module_record::listing(Module1.LibVersion, module_record::decodeRecord(record)));
+        const module_record::ModuleRecord decoded = module_record::decodeRecord(record);
+        info.setText(module_record::listing(Module1.LibVersion, decoded));
+        emit moduleIdentified(decoded.partNumber, decoded.serialNumber);
     } else {
         info.setColor(VbColor::Red);
         info.setFontSize(12);

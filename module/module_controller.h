@@ -18,6 +18,10 @@ public:
     void ReadVXMInfo_Click();
     void StopVXMScan_Click();
 
+signals:
+    // The module's information record was read: its part and serial numbers.
+    void moduleIdentified(const QString& partNumber, const QString& serialNumber);
+
 private:
     void setPort();
     void connectModule();

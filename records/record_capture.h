@@ -36,6 +36,8 @@ public:
     RecordCapture(Form1& form, RecordWriter& writer, QString programVersion);
 
     void setVerdictProvider(VerdictProvider provider) { verdict_ = std::move(provider); }
+    // The module's part and serial numbers, as its information record gives them.
+    void setModuleIdentity(const QString& part, const QString& serial);
 
     // The spectrum and results table in the shared state, just measured (pass -1: a single one).
     void captureSpectrum(RecordKind kind, int pass);
@@ -50,4 +52,6 @@ private:
     RecordWriter& writer_;
     QString programVersion_;
     VerdictProvider verdict_;
+    QString modulePart_;
+    QString moduleSerial_;
 };

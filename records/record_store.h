@@ -51,6 +51,9 @@ struct StoreError {
 // A URL or file path; MalformedUrl with the reason in the detail when it cannot be read.
 std::optional<StoreLocation> parseStoreLocation(const QString& urlOrPath, StoreError* error = nullptr);
 
+// A URL or path for a message: a password in it is replaced by "***".
+QString displayTarget(const QString& urlOrPath);
+
 // The schema version this program writes.
 inline constexpr int kRecordSchemaVersion = 1;
 

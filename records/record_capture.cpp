@@ -1,0 +1,110 @@
+#include "records/record_capture.h"
+
+#include "core/form1.h"
+#include "core/numeric_text.h"
+#include "core/shared_state.h"
+#include "records/record_writer.h"
+
+#include <QDir>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QSysInfo>
+
+#include <algorithm>
+
+namespace {
+QString dataFolder() { return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation); }
+
+std::int32_t whole(const QLineEdit* box) { return floorToInt32(leadingNumber(box->text())); }
+
+// The identities arrive with the line end the information box shows them with.
+QString field(const QString& identity) { return identity.trimmed(); }
+}  // namespace
+
+QString defaultRecordsPath() { return QDir(dataFolder()).filePath(QStringLiteral("records.sqlite")); }
+
+QString defaultSpoolPath() { return QDir(dataFolder()).filePath(QStringLiteral("records-spool.sqlite")); }
+
+QString recordsTarget()
+{
+    const QString env = qEnvironmentVariable("VXM_RECORDS_URL").trimmed();
+    if (!env.isEmpty()) return env;
+    const QSettings settings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("vxm-operator"),
+                             QStringLiteral("vxm-operator"));
+    const QString url = settings.value(QStringLiteral("records/url")).toString().trimmed();
+    return url.isEmpty() ? defaultRecordsPath() : url;
+}
+
+RecordCapture::RecordCapture(Form1& form, RecordWriter& writer, QString programVersion)
+    : QObject(&form), form_(form), writer_(writer), programVersion_(std::move(programVersion))
+{
+}
+
+void RecordCapture::setModuleIdentity(const QString& part, const QString& serial)
+{
+    modulePart_ = field(part);
+    moduleSerial_ = field(serial);
+}
+
+MeasurementRecord RecordCapture::build(RecordKind kind, int pass) const
+{
+    const Form1& f = form_;
+    MeasurementRecord r;
+    r.uid = newRecordUid();
+    const QDateTime now = QDateTime::currentDateTime();
+    r.utc = now.toUTC();
+    r.utcOffsetS = now.offsetFromUtc();
+    r.deviceId = f.DeviceId->text().trimmed();
+    r.bench = {modulePart_, moduleSerial_, field(Module1.TLSInfoPN), field(Module1.TLSInfoSN), programVersion_,
+               QSysInfo::machineHostName()};
+    r.kind = kind;
+    r.pass = pass;
+
+    RecordSettings& s = r.settings;
+    s.startNm = whole(f.Text1);
+    s.stopNm = whole(f.Text2);
+    s.speedNmPerS = whole(f.Text3);
+    s.averages = whole(f.Text6);
+    s.dataLength = whole(f.Text7);
+    s.channel = f.ChannelID->currentText();
+    s.mode = f.CheckPowerMeter->isChecked()  ? RecordMode::PowerMeter
+             : f.CheckAlignMode->isChecked() ? RecordMode::Align
+                                             : RecordMode::Regular;
+    s.background = f.TakeBackground->isChecked();
+    s.removeBackground = f.CheckRemoveBKG->isChecked();
+    s.basePower = f.BasePower->isChecked();
+    s.ref0 = f.Ref0Power->isChecked();
+    s.nDb = f.Text8->text();
+    s.transmission = Module1.ChannelSelect == 1;
+    s.powerWavelengthNm = f.Text4->text();
+    if (kind == RecordKind::PowerReading) return r;
+
+    // A background is plotted, not analysed: its record has no table.
+    if (!s.background) {
+        const auto& rows = Module1.ChannelResults;
+        const std::size_t last = std::min<std::size_t>(static_cast<std::size_t>(std::max(Module1.ChannelCount, 0)),
+                                                       rows.empty() ? 0 : rows.size() - 1);
+        for (std::size_t i = 1; i <= last; ++i)
+            if (rows[i][0] >= 1.0F) r.channels.push_back({rows[i][0], rows[i][1], rows[i][2]});
+    }
+    const auto points = static_cast<std::size_t>(std::max(Module1.LastPointIndex + 1, 0));
+    const std::size_t n = std::min({points, Module1.ScanWL.size(), Module1.ScanValue.size()});
+    r.wavelengthsNm.assign(Module1.ScanWL.begin(), Module1.ScanWL.begin() + static_cast<std::ptrdiff_t>(n));
+    r.values.assign(Module1.ScanValue.begin(), Module1.ScanValue.begin() + static_cast<std::ptrdiff_t>(n));
+    if (verdict_) {
+        const RecordVerdict v = verdict_();
+        r.figuresJson = v.figuresJson;
+        r.verdict = v.verdict;
+    }
+    return r;
+}
+
+void RecordCapture::captureSpectrum(RecordKind kind, int pass) { writer_.submit(build(kind, pass)); }
+
+void RecordCapture::capturePower(double shown, const QString& unit)
+{
+    MeasurementRecord r = build(RecordKind::PowerReading, -1);
+    r.power = shown;
+    r.powerUnit = unit;
+    writer_.submit(std::move(r));
+}

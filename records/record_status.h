@@ -1,0 +1,29 @@
+#pragma once
+// The main window's records indicator (how many records wait for their database) and the red
+// message in the information box when the database cannot take records, naming the cause.
+
+#include "records/record_writer.h"
+
+#include <QObject>
+
+class Form1;
+class InfoBox;
+
+// The catalogue key of the message for a store problem; nullptr for none.
+const char* storeProblemKey(StoreProblem problem);
+
+class RecordStatusController : public QObject {
+    Q_OBJECT
+public:
+    RecordStatusController(Form1& form, InfoBox& info, RecordWriter& writer);
+
+    void show(const RecordWriterStatus& status);
+    // Rewrites the indicator in the current language.
+    void refresh() { show(writer_.status()); }
+
+private:
+    Form1& form_;
+    InfoBox& info_;
+    RecordWriter& writer_;
+    StoreProblem reported_ = StoreProblem::None;
+};

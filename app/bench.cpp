@@ -24,6 +24,7 @@
 #include "results/results_controller.h"
 #include "results/results_window_host.h"
 #include "results/save_controller.h"
+#include "records/history_host.h"
 #include "records/record_capture.h"
 #include "records/record_status.h"
 #include "records/record_writer.h"
@@ -60,6 +61,7 @@ Bench::Bench(BenchServices services)
                                            *tlsControl_);
     measure_ = new MeasureController(f, *info_, *link_, *engine_, *resultsWindow_, *repeatStatistics_);
     wireRecords();
+    wireHistory();
 }
 
 // Every completed measurement becomes a record, handed to the writer's thread.
@@ -77,6 +79,18 @@ void Bench::wireRecords()
     connect(measure_, &MeasureController::powerRead, capture_,
             [this] { capture_->capturePower(engine_->lastPower(), form1_->PLabel->text()); });
     records_->start();
+}
+
+// The History window reads the records where the writer puts them, beside the last spectrum.
+void Bench::wireHistory()
+{
+    Form1& f = *form1_;
+    f.HistoryButton->setEnabled(!services_.recordsTarget.isEmpty());
+    if (services_.recordsTarget.isEmpty()) return;
+    history_ = new HistoryHost(f, services_.recordsTarget, [&f] {
+        return CurrentTrace{history::tracePoints(Module1.ScanWL, Module1.ScanValue, Module1.LastPointIndex),
+                            f.CheckAlignMode->isChecked(), f.CheckVXMScanMode->isChecked()};
+    });
 }
 
 Bench::~Bench()

@@ -46,7 +46,8 @@ HistoryPlot::HistoryPlot(QWidget* parent) : QWidget(parent)
     setFont(arial(12));
     setBackColor(this, VbColor::White);
     setAutoFillBackground(true);
-    setFixedSize(twipsToPixels(kLeft + kWidth + 240), twipsToPixels(kBottom + 840));
+    // Room at the right for half of the last tick label.
+    setFixedSize(twipsToPixels(kLeft + kWidth + 600), twipsToPixels(kBottom + 840));
 
     Picture = new PlotSurface(this);
     Picture->setObjectName(QStringLiteral("HistoryPicture"));

@@ -115,8 +115,8 @@ HistoryWindow::HistoryWindow(QWidget* parent) : QWidget(parent, Qt::Window)
     details->setColumnStretch(1, 1);
 
     auto* top = new QHBoxLayout;
-    top->addWidget(List, 3);
-    top->addLayout(details, 2);
+    top->addWidget(List, 1);
+    top->addLayout(details, 1);
 
     auto* buttons = new QVBoxLayout;
     for (QWidget* w : std::initializer_list<QWidget*>{Open, OverlayAdd, OverlayClear, CurrentTrace, ExportWorkbook,

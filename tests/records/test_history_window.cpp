@@ -5,7 +5,9 @@
 #include "core/shared_state.h"
 #include "core/texts.h"
 #include "core/units.h"
+#include "core/form1.h"
 #include "records/history_controller.h"
+#include "records/history_host.h"
 #include "records/history_window.h"
 #include "records/record_store.h"
 #include "recording_dialogs.h"
@@ -248,6 +250,33 @@ TEST_F(HistoryWindowTest, PicturesOfTwoRecordsOverlaidWithTheCurrentTrace)
             QDir(testOutputDir()).filePath(QStringLiteral("history_overlay_%1.png").arg(language == 1 ? "en" : "zh"));
         EXPECT_TRUE(window.grab().save(path));
     }
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(HistoryWindowTest, HistoryButtonOpensTheWindowOnTheStoreAndABadAddressIsNamed)
+{
+    Form1 main;
+    HistoryHost host(main, dir.filePath(QStringLiteral("records.sqlite")), [] { return CurrentTrace{}; });
+    EXPECT_EQ(host.window(), nullptr);  // nothing is made before the first click
+    main.HistoryButton->click();
+    ASSERT_NE(host.window(), nullptr);
+    EXPECT_TRUE(host.window()->isVisible());
+    EXPECT_EQ(host.window()->List->rowCount(), 6);
+    EXPECT_EQ(host.window()->Bench->count(), 3);
+
+    Module1.Language = 2;
+    main.LanguageButton->setChecked(true);  // the language switch itself is not wired here
+    EXPECT_EQ(host.window()->Count->text(), QStringLiteral("共 6 条记录"));
+
+    Form1 other;
+    HistoryHost broken(other, QStringLiteral("postgresql://bench@:notaport/vxm"), [] { return CurrentTrace{}; });
+    other.HistoryButton->click();
+    EXPECT_TRUE(broken.window()->Message->text().startsWith(textIn("history.storeFailed", 2).arg(QString())));
+    EXPECT_FALSE(broken.window()->Message->text().endsWith(u'：'));  // the cause is named
+    EXPECT_EQ(broken.window()->List->rowCount(), 0);
 }
 
 }  // namespace

@@ -261,6 +261,7 @@ TEST_F(HistoryWindowTest, HistoryButtonOpensTheWindowOnTheStoreAndABadAddressIsN
     Form1 main;
     HistoryHost host(main, dir.filePath(QStringLiteral("records.sqlite")), [] { return CurrentTrace{}; });
     EXPECT_EQ(host.window(), nullptr);  // nothing is made before the first click
+    EXPECT_TRUE(main.grab().save(QDir(testOutputDir()).filePath(QStringLiteral("history_button_main_window.png"))));
     main.HistoryButton->click();
     ASSERT_NE(host.window(), nullptr);
     EXPECT_TRUE(host.window()->isVisible());

@@ -78,7 +78,6 @@ void Bench::wireRecords()
     });
     connect(measure_, &MeasureController::powerRead, capture_,
             [this] { capture_->capturePower(engine_->lastPower(), form1_->PLabel->text()); });
-    records_->start();
 }
 
 // The History window reads the records where the writer puts them, beside the last spectrum.
@@ -155,4 +154,7 @@ void Bench::Form_Load()
     tlsPort_->DetectComPorts();
     progress_->end();
     Module1.TLSTimeoutMs = 10000;
+
+    // Last: a problem with the records' database is told after the start-up messages.
+    if (records_) records_->start();
 }

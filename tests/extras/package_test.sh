@@ -24,7 +24,7 @@ echo "package $deb: $(stat -c %s "$deb") bytes"
 [ "$(dpkg-deb -f "$deb" Package)" = vxm-operator ] || fail "package name"
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
-for lib in libqt6widgets6 libqt6serialport6 libxlsxwriter libstdc++6; do
+for lib in libqt6widgets6 libqt6serialport6 libqt6sql6-sqlite libxlsxwriter libstdc++6; do
     echo "$depends" | grep -q "$lib" || fail "no dependency on $lib"
 done
 

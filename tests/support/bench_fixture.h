@@ -18,8 +18,9 @@ struct FakeBench {
     DialogsGuard dialogs;
     std::unique_ptr<Bench> bench;
 
-    // Fresh shared state and a new bench; `load` runs Form_Load.
-    explicit FakeBench(bool load = true)
+    // Fresh shared state and a new bench; `load` runs Form_Load. Records are kept only when a
+    // records target is given.
+    explicit FakeBench(bool load = true, const QString& recordsTarget = {}, const QString& recordsSpool = {})
     {
         resetSharedState();
         BenchServices services;
@@ -32,6 +33,8 @@ struct FakeBench {
         serial = fakePort.get();
         services.clock = std::move(fakeClock);
         services.serial = std::move(fakePort);
+        services.recordsTarget = recordsTarget;
+        services.recordsSpool = recordsSpool;
         bench = std::make_unique<Bench>(std::move(services));
         if (load) bench->Form_Load();
     }

@@ -1,0 +1,183 @@
+// Measurement records: the measurement thread's hand-over of a 20001-point record, one such
+// record stored (SQLite, PostgreSQL) on the writer's side, and the list of one device's records
+// among 100 000 (indexes). The PostgreSQL cases start a throw-away server, as the tests do.
+#include "../tests/records/postgres_server.h"
+
+#include "core/form1.h"
+#include "core/shared_state.h"
+#include "records/record_capture.h"
+#include "records/record_store.h"
+#include "records/record_writer.h"
+
+#include <QApplication>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <iostream>
+
+namespace {
+
+constexpr int kPoints = 20001;
+constexpr int kGenerated = 100'000;
+constexpr int kDevices = 2000;  // 50 records each
+
+MeasurementRecord fullRecord()
+{
+    MeasurementRecord r;
+    r.utc = QDateTime::currentDateTimeUtc();
+    r.deviceId = QStringLiteral("DUT-1");
+    r.bench = {QStringLiteral("VXM-C"), QStringLiteral("M-1"), QStringLiteral("TLS-C"), QStringLiteral("L-1"),
+               QStringLiteral("3.0"), QStringLiteral("bench")};
+    r.channels = {{1530.1F, 0.4F, -1.2F}, {1550.2F, 0.5F, -1.4F}};
+    // A measured trace: a channel over a noise floor with 0.01 dB of noise.
+    std::uint32_t seed = 12345;
+    for (int i = 0; i < kPoints; ++i) {
+        seed = seed * 1664525U + 1013904223U;
+        r.wavelengthsNm.push_back(1527.0F + 0.002F * static_cast<float>(i));
+        r.values.push_back(-40.0F + 30.0F * std::exp(-std::pow((static_cast<float>(i) - 9000.0F) / 800.0F, 2.0F)) +
+                           0.01F * static_cast<float>(seed >> 8) / 16777216.0F);
+    }
+    return r;
+}
+
+// The URL of a fresh database on the engine, or empty with the benchmark skipped.
+QString freshStore(benchmark::State& state, bool postgres, QTemporaryDir& dir, const QString& name)
+{
+    if (!postgres) return dir.filePath(name + QStringLiteral(".sqlite"));
+    QString whyNot;
+    PostgresServer* pg = sharedPostgres(&whyNot);
+    if (!pg || !pg->createDatabase(name)) {
+        state.SkipWithError(("PostgreSQL: " + whyNot).toStdString().c_str());
+        return {};
+    }
+    return pg->url(name);
+}
+
+void BM_StoreRecord(benchmark::State& state)
+{
+    const bool postgres = state.range(0) == 1;
+    QTemporaryDir dir;
+    const QString url = freshStore(state, postgres, dir, QStringLiteral("bench_store"));
+    if (url.isEmpty()) return;
+    RecordStore store;
+    if (StoreError e = store.open(url)) {
+        state.SkipWithError(e.detail.toStdString().c_str());
+        return;
+    }
+    MeasurementRecord r = fullRecord();
+    for (auto _ : state) {
+        r.uid = newRecordUid();
+        if (!store.insert(r)) state.SkipWithError(store.lastError().detail.toStdString().c_str());
+    }
+    state.counters["blob_bytes"] = static_cast<double>(encodeSpectrum(r.wavelengthsNm, r.values).size());
+}
+BENCHMARK(BM_StoreRecord)->ArgName("postgres")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime()
+    ->Iterations(40)->Repetitions(5)->ReportAggregatesOnly(true);
+
+// What a measurement pays: the record built from the window and the shared state, and posted.
+void BM_HandOver(benchmark::State& state)
+{
+    resetSharedState();
+    const MeasurementRecord source = fullRecord();
+    Module1.ScanWL = source.wavelengthsNm;
+    Module1.ScanValue = source.values;
+    Module1.LastPointIndex = kPoints - 1;
+    Module1.ChannelCount = 2;
+    Module1.ChannelResults = {{0, 0, 0}, {1530.1F, 0.4F, -1.2F}, {1550.2F, 0.5F, -1.4F}};
+    Form1 form;
+    QTemporaryDir dir;
+    // The writer's thread is not started: the records pile up as posted events, unprocessed.
+    RecordWriter writer(dir.filePath(QStringLiteral("r.sqlite")), dir.filePath(QStringLiteral("s.sqlite")));
+    RecordCapture capture(form, writer, QStringLiteral("3.0"));
+    for (auto _ : state) capture.captureSpectrum(RecordKind::RepeatPass, 1);
+}
+BENCHMARK(BM_HandOver)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(200);
+
+// 100 000 records of 2000 devices over 100 000 minutes, made by one statement.
+bool generate(const QString& url, bool postgres)
+{
+    RecordStore store;
+    if (store.open(url)) return false;
+    store.close();
+    const StoreLocation where = *parseStoreLocation(url);
+    bool ok = false;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(postgres ? QStringLiteral("QPSQL") : QStringLiteral("QSQLITE"),
+                                                    QStringLiteral("generate"));
+        db.setDatabaseName(postgres ? where.database : where.path);
+        db.setHostName(where.host);
+        db.setPort(where.port);
+        db.setUserName(where.user);
+        db.setPassword(where.password);
+        if (db.open()) {
+            const QString columns = QStringLiteral(
+                "uid, utc_ms, utc_offset_s, device_id, kind, pass, module_part, module_serial, laser_part, laser_serial,"
+                " program_version, host_name, start_nm, stop_nm, speed_nm_s, averages, data_length, channel, mode,"
+                " background, remove_background, base_power, ref0, n_db, transmission, power_wavelength, figures_json,"
+                " verdict, power, power_unit, channel_count, point_count");
+            const QString values = QStringLiteral(
+                "'g' || i, 1700000000000 + CAST(i AS BIGINT) * 60000, 0, 'DEV-' || (i % %1), 1, -1, 'VXM-C', 'M-' || (i % 7), 'TLS-C',"
+                " 'L-1', '3.0', 'bench-' || (i % 7), 1527, 1567, 40, 1, 20001, '1. Channel #1', 3, 0, 0, 0, 0, '-3.0',"
+                " 1, '1300', '', CASE WHEN i % 10 = 0 THEN 'FAIL' ELSE 'PASS' END, NULL, '', 2, 20001")
+                                       .arg(kDevices);
+            const QString sql =
+                postgres ? QStringLiteral("INSERT INTO records (%1) SELECT %2 FROM generate_series(1, %3) AS s(i)")
+                               .arg(columns, values)
+                               .arg(kGenerated)
+                         : QStringLiteral("WITH RECURSIVE s(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM s WHERE i < %3)"
+                                          " INSERT INTO records (%1) SELECT %2 FROM s")
+                               .arg(columns, values)
+                               .arg(kGenerated);
+            QSqlQuery q(db);
+            ok = q.exec(sql) && q.exec(postgres ? QStringLiteral("ANALYZE records") : QStringLiteral("ANALYZE"));
+            if (!ok) std::cerr << q.lastError().text().toStdString() << "\n";
+        }
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("generate"));
+    return ok;
+}
+
+void BM_ListOneDevice(benchmark::State& state)
+{
+    const bool postgres = state.range(0) == 1;
+    QTemporaryDir dir;
+    const QString url = freshStore(state, postgres, dir, QStringLiteral("bench_list"));
+    if (url.isEmpty()) return;
+    if (!generate(url, postgres)) {
+        state.SkipWithError("the records could not be generated");
+        return;
+    }
+    RecordStore store;
+    store.open(url);
+    int device = 0;
+    std::size_t rows = 0;
+    for (auto _ : state) {
+        RecordFilter filter;
+        filter.deviceId = QStringLiteral("DEV-%1").arg(device++ % kDevices);
+        rows = store.list(filter).size();
+        benchmark::DoNotOptimize(store.count(filter));
+    }
+    state.counters["rows"] = static_cast<double>(rows);
+    state.counters["records"] = static_cast<double>(store.count({}));
+}
+BENCHMARK(BM_ListOneDevice)->ArgName("postgres")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime()
+    ->Iterations(200);
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    stopSharedPostgres();
+    return 0;
+}

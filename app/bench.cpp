@@ -31,6 +31,7 @@
 #include "verdict/device_verdict.h"
 #include "verdict/figures_output.h"
 #include "verdict/verdict_controller.h"
+#include "records/history_host.h"
 #include "records/record_capture.h"
 #include "records/record_status.h"
 #include "records/record_writer.h"
@@ -71,6 +72,7 @@ Bench::Bench(BenchServices services)
     verdict_ = new VerdictController(f, *info_, *services_.settings);
     connect(measure_, &MeasureController::channelsAnalysed, verdict_, &VerdictController::evaluate);
     wireRecords();
+    wireHistory();
 }
 
 // Every completed measurement becomes a record, handed to the writer's thread.
@@ -98,6 +100,18 @@ void Bench::wireRecords()
                 v.verdict = verdict::outcomeText(verdict_->latest()->outcome);
         }
         return v;
+    });
+}
+
+// The History window reads the records where the writer puts them, beside the last spectrum.
+void Bench::wireHistory()
+{
+    Form1& f = *form1_;
+    f.HistoryButton->setEnabled(!services_.recordsTarget.isEmpty());
+    if (services_.recordsTarget.isEmpty()) return;
+    history_ = new HistoryHost(f, services_.recordsTarget, [&f] {
+        return CurrentTrace{history::tracePoints(Module1.ScanWL, Module1.ScanValue, Module1.LastPointIndex),
+                            f.CheckAlignMode->isChecked(), f.CheckVXMScanMode->isChecked()};
     });
 }
 

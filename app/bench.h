@@ -17,6 +17,7 @@
 
 class Form1;
 class Form2;
+class HistoryHost;
 class InfoBox;
 class LanguageController;
 class ModuleController;
@@ -87,6 +88,8 @@ public:
     // Null when the bench keeps no records.
     RecordWriter* records() const { return records_.get(); }
     RecordCapture* recordCapture() const { return capture_; }
+    // Null when the bench keeps no records.
+    HistoryHost* history() const { return history_; }
 
     // Start-up of the main window; runs once after construction.
     void Form_Load();
@@ -122,4 +125,6 @@ private:
 
     std::unique_ptr<RecordWriter> records_;
     RecordCapture* capture_ = nullptr;
+    void wireHistory();
+    HistoryHost* history_ = nullptr;  // owned by the main window
 };

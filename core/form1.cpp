@@ -171,6 +171,8 @@ Form1::Form1(QWidget* parent) : QMainWindow(parent)
     LanguageButton = button(w, "LanguageButton", "English", 12360, 6360, 2280, true);
     CloseExit = button(w, "CloseExit", "Close / Exit", 14760, 6360, 2055);
     setBackColor(CloseExit, VbColor::LightRed);
+    HistoryButton = button(w, "HistoryButton", "History…", 10320, 1320, 2280);
+    HistoryButton->setGeometry(twipsRect(10320, 1320, 2280, 420));  // lower than the others: the band is narrow
 
     // In the free band between the title and the group frames.
     DeviceIdLabel = label(w, "DeviceIdLabel", "Device ID", 720, 1380, 1200, 360, 11);

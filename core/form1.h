@@ -80,6 +80,9 @@ public:
     QLineEdit* DeviceId;
     QLabel* RecordsStatus;
 
+    // Beyond the window's design: the measurement history, in the free band below the title.
+    QPushButton* HistoryButton;
+
 private:
     QWidget* canvas_;
 };

@@ -52,12 +52,12 @@ struct RecordSettings {
 };
 
 // One channel of the results table: the analysis' figures for it.
-struct ChannelRow {
+struct RecordedChannel {
     float centerNm = 0.0F;
     float bandwidthNm = 0.0F;
     float peak = 0.0F;              // peak power (dBm) or insertion loss (dB)
 
-    friend bool operator==(const ChannelRow&, const ChannelRow&) = default;
+    friend bool operator==(const RecordedChannel&, const RecordedChannel&) = default;
 };
 
 struct MeasurementRecord {
@@ -70,7 +70,7 @@ struct MeasurementRecord {
     RecordKind kind = RecordKind::Spectrum;
     std::int32_t pass = -1;         // the logged pass of a repeated measurement, -1 otherwise
     RecordSettings settings;
-    std::vector<ChannelRow> channels;
+    std::vector<RecordedChannel> channels;
     QString figuresJson;            // extended figures, empty when none were computed
     QString verdict;                // "PASS", "FAIL" or empty
     std::vector<float> wavelengthsNm;

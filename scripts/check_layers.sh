@@ -13,7 +13,7 @@ RULES=(
   "results:core widgets"
   "measure:core laser module results"
   "verdict:core measure results"
-  "records:core"
+  "records:core widgets results"
   "app:core widgets laser module measure results verdict remote records"
   "sim:laser module"
   "remote:core laser module measure results"

@@ -83,7 +83,7 @@ TEST(RecordHooks, EachMeasurementIsRecordedOnceWithItsDeviceAndKind)
     EXPECT_EQ(rows.back().power, std::optional<double>(-12.625));
     const std::optional<MeasurementRecord> single = store.load(rows.front().id);
     ASSERT_TRUE(single);
-    EXPECT_EQ(single->channels.front(), (ChannelRow{Module1.ChannelResults[1][0], Module1.ChannelResults[1][1], Module1.ChannelResults[1][2]}));
+    EXPECT_EQ(single->channels.front(), (RecordedChannel{Module1.ChannelResults[1][0], Module1.ChannelResults[1][1], Module1.ChannelResults[1][2]}));
     EXPECT_FLOAT_EQ(single->wavelengthsNm.back(), 1340.0F);
     EXPECT_EQ(f.RecordsStatus->text(), QStringLiteral("Records: stored"));
 }

@@ -247,7 +247,7 @@ TEST(RecordCapture, TheRecordHoldsTheWindowsSettingsAndTheSharedResults)
         EXPECT_EQ(r.pass, 5);
         ASSERT_EQ(r.channels.size(), c.channels) << c.name;
         if (c.channels) {
-            EXPECT_EQ(r.channels[1], (ChannelRow{1550.25F, 0.5F, -2.5F}));
+            EXPECT_EQ(r.channels[1], (RecordedChannel{1550.25F, 0.5F, -2.5F}));
         }
         EXPECT_EQ(r.wavelengthsNm, (std::vector<float>{1, 2, 3, 4}));
         EXPECT_EQ(r.values, (std::vector<float>{-1, -2, -3, -4}));

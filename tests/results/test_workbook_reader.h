@@ -33,7 +33,7 @@ struct XlsxColumn {
 
 struct XlsxWorkbook {
     QStringList sheetNames;                     // in order
-    QMap<std::pair<int, int>, XlsxCell> cells;  // (1-based row, 0-based column) of the first sheet
+    QMap<std::pair<int, int>, XlsxCell> cells;  // (1-based row, 0-based column) of the sheet read
     std::vector<XlsxColumn> columns;
 
     const XlsxCell* cell(int row, int column) const
@@ -104,8 +104,9 @@ inline std::vector<XlsxLook> cellLooks(const QDomDocument& styles)
 
 }  // namespace xlsx_detail
 
-// Parses the workbook at `path`; a part that is missing leaves its fields empty.
-inline XlsxWorkbook readXlsx(const QString& path)
+// Parses the workbook at `path`, its cells and columns from worksheet number `sheet` (1-based); a
+// part that is missing leaves its fields empty.
+inline XlsxWorkbook readXlsx(const QString& path, int sheet = 1)
 {
     using namespace xlsx_detail;
     XlsxWorkbook book;
@@ -114,12 +115,13 @@ inline XlsxWorkbook readXlsx(const QString& path)
     forEach(part(path, "xl/sharedStrings.xml"), "si", [&](const QDomElement& si) { shared << texts(si); });
     const std::vector<XlsxLook> looks = cellLooks(part(path, "xl/styles.xml"));
     const auto look = [&](const QDomElement& e) { return looks.at(static_cast<std::size_t>(e.attribute("s", "0").toInt())); };
-    const QDomDocument sheet = part(path, "xl/worksheets/sheet1.xml");
-    forEach(sheet, "col", [&](const QDomElement& e) {
+    const QByteArray sheetPart = QByteArray("xl/worksheets/sheet") + QByteArray::number(sheet) + ".xml";
+    const QDomDocument worksheet = part(path, sheetPart.constData());
+    forEach(worksheet, "col", [&](const QDomElement& e) {
         const XlsxLook style = looks.at(static_cast<std::size_t>(e.attribute("style", "0").toInt()));
         book.columns.push_back({e.attribute("min").toInt(), e.attribute("max").toInt(), e.attribute("width").toDouble(), style});
     });
-    forEach(sheet, "c", [&](const QDomElement& e) {
+    forEach(worksheet, "c", [&](const QDomElement& e) {
         XlsxCell cell;
         cell.look = look(e);
         const QString type = e.attribute("t"), v = e.firstChildElement("v").text();

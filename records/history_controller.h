@@ -1,0 +1,75 @@
+#pragma once
+// The History window's behaviour: lists the records the filter boxes select, newest first, with
+// their count; opens one into the details and the plot; keeps an overlay of up to four records,
+// drawn with the current trace; exports the selected records to one workbook or one CSV file.
+
+#include "records/history_content.h"
+#include "records/record_store.h"
+#include "results/workbook_writer.h"
+
+#include <QObject>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <vector>
+
+class HistoryWindow;
+
+// The last measured spectrum in the program and how its values read (the main window's options).
+struct CurrentTrace {
+    std::vector<std::array<float, 2>> points;
+    bool alignMode = false;
+    bool scanMode = false;
+};
+using CurrentTraceSource = std::function<CurrentTrace()>;
+
+class HistoryController : public QObject {
+    Q_OBJECT
+public:
+    // `store` is open (or its failure is shown in the window's message) and used from this thread.
+    HistoryController(HistoryWindow& window, RecordStore& store, CurrentTraceSource current,
+                      std::unique_ptr<WorkbookWriter> writer = std::make_unique<XlsxWorkbookWriter>());
+    ~HistoryController() override;
+
+    // Lists the records the filter boxes select and shows their count.
+    void search();
+    // Shows the record's settings, table and figures and plots it; false when it cannot be loaded.
+    bool open(std::int64_t id);
+    // Adds the selected records to the overlay until it holds four; false when any was left out.
+    bool addSelectedToOverlay();
+    void clearOverlay();
+    void exportWorkbook();
+    void exportCsv();
+    // Captions, list and details in the current language.
+    void retranslate();
+    // The bench box's choices from the store.
+    void refreshBenches();
+
+    const history::Overlay& overlay() const { return overlay_; }
+    std::optional<std::int64_t> openedId() const;
+    // What the plot shows: the opened record unless it is overlaid, the overlay, the current trace.
+    std::vector<history::Trace> plottedTraces() const;
+    // Ids of the list's selected rows, in list order.
+    std::vector<std::int64_t> selectedIds() const;
+
+private:
+    void fillList();
+    void showDetails();
+    void redraw();
+    void showMessage(const QString& text);
+    std::optional<MeasurementRecord> load(std::int64_t id);
+    std::vector<MeasurementRecord> loadSelected();
+    history::Trace recordTrace(const MeasurementRecord& record, std::uint32_t colour) const;
+
+    HistoryWindow& window_;
+    RecordStore& store_;
+    CurrentTraceSource current_;
+    std::unique_ptr<WorkbookWriter> writer_;
+    history::Overlay overlay_;
+    std::optional<MeasurementRecord> opened_;
+    std::map<std::int64_t, MeasurementRecord> overlaid_;
+    std::vector<RecordSummary> listed_;
+    std::int64_t total_ = 0;
+};

@@ -1,0 +1,38 @@
+#pragma once
+// Opens the History window from the main window's History… button: the window, a store of its
+// own on this thread and the controller are made on the first click and kept; every click shows
+// the window in front with a fresh list. A store that cannot be opened is named in the window's
+// message, and the window stays usable for the current trace.
+
+#include "records/history_controller.h"
+
+#include <QObject>
+#include <QString>
+
+#include <memory>
+
+class Form1;
+class HistoryWindow;
+class RecordStore;
+
+class HistoryHost : public QObject {
+    Q_OBJECT
+public:
+    // `target`: the records' URL or file path, as the writer uses it.
+    HistoryHost(Form1& main, QString target, CurrentTraceSource current);
+    ~HistoryHost() override;
+
+    void show();
+    // The loaded window and its controller, or nullptr before the first show().
+    HistoryWindow* window() const { return window_.get(); }
+    HistoryController* controller() const { return controller_; }
+
+private:
+    void retranslate();
+
+    QString target_;
+    CurrentTraceSource current_;
+    std::unique_ptr<RecordStore> store_;
+    std::unique_ptr<HistoryWindow> window_;
+    HistoryController* controller_ = nullptr;  // owned by the window
+};

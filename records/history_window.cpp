@@ -1,0 +1,169 @@
+#include "records/history_window.h"
+
+#include "core/texts.h"
+#include "core/units.h"
+#include "records/history_content.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QVBoxLayout>
+
+namespace {
+
+template <typename W>
+W* named(W* w, const char* name)
+{
+    w->setObjectName(QString::fromLatin1(name));
+    return w;
+}
+
+QDateEdit* dateBox(const char* name)
+{
+    auto* d = named(new QDateEdit, name);
+    d->setCalendarPopup(true);
+    d->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
+    d->setMinimumDate(HistoryWindow::anyDate());
+    d->setDate(HistoryWindow::anyDate());
+    return d;
+}
+
+QTableWidget* table(const char* name, int columns)
+{
+    auto* t = named(new QTableWidget(0, columns), name);
+    t->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    t->setSelectionBehavior(QAbstractItemView::SelectRows);
+    t->verticalHeader()->hide();
+    t->horizontalHeader()->setStretchLastSection(true);
+    t->setWordWrap(false);
+    return t;
+}
+
+QPlainTextEdit* textPane(const char* name)
+{
+    auto* p = named(new QPlainTextEdit, name);
+    p->setReadOnly(true);
+    p->setLineWrapMode(QPlainTextEdit::NoWrap);
+    return p;
+}
+
+}  // namespace
+
+HistoryWindow::HistoryWindow(QWidget* parent) : QWidget(parent, Qt::Window)
+{
+    setObjectName(QStringLiteral("HistoryWindow"));
+    QFont f(QStringLiteral("Arial"));
+    f.setPointSize(10);
+    setFont(f);
+    setBackColor(this, VbColor::White);
+
+    DeviceIdLabel = named(new QLabel, "DeviceIdLabel");
+    DeviceId = named(new QLineEdit, "DeviceId");
+    DeviceId->setClearButtonEnabled(true);
+    FromLabel = named(new QLabel, "FromLabel");
+    From = dateBox("From");
+    ToLabel = named(new QLabel, "ToLabel");
+    To = dateBox("To");
+    VerdictLabel = named(new QLabel, "VerdictLabel");
+    Verdict = named(new QComboBox, "Verdict");
+    BenchLabel = named(new QLabel, "BenchLabel");
+    Bench = named(new QComboBox, "Bench");
+    Bench->setMinimumContentsLength(14);
+    Search = named(new QPushButton, "Search");
+    Search->setDefault(true);
+    Count = named(new QLabel, "Count");
+
+    List = table("List", history::kListColumns);
+    List->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    SettingsTitle = named(new QLabel, "SettingsTitle");
+    Settings = textPane("Settings");
+    Channels = table("Channels", 5);
+    Channels->setHorizontalHeaderLabels(
+        {QStringLiteral("#"), QStringLiteral("Wavelength"), QStringLiteral("Frequency"), QStringLiteral("Bandwidth"),
+         QStringLiteral("Insertion Loss")});
+    Channels->setSelectionMode(QAbstractItemView::NoSelection);
+    FiguresTitle = named(new QLabel, "FiguresTitle");
+    Figures = textPane("Figures");
+
+    Plot = new HistoryPlot;
+    Open = named(new QPushButton, "Open");
+    OverlayAdd = named(new QPushButton, "OverlayAdd");
+    OverlayClear = named(new QPushButton, "OverlayClear");
+    CurrentTrace = named(new QCheckBox, "CurrentTrace");
+    CurrentTrace->setChecked(true);
+    ExportWorkbook = named(new QPushButton, "ExportWorkbook");
+    ExportCsv = named(new QPushButton, "ExportCsv");
+    Close = named(new QPushButton, "Close");
+    Message = named(new QLabel, "Message");
+    setForeColor(Message, VbColor::Red);
+    Message->setWordWrap(true);
+
+    auto* filters = new QHBoxLayout;
+    for (QWidget* w : std::initializer_list<QWidget*>{DeviceIdLabel, DeviceId, FromLabel, From, ToLabel, To,
+                                                      VerdictLabel, Verdict, BenchLabel, Bench, Search, Count})
+        filters->addWidget(w);
+    filters->setStretchFactor(DeviceId, 1);
+    filters->setStretchFactor(Count, 1);
+
+    auto* details = new QGridLayout;
+    details->addWidget(SettingsTitle, 0, 0);
+    details->addWidget(Settings, 1, 0, 3, 1);
+    details->addWidget(Channels, 1, 1);
+    details->addWidget(FiguresTitle, 2, 1);
+    details->addWidget(Figures, 3, 1);
+    details->setColumnStretch(0, 1);
+    details->setColumnStretch(1, 1);
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(List, 1);
+    top->addLayout(details, 1);
+
+    auto* buttons = new QVBoxLayout;
+    for (QWidget* w : std::initializer_list<QWidget*>{Open, OverlayAdd, OverlayClear, CurrentTrace, ExportWorkbook,
+                                                      ExportCsv})
+        buttons->addWidget(w);
+    buttons->addStretch(1);
+    buttons->addWidget(Message);
+    buttons->addWidget(Close);
+
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(Plot);
+    bottom->addLayout(buttons, 1);
+
+    auto* all = new QVBoxLayout(this);
+    all->addLayout(filters);
+    all->addLayout(top, 1);
+    all->addLayout(bottom);
+    resize(Plot->width() + 260, Plot->height() + 380);
+    retranslate(1);
+}
+
+void HistoryWindow::retranslate(int language)
+{
+    const auto t = [language](const char* key) { return textIn(key, language); };
+    setWindowTitle(t("history.title"));
+    DeviceIdLabel->setText(t("history.deviceId"));
+    FromLabel->setText(t("history.from"));
+    ToLabel->setText(t("history.to"));
+    From->setSpecialValueText(t("history.any"));
+    To->setSpecialValueText(t("history.any"));
+    VerdictLabel->setText(t("history.verdict"));
+    const int verdict = std::max(Verdict->currentIndex(), 0);
+    Verdict->clear();
+    Verdict->addItems({t("history.any"), QStringLiteral("PASS"), QStringLiteral("FAIL"), t("history.noVerdict")});
+    Verdict->setCurrentIndex(verdict);
+    BenchLabel->setText(t("history.bench"));
+    if (Bench->count() == 0) Bench->addItem(QString());
+    Bench->setItemText(0, t("history.any"));
+    Search->setText(t("history.search"));
+    List->setHorizontalHeaderLabels(history::listHeader(language));
+    SettingsTitle->setText(t("history.settings"));
+    FiguresTitle->setText(t("history.figures"));
+    Open->setText(t("history.open"));
+    OverlayAdd->setText(t("history.overlayAdd"));
+    OverlayClear->setText(t("history.overlayClear"));
+    CurrentTrace->setText(t("history.currentTrace"));
+    ExportWorkbook->setText(t("history.exportWorkbook"));
+    ExportCsv->setText(t("history.exportCsv"));
+    Close->setText(t("history.close"));
+}

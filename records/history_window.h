@@ -1,0 +1,56 @@
+#pragma once
+// The History window: filter boxes and the list of records, the opened record's settings, results
+// table and figures, the plot with its overlay, and the export buttons. Widgets only; the history
+// controller gives them behaviour.
+
+#include "records/history_plot.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QWidget>
+
+class HistoryWindow : public QWidget {
+    Q_OBJECT
+public:
+    explicit HistoryWindow(QWidget* parent = nullptr);
+
+    // Captions in `language` (1 English, 2 Chinese).
+    void retranslate(int language);
+
+    // A date box at its earliest date reads "(any)": that end of the range stays open.
+    static QDate anyDate() { return {2000, 1, 1}; }
+
+    QLabel* DeviceIdLabel;
+    QLineEdit* DeviceId;
+    QLabel* FromLabel;
+    QDateEdit* From;
+    QLabel* ToLabel;
+    QDateEdit* To;
+    QLabel* VerdictLabel;
+    QComboBox* Verdict;        // (any), PASS, FAIL, (none): history::VerdictChoice order
+    QLabel* BenchLabel;
+    QComboBox* Bench;          // (any), then the benches on record
+    QPushButton* Search;
+    QLabel* Count;
+    QTableWidget* List;        // one row per record; the record id in each row's first item
+    QLabel* SettingsTitle;
+    QPlainTextEdit* Settings;
+    QTableWidget* Channels;
+    QLabel* FiguresTitle;
+    QPlainTextEdit* Figures;
+    HistoryPlot* Plot;
+    QPushButton* Open;
+    QPushButton* OverlayAdd;
+    QPushButton* OverlayClear;
+    QCheckBox* CurrentTrace;
+    QPushButton* ExportWorkbook;
+    QPushButton* ExportCsv;
+    QPushButton* Close;
+    QLabel* Message;           // red, for what went wrong
+};

@@ -1,0 +1,283 @@
+// The History window on a temporary SQLite store holding a few records: the filters and the
+// count, opening a record into the details and the plot, the overlay's cap and colours, the
+// exports read back, and pictures of an overlay for people to look at.
+
+#include "core/shared_state.h"
+#include "core/texts.h"
+#include "core/units.h"
+#include "core/form1.h"
+#include "records/history_controller.h"
+#include "records/history_host.h"
+#include "records/history_window.h"
+#include "records/record_store.h"
+#include "recording_dialogs.h"
+#include "../results/test_workbook_reader.h"
+#include "test_paths.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cmath>
+#include <set>
+
+namespace {
+
+const QDateTime kStart(QDate(2026, 11, 2), QTime(8, 0), Qt::UTC);
+
+// A device's insertion-loss dip centred on `centre`, 401 points over 1530..1550 nm.
+MeasurementRecord dip(const char* device, const char* host, const char* verdict, int minutesLater, double centre)
+{
+    MeasurementRecord r;
+    r.uid = newRecordUid();
+    r.utc = kStart.addSecs(60 * minutesLater);
+    r.deviceId = QString::fromLatin1(device);
+    r.bench.hostName = QString::fromLatin1(host);
+    r.verdict = QString::fromLatin1(verdict);
+    r.settings.mode = RecordMode::Regular;
+    r.settings.startNm = 1530;
+    r.settings.stopNm = 1550;
+    r.channels = {{static_cast<float>(centre), 0.4F, -12.5F}};
+    for (int i = 0; i <= 400; ++i) {
+        const double wl = 1530.0 + 20.0 * i / 400;
+        r.wavelengthsNm.push_back(static_cast<float>(wl));
+        r.values.push_back(static_cast<float>(-2.0 - 10.0 * std::exp(-std::pow((wl - centre) / 1.5, 2))));
+    }
+    return r;
+}
+
+int pixelsOf(const QImage& image, std::uint32_t bbggrr)
+{
+    const QColor c = vbColor(bbggrr);
+    int n = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor p = image.pixelColor(x, y);
+            n += std::abs(p.red() - c.red()) < 40 && std::abs(p.green() - c.green()) < 40 &&
+                 std::abs(p.blue() - c.blue()) < 40;
+        }
+    return n;
+}
+
+class HistoryWindowTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        resetSharedState();
+        Module1.Language = 1;
+        ASSERT_FALSE(store.open(dir.filePath(QStringLiteral("records.sqlite"))));
+        const MeasurementRecord records[] = {
+            dip("DUT-A", "bench-1", "PASS", 0, 1536.0), dip("DUT-B", "bench-2", "FAIL", 10, 1540.0),
+            dip("DUT-A", "bench-2", "", 20, 1538.0),    dip("DUT-C", "bench-1", "PASS", 30, 1542.0),
+            dip("DUT-A", "bench-1", "FAIL", 40, 1544.0), dip("DUT-D", "bench-2", "PASS", 50, 1546.0),
+        };
+        for (const MeasurementRecord& r : records) {
+            const std::optional<std::int64_t> id = store.insert(r);
+            ASSERT_TRUE(id.has_value());
+            ids.push_back(*id);
+        }
+        controller = new HistoryController(window, store, [this] { return current; });
+        window.CurrentTrace->setChecked(false);
+    }
+
+    // Lists every record (newest first) and selects the rows of `which`.
+    void select(std::initializer_list<std::int64_t> which)
+    {
+        controller->search();
+        for (int row = 0; row < window.List->rowCount(); ++row)
+            if (std::find(which.begin(), which.end(), ids[ids.size() - 1 - static_cast<std::size_t>(row)]) != which.end())
+                window.List->selectionModel()->select(window.List->model()->index(row, 0),
+                                                      QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    }
+
+    QTemporaryDir dir;
+    RecordStore store;
+    std::vector<std::int64_t> ids;  // in insertion order, oldest first
+    HistoryWindow window;
+    HistoryController* controller = nullptr;
+    CurrentTrace current;
+    DialogsGuard dialogs;
+};
+
+TEST_F(HistoryWindowTest, FiltersListTheRightRecordsNewestFirstWithTheirCount)
+{
+    struct Case {
+        const char* device;
+        int verdict;  // (any), PASS, FAIL, (none)
+        const char* bench;
+        std::vector<int> expected;  // indices into ids, newest first
+    };
+    const Case cases[] = {
+        {"DUT-A", 0, nullptr, {4, 2, 0}},
+        {" DUT-A ", 2, nullptr, {4}},
+        {"", 3, nullptr, {2}},
+        {"", 1, "bench-1", {3, 0}},
+        {"DUT-Z", 0, nullptr, {}},
+        {"", 0, nullptr, {5, 4, 3, 2, 1, 0}},
+    };
+    controller->refreshBenches();
+    ASSERT_EQ(window.Bench->count(), 3);  // (any), bench-1, bench-2
+    for (const Case& c : cases) {
+        window.DeviceId->setText(QString::fromLatin1(c.device));
+        window.Verdict->setCurrentIndex(c.verdict);
+        window.Bench->setCurrentIndex(c.bench ? window.Bench->findText(QString::fromLatin1(c.bench)) : 0);
+        window.Search->click();
+        ASSERT_EQ(window.List->rowCount(), static_cast<int>(c.expected.size())) << c.device;
+        for (int row = 0; row < window.List->rowCount(); ++row) {
+            const MeasurementRecord expected = *store.load(ids[static_cast<std::size_t>(c.expected[row])]);
+            EXPECT_EQ(window.List->item(row, 1)->text(), expected.deviceId);
+            EXPECT_EQ(window.List->item(row, 0)->text(), expected.localTime().toString("yyyy-MM-dd HH:mm:ss"));
+        }
+        EXPECT_EQ(window.Count->text(), QStringLiteral("%1 records").arg(c.expected.size())) << c.device;
+    }
+
+    // A date range of whole local days: the day before the records holds none of them.
+    window.DeviceId->clear();
+    window.Verdict->setCurrentIndex(0);
+    window.Bench->setCurrentIndex(0);
+    window.To->setDate(kStart.toLocalTime().date().addDays(-1));
+    window.Search->click();
+    EXPECT_EQ(window.List->rowCount(), 0);
+    window.From->setDate(kStart.toLocalTime().date());
+    window.To->setDate(HistoryWindow::anyDate());
+    window.Search->click();
+    EXPECT_EQ(window.List->rowCount(), 6);
+}
+
+TEST_F(HistoryWindowTest, OpeningARecordShowsItsDetailsAndPlotsIt)
+{
+    const QImage blank = window.Plot->Picture->persistentImage().copy();
+    ASSERT_TRUE(controller->open(ids[1]));
+    EXPECT_TRUE(window.Settings->toPlainText().contains(QStringLiteral("Device ID: DUT-B")));
+    EXPECT_TRUE(window.Settings->toPlainText().contains(QStringLiteral("Host: bench-2")));
+    ASSERT_EQ(window.Channels->rowCount(), 1);
+    EXPECT_EQ(window.Channels->item(0, 1)->text(), QStringLiteral("1540.000"));
+    EXPECT_EQ(window.Figures->toPlainText(), QStringLiteral("Verdict: FAIL"));
+
+    const QImage& picture = window.Plot->Picture->persistentImage();
+    EXPECT_EQ(pixelsOf(blank, history::kOpenedColour), 0);
+    EXPECT_GT(pixelsOf(picture, history::kOpenedColour), window.Plot->Picture->width() / 2);
+    // The axes read the record's span: 1530 nm at the left, 1550 nm at the right.
+    EXPECT_EQ(window.Plot->XTicks[0]->text(), QStringLiteral("1530.0"));
+    EXPECT_EQ(window.Plot->XTicks[10]->text(), QStringLiteral("1550.0"));
+    EXPECT_TRUE(window.Plot->Legend->text().contains(QStringLiteral("#%1 DUT-B").arg(ids[1])));
+
+    EXPECT_FALSE(controller->open(ids.back() + 100));  // no such record
+    EXPECT_EQ(controller->openedId(), ids[1]);
+}
+
+TEST_F(HistoryWindowTest, OverlayTakesFourRecordsInDistinctColoursBesideTheCurrentTrace)
+{
+    current.points = {{1531.0F, -5.0F}, {1549.0F, -6.0F}};
+    window.CurrentTrace->setChecked(true);
+    select({ids[0], ids[1], ids[2], ids[3], ids[4]});
+    ASSERT_EQ(controller->selectedIds().size(), 5U);
+    EXPECT_FALSE(controller->addSelectedToOverlay());
+    EXPECT_EQ(controller->overlay().size(), 4);
+    EXPECT_EQ(window.Message->text(), QStringLiteral("At most four records can be overlaid"));
+
+    const std::vector<history::Trace> traces = controller->plottedTraces();
+    ASSERT_EQ(traces.size(), 5U);
+    std::set<std::uint32_t> colours;
+    for (const history::Trace& t : traces) colours.insert(t.colour);
+    EXPECT_EQ(colours.size(), 5U);
+    EXPECT_EQ(traces.back().colour, history::kCurrentTraceColour);
+    const QImage& picture = window.Plot->Picture->persistentImage();
+    for (std::uint32_t c : colours) EXPECT_GT(pixelsOf(picture, c), 50) << std::hex << c;
+
+    controller->clearOverlay();
+    window.CurrentTrace->setChecked(false);
+    EXPECT_TRUE(controller->plottedTraces().empty());
+    EXPECT_EQ(pixelsOf(window.Plot->Picture->persistentImage(), history::kCurrentTraceColour), 0);
+}
+
+TEST_F(HistoryWindowTest, ExportsWriteOneSheetPerSelectedRecordAndOneCsv)
+{
+    select({ids[0], ids[3]});
+    const MeasurementRecord newer = *store.load(ids[3]);
+    const MeasurementRecord older = *store.load(ids[0]);
+
+    dialogs->answer = dir.filePath(QStringLiteral("two"));
+    window.ExportWorkbook->click();
+    EXPECT_EQ(dialogs->lastFilter, QStringLiteral("Workbooks (*.xlsx)"));
+    EXPECT_TRUE(dialogs->lastProposedName.startsWith(QStringLiteral("VXM_History_")));
+    const QString book = dir.filePath(QStringLiteral("two.xlsx"));
+    const XlsxWorkbook first = readXlsx(book, 1);
+    EXPECT_EQ(first.sheetNames, (QStringList{history::sheetName(newer), history::sheetName(older)}));
+    for (int sheet : {1, 2}) {
+        const MeasurementRecord& r = sheet == 1 ? newer : older;
+        const XlsxWorkbook read = readXlsx(book, sheet);
+        EXPECT_EQ(read.lastRow(), 402) << sheet;  // the header and 401 points
+        ASSERT_NE(read.cell(1, 1), nullptr);
+        EXPECT_EQ(read.cell(1, 1)->text, QStringLiteral(" IL (dB)"));
+        for (int point : {0, 200, 400}) {
+            EXPECT_EQ(read.cell(point + 2, 0)->number, roundHalfAway(r.wavelengthsNm[point], 4));
+            EXPECT_EQ(read.cell(point + 2, 1)->number, roundHalfAway(r.values[point], 4));
+        }
+    }
+
+    dialogs->answer = dir.filePath(QStringLiteral("two.csv"));
+    window.ExportCsv->click();
+    QFile csv(dialogs->answer);
+    ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
+    EXPECT_EQ(csv.readAll(), history::recordsCsv({newer, older}));
+    EXPECT_TRUE(window.Message->text().isEmpty());
+
+    dialogs->answer = dir.filePath(QStringLiteral("missing/folder.xlsx"));
+    window.ExportWorkbook->click();
+    EXPECT_EQ(window.Message->text(), QStringLiteral("The export could not be written to\r\n%1").arg(dialogs->answer));
+}
+
+TEST_F(HistoryWindowTest, PicturesOfTwoRecordsOverlaidWithTheCurrentTrace)
+{
+    for (int i = 0; i <= 400; ++i) {
+        const double wl = 1530.0 + 20.0 * i / 400;
+        current.points.push_back({static_cast<float>(wl), static_cast<float>(-2.5 - 9.0 * std::exp(-std::pow((wl - 1539.0) / 1.5, 2)))});
+    }
+    window.CurrentTrace->setChecked(true);
+    select({ids[4], ids[0]});
+    ASSERT_TRUE(controller->addSelectedToOverlay());
+    ASSERT_TRUE(controller->open(ids[4]));
+    window.show();
+    for (int language : {1, 2}) {
+        Module1.Language = static_cast<std::int16_t>(language);
+        controller->retranslate();
+        EXPECT_EQ(window.windowTitle(), textIn("history.title", language));
+        EXPECT_EQ(window.Plot->Legend->text().count(QStringLiteral("<br>")), 2);  // three traces
+        const QString path =
+            QDir(testOutputDir()).filePath(QStringLiteral("history_overlay_%1.png").arg(language == 1 ? "en" : "zh"));
+        EXPECT_TRUE(window.grab().save(path));
+    }
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(HistoryWindowTest, HistoryButtonOpensTheWindowOnTheStoreAndABadAddressIsNamed)
+{
+    Form1 main;
+    HistoryHost host(main, dir.filePath(QStringLiteral("records.sqlite")), [] { return CurrentTrace{}; });
+    EXPECT_EQ(host.window(), nullptr);  // nothing is made before the first click
+    EXPECT_TRUE(main.grab().save(QDir(testOutputDir()).filePath(QStringLiteral("history_button_main_window.png"))));
+    main.HistoryButton->click();
+    ASSERT_NE(host.window(), nullptr);
+    EXPECT_TRUE(host.window()->isVisible());
+    EXPECT_EQ(host.window()->List->rowCount(), 6);
+    EXPECT_EQ(host.window()->Bench->count(), 3);
+
+    Module1.Language = 2;
+    main.LanguageButton->setChecked(true);  // the language switch itself is not wired here
+    EXPECT_EQ(host.window()->Count->text(), QStringLiteral("共 6 条记录"));
+
+    Form1 other;
+    HistoryHost broken(other, QStringLiteral("postgresql://bench@:notaport/vxm"), [] { return CurrentTrace{}; });
+    other.HistoryButton->click();
+    EXPECT_TRUE(broken.window()->Message->text().startsWith(textIn("history.storeFailed", 2).arg(QString())));
+    EXPECT_FALSE(broken.window()->Message->text().endsWith(u'：'));  // the cause is named
+    EXPECT_EQ(broken.window()->List->rowCount(), 0);
+}
+
+}  // namespace

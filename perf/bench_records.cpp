@@ -1,7 +1,7 @@
 // Measurement records: the measurement thread's hand-over of a 20001-point record, one such
 // record stored (SQLite, PostgreSQL) on the writer's side, and the list of one device's records
 // among 100 000 (indexes). The PostgreSQL cases start a throw-away server, as the tests do.
-#include "../tests/records/postgres_server.h"
+#include "postgres_server.h"
 
 #include "core/form1.h"
 #include "core/shared_state.h"

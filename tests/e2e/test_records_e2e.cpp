@@ -2,7 +2,7 @@
 // PostgreSQL server (started for the test) with their channels and spectra.
 #include "e2e_bench.h"
 
-#include "../records/postgres_server.h"
+#include "postgres_server.h"
 #include "records/record_store.h"
 #include "records/record_writer.h"
 

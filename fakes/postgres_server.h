@@ -1,5 +1,5 @@
 #pragma once
-// A throw-away PostgreSQL server for the tests: initdb in a temporary folder, started with
+// A throw-away PostgreSQL server for the tests and benchmarks: initdb in a temporary folder, started with
 // pg_ctl on a free local port as an unprivileged user, stopped and removed at the end.
 
 #include <QString>

@@ -60,6 +60,7 @@ TEST_F(ControlTest, FirstClickSwitchesOffThenOnWithItsCaptionAndReport)
     ASSERT_TRUE(f.TLSOnOff->isChecked());
     f.TLSOnOff->click();
     EXPECT_EQ(sent(), "LSOF");
+    EXPECT_EQ(lastFrame(), QByteArray("AA4C534F4600000134"));
     EXPECT_EQ(backColorOf(f.TLSOnOff), VbColor::ButtonFace);
     expectEnabled(f, "-StartStopSweep -Text1 -Transmission");
 

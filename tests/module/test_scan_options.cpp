@@ -36,6 +36,7 @@ TEST(ScanOptions, EachOptionTakesOverAndOpensItsControls)
     f.CheckAlignMode->setChecked(true);
     expectEnabled(f, "CheckAlignMode -CheckPowerMeter -CheckVXMScanMode -TakeBackground SingleMeasure Text8 -Text1 -Text6");
     b.tick(f.CheckPowerMeter);
+    EXPECT_TRUE(f.CheckPowerMeter->isChecked());
     EXPECT_FALSE(f.CheckAlignMode->isChecked() || f.CheckVXMScanMode->isChecked());
     // The nested untick of the laser spectrum disabled the measure buttons; the power meter enables them again.
     expectEnabled(f, "-CheckAlignMode -CheckVXMScanMode -Text1 -Text8 Text4 Text5 SingleMeasure RepeatMeasure -StartStopSweep");

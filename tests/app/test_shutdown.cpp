@@ -7,13 +7,9 @@
 #include "core/form1.h"
 #include "core/info_box.h"
 #include "app/shutdown_controller.h"
-#include "laser/tls_link.h"
 
 #include <QCoreApplication>
 #include <QTimer>
-
-#include <cstdio>
-#include <cstdlib>
 
 #include <gtest/gtest.h>
 
@@ -80,27 +76,6 @@ TEST(ShutdownEnd, CloseExitEndsTheApplicationsEventLoop)
     EXPECT_EQ(QCoreApplication::exec(), 0);
 }
 
-// Clicked while another handler waits: the process ends at once instead of returning into that wait.
-void closeExitDuringAWait()
-{
-    resetSharedState();
-    DialogsGuard dialogs;
-    FakeClock portClock;
-    BenchServices services;
-    services.library = std::make_unique<FakeDeviceLibrary>();
-    services.serial = std::make_unique<FakeSerialPort>(portClock);  // no ports: the laser link ends silently
-    Bench bench(std::move(services));                               // the system's clock: real waits
-    bench.Form_Load();
-    QTimer::singleShot(50, &bench, [&bench] { bench.form1().CloseExit->click(); });
-    bench.link().Delay(5000);
-    std::fprintf(stderr, "returned into the wait\n");
-    std::exit(3);
-}
-
-TEST(ShutdownEndDeathTest, CloseExitInsideAWaitEndsTheProcessAtOnce)
-{
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
-    EXPECT_EXIT(closeExitDuringAWait(), ::testing::ExitedWithCode(0), "");
-}
+// Clicked inside another handler's wait, the process ends at once: close_during_repeat, end to end.
 
 }  // namespace

@@ -1,24 +1,9 @@
-#include "core/form1.h"
 #include "core/info_box.h"
 #include "core/units.h"
 #include "bench_fixture.h"
-#include "form_checks.h"
 #include "results/form2.h"
-#include "test_paths.h"
 
 #include <gtest/gtest.h>
-
-#include <QAbstractButton>
-
-TEST(Startup, ControlsAreInTheirSetUpEnableState)
-{
-    FakeBench b;
-    expectEnabled(b->form1(), "-CheckPowerMeter -CheckAlignMode -CheckVXMScanMode -CheckRemoveBKG -TakeBackground "
-                              "-MeasureSpectrum -Text1 -Text2 -Text3 -Text4 -Text5 -Text6 -Text7 -Text8 -StartStopSweep "
-                              "-SingleMeasure -RepeatMeasure -ReadVXMInfo -ReadTLSInfo -StopVXMScan -Reflection -Transmission "
-                              "SetVXMComPort SetConnection ComboBoxVXMCOM ChannelID SetTLSComPort ComboBoxTLSCOM CheckTLS "
-                              "BasePower Ref0Power LanguageButton CloseExit TLSOnOff");
-}
 
 TEST(Startup, TheWelcomeLineIsRedArialAndTheResultsWindowWaitsHidden)
 {

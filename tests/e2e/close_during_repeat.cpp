@@ -24,19 +24,16 @@ namespace {
 
 bool choose(QComboBox* box, const char* text)
 {
-    const int index = box->findText(QLatin1String(text));
-    box->setCurrentIndex(index);
-    return index >= 0;
+    box->setCurrentIndex(box->findText(QLatin1String(text)));
+    return box->currentIndex() >= 0;
 }
 
 // Data lines written so far: every line of the log but its header.
 int loggedPasses(const QString& folder)
 {
     const QStringList logs = QDir(folder).entryList({QStringLiteral("VXM_Test_*.txt")}, QDir::Files);
-    if (logs.isEmpty()) return 0;
-    QFile file(QDir(folder).filePath(logs.first()));
-    if (!file.open(QIODevice::ReadOnly)) return 0;
-    return static_cast<int>(file.readAll().count('\n')) - 1;
+    QFile file(logs.isEmpty() ? QString() : QDir(folder).filePath(logs.first()));
+    return file.open(QIODevice::ReadOnly) ? static_cast<int>(file.readAll().count('\n')) - 1 : 0;
 }
 
 bool connectAndSweep(Bench& bench)

@@ -7,7 +7,6 @@
 
 #include "recording_dialogs.h"
 #include "simulator_process.h"
-#include "test_paths.h"
 
 #include "app/bench.h"
 #include "core/form1.h"
@@ -76,8 +75,7 @@ protected:
     }
 
     Form1& form() { return *f; }
-    InfoBox& info() { return bench->info(); }
-    QString infoText() { return info().text(); }
+    QString infoText() { return bench->info().text(); }
     void console(const char* line) { ASSERT_FALSE(sim->command(QString::fromLatin1(line)).isEmpty()) << line; }
 
     // The operator's click, through the mouse.
@@ -111,12 +109,6 @@ protected:
         click(form().TLSOnOff);
         click(form().TLSOnOff);
         ASSERT_TRUE(form().TLSOnOff->isChecked());
-    }
-
-    void saveForm1(const QString& fileName)
-    {
-        const QString path = QDir(testOutputDir()).filePath(fileName);
-        EXPECT_TRUE(form().grab().save(path)) << path.toStdString();
     }
 
     std::unique_ptr<SimulatorProcess> sim;

@@ -34,17 +34,9 @@ QStringList badInputsAround(const QString& usable)
 
 QString shown(const QString& typed) { return typed.isEmpty() ? QStringLiteral("(empty)") : QLatin1Char('`') + typed + QLatin1Char('`'); }
 
+// The boxes start at their usable values: 1260-1340 nm from the laser, 100 nm/s.
 class BadInput : public LiveBench {
 protected:
-    void SetUp() override
-    {
-        LiveBench::SetUp();
-        if (HasFatalFailure()) return;
-        f->Text1->setText(QStringLiteral("1260"));
-        f->Text2->setText(QStringLiteral("1340"));
-        f->Text3->setText(QStringLiteral("100"));
-    }
-
     // The information box as one line: its non-empty lines, trimmed, joined by " / ".
     QString infoLine() const
     {
@@ -63,14 +55,6 @@ protected:
         return sent();
     }
 
-    // Single Measurement: what `measured` describes when it completed, else the message shown.
-    QString measurementOutcome(const QString& request, const std::function<QString()>& measured)
-    {
-        const int before = Module1.MeasureCount;
-        return outcome(request, [this] { f->SingleMeasure->click(); }, [&] {
-            return Module1.MeasureCount > before ? measured() : QStringLiteral("sent; ") + infoLine();
-        });
-    }
 
     QString laserStatus() { return sim->command(QStringLiteral("status")).section(QLatin1Char(';'), 0, 0); }
 
@@ -83,9 +67,12 @@ protected:
         });
     }
 
+    // Single Measurement of a spectrum: its points when it completed, else the message shown.
     QString scanOutcome()
     {
-        return measurementOutcome(QStringLiteral("module:SCAN"), [] {
+        const int before = Module1.MeasureCount;
+        return outcome(QStringLiteral("module:SCAN"), [this] { f->SingleMeasure->click(); }, [&]() -> QString {
+            if (Module1.MeasureCount == before) return QStringLiteral("sent; ") + infoLine();
             const int points = Module1.LastPointIndex + 1;
             return QStringLiteral("%1 points, %2-%3 nm")
                 .arg(points)

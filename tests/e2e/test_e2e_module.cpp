@@ -49,36 +49,25 @@ protected:
     QByteArray moduleLibrary() const override { return VXM_PARTIAL_LIBRARY; }
 };
 
-TEST_F(PartialLibraryE2E, StartUpNamesTheMissingFunctionsAndEveryModuleButtonFails)
+TEST_F(PartialLibraryE2E, StartUpNamesTheMissingFunctionsAndModuleButtonsFail)
 {
     const QString startUp = bench->info().text();
     EXPECT_TRUE(startUp.startsWith(QStringLiteral("\r\nWelcome to use VXM\r\nThe device library libKetrolanLib.so could "
                                                   "not be loaded (")))
         << startUp.toStdString();
     EXPECT_TRUE(startUp.endsWith(QStringLiteral(").\r\nThe VXM module cannot be used."))) << startUp.toStdString();
-    for (const char* missing : {"Ketrolan_Initialize_Port", "Ketrolan_Initialize_Connection", "Ketrolan_Get_Info",
-                                "Ketrolan_Read_PowerMeter", "Ketrolan_Start_Scan", "Ketrolan_AlignMode_Scan",
-                                "Ketrolan_Is_Scan_Done", "Ketrolan_Get_ScanData", "Ketrolan_Get_AlignMode_Data",
-                                "Ketrolan_Stop_Scan", "Ketrolan_Release", "Ketrolan_Release_All"})
-        EXPECT_TRUE(startUp.contains(QLatin1String(missing))) << missing;
-    for (const char* present : {"Ketrolan_Initialize_Lib", "Ketrolan_Get_Lib_Version", "Ketrolan_Stop_All"})
-        EXPECT_FALSE(startUp.contains(QLatin1String(present))) << present << " is there and not missing";
+    // The twelve it lacks, not the three it has.
+    EXPECT_EQ(startUp.count(QStringLiteral("Ketrolan_")), 12) << startUp.toStdString();
+    EXPECT_TRUE(startUp.contains(QStringLiteral("Ketrolan_Initialize_Port")));
+    EXPECT_FALSE(startUp.contains(QStringLiteral("Ketrolan_Initialize_Lib")));
 
     choose(f->ComboBoxVXMCOM, QStringLiteral("COM6"));
     f->SetVXMComPort->click();
     EXPECT_EQ(bench->info().text(), QStringLiteral("VXM COM port set failed \r\nPlease check VXM COM port"));
     EXPECT_LT(Module1.ModuleHandle, 1000);
 
-    // The buttons the failed port leaves disabled, pressed anyway: each fails in red.
-    f->SetConnection->setEnabled(true);
-    f->SetConnection->click();
-    EXPECT_EQ(bench->info().text(), QStringLiteral("VXM connection failed\r\nPlease connect VXM"));
-    EXPECT_NE(f->SetConnection->text(), QStringLiteral("VXM Connected"));
-
-    f->ReadVXMInfo->setEnabled(true);
-    f->ReadVXMInfo->click();
-    EXPECT_EQ(bench->info().text(), QStringLiteral("Reading VXM info failed\r\nPlease read again"));
-
+    // A button the failed port leaves disabled, pressed anyway, fails with the missing function's
+    // code; how each button shows a failing code is the module controller tests'.
     f->StopVXMScan->setEnabled(true);
     f->StopVXMScan->click();
     EXPECT_EQ(bench->info().text(), QStringLiteral("Stop Scan Code = -1\r\nPlease check status"));

@@ -1,25 +1,17 @@
-// Close / Exit against the simulated bench: the laser is switched off on the wire, the port is
-// closed, and the simulator then ends without leaving a process or a port link behind.
+// Close / Exit against the simulated bench: the laser is switched off on the wire and the port is
+// closed, also in the middle of a repeated measurement. (A simulator that quits leaves no link
+// behind: its process tests.)
 
 #include "e2e_bench.h"
 
-#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 
-#include <sys/stat.h>
-
 namespace {
-
-bool linkExists(const QString& path)
-{
-    struct stat st {};
-    return ::lstat(path.toLocal8Bit().constData(), &st) == 0;  // a dangling link counts too
-}
 
 using ShutdownE2e = E2eBench;
 
-TEST_F(ShutdownE2e, LaserOnIsSwitchedOffTwiceAndNothingIsLeftBehind)
+TEST_F(ShutdownE2e, LaserOnIsSwitchedOffTwiceAndItsPortClosed)
 {
     connectModule();
     openLaserPort();
@@ -32,16 +24,6 @@ TEST_F(ShutdownE2e, LaserOnIsSwitchedOffTwiceAndNothingIsLeftBehind)
     EXPECT_EQ(requestCount("LSOF"), offsBefore + 2);
     EXPECT_TRUE(sim->command("status").startsWith(QStringLiteral("laser off")));
     EXPECT_FALSE(bench->MSComm1().isOpen());
-
-    const QString laserLink = sim->linkPath(7);
-    const QString moduleLink = sim->linkPath(6);
-    ASSERT_TRUE(linkExists(laserLink));
-    sim->stop();
-    EXPECT_EQ(sim->process().state(), QProcess::NotRunning);
-    EXPECT_EQ(sim->process().exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(sim->process().exitCode(), 0);
-    EXPECT_FALSE(linkExists(laserLink));
-    EXPECT_FALSE(linkExists(moduleLink));
 }
 
 // Close / Exit while the fourth pass of a repeated measurement is being scanned (run by the

@@ -1,30 +1,15 @@
 // Measurements on the simulated bench through the real device library and serial link: the
 // operator's order from the module connection to channels in the results table and a log file.
 
-#include "app/bench.h"
-#include "core/form1.h"
-#include "core/info_box.h"
-#include "core/shared_state.h"
-#include "laser/tls_control_controller.h"
-#include "measure/measure_controller.h"
-#include "recording_dialogs.h"
-#include "results/form2.h"
-#include "results/results_controller.h"
-#include "sim/bench_model.h"
 #include "e2e_bench.h"
-#include "simulator_process.h"
+#include "results/form2.h"
+#include "sim/bench_model.h"
 #include "test_paths.h"
 
-#include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QTimer>
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
-#include <cmath>
-#include <memory>
 
 namespace {
 
@@ -36,15 +21,9 @@ protected:
         f->StartStopSweep->click();
         ASSERT_TRUE(f->CheckVXMScanMode->isEnabled()) << bench->info().text().toStdString();
     }
-    // A short scan over the filter's band: 80 nm at 100 nm/s, 2001 points (40 pm apart).
-    void deviceSettings()
-    {
-        f->Text1->setText(QStringLiteral("1260"));
-        f->Text2->setText(QStringLiteral("1340"));
-        f->Text3->setText(QStringLiteral("100"));
-        f->Text6->setText(QStringLiteral("1"));
-        f->Text7->setText(QStringLiteral("2001"));
-    }
+    // A short scan over the filter's band: the laser's 1260-1340 nm at 100 nm/s and one average, as
+    // the boxes stand, in 2001 points (40 pm apart).
+    void deviceSettings() { f->Text7->setText(QStringLiteral("2001")); }
     std::vector<std::array<float, 3>> rows() const
     {
         return {Module1.ChannelResults.begin() + 1, Module1.ChannelResults.begin() + 1 + Module1.ChannelCount};
@@ -122,24 +101,20 @@ TEST_F(MeasureE2E, RepeatedMeasurementWritesTheRepeatabilityLog)
     watch.stop();
     EXPECT_EQ(Module1.PlotCount - plotsBefore, 4);
 
-    // The log holds its header and data lines only; the statistics lie beside it.
+    // The log holds its header and a line per finished pass, the statistics lie beside it; the
+    // lines' format is the log's unit tests'.
     const QStringList files = QDir(logs.path()).entryList({QStringLiteral("VXM_Test_*.txt")}, QDir::Files);
     ASSERT_EQ(files.size(), 2);
-    ASSERT_TRUE(files[1].endsWith(QLatin1String("_summary.txt")));
     ASSERT_EQ(files[1], QString(files[0]).replace(QLatin1String(".txt"), QLatin1String("_summary.txt")));
     QFile file(QDir(logs.path()).filePath(files[0]));
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QList<QByteArray> lines = file.readAll().split('\n');
     ASSERT_EQ(lines.size(), 5) << "header, three lines, and nothing after the last line end";
-    EXPECT_EQ(lines[0], QByteArray("Index \tCenter WL (nm)\tBandwidth (nm)\tInsertion Loss (dB)\r"));
     for (int n = 1; n <= 3; ++n) {
-        const QList<QByteArray> fields = lines[n].chopped(1).split('\t');
-        ASSERT_EQ(fields.size(), 4) << lines[n].toStdString();
+        const QList<QByteArray> fields = lines[n].split('\t');
         EXPECT_EQ(fields[0].toInt(), n);
-        EXPECT_NEAR(fields[1].toDouble(), vxmsim::BenchModel::kFilterCentresNm[0], kStepNm);
-        EXPECT_EQ(fields[3].split('.').value(1).size(), 4) << "four decimals";
+        EXPECT_NEAR(fields.value(1).toDouble(), vxmsim::BenchModel::kFilterCentresNm[0], kStepNm);
     }
-    EXPECT_TRUE(lines[4].isEmpty());
     QFile summary(QDir(logs.path()).filePath(files[1]));
     ASSERT_TRUE(summary.open(QIODevice::ReadOnly));
     EXPECT_TRUE(summary.readAll().startsWith("Repeatability statistics over 3 passes\r\n"));

@@ -4,14 +4,10 @@
 #include "../results/results_support.h"
 #include "bench_fixture.h"
 #include "results/form2.h"
-#include "results/plot_engine.h"
 #include "results/repeat_statistics_panel.h"
 #include "results/repeat_statistics_tracker.h"
-#include "test_paths.h"
 
 #include <gtest/gtest.h>
-
-#include <QTest>
 
 using namespace results_test;
 
@@ -118,12 +114,6 @@ TEST(RepeatStatistics, PanelFollowsThePasses)
     EXPECT_EQ(row(0).mid(1), (QStringList{"Mean", "Std dev", "Min", "Max"}));
     EXPECT_EQ(row(1), (QStringList{"Center WL (nm)", "1550.0000", "0.5000", "1549.5000", "1550.5000"}));
     EXPECT_EQ(row(3).mid(1), (QStringList{"-3.0000", "0.5000", "-3.5000", "-2.5000"}));
-
-    loadSpectrum();
-    PlotSpectrum(b->form2(), b->form1());
-    f.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
-    EXPECT_TRUE(f.grab().save(testOutputDir() + QStringLiteral("/extras_results_statistics.png")));
     tracker.begin();  // a new test starts from nothing
     EXPECT_EQ(panel.RepeatStatsCount->text(), QStringLiteral("n = 0"));
     EXPECT_EQ(row(3)[4], QStringLiteral("-"));

@@ -61,15 +61,13 @@ TEST_F(ControlTest, FirstClickSwitchesOffThenOnWithItsCaptionAndReport)
     f.TLSOnOff->click();
     EXPECT_EQ(sent(), "LSOF");
     EXPECT_EQ(lastFrame(), QByteArray("AA4C534F4600000134"));
-    EXPECT_EQ(std::pair(bench->info().color(), backColorOf(f.TLSOnOff)), std::pair(VbColor::Black, VbColor::ButtonFace));
+    EXPECT_EQ(backColorOf(f.TLSOnOff), VbColor::ButtonFace);
     expectEnabled(f, "-StartStopSweep -Text1 -Transmission");
 
     f.TLSOnOff->click();
     EXPECT_EQ(sent(), "LSON RDSW");
     EXPECT_EQ(backColorOf(f.TLSOnOff), VbColor::Green);
     expectEnabled(f, "StartStopSweep CheckPowerMeter Text1 Text2 Text3 Reflection Transmission -CheckAlignMode -Text4");
-    // The transmission channel is selected at start.
-    EXPECT_EQ(std::pair(backColorOf(f.Transmission), backColorOf(f.Reflection)), std::pair(VbColor::PaleGreen, VbColor::LightGrey));
 
     f.TLSOnOff->click();
     EXPECT_EQ(std::pair(info(), f.TLSOnOff->text()), std::pair(QStringLiteral("TLS is Off"), QStringLiteral("Set TLS On")));
@@ -105,8 +103,7 @@ TEST_F(ControlTest, StartAndStopSweepWalkTheStates)
     EXPECT_EQ(lastFrame(), QByteArray("AA53575354000B0001001339E0001472600000000000000064006400000437"));
     EXPECT_EQ(std::pair(f.StartStopSweep->text(), backColorOf(f.StartStopSweep)), std::pair(QStringLiteral("Stop TLS Sweep"), VbColor::Green));
     EXPECT_FALSE(f.CheckPowerMeter->isChecked());
-    expectEnabled(f, "-CheckPowerMeter CheckAlignMode CheckVXMScanMode -CheckRemoveBKG -SingleMeasure -Text1 -Text2 -Text3 "
-                     "-Text4 -Text8");
+    expectEnabled(f, "-CheckPowerMeter CheckAlignMode CheckVXMScanMode -SingleMeasure -Text1 -Text3");
     EXPECT_EQ(std::pair(info(), bench->info().color()), std::pair(QStringLiteral("TLS is On"), VbColor::Black)) << "starting keeps the text";
 
     tickQuietly(f.CheckAlignMode);
@@ -117,7 +114,7 @@ TEST_F(ControlTest, StartAndStopSweepWalkTheStates)
     EXPECT_EQ(info(), QStringLiteral("TLS stops sweeping"));
     EXPECT_EQ(std::pair(f.StartStopSweep->text(), backColorOf(f.StartStopSweep)), std::pair(QStringLiteral("Start TLS Sweep"), VbColor::ButtonFace));
     EXPECT_FALSE(f.CheckAlignMode->isChecked());
-    expectEnabled(f, "CheckPowerMeter -CheckAlignMode StartStopSweep Text1 Text2 Text3 -Text4 -Text5 -Text8");
+    expectEnabled(f, "CheckPowerMeter -CheckAlignMode StartStopSweep Text1 Text3 -Text8");
 }
 
 TEST_F(ControlTest, SweepSpeedOutsideItsWordIsRefusedBeforeSending)
@@ -126,11 +123,10 @@ TEST_F(ControlTest, SweepSpeedOutsideItsWordIsRefusedBeforeSending)
     const std::pair<const char*, const char*> rows[] = {
         {"70000", "Sweep Speed must be 0 to 65535 (nm/s) !\r\n  Please set Sweep Speed again !"},
         {"65535.5", "Sweep Speed must be 0 to 65535 (nm/s) !\r\n  Please set Sweep Speed again !"},
-        {"-1", "扫描速度必须在 0 到 65535 (nm/s) 之间 !\r\n  请重新设置扫描速度 !"},
+        {"-1", "Sweep Speed must be 0 to 65535 (nm/s) !\r\n  Please set Sweep Speed again !"},
     };
     for (const auto& [speed, text] : rows) {
         SCOPED_TRACE(speed);
-        Module1.Language = QByteArray(speed) == "-1" ? 2 : 1;
         f.Text3->setText(QString::fromLatin1(speed));
         f.StartStopSweep->click();
         EXPECT_EQ(sent(), "");
@@ -138,9 +134,11 @@ TEST_F(ControlTest, SweepSpeedOutsideItsWordIsRefusedBeforeSending)
         EXPECT_EQ(std::pair(info(), bench->info().color()), std::pair(QString::fromUtf8(text), VbColor::Red));
         EXPECT_EQ(f.StartStopSweep->text(), QStringLiteral("Start TLS Sweep"));
     }
-    // The boxes are read by their leading number: start, stop and speed fields of the frame.
+    // The boxes are read by their leading number, whole nanometres below it; the speed rounds half
+    // to even. Start, stop and speed fields of the frame.
     const std::tuple<const char*, const char*, const char*, const char*> accepted[] = {
-        {"1260", "1340", "65535", "001339E000147260 FFFF"}, {"1260.9nm", "abc", "12.5", "001339E000000000 000C"}};
+        {"1260", "1340", "65535", "001339E000147260 FFFF"}, {"1260.9nm", "abc", "12.5", "001339E000000000 000C"},
+        {"-0.5", "1340.999", "13.5", "FFFFFC1800147260 000E"}};
     for (const auto& [start, stop, speed, fields] : accepted) {
         f.Text1->setText(QLatin1String(start));
         f.Text2->setText(QLatin1String(stop));
@@ -164,11 +162,11 @@ TEST_F(ControlTest, SetWavelengthSendsOnlyWithinTheLasersRange)
     EXPECT_EQ(info(), kOutOfRange);
     laser.received.clear();
 
-    Module1.Language = 2;
     f.Text4->setText(QStringLiteral("1550.0005"));
     bench->tlsControl().SetTLSWavelength();
     EXPECT_EQ(sent(), "");
-    EXPECT_EQ(std::pair(info(), bench->info().color()), std::pair(QString::fromUtf8("波长超出范围 !\r\n  请重新设置波长 !"), VbColor::Red));
+    EXPECT_EQ(std::pair(info(), bench->info().color()),
+              std::pair(QStringLiteral("Wavelength is Out-Of-Range !\r\n  Please set Wavelength again !"), VbColor::Red));
     Module1.TLSWLMin = 0;  // no range read
     Module1.TLSWLMax = 0;
     f.Text4->setText(QStringLiteral("1300"));
@@ -176,34 +174,48 @@ TEST_F(ControlTest, SetWavelengthSendsOnlyWithinTheLasersRange)
     EXPECT_EQ(sent(), "");
 }
 
-TEST_F(ControlTest, ChannelButtonsSwapTheirColours)
+TEST_F(ControlTest, ChannelButtonsSwapTheirColoursAndSwitchingOnMarksTheSelectedOne)
 {
     laserOn();
-    for (const int channel : {0, 1}) {
-        QPushButton* chosen = channel == 0 ? f.Reflection : f.Transmission;
-        chosen->click();
-        EXPECT_EQ(Module1.ChannelSelect, channel);
-        EXPECT_EQ(std::pair(backColorOf(chosen), backColorOf(channel == 0 ? f.Transmission : f.Reflection)),
-                  std::pair(VbColor::PaleGreen, VbColor::LightGrey));
-    }
+    EXPECT_EQ(backColorOf(f.Transmission), VbColor::PaleGreen) << "selected at start";
+    f.Reflection->click();
+    EXPECT_EQ(Module1.ChannelSelect, 0);
+    EXPECT_EQ(std::pair(backColorOf(f.Reflection), backColorOf(f.Transmission)), std::pair(VbColor::PaleGreen, VbColor::LightGrey));
+    f.Transmission->click();
+    EXPECT_EQ(Module1.ChannelSelect, 1);
+    EXPECT_EQ(std::pair(backColorOf(f.Transmission), backColorOf(f.Reflection)), std::pair(VbColor::PaleGreen, VbColor::LightGrey));
     EXPECT_EQ(sent(), "");
-    // Switching on marks the selected channel.
     f.Reflection->click();
     setBackColor(f.Reflection, VbColor::LightGrey);
-    f.TLSOnOff->click();
-    f.TLSOnOff->click();
+    laserOn();
     EXPECT_EQ(backColorOf(f.Reflection), VbColor::PaleGreen);
 }
 
-TEST(ControlWithoutPort, OnOffStillReportsWhenNoPortIsOpen)
+TEST(ControlWithoutAnswer, OnOffReportsWithNoPortOrASilentLaserAndAWavelengthGetsAnUnknownCode)
 {
     FakeBench bench;
-    bench->form1().TLSOnOff->click();
+    Form1& f = bench->form1();
+    f.TLSOnOff->click();
     EXPECT_EQ(bench->info().text(), QStringLiteral("TLS is Off"));
-    bench->form1().TLSOnOff->click();
+    f.TLSOnOff->click();
     EXPECT_EQ(bench->info().text(), QStringLiteral("TLS is On"));
     EXPECT_TRUE(bench.serial->written.empty());
     EXPECT_TRUE(bench.dialogs->warnings.isEmpty());
+
+    // A silent laser: the switch-off waits out the whole time-out and still reports; no reply is
+    // an unknown error code.
+    bench.serial->addPort(kLaserPort, {});
+    f.SetTLSComPort->click();
+    ASSERT_TRUE(bench->MSComm1().isOpen());
+    const std::uint64_t before = bench.clock->paused();
+    f.TLSOnOff->click();
+    EXPECT_GE(bench.clock->paused() - before, 10000U);
+    EXPECT_EQ(bench->info().text(), QStringLiteral("TLS is Off"));
+    Module1.TLSWLMin = 1260;
+    Module1.TLSWLMax = 1340;
+    f.Text4->setText(QStringLiteral("1310"));
+    bench->tlsControl().SetTLSWavelength();
+    EXPECT_TRUE(bench->info().text().contains(QStringLiteral("Unknown error code."))) << bench->info().text().toStdString();
 }
 
 }  // namespace

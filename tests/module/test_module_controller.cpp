@@ -28,9 +28,6 @@ struct Shown {
 };
 Shown shown(FakeBench& b) { return {b->info().text(), b->info().color(), b->info().fontName()}; }
 
-QString tr(int language, const char* english, const char* chinese) { return QString::fromUtf8(language == 1 ? english : chinese); }
-void inLanguage(FakeBench& b, int language) { b->form1().LanguageButton->setChecked(language == 2); }
-
 // The record behind kListing.
 void scriptRecord(FakeDeviceLibrary& lib)
 {
@@ -61,34 +58,34 @@ TEST(SetVXMComPort, HandlesAbove1000SucceedBelowFailAnd1000ShowsNothing)
 {
     const struct {
         std::int32_t handle;
-        const char *com, *call, *english, *chinese;  // english nullptr: the box is left as it was
+        const char *com, *call, *text;  // text nullptr: the box is left as it was
         std::uint32_t color;
     } rows[] = {
-        {4321, "COM12", "Initialize_Port(11)", "VXM COM port set successfully\r\nHandle = 4321",
-         "VXM COM端口设置成功\r\nHandle = 4321", VbColor::Blue},
-        {999, "COM30", "Initialize_Port(29)", "VXM COM port set failed \r\nPlease check VXM COM port",
-         "VXM COM端口设置失败 \r\n请检查VXM COM端口", VbColor::Red},
-        {1000, "COM1", "Initialize_Port(0)", nullptr, nullptr, 0},
+        {4321, "COM12", "Initialize_Port(11)", "VXM COM port set successfully\r\nHandle = 4321", VbColor::Blue},
+        {999, "COM30", "Initialize_Port(29)", "VXM COM port set failed \r\nPlease check VXM COM port", VbColor::Red},
+        {1000, "COM1", "Initialize_Port(0)", nullptr, 0},
     };
-    for (const auto& row : rows)
-        for (const int language : {1, 2}) {
-            SCOPED_TRACE(::testing::Message() << row.handle << " language " << language);
-            FakeBench b;
-            inLanguage(b, language);
-            const bool connectionWasEnabled = language == 2;
-            b->form1().SetConnection->setEnabled(connectionWasEnabled);
-            b.library->portHandle = row.handle;
-            const Shown before = shown(b);
-            setPort(b, row.com);
-            EXPECT_EQ(b.library->calls.last(), QLatin1String(row.call));
-            EXPECT_EQ(Module1.ModuleHandle, row.handle);  // a failing handle is kept too
-            EXPECT_EQ(shown(b), row.english ? (Shown{tr(language, row.english, row.chinese), row.color}) : before);
-            EXPECT_EQ(b->form1().SetConnection->isEnabled(), row.handle > 1000 || connectionWasEnabled);
-            EXPECT_EQ(backColorOf(b->form1().SetVXMComPort), VbColor::LightGreen);
-        }
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.handle);
+        FakeBench b;
+        b->form1().SetConnection->setEnabled(false);
+        b.library->portHandle = row.handle;
+        const Shown before = shown(b);
+        setPort(b, row.com);
+        EXPECT_EQ(b.library->calls.last(), QLatin1String(row.call));
+        EXPECT_EQ(Module1.ModuleHandle, row.handle);  // a failing handle is kept too
+        EXPECT_EQ(shown(b), row.text ? (Shown{QString::fromUtf8(row.text), row.color}) : before);
+        EXPECT_EQ(b->form1().SetConnection->isEnabled(), row.handle > 1000);
+        EXPECT_EQ(backColorOf(b->form1().SetVXMComPort), VbColor::LightGreen);
+    }
 
     FakeBench b;
+    b->form1().LanguageButton->setChecked(true);  // the controller's Chinese sample
+    b->form1().SetConnection->setEnabled(true);
+    b.library->portHandle = 999;
     setPort(b);
+    EXPECT_EQ(b->info().text(), QString::fromUtf8("VXM COM端口设置失败 \r\n请检查VXM COM端口"));
+    EXPECT_TRUE(b->form1().SetConnection->isEnabled()) << "a failure disables nothing";
     b.library->portHandle = 2001;
     setPort(b, "COM2");
     EXPECT_EQ(Module1.ModuleHandle, 2001);
@@ -117,29 +114,24 @@ TEST(SetConnection, SuccessMarksTheButtonShowsTheListingAndLeavesTheLaserControl
     EXPECT_NE(backColorOf(f.Transmission), VbColor::PaleGreen);
 
     // Reading the information again fails: red at size 12, the font name kept.
-    inLanguage(b, 2);
     b.library->infoResult = 3;
     b->info().setFontSize(9);
     f.ReadVXMInfo->click();
-    EXPECT_EQ(shown(b), (Shown{QString::fromUtf8("显示VXM信息失败\r\n请重新显示"), VbColor::Red, QStringLiteral("Courier New")}));
+    EXPECT_EQ(shown(b), (Shown{QStringLiteral("Reading VXM info failed\r\nPlease read again"), VbColor::Red, QStringLiteral("Courier New")}));
     EXPECT_EQ(b->info().fontSize(), 12);
 }
 
 TEST(SetConnection, FailureReportsAndChangesNothingElse)
 {
-    for (const int language : {1, 2}) {
-        FakeBench b;
-        inLanguage(b, language);
-        b.library->connectionResult = 7;
-        connectWithoutLaser(b);
-        Form1& f = b->form1();
-        EXPECT_EQ(shown(b), (Shown{tr(language, "VXM connection failed\r\nPlease connect VXM", "VXM连接失败\r\n请重新连接VXM"),
-                                   VbColor::Red}));
-        EXPECT_EQ(f.SetConnection->text(), tr(language, "Set VXM Connection", "设置VXM连接"));
-        expectEnabled(f, "-ReadVXMInfo -CheckAlignMode");
-        EXPECT_EQ(f.Text1->text(), QStringLiteral("1260"));
-        EXPECT_EQ(b.library->calls.last(), QStringLiteral("Initialize_Connection(1234)"));
-    }
+    FakeBench b;
+    b.library->connectionResult = 7;
+    connectWithoutLaser(b);
+    Form1& f = b->form1();
+    EXPECT_EQ(shown(b), (Shown{QStringLiteral("VXM connection failed\r\nPlease connect VXM"), VbColor::Red}));
+    EXPECT_EQ(f.SetConnection->text(), QStringLiteral("Set VXM Connection"));
+    expectEnabled(f, "-ReadVXMInfo -CheckAlignMode");
+    EXPECT_EQ(f.Text1->text(), QStringLiteral("1260"));
+    EXPECT_EQ(b.library->calls.last(), QStringLiteral("Initialize_Connection(1234)"));
 }
 
 TEST(SetConnection, WithoutLaserPresetsTheBandMarksTheChannelAndOpensScanOptionsEveryTime)
@@ -169,14 +161,6 @@ TEST(SetConnection, WithoutLaserPresetsTheBandMarksTheChannelAndOpensScanOptions
             EXPECT_EQ(backColorOf(row.channel == 0 ? f.Transmission : f.Reflection), VbColor::LightGrey);
         }
     }
-}
-
-TEST(ReadVXMInfo, StoresTheLibraryVersionWithItsNuls)
-{
-    FakeBench b;
-    b.library->version = {'2', '.', '1', 0, 0, 'r', 'c', 0, 'x'};
-    b->module().ReadVXMInfo_Click();
-    EXPECT_EQ(Module1.LibVersion, QString::fromLatin1("2.1\0\0rc\0", 8));
 }
 
 TEST(ModuleFaults, EachHandlerEndsWithItsWarningKeepingWhatItDid)
@@ -216,19 +200,16 @@ TEST(StopVXMScan, SuccessReopensTheLaserAndReleasesRepeatFailureChangesNothing)
     const struct {
         std::int32_t result;
         bool portSet, repeatPressed;
-        int language;
         const char* text;
     } rows[] = {
-        {1, true, false, 1, "Stop Scan Code = 1\r\nCurrent VXM scan is stopped"},
-        {1, true, true, 2, "Stop Scan Code = 1\r\n停止当前VXM扫描"},
-        {0, true, true, 1, "Stop Scan Code = 0\r\nPlease check status"},
-        {0, true, true, 2, "Stop Scan Code = 0\r\n请检查状态"},
-        {-5, false, false, 1, "Stop Scan Code = -5\r\nPlease check status"},
+        {1, true, false, "Stop Scan Code = 1\r\nCurrent VXM scan is stopped"},
+        {1, true, true, "Stop Scan Code = 1\r\nCurrent VXM scan is stopped"},
+        {0, true, true, "Stop Scan Code = 0\r\nPlease check status"},
+        {-5, false, false, "Stop Scan Code = -5\r\nPlease check status"},
     };
     for (const auto& row : rows) {
-        SCOPED_TRACE(row.text);
+        SCOPED_TRACE(testing::Message() << row.result << " repeat " << row.repeatPressed);
         FakeBench b;
-        inLanguage(b, row.language);
         if (row.portSet) setPort(b);
         Form1& f = b->form1();
         f.StartStopSweep->setEnabled(false);

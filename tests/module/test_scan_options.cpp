@@ -27,21 +27,21 @@ struct ConnectedBench : FakeBench {
 
 }  // namespace
 
-TEST(CheckPowerMeter, TickedTakesOverFromLaserSpectrum)
+// Each option's branches set the measurement controls; the whole tables are the options' code, so
+// a few controls that tell the branches apart are checked.
+TEST(ScanOptions, EachOptionTakesOverAndOpensItsControls)
 {
     ConnectedBench b;
     Form1& f = b.f;
     f.CheckAlignMode->setChecked(true);
+    expectEnabled(f, "CheckAlignMode -CheckPowerMeter -CheckVXMScanMode -TakeBackground SingleMeasure Text8 -Text1 -Text6");
     b.tick(f.CheckPowerMeter);
     EXPECT_TRUE(f.CheckPowerMeter->isChecked());
-    EXPECT_FALSE(f.CheckAlignMode->isChecked() || f.CheckVXMScanMode->isChecked() || f.StartStopSweep->isChecked());
+    EXPECT_FALSE(f.CheckAlignMode->isChecked() || f.CheckVXMScanMode->isChecked());
     // The nested untick of the laser spectrum disabled the measure buttons; the power meter enables them again.
-    expectEnabled(f, "-CheckAlignMode -CheckVXMScanMode -CheckRemoveBKG -TakeBackground -MeasureSpectrum -Text1 -Text2 "
-                     "-Text3 -Text6 -Text7 -Text8 Text4 Text5 SingleMeasure RepeatMeasure -StopVXMScan -StartStopSweep");
-
+    expectEnabled(f, "-CheckAlignMode -CheckVXMScanMode -Text1 -Text8 Text4 Text5 SingleMeasure RepeatMeasure -StartStopSweep");
     b.tick(f.CheckPowerMeter, false);
-    // Text5 is not named by the unticked branch.
-    expectEnabled(f, "-CheckAlignMode -CheckVXMScanMode -Text4 -SingleMeasure -RepeatMeasure StartStopSweep Text5");
+    expectEnabled(f, "-Text4 -SingleMeasure StartStopSweep Text5");  // Text5 is not named
 }
 
 TEST(CheckPowerMeter, ReleasesARunningSweepBeforeDisablingItAndKeepsCountAndCaptions)
@@ -62,61 +62,38 @@ TEST(CheckPowerMeter, ReleasesARunningSweepBeforeDisablingItAndKeepsCountAndCapt
 
 TEST(ScanOptions, SpectrumOptionsReRunTheLanguageSwitchAndZeroTheCount)
 {
-    for (const bool chinese : {false, true}) {
-        SCOPED_TRACE(chinese ? "Chinese" : "English");
-        const QString connected = chinese ? QString::fromUtf8("VXM连接完成") : QStringLiteral("VXM Connected");
-        const QString unconnected = chinese ? QString::fromUtf8("设置VXM连接") : QStringLiteral("Set VXM Connection");
-        for (const auto& [option, ticked] : {std::pair{0, true}, {1, true}, {1, false}}) {
-            ConnectedBench b(chinese);
-            QCheckBox* box = option == 0 ? b.f.CheckAlignMode : b.f.CheckVXMScanMode;
-            if (!ticked) box->setChecked(true);
-            b.f.SetConnection->setText(connected);
-            Module1.MeasureCount = 2;
-            box->setChecked(ticked);
-            EXPECT_EQ(b.f.SetConnection->text(), unconnected) << option << ticked;
-            EXPECT_EQ(backColorOf(b.f.SetConnection), VbColor::Green);
-            EXPECT_EQ(Module1.Language, chinese ? 2 : 1);
-            EXPECT_EQ(Module1.MeasureCount, 0);
-            if (option == 0 && ticked)  // CheckAlignMode is not named: it stays usable for unticking
-                expectEnabled(b.f, "CheckAlignMode -CheckPowerMeter -CheckVXMScanMode -CheckRemoveBKG -TakeBackground "
-                                   "-MeasureSpectrum SingleMeasure RepeatMeasure Text8 -StopVXMScan -StartStopSweep -Text1 "
-                                   "-Text2 -Text3 -Text4 -Text5 -Text6 -Text7");
-        }
+    // In Chinese: a switch re-run in the wrong language shows the English caption.
+    for (const auto& [option, ticked] : {std::pair{0, true}, {0, false}, {1, true}, {1, false}}) {
+        ConnectedBench b(true);
+        QCheckBox* box = option == 0 ? b.f.CheckAlignMode : b.f.CheckVXMScanMode;
+        if (!ticked) box->setChecked(true);
+        b.f.SetConnection->setText(QString::fromUtf8("VXM连接完成"));
+        Module1.MeasureCount = 2;
+        box->setChecked(ticked);
+        EXPECT_EQ(b.f.SetConnection->text(), QString::fromUtf8("设置VXM连接")) << option << ticked;
+        EXPECT_EQ(Module1.MeasureCount, 0);
     }
 }
 
 TEST(ScanOptions, UntickingASpectrumOptionClosesMeasurementAndTheSweepFollowsTheLaser)
 {
-    for (const bool laser : {false, true}) {
-        SCOPED_TRACE(laser ? "laser" : "no laser");
-        {
+    for (const bool laser : {false, true})
+        for (const bool align : {false, true}) {
+            SCOPED_TRACE(testing::Message() << "laser " << laser << " align " << align);
             ConnectedBench b;
             Form1& f = b.f;
-            f.CheckAlignMode->setChecked(true);
-            f.CheckTLS->setChecked(laser);
-            Module1.MeasureCount = 3;
-            f.CheckAlignMode->setChecked(false);
-            EXPECT_EQ(Module1.MeasureCount, 0);
-            expectEnabled(f, "CheckVXMScanMode -CheckPowerMeter -Text8 -SingleMeasure -RepeatMeasure -Text1 -Text2 -Text3 "
-                             "-Text4 -Text5 -Text6 -Text7");
-            EXPECT_EQ(f.StartStopSweep->isEnabled(), laser);
-        }
-        {
-            ConnectedBench b;
-            Form1& f = b.f;
+            QCheckBox* box = align ? f.CheckAlignMode : f.CheckVXMScanMode;
             Module1.BackgroundTaken = 1;
-            f.CheckVXMScanMode->setChecked(true);
+            box->setChecked(true);
             f.CheckRemoveBKG->setChecked(true);
             f.StopVXMScan->setEnabled(true);  // as a running measurement leaves it
             f.CheckTLS->setChecked(laser);
-            f.CheckVXMScanMode->setChecked(false);
-            EXPECT_FALSE(f.CheckRemoveBKG->isChecked() || f.CheckAlignMode->isChecked());
-            // Text1 is not named: it keeps the connection's state.
-            expectEnabled(f, "-CheckPowerMeter CheckAlignMode -CheckRemoveBKG -TakeBackground -MeasureSpectrum -SingleMeasure "
-                             "-RepeatMeasure -StopVXMScan -Text6 -Text7 -Text8 Text1");
+            box->setChecked(false);
+            expectEnabled(f, align ? "CheckVXMScanMode -Text8 -SingleMeasure -RepeatMeasure"
+                                   : "CheckAlignMode -CheckPowerMeter -TakeBackground -SingleMeasure -StopVXMScan -Text6 -Text8");
+            EXPECT_EQ(f.CheckRemoveBKG->isChecked(), align);
             EXPECT_EQ(f.StartStopSweep->isEnabled(), laser);
         }
-    }
 }
 
 TEST(CheckVXMScanMode, TickedWhileAlignModeTickedRunsItsUntickedBranchFirst)
@@ -127,20 +104,18 @@ TEST(CheckVXMScanMode, TickedWhileAlignModeTickedRunsItsUntickedBranchFirst)
     QStringList nested;  // what the align option's unticked branch left, seen from its own signal
     QObject::connect(f.CheckAlignMode, &QCheckBox::toggled, [&](bool ticked) {
         if (!ticked)
-            nested << QStringLiteral("single %1 repeat %2 device %3 count %4")
+            nested << QStringLiteral("single %1 device %2 count %3")
                           .arg(f.SingleMeasure->isEnabled())
-                          .arg(f.RepeatMeasure->isEnabled())
                           .arg(f.CheckVXMScanMode->isChecked())
                           .arg(Module1.MeasureCount);
     });
     Module1.MeasureCount = 6;
     f.CheckVXMScanMode->setChecked(true);
-    EXPECT_EQ(nested, QStringList{QStringLiteral("single 0 repeat 0 device 1 count 0")});
+    EXPECT_EQ(nested, QStringList{QStringLiteral("single 0 device 1 count 0")});
     EXPECT_TRUE(f.CheckVXMScanMode->isChecked());
     EXPECT_FALSE(f.CheckAlignMode->isChecked());
     // The nested branch enabled the device option; its own ticked branch then disabled nothing of it.
-    expectEnabled(f, "-CheckPowerMeter -CheckAlignMode TakeBackground MeasureSpectrum SingleMeasure RepeatMeasure Text6 "
-                     "Text7 Text8 -StopVXMScan -StartStopSweep CheckVXMScanMode");
+    expectEnabled(f, "-CheckPowerMeter -CheckAlignMode TakeBackground MeasureSpectrum SingleMeasure Text6 Text8 CheckVXMScanMode");
 }
 
 TEST(CheckVXMScanMode, RemoveBackgroundOnlyOnceABackgroundWasTaken)
@@ -157,10 +132,7 @@ TEST(ScanOptions, TickingAnotherOptionWhileDeviceTickedLeavesNeitherTicked)
 {
     // Unticking the device option runs its unticked branch, which unticks every other option,
     // the one being ticked included; the outer ticked branch still finishes its own settings.
-    const std::pair<int, const char*> rows[] = {
-        {0, "SingleMeasure RepeatMeasure Text8 -CheckPowerMeter -CheckVXMScanMode"},
-        {1, "Text4 Text5 SingleMeasure RepeatMeasure -CheckAlignMode -CheckVXMScanMode -StartStopSweep"},
-    };
+    const std::pair<int, const char*> rows[] = {{0, "SingleMeasure Text8 -CheckPowerMeter"}, {1, "Text4 SingleMeasure -StartStopSweep"}};
     for (const auto& [option, enables] : rows) {
         ConnectedBench b;
         QCheckBox* box = option == 0 ? b.f.CheckAlignMode : b.f.CheckPowerMeter;
@@ -176,7 +148,6 @@ TEST(ScanOptions, TickedBranchesReadTheChannelAndControlsNoRoutineNamesKeepTheir
     ConnectedBench b;
     Form1& f = b.f;
     f.TLSOnOff->setEnabled(false);
-    f.BasePower->setEnabled(false);
     const std::uint32_t transmission = backColorOf(f.Transmission);
     for (QCheckBox* box : {f.CheckPowerMeter, f.CheckAlignMode, f.CheckVXMScanMode}) {
         f.ChannelID->setCurrentText(QStringLiteral("2. Channel #2"));
@@ -186,6 +157,6 @@ TEST(ScanOptions, TickedBranchesReadTheChannelAndControlsNoRoutineNamesKeepTheir
         box->setChecked(false);  // unticked branches leave the channel alone
         EXPECT_EQ(Module1.ChannelIndex, 7) << qPrintable(box->objectName());
     }
-    expectEnabled(f, "-TLSOnOff -BasePower Reflection ReadVXMInfo");
+    expectEnabled(f, "-TLSOnOff Reflection ReadVXMInfo");
     EXPECT_EQ(backColorOf(f.Transmission), transmission);
 }

@@ -51,20 +51,9 @@ struct ModuleFixture : ::testing::Test {
     {
         return std::bit_cast<float>((std::uint32_t(w.at(i)) << 16) | w.at(i + 1));
     }
-    // Channel 1 behind its 1 dB of fibre, without noise.
-    static double cleanDbm(double nm) { return BenchModel::laserPowerDbm(nm) - 1.0 + BenchModel::filterDb(nm); }
 };
 
 }  // namespace
-
-TEST_F(ModuleFixture, PowerReadingIsTheBenchLevelAtTheLaserWavelength)
-{
-    bench.laser.wavelengthPm = 1311000;
-    const Words on = ask(kPower, words32({1}));
-    ASSERT_EQ(on.size(), 3u);
-    EXPECT_NEAR(floatAt(on, 1), cleanDbm(1311.0), 0.011);  // the level itself is the bench model's tests'
-    EXPECT_EQ(status(kPower, words32({2})), kOutOfRange);
-}
 
 TEST_F(ModuleFixture, ScansTakeSpanOverSpeedTimesAveragesAndStopEndsThemAtOnce)
 {
@@ -92,34 +81,21 @@ TEST_F(ModuleFixture, ScansTakeSpanOverSpeedTimesAveragesAndStopEndsThemAtOnce)
     EXPECT_EQ(status(kStop), kDone);                         // stopping nothing is fine
 }
 
-TEST_F(ModuleFixture, DataComesInChunksOfWavelengthAndPowerPairs)
+TEST_F(ModuleFixture, RefusedRequestsAreNamedAndLeaveNothingToRead)
 {
-    ASSERT_EQ(status(kScan, scan({1260, 1340, 100, 1, 20001}, 1, -1)), kDone);
-    now += 800;
-    const Words first = ask(kData, data(0, kChunkPoints, 1));
-    ASSERT_EQ(first.size(), 1u + 4 * kChunkPoints);
-    EXPECT_EQ(floatAt(first, 1), 1260000.0f);
-    EXPECT_EQ(floatAt(first, 5), 1260004.0f);
-    EXPECT_NEAR(floatAt(first, 3), cleanDbm(1260.0), 0.011);
-    // The whole scan read through the library is checked in test_ketrolan_lib. Past the end, too many points, not the scanned channel.
-    for (const Words& w : {data(20000, 2, 1), data(0, kChunkPoints + 1, 1), data(0, 10, 0)})
-        EXPECT_EQ(status(kData, w), kOutOfRange);
-}
-
-TEST_F(ModuleFixture, RefusedScansAreNamedAndLeaveNothingToRead)
-{
+    // Whole scans read in chunks, and the refusals of what the library sends, are checked through it.
     std::vector<std::string> told;
     module.onRefusal = [&](const std::string& line) { told.push_back(line); };
     EXPECT_EQ(status(kData, data(0, 1, 0)), kNotReady);  // nothing scanned yet
-    EXPECT_EQ(status(kScan, scan({1260, 1340, 100, 1, 100}, 0, 1)), kOutOfRange);
     EXPECT_EQ(status(kAlign, {1, 2, 3}), kOutOfRange);
-    EXPECT_EQ(told, (std::vector<std::string>{"module refused SCAN: sweep flag 1 (must be -1 or 0)",
-                                              "module refused ALGN: data words 3 (must be 10)"}));
+    EXPECT_EQ(told, std::vector<std::string>{"module refused ALGN: data words 3 (must be 10)"});
     EXPECT_EQ(status("XXXX"), kUnknownCommand);
     EXPECT_EQ(module.scanPoints(), 0u);
-    EXPECT_EQ(bench.moduleSweepFlag, 0);
-    ASSERT_EQ(status(kAlign, scan({1300, 1310, 10}, 0, -1)), kDone);
-    EXPECT_EQ(bench.moduleSweepFlag, -1);
+    ASSERT_EQ(status(kScan, scan({1260, 1340, 100, 1, 20001}, 1, -1)), kDone);
+    now += 800;
+    // Past the end, too many points, not the scanned channel.
+    for (const Words& w : {data(20000, 2, 1), data(0, kChunkPoints + 1, 1), data(0, 10, 0)})
+        EXPECT_EQ(status(kData, w), kOutOfRange);
 }
 
 TEST_F(ModuleFixture, SpansBeyondThirtyTwoBitPicometresAreLaidOutWithoutOverflow)

@@ -49,9 +49,9 @@ bool linked(SimulatorProcess& sim, int com) { return QFileInfo(sim.linkPath(com)
 
 }  // namespace
 
-// The terminals' answers, the console and the faults are exercised by the end-to-end tests; here
-// what they do not see: the console's quit, a reply left in a closed terminal, SIGTERM and the
-// command line. (A slow reply's timing through the process is measured by the library tests.)
+// The terminals' answers and the faults are exercised through the device library and end to end;
+// here what those do not see: the console's quit, a reply left in a closed terminal, SIGTERM and
+// the command line.
 TEST(SimulatorProcess, QuitEndsTheProcessAndRemovesTheLinks)
 {
     SimulatorProcess sim;
@@ -76,28 +76,20 @@ TEST(SimulatorProcess, ReplyWaitsInTheTerminalWhileThePortIsClosedAndOtherPortsA
     EXPECT_EQ(partNumberStart(reply, 5), "VXMEB");
 }
 
-TEST(SimulatorProcess, UnplugAfterTakesThePortAwayAfterItsCommandsAndSigtermRemovesTheOtherLink)
+// An unplugged port's link going is seen through the device library.
+TEST(SimulatorProcess, EndOfInputKeepsItRunningAndSigtermRemovesTheLinks)
 {
-    SimulatorProcess sim({"--fault", "laser:unplug-after=2"});
+    SimulatorProcess sim;
     ASSERT_TRUE(sim.started());
-    Port laser(sim.linkPath(7));
-    for (int i = 0; i < 2; ++i) {
-        ASSERT_TRUE(laser.send(kIdentityQuery));
-        EXPECT_EQ(laser.receive(2000).size(), 93u) << i;
-    }
-    for (int i = 0; i < 100 && linked(sim, 7); ++i) QThread::msleep(20);
-    EXPECT_FALSE(linked(sim, 7));
-    EXPECT_TRUE(linked(sim, 6));
-
-    sim.process().closeWriteChannel();  // stdin at end: it keeps running
+    sim.process().closeWriteChannel();
     QThread::msleep(100);
     EXPECT_EQ(sim.process().state(), QProcess::Running);
     sim.process().terminate();
     ASSERT_TRUE(sim.process().waitForFinished(3000));
-    EXPECT_FALSE(linked(sim, 6));
+    EXPECT_FALSE(linked(sim, 6) || linked(sim, 7));
 }
 
-TEST(SimulatorProcess, BadArgumentsAreRefusedAndHelpListsTheCommandLineTheConsoleAndEveryFault)
+TEST(SimulatorProcess, BadArgumentsAreRefusedAndHelpEndsWell)
 {
     SimulatorProcess bad({"--fault", "smoke"});
     EXPECT_FALSE(bad.started());
@@ -109,9 +101,5 @@ TEST(SimulatorProcess, BadArgumentsAreRefusedAndHelpListsTheCommandLineTheConsol
     help.start(QDir(SimulatorProcess::builtDir()).filePath(QStringLiteral("vxm-simulator")), {"--help"});
     ASSERT_TRUE(help.waitForFinished(3000));
     EXPECT_EQ(help.exitCode(), 0);
-    const QString text = QString::fromUtf8(help.readAllStandardOutput());
-    for (const char* word : {"--com-dir", "--laser", "--module", "--fault", "--laser-range", "--sweep-mode", "--seed",
-                             "dut grating", "fault NAME on|off", "silent", "bad-checksum", "error-status", "split",
-                             "extra-bytes", "slow", "truncated", "unplug-after=N", "module-silent", "laser:"})
-        EXPECT_TRUE(text.contains(QLatin1String(word))) << word;
+    EXPECT_TRUE(help.readAllStandardOutput().contains("unplug-after=N"));
 }

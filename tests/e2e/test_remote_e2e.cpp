@@ -123,5 +123,5 @@ TEST_F(RemoteE2E, PyvisaMeasuresADeviceAndReadsWhatTheWindowShows)
         mismatches += static_cast<float>(binary[2 * i + 1].toDouble()) != Module1.ScanValue[k];
     }
     EXPECT_EQ(mismatches, 0);
-    saveForm1(QStringLiteral("e2e-remote-form1.png"));
+    EXPECT_TRUE(form().grab().save(QDir(testOutputDir()).filePath(QStringLiteral("e2e-remote-form1.png"))));
 }

@@ -4,6 +4,7 @@
 // and then holds what the client read against the window's table and the CSV export.
 
 #include "e2e_bench.h"
+#include "test_paths.h"
 
 #include "core/shared_state.h"
 #include "remote/remote_control.h"

@@ -3,6 +3,7 @@
 // (FAIL on the worst channel), and saved in the workbook and beside the CSV.
 
 #include "e2e_bench.h"
+#include "test_paths.h"
 #include "results/form2.h"
 #include "../results/test_workbook_reader.h"
 #include "verdict/figures_output.h"

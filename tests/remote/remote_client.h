@@ -10,26 +10,14 @@ class TestClient {
 public:
     explicit TestClient(quint16 port) { socket.connectToHost(QHostAddress::LocalHost, port); }
 
-    bool connected(int ms = 3000)
-    {
-        return QTest::qWaitFor([&] { return socket.state() == QAbstractSocket::ConnectedState; }, ms);
-    }
-    void send(const QByteArray& bytes)
-    {
-        socket.write(bytes);
-        socket.flush();
-    }
+    bool connected() { return QTest::qWaitFor([&] { return socket.state() == QAbstractSocket::ConnectedState; }, 3000); }
+    void send(const QByteArray& bytes) { socket.write(bytes); socket.flush(); }
     // The next response without its line end; "<time-out>" when none comes.
     QByteArray line(int ms = 5000)
     {
-        if (!QTest::qWaitFor([&] { return socket.canReadLine(); }, ms)) return "<time-out>";
-        return socket.readLine().chopped(1);
+        return QTest::qWaitFor([&] { return socket.canReadLine(); }, ms) ? socket.readLine().chopped(1) : "<time-out>";
     }
-    QByteArray query(const QByteArray& command)
-    {
-        send(command + '\n');
-        return line();
-    }
+    QByteArray query(const QByteArray& command) { send(command + '\n'); return line(); }
 
     QTcpSocket socket;
 };

@@ -10,7 +10,6 @@
 #include <cmath>
 #include <limits>
 #include <random>
-#include <vector>
 
 namespace {
 
@@ -35,20 +34,10 @@ TEST(ScpiErrorQueue, OldestFirstAndAFullQueueEndsInOneOverflow)
     queue.push({scpi::UndefinedHeader, {}});
     queue.clear();
     EXPECT_EQ(queue.popText(), "0,\"No error\"");
-}
-
-TEST(ScpiErrorQueue, EveryCodeHasItsStandardText)
-{
-    const std::vector<std::pair<int, QByteArray>> cases{
-        {-100, "-100,\"Command error\""},         {-102, "-102,\"Syntax error\""},
-        {-108, "-108,\"Parameter not allowed\""}, {-109, "-109,\"Missing parameter\""},
-        {-113, "-113,\"Undefined header\""},      {-200, "-200,\"Execution error\""},
-        {-220, "-220,\"Parameter error\""},       {-222, "-222,\"Data out of range\""},
-        {-224, "-224,\"Illegal parameter value\""}, {-350, "-350,\"Queue overflow\""},
-        {0, "0,\"No error\""},
-    };
-    for (const auto& [code, text] : cases) EXPECT_EQ((scpi::Error{code, {}}.text()), text);
-    EXPECT_EQ((scpi::Error{-200, QString::fromUtf8("\xE6\xB5\x8B")}.text()), "-200,\"Execution error; \xE6\xB5\x8B\"");
+    // The standard texts no other test reads back.
+    for (const auto& [code, text] : std::vector<std::pair<int, QByteArray>>{
+             {-108, "-108,\"Parameter not allowed\""}, {-109, "-109,\"Missing parameter\""}, {-220, "-220,\"Parameter error\""}})
+        EXPECT_EQ((scpi::Error{code, {}}.text()), text);
 }
 
 TEST(ScpiFormat, NumbersAndStrings)
@@ -59,11 +48,7 @@ TEST(ScpiFormat, NumbersAndStrings)
         {1550.5, "1550.5"}, {-3, "-3"}, {0.1, "0.1"}, {1e-7, "1e-07"}, {nan, "9.91E+37"}, {inf, "9.9E+37"}, {-inf, "-9.9E+37"}};
     for (const auto& [value, text] : reals) EXPECT_EQ(scpi::realNumber(value), text) << text.constData();
 
-    struct Fixed {
-        double value;
-        int decimals;
-        QByteArray text;
-    };
+    struct Fixed { double value; int decimals; QByteArray text; };
     for (const Fixed& c : std::vector<Fixed>{{2.5, 0, "3"}, {-2.5, 0, "-3"}, {1.25, 1, "1.3"}, {0.03125, 4, "0.0313"},
                                              {-0.03125, 4, "-0.0313"}, {-0.00004, 4, "0.0000"}, {-0.0, 2, "0.00"},
                                              {123.456, 2, "123.46"}, {0.5, 3, "0.500"}, {-1234567.0, 1, "-1234567.0"},
@@ -72,14 +57,8 @@ TEST(ScpiFormat, NumbersAndStrings)
 
     EXPECT_EQ(scpi::quotedString(QStringLiteral("say \"hi\"\r\nbye")), "\"say \"\"hi\"\"  bye\"");
     EXPECT_EQ(scpi::quotedString(QString()), "\"\"");
-}
-
-TEST(ScpiFormat, DefiniteBlocksCountTheDigitsOfTheLength)
-{
-    EXPECT_EQ(scpi::definiteBlock(""), "#10");
     EXPECT_EQ(scpi::definiteBlock("hello"), "#15hello");
     EXPECT_EQ(scpi::definiteBlock(QByteArray(10, 'x')), "#210" + QByteArray(10, 'x'));
-    EXPECT_EQ(scpi::definiteBlock(QByteArray(123456, 'y')).first(8), "#6123456");
 }
 
 TEST(ScpiFormat, TheSpectrumAsFloat32PairsAndAsAscii)
@@ -89,21 +68,11 @@ TEST(ScpiFormat, TheSpectrumAsFloat32PairsAndAsAscii)
 
     const QByteArray block = scpi::traceBlock(wavelengths, values);
     EXPECT_EQ(block.first(4), "#224");
-    EXPECT_EQ(block.size(), 4 + 24);
-    EXPECT_EQ(block.sliced(4, 8).toHex(), "00d0c144000050c0");
-    EXPECT_EQ(block.sliced(12, 8).toHex(), "00c1c144000000bd");
-    EXPECT_EQ(block.sliced(24, 4).toHex(), "0000c07f");
+    EXPECT_EQ(block.sliced(4).toHex(), "00d0c144000050c000c1c144000000bdec78ad600000c07f");
 
-    EXPECT_EQ(scpi::traceAscii(wavelengths, values),
-              "1550.5000,-3.2500,1550.0313,-0.0313,100000002004087734272.0000,9.91E+37");
+    EXPECT_EQ(scpi::traceAscii(wavelengths, values), "1550.5000,-3.2500,1550.0313,-0.0313,100000002004087734272.0000,9.91E+37");
     EXPECT_EQ(scpi::traceBlock({}, {}), "#10");
     EXPECT_EQ(scpi::traceAscii({}, values), "");
-
-    const std::vector<float> big(20001, -12.5F);
-    const QByteArray large = scpi::traceBlock(big, big);
-    EXPECT_EQ(large.first(8), "#6160008");
-    EXPECT_EQ(large.size(), 8 + 160008);
-    EXPECT_EQ(scpi::traceAscii(big, big).count(','), 2 * 20001 - 1);
 }
 
 TEST(ScpiFormat, TheAsciiSpectrumHoldsTheNumbersOfTheCsvExport)
@@ -111,16 +80,13 @@ TEST(ScpiFormat, TheAsciiSpectrumHoldsTheNumbersOfTheCsvExport)
     // Random singles of many sizes, and multiples of 1/32: an odd one is a tie at the fourth decimal.
     std::mt19937 random(5);
     std::uniform_real_distribution<float> exponent(-6.0F, 7.0F);
-    std::vector<float> wavelengths;
-    std::vector<float> values;
+    std::vector<float> wavelengths, values;
     for (int i = 0; i < 5000; ++i) {
         wavelengths.push_back(std::pow(10.0F, exponent(random)) * (i % 3 == 0 ? -1.0F : 1.0F));
         values.push_back(static_cast<float>(static_cast<int>(random() % 2000001) - 1000000) / 32.0F);
     }
     QByteArray csv = spectrumCsv(wavelengths, values, static_cast<std::int32_t>(values.size()) - 1, false, true);
-    csv = csv.sliced(csv.indexOf('\n') + 1);
-    csv.replace("\r\n", ",");
-    csv.chop(1);
+    csv = csv.sliced(csv.indexOf('\n') + 1).chopped(2).replace("\r\n", ",");
     EXPECT_EQ(scpi::traceAscii(wavelengths, values), csv);
 }
 

@@ -166,13 +166,13 @@ TEST_P(RecordStoreTest, ListsFilterAndRunNewestFirst)
     const auto at = [](qint64 ms) { return QDateTime::fromMSecsSinceEpoch(ms, Qt::UTC); };
     struct Case { const char* name; RecordFilter filter; QStringList uids; };  // uids newest first, ties later stored first
     const Case cases[] = {
-        {"all", {}, {"e", "d", "c", "b", "a"}},            {"device", {QStringLiteral("D1")}, {"d", "c", "a"}},
-        {"from inclusive, to exclusive", {{}, at(2000), at(4000)}, {"c", "b"}},
-        {"verdict", {{}, {}, {}, QStringLiteral("FAIL")}, {"d", "b"}},   {"no verdict", {{}, {}, {}, kNoVerdict}, {"c"}},
+        {"all", {}, {"e", "d", "c", "b", "a"}},            {"device", {QStringLiteral("D1"), {}, {}, {}, {}}, {"d", "c", "a"}},
+        {"from inclusive, to exclusive", {{}, at(2000), at(4000), {}, {}}, {"c", "b"}},
+        {"verdict", {{}, {}, {}, QStringLiteral("FAIL"), {}}, {"d", "b"}},   {"no verdict", {{}, {}, {}, kNoVerdict, {}}, {"c"}},
         {"bench by host", {{}, {}, {}, {}, QStringLiteral("bench-2")}, {"d", "c"}},
         {"bench by module serial", {{}, {}, {}, {}, QStringLiteral("M-bench-1")}, {"e", "b", "a"}},
-        {"all at once", {QStringLiteral("D1"), at(1000), at(5000), QStringLiteral("PASS"), QStringLiteral("bench-1")}, {"a"}},
-        {"limit", {{}, {}, {}, {}, {}, 2}, {"e", "d"}},    {"nothing", {QStringLiteral("D9")}, {}},
+        {"all at once", {QStringLiteral("D1"), at(1000), at(5000), QStringLiteral("PASS"), QStringLiteral("bench-1"), 1000}, {"a"}},
+        {"limit", {{}, {}, {}, {}, {}, 2}, {"e", "d"}},    {"nothing", {QStringLiteral("D9"), {}, {}, {}, {}}, {}},
     };
     for (const Case& c : cases) {
         QStringList got;
@@ -182,7 +182,7 @@ TEST_P(RecordStoreTest, ListsFilterAndRunNewestFirst)
         unlimited.limit = 0;
         EXPECT_EQ(store_.count(unlimited), c.filter.limit == 2 ? 5 : c.uids.size()) << c.name;
     }
-    const RecordSummary top = store_.list(RecordFilter{QStringLiteral("D1")}).front();
+    const RecordSummary top = store_.list({QStringLiteral("D1"), {}, {}, {}, {}}).front();
     EXPECT_EQ(std::tie(top.channelCount, top.pointCount, top.kind, top.pass, top.hostName),
               std::make_tuple(2, 20001, RecordKind::RepeatPass, 4, QStringLiteral("bench-2")));
     EXPECT_EQ(store_.benches(), (QStringList{QStringLiteral("bench-1"), QStringLiteral("bench-2")}));

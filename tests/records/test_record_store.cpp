@@ -1,5 +1,6 @@
 // The record store on both engines: schema, every field back as written (the spectrum bit for
-// bit), a record stored once whatever the number of sends, and the lists' filters and order.
+// bit), a record stored once whatever the number of sends, the lists' filters and order, and the
+// bad addresses and databases an operator can point the program at, each with its cause.
 #include "postgres_server.h"
 #include "records/record_store.h"
 
@@ -31,8 +32,7 @@ MeasurementRecord sampleRecord(const QString& uid, const QString& device, qint64
                QStringLiteral("SN-L-7"), QStringLiteral("3.0"), QStringLiteral("bench-3")};
     r.kind = RecordKind::RepeatPass;
     r.pass = 4;
-    RecordSettings& s = r.settings;
-    s = {1527, 1567, 40, 3, 20001, QStringLiteral("2. Channel #2"), RecordMode::Regular, false, true, true, false,
+    r.settings = {1527, 1567, 40, 3, 20001, QStringLiteral("2. Channel #2"), RecordMode::Regular, false, true, true, false,
          QStringLiteral("-3.0"), true, QStringLiteral("1550.12")};
     r.channels = {{1530.125F, 0.4375F, -1.234567F}, {1550.0078F, 0.51F, -0.333333F}};
     r.figuresJson = QStringLiteral(R"({"ripple_db":0.125,"channels":[1,2]})");
@@ -51,15 +51,40 @@ MeasurementRecord sampleRecord(const QString& uid, const QString& device, qint64
     return r;
 }
 
-RecordFilter filterOf(const QString& device = {}, const QDateTime& from = {}, const QDateTime& to = {},
-                      const QString& verdict = {}, const QString& bench = {}, int limit = 1000)
-{
-    return {device, from, to, verdict, bench, limit};
-}
-
 bool sameBits(const std::vector<float>& a, const std::vector<float>& b)
 {
     return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(float)) == 0;
+}
+
+// Runs `sql` on the database at `url` past the store, as another program would; the first column
+// of the rows it gives.
+QList<int> rawQuery(const QString& url, const QString& sql)
+{
+    QList<int> rows;
+    {
+        const StoreLocation where = *parseStoreLocation(url);
+        const bool sqlite = where.engine == StoreLocation::Engine::SQLite;
+        QSqlDatabase db = QSqlDatabase::addDatabase(sqlite ? QStringLiteral("QSQLITE") : QStringLiteral("QPSQL"),
+                                                    QStringLiteral("raw"));
+        db.setDatabaseName(sqlite ? where.path : where.database);
+        db.setHostName(where.host);
+        db.setPort(where.port);
+        db.setUserName(where.user);
+        db.setPassword(where.password);
+        EXPECT_TRUE(db.open()) << sql.toStdString();
+        QSqlQuery q(db);
+        EXPECT_TRUE(q.exec(sql)) << sql.toStdString();
+        while (q.next()) rows << q.value(0).toInt();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("raw"));
+    return rows;
+}
+
+// A database of this program's tables at a later version.
+void newerSchema(const QString& url)
+{
+    rawQuery(url, QStringLiteral("CREATE TABLE vxm_schema (version INTEGER NOT NULL)"));
+    rawQuery(url, QStringLiteral("INSERT INTO vxm_schema VALUES (%1)").arg(kRecordSchemaVersion + 1));
 }
 
 enum class Engine { SQLite, PostgreSQL };
@@ -121,24 +146,12 @@ TEST_P(RecordStoreTest, EveryFieldComesBackAsWrittenAndTheSpectrumBitForBit)
     EXPECT_EQ(store_.load(spectrum.id)->localTime().toString(Qt::ISODateWithMs), QStringLiteral("2026-05-29T04:26:40.123+08:00"));
 }
 
-TEST_P(RecordStoreTest, ARecordSentAgainIsStoredOnce)
-{
-    const MeasurementRecord r = sampleRecord(QStringLiteral("uid-again"), QStringLiteral("D1"), 1000);
-    const auto first = store_.insert(r);
-    const auto second = store_.insert(r);
-    ASSERT_TRUE(first && second);
-    EXPECT_EQ(*first, *second);
-    EXPECT_EQ(store_.count({}), 1);
-}
-
 TEST_P(RecordStoreTest, ListsFilterAndRunNewestFirst)
 {
     struct Row {
-        const char* uid;
-        const char* device;
+        const char *uid, *device;
         qint64 utcMs;
-        const char* verdict;
-        const char* host;
+        const char *verdict, *host;
     };
     const Row rows[] = {{"a", "D1", 1000, "PASS", "bench-1"}, {"b", "D2", 2000, "FAIL", "bench-1"},
                         {"c", "D1", 3000, "", "bench-2"},     {"d", "D1", 4000, "FAIL", "bench-2"},
@@ -151,22 +164,15 @@ TEST_P(RecordStoreTest, ListsFilterAndRunNewestFirst)
         ASSERT_TRUE(store_.insert(r));
     }
     const auto at = [](qint64 ms) { return QDateTime::fromMSecsSinceEpoch(ms, Qt::UTC); };
-    struct Case {
-        const char* name;
-        RecordFilter filter;
-        QStringList uids;  // newest first; equal times: the later stored first
-    };
+    struct Case { const char* name; RecordFilter filter; QStringList uids; };  // uids newest first, ties later stored first
     const Case cases[] = {
-        {"all", filterOf(), {"e", "d", "c", "b", "a"}},
-        {"device", filterOf(QStringLiteral("D1")), {"d", "c", "a"}},
-        {"from inclusive, to exclusive", filterOf({}, at(2000), at(4000)), {"c", "b"}},
-        {"verdict", filterOf({}, {}, {}, QStringLiteral("FAIL")), {"d", "b"}},
-        {"no verdict", filterOf({}, {}, {}, kNoVerdict), {"c"}},
-        {"bench by host", filterOf({}, {}, {}, {}, QStringLiteral("bench-2")), {"d", "c"}},
-        {"bench by module serial", filterOf({}, {}, {}, {}, QStringLiteral("M-bench-1")), {"e", "b", "a"}},
-        {"all at once", filterOf(QStringLiteral("D1"), at(1000), at(5000), QStringLiteral("PASS"), QStringLiteral("bench-1")), {"a"}},
-        {"limit", filterOf({}, {}, {}, {}, {}, 2), {"e", "d"}},
-        {"nothing", filterOf(QStringLiteral("D9")), {}},
+        {"all", {}, {"e", "d", "c", "b", "a"}},            {"device", {QStringLiteral("D1"), {}, {}, {}, {}}, {"d", "c", "a"}},
+        {"from inclusive, to exclusive", {{}, at(2000), at(4000), {}, {}}, {"c", "b"}},
+        {"verdict", {{}, {}, {}, QStringLiteral("FAIL"), {}}, {"d", "b"}},   {"no verdict", {{}, {}, {}, kNoVerdict, {}}, {"c"}},
+        {"bench by host", {{}, {}, {}, {}, QStringLiteral("bench-2")}, {"d", "c"}},
+        {"bench by module serial", {{}, {}, {}, {}, QStringLiteral("M-bench-1")}, {"e", "b", "a"}},
+        {"all at once", {QStringLiteral("D1"), at(1000), at(5000), QStringLiteral("PASS"), QStringLiteral("bench-1"), 1000}, {"a"}},
+        {"limit", {{}, {}, {}, {}, {}, 2}, {"e", "d"}},    {"nothing", {QStringLiteral("D9"), {}, {}, {}, {}}, {}},
     };
     for (const Case& c : cases) {
         QStringList got;
@@ -176,48 +182,65 @@ TEST_P(RecordStoreTest, ListsFilterAndRunNewestFirst)
         unlimited.limit = 0;
         EXPECT_EQ(store_.count(unlimited), c.filter.limit == 2 ? 5 : c.uids.size()) << c.name;
     }
-    const RecordSummary top = store_.list(filterOf(QStringLiteral("D1"))).front();
-    EXPECT_EQ(top.channelCount, 2);
-    EXPECT_EQ(top.pointCount, 20001);
-    EXPECT_EQ(top.kind, RecordKind::RepeatPass);
-    EXPECT_EQ(top.pass, 4);
-    EXPECT_EQ(top.hostName, QStringLiteral("bench-2"));
+    const RecordSummary top = store_.list({QStringLiteral("D1"), {}, {}, {}, {}}).front();
+    EXPECT_EQ(std::tie(top.channelCount, top.pointCount, top.kind, top.pass, top.hostName),
+              std::make_tuple(2, 20001, RecordKind::RepeatPass, 4, QStringLiteral("bench-2")));
     EXPECT_EQ(store_.benches(), (QStringList{QStringLiteral("bench-1"), QStringLiteral("bench-2")}));
 }
 
-TEST_P(RecordStoreTest, SchemaIsVersionedAndOpeningAgainKeepsTheRecords)
+TEST_P(RecordStoreTest, ARecordSentAgainIsStoredOnceAndOpeningAgainKeepsIt)
 {
-    ASSERT_TRUE(store_.insert(sampleRecord(QStringLiteral("kept"), QStringLiteral("D1"), 1000)));
+    const MeasurementRecord r = sampleRecord(QStringLiteral("kept"), QStringLiteral("D1"), 1000);
+    const auto first = store_.insert(r);
+    const auto resent = store_.insert(r);
+    ASSERT_TRUE(first && resent);
+    EXPECT_EQ(*first, *resent);
     RecordStore again;
     ASSERT_FALSE(again.open(url_));
     EXPECT_EQ(again.count({}), 1);
-    {
-        // The version the program writes, in the table a later program migrates from.
-        const StoreLocation where = *parseStoreLocation(url_);
-        QSqlDatabase db = QSqlDatabase::addDatabase(
-            where.engine == StoreLocation::Engine::SQLite ? QStringLiteral("QSQLITE") : QStringLiteral("QPSQL"),
-            QStringLiteral("raw"));
-        db.setDatabaseName(where.engine == StoreLocation::Engine::SQLite ? where.path : where.database);
-        db.setHostName(where.host);
-        db.setPort(where.port);
-        db.setUserName(where.user);
-        db.setPassword(where.password);
-        ASSERT_TRUE(db.open());
-        QSqlQuery q(db);
-        ASSERT_TRUE(q.exec(QStringLiteral("SELECT version FROM vxm_schema")) && q.next());
-        EXPECT_EQ(q.value(0).toInt(), kRecordSchemaVersion);
-        EXPECT_FALSE(q.next());
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("raw"));
+    // The version the program writes, in the table a later program migrates from.
+    EXPECT_EQ(rawQuery(url_, QStringLiteral("SELECT version FROM vxm_schema")), QList<int>{kRecordSchemaVersion});
     // Oldest first for the spool, and a removed record leaves nothing behind.
-    const auto second = again.insert(sampleRecord(QStringLiteral("next"), QStringLiteral("D1"), 500));
-    ASSERT_TRUE(second);
+    const auto next = again.insert(sampleRecord(QStringLiteral("next"), QStringLiteral("D1"), 500));
+    ASSERT_TRUE(next);
     const std::vector<std::int64_t> ids = again.oldestIds(10);
     ASSERT_EQ(ids.size(), 2U);
-    EXPECT_EQ(ids.back(), *second);
+    EXPECT_EQ(ids.back(), *next);
     EXPECT_TRUE(again.remove(ids.front()));
     EXPECT_FALSE(again.load(ids.front()));
-    EXPECT_EQ(again.oldestIds(10), std::vector<std::int64_t>{*second});
+    EXPECT_EQ(again.oldestIds(10), std::vector<std::int64_t>{*next});
+}
+
+TEST(RecordStore, BadAddressesAndDatabasesNameTheirCause)
+{
+    QTemporaryDir dir;
+    QString whyNot;
+    PostgresServer* pg = sharedPostgres(&whyNot);  // without one the PostgreSQL cases are left out
+    struct Case { const char* name; QString target; StoreProblem expected; };
+    std::vector<Case> cases = {
+        {"malformed", QStringLiteral("postgresql://bench@:5432/vxm"), StoreProblem::MalformedUrl},
+        {"unknown scheme", QStringLiteral("mysql://dbhost/vxm"), StoreProblem::MalformedUrl},
+        {"no server", QStringLiteral("postgresql://vxm:x@127.0.0.1:%1/vxm").arg(freeLocalPort()), StoreProblem::Unreachable},
+        {"file that cannot be written", QStringLiteral("/proc/vxm-records.sqlite"), StoreProblem::ReadOnly},
+        {"newer schema (SQLite)", dir.filePath(QStringLiteral("newer.sqlite")), StoreProblem::SchemaVersion},
+        {"foreign tables (SQLite)", dir.filePath(QStringLiteral("foreign.sqlite")), StoreProblem::SchemaVersion},
+    };
+    newerSchema(cases[4].target);
+    rawQuery(cases[5].target, QStringLiteral("CREATE TABLE records (name TEXT)"));
+    if (pg) {
+        ASSERT_TRUE(pg->createDatabase(QStringLiteral("newer")));
+        newerSchema(pg->url(QStringLiteral("newer")));
+        cases.push_back({"wrong password", pg->url(QStringLiteral("postgres"), QStringLiteral("wrong")), StoreProblem::AccessDenied});
+        cases.push_back({"no such database", pg->url(QStringLiteral("missing")), StoreProblem::NoDatabase});
+        cases.push_back({"newer schema (PostgreSQL)", pg->url(QStringLiteral("newer")), StoreProblem::SchemaVersion});
+    }
+    for (const Case& c : cases) {
+        RecordStore store;
+        const StoreError e = store.open(c.target);
+        EXPECT_EQ(e.problem, c.expected) << c.name << ": " << e.detail.toStdString();
+        EXPECT_FALSE(e.detail.isEmpty()) << c.name;
+        EXPECT_FALSE(store.insert(sampleRecord(QStringLiteral("u"), QStringLiteral("D"), 0))) << c.name;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, RecordStoreTest, ::testing::Values(Engine::SQLite, Engine::PostgreSQL),

@@ -1,8 +1,7 @@
 // The writer's thread and spool: a server that goes away in the middle of a repeated
-// measurement and comes back, a spool left by an earlier run, and the bad addresses and databases
-// an operator can point the program at, each named in red while records wait locally.
+// measurement and comes back, a spool left by an earlier run, a bad address named in red while
+// records wait locally, and what a record holds of the main window.
 #include "postgres_server.h"
-#include "test_paths.h"
 
 #include "core/form1.h"
 #include "core/info_box.h"
@@ -13,8 +12,6 @@
 #include "records/record_status.h"
 #include "records/record_writer.h"
 
-#include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -30,7 +27,6 @@ MeasurementRecord pass(const QString& device, int n)
     r.deviceId = device;
     r.kind = RecordKind::RepeatPass;
     r.pass = n;
-    r.channels = {{1550.0F + 0.001F * static_cast<float>(n), 0.4F, -1.0F}};
     r.wavelengthsNm.assign(2001, 1550.0F);
     r.values.assign(2001, -1.0F * static_cast<float>(n));
     return r;
@@ -42,9 +38,7 @@ std::vector<int> storedPasses(const QString& url, const QString& device)
     RecordStore store;
     EXPECT_FALSE(store.open(url));
     std::vector<int> passes;
-    RecordFilter filter;
-    filter.deviceId = device;
-    const std::vector<RecordSummary> newestFirst = store.list(filter);
+    const std::vector<RecordSummary> newestFirst = store.list({device, {}, {}, {}, {}});
     for (auto it = newestFirst.rbegin(); it != newestFirst.rend(); ++it) passes.push_back(it->pass);
     // Received order is id order; the times were taken in pass order too.
     for (std::size_t i = 1; i < newestFirst.size(); ++i) EXPECT_GT(newestFirst[i - 1].id, newestFirst[i].id);
@@ -93,16 +87,23 @@ TEST(RecordWriter, ServerStoppedDuringARepeatedMeasurementGetsEveryPassOnceInOrd
     EXPECT_EQ(storedPasses(url, QStringLiteral("DUT-42")), (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8}));
 }
 
-TEST(RecordWriter, ASpoolLeftByAnEarlierRunIsSentAtTheNextStart)
+TEST(RecordWriter, ABadAddressIsShownInRedAndTheSpoolIsSentAtTheNextStart)
 {
+    resetSharedState();
+    Module1.Language = 1;
     QTemporaryDir dir;
     const QString spool = dir.filePath(QStringLiteral("spool.sqlite"));
-    const QString away = QStringLiteral("postgresql://vxm:x@127.0.0.1:%1/none").arg(freeLocalPort());
     {
-        RecordWriter first(away, spool, 60000);
+        Form1 form;
+        InfoBox info(form.DisplayInfo);
+        RecordWriter first(QStringLiteral("postgresql://bench@:5432/vxm"), spool, 60000);
+        RecordStatusController status(form, info, first);
         first.start();
         for (int n = 0; n < 3; ++n) first.submit(pass(QStringLiteral("D7"), n));
-        ASSERT_TRUE(waitFor([&] { return first.status().waiting == 3; }));
+        ASSERT_TRUE(waitFor([&] { return form.RecordsStatus->text() == QStringLiteral("Records: 3 waiting"); }));
+        EXPECT_EQ(info.color(), VbColor::Red);
+        EXPECT_TRUE(info.text().startsWith(QStringLiteral("The records database address cannot be read: postgresql://bench@:5432/vxm")))
+            << info.text().toStdString();
     }  // the program ends (or dies) with three records waiting
     const QString target = dir.filePath(QStringLiteral("records.sqlite"));
     {
@@ -115,90 +116,6 @@ TEST(RecordWriter, ASpoolLeftByAnEarlierRunIsSentAtTheNextStart)
     RecordStore left;
     ASSERT_FALSE(left.open(spool));
     EXPECT_EQ(left.count({}), 0);
-}
-
-// A database of this program's tables at another version, or of someone else's.
-void foreignSchema(const QString& driver, const StoreLocation& where, bool newerVersion)
-{
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(driver, QStringLiteral("foreign"));
-        db.setDatabaseName(where.engine == StoreLocation::Engine::SQLite ? where.path : where.database);
-        db.setHostName(where.host);
-        db.setPort(where.port);
-        db.setUserName(where.user);
-        db.setPassword(where.password);
-        ASSERT_TRUE(db.open());
-        QSqlQuery q(db);
-        if (newerVersion) {
-            ASSERT_TRUE(q.exec(QStringLiteral("CREATE TABLE vxm_schema (version INTEGER NOT NULL)")));
-            ASSERT_TRUE(q.exec(QStringLiteral("INSERT INTO vxm_schema VALUES (%1)").arg(kRecordSchemaVersion + 1)));
-        } else {
-            ASSERT_TRUE(q.exec(QStringLiteral("CREATE TABLE records (name TEXT)")));
-        }
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("foreign"));
-}
-
-TEST(RecordStore, BadAddressesAndDatabasesNameTheirCause)
-{
-    QTemporaryDir dir;
-    QString whyNot;
-    PostgresServer* pg = sharedPostgres(&whyNot);
-    struct Case {
-        const char* name;
-        QString target;
-        StoreProblem expected;
-    };
-    std::vector<Case> cases = {
-        {"malformed", QStringLiteral("postgresql://bench@:5432/vxm"), StoreProblem::MalformedUrl},
-        {"unknown scheme", QStringLiteral("mysql://dbhost/vxm"), StoreProblem::MalformedUrl},
-        {"no server", QStringLiteral("postgresql://vxm:x@127.0.0.1:%1/vxm").arg(freeLocalPort()), StoreProblem::Unreachable},
-        {"file that cannot be written", QStringLiteral("/proc/vxm-records.sqlite"), StoreProblem::ReadOnly},
-        {"newer schema (SQLite)", dir.filePath(QStringLiteral("newer.sqlite")), StoreProblem::SchemaVersion},
-        {"foreign tables (SQLite)", dir.filePath(QStringLiteral("foreign.sqlite")), StoreProblem::SchemaVersion},
-    };
-    foreignSchema(QStringLiteral("QSQLITE"), *parseStoreLocation(cases[4].target), true);
-    foreignSchema(QStringLiteral("QSQLITE"), *parseStoreLocation(cases[5].target), false);
-    if (pg) {
-        ASSERT_TRUE(pg->createDatabase(QStringLiteral("newer")));
-        foreignSchema(QStringLiteral("QPSQL"), *parseStoreLocation(pg->url(QStringLiteral("newer"))), true);
-        cases.push_back({"wrong password", pg->url(QStringLiteral("postgres"), QStringLiteral("wrong")), StoreProblem::AccessDenied});
-        cases.push_back({"no such database", pg->url(QStringLiteral("missing")), StoreProblem::NoDatabase});
-        cases.push_back({"newer schema (PostgreSQL)", pg->url(QStringLiteral("newer")), StoreProblem::SchemaVersion});
-    } else {
-        std::cout << "PostgreSQL cases skipped: " << whyNot.toStdString() << "\n";
-    }
-    for (const Case& c : cases) {
-        RecordStore store;
-        const StoreError e = store.open(c.target);
-        EXPECT_EQ(e.problem, c.expected) << c.name << ": " << e.detail.toStdString();
-        EXPECT_FALSE(e.detail.isEmpty()) << c.name;
-        EXPECT_FALSE(store.insert(pass(QStringLiteral("D"), 0))) << c.name;
-    }
-}
-
-TEST(RecordStatus, ABadAddressIsShownInRedAndRecordsWaitLocally)
-{
-    resetSharedState();
-    Module1.Language = 1;
-    Form1 form;
-    InfoBox info(form.DisplayInfo);
-    QTemporaryDir dir;
-    RecordWriter writer(QStringLiteral("postgresql://bench@:5432/vxm"), dir.filePath(QStringLiteral("spool.sqlite")), 60000);
-    RecordStatusController status(form, info, writer);
-    writer.start();
-    for (int n = 0; n < 2; ++n) writer.submit(pass(QStringLiteral("D"), n));
-    ASSERT_TRUE(waitFor([&] { return form.RecordsStatus->text() == QStringLiteral("Records: 2 waiting"); }));
-    EXPECT_EQ(info.color(), VbColor::Red);
-    EXPECT_TRUE(info.text().startsWith(QStringLiteral("The records database address cannot be read: postgresql://bench@:5432/vxm")))
-        << info.text().toStdString();
-
-    Module1.Language = 2;
-    status.refresh();
-    EXPECT_EQ(form.RecordsStatus->text(), QStringLiteral("记录：2 条待保存"));
-    form.DeviceId->setText(QStringLiteral("DUT-0815"));
-    form.show();
-    form.grab().save(testOutputDir() + QStringLiteral("/records_main_window.png"));
 }
 
 TEST(RecordCapture, TheRecordHoldsTheWindowsSettingsAndTheSharedResults)
@@ -219,43 +136,35 @@ TEST(RecordCapture, TheRecordHoldsTheWindowsSettingsAndTheSharedResults)
     Module1.ChannelCount = 3;
     Module1.ChannelResults = {{0, 0, 0}, {1530.5F, 0.4F, -1.5F}, {0.5F, 0.1F, -9.0F}, {1550.25F, 0.5F, -2.5F}, {1600, 1, 1}};
     form.DeviceId->setText(QStringLiteral("  DUT 7 "));
-    form.Text1->setText(QStringLiteral("1527.9"));
-    form.Text2->setText(QStringLiteral("1568"));
-    form.Text3->setText(QStringLiteral("40"));
-    form.Text6->setText(QStringLiteral("3"));
-    form.Text7->setText(QStringLiteral("2001"));
-    form.Text8->setText(QStringLiteral("-0.5"));
+    for (const auto& [box, text] : {std::pair{form.Text1, "1527.9"}, std::pair{form.Text2, "1568"}, std::pair{form.Text3, "40"},
+                                    std::pair{form.Text6, "3"}, std::pair{form.Text7, "2001"}, std::pair{form.Text8, "-0.5"}})
+        box->setText(QString::fromLatin1(text));
     form.ChannelID->setCurrentIndex(1);
     form.CheckVXMScanMode->setChecked(true);
     form.CheckRemoveBKG->setChecked(true);
 
-    struct Case {
-        const char* name;
-        bool background;
-        std::size_t channels;
-    };
-    for (const Case c : {Case{"spectrum: rows 1..count with a center", false, 2}, Case{"background: no table", true, 0}}) {
-        (c.background ? form.TakeBackground : form.MeasureSpectrum)->setChecked(true);
-        const MeasurementRecord r = capture.build(RecordKind::RepeatPass, 5);
-        EXPECT_EQ(r.deviceId, QStringLiteral("DUT 7")) << c.name;
-        EXPECT_EQ(r.bench, (BenchIdentity{QStringLiteral("VXM-C"), QStringLiteral("SN-9"), QStringLiteral("TLS-C"),
-                                          QStringLiteral("L-1"), QStringLiteral("3.0"), QSysInfo::machineHostName()}));
-        const RecordSettings expected{1527, 1568, 40, 3, 2001, QStringLiteral("2. Channel #2"), RecordMode::Regular,
-                                      c.background, true, false, false, QStringLiteral("-0.5"), true, QStringLiteral("1300")};
-        EXPECT_EQ(r.settings, expected) << c.name;
-        EXPECT_EQ(r.kind, RecordKind::RepeatPass);
-        EXPECT_EQ(r.pass, 5);
-        ASSERT_EQ(r.channels.size(), c.channels) << c.name;
-        if (c.channels) {
-            EXPECT_EQ(r.channels[1], (RecordedChannel{1550.25F, 0.5F, -2.5F}));
-        }
-        EXPECT_EQ(r.wavelengthsNm, (std::vector<float>{1, 2, 3, 4}));
-        EXPECT_EQ(r.values, (std::vector<float>{-1, -2, -3, -4}));
-        EXPECT_EQ(r.verdict, QStringLiteral("FAIL"));
-        EXPECT_LE(std::abs(r.utc.secsTo(QDateTime::currentDateTimeUtc())), 2);
-        EXPECT_EQ(r.utcOffsetS, QDateTime::currentDateTime().offsetFromUtc());
-        EXPECT_FALSE(r.uid.isEmpty());
-    }
+    form.MeasureSpectrum->setChecked(true);
+    const MeasurementRecord r = capture.build(RecordKind::RepeatPass, 5);
+    EXPECT_EQ(r.deviceId, QStringLiteral("DUT 7"));
+    EXPECT_EQ(r.bench, (BenchIdentity{QStringLiteral("VXM-C"), QStringLiteral("SN-9"), QStringLiteral("TLS-C"),
+                                      QStringLiteral("L-1"), QStringLiteral("3.0"), QSysInfo::machineHostName()}));
+    RecordSettings expected{1527, 1568, 40, 3, 2001, QStringLiteral("2. Channel #2"), RecordMode::Regular,
+                            false, true, false, false, QStringLiteral("-0.5"), true, QStringLiteral("1300")};
+    EXPECT_EQ(r.settings, expected);
+    EXPECT_EQ(std::make_pair(r.kind, r.pass), std::make_pair(RecordKind::RepeatPass, 5));
+    // Rows 1..count that have a center.
+    EXPECT_EQ(r.channels, (std::vector<RecordedChannel>{{1530.5F, 0.4F, -1.5F}, {1550.25F, 0.5F, -2.5F}}));
+    EXPECT_EQ(r.wavelengthsNm, (std::vector<float>{1, 2, 3, 4}));
+    EXPECT_EQ(r.values, (std::vector<float>{-1, -2, -3, -4}));
+    EXPECT_EQ(r.verdict, QStringLiteral("FAIL"));
+    EXPECT_LE(std::abs(r.utc.secsTo(QDateTime::currentDateTimeUtc())), 2);
+    EXPECT_EQ(r.utcOffsetS, QDateTime::currentDateTime().offsetFromUtc());
+
+    form.TakeBackground->setChecked(true);  // a background: no table
+    const MeasurementRecord background = capture.build(RecordKind::RepeatPass, 5);
+    expected.background = true;
+    EXPECT_EQ(background.settings, expected);
+    EXPECT_TRUE(background.channels.empty());
     EXPECT_NE(capture.build(RecordKind::Spectrum, -1).uid, capture.build(RecordKind::Spectrum, -1).uid);
 }
 

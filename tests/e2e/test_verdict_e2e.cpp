@@ -3,6 +3,7 @@
 
 #include "e2e_bench.h"
 #include "results/form2.h"
+#include "test_paths.h"
 #include "../results/test_workbook_reader.h"
 #include "verdict/figures_output.h"
 #include "verdict/verdict_controller.h"

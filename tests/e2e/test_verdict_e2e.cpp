@@ -1,19 +1,16 @@
-// The verdict on the simulated bench: the simulator's four-channel filter measured, judged against
-// the example CWDM limits (PASS), then against the same limits 0.1 dB tighter on insertion loss
-// (FAIL on the worst channel), and saved in the workbook and beside the CSV.
+// The simulator's four-channel filter judged against the example CWDM limits (PASS), then 0.1 dB
+// tighter on insertion loss (FAIL on the worst channel), and saved in the workbook and beside the CSV.
 
 #include "e2e_bench.h"
 #include "test_paths.h"
 #include "results/form2.h"
+#include "test_paths.h"
 #include "../results/test_workbook_reader.h"
 #include "verdict/figures_output.h"
 #include "verdict/verdict_controller.h"
 
 #include <QComboBox>
 #include <QFile>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QSettings>
 
 using namespace verdict;
 
@@ -21,8 +18,7 @@ namespace {
 
 class VerdictE2E : public LiveBench {
 protected:
-    // Background with the device out, then its spectrum with the background removed: the filter
-    // alone (sim/bench_model.cpp), 1260 to 1340 nm in 2001 points.
+    // The background with the device out, then the device with it removed: the filter alone.
     void measureFilter()
     {
         f->StartStopSweep->click();
@@ -42,15 +38,6 @@ protected:
         f->SingleMeasure->click();
         ASSERT_EQ(Module1.ChannelCount, 4) << infoText().toStdString();
     }
-    QString writeLimits(const QByteArray& json)
-    {
-        const QString path = QDir(logs.path()).filePath(QStringLiteral("tight.json"));
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(json);
-        return path;
-    }
-    void screenshot(const char* name) { bench->form2().grab().save(QDir(testOutputDir()).filePath(QString::fromLatin1(name))); }
     QString shown(const char* name) { return bench->form2().findChild<QLabel*>(QString::fromLatin1(name))->text(); }
 };
 
@@ -61,36 +48,28 @@ TEST_F(VerdictE2E, ExampleLimitsPassAndATighterInsertionLossFailsTheWorstChannel
     const QString example = QStringLiteral(VXM_SOURCE_DIR "/docs/examples/cwdm4-limits.json");
     ASSERT_TRUE(v.loadLimits(example)) << infoText().toStdString();
     ASSERT_TRUE(v.latest());
-    EXPECT_EQ(v.latest()->plan, Plan::Cwdm);
     EXPECT_EQ(bench->form2().findChild<QComboBox*>(QStringLiteral("ChannelPlan"))->currentIndex(), 1);
-    EXPECT_EQ(v.latest()->outcome, Outcome::Pass) << verdictText(*v.latest()).toStdString();
-    EXPECT_EQ(shown("DeviceVerdict"), QStringLiteral("PASS"));
-    screenshot("verdict-form2-pass.png");
+    EXPECT_EQ(shown("DeviceVerdict"), QStringLiteral("PASS")) << verdictText(*v.latest()).toStdString();
 
     // The worst channel is the last (1.2 dB); 0.1 dB off the example's limit fails it alone.
-    QFile file(example);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    QJsonObject limits = QJsonDocument::fromJson(file.readAll()).object();
-    QJsonObject all = limits[QStringLiteral("all")].toObject();
-    QJsonObject il = all[QStringLiteral("insertion_loss")].toObject();
-    il[QStringLiteral("max")] = il[QStringLiteral("max")].toDouble() - 0.1;
-    all[QStringLiteral("insertion_loss")] = il;
-    limits[QStringLiteral("all")] = all;
-    ASSERT_TRUE(v.loadLimits(writeLimits(QJsonDocument(limits).toJson())));
+    QFile file(example), tight(QDir(logs.path()).filePath(QStringLiteral("tight.json")));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly) && tight.open(QIODevice::WriteOnly));
+    const QByteArray limit = R"("insertion_loss": {"max": 1.25})";
+    QByteArray json = file.readAll();
+    ASSERT_TRUE(json.contains(limit));
+    tight.write(json.replace(limit, R"("insertion_loss": {"max": 1.15})"));
+    tight.close();
+    ASSERT_TRUE(v.loadLimits(tight.fileName()));
     const DeviceVerdict& d = *v.latest();
-    EXPECT_EQ(d.outcome, Outcome::Fail);
-    for (int k = 0; k < 3; ++k) EXPECT_EQ(d.channels[k].outcome, Outcome::Pass) << verdictText(d).toStdString();
-    EXPECT_EQ(d.channels[3].failing, std::vector<Figure>{Figure::InsertionLoss});
     EXPECT_EQ(shown("DeviceVerdict"), QStringLiteral("FAIL"));
     EXPECT_EQ(shown("VerdictReason"), QStringLiteral("Failing: CH4 insertion_loss"));
-    screenshot("verdict-form2-fail.png");
+    bench->form2().grab().save(QDir(testOutputDir()).filePath(QStringLiteral("verdict-form2-fail.png")));
 
-    // The results workbook: the described sheet first, then "Figures"; the figures file beside the CSV.
+    // The workbook: the described sheet, then "Figures"; the figures file beside the CSV.
     dialogs->answer = QDir(logs.path()).filePath(QStringLiteral("results.xlsx"));
     bench->form2().SaveAnalysis->click();
     const XlsxWorkbook book = readXlsx(dialogs->answer);
     EXPECT_EQ(book.sheetNames, (QStringList{QStringLiteral("VXMData"), QStringLiteral("Figures")}));
-    EXPECT_EQ(book.lastRow(), 5) << "the described sheet: header and four channels";
     const QString figuresSheetXml = xlsx_detail::part(dialogs->answer, "xl/worksheets/sheet2.xml").toString();
     EXPECT_TRUE(figuresSheetXml.contains(QStringLiteral(">insertion_loss<"))) << "the failing figure as text";
     EXPECT_TRUE(figuresSheetXml.contains(QStringLiteral(">1331<"))) << "the grid channel as a number";
@@ -99,9 +78,6 @@ TEST_F(VerdictE2E, ExampleLimitsPassAndATighterInsertionLossFailsTheWorstChannel
     QFile figures(figuresCsvPath(dialogs->answer));
     ASSERT_TRUE(figures.open(QIODevice::ReadOnly));
     EXPECT_EQ(figures.readAll(), figuresCsv(d));
-    EXPECT_EQ(QSettings(QDir(logs.path()).filePath(QStringLiteral("settings.ini")), QSettings::IniFormat)
-                  .value(QStringLiteral("verdict/plan")),
-              QStringLiteral("cwdm"));
 }
 
 }  // namespace

@@ -1,5 +1,4 @@
-// Markers on numbers: snapping to the nearest point, stepping, which marker a click takes, the
-// readings and their difference, the channels' marks, and the pixels through zoom and pan.
+// Markers on numbers: snapping, stepping, clicks, readings, channels' marks, pixels through zoom and pan.
 
 #include "results/plot_markers.h"
 
@@ -32,12 +31,10 @@ TEST(PlotMarkers, SnapsToTheNearestPointAndReadsTheTraceBetweenPoints)
                                                {1501.75, 0.0F}, {1503.0, -1.0F}};
     for (const auto& [wl, value] : values) EXPECT_FLOAT_EQ(*traceValueAt(rows, wl), value) << wl;
     EXPECT_EQ(traceValueAt({}, 1500.0), std::nullopt);
-
-    // The wavelength under x: the range split evenly over the width.
     EXPECT_DOUBLE_EQ(wavelengthAtX({1500.0, 1540.0, 0.0, 1.0F}, 800.0F, 200.0), 1510.0);
 }
 
-TEST(PlotMarkers, StepsStopAtTheEndsAndAStaleMarkerFindsItsWavelengthAgain)
+TEST(PlotMarkers, StepsStopAtTheEndsAndAStaleMarkerFindsItsWavelengthAgainAndClicksPickAMarker)
 {
     const auto rows = line();
     const struct { std::size_t from; int steps; std::size_t to; } moves[] = {
@@ -47,20 +44,16 @@ TEST(PlotMarkers, StepsStopAtTheEndsAndAStaleMarkerFindsItsWavelengthAgain)
         EXPECT_EQ(moved.row, m.to) << m.from << " + " << m.steps;
         EXPECT_EQ(moved.wavelength, rows[m.to][0]);
     }
-    // A new trace on a finer grid: the marker of 1504 nm sits on the new point of 1504 nm, and
-    // steps go from there.
+    // A finer trace: the marker of 1504 nm sits on its new point and steps from there.
     std::vector<std::array<float, 2>> finer;
     for (int i = 0; i <= 20; ++i) finer.push_back({1500.0F + 0.5F * static_cast<float>(i), 0.0F});
     const Marker old = markerOn(rows, 4);
     EXPECT_EQ(markerRow(rows, old), 4U);
     EXPECT_EQ(markerRow(finer, old), 8U);
     EXPECT_EQ(stepMarker(finer, old, 1).wavelength, 1504.5F);
-    // A shorter trace: the row is gone, the nearest point is taken.
     EXPECT_EQ(markerRow(std::span(rows).first(3), markerOn(rows, 8)), 2U);
-}
 
-TEST(PlotMarkers, AClickPlacesTheFirstThenTheSecondThenMovesTheNearer)
-{
+    // A click places the first, then the second, then moves the nearer.
     const auto at = [](float wl) { return Marker{0, wl}; };
     const struct { MarkerPair pair; double click; int which; } clicks[] = {
         {{{std::nullopt, std::nullopt}, 0}, 1505.0, 0},
@@ -78,9 +71,7 @@ TEST(PlotMarkers, ReadingsAndTheirDifferenceInBothLanguages)
 {
     const MarkerReading a{1532.0, -4.1234}, b{1532.5, -1.0};
     const struct { int number; std::optional<MarkerReading> reading; QString unit; int language; const char* text; } rows[] = {
-        {1, a, QStringLiteral("dB"), 1, "M1: 1532.000 nm, -4.123 dB"},
         {2, b, QStringLiteral("dBm"), 1, "M2: 1532.500 nm, -1.000 dBm"},
-        {1, a, QStringLiteral("dB"), 2, "标记1：1532.000 nm，-4.123 dB"},
         {2, std::nullopt, QStringLiteral("dB"), 1, "M2: -"},
         {1, std::nullopt, QStringLiteral("dB"), 2, "标记1：-"},
         {1, MarkerReading{1550.0, -0.0004}, QStringLiteral("dB"), 1, "M1: 1550.000 nm, 0.000 dB"},
@@ -89,8 +80,7 @@ TEST(PlotMarkers, ReadingsAndTheirDifferenceInBothLanguages)
 
     EXPECT_EQ(differenceText(a, b, 1), QString::fromUtf8("M2 - M1: Δλ = 0.500 nm, Δ = 3.123 dB"));
     EXPECT_EQ(differenceText(b, a, 2), QString::fromUtf8("标记2 - 标记1：Δλ = -0.500 nm，Δ = -3.123 dB"));
-    EXPECT_TRUE(differenceText(a, std::nullopt, 1).isEmpty());
-    EXPECT_TRUE(differenceText(std::nullopt, b, 2).isEmpty());
+    EXPECT_TRUE(differenceText(a, std::nullopt, 1).isEmpty() && differenceText(std::nullopt, b, 2).isEmpty());
 
     const struct { bool align, scan; const char* unit; } units[] = {
         {false, false, "dB"}, {true, false, "dBm"}, {false, true, "dB"}, {true, true, "dB"}};
@@ -118,20 +108,16 @@ TEST(PlotMarkers, ChannelMarksFollowTheTableRowsAndSitOnTheTrace)
     const std::vector<std::pair<GlyphKind, QPoint>> expected{
         {GlyphKind::ChannelEdge, {20, 20}}, {GlyphKind::ChannelEdge, {40, 40}}, {GlyphKind::ChannelCenter, {30, 30}},
         {GlyphKind::ChannelEdge, {70, 70}}, {GlyphKind::ChannelEdge, {80, 80}}, {GlyphKind::ChannelCenter, {75, 75}}};
-    ASSERT_EQ(layer.size(), expected.size());
-    for (std::size_t i = 0; i < expected.size(); ++i) {
-        EXPECT_EQ(layer[i].kind, expected[i].first) << i;
-        EXPECT_EQ(layer[i].at, expected[i].second) << i;
-    }
+    std::vector<std::pair<GlyphKind, QPoint>> got;
+    for (const MarkerGlyph& g : layer) got.emplace_back(g.kind, g.at);
+    EXPECT_EQ(got, expected);
     EXPECT_EQ(layer[5].label, QStringLiteral("2"));
 }
 
 TEST(PlotMarkers, AMarkerStaysOnItsPointsPixelThroughZoomAndPan)
 {
     const auto rows = line();
-    MarkerPair pair;
-    pair.markers = {markerOn(rows, 4), markerOn(rows, 6)};
-    pair.active = 1;
+    const MarkerPair pair{{markerOn(rows, 4), markerOn(rows, 6)}, 1};
     // 1000 x 500 twips at a tenth of a pixel per twip: 100 x 50 pixels.
     const Range whole{1500.0, 1510.0, -10.0, 0.0F};
     const Range zoomed = zoomRange(whole, {200.0F, 100.0F, 600.0F, 300}, 1000.0F, 500);  // 1502..1506, -6..-2
@@ -145,18 +131,14 @@ TEST(PlotMarkers, AMarkerStaysOnItsPointsPixelThroughZoomAndPan)
         const PlotFrame frame{f.range, 1000.0F, 500, 0.1};
         const MarkerLayer layer = markerLayer(rows, frame, pair, {}, QStringLiteral("dB"), 1);
         ASSERT_EQ(layer.size(), 2U);
-        EXPECT_EQ(layer[0].at, f.first) << f.range.xMin;
-        EXPECT_EQ(layer[1].at, f.second) << f.range.xMin;
-        // Exactly where the trace draws those points.
+        EXPECT_EQ(std::pair(layer[0].at, layer[1].at), std::pair(f.first, f.second)) << f.range.xMin;
         const std::vector<QPoint> trace = tracePixels(rows, f.range, 1000.0F, 500, 0.1);
-        EXPECT_EQ(layer[0].at, trace[4]);
-        EXPECT_EQ(layer[1].at, trace[6]);
+        EXPECT_EQ(std::pair(layer[0].at, layer[1].at), std::pair(trace[4], trace[6])) << "where the trace draws them";
         // A click on the marker's pixel column takes the same point again.
         EXPECT_EQ(nearestRow(rows, wavelengthAtX(f.range, 1000.0F, f.first.x() * 10.0)), 4U);
         EXPECT_EQ(std::pair(layer[0].active, layer[1].active), std::pair(false, true));
         EXPECT_EQ(layer[0].label, QStringLiteral("M1: 1504.000 nm, -4.000 dB"));
     }
-    // Nothing for a degenerate range or an empty trace.
     EXPECT_TRUE(markerLayer(rows, {{1500.0, 1500.0, -10.0, 0.0F}, 1000.0F, 500, 0.1}, pair, {}, {}, 1).empty());
     EXPECT_TRUE(markerLayer({}, {whole, 1000.0F, 500, 0.1}, pair, {}, {}, 1).empty());
 }

@@ -205,7 +205,6 @@ TEST_F(LinkTest, ErrorReportsInChineseForNoCodeAndNothingInAnotherLanguage)
     EXPECT_EQ(info(), kBefore);
 }
 
-// That a wait lasts its time and serves timers is measured end to end, against a silent laser.
 TEST(Delay, ServesPostedEventsButANullWaitNone)
 {
     FakeBench bench;

@@ -236,7 +236,6 @@ TEST(ChannelResultsStore, RowsStartAtOneAndEachKindTreatsEarlierRowsItsOwnWay)
 
 TEST(AnalyseChannelsStep, ReadsTheSharedSpectrumAndTheLevelBoxAndStoresItsChannels)
 {
-    // The table these rows fill is the results table tests' and the measurement workflow's.
     FakeBench b;
     b->form1().CheckVXMScanMode->setChecked(true);
     b->form1().Text8->setText(QStringLiteral("-20"));

@@ -183,8 +183,8 @@ TEST_P(RecordStoreTest, ListsFilterAndRunNewestFirst)
         EXPECT_EQ(store_.count(unlimited), c.filter.limit == 2 ? 5 : c.uids.size()) << c.name;
     }
     const RecordSummary top = store_.list({QStringLiteral("D1"), {}, {}, {}, {}}).front();
-    EXPECT_EQ(std::tie(top.channelCount, top.pointCount, top.kind, top.pass, top.hostName),
-              std::make_tuple(2, 20001, RecordKind::RepeatPass, 4, QStringLiteral("bench-2")));
+    EXPECT_EQ(std::tie(top.channelCount, top.pointCount, top.kind, top.pass, top.hostName, top.moduleSerial, top.laserSerial),
+              std::make_tuple(2, 20001, RecordKind::RepeatPass, 4, QStringLiteral("bench-2"), QStringLiteral("M-bench-2"), QStringLiteral("SN-L-7")));
     EXPECT_EQ(store_.benches(), (QStringList{QStringLiteral("bench-1"), QStringLiteral("bench-2")}));
 }
 

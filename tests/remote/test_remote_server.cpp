@@ -123,7 +123,7 @@ TEST(RemoteServer, AHundredConnectionsLeaveSixteenServedAndAClosedOnesUnfinished
     TestServer t;
     std::vector<std::unique_ptr<TestClient>> clients;
     for (int i = 0; i < 100; ++i) clients.push_back(std::make_unique<TestClient>(t.port()));
-    QTest::qWaitFor([&] { return t.server.clientCount() == ScpiServer::kMaxClients; }, 3000);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return t.server.clientCount() == ScpiServer::kMaxClients; }, 3000));
     QTest::qWait(200);  // the refused ones see their connection closed
     int served = 0;
     for (auto& c : clients)

@@ -53,7 +53,7 @@ MeasurementRecord sampleRecord(const QString& uid, const QString& device, qint64
 
 bool sameBits(const std::vector<float>& a, const std::vector<float>& b)
 {
-    return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(float)) == 0;
+    return a.size() == b.size() && (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(float)) == 0);
 }
 
 // Runs `sql` on the database at `url` past the store, as another program would; the first column

@@ -73,7 +73,7 @@ TEST(RecordHooks, EachMeasurementIsRecordedOnceWithItsDeviceAndKind)
         EXPECT_TRUE(full->verdict.isEmpty()) << i;
     }
     EXPECT_EQ(rows.back().power, std::optional<double>(-12.625));
-    EXPECT_EQ(f.RecordsStatus->text(), QStringLiteral("Records: stored"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return f.RecordsStatus->text() == QStringLiteral("Records: stored"); }, 5000));
 
     f.HistoryButton->click();
     HistoryWindow* w = b->history()->window();

@@ -23,7 +23,6 @@ TEST(SpectrumBlob, FullScanIsCompactAndComesBackBitForBit)
         std::vector<float> wlBack{1.0F}, vBack{2.0F};
         ASSERT_TRUE(decodeSpectrum(blob, wlBack, vBack)) << points;
         ASSERT_EQ(std::make_pair(wlBack.size(), vBack.size()), std::make_pair(points, points));
-        // memcmp: bit for bit; an empty vector's data() may be null, which memcmp must not get.
         EXPECT_TRUE(points == 0 || std::memcmp(wlBack.data(), wl.data(), points * 4) == 0) << points;
         EXPECT_TRUE(points == 0 || std::memcmp(vBack.data(), v.data(), points * 4) == 0) << points;
         EXPECT_LT(blob.size(), 110'000) << blob.size();  // 20001 pairs of floats are 160 000 bytes raw

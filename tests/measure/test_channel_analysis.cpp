@@ -185,6 +185,17 @@ TEST(ReflectionAnalysis, TheWindowCounterRoundsHalfToEven)
     EXPECT_FLOAT_EQ(analyse(v, 0, 3.0, wl).channels.at(0).peak, -0.5F) << "even point inside the window counted";
 }
 
+TEST(ReflectionAnalysis, BothEndsOfTheTenNanometreWindowCountAndNothingBeyond)
+{
+    // 10 nm are 2500 steps of 0.004 nm: around the dip at 3000 the window runs from 500 to 5500.
+    const struct { int at; float top; } cases[] = {{500, -0.5F}, {5500, -0.5F}, {499, -1.0F}, {5501, -1.0F}};
+    for (const auto& c : cases) {
+        auto v = dipSpectrum(6001, 3000);
+        v[static_cast<std::size_t>(c.at)] = -0.5F;
+        EXPECT_FLOAT_EQ(analyse(v, 0).channels.at(0).peak, c.top) << "raised point " << c.at;
+    }
+}
+
 TEST(ChannelAnalysisGuards, UnanalysableInputsGiveNoChannelAndNoFault)
 {
     const auto shortWl = axis(100, 1550.0, kStep);

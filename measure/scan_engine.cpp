@@ -56,7 +56,7 @@ ScanMode selectedScanMode(const Form1& f)
 ScanSettings readScanSettings(const Form1& f)
 {
     const auto whole = [](const QLineEdit* box) { return floorToInt32(leadingNumber(box->text())); };
-    return {whole(f.Text1), whole(f.Text2), whole(f.Text3), whole(f.Text6), whole(f.Text7)};
+    return {whole(f.Text1), whole(f.Text2), whole(f.Text3), whole(f.Text6), whole(f.Text7), f.TakeBackground->isChecked()};
 }
 
 const char* scanSettingsProblem(const ScanSettings& s, ScanMode mode, float laserMinNm, float laserMaxNm)
@@ -69,7 +69,9 @@ const char* scanSettingsProblem(const ScanSettings& s, ScanMode mode, float lase
     if (s.speed <= 0) return "measure.badSpeed";
     if (mode == ScanMode::Align) return nullptr;
     if (s.averages < 1 || s.averages > kMaxAverages) return "measure.badAverage";
-    if (s.length < kMinDataLength || s.length > kMaxDataLength) return "measure.badLength";
+    const std::int32_t shortest = s.background ? kMinBackgroundLength : kMinDataLength;
+    if (s.length < shortest || s.length > kMaxDataLength)
+        return s.background ? "measure.badBackgroundLength" : "measure.badLength";
     return nullptr;
 }
 
@@ -119,8 +121,10 @@ void ScanEngine::acquire(std::int32_t& result)
 bool ScanEngine::refuseSettings()
 {
     const Form1& f = form_;
-    const char* problem =
-        scanSettingsProblem(readScanSettings(f), selectedScanMode(f), Module1.TLSWLMin, Module1.TLSWLMax);
+    // Without the laser (TLS? unticked) only the module's band presets fill the wavelength boxes.
+    const bool laserInUse = f.CheckTLS->isChecked();
+    const char* problem = scanSettingsProblem(readScanSettings(f), selectedScanMode(f),
+                                              laserInUse ? Module1.TLSWLMin : 0.0F, laserInUse ? Module1.TLSWLMax : 0.0F);
     settingsRefused_ = problem != nullptr;
     if (problem) reportProblem(T(problem));
     return settingsRefused_;

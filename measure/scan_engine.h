@@ -27,13 +27,15 @@ struct ScanSettings {
     std::int32_t speed = 0;     // nm/s
     std::int32_t averages = 0;
     std::int32_t length = 0;    // points
+    bool background = false;    // Background selected: the scan is stored, not analysed
 };
 
 ScanSettings readScanSettings(const Form1& f);
 
-// Limits of a regular scan: the analysis reads point 100, the arrays hold 20001 points, and the
-// module averages at most 254 sweeps.
+// Limits of a regular scan: the analysis reads point 100 (a background, never analysed, needs two
+// points to span a range), the arrays hold 20001 points, and the module averages at most 254 sweeps.
 inline constexpr std::int32_t kMinDataLength = 101;
+inline constexpr std::int32_t kMinBackgroundLength = 2;
 inline constexpr std::int32_t kMaxDataLength = 20001;
 inline constexpr std::int32_t kMaxAverages = 254;
 

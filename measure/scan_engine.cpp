@@ -9,7 +9,6 @@
 #include "core/units.h"
 #include "laser/ms_clock.h"
 #include "laser/tls_control_controller.h"
-#include "laser/tls_link.h"
 #include "measure/results_table.h"
 #include "measure/spectrum_processing.h"
 #include "module/device_library.h"
@@ -136,7 +135,7 @@ void ScanEngine::readPower(std::int32_t& result)
     // Out of range or refused, the reading still follows: the information box says in red why the
     // laser is not at Text4's wavelength.
     laser_.SetTLSWavelength();
-    link_.Delay(kPowerSettleMs);
+    waits_.Delay(kPowerSettleMs);
 
     // The library is asked again at once after a failed reading, but not for ever: a module that
     // never answers would otherwise hold the program with no window served.
@@ -239,11 +238,11 @@ bool ScanEngine::awaitScanDone(const ScanSettings& s, ScanMode mode)
     const std::int64_t timeoutMs = scanTimeoutMs(s, mode);
     ProgressStrip& progress = progress_;
     progress.beginScan(expectedScanMs(s, mode));
-    const std::uint32_t started = clock_.now();
+    const std::uint32_t started = waits_.clock().now();
     for (;;) {
         const std::int32_t done = library_.Is_Scan_Done(Module1.ModuleHandle);
-        link_.Delay(kPollWaitMs);
-        const std::int64_t elapsed = elapsedMs(started, clock_.now());
+        waits_.Delay(kPollWaitMs);
+        const std::int64_t elapsed = elapsedMs(started, waits_.clock().now());
         progress.tick(static_cast<int>(std::min<std::int64_t>(elapsed, std::numeric_limits<int>::max())));
         if (done == 1) {
             progress.end();

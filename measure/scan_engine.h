@@ -10,10 +10,9 @@
 class DeviceLibrary;
 class Form1;
 class InfoBox;
-class MsClock;
 class ProgressStrip;
 class TlsControlController;
-class TlsLink;
+class Waits;
 
 enum class ScanMode { None, PowerMeter, Align, Regular };
 
@@ -56,10 +55,11 @@ inline constexpr int kMaxPowerAttempts = 200;
 
 class ScanEngine {
 public:
-    // `laser` sends the power meter's wavelength; `progress` shows the scan's progress.
-    ScanEngine(Form1& form, InfoBox& info, DeviceLibrary& library, MsClock& clock, TlsLink& link,
-               ProgressStrip& progress, TlsControlController& laser)
-        : form_(form), info_(info), library_(library), clock_(clock), link_(link), progress_(progress), laser_(laser)
+    // `waits` paces the polls and the laser's settling; `laser` sends the power meter's wavelength;
+    // `progress` shows the scan's progress.
+    ScanEngine(Form1& form, InfoBox& info, DeviceLibrary& library, Waits& waits, ProgressStrip& progress,
+               TlsControlController& laser)
+        : form_(form), info_(info), library_(library), waits_(waits), progress_(progress), laser_(laser)
     {
     }
 
@@ -94,8 +94,7 @@ private:
     Form1& form_;
     InfoBox& info_;
     DeviceLibrary& library_;
-    MsClock& clock_;
-    TlsLink& link_;
+    Waits& waits_;
     ProgressStrip& progress_;
     TlsControlController& laser_;
     bool busy_ = false;

@@ -60,7 +60,7 @@ bool TlsLink::awaitFirstBlock()
     while (port_.bytesWaiting() < kFirstBlockBytes) {
         const std::int64_t elapsed = elapsedMs(start, waits_.clock().now());
         if (elapsed > Module1.TLSTimeoutMs) return false;
-        awaitPort(untilTimeOut(elapsed));
+        waits_.untilWoken(untilTimeOut(elapsed), port_.activity());
     }
     return true;
 }
@@ -75,11 +75,9 @@ bool TlsLink::awaitRest(std::int64_t missing, QByteArray& lastBlock)
             lastBlock = port_.readAll();
             return true;
         }
-        awaitPort(untilTimeOut(elapsed));
+        waits_.untilWoken(untilTimeOut(elapsed), port_.activity());
     }
 }
-
-void TlsLink::awaitPort(std::uint32_t milliseconds) { waits_.untilWoken(milliseconds, port_.activity()); }
 
 void TlsLink::ReceiveTLSReply(QString& reply, QString& checksum)
 {

@@ -35,8 +35,6 @@ public:
 private:
     bool awaitFirstBlock();
     bool awaitRest(std::int64_t missing, QByteArray& lastBlock);
-    // Serves window events until the port reports activity or `milliseconds` pass.
-    void awaitPort(std::uint32_t milliseconds);
 
     SerialPort& port_;
     Waits& waits_;

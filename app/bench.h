@@ -21,7 +21,6 @@ class HistoryHost;
 class InfoBox;
 class LanguageController;
 class ModuleController;
-class ScanOptionsController;
 class MeasureOptionsController;
 class MeasureController;
 class ResultsController;
@@ -29,13 +28,13 @@ class TlsLink;
 class TlsPortController;
 class TlsControlController;
 class ShutdownController;
+class StartupController;
 class ProgressStrip;
 class RepeatStatisticsTracker;
 class ResultsWindowHost;
 class ScanEngine;
 class RemoteControl;
 class VerdictController;
-class RecordCapture;
 class RecordWriter;
 
 // What the bench talks to; tests hand in fakes.
@@ -63,20 +62,19 @@ public:
     InfoBox& info() { return *info_; }
     DeviceLibrary& library() { return *services_.library; }
     SerialPort& MSComm1() { return *services_.serial; }
-    MsClock& clock() { return *services_.clock; }
+    Waits& waits() { return *waits_; }
     TlsLink& link() { return *link_; }
 
     // The results window, loaded (hidden) on first use and after every unload.
-    ResultsWindowHost& resultsWindow() { return *resultsWindow_; }
     Form2& form2();
     Form2* loadedForm2() const;
     // The controller of the loaded results window.
     ResultsController* results() const;
     void unloadForm2();
 
-    LanguageController& language() { return *language_; }
+    // Form_Load runs once, after construction.
+    StartupController& startup() { return *startup_; }
     ModuleController& module() { return *module_; }
-    ScanOptionsController& scanOptions() { return *scanOptions_; }
     MeasureOptionsController& measureOptions() { return *measureOptions_; }
     MeasureController& measure() { return *measure_; }
     TlsPortController& tlsPort() { return *tlsPort_; }
@@ -87,12 +85,8 @@ public:
     VerdictController& verdict() { return *verdict_; }
     // Null when the bench keeps no records.
     RecordWriter* records() const { return records_.get(); }
-    RecordCapture* recordCapture() const { return capture_; }
     // Null when the bench keeps no records.
     HistoryHost* history() const { return history_; }
-
-    // Start-up of the main window; runs once after construction.
-    void Form_Load();
 
     // Remote control on `options`' address; false (and remote()->errorString()) when it cannot
     // listen there. nullptr until started.
@@ -101,30 +95,30 @@ public:
 
 private:
     void wireResultsWindow(Form2& window);
+    void wireRecords();
+    void wireHistory();
 
     BenchServices services_;
+    std::unique_ptr<Waits> waits_;
     std::unique_ptr<Form1> form1_;
     std::unique_ptr<InfoBox> info_;
     std::unique_ptr<ResultsWindowHost> resultsWindow_;
     QPointer<ResultsController> results_;
+    std::unique_ptr<TlsLink> link_;
     std::unique_ptr<ScanEngine> engine_;
+    std::unique_ptr<RepeatStatisticsTracker> repeatStatistics_;
+    std::unique_ptr<RecordWriter> records_;
+    // The controllers are children of the main window.
     LanguageController* language_ = nullptr;
+    StartupController* startup_ = nullptr;
     ModuleController* module_ = nullptr;
-    ScanOptionsController* scanOptions_ = nullptr;
     MeasureOptionsController* measureOptions_ = nullptr;
     MeasureController* measure_ = nullptr;
-    std::unique_ptr<TlsLink> link_;
     TlsPortController* tlsPort_ = nullptr;
     TlsControlController* tlsControl_ = nullptr;
     ShutdownController* shutdown_ = nullptr;
     ProgressStrip* progress_ = nullptr;
-    std::unique_ptr<RepeatStatisticsTracker> repeatStatistics_;
-    RemoteControl* remote_ = nullptr;  // a child of the main window
     VerdictController* verdict_ = nullptr;
-    void wireRecords();
-
-    std::unique_ptr<RecordWriter> records_;
-    RecordCapture* capture_ = nullptr;
-    void wireHistory();
-    HistoryHost* history_ = nullptr;  // owned by the main window
+    HistoryHost* history_ = nullptr;
+    RemoteControl* remote_ = nullptr;
 };

@@ -1,4 +1,5 @@
 #include "app/bench.h"
+#include "app/startup_controller.h"
 #include "core/form1.h"
 #include "remote/remote_control.h"
 #include "remote/scpi_server.h"
@@ -24,7 +25,7 @@ int main(int argc, char* argv[])
     services.recordsTarget = recordsTarget();
     services.recordsSpool = defaultSpoolPath();
     Bench bench(std::move(services));
-    bench.Form_Load();
+    bench.startup().Form_Load();
     bench.form1().show();
     if (remote.options.enabled) {
         // The window works without it: a busy port is reported, not fatal.

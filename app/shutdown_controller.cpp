@@ -3,7 +3,7 @@
 #include "core/form1.h"
 #include "laser/serial_port.h"
 #include "laser/tls_control_controller.h"
-#include "laser/tls_link.h"
+#include "laser/ms_clock.h"
 #include "module/device_library.h"
 
 #include <QCoreApplication>
@@ -11,8 +11,8 @@
 #include <cstdlib>
 
 ShutdownController::ShutdownController(Form1& form, DeviceLibrary& library, TlsControlController& laser,
-                                       SerialPort& port, TlsLink& link)
-    : QObject(&form), form_(form), library_(library), laser_(laser), port_(port), link_(link),
+                                       SerialPort& port, const Waits& waits)
+    : QObject(&form), form_(form), library_(library), laser_(laser), port_(port), waits_(waits),
       endProgram_([this] { endProgramAtOnce(); })
 {
     connect(form_.CloseExit, &QPushButton::clicked, this, &ShutdownController::CloseExit_Click);
@@ -40,5 +40,5 @@ void ShutdownController::endProgramAtOnce()
     // Clicked from inside another handler's wait (a reply or a scan poll), returning would let that
     // handler go on talking to instruments that were just released; the bench has nothing left to
     // save or close, so the process ends here.
-    if (link_.waitDepth() > 0) std::_Exit(0);
+    if (waits_.depth() > 0) std::_Exit(0);
 }

@@ -10,14 +10,14 @@ class DeviceLibrary;
 class Form1;
 class SerialPort;
 class TlsControlController;
-class TlsLink;
+class Waits;
 
 class ShutdownController : public QObject {
     Q_OBJECT
 public:
-    // `laser` switches the laser off through its toggle; `link` tells whether a handler is waiting.
+    // `laser` switches the laser off through its toggle; `waits` tells whether a handler is waiting.
     ShutdownController(Form1& form, DeviceLibrary& library, TlsControlController& laser, SerialPort& port,
-                       TlsLink& link);
+                       const Waits& waits);
 
     // Does not return to the event loop it came from: the program ends inside it.
     void CloseExit_Click();
@@ -32,6 +32,6 @@ private:
     DeviceLibrary& library_;
     TlsControlController& laser_;
     SerialPort& port_;
-    TlsLink& link_;
+    const Waits& waits_;
     std::function<void()> endProgram_;
 };

@@ -56,7 +56,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::vector<FakeChunk> script = fuzz::scriptFrom(in);
     port.addPort(7, answering(script));
     port.open(7, {}, 8192);
-    TlsLink link(port, clock, info);
+    Waits waits(clock);
+    TlsLink link(port, waits, info);
     info.setText(kUntouched);
 
     QString command = QStringLiteral("AA534E465600010000");

@@ -4,7 +4,9 @@
 #include <QThread>
 #include <QTimer>
 
+#include <algorithm>
 #include <chrono>
+#include <cmath>
 
 namespace {
 
@@ -38,4 +40,25 @@ void SystemClock::pause(std::uint32_t ms, bool serveInput) { serveEventsFor(ms, 
 void SystemClock::pauseUntil(std::uint32_t ms, bool serveInput, Wakeup& wakeup)
 {
     serveEventsFor(ms, serveInput, &wakeup);
+}
+
+void Waits::Delay(double milliseconds)
+{
+    if (!(milliseconds > 0)) return;
+    ++depth_;
+    const std::uint32_t start = clock_.now();
+    for (;;) {
+        const auto elapsed = static_cast<double>(elapsedMs(start, clock_.now()));
+        if (elapsed >= milliseconds) break;
+        // Slices of at most a second keep the timer's range and the wrap rule valid for long waits.
+        clock_.pause(static_cast<std::uint32_t>(std::min(std::ceil(milliseconds - elapsed), 1000.0)), servesInput());
+    }
+    --depth_;
+}
+
+void Waits::untilWoken(std::uint32_t milliseconds, Wakeup& wakeup)
+{
+    ++depth_;
+    clock_.pauseUntil(milliseconds, servesInput(), wakeup);
+    --depth_;
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The millisecond clock the laser link and the scan polls time themselves with: a monotonic
-// counter that wraps at 2^32, and the one way to pause while the window keeps being served.
+// counter that wraps at 2^32, the one way to pause while the window keeps being served, and the
+// waits built on it (`Delay`).
 
 #include <QObject>
 
@@ -45,4 +46,33 @@ public:
     std::uint32_t now() const override;
     void pause(std::uint32_t ms, bool serveInput) override;
     void pauseUntil(std::uint32_t ms, bool serveInput, Wakeup& wakeup) override;
+};
+
+// The program's waits over one clock: `Delay` and the pauses a port's wakeup ends. Every wait
+// serves window events, so a handler clicked meanwhile runs inside it; the waits in progress are
+// counted. The composition root makes one and hands it to everything that waits: the laser link,
+// the scan engine, the controllers that pause between steps, and shutdown, which must know whether
+// it was clicked from inside a wait.
+class Waits {
+public:
+    explicit Waits(MsClock& clock) : clock_(clock) {}
+
+    MsClock& clock() const { return clock_; }
+
+    // Waits at least `milliseconds` while window events are served.
+    void Delay(double milliseconds);
+    // Serves window events for at most `milliseconds`; ends as soon as `wakeup` is raised.
+    void untilWoken(std::uint32_t milliseconds, Wakeup& wakeup);
+
+    // Nested waits in progress: a handler that runs inside another's wait sees more than one.
+    int depth() const { return depth_; }
+    // Beyond this many nested waits the operator's clicks are held back until the inner waits end,
+    // so that clicks piling handlers into each other's waits cannot exhaust the stack.
+    static constexpr int kMaxServedDepth = 32;
+
+private:
+    bool servesInput() const { return depth_ <= kMaxServedDepth; }
+
+    MsClock& clock_;
+    int depth_ = 0;
 };

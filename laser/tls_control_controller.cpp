@@ -8,6 +8,7 @@
 #include "core/texts.h"
 #include "core/units.h"
 #include "laser/frame_codec.h"
+#include "laser/ms_clock.h"
 #include "laser/tls_link.h"
 
 #include <QSignalBlocker>
@@ -57,8 +58,8 @@ QString sweepStartCommand(double startNm, double stopNm, std::int64_t speed)
     return QString::fromStdString(text);
 }
 
-TlsControlController::TlsControlController(Form1& form, InfoBox& info, TlsLink& link)
-    : QObject(&form), form_(form), info_(info), link_(link)
+TlsControlController::TlsControlController(Form1& form, InfoBox& info, TlsLink& link, Waits& waits)
+    : QObject(&form), form_(form), info_(info), link_(link), waits_(waits)
 {
     Form1& f = form_;
     connect(f.TLSOnOff, &QPushButton::toggled, this, [this] { TLSOnOff_Click(); });
@@ -72,7 +73,7 @@ QString TlsControlController::exchange(QString command, std::int16_t mode, std::
 {
     TlsLink& link = link_;
     link.SendTLSCommand(mode, lastIndex, parameter, command);
-    link.Delay(delayMs);
+    waits_.Delay(delayMs);
     QString reply;
     QString checksum;
     link.ReceiveTLSReply(reply, checksum);

@@ -10,11 +10,13 @@ class Form1;
 class InfoBox;
 class TlsLink;
 class QPushButton;
+class Waits;
 
 class TlsControlController : public QObject {
     Q_OBJECT
 public:
-    TlsControlController(Form1& form, InfoBox& info, TlsLink& link);
+    // `waits` gives the laser its time between a command and the reply wait.
+    TlsControlController(Form1& form, InfoBox& info, TlsLink& link, Waits& waits);
 
     void TLSOnOff_Click();
     void StartStopSweep_Click();
@@ -38,6 +40,7 @@ private:
     Form1& form_;
     InfoBox& info_;
     TlsLink& link_;
+    Waits& waits_;
 };
 
 // The start-sweep frame text with its checksum appended: start and stop (nm, integer part taken),

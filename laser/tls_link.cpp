@@ -9,7 +9,6 @@
 #include "laser/serial_port.h"
 
 #include <algorithm>
-#include <cmath>
 
 namespace {
 
@@ -57,40 +56,33 @@ void TlsLink::SendTLSCommand(std::int16_t mode, std::int16_t lastIndex, std::int
 
 bool TlsLink::awaitFirstBlock()
 {
-    const std::uint32_t start = clock_.now();
+    const std::uint32_t start = waits_.clock().now();
     while (port_.bytesWaiting() < kFirstBlockBytes) {
-        const std::int64_t elapsed = elapsedMs(start, clock_.now());
+        const std::int64_t elapsed = elapsedMs(start, waits_.clock().now());
         if (elapsed > Module1.TLSTimeoutMs) return false;
-        awaitPort(untilTimeOut(elapsed));
+        waits_.untilWoken(untilTimeOut(elapsed), port_.activity());
     }
     return true;
 }
 
 bool TlsLink::awaitRest(std::int64_t missing, QByteArray& lastBlock)
 {
-    const std::uint32_t start = clock_.now();
+    const std::uint32_t start = waits_.clock().now();
     for (;;) {
-        const std::int64_t elapsed = elapsedMs(start, clock_.now());
+        const std::int64_t elapsed = elapsedMs(start, waits_.clock().now());
         if (elapsed > Module1.TLSTimeoutMs) return false;
         if (port_.bytesWaiting() >= missing) {
             lastBlock = port_.readAll();
             return true;
         }
-        awaitPort(untilTimeOut(elapsed));
+        waits_.untilWoken(untilTimeOut(elapsed), port_.activity());
     }
-}
-
-void TlsLink::awaitPort(std::uint32_t milliseconds)
-{
-    ++waitDepth_;
-    clock_.pauseUntil(milliseconds, waitDepth_ <= kMaxServedWaitDepth, port_.activity());
-    --waitDepth_;
 }
 
 void TlsLink::ReceiveTLSReply(QString& reply, QString& checksum)
 {
     try {
-        Delay(kFirstWaitMs);
+        waits_.Delay(kFirstWaitMs);
         if (!awaitFirstBlock()) return;
 
         const QByteArray first = port_.readAll();
@@ -121,19 +113,4 @@ void TlsLink::ReportTLSError(const QString& code)
     info_.setColor(VbColor::Red);
     info_.setFontSize(12);
     info_.setText(message);
-}
-
-void TlsLink::Delay(double milliseconds)
-{
-    if (!(milliseconds > 0)) return;
-    ++waitDepth_;
-    const std::uint32_t start = clock_.now();
-    for (;;) {
-        const auto elapsed = static_cast<double>(elapsedMs(start, clock_.now()));
-        if (elapsed >= milliseconds) break;
-        // Slices of at most a second keep the timer's range and the wrap rule valid for long waits.
-        clock_.pause(static_cast<std::uint32_t>(std::min(std::ceil(milliseconds - elapsed), 1000.0)),
-                     waitDepth_ <= kMaxServedWaitDepth);
-    }
-    --waitDepth_;
 }

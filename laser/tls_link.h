@@ -9,12 +9,13 @@
 #include <cstdint>
 
 class InfoBox;
-class MsClock;
 class SerialPort;
+class Waits;
 
 class TlsLink {
 public:
-    TlsLink(SerialPort& port, MsClock& clock, InfoBox& info) : port_(port), clock_(clock), info_(info) {}
+    // `waits` times the reply waits and serves window events meanwhile.
+    TlsLink(SerialPort& port, Waits& waits, InfoBox& info) : port_(port), waits_(waits), info_(info) {}
 
     // Sends `command` (the frame without checksum, as text). Mode 2 appends `parameter` as a
     // 32-bit field first; the checksum over bytes 1..lastIndex-2 is appended in every mode and
@@ -31,23 +32,11 @@ public:
     // The error message for a four-digit status code, red, size 12.
     void ReportTLSError(const QString& code);
 
-    // Waits at least `milliseconds` while window events are served.
-    void Delay(double milliseconds);
-
-    // Nested waits in progress: a handler that runs inside another's wait sees more than one.
-    int waitDepth() const { return waitDepth_; }
-    // Beyond this many nested waits the operator's clicks are held back until the inner waits end,
-    // so that clicks piling handlers into each other's waits cannot exhaust the stack.
-    static constexpr int kMaxServedWaitDepth = 32;
-
 private:
     bool awaitFirstBlock();
     bool awaitRest(std::int64_t missing, QByteArray& lastBlock);
-    // Serves window events until the port reports activity or `milliseconds` pass.
-    void awaitPort(std::uint32_t milliseconds);
 
     SerialPort& port_;
-    MsClock& clock_;
+    Waits& waits_;
     InfoBox& info_;
-    int waitDepth_ = 0;
 };

@@ -5,7 +5,7 @@
 #include "core/shared_state.h"
 #include "core/texts.h"
 #include "core/units.h"
-#include "laser/tls_link.h"
+#include "laser/ms_clock.h"
 #include "measure/channel_analysis_step.h"
 #include "measure/repeat_log.h"
 #include "measure/results_table.h"
@@ -47,9 +47,9 @@ struct RunningScope {
 };
 }  // namespace
 
-MeasureController::MeasureController(Form1& form, InfoBox& info, TlsLink& link, ScanEngine& engine,
+MeasureController::MeasureController(Form1& form, InfoBox& info, Waits& waits, ScanEngine& engine,
                                      ResultsWindowHost& results, RepeatStatisticsTracker& statistics)
-    : QObject(&form), form_(form), info_(info), link_(link), engine_(engine), results_(results), statistics_(statistics)
+    : QObject(&form), form_(form), info_(info), waits_(waits), engine_(engine), results_(results), statistics_(statistics)
 {
     Form1& f = form_;
     connect(f.SingleMeasure, &QPushButton::clicked, this, &MeasureController::SingleMeasure_Click);
@@ -168,7 +168,7 @@ bool MeasureController::acquireUntilDone()
             f.RepeatMeasure->setChecked(false);  // runs the released branch: options unlocked
             return false;
         }
-        link_.Delay(kRetryPauseMs);
+        waits_.Delay(kRetryPauseMs);
         if (Module1.RepeatStop == 1 || !f.RepeatMeasure->isChecked()) return false;
     }
 }
@@ -190,7 +190,7 @@ void MeasureController::analyseAndPlot(ScanMode mode)
 void MeasureController::announce(ScanMode mode, int pass)
 {
     if (isSpectrum(mode)) emit spectrumMeasured(pass);
-    if (mode == ScanMode::PowerMeter) emit powerRead();
+    if (mode == ScanMode::PowerMeter) emit powerRead(engine_.lastPower());
 }
 
 void MeasureController::showResultsWindow(ScanMode mode)

@@ -14,14 +14,14 @@ class Form1;
 class InfoBox;
 class RepeatStatisticsTracker;
 class ResultsWindowHost;
-class TlsLink;
+class Waits;
 
 class MeasureController : public QObject {
     Q_OBJECT
 public:
     // `engine` acquires, `results` holds the window the spectra go to, `statistics` follows the
     // logged passes.
-    MeasureController(Form1& form, InfoBox& info, TlsLink& link, ScanEngine& engine, ResultsWindowHost& results,
+    MeasureController(Form1& form, InfoBox& info, Waits& waits, ScanEngine& engine, ResultsWindowHost& results,
                       RepeatStatisticsTracker& statistics);
 
     void SingleMeasure_Click();
@@ -47,8 +47,8 @@ signals:
     // A spectrum was measured and analysed: a single one (pass -1) or a logged pass of a repeated
     // measurement. The shared state still holds it.
     void spectrumMeasured(int pass);
-    // A power reading was taken and shown.
-    void powerRead();
+    // A power reading was taken and shown: `shown` is Text5's value before rounding.
+    void powerRead(double shown);
 
 private:
     enum class Running { None, Single, Repeat };
@@ -73,7 +73,7 @@ private:
 
     Form1& form_;
     InfoBox& info_;
-    TlsLink& link_;
+    Waits& waits_;
     ScanEngine& engine_;
     ResultsWindowHost& results_;
     RepeatStatisticsTracker& statistics_;

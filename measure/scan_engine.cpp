@@ -9,7 +9,6 @@
 #include "core/units.h"
 #include "laser/ms_clock.h"
 #include "laser/tls_control_controller.h"
-#include "laser/tls_link.h"
 #include "measure/results_table.h"
 #include "measure/spectrum_processing.h"
 #include "module/device_library.h"
@@ -56,7 +55,7 @@ ScanMode selectedScanMode(const Form1& f)
 ScanSettings readScanSettings(const Form1& f)
 {
     const auto whole = [](const QLineEdit* box) { return floorToInt32(leadingNumber(box->text())); };
-    return {whole(f.Text1), whole(f.Text2), whole(f.Text3), whole(f.Text6), whole(f.Text7)};
+    return {whole(f.Text1), whole(f.Text2), whole(f.Text3), whole(f.Text6), whole(f.Text7), f.TakeBackground->isChecked()};
 }
 
 const char* scanSettingsProblem(const ScanSettings& s, ScanMode mode, float laserMinNm, float laserMaxNm)
@@ -69,7 +68,9 @@ const char* scanSettingsProblem(const ScanSettings& s, ScanMode mode, float lase
     if (s.speed <= 0) return "measure.badSpeed";
     if (mode == ScanMode::Align) return nullptr;
     if (s.averages < 1 || s.averages > kMaxAverages) return "measure.badAverage";
-    if (s.length < kMinDataLength || s.length > kMaxDataLength) return "measure.badLength";
+    const std::int32_t shortest = s.background ? kMinBackgroundLength : kMinDataLength;
+    if (s.length < shortest || s.length > kMaxDataLength)
+        return s.background ? "measure.badBackgroundLength" : "measure.badLength";
     return nullptr;
 }
 
@@ -119,8 +120,10 @@ void ScanEngine::acquire(std::int32_t& result)
 bool ScanEngine::refuseSettings()
 {
     const Form1& f = form_;
-    const char* problem =
-        scanSettingsProblem(readScanSettings(f), selectedScanMode(f), Module1.TLSWLMin, Module1.TLSWLMax);
+    // Without the laser (TLS? unticked) only the module's band presets fill the wavelength boxes.
+    const bool laserInUse = f.CheckTLS->isChecked();
+    const char* problem = scanSettingsProblem(readScanSettings(f), selectedScanMode(f),
+                                              laserInUse ? Module1.TLSWLMin : 0.0F, laserInUse ? Module1.TLSWLMax : 0.0F);
     settingsRefused_ = problem != nullptr;
     if (problem) reportProblem(T(problem));
     return settingsRefused_;
@@ -132,7 +135,7 @@ void ScanEngine::readPower(std::int32_t& result)
     // Out of range or refused, the reading still follows: the information box says in red why the
     // laser is not at Text4's wavelength.
     laser_.SetTLSWavelength();
-    link_.Delay(kPowerSettleMs);
+    waits_.Delay(kPowerSettleMs);
 
     // The library is asked again at once after a failed reading, but not for ever: a module that
     // never answers would otherwise hold the program with no window served.
@@ -235,11 +238,11 @@ bool ScanEngine::awaitScanDone(const ScanSettings& s, ScanMode mode)
     const std::int64_t timeoutMs = scanTimeoutMs(s, mode);
     ProgressStrip& progress = progress_;
     progress.beginScan(expectedScanMs(s, mode));
-    const std::uint32_t started = clock_.now();
+    const std::uint32_t started = waits_.clock().now();
     for (;;) {
         const std::int32_t done = library_.Is_Scan_Done(Module1.ModuleHandle);
-        link_.Delay(kPollWaitMs);
-        const std::int64_t elapsed = elapsedMs(started, clock_.now());
+        waits_.Delay(kPollWaitMs);
+        const std::int64_t elapsed = elapsedMs(started, waits_.clock().now());
         progress.tick(static_cast<int>(std::min<std::int64_t>(elapsed, std::numeric_limits<int>::max())));
         if (done == 1) {
             progress.end();

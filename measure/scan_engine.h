@@ -10,10 +10,9 @@
 class DeviceLibrary;
 class Form1;
 class InfoBox;
-class MsClock;
 class ProgressStrip;
 class TlsControlController;
-class TlsLink;
+class Waits;
 
 enum class ScanMode { None, PowerMeter, Align, Regular };
 
@@ -27,13 +26,15 @@ struct ScanSettings {
     std::int32_t speed = 0;     // nm/s
     std::int32_t averages = 0;
     std::int32_t length = 0;    // points
+    bool background = false;    // Background selected: the scan is stored, not analysed
 };
 
 ScanSettings readScanSettings(const Form1& f);
 
-// Limits of a regular scan: the analysis reads point 100, the arrays hold 20001 points, and the
-// module averages at most 254 sweeps.
+// Limits of a regular scan: the analysis reads point 100 (a background, never analysed, needs two
+// points to span a range), the arrays hold 20001 points, and the module averages at most 254 sweeps.
 inline constexpr std::int32_t kMinDataLength = 101;
+inline constexpr std::int32_t kMinBackgroundLength = 2;
 inline constexpr std::int32_t kMaxDataLength = 20001;
 inline constexpr std::int32_t kMaxAverages = 254;
 
@@ -54,10 +55,11 @@ inline constexpr int kMaxPowerAttempts = 200;
 
 class ScanEngine {
 public:
-    // `laser` sends the power meter's wavelength; `progress` shows the scan's progress.
-    ScanEngine(Form1& form, InfoBox& info, DeviceLibrary& library, MsClock& clock, TlsLink& link,
-               ProgressStrip& progress, TlsControlController& laser)
-        : form_(form), info_(info), library_(library), clock_(clock), link_(link), progress_(progress), laser_(laser)
+    // `waits` paces the polls and the laser's settling; `laser` sends the power meter's wavelength;
+    // `progress` shows the scan's progress.
+    ScanEngine(Form1& form, InfoBox& info, DeviceLibrary& library, Waits& waits, ProgressStrip& progress,
+               TlsControlController& laser)
+        : form_(form), info_(info), library_(library), waits_(waits), progress_(progress), laser_(laser)
     {
     }
 
@@ -92,8 +94,7 @@ private:
     Form1& form_;
     InfoBox& info_;
     DeviceLibrary& library_;
-    MsClock& clock_;
-    TlsLink& link_;
+    Waits& waits_;
     ProgressStrip& progress_;
     TlsControlController& laser_;
     bool busy_ = false;

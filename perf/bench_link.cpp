@@ -7,6 +7,7 @@
 // accessibility bridge on: perf/with_accessibility.sh build/bin/bench_link --benchmark_filter=Cpu
 
 #include "app/bench.h"
+#include "app/startup_controller.h"
 #include "core/form1.h"
 #include "core/shared_state.h"
 #include "laser/tls_link.h"
@@ -63,7 +64,7 @@ std::unique_ptr<Bench> startedBench()
 {
     resetSharedState();
     auto bench = std::make_unique<Bench>(realServices());
-    bench->Form_Load();
+    bench->startup().Form_Load();
     return bench;
 }
 
@@ -107,7 +108,7 @@ void BM_DelayCpu(benchmark::State& state)
     double cpu = 0;
     for (auto _ : state) {
         const double before = cpuSeconds();
-        bench->link().Delay(static_cast<double>(state.range(0)));
+        bench->waits().Delay(static_cast<double>(state.range(0)));
         cpu += cpuSeconds() - before;
     }
     state.counters["cpu_percent"] =

@@ -94,7 +94,7 @@ void BM_HandOver(benchmark::State& state)
     // The writer's thread is not started: the records pile up as posted events, unprocessed.
     RecordWriter writer(dir.filePath(QStringLiteral("r.sqlite")), dir.filePath(QStringLiteral("s.sqlite")));
     RecordCapture capture(form, writer, QStringLiteral("3.0"));
-    for (auto _ : state) capture.captureSpectrum(RecordKind::RepeatPass, 1);
+    for (auto _ : state) capture.captureSpectrum(1);
 }
 BENCHMARK(BM_HandOver)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(200);
 

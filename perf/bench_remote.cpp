@@ -5,6 +5,7 @@
 // port. Run: build/bin/bench_remote
 
 #include "app/bench.h"
+#include "app/startup_controller.h"
 #include "core/shared_state.h"
 #include "fake_clock.h"
 #include "fake_device_library.h"
@@ -37,7 +38,7 @@ struct RemoteFixture {
         services.serial = std::make_unique<FakeSerialPort>(*clock);
         services.clock = std::move(clock);
         bench = std::make_unique<Bench>(std::move(services));
-        bench->Form_Load();
+        bench->startup().Form_Load();
         RemoteOptions options;
         options.port = 0;
         bench->startRemote(options);

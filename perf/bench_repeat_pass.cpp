@@ -6,6 +6,7 @@
 // QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 and an accessibility bus runs the soak with the bridge on).
 
 #include "app/bench.h"
+#include "app/startup_controller.h"
 #include "core/form1.h"
 #include "core/shared_state.h"
 #include "fake_clock.h"
@@ -69,7 +70,7 @@ struct PassBench {
         if (clock) services.clock = std::move(clock);
         else if (!realClock) services.clock = std::make_unique<FakeClock>(0, FakeClock::Events::Left);
         bench = std::make_unique<Bench>(std::move(services));
-        bench->Form_Load();
+        bench->startup().Form_Load();
         Form1& f = bench->form1();
         f.CheckVXMScanMode->setChecked(true);
         f.Text7->setText(QString::number(kPoints));

@@ -1,12 +1,12 @@
 #include "records/history_host.h"
 
 #include "core/form1.h"
+#include "core/shared_state.h"
 #include "core/texts.h"
 #include "records/history_window.h"
 #include "records/record_store.h"
 
-HistoryHost::HistoryHost(Form1& main, QString target, CurrentTraceSource current)
-    : QObject(&main), target_(std::move(target)), current_(std::move(current))
+HistoryHost::HistoryHost(Form1& main, QString target) : QObject(&main), main_(main), target_(std::move(target))
 {
     connect(main.HistoryButton, &QPushButton::clicked, this, &HistoryHost::show);
     // After the language switch, which is connected first and sets the language.
@@ -20,7 +20,7 @@ void HistoryHost::show()
     if (!window_) {
         store_ = std::make_unique<RecordStore>();
         window_ = std::make_unique<HistoryWindow>();
-        controller_ = new HistoryController(*window_, *store_, current_);
+        controller_ = new HistoryController(*window_, *store_, [this] { return currentTrace(); });
         if (const StoreError error = store_->open(target_))
             window_->Message->setText(T("history.storeFailed").arg(error.detail));
     }
@@ -31,6 +31,12 @@ void HistoryHost::show()
     window_->show();
     window_->raise();
     window_->activateWindow();
+}
+
+CurrentTrace HistoryHost::currentTrace() const
+{
+    return {history::tracePoints(Module1.ScanWL, Module1.ScanValue, Module1.LastPointIndex),
+            main_.CheckAlignMode->isChecked(), main_.CheckVXMScanMode->isChecked()};
 }
 
 void HistoryHost::retranslate()

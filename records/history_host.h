@@ -18,8 +18,9 @@ class RecordStore;
 class HistoryHost : public QObject {
     Q_OBJECT
 public:
-    // `target`: the records' URL or file path, as the writer uses it.
-    HistoryHost(Form1& main, QString target, CurrentTraceSource current);
+    // `target`: the records' URL or file path, as the writer uses it. The window's current trace is
+    // the spectrum the main window last measured.
+    HistoryHost(Form1& main, QString target);
     ~HistoryHost() override;
 
     void show();
@@ -29,9 +30,10 @@ public:
 
 private:
     void retranslate();
+    CurrentTrace currentTrace() const;
 
+    Form1& main_;
     QString target_;
-    CurrentTraceSource current_;
     std::unique_ptr<RecordStore> store_;
     std::unique_ptr<HistoryWindow> window_;
     HistoryController* controller_ = nullptr;  // owned by the window

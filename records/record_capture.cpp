@@ -46,6 +46,10 @@ void RecordCapture::setModuleIdentity(const QString& part, const QString& serial
     moduleSerial_ = field(serial);
 }
 
+void RecordCapture::spectrumAnalysed() { analysed_ = true; }
+
+void RecordCapture::verdictJudged(const verdict::DeviceVerdict& verdict) { verdict_ = verdict; }
+
 MeasurementRecord RecordCapture::build(RecordKind kind, int pass) const
 {
     const Form1& f = form_;
@@ -91,20 +95,28 @@ MeasurementRecord RecordCapture::build(RecordKind kind, int pass) const
     const std::size_t n = std::min({points, Module1.ScanWL.size(), Module1.ScanValue.size()});
     r.wavelengthsNm.assign(Module1.ScanWL.begin(), Module1.ScanWL.begin() + static_cast<std::ptrdiff_t>(n));
     r.values.assign(Module1.ScanValue.begin(), Module1.ScanValue.begin() + static_cast<std::ptrdiff_t>(n));
-    if (verdict_) {
-        const RecordVerdict v = verdict_();
-        r.figuresJson = v.figuresJson;
-        r.verdict = v.verdict;
+    if (analysed_ && verdict_) {
+        r.figuresJson = verdict::figuresJson(*verdict_);
+        if (verdict_->outcome != verdict::Outcome::NotJudged) r.verdict = verdict::outcomeText(verdict_->outcome);
     }
     return r;
 }
 
-void RecordCapture::captureSpectrum(RecordKind kind, int pass) { writer_.submit(build(kind, pass)); }
+void RecordCapture::captureSpectrum(int pass)
+{
+    handOver(build(pass < 0 ? RecordKind::Spectrum : RecordKind::RepeatPass, pass));
+}
 
-void RecordCapture::capturePower(double shown, const QString& unit)
+void RecordCapture::capturePower(double shown)
 {
     MeasurementRecord r = build(RecordKind::PowerReading, -1);
     r.power = shown;
-    r.powerUnit = unit;
-    writer_.submit(std::move(r));
+    r.powerUnit = form_.PLabel->text();
+    handOver(std::move(r));
+}
+
+void RecordCapture::handOver(MeasurementRecord record)
+{
+    analysed_ = false;
+    writer_.submit(std::move(record));
 }

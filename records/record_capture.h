@@ -5,22 +5,15 @@
 // happens on the writer's thread.
 
 #include "records/measurement_record.h"
+#include "verdict/device_verdict.h"
 
 #include <QObject>
 #include <QString>
 
-#include <functional>
+#include <optional>
 
 class Form1;
 class RecordWriter;
-
-// The extended figures (JSON text) and the verdict ("PASS", "FAIL" or empty) of the measurement
-// just analysed; both empty when there are none.
-struct RecordVerdict {
-    QString figuresJson;
-    QString verdict;
-};
-using VerdictProvider = std::function<RecordVerdict()>;
 
 // Where records go when nothing is set: an SQLite file in the user's data folder.
 QString defaultRecordsPath();
@@ -35,23 +28,32 @@ public:
     // `programVersion` goes into every record's bench identity.
     RecordCapture(Form1& form, RecordWriter& writer, QString programVersion);
 
-    void setVerdictProvider(VerdictProvider provider) { verdict_ = std::move(provider); }
     // The module's part and serial numbers, as its information record gives them.
     void setModuleIdentity(const QString& part, const QString& serial);
+    // A spectrum was analysed: the next record carries the verdict judged on it, if any.
+    void spectrumAnalysed();
+    // The latest verdict, judged after an analysis or again after the plan or the limits changed.
+    void verdictJudged(const verdict::DeviceVerdict& verdict);
 
-    // The spectrum and results table in the shared state, just measured (pass -1: a single one).
-    void captureSpectrum(RecordKind kind, int pass);
-    // A power reading as shown, with its unit "(dBm)" or "(dB)".
-    void capturePower(double shown, const QString& unit);
+    // The spectrum and results table in the shared state, just measured: a single one (pass -1)
+    // or a logged pass of a repeated measurement.
+    void captureSpectrum(int pass);
+    // A power reading as shown (dBm, or dB with Ref-0), with the unit the window shows beside it.
+    void capturePower(double shown);
 
-    // The record as built, without handing it over (the two calls above build it this way).
+    // The record as built, without handing it over (the two calls above build it this way). A
+    // record carries the figures and verdict of its own analysis only: after a background or a
+    // power reading there are none.
     MeasurementRecord build(RecordKind kind, int pass) const;
 
 private:
+    void handOver(MeasurementRecord record);
+
     Form1& form_;
     RecordWriter& writer_;
     QString programVersion_;
-    VerdictProvider verdict_;
     QString modulePart_;
     QString moduleSerial_;
+    bool analysed_ = false;  // since the last record was handed over
+    std::optional<verdict::DeviceVerdict> verdict_;
 };

@@ -14,6 +14,8 @@
 #include "remote/scpi_format.h"
 #include "results/form2.h"
 #include "results/results_window_host.h"
+#include "verdict/device_verdict.h"
+#include "verdict/verdict_controller.h"
 
 #include <QMessageBox>
 #include <QPointer>
@@ -26,6 +28,16 @@ using scpi::Command;
 using scpi::Reply;
 
 namespace {
+
+// FETCh:VERDict?: the device's outcome first, then one quoted string per line of the verdict text
+// ("CH4 1331.004 nm FAIL insertion_loss", ..., "DEVICE FAIL").
+QByteArray verdictResponse(const verdict::DeviceVerdict& verdict)
+{
+    QByteArray response = verdict::outcomeText(verdict.outcome).toLatin1();
+    for (const QString& line : verdict::verdictText(verdict).split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+        response += ',' + scpi::quotedString(line);
+    return response;
+}
 
 const char* const kMaker = "Ostrel";
 const char* const kModel = "VXM";
@@ -103,8 +115,9 @@ private:
 }  // namespace
 
 RemoteCommands::RemoteCommands(Form1& form, InfoBox& info, DeviceLibrary& library, ResultsWindowHost& results,
-                               ScanEngine& engine)
-    : QObject(&form), form_(form), info_(info), library_(library), results_(results), engine_(engine)
+                               ScanEngine& engine, const VerdictController& verdict)
+    : QObject(&form), form_(form), info_(info), library_(library), results_(results), engine_(engine),
+      verdict_(verdict)
 {
     // The toggle starts pressed with the laser off; its handler runs on every change after that.
     connect(form_.TLSOnOff, &QAbstractButton::toggled, this, [this](bool on) { laserOn_ = on; });
@@ -413,8 +426,7 @@ void RemoteCommands::addMeasurement()
         return Reply::text(client().binaryTrace ? scpi::traceBlock(wl, value) : scpi::traceAscii(wl, value));
     });
     table_.add(QStringLiteral("FETCh:VERDict?"), [this](const Command&) {
-        const std::optional<QByteArray> verdict = verdict_ ? verdict_() : std::nullopt;
-        return verdict ? Reply::text(*verdict) : refuse(textIn("remote.noVerdict", 1));
+        return verdict_.latest() ? Reply::text(verdictResponse(*verdict_.latest())) : refuse(textIn("remote.noVerdict", 1));
     });
     table_.add(QStringLiteral("FORMat[:DATA]"), [this](const Command& c) {
         const auto kind = scpi::choiceParameter(c, 0, {QStringLiteral("ASCii"), QStringLiteral("REAL")});

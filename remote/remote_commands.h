@@ -16,9 +16,7 @@
 #include <QObject>
 #include <QString>
 
-#include <functional>
 #include <map>
-#include <optional>
 
 class DeviceLibrary;
 class Form1;
@@ -29,22 +27,19 @@ class QWidget;
 class RemoteDispatcher;
 class ResultsWindowHost;
 class ScanEngine;
+class VerdictController;
 
 class RemoteCommands : public QObject {
     Q_OBJECT
 public:
     // `library` answers the module's identity record for *IDN? and MODule:IDN?; `engine` tells
-    // whether a scan runs.
+    // whether a scan runs; `verdict` answers FETCh:VERDict?.
     RemoteCommands(Form1& form, InfoBox& info, DeviceLibrary& library, ResultsWindowHost& results,
-                   ScanEngine& engine);
+                   ScanEngine& engine, const VerdictController& verdict);
 
     const scpi::CommandTable& table() const { return table_; }
     // The dispatcher whose current client the per-client settings and late errors belong to.
     void setDispatcher(RemoteDispatcher* dispatcher);
-
-    // FETCh:VERDict?: the verdict as one response line, or nullopt when there is none.
-    using VerdictProvider = std::function<std::optional<QByteArray>()>;
-    void setVerdictProvider(VerdictProvider provider) { verdict_ = std::move(provider); }
 
     // A measurement started by INITiate has not ended yet.
     bool operationPending() const { return pending_; }
@@ -81,9 +76,9 @@ private:
     DeviceLibrary& library_;
     ResultsWindowHost& results_;
     ScanEngine& engine_;
+    const VerdictController& verdict_;
     RemoteDispatcher* dispatcher_ = nullptr;
     scpi::CommandTable table_;
-    VerdictProvider verdict_;
     std::map<int, ClientSettings> clients_;
     bool laserOn_ = false;  // the last run of the laser toggle's handler switched it on
     bool pending_ = false;  // INITiate's measurement is scheduled or running

@@ -10,8 +10,8 @@
 #include <QStatusBar>
 
 RemoteControl::RemoteControl(Form1& form, InfoBox& info, DeviceLibrary& library, ResultsWindowHost& results,
-                             ScanEngine& engine)
-    : QObject(&form), form_(form), commands_(new RemoteCommands(form, info, library, results, engine)),
+                             ScanEngine& engine, const VerdictController& verdict)
+    : QObject(&form), form_(form), commands_(new RemoteCommands(form, info, library, results, engine, verdict)),
       dispatcher_(new RemoteDispatcher(commands_->table(), this)), server_(new ScpiServer(*dispatcher_, this))
 {
     commands_->setParent(this);

@@ -18,11 +18,13 @@ class RemoteDispatcher;
 class ResultsWindowHost;
 class ScanEngine;
 class ScpiServer;
+class VerdictController;
 
 class RemoteControl : public QObject {
     Q_OBJECT
 public:
-    RemoteControl(Form1& form, InfoBox& info, DeviceLibrary& library, ResultsWindowHost& results, ScanEngine& engine);
+    RemoteControl(Form1& form, InfoBox& info, DeviceLibrary& library, ResultsWindowHost& results, ScanEngine& engine,
+                  const VerdictController& verdict);
     ~RemoteControl() override;
 
     // Listens and shows the indicator; false (and errorString()) when the address cannot be used.
@@ -32,7 +34,6 @@ public:
     QString endpoint() const;
     quint16 port() const;
 
-    RemoteCommands& commands() { return *commands_; }
     ScpiServer& server() { return *server_; }
     QLabel* indicator() const { return indicator_; }
 

@@ -39,7 +39,7 @@ TEST(Shutdown, TheLaserIsSwitchedOffAsItStandsAndItsPortClosedBeforeTheEnd)
         Form1& f = bench->form1();
         ScriptedLaser laser;
         bench.serial->addPort(7, laser.device());
-        bench->Form_Load();
+        bench->startup().Form_Load();
         int ends = 0;
         bool endedWithPortOpen = true;
         bench->shutdown().setEndProgram([&] {

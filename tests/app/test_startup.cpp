@@ -30,7 +30,7 @@ TEST(Startup, MissingLibraryIsNamedInRedAndLaterCallsFailQuietly)
     ASSERT_FALSE(services.library->loadProblem().isEmpty());
     DeviceLibrary* lib = services.library.get();
     Bench bench(std::move(services));
-    bench.Form_Load();
+    bench.startup().Form_Load();
     const QString text = bench.info().text();
     EXPECT_TRUE(text.startsWith(QStringLiteral("\r\nWelcome to use VXM\r\n"))) << text.toStdString();
     EXPECT_TRUE(text.contains(QStringLiteral("libKetrolanLib.so could not be loaded"))) << text.toStdString();

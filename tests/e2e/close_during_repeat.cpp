@@ -6,6 +6,7 @@
 // measurement ended without Close / Exit ending the program.
 
 #include "app/bench.h"
+#include "app/startup_controller.h"
 #include "core/form1.h"
 #include "core/shared_state.h"
 #include "measure/measure_controller.h"
@@ -68,7 +69,7 @@ int main(int argc, char** argv)
     DialogsGuard dialogs;  // a warning must not wait for a click nobody makes
     resetSharedState();
     Bench bench(realServices());
-    bench.Form_Load();
+    bench.startup().Form_Load();
     bench.measure().setLogFolder(logFolder);
     if (!connectAndSweep(bench)) {
         std::fprintf(stderr, "set-up failed\n");

@@ -9,6 +9,7 @@
 #include "simulator_process.h"
 
 #include "app/bench.h"
+#include "app/startup_controller.h"
 #include "core/form1.h"
 #include "core/info_box.h"
 #include "core/shared_state.h"
@@ -58,7 +59,7 @@ protected:
         bench = std::make_unique<Bench>(std::move(services));
         bench->shutdown().setEndProgram([this] { ++endRequests; });
         bench->measure().setLogFolder(logs.path());
-        bench->Form_Load();
+        bench->startup().Form_Load();
         f = &bench->form1();
         f->show();
     }

@@ -27,7 +27,7 @@ struct ControlTest : ::testing::Test {
     void SetUp() override
     {
         bench.serial->addPort(kLaserPort, laser.device());
-        bench->Form_Load();
+        bench->startup().Form_Load();
         f.SetTLSComPort->click();
         laser.received.clear();
     }

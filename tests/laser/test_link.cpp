@@ -27,6 +27,7 @@ QString hexOf(const QByteArray& bytes) { return QString::fromLatin1(bytes.toHex(
 struct LinkTest : ::testing::Test {
     FakeBench bench;
     TlsLink& link = bench->link();
+    Waits& waits = bench->waits();
 
     void SetUp() override
     {
@@ -83,7 +84,7 @@ TEST_F(LinkTest, SendDiscardsALateReplyToAnEarlierCommand)
 {
     openWith(answering({{0, replyFrame("LSON", 0)}}));
     send(QStringLiteral("AA4C534F4E0000"));
-    link.Delay(50);  // the reply to LSON is waiting now
+    waits.Delay(50);  // the reply to LSON is waiting now
     bench.serial->addPort(kPort, {});  // the device falls silent
     EXPECT_TRUE(exchange().isEmpty());
 }
@@ -207,15 +208,13 @@ TEST_F(LinkTest, ErrorReportsInChineseForNoCodeAndNothingInAnotherLanguage)
 
 TEST(Delay, ServesPostedEventsButANullWaitNone)
 {
-    FakeBench bench;
     SystemClock clock;
-    FakeSerialPort port(*bench.clock);
-    TlsLink link(port, clock, bench.bench->info());
+    Waits waits(clock);
     int postedRan = 0;
     QMetaObject::invokeMethod(qApp, [&] { ++postedRan; }, Qt::QueuedConnection);
-    link.Delay(0);
+    waits.Delay(0);
     EXPECT_EQ(postedRan, 0) << "no wait, no event processing";
-    link.Delay(20);
+    waits.Delay(20);
     EXPECT_EQ(postedRan, 1);
 }
 
@@ -265,14 +264,14 @@ TEST_F(LinkTest, AHandlerRunningInsideAWaitDoesNotBreakTheWaitingOne)
     int depthSeen = 0;
     // Another handler's exchange runs from inside the outer reply wait; it discards the outer reply.
     QMetaObject::invokeMethod(qApp, [&] {
-        depthSeen = link.waitDepth();
+        depthSeen = waits.depth();
         innerReply = exchange();
     }, Qt::QueuedConnection);
     Module1.TLSTimeoutMs = 300;
     EXPECT_TRUE(exchange().isEmpty()) << "the outer reply was discarded by the inner command";
     EXPECT_GE(depthSeen, 1);
     EXPECT_TRUE(innerReply.startsWith(QStringLiteral("AA52445357"))) << innerReply.toStdString();
-    EXPECT_EQ(link.waitDepth(), 0);
+    EXPECT_EQ(waits.depth(), 0);
 }
 
 // Handlers started from inside each other's waits, deeper and deeper, as a stuck key could.
@@ -280,16 +279,16 @@ TEST_F(LinkTest, DeeplyNestedWaitsHoldTheOperatorsInputBack)
 {
     int deepest = 0;
     std::function<void()> nest = [&] {
-        deepest = std::max(deepest, link.waitDepth());
-        if (link.waitDepth() <= TlsLink::kMaxServedWaitDepth + 2) QMetaObject::invokeMethod(qApp, nest, Qt::QueuedConnection);
-        link.Delay(10);
+        deepest = std::max(deepest, waits.depth());
+        if (waits.depth() <= Waits::kMaxServedDepth + 2) QMetaObject::invokeMethod(qApp, nest, Qt::QueuedConnection);
+        waits.Delay(10);
     };
     nest();
-    EXPECT_GT(deepest, TlsLink::kMaxServedWaitDepth);
+    EXPECT_GT(deepest, Waits::kMaxServedDepth);
     EXPECT_GT(bench.clock->inputHeldBack(), 0);
-    EXPECT_EQ(link.waitDepth(), 0);
+    EXPECT_EQ(waits.depth(), 0);
     const int heldBefore = bench.clock->inputHeldBack();
-    link.Delay(10);
+    waits.Delay(10);
     EXPECT_EQ(bench.clock->inputHeldBack(), heldBefore) << "a plain wait serves input";
 }
 

@@ -35,7 +35,7 @@ struct PortTest : ::testing::Test {
     void open(int port = 7)
     {
         bench.serial->addPort(port, laser.device());
-        bench->Form_Load();
+        bench->startup().Form_Load();
         f.SetTLSComPort->click();
     }
     QString info() { return bench->info().text(); }
@@ -74,7 +74,7 @@ TEST(Detection, EveryPortIsProbedAndModulesAndLasersAreListedInBlue)
             else if (kind == 'F') bench.serial->addFaultyPort(n);
             else bench.serial->addPort(n, kind == 'S' ? FakeDevice{} : instrument.device());
         }
-        bench->Form_Load();
+        bench->startup().Form_Load();
         const Form1& f = bench->form1();
         EXPECT_EQ(itemsOf(f.ComboBoxVXMCOM), *row.modules ? QLatin1String(row.modules) : designList.join(QLatin1Char(' ')));
         EXPECT_EQ(itemsOf(f.ComboBoxTLSCOM), *row.lasers ? QLatin1String(row.lasers) : designList.join(QLatin1Char(' ')));
@@ -103,7 +103,7 @@ TEST(Detection, EveryPortIsProbedAndModulesAndLasersAreListedInBlue)
 TEST_F(PortTest, LasersAreIgnoredWhenTheLaserTakesNoPart)
 {
     bench.serial->addPort(4, laser.device());
-    bench->Form_Load();
+    bench->startup().Form_Load();
     f.ComboBoxTLSCOM->clear();
     f.CheckTLS->setChecked(false);
     expectEnabled(f, "-SetTLSComPort -ComboBoxTLSCOM");
@@ -140,7 +140,7 @@ TEST_F(PortTest, SetTlsComPortOpensReadsAndFillsTheWavelengthBoxesEachTime)
 TEST_F(PortTest, AFailedOpenShowsTheWarningAndChangesNothing)
 {
     bench.serial->addBusyPort(7);
-    bench->Form_Load();
+    bench->startup().Form_Load();
     const QString before = info();
     const std::uint32_t back = backColorOf(f.SetTLSComPort);
     for (const char* com : {"COM7", "COM25"}) {  // busy, missing

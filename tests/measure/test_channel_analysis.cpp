@@ -1,11 +1,8 @@
 // Channel analysis on spectra whose edges are worked out by hand.
 
 #include "measure/channel_analysis.h"
-#include "measure/channel_analysis_step.h"
 
-#include "core/form1.h"
-#include "core/info_box.h"
-#include "bench_fixture.h"
+#include "core/shared_state.h"
 #include "spectra.h"
 
 #include <gtest/gtest.h>
@@ -188,6 +185,17 @@ TEST(ReflectionAnalysis, TheWindowCounterRoundsHalfToEven)
     EXPECT_FLOAT_EQ(analyse(v, 0, 3.0, wl).channels.at(0).peak, -0.5F) << "even point inside the window counted";
 }
 
+TEST(ReflectionAnalysis, BothEndsOfTheTenNanometreWindowCountAndNothingBeyond)
+{
+    // 10 nm are 2500 steps of 0.004 nm: around the dip at 3000 the window runs from 500 to 5500.
+    const struct { int at; float top; } cases[] = {{500, -0.5F}, {5500, -0.5F}, {499, -1.0F}, {5501, -1.0F}};
+    for (const auto& c : cases) {
+        auto v = dipSpectrum(6001, 3000);
+        v[static_cast<std::size_t>(c.at)] = -0.5F;
+        EXPECT_FLOAT_EQ(analyse(v, 0).channels.at(0).peak, c.top) << "raised point " << c.at;
+    }
+}
+
 TEST(ChannelAnalysisGuards, UnanalysableInputsGiveNoChannelAndNoFault)
 {
     const auto shortWl = axis(100, 1550.0, kStep);
@@ -232,21 +240,4 @@ TEST(ChannelResultsStore, RowsStartAtOneAndEachKindTreatsEarlierRowsItsOwnWay)
         EXPECT_EQ(s.ChannelCount, c.count) << c.why;
         EXPECT_EQ(s.ChannelResults, c.results) << c.why;
     }
-}
-
-TEST(AnalyseChannelsStep, ReadsTheSharedSpectrumAndTheLevelBoxAndStoresItsChannels)
-{
-    FakeBench b;
-    b->form1().CheckVXMScanMode->setChecked(true);
-    b->form1().Text8->setText(QStringLiteral("-20"));
-    Module1.ScanWL = axis(2001, 1550.0, kStep);  // point 1000 at 1554.000 nm
-    Module1.ScanValue = peaks(2001, -35.0, {{1000, -5.0, 0.8}});
-    Module1.LastPointIndex = 2000;
-    Module1.ChannelSelect = 1;
-    AnalyseChannels(b->form1(), b->info());
-    EXPECT_EQ(b->info().text(), QStringLiteral(" Transmission channel"));
-    ASSERT_EQ(Module1.ChannelCount, 1);
-    // Edges at -25 dBm, 25 points either side.
-    EXPECT_NEAR(Module1.ChannelResults[1][0], 1554.0, kNmTolerance);
-    EXPECT_NEAR(Module1.ChannelResults[1][1], 0.2, kNmTolerance);
 }

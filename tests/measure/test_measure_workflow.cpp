@@ -3,11 +3,13 @@
 
 #include "core/info_box.h"
 #include "core/units.h"
+#include "measure/channel_analysis_step.h"
 #include "measure/repeat_log.h"
 #include "module/module_controller.h"
 #include "results/form2.h"
 #include "results/results_controller.h"
 #include "scan_bench.h"
+#include "spectra.h"
 
 #include <QDir>
 #include <QFile>
@@ -175,6 +177,24 @@ TEST(SingleMeasure, SecondStartWhileOneRunsIsRefused)
     EXPECT_TRUE(s.f.Text6->isEnabled()) << "the undone press locked nothing";
 }
 
+
+// The step a measurement runs after its scan, on a spectrum whose edges lie on points.
+TEST(AnalyseChannelsStep, ReadsTheSharedSpectrumAndTheLevelBoxAndStoresItsChannels)
+{
+    FakeBench b;
+    b->form1().CheckVXMScanMode->setChecked(true);
+    b->form1().Text8->setText(QStringLiteral("-20"));
+    Module1.ScanWL = axis(2001, 1550.0, 0.004);  // point 1000 at 1554.000 nm
+    Module1.ScanValue = peaks(2001, -35.0, {{1000, -5.0, 0.8}});
+    Module1.LastPointIndex = 2000;
+    Module1.ChannelSelect = 1;
+    AnalyseChannels(b->form1(), b->info());
+    EXPECT_EQ(b->info().text(), QStringLiteral(" Transmission channel"));
+    ASSERT_EQ(Module1.ChannelCount, 1);
+    // Edges at -25 dBm, 25 points either side; within two single-precision steps near 1550 nm.
+    EXPECT_NEAR(Module1.ChannelResults[1][0], 1554.0, 2.5e-4);
+    EXPECT_NEAR(Module1.ChannelResults[1][1], 0.2, 2.5e-4);
+}
 
 TEST(RepeatMeasure, OptionsAreLockedWhileItRunsAndStopMeasureOfTheResultsWindowEndsIt)
 {

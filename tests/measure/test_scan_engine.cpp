@@ -224,6 +224,30 @@ TEST_F(Engine, SettingsThatCannotWorkAreRefusedBeforeAnyCall)
     }
 }
 
+// The analysis reads point 100 of a spectrum; a background is stored and plotted, never analysed.
+TEST_F(Engine, OnlyASpectrumNeedsTheHundredAndFirstPoint)
+{
+    const char* background = "The data length of a background must lie between 2 and 20001 points";
+    const struct { bool background; const char* length; const char* expected; } cases[] = {
+        {true, "2", nullptr},         {true, "100", nullptr},  {true, "1", background},
+        {true, "20002", background},  {false, "100", "The data length must lie between 101 and 20001 points"},
+    };
+    f.CheckVXMScanMode->setChecked(true);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << (c.background ? "background of " : "spectrum of ") << c.length);
+        (c.background ? f.TakeBackground : f.MeasureSpectrum)->setChecked(true);
+        prepareScan(b, QString::fromLatin1(c.length));
+        EXPECT_EQ(acquire(b), c.expected ? 0 : 1);
+        if (c.expected) {
+            EXPECT_TRUE(b.library->calls.isEmpty());
+            EXPECT_TRUE(b->info().text().startsWith(QLatin1String(c.expected))) << b->info().text().toStdString();
+        } else {
+            EXPECT_EQ(Module1.LastPointIndex, QByteArray(c.length).toInt() - 1);
+            EXPECT_EQ(Module1.BackgroundTaken, 1);
+        }
+    }
+}
+
 TEST(ScanEngineValidation, WavelengthsStayWithinTheLasersRangeInWholeNanometres)
 {
     const struct { std::int32_t start, stop; float min, max; const char* expected; } cases[] = {
@@ -239,6 +263,25 @@ TEST(ScanEngineValidation, WavelengthsStayWithinTheLasersRangeInWholeNanometres)
             const char* problem = scanSettingsProblem({c.start, c.stop, 100, 1, 2001}, mode, c.min, c.max);
             EXPECT_STREQ(problem, c.expected);
         }
+    }
+}
+
+TEST_F(Engine, TheLasersRangeBoundsTheScanOnlyWhileTheLaserTakesPart)
+{
+    // A laser's range was read, then TLS? unticked and a C-band module's presets typed in.
+    Module1.TLSWLMin = 1260.0F;
+    Module1.TLSWLMax = 1340.0F;
+    f.Text1->setText(QStringLiteral("1527"));
+    f.Text2->setText(QStringLiteral("1568"));
+    f.CheckVXMScanMode->setChecked(true);
+    for (const bool laser : {true, false}) {
+        SCOPED_TRACE(laser ? "TLS? ticked" : "TLS? unticked");
+        f.CheckTLS->setChecked(laser);
+        prepareScan(b);
+        b->info().setText(QStringLiteral("before"));
+        EXPECT_EQ(acquire(b), laser ? 0 : 1);
+        EXPECT_EQ(b.library->calls.isEmpty(), laser);
+        EXPECT_EQ(b->info().text().startsWith(QStringLiteral("The start and stop wavelengths must lie within")), laser);
     }
 }
 

@@ -193,7 +193,7 @@ TEST_F(HistoryWindowTest, ExportsWriteOneSheetPerSelectedRecordAndOneCsv)
 TEST_F(HistoryWindowTest, HistoryButtonOpensTheWindowOnTheStoreAndABadAddressIsNamed)
 {
     Form1 main;
-    HistoryHost host(main, dir.filePath(QStringLiteral("records.sqlite")), [] { return CurrentTrace{}; });
+    HistoryHost host(main, dir.filePath(QStringLiteral("records.sqlite")));
     EXPECT_EQ(host.window(), nullptr);  // nothing is made before the first click
     main.HistoryButton->click();
     ASSERT_NE(host.window(), nullptr);
@@ -204,7 +204,7 @@ TEST_F(HistoryWindowTest, HistoryButtonOpensTheWindowOnTheStoreAndABadAddressIsN
     EXPECT_EQ(host.window()->Count->text(), QStringLiteral("共 6 条记录"));
 
     Form1 other;
-    HistoryHost broken(other, QStringLiteral("postgresql://bench@:notaport/vxm"), [] { return CurrentTrace{}; });
+    HistoryHost broken(other, QStringLiteral("postgresql://bench@:notaport/vxm"));
     other.HistoryButton->click();
     EXPECT_TRUE(broken.window()->Message->text().startsWith(textIn("history.storeFailed", 2).arg(QString())));
     EXPECT_FALSE(broken.window()->Message->text().endsWith(u'：'));  // the cause is named

@@ -126,7 +126,10 @@ TEST(RecordCapture, TheRecordHoldsTheWindowsSettingsAndTheSharedResults)
     RecordWriter writer(dir.filePath(QStringLiteral("r.sqlite")), dir.filePath(QStringLiteral("s.sqlite")));
     RecordCapture capture(form, writer, QStringLiteral("3.0"));
     capture.setModuleIdentity(QStringLiteral("VXM-C\r\n"), QStringLiteral("SN-9 "));
-    capture.setVerdictProvider([] { return RecordVerdict{QStringLiteral("{\"x\":1}"), QStringLiteral("FAIL")}; });
+    verdict::DeviceVerdict judged;
+    judged.outcome = verdict::Outcome::Fail;
+    capture.verdictJudged(judged);
+    capture.spectrumAnalysed();
     Module1.TLSInfoPN = QStringLiteral("TLS-C\r\n");
     Module1.TLSInfoSN = QStringLiteral("L-1\r\n");
     Module1.ChannelSelect = 1;
@@ -157,6 +160,7 @@ TEST(RecordCapture, TheRecordHoldsTheWindowsSettingsAndTheSharedResults)
     EXPECT_EQ(r.wavelengthsNm, (std::vector<float>{1, 2, 3, 4}));
     EXPECT_EQ(r.values, (std::vector<float>{-1, -2, -3, -4}));
     EXPECT_EQ(r.verdict, QStringLiteral("FAIL"));
+    EXPECT_EQ(r.figuresJson, verdict::figuresJson(judged));
     EXPECT_LE(std::abs(r.utc.secsTo(QDateTime::currentDateTimeUtc())), 2);
     EXPECT_EQ(r.utcOffsetS, QDateTime::currentDateTime().offsetFromUtc());
 
@@ -166,6 +170,17 @@ TEST(RecordCapture, TheRecordHoldsTheWindowsSettingsAndTheSharedResults)
     EXPECT_EQ(background.settings, expected);
     EXPECT_TRUE(background.channels.empty());
     EXPECT_NE(capture.build(RecordKind::Spectrum, -1).uid, capture.build(RecordKind::Spectrum, -1).uid);
+
+    // The verdict goes with the record of its own analysis only, and without limits it is none.
+    capture.captureSpectrum(-1);
+    EXPECT_TRUE(capture.build(RecordKind::Spectrum, -1).figuresJson.isEmpty());
+    judged.outcome = verdict::Outcome::NotJudged;
+    capture.verdictJudged(judged);
+    EXPECT_TRUE(capture.build(RecordKind::Spectrum, -1).figuresJson.isEmpty()) << "judged again, not analysed";
+    capture.spectrumAnalysed();
+    const MeasurementRecord unjudged = capture.build(RecordKind::Spectrum, -1);
+    EXPECT_EQ(unjudged.figuresJson, verdict::figuresJson(judged));
+    EXPECT_TRUE(unjudged.verdict.isEmpty());
 }
 
 }  // namespace

@@ -6,9 +6,12 @@
 #include "remote/remote_control.h"
 #include "remote_client.h"
 #include "results/form2.h"
+#include "verdict/verdict_controller.h"
 #include "../measure/scan_bench.h"
 
+#include <QFile>
 #include <QLabel>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -111,6 +114,29 @@ TEST(RemoteCommands, SettingsLandInTheirControlsAndTheQueriesReadThemBack)
         EXPECT_EQ(c.control(), QString::fromUtf8(c.shown)) << c.command;
     }
     EXPECT_EQ(r.b->remote()->indicator()->text(), QStringLiteral("远程控制：127.0.0.1:%1").arg(r.b->remote()->port()));
+}
+
+TEST(RemoteCommands, TheVerdictIsTheDevicesOutcomeThenOneQuotedStringPerLine)
+{
+    RemoteBench r;
+    Module1.ChannelSelect = 1;
+    Module1.ScanWL.resize(2001);
+    Module1.ScanValue.resize(2001);
+    for (std::size_t i = 0; i < 2001; ++i) {
+        onePeakAt1300(static_cast<int>(i), Module1.ScanWL[i], Module1.ScanValue[i]);
+        Module1.ScanWL[i] /= 1000.0F;
+    }
+    Module1.LastPointIndex = 2000;
+    VerdictController& verdict = r.b->verdict();
+    verdict.evaluate();
+    EXPECT_EQ(r.client->query("FETC:VERD?"), QByteArray(R"(-,"CH1 1300.000 nm -","DEVICE -")")) << "no limits loaded";
+    QTemporaryDir dir;
+    const QString limits = dir.filePath(QStringLiteral("two.json"));
+    QFile file(limits);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(R"({"channels": 2})") > 0);
+    file.close();
+    ASSERT_TRUE(verdict.loadLimits(limits));
+    EXPECT_EQ(r.client->query("FETC:VERD?"), QByteArray(R"(FAIL,"CH1 1300.000 nm PASS","DEVICE FAIL channels 1 of 2")"));
 }
 
 namespace {

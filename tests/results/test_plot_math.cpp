@@ -1,13 +1,9 @@
 // The plot's arithmetic on numbers: zoom and pan ranges, gesture corners, the redraw cases,
-// tick texts and the column reduction of a trace.
+// tick texts. What the column reduction of a trace draws is tested with the results window.
 
 #include "results/plot_math.h"
 
 #include <gtest/gtest.h>
-
-#include <QImage>
-#include <QPainter>
-#include <QRandomGenerator>
 
 using namespace plot;
 
@@ -216,33 +212,4 @@ TEST(GridAndTrace, TicksShareOneLengthGridSplitsExactlyValuesMapDownwards)
     const std::vector<std::array<float, 2>> data{{1500, -4}, {1520, -17.5F}, {1540, -31}};
     const auto px = tracePixels(data, {1500, 1540, -31, -4}, kW, kH, 1.0 / 15);
     EXPECT_EQ(px, (std::vector<QPoint>{{0, 0}, {420, 188}, {841, 377}}));  // 420.5, 188.5 -> even
-}
-
-TEST(ColumnReduction, SamePixelsAsEverySegment)
-{
-    const QSize size(841, 377);
-    const auto drawn = [&](const std::vector<QPoint>& points, bool reduced) {
-        QImage image(size, QImage::Format_RGB32);
-        image.fill(Qt::white);
-        QPainter p(&image);
-        p.setPen(QPen(Qt::red, 1));
-        if (reduced) {
-            const ColumnTrace c = reduceToColumns(points, size.width(), size.height());
-            p.drawLines(c.spans.data(), static_cast<int>(c.spans.size()));
-            p.drawLines(c.joins.data(), static_cast<int>(c.joins.size()));
-        } else {
-            for (std::size_t i = 0; i < points.size(); ++i) p.drawLine(points[i == 0 ? 0 : i - 1], points[i]);
-        }
-        return image;
-    };
-    // Dense noisy spectrum, points outside the picture on every side, and a sparse zoomed one.
-    QRandomGenerator rng(7);
-    std::vector<QPoint> dense, wild, sparse;
-    for (int i = 0; i < 20001; ++i)
-        dense.emplace_back(i * 841 / 20000, 150 + static_cast<int>(rng.bounded(60)) - (i % 977 == 0 ? 140 : 0));
-    for (int i = 0; i < 3000; ++i) wild.emplace_back(-200 + i * 1300 / 3000, static_cast<int>(rng.bounded(800)) - 200);
-    for (int i = 0; i < 40; ++i) sparse.emplace_back(i * 37 - 100, 20 + (i * i) % 300);
-    for (const auto* points : {&dense, &wild, &sparse}) EXPECT_TRUE(drawn(*points, false) == drawn(*points, true));
-    const ColumnTrace c = reduceToColumns(dense, size.width(), size.height());
-    EXPECT_LE(c.spans.size() + c.joins.size(), 2U * 842U);
 }

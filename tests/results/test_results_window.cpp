@@ -6,12 +6,16 @@
 #include "bench_fixture.h"
 #include "results/form2.h"
 #include "results/plot_engine.h"
+#include "results/plot_math.h"
 #include "results/results_controller.h"
 #include "results_support.h"
 
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QImage>
+#include <QPainter>
+#include <QRandomGenerator>
 #include <QSignalBlocker>
 #include <QTest>
 
@@ -217,4 +221,34 @@ TEST_F(ResultsWindow, ADegenerateRangeDrawsNothing)
     PlotSpectrum(b->form2(), b->form1());
     EXPECT_EQ(countPixels(f.Picture1->persistentImage(), [](QRgb p) { return p != qRgb(255, 255, 255); }), 0);
     EXPECT_EQ(f.Label1[0]->text(), bottomLeft) << "labels as they were";
+}
+
+// The per-column reduction of a trace draws the very pixels of drawing every segment.
+TEST(ColumnReduction, SamePixelsAsEverySegment)
+{
+    const QSize size(841, 377);
+    const auto drawn = [&](const std::vector<QPoint>& points, bool reduced) {
+        QImage image(size, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter p(&image);
+        p.setPen(QPen(Qt::red, 1));
+        if (reduced) {
+            const plot::ColumnTrace c = plot::reduceToColumns(points, size.width(), size.height());
+            p.drawLines(c.spans.data(), static_cast<int>(c.spans.size()));
+            p.drawLines(c.joins.data(), static_cast<int>(c.joins.size()));
+        } else {
+            for (std::size_t i = 0; i < points.size(); ++i) p.drawLine(points[i == 0 ? 0 : i - 1], points[i]);
+        }
+        return image;
+    };
+    // Dense noisy spectrum, points outside the picture on every side, and a sparse zoomed one.
+    QRandomGenerator rng(7);
+    std::vector<QPoint> dense, wild, sparse;
+    for (int i = 0; i < 20001; ++i)
+        dense.emplace_back(i * 841 / 20000, 150 + static_cast<int>(rng.bounded(60)) - (i % 977 == 0 ? 140 : 0));
+    for (int i = 0; i < 3000; ++i) wild.emplace_back(-200 + i * 1300 / 3000, static_cast<int>(rng.bounded(800)) - 200);
+    for (int i = 0; i < 40; ++i) sparse.emplace_back(i * 37 - 100, 20 + (i * i) % 300);
+    for (const auto* points : {&dense, &wild, &sparse}) EXPECT_TRUE(drawn(*points, false) == drawn(*points, true));
+    const plot::ColumnTrace c = plot::reduceToColumns(dense, size.width(), size.height());
+    EXPECT_LE(c.spans.size() + c.joins.size(), 2U * 842U);
 }

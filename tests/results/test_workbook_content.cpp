@@ -116,6 +116,22 @@ TEST(WorkbookSpectrumSheet, HeaderFollowsTheTickedModesAndPointsRoundToFourDecim
     EXPECT_EQ(spectrumSheet(two, one, std::numeric_limits<std::int32_t>::max(), true, false).rows(), 1);
 }
 
+TEST(WorkbookRanges, FontCentringAndWidthsReachTheLastRowOfTheirRangeAndNoFurther)
+{
+    // A range written as the sheet names it, "A1:E10000" for 5 columns x 10000 rows.
+    const auto range = [](int columns, int rows) { return QStringLiteral("A1:%1%2").arg(QChar(u'A' + columns - 1)).arg(rows); };
+    const struct { SheetContent sheet; const char* font; const char* centred; std::vector<double> widths; } cases[] = {
+        {resultsSheet(0, {}), "A1:E10000", "A1:E10000", {8, 20, 20, 20, 25}},
+        {spectrumSheet({}, {}, -1, true, false), "A1:D20002", "A1:B20002", {15, 20}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.sheet.sheetName.toStdString());
+        EXPECT_EQ(range(c.sheet.fontColumns, c.sheet.fontRows), QLatin1String(c.font));
+        EXPECT_EQ(range(c.sheet.centredColumns, c.sheet.centredRows), QLatin1String(c.centred));
+        EXPECT_EQ(c.sheet.columnWidths, c.widths);
+    }
+}
+
 TEST(WorkbookNames, TimeStampAndProposedNames)
 {
     EXPECT_EQ(saveTimeStamp(QDateTime(QDate(2026, 12, 6), QTime(3, 4, 5))), "20261206_030405");

@@ -3,6 +3,7 @@
 // laser's port a FakeSerialPort (no ports unless the test adds them) on a FakeClock.
 
 #include "app/bench.h"
+#include "app/startup_controller.h"
 #include "core/shared_state.h"
 #include "fake_clock.h"
 #include "fake_device_library.h"
@@ -42,7 +43,7 @@ struct FakeBench {
         services.recordsTarget = recordsTarget;
         services.recordsSpool = recordsSpool;
         bench = std::make_unique<Bench>(std::move(services));
-        if (load) bench->Form_Load();
+        if (load) bench->startup().Form_Load();
     }
     Bench* operator->() { return bench.get(); }
 };

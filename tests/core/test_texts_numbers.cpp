@@ -1,28 +1,11 @@
+// The text catalogue's columns and the numbers read from the text boxes.
+
+#include "core/numeric_text.h"
 #include "core/texts.h"
-#include "core/units.h"
 
 #include <gtest/gtest.h>
 
 #include <QSet>
-
-TEST(Units, TwipsConvertAtTheScreensLogicalDpi)
-{
-    // 15 twips per pixel at 96 DPI, the offscreen platform's resolution.
-    EXPECT_EQ(twipsToPixels(1440), 96);
-    EXPECT_EQ(twipsToPixels(15), 1);
-    EXPECT_EQ(twipsToPixels(12615), 841);
-    EXPECT_EQ(twipsToPixels(5655), 377);
-    EXPECT_DOUBLE_EQ(pixelsToTwips(841), 12615.0);
-    EXPECT_EQ(twipsRect(840, 2520, 1455, 375), QRect(56, 168, 97, 25));
-}
-
-TEST(Units, ColoursAreBlueGreenRedWithRedInTheLowestByte)
-{
-    const std::pair<std::uint32_t, QColor> rows[] = {
-        {0xFF, {255, 0, 0}},         {0xFF0000, {0, 0, 255}},       {0xFF00, {0, 255, 0}}, {0xC0FFC0, {0xC0, 0xFF, 0xC0}},
-        {0x800000, {0, 0, 0x80}},    {0x8080FF, {0xFF, 0x80, 0x80}}, {16711935, {255, 0, 255}}};
-    for (const auto& [bgr, colour] : rows) EXPECT_EQ(vbColor(bgr), colour) << std::hex << bgr;
-}
 
 TEST(Texts, EveryEntryHasBothColumnsAndAUniqueKey)
 {
@@ -45,13 +28,12 @@ TEST(Texts, LanguageSelectsTheColumnAndOtherValuesSelectNone)
     EXPECT_EQ(textIn("no.such.key", 1), QStringLiteral("!no.such.key!"));
 }
 
-#include "core/numeric_text.h"
-
 TEST(NumericText, ReadsTheLeadingDecimalNumberOrZero)
 {
     const std::pair<const char*, double> rows[] = {
         {"1260", 1260}, {"-3.0", -3}, {"  12abc", 12}, {"1,5", 1}, {"1260.9", 1260.9}, {".5", 0.5}, {"1e3", 1000},
-        {"2e", 2},      {"7", 7},     {"1550.05", 1550.05}, {"10", 10}, {"0.5", 0.5},     {"", 0},         {"abc", 0}, {"-", 0},           {".", 0},    {"1e999", 0}};
+        {"2e", 2},      {"7", 7},     {"1550.05", 1550.05}, {"10", 10}, {"0.5", 0.5},     {"", 0},         {"abc", 0}, {"-", 0},           {".", 0},    {"1e999", 0},
+        {"2e3nm", 2000}, {"1e3 dB", 1000}, {"-2.5e-1x", -0.25}};
     for (const auto& [text, value] : rows) EXPECT_DOUBLE_EQ(leadingNumber(QString::fromLatin1(text)), value) << text;
     EXPECT_DOUBLE_EQ(leadingNumber(QString()), 0.0);
 }

@@ -46,7 +46,8 @@ struct IdentityBench {
     FakeSerialPort port{clock};
     Form1 form;
     InfoBox info{form.DisplayInfo};
-    TlsLink link{port, clock, info};
+    Waits waits{clock};
+    TlsLink link{port, waits, info};
     ProgressStrip progress{form, [] { return nullptr; }};
     TlsPortController controller{form, info, link, port, progress};
 };

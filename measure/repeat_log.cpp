@@ -1,8 +1,6 @@
 #include "measure/repeat_log.h"
 
-#include <QDir>
 #include <QFile>
-#include <QStandardPaths>
 
 namespace {
 // Fixed decimals; a value that rounds to zero is shown without its sign.
@@ -25,14 +23,6 @@ QByteArray repeatLogLine(int pass, const std::array<float, 3>& firstChannel)
 {
     return QByteArray::number(pass) + '\t' + fixed(firstChannel[0], 3) + '\t' + fixed(firstChannel[1], 3) + '\t' +
            fixed(firstChannel[2], 4) + "\r\n";
-}
-
-QString defaultRepeatLogFolder()
-{
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    if (folder.isEmpty()) folder = QDir::homePath();
-    QDir().mkpath(folder);
-    return folder;
 }
 
 LogWrite writeRepeatLog(const QString& path, bool create, const QByteArray& line)

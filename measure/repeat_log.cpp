@@ -1,16 +1,8 @@
 #include "measure/repeat_log.h"
 
-#include <QFile>
+#include "core/numeric_text.h"
 
-namespace {
-// Fixed decimals; a value that rounds to zero is shown without its sign.
-QByteArray fixed(float value, int decimals)
-{
-    QByteArray text = QByteArray::number(static_cast<double>(value), 'f', decimals);
-    if (text == "-0." + QByteArray(decimals, '0')) text.remove(0, 1);
-    return text;
-}
-}  // namespace
+#include <QFile>
 
 QString repeatLogName(const QDateTime& started)
 {
@@ -21,6 +13,7 @@ QByteArray repeatLogHeader() { return "Index \tCenter WL (nm)\tBandwidth (nm)\tI
 
 QByteArray repeatLogLine(int pass, const std::array<float, 3>& firstChannel)
 {
+    const auto fixed = [](float value, int decimals) { return fixedDecimals(value, decimals).toLatin1(); };
     return QByteArray::number(pass) + '\t' + fixed(firstChannel[0], 3) + '\t' + fixed(firstChannel[1], 3) + '\t' +
            fixed(firstChannel[2], 4) + "\r\n";
 }

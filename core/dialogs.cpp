@@ -1,8 +1,10 @@
 #include "core/dialogs.h"
 
+#include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPointer>
+#include <QStandardPaths>
 
 namespace {
 
@@ -45,6 +47,14 @@ std::unique_ptr<UserDialogs>& current()
 }  // namespace
 
 QString UserDialogs::openFileName(const QString&, const QString&) { return {}; }
+
+QString documentsFolder()
+{
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (folder.isEmpty()) folder = QDir::homePath();
+    QDir().mkpath(folder);
+    return folder;
+}
 
 UserDialogs& dialogs() { return *current(); }
 

@@ -19,6 +19,10 @@ public:
     virtual QString openFileName(const QString& folder, const QString& filter);
 };
 
+// The operator's documents folder (the home folder where there is none), created if missing:
+// where the file dialogs open and the repeat logs go.
+QString documentsFolder();
+
 UserDialogs& dialogs();
 // Replaces the dialogs in use (tests); returns the previous ones.
 std::unique_ptr<UserDialogs> setDialogs(std::unique_ptr<UserDialogs> replacement);

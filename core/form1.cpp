@@ -1,31 +1,13 @@
 #include "core/form1.h"
 
+#include "core/control_placement.h"
 #include "core/units.h"
 
 #include <QButtonGroup>
-#include <QFont>
 #include <QFrame>
 #include <QStatusBar>
 
 namespace {
-
-QFont arial(int points)
-{
-    QFont f(QStringLiteral("Arial"));
-    f.setPointSize(points);
-    return f;
-}
-
-// Names a control for screen readers and GUI robots: its code name as description.
-template <typename W>
-W* place(W* w, const char* name, double left, double top, double width, double height, int points)
-{
-    w->setObjectName(QString::fromLatin1(name));
-    w->setAccessibleDescription(QString::fromLatin1(name));
-    w->setGeometry(twipsRect(left, top, width, height));
-    w->setFont(arial(points));
-    return w;
-}
 
 QLabel* label(QWidget* parent, const char* name, const char* caption, double left, double top, double width,
               double height, int points, std::uint32_t fore = VbColor::Black)
@@ -33,15 +15,6 @@ QLabel* label(QWidget* parent, const char* name, const char* caption, double lef
     auto* l = place(new QLabel(QString::fromUtf8(caption), parent), name, left, top, width, height, points);
     setForeColor(l, fore);
     return l;
-}
-
-QPushButton* button(QWidget* parent, const char* name, const char* caption, double left, double top, double width,
-                    bool toggle = false)
-{
-    auto* b = place(new QPushButton(QString::fromUtf8(caption), parent), name, left, top, width, 495, 12);
-    b->setCheckable(toggle);
-    b->setAutoDefault(false);
-    return b;
 }
 
 QLineEdit* textBox(QWidget* parent, const char* name, const char* text, double left, double top, QLabel* label,
@@ -97,8 +70,8 @@ Form1::Form1(QWidget* parent) : QMainWindow(parent)
 
     VXMSetting = label(w, "VXMSetting", "VXM Setting", 720, 1920, 2880, 420, 14, VbColor::Blue);
     ComboBoxVXMCOM = comList(w, "ComboBoxVXMCOM", "COM6", 840, 2520, VXMSetting);
-    SetVXMComPort = button(w, "SetVXMComPort", "Set VXM COM Port", 840, 3000, 2760);
-    SetConnection = button(w, "SetConnection", "Set VXM Connection", 840, 3600, 2760);
+    SetVXMComPort = placeButton(w, "SetVXMComPort", "Set VXM COM Port", 840, 3000, 2760);
+    SetConnection = placeButton(w, "SetConnection", "Set VXM Connection", 840, 3600, 2760);
     ChannelID = place(new QComboBox(w), "ChannelID", 840, 4200, 2760, 375, 11);
     ChannelID->addItem(QStringLiteral("1. Channel #1"));
     ChannelID->addItem(QStringLiteral("2. Channel #2"));
@@ -109,7 +82,7 @@ Form1::Form1(QWidget* parent) : QMainWindow(parent)
     ComboBoxTLSCOM = comList(w, "ComboBoxTLSCOM", "COM7", 840, 5760, TLSSetting);
     CheckTLS = checkBox(w, "CheckTLS", "TLS?", 2400, 5760, 1200);
     CheckTLS->setChecked(true);
-    SetTLSComPort = button(w, "SetTLSComPort", "Set TLS COM Port", 840, 6360, 2760);
+    SetTLSComPort = placeButton(w, "SetTLSComPort", "Set TLS COM Port", 840, 6360, 2760);
     setBackColor(SetTLSComPort, VbColor::DarkBlue);
     setForeColor(SetTLSComPort, VbColor::White);
 
@@ -124,16 +97,16 @@ Form1::Form1(QWidget* parent) : QMainWindow(parent)
     Label1[0] = label(w, "Label1(0)", "(nm)", 7140, 2400, 840, 360, 11);
     Label1[1] = label(w, "Label1(1)", "(nm)", 7140, 2760, 840, 360, 11);
     Label1[2] = label(w, "Label1(2)", "(nm/s)", 7140, 3120, 840, 360, 11);
-    TLSOnOff = button(w, "TLSOnOff", "Set TLS On", 4080, 3600, 1500, true);
-    StartStopSweep = button(w, "StartStopSweep", "Start TLS Sweep", 5640, 3600, 2280, true);
-    Transmission = button(w, "Transmission", "Transmission", 4080, 4200, 1800);
-    Reflection = button(w, "Reflection", "Reflection", 6000, 4200, 1800);
+    TLSOnOff = placeButton(w, "TLSOnOff", "Set TLS On", 4080, 3600, 1500, true);
+    StartStopSweep = placeButton(w, "StartStopSweep", "Start TLS Sweep", 5640, 3600, 2280, true);
+    Transmission = placeButton(w, "Transmission", "Transmission", 4080, 4200, 1800);
+    Reflection = placeButton(w, "Reflection", "Reflection", 6000, 4200, 1800);
     setBackColor(Transmission, VbColor::LightGrey);
     setBackColor(Reflection, VbColor::LightGrey);
-    SingleMeasure = button(w, "SingleMeasure", "Single Measurement", 3960, 5160, 3960);
-    RepeatMeasure = button(w, "RepeatMeasure", "Repeat Measurements", 3960, 5760, 3960, true);
+    SingleMeasure = placeButton(w, "SingleMeasure", "Single Measurement", 3960, 5160, 3960);
+    RepeatMeasure = placeButton(w, "RepeatMeasure", "Repeat Measurements", 3960, 5760, 3960, true);
     setBackColor(RepeatMeasure, VbColor::LightYellow);
-    StopVXMScan = button(w, "StopVXMScan", "Stop VXM Scan", 3960, 6360, 3960);
+    StopVXMScan = placeButton(w, "StopVXMScan", "Stop VXM Scan", 3960, 6360, 3960);
     setBackColor(StopVXMScan, VbColor::Pink);
 
     VXMMeasure = label(w, "VXMMeasure", "VXM Measurements", 8160, 1920, 4080, 420, 14, VbColor::Blue);
@@ -161,17 +134,17 @@ Form1::Form1(QWidget* parent) : QMainWindow(parent)
     TextLabel8 = label(w, "TextLabel8", "Center WL & BW at", 12720, 2400, 2220, 360, 12);
     Text8 = textBox(w, "Text8", "-3.0", 15000, 2400, TextLabel8, 900);
     Label5 = label(w, "Label5", "(dB)", 15960, 2400, 720, 360, 11);
-    ReadVXMInfo = button(w, "ReadVXMInfo", "Read VXM Info", 12360, 3120, 2340);
-    ReadTLSInfo = button(w, "ReadTLSInfo", "Read TLS Info", 14880, 3120, 2040);
+    ReadVXMInfo = placeButton(w, "ReadVXMInfo", "Read VXM Info", 12360, 3120, 2340);
+    ReadTLSInfo = placeButton(w, "ReadTLSInfo", "Read TLS Info", 14880, 3120, 2040);
     setBackColor(ReadTLSInfo, VbColor::DarkBlue);
     setForeColor(ReadTLSInfo, VbColor::White);
     DisplayInfo = place(new QPlainTextEdit(w), "DisplayInfo", 12480, 3840, 4335, 2295, 12);
     DisplayInfo->setAccessibleName(QStringLiteral("Information"));
     DisplayInfo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    LanguageButton = button(w, "LanguageButton", "English", 12360, 6360, 2280, true);
-    CloseExit = button(w, "CloseExit", "Close / Exit", 14760, 6360, 2055);
+    LanguageButton = placeButton(w, "LanguageButton", "English", 12360, 6360, 2280, true);
+    CloseExit = placeButton(w, "CloseExit", "Close / Exit", 14760, 6360, 2055);
     setBackColor(CloseExit, VbColor::LightRed);
-    HistoryButton = button(w, "HistoryButton", "History…", 10320, 1320, 2280);
+    HistoryButton = placeButton(w, "HistoryButton", "History…", 10320, 1320, 2280);
     HistoryButton->setGeometry(twipsRect(10320, 1320, 2280, 420));  // lower than the others: the band is narrow
 
     // In the free band between the title and the group frames.

@@ -39,3 +39,10 @@ std::int32_t floorToInt32(double value)
     if (f >= static_cast<double>(std::numeric_limits<std::int32_t>::max())) return std::numeric_limits<std::int32_t>::max();
     return static_cast<std::int32_t>(f);
 }
+
+QString fixedDecimals(double value, int decimals)
+{
+    QString text = QString::number(value, 'f', decimals);
+    if (text.startsWith(u'-') && text.toDouble() == 0.0) text.remove(0, 1);  // a rounded-away sign means nothing
+    return text;
+}

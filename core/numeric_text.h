@@ -11,3 +11,7 @@ double leadingNumber(const QString& text);
 
 // Largest integer not above the value (the bench's "integer part"), clamped to 32 bits.
 std::int32_t floorToInt32(double value);
+
+// `value` with `decimals` fixed decimals, as the bench shows its figures; a value that rounds to
+// zero has no sign ("-0.0001" at three decimals is "0.000").
+QString fixedDecimals(double value, int decimals);

@@ -1,5 +1,6 @@
 #include "core/progress_strip.h"
 
+#include "core/control_placement.h"
 #include "core/form1.h"
 #include "core/numeric_text.h"
 #include "core/texts.h"
@@ -38,15 +39,11 @@ int expectedScanMilliseconds(const Form1& form)
 ProgressStrip::ProgressStrip(Form1& main, std::function<QWidget*()> scanWindow)
     : QObject(&main), scanWindow_(std::move(scanWindow)), strip_(main.statusBar())
 {
-    bar_ = new QProgressBar(strip_);
-    bar_->setObjectName(QStringLiteral("ProgressBar"));
-    bar_->setAccessibleDescription(bar_->objectName());
+    bar_ = named(new QProgressBar(strip_), QStringLiteral("ProgressBar"));
     bar_->setFocusPolicy(Qt::NoFocus);
     bar_->setTextVisible(false);
     bar_->setMaximumWidth(240);
-    label_ = new QLabel(strip_);
-    label_->setObjectName(QStringLiteral("ProgressLabel"));
-    label_->setAccessibleDescription(label_->objectName());
+    label_ = named(new QLabel(strip_), QStringLiteral("ProgressLabel"));
     label_->setFocusPolicy(Qt::NoFocus);
     strip_->addWidget(bar_);
     strip_->addWidget(label_);

@@ -1,5 +1,8 @@
 #include "postgres_server.h"
 
+#include "records/record_store.h"
+
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -113,12 +116,8 @@ bool PostgresServer::createDatabase(const QString& name)
 {
     bool ok = false;
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QStringLiteral("pg-admin"));
-        db.setHostName(QStringLiteral("127.0.0.1"));
-        db.setPort(port_);
-        db.setUserName(QString::fromLatin1(kUser));
-        db.setPassword(QString::fromLatin1(kPassword));
-        db.setDatabaseName(QStringLiteral("postgres"));
+        const StoreLocation admin = *parseStoreLocation(url(QStringLiteral("postgres")));
+        QSqlDatabase db = addStoreConnection(admin, QStringLiteral("pg-admin"));
         if (db.open()) {
             QSqlQuery q(db);
             q.exec(QStringLiteral("DROP DATABASE IF EXISTS %1").arg(name));
@@ -155,6 +154,7 @@ PostgresServer* sharedPostgres(QString* whyNot)
         return nullptr;
     }
     if (!server) {
+        [[maybe_unused]] static const bool stopsWithTheApplication = (qAddPostRoutine(stopSharedPostgres), true);
         server = std::make_unique<PostgresServer>();
         if (!server->start()) reason = QStringLiteral("the test server did not start: ") + server->problem();
     }

@@ -41,10 +41,10 @@ private:
     QString problem_;
 };
 
-// The one server of the test program, started on first use; nullptr with a skip reason when
-// PostgreSQL cannot run here.
+// The one server of the test program, started on first use and stopped when the application
+// object ends at the latest; nullptr with a skip reason when PostgreSQL cannot run here.
 PostgresServer* sharedPostgres(QString* whyNot);
-// Stops and removes it (the test program's end).
+// Stops and removes it.
 void stopSharedPostgres();
 // A local TCP port nothing listens on right now.
 int freeLocalPort();

@@ -1,5 +1,6 @@
 #include "measure/measure_controller.h"
 
+#include "core/dialogs.h"
 #include "core/form1.h"
 #include "core/info_box.h"
 #include "core/shared_state.h"
@@ -242,7 +243,7 @@ void MeasureController::undoPress()
 
 void MeasureController::refuseWhileRunning() { info_.report(kArial, VbColor::Red, T("measure.busy")); }
 
-QString MeasureController::logFolder() const { return logFolder_.isEmpty() ? defaultRepeatLogFolder() : logFolder_; }
+QString MeasureController::logFolder() const { return logFolder_.isEmpty() ? documentsFolder() : logFolder_; }
 
 bool MeasureController::LogRepeatResult(std::int16_t pass, const QString& fileName)
 {

@@ -1,18 +1,8 @@
 #include "measure/repeat_log.h"
 
-#include <QDir>
-#include <QFile>
-#include <QStandardPaths>
+#include "core/numeric_text.h"
 
-namespace {
-// Fixed decimals; a value that rounds to zero is shown without its sign.
-QByteArray fixed(float value, int decimals)
-{
-    QByteArray text = QByteArray::number(static_cast<double>(value), 'f', decimals);
-    if (text == "-0." + QByteArray(decimals, '0')) text.remove(0, 1);
-    return text;
-}
-}  // namespace
+#include <QFile>
 
 QString repeatLogName(const QDateTime& started)
 {
@@ -23,16 +13,9 @@ QByteArray repeatLogHeader() { return "Index \tCenter WL (nm)\tBandwidth (nm)\tI
 
 QByteArray repeatLogLine(int pass, const std::array<float, 3>& firstChannel)
 {
+    const auto fixed = [](float value, int decimals) { return fixedDecimals(value, decimals).toLatin1(); };
     return QByteArray::number(pass) + '\t' + fixed(firstChannel[0], 3) + '\t' + fixed(firstChannel[1], 3) + '\t' +
            fixed(firstChannel[2], 4) + "\r\n";
-}
-
-QString defaultRepeatLogFolder()
-{
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    if (folder.isEmpty()) folder = QDir::homePath();
-    QDir().mkpath(folder);
-    return folder;
 }
 
 LogWrite writeRepeatLog(const QString& path, bool create, const QByteArray& line)

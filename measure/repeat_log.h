@@ -16,10 +16,6 @@ QString repeatLogName(const QDateTime& started);
 QByteArray repeatLogHeader();
 QByteArray repeatLogLine(int pass, const std::array<float, 3>& firstChannel);
 
-// The folder the log files go to: the user's documents folder (where the save dialog opens),
-// created when missing.
-QString defaultRepeatLogFolder();
-
 enum class LogWrite { Written, Failed };
 
 // Pass 0 creates or empties the file and writes the header; pass > 0 appends `line`.

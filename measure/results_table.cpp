@@ -1,5 +1,6 @@
 #include "measure/results_table.h"
 
+#include "core/control_placement.h"
 #include "core/form1.h"
 #include "core/shared_state.h"
 #include "core/units.h"
@@ -45,9 +46,7 @@ void fillResultsTable(QTableWidget& grid, QLabel& resultLabel, const ResultsTabl
     clearBelowHeading(grid);
     grid.setColumnCount(kResultColumns);
     grid.setRowCount(std::max(in.channelCount + 1, kMinimumRows) + 1);
-    QFont font(QStringLiteral("Arial"));
-    font.setPointSize(10);
-    grid.setFont(font);
+    grid.setFont(arialFont(10));
     for (int c = 0; c < kResultColumns; ++c) grid.setColumnWidth(c, twipsToPixels(kColumnWidthsTwips[c]));
 
     if (const auto heading = resultHeading(in)) writeRow(grid, 0, *heading);

@@ -1,5 +1,6 @@
 #include "measure/results_table_format.h"
 
+#include "core/numeric_text.h"
 #include "core/optics.h"
 #include "core/texts.h"
 
@@ -11,12 +12,7 @@ constexpr float kSmallestCenterNm = 1.0F;  // rows with a smaller center hold no
 
 }  // namespace
 
-QString formatResult(double value)
-{
-    QString text = QString::number(value, 'f', 3);
-    if (text == QLatin1String("-0.000")) text.remove(0, 1);  // a rounded-away sign means nothing
-    return text;
-}
+QString formatResult(double value) { return fixedDecimals(value, 3); }
 
 QString resultCaption(const ResultsTableInput& in)
 {

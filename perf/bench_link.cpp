@@ -11,13 +11,12 @@
 #include "core/form1.h"
 #include "core/shared_state.h"
 #include "laser/tls_link.h"
+#include "simulator_process.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QProcess>
 #include <QPushButton>
-#include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
@@ -25,40 +24,7 @@
 
 namespace {
 
-// The simulator beside this program, in a fresh port directory, for the whole run.
-class Simulator {
-public:
-    Simulator()
-    {
-        const QString bin = QCoreApplication::applicationDirPath();
-        process_.start(QDir(bin).filePath(QStringLiteral("vxm-simulator")),
-                       {QStringLiteral("--com-dir"), dir_.filePath(QStringLiteral("com"))});
-        ready_ = process_.waitForStarted(5000) && process_.waitForReadyRead(5000) &&
-                 process_.readLine().trimmed() == "ready";
-        qputenv("VXM_COM_DIR", dir_.filePath(QStringLiteral("com")).toUtf8());
-        qputenv("VXM_MODULE_LIBRARY", QDir(bin).filePath(QStringLiteral("libKetrolanLib.so")).toUtf8());
-    }
-    ~Simulator()
-    {
-        process_.write("quit\n");
-        if (!process_.waitForFinished(3000)) process_.kill();
-        process_.waitForFinished(3000);
-    }
-    bool ready() const { return ready_; }
-    // One console command; true when the simulator answers "ok".
-    bool command(const QByteArray& line)
-    {
-        process_.write(line + '\n');
-        return process_.waitForReadyRead(5000) && process_.readLine().startsWith("ok");
-    }
-
-private:
-    QTemporaryDir dir_;
-    QProcess process_;
-    bool ready_ = false;
-};
-
-Simulator* simulator = nullptr;
+SimulatorProcess* simulator = nullptr;  // for the whole run
 
 std::unique_ptr<Bench> startedBench()
 {
@@ -78,7 +44,7 @@ double cpuSeconds()
 
 void BM_LaserExchange(benchmark::State& state)
 {
-    if (!simulator->ready()) return state.SkipWithError("vxm-simulator did not start");
+    if (!simulator->started()) return state.SkipWithError("vxm-simulator did not start");
     auto bench = startedBench();
     bench->form1().SetTLSComPort->click();
     TlsLink& link = bench->link();
@@ -94,7 +60,7 @@ BENCHMARK(BM_LaserExchange)->Unit(benchmark::kMillisecond)->UseRealTime()->Itera
 
 void BM_StartUp(benchmark::State& state)
 {
-    if (!simulator->ready()) return state.SkipWithError("vxm-simulator did not start");
+    if (!simulator->started()) return state.SkipWithError("vxm-simulator did not start");
     for (auto _ : state) {
         auto bench = startedBench();
         benchmark::DoNotOptimize(bench.get());
@@ -120,11 +86,12 @@ BENCHMARK(BM_DelayCpu)->Arg(10000)->Unit(benchmark::kMillisecond)->UseRealTime()
 // the fixed 100 ms and the whole reply time-out (10 s) pass without a byte.
 void BM_SilentLaserWaitCpu(benchmark::State& state)
 {
-    if (!simulator->ready()) return state.SkipWithError("vxm-simulator did not start");
+    if (!simulator->started()) return state.SkipWithError("vxm-simulator did not start");
     auto bench = startedBench();
     bench->form1().SetTLSComPort->click();
     if (!bench->MSComm1().isOpen()) return state.SkipWithError("the laser's port did not open");
-    if (!simulator->command("fault laser:silent on")) return state.SkipWithError("the laser cannot be silenced");
+    if (!simulator->command(QStringLiteral("fault laser:silent on")).startsWith(QLatin1String("ok")))
+        return state.SkipWithError("the laser cannot be silenced");
     TlsLink& link = bench->link();
     double cpu = 0;
     double waited = 0;
@@ -139,11 +106,11 @@ void BM_SilentLaserWaitCpu(benchmark::State& state)
         cpu += cpuSeconds() - before;
         waited += static_cast<double>(wall.nsecsElapsed()) / 1e9;
         if (!reply.isEmpty()) {
-            simulator->command("fault laser:silent off");
+            simulator->command(QStringLiteral("fault laser:silent off"));
             return state.SkipWithError("the silenced laser answered");
         }
     }
-    simulator->command("fault laser:silent off");
+    simulator->command(QStringLiteral("fault laser:silent off"));
     state.counters["cpu_percent"] = 100.0 * cpu / waited;
     state.counters["wait_s"] = waited / static_cast<double>(state.iterations());
 }
@@ -155,7 +122,10 @@ int main(int argc, char** argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    Simulator sim;
+    SimulatorProcess sim;
+    sim.exportComDir();
+    const QString library = QDir(SimulatorProcess::builtDir()).filePath(QStringLiteral("libKetrolanLib.so"));
+    qputenv("VXM_MODULE_LIBRARY", library.toUtf8());
     simulator = &sim;
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

@@ -9,7 +9,6 @@
 #include "records/record_store.h"
 #include "records/record_writer.h"
 
-#include <QApplication>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -104,16 +103,9 @@ bool generate(const QString& url, bool postgres)
     RecordStore store;
     if (store.open(url)) return false;
     store.close();
-    const StoreLocation where = *parseStoreLocation(url);
     bool ok = false;
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(postgres ? QStringLiteral("QPSQL") : QStringLiteral("QSQLITE"),
-                                                    QStringLiteral("generate"));
-        db.setDatabaseName(postgres ? where.database : where.path);
-        db.setHostName(where.host);
-        db.setPort(where.port);
-        db.setUserName(where.user);
-        db.setPassword(where.password);
+        QSqlDatabase db = addStoreConnection(*parseStoreLocation(url), QStringLiteral("generate"));
         if (db.open()) {
             const QString columns = QStringLiteral(
                 "uid, utc_ms, utc_offset_s, device_id, kind, pass, module_part, module_serial, laser_part, laser_serial,"
@@ -169,15 +161,3 @@ BENCHMARK(BM_ListOneDevice)->ArgName("postgres")->Arg(0)->Arg(1)->Unit(benchmark
     ->Iterations(200);
 
 }  // namespace
-
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    stopSharedPostgres();
-    return 0;
-}

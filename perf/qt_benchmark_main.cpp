@@ -1,4 +1,6 @@
-// Entry point of the benchmark programs that draw: one headless QApplication around the run.
+// Entry point of the benchmark programs that need Qt (to draw, or to run a child process or a
+// database): one headless QApplication around the run. What they start for the whole run (a
+// PostgreSQL server) stops as the application ends.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>

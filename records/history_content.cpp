@@ -59,11 +59,6 @@ QByteArray csvField(QString text)
     return text.toUtf8();
 }
 
-QByteArray csvNumber(double value)
-{
-    return std::isfinite(value) ? QByteArray::number(value, 'f', 4) : QByteArray();
-}
-
 }  // namespace
 
 RecordFilter recordFilter(const FilterInput& input)

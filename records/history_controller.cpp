@@ -5,7 +5,6 @@
 #include "core/texts.h"
 #include "records/history_window.h"
 #include "results/file_saving.h"
-#include "results/save_controller.h"
 
 #include <QDateTime>
 #include <QFileInfo>
@@ -204,7 +203,7 @@ void HistoryController::exportWorkbook()
     std::vector<SheetContent> sheets;
     for (const MeasurementRecord& r : records) sheets.push_back(history::recordSheet(r));
     const QString stamp = saveTimeStamp(QDateTime::currentDateTime());
-    QString target = dialogs().saveFileName(saveDialogFolder(), history::proposedHistoryWorkbookName(stamp),
+    QString target = dialogs().saveFileName(documentsFolder(), history::proposedHistoryWorkbookName(stamp),
                                             text("results.workbookFilter"));
     if (target.isEmpty()) return;
     target = withSuffix(target, QStringLiteral(".xlsx"));
@@ -216,7 +215,7 @@ void HistoryController::exportCsv()
     const std::vector<MeasurementRecord> records = loadSelected();
     if (records.empty()) return;
     const QString stamp = saveTimeStamp(QDateTime::currentDateTime());
-    QString target = dialogs().saveFileName(saveDialogFolder(), history::proposedHistoryCsvName(stamp),
+    QString target = dialogs().saveFileName(documentsFolder(), history::proposedHistoryCsvName(stamp),
                                             text("extras.csvFilter"));
     if (target.isEmpty()) return;
     target = withSuffix(target, QStringLiteral(".csv"));

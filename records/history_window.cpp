@@ -1,5 +1,6 @@
 #include "records/history_window.h"
 
+#include "core/control_placement.h"
 #include "core/texts.h"
 #include "core/units.h"
 #include "records/history_content.h"
@@ -11,16 +12,19 @@
 
 namespace {
 
-template <typename W>
-W* named(W* w, const char* name)
-{
-    w->setObjectName(QString::fromLatin1(name));
-    return w;
-}
+// QDateEdit keeps Tab while it shows its special text ("(any)" here): this one lets it go on to
+// the next control then, as it does from the last part of a date.
+class DateBox : public QDateEdit {
+protected:
+    bool focusNextPrevChild(bool next) override
+    {
+        return date() == minimumDate() ? QAbstractSpinBox::focusNextPrevChild(next) : QDateEdit::focusNextPrevChild(next);
+    }
+};
 
 QDateEdit* dateBox(const char* name)
 {
-    auto* d = named(new QDateEdit, name);
+    auto* d = named(new DateBox, name);
     d->setCalendarPopup(true);
     d->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
     d->setMinimumDate(HistoryWindow::anyDate());
@@ -36,6 +40,7 @@ QTableWidget* table(const char* name, int columns)
     t->verticalHeader()->hide();
     t->horizontalHeader()->setStretchLastSection(true);
     t->setWordWrap(false);
+    t->setTabKeyNavigation(false);  // Tab goes on to the next control; the arrow keys move in the table
     return t;
 }
 
@@ -52,9 +57,7 @@ QPlainTextEdit* textPane(const char* name)
 HistoryWindow::HistoryWindow(QWidget* parent) : QWidget(parent, Qt::Window)
 {
     setObjectName(QStringLiteral("HistoryWindow"));
-    QFont f(QStringLiteral("Arial"));
-    f.setPointSize(10);
-    setFont(f);
+    setFont(arialFont(10));
     setBackColor(this, VbColor::White);
 
     DeviceIdLabel = named(new QLabel, "DeviceIdLabel");
@@ -86,6 +89,8 @@ HistoryWindow::HistoryWindow(QWidget* parent) : QWidget(parent, Qt::Window)
     Figures = textPane("Figures");
 
     Plot = new HistoryPlot;
+    Plot->setAccessibleDescription(Plot->objectName());
+    Plot->setFocusPolicy(Qt::StrongFocus);  // so that a screen reader's user can reach it by Tab
     Open = named(new QPushButton, "Open");
     OverlayAdd = named(new QPushButton, "OverlayAdd");
     OverlayClear = named(new QPushButton, "OverlayClear");
@@ -166,4 +171,16 @@ void HistoryWindow::retranslate(int language)
     ExportWorkbook->setText(t("history.exportWorkbook"));
     ExportCsv->setText(t("history.exportCsv"));
     Close->setText(t("history.close"));
+    // Boxes and panes take their label's text as accessible name; buttons and the check box read
+    // their captions.
+    const std::pair<QWidget*, QLabel*> labelled[] = {{DeviceId, DeviceIdLabel}, {From, FromLabel}, {To, ToLabel},
+                                                     {Verdict, VerdictLabel},   {Bench, BenchLabel},
+                                                     {Settings, SettingsTitle}, {Figures, FiguresTitle}};
+    for (const auto& [control, label] : labelled) {
+        control->setAccessibleName(label->text());
+        label->setBuddy(control);  // screen readers on Linux name a combo box by the label it has
+    }
+    List->setAccessibleName(t("history.list"));
+    Channels->setAccessibleName(t("history.channelTable"));
+    Plot->setAccessibleName(t("history.plot"));
 }

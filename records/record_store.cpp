@@ -15,6 +15,11 @@ QAtomicInt connectionCounter;
 
 using Engine = StoreLocation::Engine;
 
+QString driverName(Engine engine)
+{
+    return engine == Engine::PostgreSQL ? QStringLiteral("QPSQL") : QStringLiteral("QSQLITE");
+}
+
 // The schema's steps: step i brings a database from version i to i + 1. %ID% and %BLOB% are the
 // two column types the engines spell differently.
 const std::vector<std::vector<const char*>>& migrations()
@@ -212,6 +217,24 @@ QString displayTarget(const QString& urlOrPath)
     return urlOrPath.left(colon + 1) + QStringLiteral("***") + urlOrPath.mid(at);
 }
 
+QSqlDatabase addStoreConnection(const StoreLocation& where, const QString& name)
+{
+    QSqlDatabase db = QSqlDatabase::addDatabase(driverName(where.engine), name);
+    if (where.engine == Engine::SQLite) {
+        db.setDatabaseName(where.path);
+        // Waits for a lock another program holds instead of failing at once.
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=2000"));
+        return db;
+    }
+    db.setHostName(where.host);
+    db.setPort(where.port);
+    db.setUserName(where.user);
+    db.setPassword(where.password);
+    db.setDatabaseName(where.database);
+    db.setConnectOptions(QStringLiteral("connect_timeout=3"));
+    return db;
+}
+
 RecordStore::RecordStore()
     : connection_(QStringLiteral("vxm-records-%1").arg(connectionCounter.fetchAndAddRelaxed(1)))
 {
@@ -239,21 +262,9 @@ StoreError RecordStore::open(const StoreLocation& where)
     close();
     where_ = where;
     const bool pg = where.engine == Engine::PostgreSQL;
-    const QString driver = pg ? QStringLiteral("QPSQL") : QStringLiteral("QSQLITE");
+    const QString driver = driverName(where.engine);
     if (!QSqlDatabase::isDriverAvailable(driver)) return fail(StoreProblem::DriverMissing, driver);
-    QSqlDatabase db = QSqlDatabase::addDatabase(driver, connection_);
-    if (pg) {
-        db.setHostName(where.host);
-        db.setPort(where.port);
-        db.setUserName(where.user);
-        db.setPassword(where.password);
-        db.setDatabaseName(where.database);
-        db.setConnectOptions(QStringLiteral("connect_timeout=3"));
-    } else {
-        db.setDatabaseName(where.path);
-        // Waits for a lock another program holds instead of failing at once.
-        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=2000"));
-    }
+    QSqlDatabase db = addStoreConnection(where, connection_);
     if (!db.open()) {
         const QSqlError e = db.lastError();
         return fail(classify(e), errorText(e));

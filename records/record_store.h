@@ -5,6 +5,7 @@
 
 #include "records/measurement_record.h"
 
+#include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
 
@@ -53,6 +54,10 @@ std::optional<StoreLocation> parseStoreLocation(const QString& urlOrPath, StoreE
 
 // A URL or path for a message: a password in it is replaced by "***".
 QString displayTarget(const QString& urlOrPath);
+
+// The Qt SQL connection `name` to `where`, not yet open: its driver, address and login, and how
+// long it waits for a server or a lock. Whoever adds it removes it (QSqlDatabase::removeDatabase).
+QSqlDatabase addStoreConnection(const StoreLocation& where, const QString& name);
 
 // The schema version this program writes.
 inline constexpr int kRecordSchemaVersion = 1;

@@ -1,5 +1,6 @@
 #include "remote/remote_control.h"
 
+#include "core/control_placement.h"
 #include "core/form1.h"
 #include "core/texts.h"
 #include "remote/remote_commands.h"
@@ -28,9 +29,7 @@ RemoteControl::~RemoteControl()
 bool RemoteControl::start(const RemoteOptions& options)
 {
     if (!server_->listen(options)) return false;
-    indicator_ = new QLabel(form_.statusBar());
-    indicator_->setObjectName(QStringLiteral("RemoteIndicator"));
-    indicator_->setAccessibleDescription(indicator_->objectName());
+    indicator_ = named(new QLabel(form_.statusBar()), QStringLiteral("RemoteIndicator"));
     indicator_->setFocusPolicy(Qt::NoFocus);
     form_.statusBar()->addPermanentWidget(indicator_);
     showIndicator();

@@ -44,7 +44,7 @@ void ExportController::SaveCSV_Click()
 
 QString ExportController::askFileName(const QString& proposedName, const char* filterKey, const QString& suffix) const
 {
-    const QString target = dialogs().saveFileName(saveDialogFolder(), proposedName, T(filterKey));
+    const QString target = dialogs().saveFileName(documentsFolder(), proposedName, T(filterKey));
     if (target.isEmpty()) return {};
     return QFileInfo(target).suffix().isEmpty() ? target + suffix : target;
 }

@@ -1,5 +1,6 @@
 #include "results/form2.h"
 
+#include "core/control_placement.h"
 #include "core/units.h"
 
 #include <QFrame>
@@ -9,32 +10,6 @@ namespace {
 
 constexpr double kStatisticsStrip = 1860;  // twips
 
-QFont arial(int points)
-{
-    QFont f(QStringLiteral("Arial"));
-    f.setPointSize(points);
-    return f;
-}
-
-template <typename W>
-W* place(W* w, const QString& name, double left, double top, double width, double height, int points = 12)
-{
-    w->setObjectName(name);
-    w->setAccessibleDescription(name);
-    w->setGeometry(twipsRect(left, top, width, height));
-    w->setFont(arial(points));
-    return w;
-}
-
-QPushButton* button(QWidget* parent, const char* name, const char* caption, double left, double top, double width,
-                    bool toggle = false)
-{
-    auto* b = place(new QPushButton(QString::fromUtf8(caption), parent), QString::fromLatin1(name), left, top, width, 495);
-    b->setCheckable(toggle);
-    b->setAutoDefault(false);
-    return b;
-}
-
 QLabel* label(QWidget* parent, const QString& name, const QString& caption, double left, double top, double width,
               double height, int points = 12)
 {
@@ -43,7 +18,7 @@ QLabel* label(QWidget* parent, const QString& name, const QString& caption, doub
 
 QLineEdit* hiddenBox(QWidget* parent, const char* name, const char* text, double left, double top)
 {
-    auto* t = place(new QLineEdit(QString::fromLatin1(text), parent), QString::fromLatin1(name), left, top, 1095, 390);
+    auto* t = place(new QLineEdit(QString::fromLatin1(text), parent), QString::fromLatin1(name), left, top, 1095, 390, 12);
     t->setAccessibleName(QString::fromLatin1(name));
     return t;
 }
@@ -54,7 +29,7 @@ Form2::Form2(QWidget* parent) : QWidget(parent, Qt::Window)
 {
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("Display Results"));
-    setFont(arial(12));
+    setFont(arialFont(12));
     setBackColor(this, VbColor::White);
     // 8025 twips of the design plus the statistics strip below it.
     const QSize client(twipsToPixels(20280), twipsToPixels(8025 + kStatisticsStrip));
@@ -70,16 +45,16 @@ Form2::Form2(QWidget* parent) : QWidget(parent, Qt::Window)
     static_cast<QFrame*>(Shape2)->setFrameShape(QFrame::Box);
     Shape2->setGeometry(twipsRect(14880, 120, 5175, 1095));
 
-    ZoomPlot = button(this, "ZoomPlot", "Zoom In", 240, 120, 1695);
-    PanPlot = button(this, "PanPlot", "Pan Plot", 2040, 120, 1935);
-    NormalPlot = button(this, "NormalPlot", "Normal", 4080, 120, 1575);
-    StopMeasure = button(this, "StopMeasure", "Stop Measure", 5760, 120, 2055);
-    SaveSpectrum = button(this, "SaveSpectrum", "Save Spectrum", 7920, 120, 1815);
-    CloseForm2 = button(this, "CloseForm2", "Close Form", 12600, 120, 1575);
+    ZoomPlot = placeButton(this, "ZoomPlot", "Zoom In", 240, 120, 1695);
+    PanPlot = placeButton(this, "PanPlot", "Pan Plot", 2040, 120, 1935);
+    NormalPlot = placeButton(this, "NormalPlot", "Normal", 4080, 120, 1575);
+    StopMeasure = placeButton(this, "StopMeasure", "Stop Measure", 5760, 120, 2055);
+    SaveSpectrum = placeButton(this, "SaveSpectrum", "Save Spectrum", 7920, 120, 1815);
+    CloseForm2 = placeButton(this, "CloseForm2", "Close Form", 12600, 120, 1575);
     Label4 = label(this, QStringLiteral("Label4"), QStringLiteral("Channel #1"), 3480, 880, 8655, 375);
     Label4->setAlignment(Qt::AlignCenter);
 
-    Picture1 = place(new PlotSurface(this), QStringLiteral("Picture1"), 1680, 1320, 12615, 5655);
+    Picture1 = place(new PlotSurface(this), QStringLiteral("Picture1"), 1680, 1320, 12615, 5655, 12);
     Picture1->setAccessibleName(QStringLiteral("Spectrum plot"));
     for (int i = 0; i < 11; ++i) {
         Label1[i] = label(this, QStringLiteral("Label1(%1)").arg(i), QString(), 1680 + 840 * i, 6960, 855, 375, 10);
@@ -87,23 +62,23 @@ Form2::Form2(QWidget* parent) : QWidget(parent, Qt::Window)
     }
     WLLabel = label(this, QStringLiteral("WLLabel"), QStringLiteral("Wavelength (nm)"), 5040, 7320, 2775, 375);
     RotateLabel = place(new UcLabelRotate(QStringLiteral("RotateLabel"), this), QStringLiteral("RotateLabel"), 240,
-                        4800, 2295, 2295);
+                        4800, 2295, 2295, 12);
     RotateLabel->readProperties({{QStringLiteral("caption"), QStringLiteral(" Insertion Loss (dB) ")},
                                  {QStringLiteral("angledeg"), 270.0F},
                                  {QStringLiteral("backcolor"), static_cast<qulonglong>(VbColor::InfoBackground)},
-                                 {QStringLiteral("font"), arial(12)}});
+                                 {QStringLiteral("font"), arialFont(12)}});
     // The title's square reaches under the y tick labels and the plot's left edge: keep it beneath
     // them so that every tick label stays readable.
     RotateLabel->lower();
 
     ResultLabel = label(this, QStringLiteral("ResultLabel"), QStringLiteral("Analysis Results at -0.0 dB Down"), 15000,
                         1320, 4695, 375, 14);
-    MSFlexGrid1 = place(new QTableWidget(2, 5, this), QStringLiteral("MSFlexGrid1"), 14880, 1680, 5175, 5535);
+    MSFlexGrid1 = place(new QTableWidget(2, 5, this), QStringLiteral("MSFlexGrid1"), 14880, 1680, 5175, 5535, 12);
     MSFlexGrid1->setAccessibleName(QStringLiteral("Analysis results"));
     MSFlexGrid1->horizontalHeader()->hide();
     MSFlexGrid1->verticalHeader()->hide();
     MSFlexGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    MSFlexGrid1->setFont(arial(10));
+    MSFlexGrid1->setFont(arialFont(10));
     MSFlexGrid1->setTextElideMode(Qt::ElideNone);  // a grid cell shows what fits, as the bench always did
     MSFlexGrid1->setWordWrap(false);
     const char* headers[] = {"# ", "Wavelength", " Frequency ", " Bandwidth ", "Insertion Loss"};
@@ -114,8 +89,8 @@ Form2::Form2(QWidget* parent) : QWidget(parent, Qt::Window)
     }
     MSFlexGrid1->resizeColumnsToContents();  // the empty table fits its heading without scrolling
 
-    RepeatabilityTest = button(this, "RepeatabilityTest", "Repeatability Test", 14880, 7320, 2775, true);
-    SaveAnalysis = button(this, "SaveAnalysis", "Save Results", 18000, 7320, 1935);
+    RepeatabilityTest = placeButton(this, "RepeatabilityTest", "Repeatability Test", 14880, 7320, 2775, true);
+    SaveAnalysis = placeButton(this, "SaveAnalysis", "Save Results", 18000, 7320, 1935);
 
     LimitText1 = hiddenBox(this, "LimitText1", "1260.000", 16200, 240);
     LimitText2 = hiddenBox(this, "LimitText2", "1340.000", 18120, 240);
@@ -131,16 +106,16 @@ Form2::Form2(QWidget* parent) : QWidget(parent, Qt::Window)
                           unitTop[i], 855, 375);
 
     // Between Save Spectrum (ends at 9735) and Close Form (starts at 12600).
-    SavePlot = button(this, "SavePlot", "Save Plot", 9840, 120, 1335);
-    SaveCSV = button(this, "SaveCSV", "Save CSV", 11220, 120, 1275);
+    SavePlot = placeButton(this, "SavePlot", "Save Plot", 9840, 120, 1335);
+    SaveCSV = placeButton(this, "SaveCSV", "Save CSV", 11220, 120, 1275);
     RepeatStatsPanel = place(new RepeatStatisticsPanel(this), QStringLiteral("RepeatStatsPanel"), 9840, 7980, 10215,
                              kStatisticsStrip - 180, 10);
-    RepeatStatsPanel->RepeatStatsTitle->setFont(arial(12));
+    RepeatStatsPanel->RepeatStatsTitle->setFont(arialFont(12));
 
     // Below the plot's x title and left of the statistics strip; the verdict controls sit below.
-    MarkerPlot = button(this, "MarkerPlot", "Markers", 240, 7800, 1695);
+    MarkerPlot = placeButton(this, "MarkerPlot", "Markers", 240, 7800, 1695);
     AutoMarkers = place(new QCheckBox(QStringLiteral("Auto markers"), this), QStringLiteral("AutoMarkers"), 2160, 7800,
-                        2655, 495);
+                        2655, 495, 12);
     Marker1Text = label(this, QStringLiteral("Marker1Text"), QStringLiteral("M1: -"), 4920, 7740, 4800, 375);
     Marker2Text = label(this, QStringLiteral("Marker2Text"), QStringLiteral("M2: -"), 4920, 8100, 4800, 375);
     // Right of the channel label's text, ending with the plot.

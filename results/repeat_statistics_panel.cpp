@@ -1,5 +1,6 @@
 #include "results/repeat_statistics_panel.h"
 
+#include "core/control_placement.h"
 #include "core/texts.h"
 #include "results/repeat_statistics.h"
 
@@ -19,17 +20,12 @@ constexpr std::array<const char*, 4> kColumnKeys{"extras.statsMean", "extras.sta
 
 RepeatStatisticsPanel::RepeatStatisticsPanel(QWidget* parent) : QWidget(parent)
 {
-    RepeatStatsTitle = new QLabel(QStringLiteral("Repeatability Statistics"), this);
-    RepeatStatsTitle->setObjectName(QStringLiteral("RepeatStatsTitle"));
-    RepeatStatsTitle->setAccessibleDescription(RepeatStatsTitle->objectName());
-    RepeatStatsCount = new QLabel(this);
-    RepeatStatsCount->setObjectName(QStringLiteral("RepeatStatsCount"));
-    RepeatStatsCount->setAccessibleDescription(RepeatStatsCount->objectName());
+    RepeatStatsTitle =
+        named(new QLabel(QStringLiteral("Repeatability Statistics"), this), QStringLiteral("RepeatStatsTitle"));
+    RepeatStatsCount = named(new QLabel(this), QStringLiteral("RepeatStatsCount"));
     RepeatStatsCount->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
-    RepeatStatsGrid = new QTableWidget(4, 5, this);
-    RepeatStatsGrid->setObjectName(QStringLiteral("RepeatStatsGrid"));
-    RepeatStatsGrid->setAccessibleDescription(RepeatStatsGrid->objectName());
+    RepeatStatsGrid = named(new QTableWidget(4, 5, this), QStringLiteral("RepeatStatsGrid"));
     RepeatStatsGrid->horizontalHeader()->hide();
     RepeatStatsGrid->verticalHeader()->hide();
     RepeatStatsGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);

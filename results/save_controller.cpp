@@ -7,21 +7,9 @@
 #include "results/form2.h"
 
 #include <QDateTime>
-#include <QDir>
 #include <QFileInfo>
-#include <QStandardPaths>
 
 #include <exception>
-
-// The operator's documents folder is where save dialogs open; it is created if missing, so the
-// dialog can open in it.
-QString saveDialogFolder()
-{
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    if (folder.isEmpty()) folder = QDir::homePath();
-    QDir().mkpath(folder);
-    return folder;
-}
 
 namespace {
 
@@ -66,7 +54,7 @@ void SaveController::save(const std::vector<SheetContent>& sheets, const QString
 {
     // Saving ends silently on any fault, as the operator is told nothing either way.
     try {
-        const QString target = dialogs().saveFileName(saveDialogFolder(), proposedName, T("results.workbookFilter"));
+        const QString target = dialogs().saveFileName(documentsFolder(), proposedName, T("results.workbookFilter"));
         if (target.isEmpty()) return;  // cancelled
         saveWorkbook(*writer_, sheets, withWorkbookSuffix(target));
     } catch (const std::exception&) {

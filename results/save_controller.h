@@ -14,9 +14,6 @@
 class Form1;
 class Form2;
 
-// The folder the save-as dialogs of the results window open in (created if missing).
-QString saveDialogFolder();
-
 class SaveController : public QObject {
     Q_OBJECT
 public:

@@ -4,18 +4,6 @@
 
 #include <QStringList>
 
-#include <cmath>
-
-namespace {
-
-QByteArray csvNumber(double value)
-{
-    // A number a spreadsheet cannot hold stays an empty field, as it stays a blank cell.
-    return std::isfinite(value) ? QByteArray::number(value, 'f', 4) : QByteArray();
-}
-
-}  // namespace
-
 QByteArray spectrumCsv(const std::vector<float>& wavelengths, const std::vector<float>& values,
                        std::int32_t lastPointIndex, bool alignModeTicked, bool scanModeTicked)
 {

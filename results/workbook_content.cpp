@@ -26,6 +26,11 @@ double roundHalfAway(float value, int decimals)
     return rounded == 0.0 ? 0.0 : rounded;  // "-0.000" reads back as 0
 }
 
+QByteArray csvNumber(double value)
+{
+    return std::isfinite(value) ? QByteArray::number(value, 'f', 4) : QByteArray();
+}
+
 SheetContent resultsSheet(std::int32_t channelCount, const std::vector<std::array<float, 3>>& channelResults)
 {
     SheetContent sheet;

@@ -3,6 +3,7 @@
 // numbers below it and the ranges that carry the font, the widths and the centring. No file
 // handling here; a WorkbookWriter turns a SheetContent into a file.
 
+#include <QByteArray>
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
@@ -42,6 +43,10 @@ constexpr double kWorkbookFontSize = 12.0;
 // `value` rounded to `decimals` (0..4) decimal places, half away from zero, as the number a
 // "0.000"-style format shows and reads back: decided on the single's exact decimal value.
 double roundHalfAway(float value, int decimals);
+
+// A number of a sheet as a CSV field: four decimals, as the spectrum sheet rounds them; a number a
+// spreadsheet cannot hold stays an empty field, as it stays a blank cell.
+QByteArray csvNumber(double value);
 
 // The results workbook: one row per channel 1..channelCount of `channelResults` (row 0 unused;
 // columns center nm, bandwidth nm, peak value). A channel below 1.0 nm gives a row of zeros.

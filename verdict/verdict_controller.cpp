@@ -7,7 +7,6 @@
 #include "core/texts.h"
 #include "core/units.h"
 #include "results/form2.h"
-#include "results/save_controller.h"
 #include "verdict/figures_output.h"
 
 #include <QDir>
@@ -134,7 +133,7 @@ bool VerdictController::loadLimits(const QString& path)
 
 void VerdictController::LoadLimits_Click()
 {
-    const QString path = dialogs().openFileName(saveDialogFolder(), T("verdict.limitsFilter"));
+    const QString path = dialogs().openFileName(documentsFolder(), T("verdict.limitsFilter"));
     if (!path.isEmpty()) loadLimits(path);
 }
 

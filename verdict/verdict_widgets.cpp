@@ -1,5 +1,6 @@
 #include "verdict/verdict_widgets.h"
 
+#include "core/control_placement.h"
 #include "core/texts.h"
 #include "core/units.h"
 #include "results/form2.h"
@@ -10,24 +11,6 @@ namespace {
 
 constexpr double kStripTop = 9960;     // below the window's design and the statistics strip
 constexpr double kStripHeight = 2520;  // the figures table: a heading and about eight rows
-
-QFont arial(int points, bool bold = false)
-{
-    QFont f(QStringLiteral("Arial"));
-    f.setPointSize(points);
-    f.setBold(bold);
-    return f;
-}
-
-template <typename W>
-W* place(W* w, const char* name, double left, double top, double width, double height, int points)
-{
-    w->setObjectName(QString::fromLatin1(name));
-    w->setAccessibleDescription(QString::fromLatin1(name));
-    w->setGeometry(twipsRect(left, top, width, height));
-    w->setFont(arial(points));
-    return w;
-}
 
 }  // namespace
 
@@ -41,7 +24,7 @@ VerdictWidgets addVerdictWidgets(Form2& form)
     w.LoadLimits->setAutoDefault(false);
     w.LimitsName = place(new QLabel(&form), "LimitsName", 5640, 8640, 4080, 375, 9);
     w.DeviceVerdict = place(new QLabel(&form), "DeviceVerdict", 240, 9120, 3480, 840, 36);
-    w.DeviceVerdict->setFont(arial(36, true));
+    w.DeviceVerdict->setFont(arialFont(36, true));
     w.DeviceVerdict->setAlignment(Qt::AlignCenter);
     w.VerdictReason = place(new QLabel(&form), "VerdictReason", 3840, 9120, 5880, 840, 10);
     w.VerdictReason->setWordWrap(true);
@@ -53,7 +36,7 @@ VerdictWidgets addVerdictWidgets(Form2& form)
     w.FiguresGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     w.FiguresGrid->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     w.FiguresGrid->horizontalHeader()->setSectionResizeMode(14, QHeaderView::ResizeToContents);
-    w.FiguresGrid->horizontalHeader()->setFont(arial(9));
+    w.FiguresGrid->horizontalHeader()->setFont(arialFont(9));
 
     const QSize grown(form.width(), twipsToPixels(kStripTop + kStripHeight));
     form.setMinimumSize(grown);

@@ -38,6 +38,17 @@ TEST(NumericText, ReadsTheLeadingDecimalNumberOrZero)
     EXPECT_DOUBLE_EQ(leadingNumber(QString()), 0.0);
 }
 
+TEST(NumericText, FixedDecimalsDropTheSignOfARoundedAwayValueOnly)
+{
+    const struct {
+        double value;
+        int decimals;
+        const char* text;
+    } rows[] = {{-0.00004, 4, "0.0000"}, {-0.00005, 4, "-0.0001"}, {-0.4, 0, "0"},        {-0.6, 0, "-1"},
+                {-12.34567, 3, "-12.346"}, {0.00049, 3, "0.000"},   {-0.0, 2, "0.00"},    {1550.06, 1, "1550.1"}};
+    for (const auto& r : rows) EXPECT_EQ(fixedDecimals(r.value, r.decimals), QLatin1String(r.text)) << r.value;
+}
+
 TEST(NumericText, FloorTakesTheIntegerBelowAndStaysInRange)
 {
     EXPECT_EQ(floorToInt32(1260.9), 1260);

@@ -1,6 +1,7 @@
 // Export of the plot (PNG) and the spectrum (CSV) from the results window.
 
 #include "../results/results_support.h"
+#include "core/dialogs.h"
 #include "core/form1.h"
 #include "bench_fixture.h"
 #include "results/export_controller.h"
@@ -9,7 +10,6 @@
 #include "results/spectrum_csv.h"
 #include "results/form2.h"
 #include "results/plot_engine.h"
-#include "results/save_controller.h"
 #include "test_paths.h"
 
 #include <gtest/gtest.h>
@@ -75,7 +75,7 @@ TEST_F(ExportButtons, SaveCsvWritesTheShownSpectrumAndReplacesAnOldFileWhole)
     b.dialogs->answer = out.filePath(QStringLiteral("spectrum"));  // typed without a suffix
     f.SaveCSV->click();
     expectStampedName(b.dialogs->lastProposedName, "VXM_Spectrum_", "csv");
-    EXPECT_EQ(b.dialogs->lastFolder, saveDialogFolder());
+    EXPECT_EQ(b.dialogs->lastFolder, documentsFolder());
     EXPECT_TRUE(b.dialogs->lastFolder.startsWith(home.path()));
     EXPECT_EQ(b.dialogs->lastFilter, QStringLiteral("CSV files (*.csv)"));
     ASSERT_EQ(entries(out.path()), QStringList{QStringLiteral("spectrum.csv")}) << "no temporary left behind";
@@ -104,7 +104,7 @@ TEST_F(ExportButtons, CancelWritesNothing)
     EXPECT_TRUE(b.dialogs->lastProposedName.endsWith(QStringLiteral(".csv")));
     f.SavePlot->click();
     EXPECT_TRUE(b.dialogs->lastProposedName.endsWith(QStringLiteral(".png")));
-    EXPECT_TRUE(entries(saveDialogFolder()).isEmpty()) << qPrintable(entries(saveDialogFolder()).join(u' '));
+    EXPECT_TRUE(entries(documentsFolder()).isEmpty()) << qPrintable(entries(documentsFolder()).join(u' '));
 }
 
 TEST_F(ExportButtons, SavePlotKeepsThePictureWithItsLabels)

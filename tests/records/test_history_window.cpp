@@ -1,5 +1,6 @@
 // The History window on a temporary SQLite store holding a few records: the filters and the
-// count, opening a record, the overlay's cap and the exports read back.
+// count, opening a record, the overlay's cap, the exports read back, and what a screen reader and
+// the keyboard reach.
 #include "core/form1.h"
 #include "core/shared_state.h"
 #include "core/texts.h"
@@ -9,8 +10,10 @@
 #include "recording_dialogs.h"
 #include "../results/test_workbook_reader.h"
 
+#include <QAccessible>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -49,6 +52,31 @@ int pixelsOf(const QImage& image, std::uint32_t bbggrr)
             n += std::max({std::abs(p.red() - c.red()), std::abs(p.green() - c.green()), std::abs(p.blue() - c.blue())}) < 40;
         }
     return n;
+}
+
+// What a screen reader calls a control: the text of the label that labels it, else its name.
+QString spokenName(QAccessibleInterface* control)
+{
+    const auto labels = control->relations(QAccessible::Label);
+    return labels.isEmpty() ? control->text(QAccessible::Name) : labels.first().first->text(QAccessible::Name);
+}
+
+// The first control below `root` (itself included, parents before children) that a screen reader
+// calls `name`; labels, which read their own text, are passed over.
+QObject* accessibleNamed(QAccessibleInterface* root, const QString& name)
+{
+    if (root->role() != QAccessible::StaticText && spokenName(root) == name) return root->object();
+    for (int i = 0; i < root->childCount(); ++i)
+        if (QAccessibleInterface* child = root->child(i))
+            if (QObject* found = accessibleNamed(child, name)) return found;
+    return nullptr;
+}
+
+// The window's own control that holds `w` (a date box for its editing field, say).
+QWidget* windowControl(QWidget* w, const QWidget& window)
+{
+    while (w && w->parentWidget() != &window) w = w->parentWidget();
+    return w;
 }
 
 class HistoryWindowTest : public testing::Test {
@@ -209,6 +237,60 @@ TEST_F(HistoryWindowTest, HistoryButtonOpensTheWindowOnTheStoreAndABadAddressIsN
     EXPECT_TRUE(broken.window()->Message->text().startsWith(textIn("history.storeFailed", 2).arg(QString())));
     EXPECT_FALSE(broken.window()->Message->text().endsWith(u'：'));  // the cause is named
     EXPECT_EQ(broken.window()->List->rowCount(), 0);
+}
+
+TEST_F(HistoryWindowTest, ScreenReadersFindEveryControlByNameAndTabReachesTheListAndThePlot)
+{
+    const struct {
+        const char* key;
+        QWidget* control;
+    } named[] = {
+        {"history.deviceId", window.DeviceId},      {"history.from", window.From},
+        {"history.to", window.To},                  {"history.verdict", window.Verdict},
+        {"history.bench", window.Bench},            {"history.search", window.Search},
+        {"history.list", window.List},              {"history.settings", window.Settings},
+        {"history.channelTable", window.Channels},  {"history.figures", window.Figures},
+        {"history.plot", window.Plot},              {"history.open", window.Open},
+        {"history.overlayAdd", window.OverlayAdd},  {"history.overlayClear", window.OverlayClear},
+        {"history.currentTrace", window.CurrentTrace}, {"history.exportWorkbook", window.ExportWorkbook},
+        {"history.exportCsv", window.ExportCsv},    {"history.close", window.Close},
+    };
+    for (int language : {1, 2}) {
+        window.retranslate(language);
+        for (const auto& n : named)
+            EXPECT_EQ(accessibleNamed(QAccessible::queryAccessibleInterface(&window), textIn(n.key, language)), n.control)
+                << n.key << " in language " << language;
+    }
+    // Every control, labels included, carries its code name as description; all but the two
+    // message labels (empty until there is something to say) have a name to read.
+    for (QWidget* w : window.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        const QString code = w->objectName();
+        EXPECT_FALSE(code.isEmpty()) << w->metaObject()->className();
+        EXPECT_EQ(QAccessible::queryAccessibleInterface(w)->text(QAccessible::Description), code);
+        const bool silent = w == window.Count || w == window.Message;
+        EXPECT_TRUE(silent || !spokenName(QAccessible::queryAccessibleInterface(w)).isEmpty())
+            << qPrintable(code);
+    }
+
+    // A listed and selected record must not hold Tab in the list.
+    select({ids[0]});
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    window.DeviceId->setFocus();
+    std::vector<QWidget*> reached;
+    for (int press = 0; press < 100 && (reached.empty() || reached.back() != window.DeviceId); ++press) {
+        ASSERT_NE(QApplication::focusWidget(), nullptr);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QWidget* control = windowControl(QApplication::focusWidget(), window);
+        if (reached.empty() || reached.back() != control) reached.push_back(control);
+    }
+    ASSERT_EQ(reached.back(), window.DeviceId) << "Tab does not come round";
+    const auto at = [&reached](QWidget* w) { return std::find(reached.begin(), reached.end(), w) - reached.begin(); };
+    EXPECT_LT(at(window.Search), at(window.List));
+    EXPECT_LT(at(window.List), at(window.Plot));
+    EXPECT_LT(at(window.Plot), at(window.Close));
 }
 
 }  // namespace

@@ -62,15 +62,7 @@ QList<int> rawQuery(const QString& url, const QString& sql)
 {
     QList<int> rows;
     {
-        const StoreLocation where = *parseStoreLocation(url);
-        const bool sqlite = where.engine == StoreLocation::Engine::SQLite;
-        QSqlDatabase db = QSqlDatabase::addDatabase(sqlite ? QStringLiteral("QSQLITE") : QStringLiteral("QPSQL"),
-                                                    QStringLiteral("raw"));
-        db.setDatabaseName(sqlite ? where.path : where.database);
-        db.setHostName(where.host);
-        db.setPort(where.port);
-        db.setUserName(where.user);
-        db.setPassword(where.password);
+        QSqlDatabase db = addStoreConnection(*parseStoreLocation(url), QStringLiteral("raw"));
         EXPECT_TRUE(db.open()) << sql.toStdString();
         QSqlQuery q(db);
         EXPECT_TRUE(q.exec(sql)) << sql.toStdString();

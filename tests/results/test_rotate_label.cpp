@@ -3,6 +3,7 @@
 
 #include "widgets/uc_label_rotate.h"
 
+#include "core/control_placement.h"
 #include "core/units.h"
 
 #include <gtest/gtest.h>
@@ -35,9 +36,7 @@ protected:
     // The label takes its font from the container it is created in: Arial 12.
     static UcLabelRotate& createIn(QWidget& container)
     {
-        QFont f(QStringLiteral("Arial"));
-        f.setPointSize(12);
-        container.setFont(f);
+        container.setFont(arialFont(12));
         return *new UcLabelRotate(QStringLiteral("RotateLabel"), &container);
     }
     QWidget container;

@@ -10,6 +10,3 @@ inline QString testOutputDir()
     QDir().mkpath(dir);
     return dir;
 }
-
-// Folder holding the built programs and libKetrolanLib.so.
-inline QString binDir() { return qEnvironmentVariable("VXM_BIN_DIR"); }

@@ -1,11 +1,10 @@
 #include "simulator_process.h"
 
-#include "test_paths.h"
-
 #include <QCoreApplication>
 #include <QDeadlineTimer>
-#include <algorithm>
 #include <QDir>
+
+#include <algorithm>
 
 SimulatorProcess::SimulatorProcess(const QStringList& extraArguments, bool captureErrors)
 {
@@ -20,8 +19,9 @@ SimulatorProcess::SimulatorProcess(const QStringList& extraArguments, bool captu
 
 QString SimulatorProcess::builtDir()
 {
-    // Test binaries live beside the programs, so their own folder serves when VXM_BIN_DIR is unset.
-    return binDir().isEmpty() ? QCoreApplication::applicationDirPath() : binDir();
+    // Tests and benchmarks live beside the programs, so their own folder serves when VXM_BIN_DIR is unset.
+    const QString bin = qEnvironmentVariable("VXM_BIN_DIR");
+    return bin.isEmpty() ? QCoreApplication::applicationDirPath() : bin;
 }
 
 SimulatorProcess::~SimulatorProcess() { stop(); }

@@ -1,6 +1,7 @@
 #pragma once
-// Runs vxm-simulator for a test: a fresh port directory, bounded waits, one answer per console
-// command, stopped on destruction. End-to-end tests of the program drive the bench through it.
+// Runs vxm-simulator for a test or a benchmark: a fresh port directory, bounded waits, one answer
+// per console command, stopped on destruction. End-to-end tests of the program drive the bench
+// through it.
 
 #include <QProcess>
 #include <QString>
@@ -9,8 +10,8 @@
 
 class SimulatorProcess {
 public:
-    // Starts $VXM_BIN_DIR/vxm-simulator (default: the test binary's folder) with --com-dir <fresh dir> and `extraArguments`, and
-    // waits (bounded) for its "ready" line. Check started() before use.
+    // Starts $VXM_BIN_DIR/vxm-simulator (default: this program's folder) with --com-dir <fresh dir>
+    // and `extraArguments`, and waits (bounded) for its "ready" line. Check started() before use.
     // With `captureErrors` its standard error (where it names refused requests) is kept for
     // errorLines() instead of going to the test's own.
     explicit SimulatorProcess(const QStringList& extraArguments = {}, bool captureErrors = false);
@@ -29,7 +30,7 @@ public:
     // Sends one console line and returns its one-line answer (empty after a time-out).
     QString command(const QString& line, int timeoutMs = 3000);
 
-    // Sets VXM_COM_DIR in this test process to the simulator's port directory, so the program's
+    // Sets VXM_COM_DIR in this process to the simulator's port directory, so the program's
     // side (serial service, device library) finds the simulated instruments.
     void exportComDir() const;
 

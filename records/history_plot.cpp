@@ -1,7 +1,7 @@
 #include "records/history_plot.h"
 
 #include "core/units.h"
-#include "results/plot_math.h"
+#include "plot/plot_math.h"
 
 #include <QFontMetricsF>
 

@@ -2,8 +2,8 @@
 // The History window's plot: the results window's picture, grid, tick labels and axis titles,
 // drawn the same way, for several traces at once, with a legend in the picture's corner.
 
+#include "plot/plot_surface.h"
 #include "records/history_content.h"
-#include "results/plot_surface.h"
 #include "widgets/uc_label_rotate.h"
 
 #include <QLabel>

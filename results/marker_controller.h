@@ -6,7 +6,7 @@
 // channel's center and edges, and the readings below the plot. Markers keep their data point
 // through zoom, pan and redraws; moving one repaints the marker layer only.
 
-#include "results/plot_markers.h"
+#include "plot/plot_markers.h"
 
 #include <QObject>
 

@@ -5,7 +5,7 @@
 #include "core/texts.h"
 #include "core/units.h"
 #include "results/form2.h"
-#include "results/plot_math.h"
+#include "plot/plot_math.h"
 
 #include <QFontMetricsF>
 

@@ -12,7 +12,7 @@
 //
 // All positions are twips inside Picture1 (W = PicWidth, H = PicHeight) or in the window.
 
-#include "results/plot_surface.h"
+#include "plot/plot_surface.h"
 
 class Form1;
 class Form2;

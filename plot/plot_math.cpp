@@ -1,4 +1,4 @@
-#include "results/plot_math.h"
+#include "plot/plot_math.h"
 
 #include "core/texts.h"
 

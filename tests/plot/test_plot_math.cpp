@@ -1,7 +1,7 @@
 // The plot's arithmetic on numbers: zoom and pan ranges, gesture corners, the redraw cases,
 // tick texts and the column reduction of a trace.
 
-#include "results/plot_math.h"
+#include "plot/plot_math.h"
 
 #include <gtest/gtest.h>
 

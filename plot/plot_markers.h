@@ -4,7 +4,7 @@
 // edges, and where all of them fall in the picture. Positions in pixels come from the same mapping
 // as the trace's, so a marker sits on its point's pixel through every zoom and pan.
 
-#include "results/plot_math.h"
+#include "plot/plot_math.h"
 
 #include <QPoint>
 #include <QString>

@@ -1,6 +1,6 @@
 // Markers on numbers: snapping, stepping, clicks, readings, channels' marks, pixels through zoom and pan.
 
-#include "results/plot_markers.h"
+#include "plot/plot_markers.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "results/plot_markers.h"
+#include "plot/plot_markers.h"
 
 #include "core/texts.h"
 

@@ -37,7 +37,8 @@ public:
 
 private:
     plot::PlotRows rows() const;
-    plot::PlotFrame frame() const;
+    // The range the plot's frame shows.
+    plot::Range range() const;
     bool canPlace() const;
     // Puts the marker on the row nearest the wavelength under x (twips) and makes it active.
     void placeAt(int which, double xTwips);

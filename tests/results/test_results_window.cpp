@@ -218,3 +218,33 @@ TEST_F(ResultsWindow, ADegenerateRangeDrawsNothing)
     EXPECT_EQ(countPixels(f.Picture1->persistentImage(), [](QRgb p) { return p != qRgb(255, 255, 255); }), 0);
     EXPECT_EQ(f.Label1[0]->text(), bottomLeft) << "labels as they were";
 }
+
+// An align-mode scan returns fewer points than its arrays hold. While zoomed or panned the plotted
+// table keeps the rows of the longer scan before it, and only the scanned points may be drawn.
+TEST_F(ResultsWindow, AScanShorterThanItsArraysDrawsOnlyTheScannedPoints)
+{
+    const auto coloured = [](QRgb p) { return std::max({qRed(p), qGreen(p), qBlue(p)}) - std::min({qRed(p), qGreen(p), qBlue(p)}) > 100; };
+    const struct { const char* gesture; std::int32_t zooms, pans; } redraws[] = {{"zoomed", 1, 0}, {"panned", 0, 1}};
+    for (const auto& r : redraws) {
+        SCOPED_TRACE(r.gesture);
+        Module1.ZoomCount = Module1.ZoomCountSeen = Module1.PanCount = Module1.PanCountSeen = 0;
+        plotSpectrum(2001);  // 1525 .. 1555 nm
+        // The whole picture as the zoom rectangle, or a drag without movement: the range stays.
+        Module1.ZoomX1 = Module1.ZoomY1 = 0.0F;
+        Module1.ZoomX2 = Module1.PicWidth;
+        Module1.ZoomY2 = Module1.PicHeight;
+        Module1.PanX1 = Module1.PanX2 = Module1.PanY1 = 100.0F;
+        Module1.PanY2 = 100;
+        Module1.ZoomCount = r.zooms;
+        Module1.PanCount = r.pans;
+        Module1.LastPointIndex = 1000;  // up to 1540 nm; the arrays still hold the longer scan's points
+        PlotSpectrum(b->form2(), b->form1());
+        ASSERT_EQ(Module1.PlotData.size(), 2001U) << "the table keeps the longer scan's rows";
+
+        const double lastX = (Module1.ScanWL[1000] - Module1.AxisXMin) / (Module1.AxisXMax - Module1.AxisXMin);
+        const int end = pixelOf(lastX * Module1.PicWidth, 0).x() + 2;
+        const QImage& pic = f.Picture1->persistentImage();
+        EXPECT_GT(countPixels(pic.copy(0, 0, end, pic.height()), coloured), 300);
+        EXPECT_EQ(countPixels(pic.copy(end, 0, pic.width() - end, pic.height()), coloured), 0);
+    }
+}

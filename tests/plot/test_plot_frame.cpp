@@ -75,6 +75,13 @@ TEST_F(PlotFrameTest, AxesReadTheCallersTitlesAndDecimalsOnTheGridLinesAndHideAg
     EXPECT_LT(labels.yTitle->geometry().center().x(), labels.yTicks[5]->geometry().center().x());
     EXPECT_EQ(labels.yTitle->BackColor(), VbColor::White) << "on the window's background";
 
+    // The set is 22 ticks, the x title and the legend, each found by its name.
+    EXPECT_EQ(host->findChildren<QLabel*>().size(), 24);
+    for (const int i : {0, 10}) {
+        EXPECT_EQ(host->findChild<QLabel*>(QStringLiteral("XTick(%1)").arg(i)), labels.xTicks[i]);
+        EXPECT_EQ(host->findChild<QLabel*>(QStringLiteral("YTick(%1)").arg(i)), labels.yTicks[i]);
+    }
+
     frame.hideAxes();
     for (const QLabel* l : labels.xTicks) EXPECT_TRUE(l->isHidden());
     for (const QLabel* l : labels.yTicks) EXPECT_TRUE(l->isHidden());

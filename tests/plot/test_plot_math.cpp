@@ -113,6 +113,10 @@ TEST(PlotRange, ArraysLongerThanTheScanGivePlotDataUpToTheLastPointOnly)
     ASSERT_EQ(s.PlotData.size(), 1001U);
     EXPECT_EQ(s.PlotData.back(), (std::array<float, 2>{s.ScanWL[1000], s.ScanValue[1000]}));
     expectRange(s, 1500, s.ScanWL[1000], -17, -9);
+    // A table kept from a longer scan (zoomed or panned) is drawn up to the last point only.
+    const std::vector<std::array<float, 2>> table(5);
+    const struct { std::int32_t last; std::size_t rows; } drawn[] = {{2, 3}, {4, 5}, {10, 5}, {-1, 0}, {-7, 0}};
+    for (const auto& d : drawn) EXPECT_EQ(plottedRows(table, d.last).size(), d.rows) << d.last;
 }
 
 TEST(PlotRange, ZoomIsAppliedOnceAndKeptByLaterRedraws)
@@ -265,7 +269,10 @@ TEST(ColumnReduction, SamePixelsAsEverySegment)
         dense.emplace_back(i * 841 / 20000, 150 + static_cast<int>(rng.bounded(60)) - (i % 977 == 0 ? 140 : 0));
     for (int i = 0; i < 3000; ++i) wild.emplace_back(-200 + i * 1300 / 3000, static_cast<int>(rng.bounded(800)) - 200);
     for (int i = 0; i < 40; ++i) sparse.emplace_back(i * 37 - 100, 20 + (i * i) % 300);
-    for (const auto* points : {&dense, &wild, &sparse}) EXPECT_TRUE(drawn(*points, false) == drawn(*points, true));
+    // A first column that reaches into the picture by its top row only, the rest above it.
+    std::vector<QPoint> grazing{{3, 0}, {3, -6}, {4, -6}, {9, -2}};
+    for (const auto* points : {&dense, &wild, &sparse, &grazing})
+        EXPECT_TRUE(drawn(*points, false) == drawn(*points, true));
     const ColumnTrace c = reduceToColumns(dense, size.width(), size.height());
     EXPECT_LE(c.spans.size() + c.joins.size(), 2U * 842U);
 }

@@ -3,8 +3,8 @@
 // text of a list row and of a record's settings, the overlay's members and colours, the traces
 // and range of the plot, and the exported workbook sheets and CSV text.
 
+#include "plot/plot_math.h"
 #include "records/measurement_record.h"
-#include "results/plot_math.h"
 #include "results/workbook_content.h"
 
 #include <QByteArray>

@@ -1,16 +1,15 @@
 #pragma once
 // The History window's plot: the results window's picture, grid, tick labels and axis titles,
-// drawn the same way, for several traces at once, with a legend in the picture's corner.
+// drawn through the same frame, for several traces at once, with a legend in the picture's corner.
 
+#include "plot/plot_frame.h"
 #include "records/history_content.h"
-#include "results/plot_surface.h"
-#include "widgets/uc_label_rotate.h"
 
-#include <QLabel>
 #include <QWidget>
 
-#include <array>
 #include <vector>
+
+class QLabel;
 
 class HistoryPlot : public QWidget {
     Q_OBJECT
@@ -21,14 +20,9 @@ public:
     void draw(const std::vector<history::Trace>& traces, const QString& yTitle);
 
     PlotSurface* Picture;
-    std::array<QLabel*, 11> XTicks{};
-    std::array<QLabel*, 11> YTicks{};
-    QLabel* XTitle;
-    UcLabelRotate* YTitle;
     QLabel* Legend;
 
 private:
-    void drawGrid();
-    void placeAxes(const plot::Range& range, const QString& yTitle);
-    void showLegend(const std::vector<history::Trace>& traces);
+    FrameLabels labels_;
+    PlotFrame frame_;
 };

@@ -2,7 +2,7 @@
 // The results window "Display Results": plot area, tick labels, axis titles, results table and
 // its buttons. Widgets only; the results controller gives them behaviour.
 
-#include "results/plot_surface.h"
+#include "plot/plot_surface.h"
 #include "results/repeat_statistics_panel.h"
 #include "widgets/uc_label_rotate.h"
 

@@ -4,6 +4,7 @@
 #include "core/shared_state.h"
 #include "core/texts.h"
 #include "results/form2.h"
+#include "results/plot_engine.h"
 
 MarkerController::MarkerController(Form2& form, const Form1& main) : QObject(&form), form_(form), main_(main)
 {
@@ -39,7 +40,7 @@ void MarkerController::AutoMarkers_Click() { refresh(); }
 void MarkerController::Picture1_MouseDown(int, float x, float)
 {
     if (Module1.PlotMode != kMarkerMode || !canPlace()) return;
-    placeAt(plot::markerForClick(markers_, plot::wavelengthAtX(frame().range, Module1.PicWidth, x)), x);
+    placeAt(plot::markerForClick(markers_, plot::wavelengthAtX(range(), Module1.PicWidth, x)), x);
     refresh();
 }
 
@@ -85,7 +86,7 @@ void MarkerController::refresh()
     const std::vector<plot::ChannelMarks> channels =
         form_.AutoMarkers->isChecked() ? plot::channelMarks(Module1.ChannelResults, Module1.ChannelCount)
                                        : std::vector<plot::ChannelMarks>{};
-    form_.Picture1->setMarkerLayer(plot::markerLayer(shown, frame(), markers_, channels, unit, language));
+    resultsFrame(form_).showMarkers(shown, markers_, channels, unit, language);
 
     const auto first = plot::markerReading(shown, markers_.markers[0]);
     const auto second = plot::markerReading(shown, markers_.markers[1]);
@@ -98,18 +99,11 @@ void MarkerController::refresh()
 
 plot::PlotRows MarkerController::rows() const { return plot::plottedRows(Module1.PlotData, Module1.LastPointIndex); }
 
-plot::PlotFrame MarkerController::frame() const
-{
-    const PlotSurface& pic = *form_.Picture1;
-    return {{Module1.AxisXMin, Module1.AxisXMax, Module1.AxisYMin, Module1.AxisYMax},
-            Module1.PicWidth,
-            Module1.PicHeight,
-            pic.pixelsPerTwip() * pic.devicePixelRatioF()};
-}
+plot::Range MarkerController::range() const { return resultsFrame(form_).viewport().range; }
 
 bool MarkerController::canPlace() const
 {
-    const plot::Range r = frame().range;
+    const plot::Range r = range();
     return plotted_ && !rows().empty() && r.xMin != r.xMax && r.yMin != static_cast<double>(r.yMax)
            && Module1.PicWidth != 0.0F;
 }
@@ -117,7 +111,7 @@ bool MarkerController::canPlace() const
 void MarkerController::placeAt(int which, double xTwips)
 {
     const plot::PlotRows shown = rows();
-    const double wavelength = plot::wavelengthAtX(frame().range, Module1.PicWidth, xTwips);
+    const double wavelength = plot::wavelengthAtX(range(), Module1.PicWidth, xTwips);
     markers_.markers[which] = plot::markerOn(shown, *plot::nearestRow(shown, wavelength));
     markers_.active = which;
 }

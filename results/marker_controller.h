@@ -6,7 +6,7 @@
 // channel's center and edges, and the readings below the plot. Markers keep their data point
 // through zoom, pan and redraws; moving one repaints the marker layer only.
 
-#include "results/plot_markers.h"
+#include "plot/plot_markers.h"
 
 #include <QObject>
 
@@ -37,7 +37,8 @@ public:
 
 private:
     plot::PlotRows rows() const;
-    plot::PlotFrame frame() const;
+    // The range the plot's frame shows.
+    plot::Range range() const;
     bool canPlace() const;
     // Puts the marker on the row nearest the wavelength under x (twips) and makes it active.
     void placeAt(int which, double xTwips);

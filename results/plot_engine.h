@@ -1,6 +1,7 @@
 #pragma once
 // The plot engine: draws the current spectrum into the results window's picture with its grid,
 // ticks, tick labels and titles, over the range it keeps in Module1 (automatic, zoomed or panned).
+// All of it is drawn through the results plot's frame (plot/plot_frame.h).
 //
 //   DrawPlotGrid(form)        frame, dotted 10 x 10 grid and ticks; clears the picture first
 //   DrawPlotAxes(form, main, ...)  tick labels, channel label and both axis titles for a range
@@ -12,10 +13,14 @@
 //
 // All positions are twips inside Picture1 (W = PicWidth, H = PicHeight) or in the window.
 
-#include "results/plot_surface.h"
+#include "plot/plot_frame.h"
 
 class Form1;
 class Form2;
+
+// The frame of the results plot: Picture1, Label1(0..10), Label2(0..10), WLLabel and RotateLabel,
+// at the geometry and over the range kept in Module1.
+PlotFrame resultsFrame(Form2& form);
 
 // `main` tells by its measurement boxes which value the vertical axis shows.
 void DrawPlotGrid(Form2& form);

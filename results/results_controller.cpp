@@ -3,9 +3,9 @@
 #include "core/form1.h"
 #include "core/shared_state.h"
 #include "core/units.h"
+#include "plot/plot_math.h"
 #include "results/form2.h"
 #include "results/plot_engine.h"
-#include "results/plot_math.h"
 #include "results/results_window_host.h"
 
 ResultsController::ResultsController(Form2& form, Form1& main, ResultsWindowHost& host)

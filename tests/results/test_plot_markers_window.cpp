@@ -50,8 +50,8 @@ protected:
     // Where the trace draws a point of the scan now.
     QPoint tracePixel(std::size_t i) const
     {
-        return plot::PixelMap({Module1.AxisXMin, Module1.AxisXMax, Module1.AxisYMin, Module1.AxisYMax}, Module1.PicWidth,
-                              Module1.PicHeight, f.Picture1->pixelsPerTwip())(Module1.ScanWL[i], Module1.ScanValue[i]);
+        return plot::PixelMap({{Module1.AxisXMin, Module1.AxisXMax, Module1.AxisYMin, Module1.AxisYMax}, Module1.PicWidth,
+                               Module1.PicHeight, f.Picture1->pixelsPerTwip()})(Module1.ScanWL[i], Module1.ScanValue[i]);
     }
 
     FakeBench b;

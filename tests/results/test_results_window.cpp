@@ -248,7 +248,40 @@ TEST(ColumnReduction, SamePixelsAsEverySegment)
         dense.emplace_back(i * 841 / 20000, 150 + static_cast<int>(rng.bounded(60)) - (i % 977 == 0 ? 140 : 0));
     for (int i = 0; i < 3000; ++i) wild.emplace_back(-200 + i * 1300 / 3000, static_cast<int>(rng.bounded(800)) - 200);
     for (int i = 0; i < 40; ++i) sparse.emplace_back(i * 37 - 100, 20 + (i * i) % 300);
-    for (const auto* points : {&dense, &wild, &sparse}) EXPECT_TRUE(drawn(*points, false) == drawn(*points, true));
+    // A first column that reaches into the picture by its top row only, the rest above it.
+    std::vector<QPoint> grazing{{3, 0}, {3, -6}, {4, -6}, {9, -2}};
+    for (const auto* points : {&dense, &wild, &sparse, &grazing})
+        EXPECT_TRUE(drawn(*points, false) == drawn(*points, true));
     const plot::ColumnTrace c = plot::reduceToColumns(dense, size.width(), size.height());
     EXPECT_LE(c.spans.size() + c.joins.size(), 2U * 842U);
+}
+
+// An align-mode scan returns fewer points than its arrays hold. While zoomed or panned the plotted
+// table keeps the rows of the longer scan before it, and only the scanned points may be drawn.
+TEST_F(ResultsWindow, AScanShorterThanItsArraysDrawsOnlyTheScannedPoints)
+{
+    const auto coloured = [](QRgb p) { return std::max({qRed(p), qGreen(p), qBlue(p)}) - std::min({qRed(p), qGreen(p), qBlue(p)}) > 100; };
+    const struct { const char* gesture; std::int32_t zooms, pans; } redraws[] = {{"zoomed", 1, 0}, {"panned", 0, 1}};
+    for (const auto& r : redraws) {
+        SCOPED_TRACE(r.gesture);
+        Module1.ZoomCount = Module1.ZoomCountSeen = Module1.PanCount = Module1.PanCountSeen = 0;
+        plotSpectrum(2001);  // 1525 .. 1555 nm
+        // The whole picture as the zoom rectangle, or a drag without movement: the range stays.
+        Module1.ZoomX1 = Module1.ZoomY1 = 0.0F;
+        Module1.ZoomX2 = Module1.PicWidth;
+        Module1.ZoomY2 = Module1.PicHeight;
+        Module1.PanX1 = Module1.PanX2 = Module1.PanY1 = 100.0F;
+        Module1.PanY2 = 100;
+        Module1.ZoomCount = r.zooms;
+        Module1.PanCount = r.pans;
+        Module1.LastPointIndex = 1000;  // up to 1540 nm; the arrays still hold the longer scan's points
+        PlotSpectrum(b->form2(), b->form1());
+        ASSERT_EQ(Module1.PlotData.size(), 2001U) << "the table keeps the longer scan's rows";
+
+        const double lastX = (Module1.ScanWL[1000] - Module1.AxisXMin) / (Module1.AxisXMax - Module1.AxisXMin);
+        const int end = pixelOf(lastX * Module1.PicWidth, 0).x() + 2;
+        const QImage& pic = f.Picture1->persistentImage();
+        EXPECT_GT(countPixels(pic.copy(0, 0, end, pic.height()), coloured), 300);
+        EXPECT_EQ(countPixels(pic.copy(end, 0, pic.width() - end, pic.height()), coloured), 0);
+    }
 }

@@ -1,4 +1,4 @@
-#include "results/plot_math.h"
+#include "plot/plot_math.h"
 
 #include "core/texts.h"
 
@@ -12,6 +12,12 @@ std::int32_t roundEven(double value)
 {
     // The default floating-point rounding mode rounds halves to even.
     return static_cast<std::int32_t>(std::nearbyint(value));
+}
+
+Extent extentOf(const Range& r)
+{
+    return {static_cast<float>(r.xMin), static_cast<float>(r.xMax - r.xMin), static_cast<float>(r.yMin),
+            static_cast<float>(static_cast<double>(r.yMax) - r.yMin)};
 }
 
 namespace {
@@ -208,25 +214,27 @@ GridLines gridLines(float width, std::int32_t height)
     return g;
 }
 
-QString xTickText(float xStart, float xSpan, int i)
+AxesText spectrumAxes(const QString& yTitle) { return {{textIn("results.xTitle", 1), 1}, {yTitle, 3}}; }
+
+QString xTickText(float xStart, float xSpan, int i, int decimals)
 {
-    return fixed(static_cast<float>(xStart + i * static_cast<double>(xSpan) / 10), 1);
+    return fixed(static_cast<float>(xStart + i * static_cast<double>(xSpan) / 10), decimals);
 }
 
-QString yTickText(float yStart, float ySpan, int i)
+QString yTickText(float yStart, float ySpan, int i, int decimals)
 {
-    return fixed(static_cast<float>(static_cast<double>(yStart) + ySpan - i * static_cast<double>(ySpan) / 10), 3);
+    return fixed(static_cast<float>(static_cast<double>(yStart) + ySpan - i * static_cast<double>(ySpan) / 10),
+                 decimals);
 }
 
-AxesLayout layoutAxes(const PictureGeometry& g, float xStart, float xSpan, float yStart, float ySpan,
-                      const QString& yTitleText, const TextMeasure& measure)
+AxesLayout layoutAxes(const PictureGeometry& g, const Extent& e, const AxesText& text, const TextMeasure& measure)
 {
     const double w = g.width;
     const double h = g.height;
     AxesLayout out;
     for (int i = 0; i <= 10; ++i) {
         LabelBox x;
-        x.text = xTickText(xStart, xSpan, i);
+        x.text = xTickText(e.xStart, e.xSpan, i, text.x.decimals);
         const QSizeF xs = measure(x.text);
         x.left = roundEven(g.left + w * i / 10 - xs.width() / 2);
         x.top = roundEven(g.bottom + h / 100);
@@ -235,7 +243,7 @@ AxesLayout layoutAxes(const PictureGeometry& g, float xStart, float xSpan, float
         out.xTicks.push_back(x);
 
         LabelBox y;
-        y.text = yTickText(yStart, ySpan, i);
+        y.text = yTickText(e.yStart, e.ySpan, i, text.y.decimals);
         const QSizeF ys = measure(y.text);
         y.left = roundEven(g.left - w / 100 - ys.width());
         y.top = roundEven(g.top + (g.height * i) / 10.0 - ys.height() / 2);
@@ -244,15 +252,15 @@ AxesLayout layoutAxes(const PictureGeometry& g, float xStart, float xSpan, float
         out.yTicks.push_back(y);
     }
 
-    out.xTitle.text = textIn("results.xTitle", 1);
+    out.xTitle.text = text.x.title;
     const QSizeF xt = measure(out.xTitle.text);
     out.xTitle.left = roundEven(g.left + w / 2 - xt.width() / 2);
     out.xTitle.top = roundEven(g.bottom + h / 18);
     out.xTitle.width = xt.width() + 20;
     out.xTitle.height = xt.height();
 
-    out.yTitle.text = yTitleText;
-    const double tw = measure(yTitleText).width();
+    out.yTitle.text = text.y.title;
+    const double tw = measure(text.y.title).width();
     out.yTitle.left = roundEven(g.left - w / 12 - tw / 2);
     out.yTitle.top = roundEven(g.top + h / 2 - tw / 2);
     out.yTitle.width = tw + 5;
@@ -260,33 +268,32 @@ AxesLayout layoutAxes(const PictureGeometry& g, float xStart, float xSpan, float
     return out;
 }
 
-PixelMap::PixelMap(const Range& r, float width, std::int32_t height, double pixelsPerTwip)
-    : range_(r), xScale_(width / (r.xMax - r.xMin)),
-      yScale_(static_cast<float>(height / (static_cast<double>(r.yMax) - r.yMin))), pixelsPerTwip_(pixelsPerTwip)
+PixelMap::PixelMap(const Viewport& v)
+    : range_(v.range), xScale_(v.width / (v.range.xMax - v.range.xMin)),
+      yScale_(static_cast<float>(v.height / (static_cast<double>(v.range.yMax) - v.range.yMin))),
+      pixelsPerTwip_(v.pixelsPerTwip)
 {
 }
 
-QPoint PixelMap::operator()(float wavelength, float value) const
+QPoint PixelMap::operator()(float x, float value) const
 {
-    const double x = (wavelength - range_.xMin) * xScale_;
-    const float y = (range_.yMax - value) * yScale_;
-    return {toPixel(x, pixelsPerTwip_), toPixel(y, pixelsPerTwip_)};
+    const double xTwips = (x - range_.xMin) * xScale_;
+    const float yTwips = (range_.yMax - value) * yScale_;
+    return {toPixel(xTwips, pixelsPerTwip_), toPixel(yTwips, pixelsPerTwip_)};
 }
 
-std::span<const std::array<float, 2>> plottedRows(const std::vector<std::array<float, 2>>& plotData,
-                                                  std::int32_t lastPointIndex)
+PlotRows plottedRows(const std::vector<std::array<float, 2>>& plotData, std::int32_t lastPointIndex)
 {
     const std::size_t rows = std::min(plotData.size(), static_cast<std::size_t>(std::max(lastPointIndex, -1) + 1));
-    return std::span(plotData).first(rows);
+    return PlotRows(plotData).first(rows);
 }
 
-std::vector<QPoint> tracePixels(std::span<const std::array<float, 2>> data, const Range& r, float width,
-                                std::int32_t height, double pixelsPerTwip)
+std::vector<QPoint> tracePixels(PlotRows rows, const Viewport& v)
 {
-    const PixelMap map(r, width, height, pixelsPerTwip);
+    const PixelMap map(v);
     std::vector<QPoint> points;
-    points.reserve(data.size());
-    for (const auto& row : data) points.push_back(map(row[0], row[1]));
+    points.reserve(rows.size());
+    for (const auto& row : rows) points.push_back(map(row[0], row[1]));
     return points;
 }
 

@@ -1,6 +1,6 @@
 // Markers on numbers: snapping, stepping, clicks, readings, channels' marks, pixels through zoom and pan.
 
-#include "results/plot_markers.h"
+#include "plot/plot_markers.h"
 
 #include <gtest/gtest.h>
 
@@ -103,8 +103,8 @@ TEST(PlotMarkers, ChannelMarksFollowTheTableRowsAndSitOnTheTrace)
 
     // On the line value = 1500 - wl, 10 twips per nm and per dB, one pixel per twip.
     const auto rows = line();
-    const PlotFrame frame{{1500.0, 1510.0, -10.0, 0.0F}, 100.0F, 100, 1.0};
-    const MarkerLayer layer = markerLayer(rows, frame, {}, marks, QStringLiteral("dB"), 1);
+    const Viewport view{{1500.0, 1510.0, -10.0, 0.0F}, 100.0F, 100, 1.0};
+    const MarkerLayer layer = markerLayer(rows, view, {}, marks, QStringLiteral("dB"), 1);
     const std::vector<std::pair<GlyphKind, QPoint>> expected{
         {GlyphKind::ChannelEdge, {20, 20}}, {GlyphKind::ChannelEdge, {40, 40}}, {GlyphKind::ChannelCenter, {30, 30}},
         {GlyphKind::ChannelEdge, {70, 70}}, {GlyphKind::ChannelEdge, {80, 80}}, {GlyphKind::ChannelCenter, {75, 75}}};
@@ -128,11 +128,11 @@ TEST(PlotMarkers, AMarkerStaysOnItsPointsPixelThroughZoomAndPan)
         {panned, {60, 30}, {110, 55}},
     };
     for (const auto& f : frames) {
-        const PlotFrame frame{f.range, 1000.0F, 500, 0.1};
-        const MarkerLayer layer = markerLayer(rows, frame, pair, {}, QStringLiteral("dB"), 1);
+        const Viewport view{f.range, 1000.0F, 500, 0.1};
+        const MarkerLayer layer = markerLayer(rows, view, pair, {}, QStringLiteral("dB"), 1);
         ASSERT_EQ(layer.size(), 2U);
         EXPECT_EQ(std::pair(layer[0].at, layer[1].at), std::pair(f.first, f.second)) << f.range.xMin;
-        const std::vector<QPoint> trace = tracePixels(rows, f.range, 1000.0F, 500, 0.1);
+        const std::vector<QPoint> trace = tracePixels(rows, view);
         EXPECT_EQ(std::pair(layer[0].at, layer[1].at), std::pair(trace[4], trace[6])) << "where the trace draws them";
         // A click on the marker's pixel column takes the same point again.
         EXPECT_EQ(nearestRow(rows, wavelengthAtX(f.range, 1000.0F, f.first.x() * 10.0)), 4U);

@@ -1,4 +1,4 @@
-#include "results/plot_markers.h"
+#include "plot/plot_markers.h"
 
 #include "core/texts.h"
 
@@ -17,10 +17,10 @@ QString figure(double value)
     return text;
 }
 
-bool drawable(const PlotFrame& f)
+bool drawable(const Viewport& v)
 {
-    return f.range.xMin != f.range.xMax && f.range.yMin != static_cast<double>(f.range.yMax) && f.width != 0.0F
-           && f.height != 0;
+    return v.range.xMin != v.range.xMax && v.range.yMin != static_cast<double>(v.range.yMax) && v.width != 0.0F
+           && v.height != 0;
 }
 
 }  // namespace
@@ -123,12 +123,12 @@ std::vector<ChannelMarks> channelMarks(std::span<const std::array<float, 3>> res
     return marks;
 }
 
-MarkerLayer markerLayer(PlotRows rows, const PlotFrame& frame, const MarkerPair& pair,
+MarkerLayer markerLayer(PlotRows rows, const Viewport& view, const MarkerPair& pair,
                         const std::vector<ChannelMarks>& channels, const QString& unit, int language)
 {
     MarkerLayer layer;
-    if (rows.empty() || !drawable(frame)) return layer;
-    const PixelMap map(frame.range, frame.width, frame.height, frame.pixelsPerTwip);
+    if (rows.empty() || !drawable(view)) return layer;
+    const PixelMap map(view);
     const auto onTrace = [&](double wavelength) {
         return map(static_cast<float>(wavelength), *traceValueAt(rows, wavelength));
     };

@@ -1,7 +1,7 @@
-#include "results/plot_surface.h"
+#include "plot/plot_surface.h"
 
 #include "core/units.h"
-#include "results/plot_math.h"
+#include "plot/plot_math.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>

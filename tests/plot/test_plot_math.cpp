@@ -1,7 +1,7 @@
 // The plot's arithmetic on numbers: zoom and pan ranges, gesture corners, the redraw cases,
 // tick texts. What the column reduction of a trace draws is tested with the results window.
 
-#include "results/plot_math.h"
+#include "plot/plot_math.h"
 
 #include <gtest/gtest.h>
 
@@ -109,6 +109,10 @@ TEST(PlotRange, ArraysLongerThanTheScanGivePlotDataUpToTheLastPointOnly)
     ASSERT_EQ(s.PlotData.size(), 1001U);
     EXPECT_EQ(s.PlotData.back(), (std::array<float, 2>{s.ScanWL[1000], s.ScanValue[1000]}));
     expectRange(s, 1500, s.ScanWL[1000], -17, -9);
+    // A table kept from a longer scan (zoomed or panned) is drawn up to the last point only.
+    const std::vector<std::array<float, 2>> table(5);
+    const struct { std::int32_t last; std::size_t rows; } drawn[] = {{2, 3}, {4, 5}, {10, 5}, {-1, 0}, {-7, 0}};
+    for (const auto& d : drawn) EXPECT_EQ(plottedRows(table, d.last).size(), d.rows) << d.last;
 }
 
 TEST(PlotRange, ZoomIsAppliedOnceAndKeptByLaterRedraws)
@@ -186,15 +190,38 @@ TEST(TickTextsAndTitles, OneDecimalBelowThreeBesideAndTheLastTickedOptionWins)
     };
     for (const auto& t : ticks) {
         SCOPED_TRACE(testing::Message() << t.start << " + " << t.span << " #" << t.i);
-        if (t.x != nullptr) { EXPECT_EQ(xTickText(t.start, t.span, t.i), QString::fromLatin1(t.x)); }
-        if (t.y != nullptr) { EXPECT_EQ(yTickText(t.start, t.span, t.i), QString::fromLatin1(t.y)); }
+        if (t.x != nullptr) { EXPECT_EQ(xTickText(t.start, t.span, t.i, 1), QString::fromLatin1(t.x)); }
+        if (t.y != nullptr) { EXPECT_EQ(yTickText(t.start, t.span, t.i, 3), QString::fromLatin1(t.y)); }
     }
     const QString il = QStringLiteral(" Insertion Loss (dB) ");
     EXPECT_EQ(yTitle(false, false), il);
     EXPECT_EQ(yTitle(true, false), QStringLiteral(" Power (dBm) "));
     EXPECT_EQ(yTitle(true, true), il);
     EXPECT_EQ(yTitle(false, true), il);
+    const AxesText spectrum = spectrumAxes(il);
+    EXPECT_EQ(std::tuple(spectrum.x.title, spectrum.x.decimals, spectrum.y.title, spectrum.y.decimals),
+              std::tuple(QStringLiteral(" Wavelength (nm) "), 1, il, 3));
+}
 
+TEST(AxesLayout, ACallersTitlesAndDecimalsPlacedOnTheGridLinesRoundedHalfToEven)
+{
+    // A run chart: seconds below without decimals, centre wavelengths beside with two. Every
+    // character measures 100 twips, every text 200 high.
+    const TextMeasure measure = [](const QString& text) { return QSizeF(100.0 * text.size(), 200.0); };
+    const PictureGeometry g{1680.0F, 1320.0F, kW, kH, 1320.0 + kH};
+    const AxesText text{{QStringLiteral("Time (s)"), 0}, {QStringLiteral("Center (nm)"), 2}};
+    const AxesLayout a = layoutAxes(g, {0.0F, 3600.0F, 1549.5F, 1.0F}, text, measure);
+    ASSERT_EQ(a.xTicks.size() + a.yTicks.size(), 22U);
+    const auto box = [](const LabelBox& b) { return std::tuple(b.text, b.left, b.top, b.width, b.height); };
+    // left = 1680 + W*i/10 - TW/2, top = bottom + H/100; left = 1680 - W/100 - TW, top = 1320 + H*i/10 - TH/2.
+    EXPECT_EQ(box(a.xTicks[3]), std::tuple(QStringLiteral("1080"), 5264, 7032, 400.0, 200.0));  // 5264.5
+    EXPECT_EQ(box(a.xTicks[10]), std::tuple(QStringLiteral("3600"), 14095, 7032, 400.0, 200.0));
+    EXPECT_EQ(box(a.yTicks[0]), std::tuple(QStringLiteral("1550.50"), 854, 1220, 700.0, 200.0));
+    EXPECT_EQ(box(a.yTicks[5]), std::tuple(QStringLiteral("1550.00"), 854, 4048, 700.0, 200.0));  // 4047.5
+    EXPECT_EQ(box(a.yTicks[10]), std::tuple(QStringLiteral("1549.50"), 854, 6875, 700.0, 200.0));
+    // Titles: centred below with 20 twips to spare; beside, a square of the title's width plus 5.
+    EXPECT_EQ(box(a.xTitle), std::tuple(QStringLiteral("Time (s)"), 7588, 7289, 820.0, 200.0));  // 7587.5
+    EXPECT_EQ(box(a.yTitle), std::tuple(QStringLiteral("Center (nm)"), 79, 3598, 1105.0, 1105.0));  // 3597.5
 }
 
 TEST(GridAndTrace, TicksShareOneLengthGridSplitsExactlyValuesMapDownwards)
@@ -210,6 +237,6 @@ TEST(GridAndTrace, TicksShareOneLengthGridSplitsExactlyValuesMapDownwards)
     EXPECT_DOUBLE_EQ(g.ticks[1].x1, kW / 20);
 
     const std::vector<std::array<float, 2>> data{{1500, -4}, {1520, -17.5F}, {1540, -31}};
-    const auto px = tracePixels(data, {1500, 1540, -31, -4}, kW, kH, 1.0 / 15);
+    const auto px = tracePixels(data, {{1500, 1540, -31, -4}, kW, kH, 1.0 / 15});
     EXPECT_EQ(px, (std::vector<QPoint>{{0, 0}, {420, 188}, {841, 377}}));  // 420.5, 188.5 -> even
 }

@@ -4,7 +4,7 @@
 // edges, and where all of them fall in the picture. Positions in pixels come from the same mapping
 // as the trace's, so a marker sits on its point's pixel through every zoom and pan.
 
-#include "results/plot_math.h"
+#include "plot/plot_math.h"
 
 #include <QPoint>
 #include <QString>
@@ -16,9 +16,6 @@
 #include <vector>
 
 namespace plot {
-
-// Plotted rows (wavelength nm, value), wavelengths ascending.
-using PlotRows = std::span<const std::array<float, 2>>;
 
 // The wavelength under picture x (twips).
 double wavelengthAtX(const Range& r, float width, double xTwips);
@@ -89,15 +86,9 @@ struct MarkerGlyph {
 // What the marker layer shows over the trace: channel marks first, then the placed markers.
 using MarkerLayer = std::vector<MarkerGlyph>;
 
-struct PlotFrame {
-    Range range;
-    float width = 0.0F;          // twips
-    std::int32_t height = 0;     // twips
-    double pixelsPerTwip = 0.0;  // device pixels
-};
 // The layer for the markers and channels on the trace; empty for a degenerate range or no rows.
 // Channel marks sit on the trace at their wavelengths.
-MarkerLayer markerLayer(PlotRows rows, const PlotFrame& frame, const MarkerPair& pair,
+MarkerLayer markerLayer(PlotRows rows, const Viewport& view, const MarkerPair& pair,
                         const std::vector<ChannelMarks>& channels, const QString& unit, int language);
 
 }  // namespace plot

@@ -4,7 +4,7 @@
 // drawn again), and a non-persistent layer on top for the zoom rubber band. Positions are twips,
 // as in the rest of the results window.
 
-#include "results/plot_markers.h"
+#include "plot/plot_markers.h"
 
 #include <QImage>
 #include <QPen>

@@ -1,7 +1,8 @@
 #pragma once
 // The plot's arithmetic, free of widgets: the visible range (automatic, zoom rectangle, pan drag),
 // the corners of a zoom gesture, the grid and tick geometry, the tick and title placement and the
-// trace's points in pixels. Everything is in twips inside the picture unless a name says pixels.
+// texts the axes read, and the trace's points in pixels. Everything is in twips inside the picture
+// unless a name says pixels.
 
 #include "core/shared_state.h"
 
@@ -28,6 +29,26 @@ struct Range {
     double yMin = 0.0;
     float yMax = 0.0F;
 };
+
+// Where each axis starts and how far it spans, in single precision, as the tick labels count.
+struct Extent {
+    float xStart = 0.0F;
+    float xSpan = 0.0F;
+    float yStart = 0.0F;
+    float ySpan = 0.0F;
+};
+Extent extentOf(const Range& r);
+
+// A range shown over a picture of `width` x `height` twips with `pixelsPerTwip` device pixels.
+struct Viewport {
+    Range range;
+    float width = 0.0F;
+    std::int32_t height = 0;
+    double pixelsPerTwip = 0.0;
+};
+
+// Plotted rows (x, value): for a spectrum the wavelength in nm, ascending, and its value.
+using PlotRows = std::span<const std::array<float, 2>>;
 
 // A zoom gesture's corners; the second y is held as an integer.
 struct ZoomRect {
@@ -60,6 +81,18 @@ std::optional<std::uint32_t> traceColor(std::int16_t traceKind, int traceSlot);
 // The y-axis title for the ticked measurement options; the IL option is tested last and wins.
 QString yTitle(bool alignModeTicked, bool vxmScanModeTicked);
 
+// What an axis reads: its title and the decimals of its tick labels.
+struct AxisText {
+    QString title;
+    int decimals = 0;
+};
+struct AxesText {
+    AxisText x;
+    AxisText y;
+};
+// A spectrum's axes: " Wavelength (nm) " with "0.0" ticks below, `yTitle` with "0.000" ticks beside.
+AxesText spectrumAxes(const QString& yTitle);
+
 struct Segment {
     double x1, y1, x2, y2;
 };
@@ -86,25 +119,25 @@ struct PictureGeometry {
     double bottom = 0.0;
 };
 struct AxesLayout {
-    std::vector<LabelBox> xTicks;  // Label1(0..10), left to right
-    std::vector<LabelBox> yTicks;  // Label2(0..10), top to bottom
+    std::vector<LabelBox> xTicks;  // left to right (Label1(0..10) of the results window)
+    std::vector<LabelBox> yTicks;  // top to bottom (Label2(0..10))
     LabelBox xTitle;               // WLLabel
     LabelBox yTitle;               // RotateLabel (square)
 };
 // Text width and height in twips, measured in the window's font.
 using TextMeasure = std::function<QSizeF(const QString&)>;
-AxesLayout layoutAxes(const PictureGeometry& g, float xStart, float xSpan, float yStart, float ySpan,
-                      const QString& yTitleText, const TextMeasure& measure);
+AxesLayout layoutAxes(const PictureGeometry& g, const Extent& e, const AxesText& text, const TextMeasure& measure);
 
-// Texts of the tick labels: one decimal for wavelengths, three for values.
-QString xTickText(float xStart, float xSpan, int i);
-QString yTickText(float yStart, float ySpan, int i);
+// Text of tick label i (0..10) with `decimals` decimals: below the picture the start plus i tenths
+// of the span, beside it the top (i = 0) down to the start (i = 10).
+QString xTickText(float xStart, float xSpan, int i, int decimals);
+QString yTickText(float yStart, float ySpan, int i, int decimals);
 
-// A plotted point (wavelength, value) in the picture's pixels for a range, as the trace is drawn.
+// A plotted point (x, value) in the picture's pixels, as the trace is drawn.
 class PixelMap {
 public:
-    PixelMap(const Range& r, float width, std::int32_t height, double pixelsPerTwip);
-    QPoint operator()(float wavelength, float value) const;
+    explicit PixelMap(const Viewport& v);
+    QPoint operator()(float x, float value) const;
 
 private:
     Range range_;
@@ -114,12 +147,10 @@ private:
 };
 
 // The rows of PlotData the redraw draws: no more than the scan's points 0..lastPointIndex.
-std::span<const std::array<float, 2>> plottedRows(const std::vector<std::array<float, 2>>& plotData,
-                                                  std::int32_t lastPointIndex);
+PlotRows plottedRows(const std::vector<std::array<float, 2>>& plotData, std::int32_t lastPointIndex);
 
-// Points 0..count-1 of `data` in the picture's pixels (`pixelsPerTwip`), as the trace is drawn.
-std::vector<QPoint> tracePixels(std::span<const std::array<float, 2>> data, const Range& r, float width,
-                                std::int32_t height, double pixelsPerTwip);
+// Every row in the picture's pixels, as the trace is drawn.
+std::vector<QPoint> tracePixels(PlotRows rows, const Viewport& v);
 
 // A polyline reduced for drawing: for every run of points in one pixel column, the vertical span
 // they cover, plus the segments that join consecutive columns. Drawing these gives the same pixels

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 namespace vxmsim {
 
@@ -37,14 +38,39 @@ double BenchModel::gratingDb(double wavelengthNm)
 {
     // One 20 dB deep Gaussian dip at 1300 nm, 1 nm wide at half depth, on a flat -1 dB.
     constexpr double kSigma = 1.0 / 2.3548;
-    const double x = (wavelengthNm - 1300.0) / kSigma;
+    const double x = (wavelengthNm - kGratingCentreNm) / kSigma;
     return -1.0 - 20.0 * std::exp(-0.5 * x * x);
 }
 
 double BenchModel::dutDb(double wavelengthNm) const
 {
-    if (!dutInserted) return 0.0;
-    return dut == Dut::Filter ? filterDb(wavelengthNm) : gratingDb(wavelengthNm);
+    return dutInserted ? deviceDb(dut, dutPort, wavelengthNm) : 0.0;
+}
+
+std::string BenchModel::selectDut(Dut device)
+{
+    const std::vector<double> centres = channelCentresNm(device);
+    const auto [lowest, highest] = std::minmax_element(centres.begin(), centres.end());
+    if (*lowest * 1000.0 < laser.minPm || *highest * 1000.0 > laser.maxPm) {
+        char reason[160];
+        std::snprintf(reason, sizeof reason, "%s lies at %.3f-%.3f nm, outside the laser's %.3f-%.3f nm (a bench for it: --device %s)",
+                      dutInfo(device).name, *lowest, *highest, laser.minPm / 1000.0, laser.maxPm / 1000.0,
+                      dutInfo(device).name);
+        return reason;
+    }
+    dut = device;
+    dutPort = kCommonPort;
+    return {};
+}
+
+std::string BenchModel::selectPort(int port)
+{
+    const int ports = portCount(dut);
+    const std::string name = dutInfo(dut).name;
+    if (ports == 0) return name + " has one trace and no ports";
+    if (port != kCommonPort && (port < 1 || port > ports)) return name + " has output ports 1 to " + std::to_string(ports);
+    dutPort = port;
+    return {};
 }
 
 double BenchModel::uniform(double halfWidth)
@@ -56,7 +82,7 @@ double BenchModel::uniform(double halfWidth)
 double BenchModel::channelPowerDbm(int channel, double wavelengthNm)
 {
     if (!laser.on) return kNoiseFloorDbm + uniform(0.5);
-    return laserPowerDbm(wavelengthNm) - fibreLossDb(channel) + dutDb(wavelengthNm) + uniform(0.01);
+    return laserPowerDbm(wavelengthNm) - fibreLossDb(channel) + dutDb(wavelengthNm) + uniform(dutInfo(dut).noiseDb);
 }
 
 }  // namespace vxmsim

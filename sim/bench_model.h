@@ -2,14 +2,14 @@
 // The simulated bench both instruments share: the laser's state and output, the fibre to each
 // module channel, the device under test, and measurement noise. Pure arithmetic, no I/O.
 
+#include "sim/dut_models.h"
+
 #include <cstdint>
 #include <map>
 #include <random>
 #include <string>
 
 namespace vxmsim {
-
-enum class Dut { Filter, Grating };
 
 struct LaserState {
     bool on = true;  // the simulated laser comes up emitting, so a module-only bench measures light
@@ -36,14 +36,22 @@ public:
     std::int32_t moduleSweepFlag = 0;
     bool dutInserted = true;
     Dut dut = Dut::Filter;
+    int dutPort = kCommonPort;
+
+    // Puts `device` in the light path, on its common port. Refused, nothing changed and the reason
+    // returned, when its channels lie outside the laser's range.
+    std::string selectDut(Dut device);
+    // Connects an output port of the demultiplexer, or kCommonPort; refused when it has no such port.
+    std::string selectPort(int port);
 
     // Laser output in dBm at a wavelength: about 0 dBm with a gentle ripple when on.
     static double laserPowerDbm(double wavelengthNm);
     // Loss of the fibre to a module channel (dB, positive).
     static double fibreLossDb(int channel);
-    // Transmission of the device under test in dB (0 or negative).
+    // Transmission of the filter and the grating in dB (0 or negative); deviceDb() has them all.
     static double filterDb(double wavelengthNm);
     static double gratingDb(double wavelengthNm);
+    // The device on its connected port when inserted, else 0 dB.
     double dutDb(double wavelengthNm) const;
 
     // What a module channel reads at a wavelength, noise included: the noise floor when the laser
@@ -52,6 +60,7 @@ public:
 
     static constexpr double kNoiseFloorDbm = -70.0;
     static constexpr double kFilterCentresNm[4] = {1271.0, 1291.0, 1311.0, 1331.0};
+    static constexpr double kGratingCentreNm = 1300.0;
 
 private:
     double uniform(double halfWidth);

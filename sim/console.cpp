@@ -1,6 +1,7 @@
 #include "sim/console.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -21,9 +22,41 @@ std::string Console::status() const
     if (l.sweeping)
         std::snprintf(sweep, sizeof sweep, " sweeping %.3f-%.3f nm at %u nm/s", l.sweepStartPm / 1000.0,
                       l.sweepStopPm / 1000.0, static_cast<unsigned>(l.sweepSpeed));
-    return std::string("laser ") + (l.on ? "on" : "off") + " " + wl + " nm" + sweep +
-           "; dut " + (bench_.dut == Dut::Filter ? "filter" : "grating") + (bench_.dutInserted ? " in" : " out") +
+    return std::string("laser ") + (l.on ? "on" : "off") + " " + wl + " nm" + sweep + "; dut " + dutState() +
            "; module sweep flag " + std::to_string(bench_.moduleSweepFlag) + "; laser faults: " + describe(laserFaults_) + "; module faults: " + describe(moduleFaults_);
+}
+
+std::string Console::dutState() const
+{
+    std::string state = dutInfo(bench_.dut).name;
+    if (portCount(bench_.dut) > 0)
+        state += bench_.dutPort == kCommonPort ? " mux" : " port " + std::to_string(bench_.dutPort);
+    return state + (bench_.dutInserted ? " in" : " out");
+}
+
+std::string Console::dutCommand(const std::vector<std::string>& words)
+{
+    const std::string what = words.size() > 1 ? words[1] : "";
+    if (words.size() == 2 && (what == "out" || what == "in")) {
+        bench_.dutInserted = what == "in";
+        return {};
+    }
+    // The first two devices keep their short commands.
+    if (words.size() == 2 && (what == "filter" || what == "grating")) return bench_.selectDut(*dutFromName(what));
+    if (words.size() == 2 && what == "mux") return bench_.selectPort(kCommonPort);
+    if (words.size() == 3 && what == "device") {
+        if (const std::optional<Dut> device = dutFromName(words[2])) return bench_.selectDut(*device);
+        std::string names;
+        for (const DutInfo& info : dutCatalogue()) names += std::string(names.empty() ? "" : ", ") + info.name;
+        return "unknown device " + words[2] + " (" + names + ")";
+    }
+    if (words.size() == 3 && what == "port") {
+        char* end = nullptr;
+        const long port = std::strtol(words[2].c_str(), &end, 10);
+        // Anything but a whole number from 1 is no output port; selectPort names the ones there are.
+        return bench_.selectPort(*end || port < 1 || port > 255 ? -1 : static_cast<int>(port));
+    }
+    return "dut out|in|device NAME|port N|mux|filter|grating";
 }
 
 std::string Console::execute(const std::string& line)
@@ -34,15 +67,9 @@ std::string Console::execute(const std::string& line)
     if (words.empty()) return "error: empty command (try help)";
     const std::string& verb = words[0];
 
-    if (verb == "dut" && words.size() == 2) {
-        const std::string& what = words[1];
-        if (what == "out") bench_.dutInserted = false;
-        else if (what == "in") bench_.dutInserted = true;
-        else if (what == "filter") bench_.dut = Dut::Filter;
-        else if (what == "grating") bench_.dut = Dut::Grating;
-        else return "error: dut out|in|filter|grating";
-        return std::string("ok: dut ") + (bench_.dut == Dut::Filter ? "filter" : "grating") +
-               (bench_.dutInserted ? " in" : " out");
+    if (verb == "dut") {
+        const std::string error = dutCommand(words);
+        return error.empty() ? "ok: dut " + dutState() : "error: " + error;
     }
     if (verb == "fault" && words.size() == 3 && (words[2] == "on" || words[2] == "off")) {
         const std::string error = setFault(words[1], words[2] == "on", laserFaults_, moduleFaults_);

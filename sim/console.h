@@ -5,6 +5,7 @@
 #include "sim/faults.h"
 
 #include <string>
+#include <vector>
 
 namespace vxmsim {
 
@@ -19,6 +20,11 @@ public:
     std::string status() const;
 
 private:
+    // "cwdm4 port 2 in", "filter out".
+    std::string dutState() const;
+    // Carries out a dut command; the reason when it is refused, else empty.
+    std::string dutCommand(const std::vector<std::string>& words);
+
     BenchModel& bench_;
     FaultSet& laserFaults_;
     FaultSet& moduleFaults_;
@@ -26,6 +32,7 @@ private:
 };
 
 inline constexpr char kConsoleHelp[] =
-    "commands: dut out | dut in | dut filter | dut grating | fault NAME on|off | status | count CMD | count module:CMD | quit | help";
+    "commands: dut out | dut in | dut device filter|grating|cwdm4|cwdm4-bad-loss|cwdm4-bad-center|dwdm8 | "
+    "dut port N | dut mux | dut filter | dut grating | fault NAME on|off | status | count CMD | count module:CMD | quit | help";
 
 }  // namespace vxmsim

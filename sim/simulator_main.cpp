@@ -18,8 +18,11 @@
 #include <filesystem>
 #include <iostream>
 #include <poll.h>
+#include <optional>
 #include <string>
+#include <tuple>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -44,13 +47,17 @@ const char kUsage[] =
     "                           silent, bad-checksum, error-status[=XXXX] (hex, default 0001),\n"
     "                           split, extra-bytes, slow, truncated, unplug-after=N, module-silent;\n"
     "                           prefix laser: or module: for one instrument (default both)\n"
-    "  --laser-range MIN MAX    laser range in pm (default 1260000 1340000)\n"
+    "  --device NAME            the device under test (default filter): filter, grating, cwdm4,\n"
+    "                           cwdm4-bad-loss, cwdm4-bad-center, dwdm8 (C band: the laser range\n"
+    "                           and the band default to 1520000 1570000 and CB)\n"
+    "  --laser-range MIN MAX    laser range in pm (default 1260000 1340000, or the device's band)\n"
     "  --sweep-mode N           the laser's sweep mode word (default 0)\n"
-    "  --band CODE              the module's band code (default OB)\n"
+    "  --band CODE              the module's band code (default OB, or the device's band)\n"
     "  --seed N                 noise seed (default 1)\n"
     "  --help                   this text\n"
     "Prints 'ready' once the links exist, then reads one console command per line on stdin:\n"
-    "  dut out | dut in | dut filter | dut grating | fault NAME on|off | status | count CMD | quit | help\n";
+    "  dut out | dut in | dut device NAME | dut port N | dut mux | dut filter | dut grating |\n"
+    "  fault NAME on|off | status | count CMD | quit | help\n";
 
 int comNumber(const std::string& text)
 {
@@ -64,11 +71,20 @@ struct Options {
     int laserCom = 7;
     int moduleCom = 6;
     std::vector<std::string> faults;
-    std::int32_t minPm = 1260000;
-    std::int32_t maxPm = 1340000;
+    Dut device = Dut::Filter;
+    // Unless given, the laser range and the band are those of the device's band.
+    std::optional<std::pair<std::int32_t, std::int32_t>> laserRangePm;
     int sweepMode = 0;
-    std::string band = "OB";
+    std::optional<std::string> band;
     std::uint32_t seed = 1;
+
+    std::string bandCode() const { return band.value_or(dutInfo(device).bandCode); }
+    std::pair<std::int32_t, std::int32_t> laserRange() const
+    {
+        int minNm = 0, maxNm = 0;
+        bandRange(dutInfo(device).bandCode, minNm, maxNm);
+        return laserRangePm.value_or(std::pair{minNm * 1000, maxNm * 1000});
+    }
 };
 
 bool parseOptions(int argc, char** argv, Options& o)
@@ -92,9 +108,10 @@ bool parseOptions(int argc, char** argv, Options& o)
             o.moduleCom = comNumber(v);
         } else if (a == "--fault" && next(v)) {
             o.faults.push_back(v);
+        } else if (a == "--device" && next(v) && dutFromName(v)) {
+            o.device = *dutFromName(v);
         } else if (a == "--laser-range" && next(v) && next(w)) {
-            o.minPm = std::atoi(v.c_str());
-            o.maxPm = std::atoi(w.c_str());
+            o.laserRangePm = {std::atoi(v.c_str()), std::atoi(w.c_str())};
         } else if (a == "--sweep-mode" && next(v)) {
             o.sweepMode = std::atoi(v.c_str());
         } else if (a == "--band" && next(v) && v.size() == 2) {
@@ -121,10 +138,13 @@ int main(int argc, char** argv)
     if (!parseOptions(argc, argv, options)) return 2;
 
     BenchModel bench(options.seed);
-    bench.laser.minPm = options.minPm;
-    bench.laser.maxPm = options.maxPm;
-    bench.laser.wavelengthPm = options.minPm + (options.maxPm - options.minPm) / 2;
+    std::tie(bench.laser.minPm, bench.laser.maxPm) = options.laserRange();
+    bench.laser.wavelengthPm = bench.laser.minPm + (bench.laser.maxPm - bench.laser.minPm) / 2;
     bench.laser.sweepMode = static_cast<std::uint16_t>(options.sweepMode);
+    if (const std::string error = bench.selectDut(options.device); !error.empty()) {
+        std::cerr << "vxm-simulator: " << error << "\n";
+        return 2;
+    }
     FaultSet laserFaults, moduleFaults;
     for (const std::string& f : options.faults) {
         if (const std::string error = setFault(f, true, laserFaults, moduleFaults); !error.empty()) {
@@ -133,7 +153,7 @@ int main(int argc, char** argv)
         }
     }
     LaserDevice laser(bench);
-    ModuleDevice module(bench, nowMs, options.band);
+    ModuleDevice module(bench, nowMs, options.bandCode());
     // Refused requests are named on standard error, beside the links' own events.
     laser.onRefusal = module.onRefusal = [](const std::string& line) { std::cerr << "vxm-simulator: " << line << std::endl; };
     Console console(bench, laserFaults, moduleFaults);

@@ -1,6 +1,7 @@
 // vxm-simulator as a process: its links, its terminals and its console.
 #include "simulator_process.h"
 #include "laser/frame_codec.h"
+#include "sim/dut_models.h"
 
 #include <gtest/gtest.h>
 
@@ -102,4 +103,33 @@ TEST(SimulatorProcess, BadArgumentsAreRefusedAndHelpEndsWell)
     ASSERT_TRUE(help.waitForFinished(3000));
     EXPECT_EQ(help.exitCode(), 0);
     EXPECT_TRUE(help.readAllStandardOutput().contains("unplug-after=N"));
+}
+
+// --device picks the device under test and, for the C-band part, the laser range and the module
+// band that measure it; a laser range it does not fit is refused at start.
+TEST(SimulatorProcess, DeviceOptionPicksTheDeviceAndTheBenchItNeeds)
+{
+    SimulatorProcess cwdm({"--device", "cwdm4"});
+    ASSERT_TRUE(cwdm.started());
+    EXPECT_EQ(cwdm.command("dut port 2"), "ok: dut cwdm4 port 2 in");
+
+    SimulatorProcess dwdm({"--device", "dwdm8"});
+    ASSERT_TRUE(dwdm.started());
+    EXPECT_TRUE(dwdm.command("status").startsWith("laser on 1545.000 nm; dut dwdm8 mux in;"));
+    Port module(dwdm.linkPath(6));
+    ASSERT_TRUE(module.send(kIdentityQuery));
+    const Bytes reply = module.receive(2000);
+    ASSERT_EQ(reply.size(), 93u);
+    EXPECT_EQ(partNumberStart(reply, 5), "VXMCB");
+
+    SimulatorProcess misfit({"--device", "dwdm8", "--laser-range", "1260000", "1340000"});
+    EXPECT_FALSE(misfit.started());
+    misfit.process().waitForFinished(3000);
+    EXPECT_EQ(misfit.process().exitCode(), 2);
+
+    QProcess help;
+    help.start(QDir(SimulatorProcess::builtDir()).filePath(QStringLiteral("vxm-simulator")), {"--help"});
+    ASSERT_TRUE(help.waitForFinished(3000));
+    const QByteArray usage = help.readAllStandardOutput();
+    for (const vxmsim::DutInfo& info : vxmsim::dutCatalogue()) EXPECT_TRUE(usage.contains(info.name)) << info.name;
 }

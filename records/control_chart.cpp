@@ -51,11 +51,13 @@ std::vector<RuleMarks> ruleMarks(std::span<const double> valuesInTimeOrder, cons
     zones.reserve(valuesInTimeOrder.size());
     for (double x : valuesInTimeOrder) zones.push_back(zoneOf(x, lines));
 
-    std::vector<RuleMarks> marks(zones.size(), 0);
+    std::vector<RuleMarks> marks(zones.size());
     int run = 0;  // consecutive points on this point's side, itself included
+    int previousSide = 0;
     for (std::size_t i = 0; i < zones.size(); ++i) {
         const int side = zones[i].side;
-        run = side == 0 ? 0 : (i > 0 && zones[i - 1].side == side ? run + 1 : 1);
+        run = side == 0 ? 0 : (side == previousSide ? run + 1 : 1);
+        previousSide = side;
         RuleMarks m = 0;
         if (zones[i].beyond == 3) m |= OneBeyondThree;
         if (completes(zones, i, 2, 3, 2)) m |= TwoOfThreeBeyondTwo;

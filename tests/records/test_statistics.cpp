@@ -254,9 +254,9 @@ TEST(Statistics, WesternElectricRulesOnGoldenSeries)
         std::vector<double> values;
         std::vector<RuleMarks> marks;
     } cases[] = {
-        // 3 and -3 lie on the 3σ lines, inside; 3.5 and -4 are beyond. No two beyond 2σ on one
+        // 3 and -3 lie on the 3σ lines, inside; 3.5 and -10 are beyond. No two beyond 2σ on one
         // side within three points: 3 (#0) and 3.5 (#3) are four apart.
-        {"rule 1", {3.0, -3.0, 0.0, 3.5, 0.0, -4.0}, {0, 0, 0, R1, 0, R1}},
+        {"rule 1", {3.0, -3.0, 0.0, 3.5, 0.0, -10.0}, {0, 0, 0, R1, 0, R1}},
         // Beyond 2σ: #0 +, #2 + (two of #0..#2: marked), #3 -, #4 exactly 2 (inside), #5 + (#3..#5
         // holds one), #7 -, #8 - (two of #6..#8: marked). 1.0 (#6) is on the 1σ line. Beyond 1σ on
         // one side never reaches four of five; the sides change too often for a run.
@@ -399,6 +399,12 @@ TEST(Statistics, YieldCountsDevicesByTheirFirstAndLastVerdicts)
     EXPECT_EQ(y.passed, 5);
     EXPECT_DOUBLE_EQ(*y.firstPassYield, 0.5);
     EXPECT_DOUBLE_EQ(*y.finalYield, 0.625);
+
+    // One device: its own verdicts make the yield, 0 or 1.
+    const Yield one = yieldOf(std::vector<JudgedRecord>{{"A", "FAIL"}, {"A", "PASS"}});
+    EXPECT_EQ(one.tested, 1);
+    EXPECT_DOUBLE_EQ(*one.firstPassYield, 0.0);
+    EXPECT_DOUBLE_EQ(*one.finalYield, 1.0);
 
     // Nothing judged: nothing tested and no yield.
     const Yield none = yieldOf(std::vector<JudgedRecord>{{"A", ""}, {"", ""}});

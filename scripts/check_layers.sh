@@ -27,7 +27,7 @@ RULES=(
   "station:core laser module measure results plot verdict records"
   "app:$BELOW_APP"
   "sim:laser module"
-  "fakes:core laser module"
+  "fakes:core laser module records"
   "fuzz:$BELOW_APP sim"
   "tests:$BELOW_APP app sim"
   "perf:$BELOW_APP app sim"

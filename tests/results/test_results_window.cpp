@@ -6,7 +6,7 @@
 #include "bench_fixture.h"
 #include "results/form2.h"
 #include "results/plot_engine.h"
-#include "results/plot_math.h"
+#include "plot/plot_math.h"
 #include "results/results_controller.h"
 #include "results_support.h"
 

@@ -100,7 +100,7 @@ private:
     std::map<int, ClientSettings> clients_;
     bool laserOn_ = false;  // the last run of the laser toggle's handler switched it on
     bool pending_ = false;  // INITiate's measurement is scheduled or running
-    std::uint16_t questionable_ = 0;
-    scpi::Conditions conditions_;  // as last latched
     QString serial_;        // the module's serial number, once read
+    std::uint16_t questionable_ = 0;  // as the station set it
+    scpi::Conditions conditions_;     // as last latched in the clients
 };

@@ -18,7 +18,7 @@ TEST(ScpiStatus, EachErrorClassSetsItsEventBit)
         {-100, scpi::CommandErrorBit}, {-113, scpi::CommandErrorBit},  {-199, scpi::CommandErrorBit},
         {-200, scpi::ExecutionErrorBit}, {-222, scpi::ExecutionErrorBit}, {-299, scpi::ExecutionErrorBit},
         {-300, scpi::DeviceErrorBit},  {-330, scpi::DeviceErrorBit},   {-350, scpi::DeviceErrorBit},
-        {-400, scpi::QueryErrorBit},   {-499, scpi::QueryErrorBit},    {7, scpi::DeviceErrorBit},
+        {-400, scpi::QueryErrorBit},   {-499, scpi::QueryErrorBit},    {1, scpi::DeviceErrorBit},
         {0, 0},                        {-99, 0},                       {-500, 0},
         {-800, 0},
     };
@@ -208,6 +208,7 @@ TEST_F(StatusTable, SettingsAreReadBackAndRefusedOutsideTheirRange)
         {"STAT:QUES:ENAB ON;ENAB?", "1536", "-220,\"Parameter error\""},
         {"STAT:PRES;:STAT:OPER:ENAB?;:STAT:QUES:ENAB?;*ESE?;*SRE?", "0;0;36;191", "0,\"No error\""},
         {"SYST:VERS?", "1999.0", "0,\"No error\""},
+        {"*ESE 0;*ESE?;:STAT:QUES:ENAB 0;ENAB?", "0;0", "0,\"No error\""},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(run(c.line), c.response) << c.line;

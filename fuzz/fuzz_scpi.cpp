@@ -1,6 +1,9 @@
 // What a remote client sends, through the line assembler, the parser and a command table of the
 // kinds of commands the program offers (settings with numbers, choices and switches, queries
-// answered with text and blocks, a refusal, a command that makes the line wait).
+// answered with text and blocks, a refusal, a command that makes the line wait), with the
+// program's own status commands (*ESE, *ESR?, *STB?, *OPC, STATus, SYSTem:ERRor) on a bench whose
+// conditions the commands change: LASer:SWEep the sweeping bit, INITiate the measuring bit until a
+// command has waited for it, CALCulate:MASK the failed-mask bit.
 //
 // The first byte is a set of flags: bit 0 puts nearly a full line before the input, so its first
 // line crosses the length limit or not; bits 1-3 cut the input into pieces of 1 << n bytes (0: whole).
@@ -8,7 +11,9 @@
 #include "fuzz_check.h"
 #include "remote/scpi_format.h"
 #include "remote/scpi_table.h"
+#include "remote/status_commands.h"
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -49,10 +54,33 @@ void checkCommand(const Command& command)
 
 struct Bench {
     scpi::CommandTable table;
+    scpi::ClientStatus status;
+    scpi::Conditions conditions;
     bool running = false;
-    bool waitedOnce = false;
     double start = 1530;
-    int answered = 0;
+    int answered = 0;  // by the bench's own queries
+
+    void setCondition(std::uint16_t scpi::Conditions::*reg, std::uint16_t bit, bool on)
+    {
+        const scpi::Conditions before = conditions;
+        conditions.*reg = static_cast<std::uint16_t>(on ? conditions.*reg | bit : conditions.*reg & ~bit);
+        status.latch(before, conditions);
+    }
+    // A line waits only for the measurement, which then ends.
+    void endMeasurement()
+    {
+        FUZZ_CHECK(running);
+        running = false;
+        setCondition(&scpi::Conditions::operation, scpi::Measuring, false);
+        status.pendingEnded();
+    }
+    Reply conditionSwitch(const Command& c, std::uint16_t scpi::Conditions::*reg, std::uint16_t bit)
+    {
+        const auto on = scpi::booleanParameter(c, 0);
+        if (!on.ok()) return Reply::failure(*on.error);
+        setCondition(reg, bit, on.value);
+        return Reply::done();
+    }
 
     Bench()
     {
@@ -60,29 +88,20 @@ struct Bench {
             ++answered;
             return Reply::text(std::move(text));
         };
+        scpi::addStatusCommands(table, {[this] { return conditions; }, [this] { return running; }});
         table.add(QStringLiteral("*IDN?"), [answer](const Command&) { return answer("Maker,VXM,SN1,3.0"); });
-        table.add(QStringLiteral("*RST"), [this](const Command&) {
-            running = false;
+        table.add(QStringLiteral("*RST"), [](const Command&, scpi::ClientStatus& s) {
+            s.cancelOperationComplete();
             return Reply::done();
         });
-        table.add(QStringLiteral("*CLS"), [](const Command&, scpi::ErrorQueue& errors) {
-            errors.clear();
-            return Reply::done();
-        });
-        table.add(QStringLiteral("*OPC?"), [this, answer](const Command&) {
-            if (running && !waitedOnce) {
-                waitedOnce = true;
-                return Reply::later();
-            }
-            running = false;
-            return answer("1");
-        });
-        table.add(QStringLiteral("SYSTem:ERRor[:NEXT]?"),
-                  [answer](const Command&, scpi::ErrorQueue& errors) { return answer(errors.popText()); });
         table.add(QStringLiteral("OUTPut[:STATe]"), [](const Command& c) {
             const auto on = scpi::booleanParameter(c, 0);
             return on.ok() ? Reply::done() : Reply::failure(*on.error);
         });
+        table.add(QStringLiteral("LASer:SWEep[:STATe]"),
+                  [this](const Command& c) { return conditionSwitch(c, &scpi::Conditions::operation, scpi::Sweeping); });
+        table.add(QStringLiteral("CALCulate:MASK"),
+                  [this](const Command& c) { return conditionSwitch(c, &scpi::Conditions::questionable, scpi::MaskFailed); });
         table.add(QStringLiteral("SENSe:WAVelength:STARt"), [this](const Command& c) {
             if (const auto extra = scpi::checkParameterCount(c, 1)) return Reply::failure(*extra);
             const auto nm = scpi::numberParameter(c, 0, 1260, 1640);
@@ -108,7 +127,7 @@ struct Bench {
         table.add(QStringLiteral("INITiate"), [this](const Command&) {
             if (running) return Reply::failure(scpi::executionError(QStringLiteral("a measurement is running")));
             running = true;
-            waitedOnce = false;
+            setCondition(&scpi::Conditions::operation, scpi::Measuring, true);
             return Reply::done();
         });
         table.add(QStringLiteral("FETCh:TRACe?"), [answer](const Command&) {
@@ -117,6 +136,20 @@ struct Bench {
         });
     }
 };
+
+// The status byte agrees with what it summarizes; the enables keep their unused bits clear.
+void checkStatus(const Bench& bench)
+{
+    const scpi::ClientStatus& s = bench.status;
+    const std::uint8_t stb = s.statusByte();
+    FUZZ_CHECK(((stb & scpi::ErrorQueueNotEmpty) != 0) == (s.errorCount() > 0));
+    FUZZ_CHECK(((stb & scpi::MasterSummary) != 0) == ((stb & s.serviceEnable()) != 0));
+    FUZZ_CHECK((s.serviceEnable() & scpi::MasterSummary) == 0);
+    scpi::ClientStatus copy = s;
+    FUZZ_CHECK(copy.operation().enable() <= scpi::kRegisterBits && copy.questionable().enable() <= scpi::kRegisterBits);
+    FUZZ_CHECK(((stb & scpi::EventSummary) != 0) == ((copy.takeEvents() & s.eventEnable()) != 0));
+    FUZZ_CHECK(((stb & scpi::OperationSummary) != 0) == ((copy.operation().take() & copy.operation().enable()) != 0));
+}
 
 }  // namespace
 
@@ -138,7 +171,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (qsizetype at = 0; at < body.size(); at += piece) pieces.push_back(QByteArrayView(body).sliced(at, std::min(piece, body.size() - at)));
 
     Bench bench;
-    scpi::ErrorQueue errors;
+    scpi::ClientStatus& status = bench.status;
     scpi::LineAssembler assembler;
     qsizetype lineIndex = 0;
     for (const QByteArrayView bytes : pieces) {
@@ -157,23 +190,33 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 FUZZ_CHECK(!again.error && again.commands.size() == 1 && again.commands[0] == command);
             }
 
-            const int queued = errors.size();
+            const int queued = status.errorCount();
             bench.answered = 0;
             scpi::LineExecution execution(bench.table, parsed);
-            // *OPC? waits once per measurement, and a line starts one per command at most.
+            // A line waits once per measurement, and starts one per command at most.
             std::size_t runs = 1;
-            while (!execution.run(errors)) FUZZ_CHECK(++runs <= 1 + parsed.commands.size());
-            FUZZ_CHECK(errors.size() <= scpi::ErrorQueue::kCapacity);
-            FUZZ_CHECK(errors.size() <= queued + static_cast<int>(parsed.commands.size()) + 1);
-            FUZZ_CHECK(execution.hasResponse() == (bench.answered > 0));
+            while (!execution.run(status)) {
+                FUZZ_CHECK(++runs <= 1 + parsed.commands.size());
+                bench.endMeasurement();
+            }
+            FUZZ_CHECK(status.errorCount() <= scpi::ErrorQueue::kCapacity);
+            // SYSTem:ERRor:ALL? and *CLS may empty the queue; nothing queues more than one.
+            FUZZ_CHECK(status.errorCount() <= queued + static_cast<int>(parsed.commands.size()) + 1);
+            if (bench.answered > 0) FUZZ_CHECK(execution.hasResponse());
+            if (execution.hasResponse())
+                FUZZ_CHECK(std::any_of(parsed.commands.begin(), parsed.commands.end(), [](const Command& c) { return c.query; }));
+            // The syntax error is queued after every command of its line: its class bit is set.
+            scpi::ClientStatus after = status;
+            if (parsed.error) FUZZ_CHECK((after.takeEvents() & scpi::CommandErrorBit) != 0);
+            checkStatus(bench);
         }
     }
     FUZZ_CHECK(lineIndex == expected.size());
     FUZZ_CHECK(assembler.holdsPartialLine() == (!input.isEmpty() && !input.endsWith('\n')));
 
     // Every queued error reads as <code>,"<text>".
-    while (errors.size() > 0) {
-        const QByteArray text = errors.popText();
+    while (status.errorCount() > 0) {
+        const QByteArray text = status.popErrorText();
         const qsizetype comma = text.indexOf(',');
         bool ok = false;
         FUZZ_CHECK(comma > 0 && text.left(comma).toInt(&ok) < 0 && ok);

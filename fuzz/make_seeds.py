@@ -112,6 +112,12 @@ SCPI = {
     "errors": b"NOPE?;SENS:AVER 0;MEAS:MODE XYZ;OUTP maybe\nSYST:ERR?;SYST:ERR:NEXT?;*CLS\n",
     "quoted": b"LAS:PORT \"COM;3\",'it''s'\nLAS:PORT \"open\n",
     "garbage": b"\x00\xff*\x01:;;,\"\n\r\n::A?? 1,,\n",
+    "status_enables": b"*ESE 61;*SRE 48;*ESE?;*SRE?;*STB?;*ESR?\nSTAT:OPER:ENAB 24;:STAT:QUES:ENAB 1536;*SRE 136\n"
+                      b"LAS:SWE ON;:CALC:MASK ON;*STB?;:STAT:OPER?;:STAT:QUES:EVEN?;COND?;:LAS:SWE OFF\n",
+    "opc_polling": b"*CLS;:STAT:OPER:ENAB 16;:INIT;*OPC;*ESR?;*STB?\nSTAT:OPER:COND?\n*OPC?;*ESR?\n*WAI;*OPC;*ESR?\n",
+    "error_classes": b"NOPE;SENS:AVER 0;*ESE 256;SYST:ERR:COUN?;*ESR?\nSYST:ERR:ALL?;:SYST:ERR:ALL?;:SYST:VERS?\n"
+                     b"*CLS;*RST;STAT:PRES;:STAT:OPER:ENAB?;:STAT:QUES:ENAB?\n",
+    "queue_overflow": b"NOPE;" * 40 + b"*ESR?;SYST:ERR:COUN?\nSYST:ERR:ALL?\n",
 }
 for name, line in SCPI.items():
     write("fuzz_scpi", name, b"\x00" + line)

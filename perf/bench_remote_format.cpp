@@ -49,12 +49,12 @@ void BM_IdentityLine(benchmark::State& state)
                                 "SYSTem:ERRor[:NEXT]?", "FETCh:TRACe?", "*RST", "*CLS", "*OPC?"})
         table.add(QString::fromLatin1(pattern), [](const scpi::Command&) { return scpi::Reply::done(); });
     table.add(QStringLiteral("*IDN?"), [](const scpi::Command&) { return scpi::Reply::text("Maker,VXM,SN1,3.0"); });
-    scpi::ErrorQueue errors;
+    scpi::ClientStatus status;
     scpi::LineAssembler lines;
     for (auto _ : state) {
         for (const scpi::ReceivedLine& line : lines.feed("*IDN?\n")) {
             scpi::LineExecution execution(table, scpi::parseLine(line));
-            execution.run(errors);
+            execution.run(status);
             benchmark::DoNotOptimize(execution.response());
         }
     }

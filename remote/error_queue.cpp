@@ -15,6 +15,7 @@ QString standardMessage(int code)
     case ParameterError: return QStringLiteral("Parameter error");
     case DataOutOfRange: return QStringLiteral("Data out of range");
     case IllegalParameterValue: return QStringLiteral("Illegal parameter value");
+    case SelfTestFailed: return QStringLiteral("Self-test failed");
     case QueueOverflow: return QStringLiteral("Queue overflow");
     default: return QStringLiteral("Error");
     }

@@ -20,6 +20,7 @@ enum ErrorCode : int {
     ParameterError = -220,
     DataOutOfRange = -222,
     IllegalParameterValue = -224,
+    SelfTestFailed = -330,
     QueueOverflow = -350,
 };
 

@@ -12,6 +12,7 @@
 #include "module/module_record.h"
 #include "remote/remote_dispatcher.h"
 #include "remote/scpi_format.h"
+#include "remote/status_commands.h"
 #include "results/form2.h"
 #include "results/results_window_host.h"
 #include "verdict/device_verdict.h"
@@ -22,7 +23,7 @@
 #include <QTimer>
 
 #include <array>
-#include <limits>
+#include <cmath>
 
 using scpi::Command;
 using scpi::Reply;
@@ -42,6 +43,12 @@ QByteArray verdictResponse(const verdict::DeviceVerdict& verdict)
 const char* const kMaker = "Ostrel";
 const char* const kModel = "VXM";
 const char* const kRevision = "3.0C";
+// *OPT?: the program has no options to install; all it offers is always there.
+const char* const kOptions = "0";
+// Wavelengths settable remotely: every band a module and laser of the bench can cover, far inside
+// what the laser's 32-bit picometre fields hold.
+constexpr double kMinWavelengthNm = 1;
+constexpr double kMaxWavelengthNm = 2000;
 
 Reply refuse(const QString& reason) { return Reply::failure(scpi::executionError(reason)); }
 
@@ -121,6 +128,8 @@ RemoteCommands::RemoteCommands(Form1& form, InfoBox& info, DeviceLibrary& librar
 {
     // The toggle starts pressed with the laser off; its handler runs on every change after that.
     connect(form_.TLSOnOff, &QAbstractButton::toggled, this, [this](bool on) { laserOn_ = on; });
+    // After the sweep's handler, which may have put the toggle back.
+    connect(form_.StartStopSweep, &QAbstractButton::toggled, this, [this] { updateConditions(); });
     addCommon();
     addLaser();
     addModule();
@@ -185,26 +194,44 @@ QString RemoteCommands::moduleSerial()
     return serial_.isEmpty() ? QStringLiteral("0") : serial_;
 }
 
+scpi::Conditions RemoteCommands::updateConditions()
+{
+    const std::uint16_t operation = (form_.StartStopSweep->isChecked() ? scpi::Sweeping : 0) |
+                                    (measuring() ? scpi::Measuring : 0);
+    const scpi::Conditions now{operation, questionable_};
+    if (now != conditions_ && dispatcher_)
+        dispatcher_->forEachStatus([&](scpi::ClientStatus& status) { status.latch(conditions_, now); });
+    conditions_ = now;
+    return now;
+}
+
+void RemoteCommands::setQuestionable(scpi::QuestionableBit bit, bool on)
+{
+    questionable_ = on ? questionable_ | bit : questionable_ & ~bit;
+    updateConditions();
+}
+
 void RemoteCommands::addCommon()
 {
+    scpi::addStatusCommands(table_, {[this] { return updateConditions(); }, [this] { return pending_; }});
     table_.add(QStringLiteral("*IDN?"), [this](const Command&) {
         return Reply::text(fields({QLatin1String(kMaker), QLatin1String(kModel), moduleSerial(),
                                    QLatin1String(kRevision)}));
     });
-    table_.add(QStringLiteral("*RST"), [this](const Command&) {
+    table_.add(QStringLiteral("*RST"), [this](const Command&, scpi::ClientStatus& status) {
         client() = ClientSettings{};
+        status.cancelOperationComplete();
         return Reply::done();
     });
-    table_.add(QStringLiteral("*CLS"), [](const Command&, scpi::ErrorQueue& errors) {
-        errors.clear();
-        return Reply::done();
+    // The self test is the device library: without it no module can be used. That the parser and
+    // the server work shows in the answer itself.
+    table_.add(QStringLiteral("*TST?"), [this](const Command&, scpi::ClientStatus& status) {
+        const QString problem = library_.loadProblem();
+        if (problem.isEmpty()) return Reply::text("0");
+        status.pushError({scpi::SelfTestFailed, firstLine(textIn("app.libraryMissing", 1).arg(problem))});
+        return Reply::text("1");
     });
-    table_.add(QStringLiteral("*OPC?"), [this](const Command&) {
-        return pending_ ? Reply::later() : Reply::text("1");
-    });
-    table_.add(QStringLiteral("*WAI"), [this](const Command&) { return pending_ ? Reply::later() : Reply::done(); });
-    table_.add(QStringLiteral("SYSTem:ERRor[:NEXT]?"),
-               [](const Command&, scpi::ErrorQueue& errors) { return Reply::text(errors.popText()); });
+    table_.add(QStringLiteral("*OPT?"), [](const Command&) { return Reply::text(kOptions); });
     table_.add(QStringLiteral("SYSTem:LANGuage"), [this](const Command& c) {
         const auto choice = scpi::choiceParameter(c, 0, {QStringLiteral("EN"), QStringLiteral("ZH")});
         if (!choice.ok()) return Reply::failure(*choice.error);
@@ -256,7 +283,7 @@ void RemoteCommands::addLaser()
     table_.add(QStringLiteral("OUTPut[:STATe]?"), [this](const Command&) { return Reply::text(laserOn_ ? "1" : "0"); });
     addSwitch(QStringLiteral("LASer:SWEep[:STATe]"), f.StartStopSweep);
     // The power meter's wavelength: sent to the laser by the next power reading.
-    addTextBox(QStringLiteral("LASer:WAVelength"), f.Text4);
+    addTextBox(QStringLiteral("LASer:WAVelength"), f.Text4, {kMinWavelengthNm, kMaxWavelengthNm});
 }
 
 void RemoteCommands::addModule()
@@ -287,17 +314,17 @@ void RemoteCommands::addModule()
                [&f](const Command&) { return Reply::text(QByteArray::number(f.ChannelID->currentIndex() + 1)); });
 }
 
-void RemoteCommands::addTextBox(const QString& pattern, QLineEdit* box, bool integer)
+void RemoteCommands::addTextBox(const QString& pattern, QLineEdit* box, NumberRange range)
 {
-    table_.add(pattern, [this, box, integer](const Command& c) {
+    table_.add(pattern, [this, box, range](const Command& c) {
         if (const auto extra = scpi::checkParameterCount(c, 1)) return Reply::failure(*extra);
         QString text;
-        if (integer) {
-            const auto n = scpi::integerParameter(c, 0, std::numeric_limits<int>::min(), std::numeric_limits<int>::max());
+        if (range.integer) {
+            const auto n = scpi::integerParameter(c, 0, static_cast<int>(range.min), static_cast<int>(range.max));
             if (!n.ok()) return Reply::failure(*n.error);
             text = QString::number(n.value);
         } else {
-            const auto x = scpi::numberParameter(c, 0);
+            const auto x = scpi::numberParameter(c, 0, range.min, range.max);
             if (!x.ok()) return Reply::failure(*x.error);
             text = QString::fromLatin1(number(x.value));
         }
@@ -325,12 +352,15 @@ void RemoteCommands::addSwitch(const QString& pattern, QAbstractButton* button)
 void RemoteCommands::addSettings()
 {
     Form1& f = form_;
-    addTextBox(QStringLiteral("SENSe:WAVelength:STARt"), f.Text1);
-    addTextBox(QStringLiteral("SENSe:WAVelength:STOP"), f.Text2);
-    addTextBox(QStringLiteral("SENSe:SWEep:SPEed"), f.Text3);
-    addTextBox(QStringLiteral("SENSe:AVERage"), f.Text6, true);
-    addTextBox(QStringLiteral("SENSe:POINts"), f.Text7, true);
-    addTextBox(QStringLiteral("CALCulate:LEVel"), f.Text8);
+    addTextBox(QStringLiteral("SENSe:WAVelength:STARt"), f.Text1, {kMinWavelengthNm, kMaxWavelengthNm});
+    addTextBox(QStringLiteral("SENSe:WAVelength:STOP"), f.Text2, {kMinWavelengthNm, kMaxWavelengthNm});
+    // A scan needs at least 1 nm/s; the laser's start-sweep frame holds the speed in 16 bits.
+    addTextBox(QStringLiteral("SENSe:SWEep:SPEed"), f.Text3, {1, 65535});
+    addTextBox(QStringLiteral("SENSe:AVERage"), f.Text6, {1, kMaxAverages, true});
+    addTextBox(QStringLiteral("SENSe:POINts"), f.Text7, {kMinBackgroundLength, kMaxDataLength, true});
+    // Down from the peak: at 0 dB or above the analysis finds no channel; 100 dB lies far beyond
+    // any spectrum's depth.
+    addTextBox(QStringLiteral("CALCulate:LEVel"), f.Text8, {-100, std::nextafter(0.0, -1.0)});
 
     // POWer, TLS and IL tick their box; NONE unticks the ticked one.
     const std::array<QAbstractButton*, 3> modes{f.CheckPowerMeter, f.CheckAlignMode, f.CheckVXMScanMode};
@@ -377,13 +407,17 @@ void RemoteCommands::startMeasurement()
     const int issuer = dispatcher_ ? dispatcher_->currentClient() : -1;
     const std::int32_t countBefore = Module1.MeasureCount;
     pending_ = true;
+    updateConditions();
     // The handler returns when the measurement has ended; run from the event loop, not from here.
     QTimer::singleShot(0, this, [this, issuer, countBefore] {
         if (form_.SingleMeasure->isEnabled()) form_.SingleMeasure->click();
         pending_ = false;
-        if (Module1.MeasureCount == countBefore && dispatcher_)
+        updateConditions();
+        if (!dispatcher_) return;
+        if (Module1.MeasureCount == countBefore)
             dispatcher_->pushError(issuer, scpi::executionError(firstLine(info_.text())));
-        if (dispatcher_) dispatcher_->wake();
+        dispatcher_->forEachStatus([](scpi::ClientStatus& status) { status.pendingEnded(); });
+        dispatcher_->wake();
     });
 }
 

@@ -11,6 +11,7 @@
 
 #include "remote/error_queue.h"
 #include "remote/scpi_table.h"
+#include "remote/status_model.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -46,9 +47,19 @@ public:
     // Any measurement runs, started remotely or at the window.
     bool measuring() const;
 
+    // A QUEStionable condition of the bench (a stale or mismatched reference, a failed mask) comes
+    // or goes; a rise latches in every client's event register.
+    void setQuestionable(scpi::QuestionableBit bit, bool on);
+
 private:
     struct ClientSettings {
         bool binaryTrace = false;  // FORMat REAL,32
+    };
+    // The numbers a text box setting accepts.
+    struct NumberRange {
+        double min;
+        double max;
+        bool integer = false;
     };
 
     void addCommon();
@@ -56,8 +67,8 @@ private:
     void addModule();
     void addSettings();
     void addMeasurement();
-    // A text box setting and its query; whole numbers when `integer`.
-    void addTextBox(const QString& pattern, QLineEdit* box, bool integer = false);
+    // A text box setting and its query; a number outside `range` is refused with -222.
+    void addTextBox(const QString& pattern, QLineEdit* box, NumberRange range);
     // A check box or toggle set to ON|OFF by clicking it when it differs.
     void addSwitch(const QString& pattern, QAbstractButton* button);
 
@@ -70,6 +81,8 @@ private:
     void startMeasurement();
     ClientSettings& client();
     QString moduleSerial();
+    // The bench's conditions read from the window now; a change is latched in every client.
+    scpi::Conditions updateConditions();
 
     Form1& form_;
     InfoBox& info_;
@@ -83,4 +96,6 @@ private:
     bool laserOn_ = false;  // the last run of the laser toggle's handler switched it on
     bool pending_ = false;  // INITiate's measurement is scheduled or running
     QString serial_;        // the module's serial number, once read
+    std::uint16_t questionable_ = 0;  // as the station set it
+    scpi::Conditions conditions_;     // as last latched in the clients
 };

@@ -35,6 +35,8 @@ public:
     quint16 port() const;
 
     ScpiServer& server() { return *server_; }
+    // The station sets the questionable bits of the status model through it.
+    RemoteCommands& commands() { return *commands_; }
     QLabel* indicator() const { return indicator_; }
 
 private:

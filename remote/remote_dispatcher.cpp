@@ -43,7 +43,12 @@ bool RemoteDispatcher::accepts(int client) const
 void RemoteDispatcher::pushError(int client, const scpi::Error& error)
 {
     const auto it = sessions_.find(client);
-    if (it != sessions_.end()) it->second.errors.push(error);
+    if (it != sessions_.end()) it->second.status.pushError(error);
+}
+
+void RemoteDispatcher::forEachStatus(const std::function<void(scpi::ClientStatus&)>& visit)
+{
+    for (auto& [client, session] : sessions_) visit(session.status);
 }
 
 void RemoteDispatcher::schedule()
@@ -103,7 +108,7 @@ bool RemoteDispatcher::runLine(int client, Session& session)
         session.lines.pop_front();
         session.running.emplace(table_, scpi::parseLine(line));
     }
-    if (!session.running->run(session.errors)) return false;
+    if (!session.running->run(session.status)) return false;
     // Handlers may run nested loops in which the server closes the session: look it up again.
     Session& s = sessions_.at(client);
     if (s.running->hasResponse() && s.write) s.write(s.running->response() + '\n');

@@ -10,6 +10,7 @@
 #include "remote/error_queue.h"
 #include "remote/scpi_parser.h"
 #include "remote/scpi_table.h"
+#include "remote/status_model.h"
 
 #include <QObject>
 
@@ -40,6 +41,9 @@ public:
     int currentClient() const { return current_; }
     // Pushes an error to a client's queue, if it is still known.
     void pushError(int client, const scpi::Error& error);
+    // Every known client's status, for what concerns them all (the bench's conditions, the end of
+    // the pending measurement).
+    void forEachStatus(const std::function<void(scpi::ClientStatus&)>& visit);
 
     // Something a waiting command waits for has happened: waiting lines are tried again.
     void wake() { schedule(); }
@@ -54,7 +58,7 @@ private:
     struct Session {
         Writer write;
         bool open = true;
-        scpi::ErrorQueue errors;
+        scpi::ClientStatus status;
         std::deque<scpi::ReceivedLine> lines;
         std::optional<scpi::LineExecution> running;  // the line that waits
     };

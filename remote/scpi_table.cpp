@@ -53,7 +53,7 @@ void CommandTable::add(const QString& pattern, Handler handler)
 
 void CommandTable::add(const QString& pattern, SimpleHandler handler)
 {
-    add(pattern, Handler([handler = std::move(handler)](const Command& command, ErrorQueue&) { return handler(command); }));
+    add(pattern, Handler([handler = std::move(handler)](const Command& command, ClientStatus&) { return handler(command); }));
 }
 
 bool CommandTable::matches(const std::vector<Node>& pattern, std::size_t p, const QStringList& nodes, qsizetype n)
@@ -89,23 +89,25 @@ const Handler* LineExecution::resolve(Command& command) const
     return nullptr;
 }
 
-bool LineExecution::run(ErrorQueue& errors)
+bool LineExecution::run(ClientStatus& status)
 {
     for (; next_ < line_.commands.size(); ++next_) {
         Command command = line_.commands[next_];
         const Handler* handler = resolve(command);
-        const Reply reply = handler ? (*handler)(command, errors) : Reply::failure({UndefinedHeader, {}});
+        // The responses so far are the client's output queue until the line ends and sends them.
+        status.setMessageAvailable(answered_ > 0);
+        const Reply reply = handler ? (*handler)(command, status) : Reply::failure({UndefinedHeader, {}});
         if (reply.wait) return false;  // run() comes back to this command with the same path
         if (!command.common) path_ = command.nodes.first(command.nodes.size() - 1);
         if (reply.error) {
-            errors.push(*reply.error);
+            status.pushError(*reply.error);
         } else if (command.query) {
             if (answered_++ > 0) response_ += ';';
             response_ += reply.response;
         }
     }
     if (line_.error) {
-        errors.push(*line_.error);
+        status.pushError(*line_.error);
         line_.error.reset();
     }
     return true;

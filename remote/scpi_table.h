@@ -11,6 +11,7 @@
 
 #include "remote/error_queue.h"
 #include "remote/scpi_parser.h"
+#include "remote/status_model.h"
 
 #include <QByteArray>
 #include <QString>
@@ -36,8 +37,8 @@ struct Reply {
 };
 
 // A handler sees the command with its full path (relative headers resolved) and the client's
-// error queue (for SYSTem:ERRor? and *CLS).
-using Handler = std::function<Reply(const Command&, ErrorQueue&)>;
+// status (its error queue and registers, for SYSTem:ERRor?, *CLS, *ESR?...).
+using Handler = std::function<Reply(const Command&, ClientStatus&)>;
 using SimpleHandler = std::function<Reply(const Command&)>;
 
 class CommandTable {
@@ -75,7 +76,7 @@ public:
 
     // Runs the remaining commands, queueing their errors; true when the line is finished (its
     // syntax error, if any, queued last), false when a command waits.
-    bool run(ErrorQueue& errors);
+    bool run(ClientStatus& status);
 
     // The query responses so far, joined by ';' (the server adds the LF); nothing when the line
     // held no answered query.

@@ -10,6 +10,7 @@ window.
 """
 import json
 import sys
+import time
 
 import pyvisa
 
@@ -31,10 +32,18 @@ def main():
         if not error.startswith("0,"):
             sys.exit(f"{command}: {error}")
 
-    def measure():
-        step("INIT")
-        if vxm.query("*OPC?") != "1":
-            sys.exit("*OPC? did not answer 1")
+    def measure_polling():
+        """INITiate, then *OPC and the status byte polled as line software waits: the operation
+        complete event, enabled by *ESE 1, sets the event summary bit 5."""
+        step("*CLS;:INIT;*OPC")
+        out["operation_while_measuring"] = vxm.query("STAT:OPER:COND?")
+        deadline = time.monotonic() + 60
+        while not int(vxm.query("*STB?")) & 32:
+            if time.monotonic() > deadline:
+                sys.exit("*OPC did not complete")
+            time.sleep(0.1)
+        out["status_when_complete"] = vxm.query("*STB?")
+        out["events_when_complete"] = vxm.query("*ESR?")
         error = vxm.query("SYST:ERR?")
         if not error.startswith("0,"):
             sys.exit(f"measurement: {error}")
@@ -48,10 +57,12 @@ def main():
     step("LAS:SWE ON")
     step("MEAS:MODE IL")
     step("SENS:AVER 1;POIN 2001")
+    step("*ESE 1;*SRE 32")
+    out["enables"] = vxm.query("*ESE?;*SRE?")
 
     console("dut out")
     step("MEAS:REF BACK")
-    measure()
+    measure_polling()
     console("dut in")
     step("MEAS:REF SPEC;:MEAS:BACK:REM ON;:CALC:PATH TRAN")
 
@@ -72,6 +83,8 @@ def main():
     out["undefined"] = vxm.query("SYST:ERR?")
     vxm.write("SENS:WAV:STAR 1300")
     out["refused"] = vxm.query("SYST:ERR?")
+    vxm.write("SENS:WAV:STAR 99999999999")
+    out["out_of_range"] = vxm.query("SYST:ERR?")
     out["start_after_refusal"] = vxm.query("SENS:WAV:STAR?")
     vxm.close()
 

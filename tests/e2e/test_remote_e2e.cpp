@@ -85,13 +85,22 @@ TEST_F(RemoteE2E, PyvisaMeasuresADeviceAndReadsWhatTheWindowShows)
     EXPECT_EQ(Module1.ChannelSelect, 1);
     ASSERT_EQ(Module1.ChannelCount, 4) << infoText().toStdString();
 
-    // The refusals: while measuring, an unknown header, a disabled box (left as it was).
+    // The background was waited for with *OPC and the status byte: bit 5 for the operation complete
+    // event *ESE enabled, bit 6 as *SRE asked; the laser swept and the module measured meanwhile.
+    EXPECT_EQ(read[QStringLiteral("enables")].toString(), QStringLiteral("1;32"));
+    EXPECT_EQ(read[QStringLiteral("operation_while_measuring")].toString(), QStringLiteral("24"));
+    EXPECT_EQ(read[QStringLiteral("status_when_complete")].toString(), QStringLiteral("96"));
+    EXPECT_EQ(read[QStringLiteral("events_when_complete")].toString(), QStringLiteral("1"));
+
+    // The refusals: while measuring, an unknown header, a disabled box and a number out of range
+    // (left as it was).
     EXPECT_EQ(read[QStringLiteral("while_measuring")].toString(),
               QStringLiteral("-200,\"Execution error; a measurement is running\""));
     EXPECT_EQ(read[QStringLiteral("after_measuring")].toString(), QStringLiteral("0,\"No error\""));
     EXPECT_TRUE(read[QStringLiteral("undefined")].toString().startsWith(QLatin1String("-113,")));
     EXPECT_EQ(read[QStringLiteral("refused")].toString(),
               QStringLiteral("-200,\"Execution error; Start Wavelength is disabled\""));
+    EXPECT_EQ(read[QStringLiteral("out_of_range")].toString(), QStringLiteral("-222,\"Data out of range\""));
     EXPECT_EQ(read[QStringLiteral("start_after_refusal")].toString(), QStringLiteral("1260"));
     EXPECT_EQ(f->Text1->text(), QStringLiteral("1260"));
 

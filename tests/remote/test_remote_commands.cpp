@@ -1,8 +1,9 @@
-// The remote commands on a bench of fakes, through a loopback client: refusals, settings, and a
-// measurement that runs while other clients are served.
+// The remote commands on a bench of fakes, through a loopback client: refusals, settings, the
+// status the window's state sets, and a measurement that runs while other clients are served.
 
 #include "core/texts.h"
 #include "measure/scan_engine.h"
+#include "remote/remote_commands.h"
 #include "remote/remote_control.h"
 #include "remote_client.h"
 #include "results/form2.h"
@@ -139,6 +140,70 @@ TEST(RemoteCommands, TheVerdictIsTheDevicesOutcomeThenOneQuotedStringPerLine)
     EXPECT_EQ(r.client->query("FETC:VERD?"), QByteArray(R"(FAIL,"CH1 1300.000 nm PASS","DEVICE FAIL channels 1 of 2")"));
 }
 
+TEST(RemoteCommands, NumbersOutsideWhatTheProgramCanUseAreRefusedAtOnceAndTheLimitsAccepted)
+{
+    RemoteBench r;
+    Form1& f = r.f;
+    for (QWidget* w : std::initializer_list<QWidget*>{f.Text1, f.Text2, f.Text3, f.Text4, f.Text6, f.Text7, f.Text8})
+        w->setEnabled(true);
+    const QByteArray outOfRange = "-222,\"Data out of range\"";
+    const QStringList before = windowState(f);
+    for (const char* command : {"SENS:WAV:STAR 99999999999", "SENS:WAV:STAR 0.999", "SENS:WAV:STOP 2000.001",
+                                "SENS:WAV:STOP -1550", "LAS:WAV 2001", "LAS:WAV 0", "SENS:SWE:SPE 0.5",
+                                "SENS:SWE:SPE 65536", "SENS:AVER 0", "SENS:AVER 255", "SENS:POIN 1",
+                                "SENS:POIN 20002", "CALC:LEV 0", "CALC:LEV 3", "CALC:LEV -100.5"}) {
+        EXPECT_EQ(r.errorOf(command), outOfRange) << command;
+        EXPECT_EQ(windowState(f), before) << command;
+    }
+    EXPECT_EQ(r.errorOf("SENS:AVER 2.5"), QByteArray("-220,\"Parameter error\""));
+
+    const struct { const char* command; const QLineEdit* box; const char* shown; } limits[] = {
+        {"SENS:WAV:STAR 1", f.Text1, "1"},     {"SENS:WAV:STOP 2000", f.Text2, "2000"},
+        {"LAS:WAV 1550.125", f.Text4, "1550.125"}, {"SENS:SWE:SPE 65535", f.Text3, "65535"},
+        {"SENS:AVER 254", f.Text6, "254"},     {"SENS:POIN 20001", f.Text7, "20001"},
+        {"SENS:POIN 2", f.Text7, "2"},     {"CALC:LEV -100", f.Text8, "-100"},
+        {"CALC:LEV -0.01", f.Text8, "-0.01"},
+    };
+    for (const auto& c : limits) {
+        EXPECT_EQ(r.errorOf(c.command), QByteArray("0,\"No error\"")) << c.command;
+        EXPECT_EQ(c.box->text(), QString::fromLatin1(c.shown)) << c.command;
+    }
+}
+
+TEST(RemoteStatus, SelfTestAndOptionsAnswerAndAMissingLibraryFailsTheSelfTest)
+{
+    RemoteBench r;
+    EXPECT_EQ(r.client->query("*TST?;*OPT?;:SYST:VERS?;ERR:COUN?"), QByteArray("0;0;1999.0;0"));
+    r.b.library->problem = QStringLiteral("not found");
+    EXPECT_EQ(r.client->query("*ESR?;*TST?;*ESR?"), QByteArray("128;1;8"));
+    EXPECT_EQ(r.client->query("SYST:ERR?"), QByteArray("-330,\"Self-test failed; The device library "
+                                                       "libKetrolanLib.so could not be loaded (not found).\""));
+}
+
+TEST(RemoteStatus, TheSweepAndTheStationsQuestionableBitsLatchInEveryClientWithItsOwnEnables)
+{
+    RemoteBench r;
+    TestClient other(r.b->remote()->port());
+    ASSERT_TRUE(other.connected());
+    connectLaser(r.b);
+    r.f.StartStopSweep->setEnabled(true);
+    EXPECT_EQ(other.query("STAT:OPER:ENAB 8;:STAT:QUES:ENAB 1536;*SRE 136;*ESE 255;*CLS;*ESE?"), QByteArray("255"));
+
+    EXPECT_EQ(r.errorOf("LAS:SWE ON"), QByteArray("0,\"No error\""));
+    RemoteCommands& commands = r.b->remote()->commands();
+    commands.setQuestionable(scpi::ReferenceQuestionable, true);
+    commands.setQuestionable(scpi::MaskFailed, true);
+    commands.setQuestionable(scpi::MaskFailed, false);
+    EXPECT_EQ(r.client->query("STAT:OPER:COND?;:STAT:QUES:COND?;:STAT:QUES:EVEN?;*STB?"), QByteArray("8;512;1536;16"))
+        << "nothing enabled for this client";
+    EXPECT_EQ(other.query("*STB?;STAT:OPER?;:STAT:QUES?;:STAT:OPER?;*STB?"), QByteArray("200;8;1536;0;16"));
+
+    EXPECT_EQ(r.errorOf("LAS:SWE OFF"), QByteArray("0,\"No error\""));
+    commands.setQuestionable(scpi::ReferenceQuestionable, false);
+    EXPECT_EQ(other.query("STAT:OPER:COND?;:STAT:QUES:COND?;:STAT:OPER?;:STAT:QUES?"), QByteArray("0;0;0;0"))
+        << "a bit that falls latches nothing";
+}
+
 namespace {
 
 // A device measurement of the one-peak spectrum whose scan does not end until the test says so.
@@ -204,4 +269,18 @@ TEST(RemoteMeasurement, AbortClicksStopVxmScanWhileTheScanRuns)
     EXPECT_EQ(m.other.line(), QByteArray("0,\"No error\""));
     EXPECT_EQ(countCalls(m.b, QStringLiteral("Stop_Scan")), 1);
     EXPECT_EQ(Module1.RepeatStop, 1);
+}
+
+TEST(RemoteMeasurement, OpcSetsTheEventBitWhenTheMeasurementEndsAndTheMeasuringBitShowsMeanwhile)
+{
+    MeasuringBench m;
+    bool busyWhenAnswered = false;
+    m.duringScan("STAT:OPER:COND?;EVEN?;*ESR?\n", 1, busyWhenAnswered);
+    m.client->send("*CLS;:STAT:OPER:ENAB 16;*SRE 128;:INIT;*OPC;*STB?;*ESR?\n");
+    EXPECT_EQ(m.client->line(), QByteArray("192;0")) << "the measuring event asks for service; not complete yet";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return m.client->query("*ESR?") == "1"; }, 5000));
+    EXPECT_TRUE(busyWhenAnswered);
+    EXPECT_EQ(m.other.line(), QByteArray("16;16;128")) << "its own power-on only";
+    EXPECT_EQ(m.client->query("STAT:OPER:COND?;EVEN?;*ESR?"), QByteArray("0;16;0")) << "the event stays until read";
+    EXPECT_EQ(Module1.MeasureCount, 1);
 }

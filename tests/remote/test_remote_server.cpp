@@ -41,8 +41,8 @@ struct TestServer {
         });
         table.add(QStringLiteral("HOLD?"), [this](const Command&) { return held ? Reply::later() : Reply::text("released"); });
         table.add(QStringLiteral("*IDN?"), [](const Command&) { return Reply::text("test"); });
-        table.add(QStringLiteral("*CLS"), [](const Command&, scpi::ErrorQueue& e) { e.clear(); return Reply::done(); });
-        table.add(QStringLiteral("SYSTem:ERRor?"), [](const Command&, scpi::ErrorQueue& e) { return Reply::text(e.popText()); });
+        table.add(QStringLiteral("*CLS"), [](const Command&, scpi::ClientStatus& s) { s.clear(); return Reply::done(); });
+        table.add(QStringLiteral("SYSTem:ERRor?"), [](const Command&, scpi::ClientStatus& s) { return Reply::text(s.popErrorText()); });
         RemoteOptions options;
         options.port = 0;
         EXPECT_TRUE(server.listen(options)) << server.errorString().toStdString();

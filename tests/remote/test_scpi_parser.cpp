@@ -101,25 +101,25 @@ protected:
         }
         table.add(QStringLiteral("SENSe:AVERage"), [](const Command&) { return scpi::Reply::failure(scpi::executionError("busy")); });
         table.add(QStringLiteral("*OPC?"), [this](const Command&) { return busy ? scpi::Reply::later() : scpi::Reply::text("1"); });
-        table.add(QStringLiteral("*CLS"), [](const Command&, scpi::ErrorQueue& q) { q.clear(); return scpi::Reply::done(); });
+        table.add(QStringLiteral("*CLS"), [](const Command&, scpi::ClientStatus& s) { s.clear(); return scpi::Reply::done(); });
     }
     // Runs a line to its end; its response, "(none)" when there is none.
     QByteArray run(const QByteArray& line)
     {
         ran.clear();
         scpi::LineExecution execution(table, scpi::parseLine(QByteArrayView(line)));
-        EXPECT_TRUE(execution.run(errors));
+        EXPECT_TRUE(execution.run(status));
         return execution.hasResponse() ? execution.response() : QByteArray("(none)");
     }
     QStringList drainErrors()
     {
         QStringList texts;
-        while (errors.size() > 0) texts << QString::fromUtf8(errors.popText());
+        while (status.errorCount() > 0) texts << QString::fromUtf8(status.popErrorText());
         return texts;
     }
 
     scpi::CommandTable table;
-    scpi::ErrorQueue errors;
+    scpi::ClientStatus status;
     QStringList ran;
     bool busy = false;
 };
@@ -178,23 +178,23 @@ TEST_F(ScpiTable, ErrorsAreQueuedInTheOrderOfTheLineAndRefusedQueriesGiveNoRespo
     EXPECT_EQ(drainErrors(), (QStringList{"-200,\"Execution error; busy\"", "-113,\"Undefined header\"",
                                           "-102,\"Syntax error\""}));
     EXPECT_EQ(run("NOPE?"), "(none)");
-    errors.push({scpi::SyntaxError, {}});
+    status.pushError({scpi::SyntaxError, {}});
     run("*RST;*CLS");
-    EXPECT_EQ(errors.size(), 0);
+    EXPECT_EQ(status.errorCount(), 0);
 }
 
 TEST_F(ScpiTable, AWaitingCommandStopsTheLineAndRunsAgainWithTheSamePath)
 {
     busy = true;
     scpi::LineExecution execution(table, scpi::parseLine(QByteArrayView("SENS:WAV:STAR 1;*OPC?;STOP 2;*IDN?")));
-    EXPECT_FALSE(execution.run(errors));
-    EXPECT_FALSE(execution.run(errors));
+    EXPECT_FALSE(execution.run(status));
+    EXPECT_FALSE(execution.run(status));
     EXPECT_EQ(ran, QStringList{"SENSe:WAVelength:STARt 1"});
     busy = false;
-    EXPECT_TRUE(execution.run(errors));
+    EXPECT_TRUE(execution.run(status));
     EXPECT_EQ(ran, (QStringList{"SENSe:WAVelength:STARt 1", "SENSe:WAVelength:STOP 2", "*IDN? "}));
     EXPECT_EQ(execution.response(), "1;*IDN?");
-    EXPECT_EQ(errors.size(), 0);
+    EXPECT_EQ(status.errorCount(), 0);
 }
 
 // The error code a read gave (0: none), and its value when it read one.

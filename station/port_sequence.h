@@ -37,7 +37,8 @@ public:
     // recipe lists it; empty when no port is to be connected.
     QString prompt() const;
 
-    // The current port's figures; the run moves on to the next port.
+    // The current port's figures; the run moves on to the next port. Ignored when no port is to be
+    // connected (every port measured, or the device abandoned).
     void record(std::vector<verdict::ChannelFigures> figures);
     // The operator gave the device up (Escape): no further port, no verdict.
     void abandon();

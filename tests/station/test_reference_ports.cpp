@@ -50,6 +50,9 @@ TEST(ReferenceCheck, MissingStaleUndatedOrMismatchedBackgroundsAreRefused)
         {"exactly the allowed age", all, taken, later(30 * 60'000), ReferenceProblem::None, ""},
         {"a millisecond older", all, taken, later(30 * 60'000 + 1), ReferenceProblem::Stale,
          "The background is 30.0 min old, older than the 30 min the recipe allows: take a new background"},
+        // Minutes with one decimal, rounded: 47.550017 min.
+        {"stale by far", all, taken, later(2'853'001), ReferenceProblem::Stale,
+         "The background is 47.6 min old, older than the 30 min the recipe allows: take a new background"},
         {"none taken", all, std::nullopt, later(0), ReferenceProblem::Missing,
          "No background has been taken with these settings: take a new background"},
         {"from the future", all, taken, later(-1), ReferenceProblem::Undated,

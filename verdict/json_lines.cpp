@@ -24,12 +24,16 @@ qsizetype pastString(const QByteArray& text, qsizetype at)
     return text.size();
 }
 
-// The position of `key` among the keys of the object that is the first value at or after `from`,
-// not among those of objects nested in it; -1 when it has no such key.
+// The position of `key` among the keys of the object that is the value at `from` (after the colon
+// of its own key, or the document), not among those of objects nested in it; -1 when that value is
+// not an object or has no such key.
 qsizetype findKey(const QByteArray& text, qsizetype from, const QByteArray& key)
 {
+    qsizetype at = skipSpace(text, from);
+    if (at < text.size() && text[at] == ':') at = skipSpace(text, at + 1);
+    if (at >= text.size() || text[at] != '{') return -1;
     int depth = 0;
-    for (qsizetype at = from; at < text.size();) {
+    while (at < text.size()) {
         const char c = text[at];
         if (c == '"') {
             const qsizetype past = pastString(text, at);
@@ -40,7 +44,7 @@ qsizetype findKey(const QByteArray& text, qsizetype from, const QByteArray& key)
             continue;
         }
         if (c == '{' || c == '[') ++depth;
-        if ((c == '}' || c == ']') && --depth <= 0) return -1;
+        if ((c == '}' || c == ']') && --depth == 0) break;
         ++at;
     }
     return -1;

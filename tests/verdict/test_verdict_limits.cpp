@@ -2,6 +2,7 @@
 
 #include "verdict/device_verdict.h"
 #include "verdict/figures_output.h"
+#include "verdict/json_lines.h"
 #include "verdict/limits.h"
 
 #include <gtest/gtest.h>
@@ -34,6 +35,8 @@ TEST(LimitsFile, RefusedWithTheLineAndTheReason)
         {"channel zero", "{\"per_channel\": {\n \"0\": {}}}", 2, LimitsProblem::BadChannel, "0"},
         {"fractional count", "{\n \"channels\": 2.5}", 2, LimitsProblem::BadChannel, "channels"},
         {"one level", "{\n\n \"levels_db\": [0.5]}", 3, LimitsProblem::BadLevels, nullptr},
+        {"a level of 0", "{\n \"levels_db\": [0, 20]}", 2, LimitsProblem::BadLevels, nullptr},
+        {"a level as text", "{\n \"levels_db\": [\"0.5\", 20]}", 2, LimitsProblem::BadLevels, nullptr},
         {"figure not an object", "{\"all\": {\n \"ripple\": 0.5}}", 2, LimitsProblem::NotAnObject, "ripple"},
         {"negative guard", "{\"all\": {\n \"ripple\": {\"max\": 1, \"guard\": -0.1}}}", 2, LimitsProblem::BadGuard,
          "ripple"},
@@ -54,6 +57,23 @@ TEST(LimitsFile, RefusedWithTheLineAndTheReason)
     }
 }
 
+TEST(JsonLines, AKeyIsFoundAmongItsParentsKeysOnly)
+{
+    const QByteArray text = "{\n"
+                            " \"comment\": \"see \\\"reference\\\": below\",\n"
+                            " \"mask\": {\"reference\": \"grid\"},\n"
+                            " \"channels\": 4,\n"
+                            " \"all\": {\n"
+                            "  \"reference\": 1},\n"
+                            " \"reference\" : {}\n"
+                            "}";
+    const std::pair<QStringList, int> cases[] = {
+        {{"reference"}, 7},       {{"mask", "reference"}, 3},     {{"all", "reference"}, 6},
+        {{"channels", "reference"}, 4}, {{"all", "missing"}, 5}, {{"missing"}, 1}, {{}, 1},
+    };
+    for (const auto& [path, line] : cases) EXPECT_EQ(lineOfKey(text, path), line) << path.join(u'/').toStdString();
+}
+
 TEST(LimitsFile, ChannelBoundsReplaceTheCommonOnes)
 {
     const auto parsed = parseLimits(R"({"plan": "CWDM", "levels_db": [1, 25], "channels": 4,
@@ -71,6 +91,9 @@ TEST(LimitsFile, ChannelBoundsReplaceTheCommonOnes)
     EXPECT_EQ(l->boundsFor(1).at(Figure::InsertionLoss).max, 1.5);
     EXPECT_EQ(l->boundsFor(1).at(Figure::InsertionLoss).guard, 0.1);
     EXPECT_EQ(third.at(Figure::Ripple).guard, 0.0) << "no guard given: none";
+    const auto one = parseLimits(R"({"channels": 1})");
+    ASSERT_TRUE(std::holds_alternative<Limits>(one));
+    EXPECT_EQ(std::get<Limits>(one).channelCount, 1);
 }
 
 ChannelFigures channel(double centerNm, double il)

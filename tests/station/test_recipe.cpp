@@ -132,9 +132,10 @@ TEST(Recipe, RefusedWithTheLineAndTheReason)
         EXPECT_EQ(e->problem, c.problem);
         if (c.detail) { EXPECT_EQ(e->detail, QString::fromLatin1(c.detail)); }  // nullptr: not checked
     }
-    const auto array = parseRecipe("[1]");
+    const auto array = parseRecipe("\n[1]");
     ASSERT_TRUE(std::holds_alternative<RecipeError>(array));
     EXPECT_EQ(std::get<RecipeError>(array).problem, RecipeProblem::NotAnObject);
+    EXPECT_EQ(std::get<RecipeError>(array).line, 1) << "the file as a whole";
 }
 
 TEST(Recipe, RefusalsReadInBothLanguages)

@@ -164,12 +164,13 @@ TEST(MaskMargin, EachChannelOnItsGridChannelAndNumber)
     r = measureMask(wl, v, 12, grid, figures, 2);
     EXPECT_DOUBLE_EQ(figures[0][Figure::MaskMargin], -1.0);
     EXPECT_EQ(r[0].violations, std::vector<int>{6});
-    // Absolute lines judge a channel without a grid channel too.
+    // Absolute lines judge a channel without a grid channel too, the second by its own line.
     grid.reference = MaskReference::Absolute;
     grid.all.upper = {{1290, -0.5}, {1292, -0.5}};
-    grid.perChannel.clear();
+    grid.perChannel[2].upper = {{1290, -2}, {1292, -2}};
     measureMask(wl, v, 12, grid, figures);
-    EXPECT_DOUBLE_EQ(figures[1][Figure::MaskMargin], 0.5);
+    EXPECT_DOUBLE_EQ(figures[0][Figure::MaskMargin], 0.5);
+    EXPECT_DOUBLE_EQ(figures[1][Figure::MaskMargin], -1.0);
     EXPECT_DOUBLE_EQ(figures[1].maskWavelengthNm, 1291.0);
 }
 

@@ -12,7 +12,8 @@ constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
 constexpr std::array<const char*, kFigureCount> kKeys{
     "center_offset_nm", "center_offset_ghz", "bandwidth",          "bandwidth_level1",   "bandwidth_level2",
-    "ripple",           "insertion_loss",    "insertion_loss_min", "insertion_loss_max", "isolation"};
+    "ripple",           "insertion_loss",    "insertion_loss_min", "insertion_loss_max", "isolation",
+    "mask_margin_db"};
 
 struct Trace {
     std::span<const float> wl;
@@ -20,17 +21,6 @@ struct Trace {
     int last = 0;
     double step = 0.0;
 };
-
-// The first and last points inside [lowNm, highNm]; none when no point lies there. The axis rises.
-std::optional<std::pair<int, int>> pointsInside(const Trace& t, double lowNm, double highNm)
-{
-    const auto begin = t.wl.begin();
-    const auto end = t.wl.begin() + t.last + 1;
-    const auto first = std::lower_bound(begin, end, lowNm, [](float w, double x) { return w < x; });
-    const auto past = std::upper_bound(first, end, highNm, [](double x, float w) { return x < w; });
-    if (first == past) return std::nullopt;
-    return std::pair{static_cast<int>(first - begin), static_cast<int>(past - begin) - 1};
-}
 
 std::pair<double, double> extremes(const Trace& t, std::pair<int, int> range)
 {
@@ -65,7 +55,7 @@ void isolation(const Trace& t, Plan plan, std::vector<ChannelFigures>& all, std:
         const std::optional<GridChannel> neighbour = gridChannel(plan, f.grid->index + side);
         if (!neighbour) continue;
         if (holdsAnotherChannel(*neighbour, all, self)) f.isolationShared = true;
-        const auto range = pointsInside(t, neighbour->windowLowNm, neighbour->windowHighNm);
+        const auto range = pointsInside(t.wl, t.last, neighbour->windowLowNm, neighbour->windowHighNm);
         if (!range) continue;
         const double db = f.peakValue - extremes(t, *range).second;
         worst = std::isnan(worst) ? db : std::min(worst, db);
@@ -75,7 +65,7 @@ void isolation(const Trace& t, Plan plan, std::vector<ChannelFigures>& all, std:
 
 void windowFigures(const Trace& t, ChannelFigures& f)
 {
-    const auto range = pointsInside(t, f.grid->windowLowNm, f.grid->windowHighNm);
+    const auto range = pointsInside(t.wl, t.last, f.grid->windowLowNm, f.grid->windowHighNm);
     if (!range) return;
     const auto [lowest, highest] = extremes(t, *range);
     f[Figure::Ripple] = highest - lowest;
@@ -84,6 +74,17 @@ void windowFigures(const Trace& t, ChannelFigures& f)
 }
 
 }  // namespace
+
+std::optional<std::pair<int, int>> pointsInside(std::span<const float> wavelengths, int lastIndex, double lowNm,
+                                                double highNm)
+{
+    const auto begin = wavelengths.begin();
+    const auto end = wavelengths.begin() + lastIndex + 1;
+    const auto first = std::lower_bound(begin, end, lowNm, [](float w, double x) { return w < x; });
+    const auto past = std::upper_bound(first, end, highNm, [](double x, float w) { return x < w; });
+    if (first == past) return std::nullopt;
+    return std::pair{static_cast<int>(first - begin), static_cast<int>(past - begin) - 1};
+}
 
 QString figureKey(Figure figure) { return QString::fromLatin1(kKeys[static_cast<std::size_t>(figure)]); }
 

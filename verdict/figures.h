@@ -9,8 +9,10 @@
 #include <QString>
 
 #include <array>
+#include <limits>
 #include <optional>
 #include <span>
+#include <utility>
 #include <vector>
 
 namespace verdict {
@@ -28,12 +30,13 @@ enum class Figure {
     InsertionLossMin,
     InsertionLossMax,
     Isolation,
+    MaskMargin,      // least distance inside the mask template, negative where the trace crosses it
 };
-inline constexpr int kFigureCount = 10;
+inline constexpr int kFigureCount = 11;
 inline constexpr std::array<Figure, kFigureCount> kFigures{
     Figure::OffsetNm,      Figure::OffsetGhz,        Figure::Bandwidth,        Figure::BandwidthLevel1,
     Figure::BandwidthLevel2, Figure::Ripple,         Figure::InsertionLoss,    Figure::InsertionLossMin,
-    Figure::InsertionLossMax, Figure::Isolation};
+    Figure::InsertionLossMax, Figure::Isolation,     Figure::MaskMargin};
 
 // The name of a figure in limits files, tables and the verdict's list of failures.
 QString figureKey(Figure figure);
@@ -51,14 +54,22 @@ struct ChannelFigures {
     std::array<double, kFigureCount> values{};
     // The isolation is not judged: a neighbouring window holds another channel of this trace.
     bool isolationShared = false;
+    // Where the mask margin was found (nm); NaN without a mask.
+    double maskWavelengthNm = std::numeric_limits<double>::quiet_NaN();
 
     double operator[](Figure f) const { return values[static_cast<std::size_t>(f)]; }
     double& operator[](Figure f) { return values[static_cast<std::size_t>(f)]; }
 };
 
+// The first and last of points 0..lastIndex whose wavelength lies inside [lowNm, highNm]; none
+// when no point does. The wavelengths rise.
+std::optional<std::pair<int, int>> pointsInside(std::span<const float> wavelengths, int lastIndex, double lowNm,
+                                                double highNm);
+
 // The figures of every channel of `analysis`, made from points 0..lastIndex of the trace it was
 // made from. Insertion losses are losses (positive dB: minus the trace's values). A reflection
-// channel has no passband to measure: only its grid position and insertion loss are given.
+// channel has no passband to measure: only its grid position and insertion loss are given. The
+// mask margin is left NaN: measureMask (verdict/mask.h) adds it where a recipe has a mask.
 std::vector<ChannelFigures> measureFigures(std::span<const float> wavelengths, std::span<const float> values,
                                            int lastIndex, const ChannelAnalysis& analysis, Plan plan,
                                            FigureLevels levels);

@@ -22,6 +22,7 @@ QString columnName(Figure f, const FigureLevels& levels)
     case Figure::InsertionLossMin: return QStringLiteral("IL min (dB)");
     case Figure::InsertionLossMax: return QStringLiteral("IL max (dB)");
     case Figure::Isolation: return QStringLiteral("Isolation (dB)");
+    case Figure::MaskMargin: return QStringLiteral("Mask margin (dB)");
     }
     return {};
 }
@@ -41,18 +42,19 @@ std::vector<std::vector<Cell>> table(const DeviceVerdict& verdict)
     for (const ChannelVerdict& c : verdict.channels) {
         std::vector<Cell> row{number(c.number), number(c.figures.centerNm),
                               number(c.figures.grid ? c.figures.grid->wavelengthNm : NAN)};
-        for (Figure f : kFigures) row.push_back(number(c.figures[f]));
+        for (Figure f : kLeadingFigures) row.push_back(number(c.figures[f]));
         QStringList failing;
         for (Figure f : c.failing) failing << figureKey(f);
         row.push_back(text(outcomeText(c.outcome)));
         row.push_back(text(failing.join(u' ')));
+        row.push_back(number(c.figures[Figure::MaskMargin]));
         rows.push_back(std::move(row));
     }
-    std::vector<Cell> device(3 + kFigureCount + 2, text(QString()));
+    std::vector<Cell> device(kFiguresColumns, text(QString()));
     device[0].text = QStringLiteral("Device");
-    device[device.size() - 2].text = outcomeText(verdict.outcome);
+    device[kVerdictColumn].text = outcomeText(verdict.outcome);
     if (verdict.channelCountFails)
-        device.back().text =
+        device[kFailingColumn].text =
             QStringLiteral("channels %1 of %2").arg(verdict.channels.size()).arg(*verdict.expectedChannels);
     rows.push_back(std::move(device));
     return rows;
@@ -63,8 +65,8 @@ std::vector<std::vector<Cell>> table(const DeviceVerdict& verdict)
 QStringList figuresHeader(const FigureLevels& levels)
 {
     QStringList h{QStringLiteral("#"), QStringLiteral("Center WL (nm)"), QStringLiteral("Grid (nm)")};
-    for (Figure f : kFigures) h << columnName(f, levels);
-    h << QStringLiteral("Verdict") << QStringLiteral("Failing");
+    for (Figure f : kLeadingFigures) h << columnName(f, levels);
+    h << QStringLiteral("Verdict") << QStringLiteral("Failing") << columnName(Figure::MaskMargin, levels);
     return h;
 }
 
@@ -83,7 +85,7 @@ SheetContent figuresSheet(const DeviceVerdict& verdict)
     sheet.centredColumns = sheet.columns;
     sheet.columnWidths.assign(static_cast<std::size_t>(sheet.columns), 16.0);
     sheet.columnWidths.front() = 8.0;
-    sheet.columnWidths.back() = 30.0;
+    sheet.columnWidths[kFailingColumn] = 30.0;
     for (const std::vector<Cell>& row : table(verdict))
         for (const Cell& cell : row) {
             // An empty text stays a blank cell: a number the sheet cannot hold, with no text.

@@ -9,10 +9,25 @@
 #include <QString>
 #include <QStringList>
 
+#include <span>
+
 namespace verdict {
 
+// The figures in the columns before "Verdict" and "Failing". The mask margin, the youngest figure,
+// comes after them, last, so that files read by column position keep every earlier column.
+inline constexpr std::span<const Figure, kFigureCount - 1> kLeadingFigures =
+    std::span(kFigures).first<kFigureCount - 1>();
+static_assert(kFigures.back() == Figure::MaskMargin);
+
+// The columns after "#", "Center WL (nm)", "Grid (nm)" and the leading figures.
+inline constexpr int kVerdictColumn = 3 + static_cast<int>(kLeadingFigures.size());
+inline constexpr int kFailingColumn = kVerdictColumn + 1;
+inline constexpr int kMaskColumn = kVerdictColumn + 2;
+inline constexpr int kFiguresColumns = kMaskColumn + 1;
+
 // Column headings, the same in the sheet and the file: "#", "Center WL (nm)", "Grid (nm)", then one
-// per figure (the extra bandwidths name their levels), "Verdict", "Failing".
+// per leading figure (the extra bandwidths name their levels), "Verdict", "Failing" and
+// "Mask margin (dB)".
 QStringList figuresHeader(const FigureLevels& levels);
 
 // The number shown for a figure: three decimals, "-" where it cannot be measured.

@@ -1,5 +1,8 @@
 #include "verdict/limits.h"
 
+#include "core/texts.h"
+#include "verdict/json_lines.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -20,28 +23,26 @@ struct Fault {
     QString detail;
 };
 
-int lineAt(const QByteArray& text, qsizetype offset)
+std::optional<Fault> readBound(const QJsonObject& entry, const QStringList& path, Bound& bound)
 {
-    return static_cast<int>(text.left(std::clamp<qsizetype>(offset, 0, text.size())).count('\n')) + 1;
-}
-
-// The line of the key at the end of `path`, each key searched after the one before it: a key is
-// a quoted name followed by a colon.
-int lineOfKey(const QByteArray& text, const QStringList& path)
-{
-    qsizetype at = 0;
-    for (const QString& key : path) {
-        const QByteArray quoted = '"' + key.toUtf8() + '"';
-        for (qsizetype found = text.indexOf(quoted, at); found >= 0; found = text.indexOf(quoted, found + 1)) {
-            qsizetype after = found + quoted.size();
-            while (after < text.size() && QChar::isSpace(static_cast<uchar>(text[after]))) ++after;
-            if (after < text.size() && text[after] == ':') {
-                at = found;
-                break;
-            }
-        }
+    const QString figure = path.back();
+    bool hasGuard = false;
+    for (auto b = entry.begin(); b != entry.end(); ++b) {
+        const QStringList boundPath = path + QStringList{b.key()};
+        const bool isMin = b.key() == QLatin1String("min");
+        const bool isMax = b.key() == QLatin1String("max");
+        const bool isGuard = b.key() == QLatin1String("guard");
+        if (!isMin && !isMax && !isGuard) return Fault{boundPath, LimitsProblem::UnknownKey, b.key()};
+        hasGuard = hasGuard || isGuard;
+        if (!b.value().isDouble()) return Fault{boundPath, LimitsProblem::NotANumber, b.key()};
+        const double value = b.value().toDouble();
+        if (isGuard) bound.guard = value;
+        else (isMin ? bound.min : bound.max) = value;
     }
-    return lineAt(text, at);
+    if (bound.min && bound.max && *bound.min > *bound.max) return Fault{path, LimitsProblem::MinAboveMax, figure};
+    if (hasGuard && (bound.guard < 0.0 || (!bound.min && !bound.max)))
+        return Fault{path, LimitsProblem::BadGuard, figure};
+    return std::nullopt;
 }
 
 std::optional<Fault> readBounds(const QJsonObject& object, const QStringList& path, FigureBounds& out)
@@ -52,16 +53,7 @@ std::optional<Fault> readBounds(const QJsonObject& object, const QStringList& pa
         if (!figure) return Fault{here, LimitsProblem::UnknownFigure, it.key()};
         if (!it.value().isObject()) return Fault{here, LimitsProblem::NotAnObject, it.key()};
         Bound bound;
-        const QJsonObject entry = it.value().toObject();
-        for (auto b = entry.begin(); b != entry.end(); ++b) {
-            const QStringList boundPath = here + QStringList{b.key()};
-            if (b.key() != QLatin1String("min") && b.key() != QLatin1String("max"))
-                return Fault{boundPath, LimitsProblem::UnknownKey, b.key()};
-            if (!b.value().isDouble()) return Fault{boundPath, LimitsProblem::NotANumber, b.key()};
-            (b.key() == QLatin1String("min") ? bound.min : bound.max) = b.value().toDouble();
-        }
-        if (bound.min && bound.max && *bound.min > *bound.max)
-            return Fault{here, LimitsProblem::MinAboveMax, it.key()};
+        if (auto f = readBound(it.value().toObject(), here, bound)) return f;
         out[*figure] = bound;
     }
     return std::nullopt;
@@ -137,10 +129,35 @@ std::variant<Limits, LimitsError> parseLimits(const QByteArray& json)
     if (error.error != QJsonParseError::NoError)
         return LimitsError{lineAt(json, error.offset), LimitsProblem::NotJson, error.errorString()};
     if (!doc.isObject()) return LimitsError{1, LimitsProblem::NotAnObject, {}};
+    return parseLimits(doc.object(), json, {});
+}
+
+std::variant<Limits, LimitsError> parseLimits(const QJsonObject& object, const QByteArray& text,
+                                              const QStringList& path)
+{
     Limits limits;
-    if (const std::optional<Fault> f = readTop(doc.object(), limits))
-        return LimitsError{lineOfKey(json, f->path), f->problem, f->detail};
+    if (const std::optional<Fault> f = readTop(object, limits))
+        return LimitsError{lineOfKey(text, path + f->path), f->problem, f->detail};
     return limits;
+}
+
+QString limitsReason(const LimitsError& error)
+{
+    switch (error.problem) {
+    case LimitsProblem::NotJson: return T("verdict.reasonJson").arg(error.detail);
+    case LimitsProblem::NotAnObject: return T("verdict.reasonObject");
+    case LimitsProblem::UnknownKey: return T("verdict.reasonKey").arg(error.detail);
+    case LimitsProblem::UnknownFigure: return T("verdict.reasonFigure").arg(error.detail);
+    case LimitsProblem::UnknownPlan: return T("verdict.reasonPlan").arg(error.detail);
+    case LimitsProblem::NotANumber: return T("verdict.reasonNumber").arg(error.detail);
+    case LimitsProblem::MinAboveMax: return T("verdict.reasonMinMax").arg(error.detail);
+    case LimitsProblem::BadChannel: return T("verdict.reasonChannel").arg(error.detail);
+    case LimitsProblem::BadLevels: return T("verdict.reasonLevels");
+    case LimitsProblem::BadGuard: return T("verdict.reasonGuard").arg(error.detail);
+    case LimitsProblem::BadMaskReference: return T("verdict.reasonMaskReference").arg(error.detail);
+    case LimitsProblem::BadMaskLine: return T("verdict.reasonMaskLine").arg(error.detail);
+    }
+    return {};
 }
 
 }  // namespace verdict

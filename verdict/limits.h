@@ -6,7 +6,9 @@
 #include "verdict/figures.h"
 
 #include <QByteArray>
+#include <QJsonObject>
 #include <QString>
+#include <QStringList>
 
 #include <map>
 #include <optional>
@@ -17,6 +19,8 @@ namespace verdict {
 struct Bound {
     std::optional<double> min;
     std::optional<double> max;
+    // A value that meets the bound but lies less than `guard` inside it passes as marginal.
+    double guard = 0.0;
 };
 
 using FigureBounds = std::map<Figure, Bound>;
@@ -42,6 +46,9 @@ enum class LimitsProblem {
     MinAboveMax,     // detail: the figure
     BadChannel,      // detail: the channel key, or "channels"
     BadLevels,
+    BadGuard,        // detail: the figure; a negative guard, or one beside neither min nor max
+    BadMaskReference,  // detail: the reference named
+    BadMaskLine,     // detail: "upper" or "lower"
 };
 
 struct LimitsError {
@@ -52,5 +59,13 @@ struct LimitsError {
 
 // The limits in `json`, or the first problem found with the line it is on.
 std::variant<Limits, LimitsError> parseLimits(const QByteArray& json);
+
+// The limits in `object`, found in the JSON `text` under the keys `path` (a limits object inside
+// a larger file): a problem is reported with its line in `text`.
+std::variant<Limits, LimitsError> parseLimits(const QJsonObject& object, const QByteArray& text,
+                                              const QStringList& path);
+
+// Why a limits file (or the limits or mask of a larger file) was refused, in the current language.
+QString limitsReason(const LimitsError& error);
 
 }  // namespace verdict

@@ -41,13 +41,11 @@ QString outcomeCaption(Outcome outcome)
 
 std::uint32_t outcomeColor(Outcome outcome) { return outcome == Outcome::Pass ? kPassGreen : VbColor::Red; }
 
-constexpr int kVerdictColumn = 13;  // after #, center, grid and the figures
-
-QStringList failingNames(const ChannelVerdict& c)
+QString figureNames(const std::vector<Figure>& figures)
 {
     QStringList names;
-    for (Figure f : c.failing) names << figureKey(f);
-    return names;
+    for (Figure f : figures) names << figureKey(f);
+    return names.join(u' ');
 }
 
 }  // namespace
@@ -120,7 +118,7 @@ bool VerdictController::loadLimits(const QString& path)
     auto parsed = parseLimits(file.readAll());
     if (const auto* error = std::get_if<LimitsError>(&parsed)) {
         info_.report(QStringLiteral("Arial"), VbColor::Red,
-                     T("verdict.refused").arg(error->line).arg(refusalReason(*error)));
+                     T("verdict.refused").arg(error->line).arg(limitsReason(*error)));
         return false;
     }
     limits_ = std::get<Limits>(std::move(parsed));
@@ -150,22 +148,6 @@ FigureLevels VerdictController::levels() const
     return limits_ && limits_->levels ? *limits_->levels : FigureLevels{};
 }
 
-QString VerdictController::refusalReason(const LimitsError& error) const
-{
-    switch (error.problem) {
-    case LimitsProblem::NotJson: return T("verdict.reasonJson").arg(error.detail);
-    case LimitsProblem::NotAnObject: return T("verdict.reasonObject");
-    case LimitsProblem::UnknownKey: return T("verdict.reasonKey").arg(error.detail);
-    case LimitsProblem::UnknownFigure: return T("verdict.reasonFigure").arg(error.detail);
-    case LimitsProblem::UnknownPlan: return T("verdict.reasonPlan").arg(error.detail);
-    case LimitsProblem::NotANumber: return T("verdict.reasonNumber").arg(error.detail);
-    case LimitsProblem::MinAboveMax: return T("verdict.reasonMinMax").arg(error.detail);
-    case LimitsProblem::BadChannel: return T("verdict.reasonChannel").arg(error.detail);
-    case LimitsProblem::BadLevels: return T("verdict.reasonLevels");
-    }
-    return {};
-}
-
 void VerdictController::retranslate()
 {
     if (!window_) return;
@@ -192,8 +174,8 @@ void VerdictController::fillFiguresGrid()
         const ChannelVerdict& c = channels[static_cast<std::size_t>(r)];
         QStringList texts{QString::number(c.number), figureText(c.figures.centerNm),
                           figureText(c.figures.grid ? c.figures.grid->wavelengthNm : NAN)};
-        for (Figure f : kFigures) texts << figureText(c.figures[f]);
-        texts << outcomeCaption(c.outcome) << failingNames(c).join(u' ');
+        for (Figure f : kLeadingFigures) texts << figureText(c.figures[f]);
+        texts << outcomeCaption(c.outcome) << figureNames(c.failing) << figureText(c.figures[Figure::MaskMargin]);
         for (int col = 0; col < texts.size(); ++col) grid.setItem(r, col, cell(texts[col]));
         if (c.outcome != Outcome::NotJudged) grid.item(r, kVerdictColumn)->setForeground(vbColor(outcomeColor(c.outcome)));
     }
@@ -205,11 +187,16 @@ void VerdictController::showDeviceVerdict()
     widgets_.DeviceVerdict->setText(outcomeCaption(device));
     setForeColor(widgets_.DeviceVerdict, outcomeColor(device));
     QStringList failures;
+    QStringList marginal;
     if (latest_ && latest_->channelCountFails)
         failures << T("verdict.countWrong").arg(latest_->channels.size()).arg(*latest_->expectedChannels);
     if (latest_)
-        for (const ChannelVerdict& c : latest_->channels)
-            if (!c.failing.empty()) failures << QStringLiteral("CH%1 %2").arg(c.number).arg(failingNames(c).join(u' '));
-    widgets_.VerdictReason->setText(failures.isEmpty() ? QString()
-                                                       : T("verdict.failing").arg(failures.join(QStringLiteral("; "))));
+        for (const ChannelVerdict& c : latest_->channels) {
+            if (!c.failing.empty()) failures << QStringLiteral("CH%1 %2").arg(c.number).arg(figureNames(c.failing));
+            if (!c.marginal.empty()) marginal << QStringLiteral("CH%1 %2").arg(c.number).arg(figureNames(c.marginal));
+        }
+    QStringList reasons;
+    if (!failures.isEmpty()) reasons << T("verdict.failing").arg(failures.join(QStringLiteral("; ")));
+    if (!marginal.isEmpty()) reasons << T("verdict.marginal").arg(marginal.join(QStringLiteral("; ")));
+    widgets_.VerdictReason->setText(reasons.join(u'\n'));
 }

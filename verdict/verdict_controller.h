@@ -63,7 +63,6 @@ private:
     void showDeviceVerdict();
     void retranslate();
     verdict::FigureLevels levels() const;
-    QString refusalReason(const verdict::LimitsError& error) const;
 
     Form1& main_;
     InfoBox& info_;

@@ -4,6 +4,7 @@
 #include "core/texts.h"
 #include "core/units.h"
 #include "results/form2.h"
+#include "verdict/figures_output.h"
 
 #include <QHeaderView>
 
@@ -30,12 +31,12 @@ VerdictWidgets addVerdictWidgets(Form2& form)
     w.VerdictReason->setWordWrap(true);
     w.VerdictReason->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
 
-    w.FiguresGrid = place(new QTableWidget(0, 15, &form), "FiguresGrid", 240, kStripTop, 19815, kStripHeight - 120, 9);
+    w.FiguresGrid = place(new QTableWidget(0, verdict::kFiguresColumns, &form), "FiguresGrid", 240, kStripTop, 19815, kStripHeight - 120, 9);
     w.FiguresGrid->setAccessibleName(QStringLiteral("Channel figures"));
     w.FiguresGrid->verticalHeader()->hide();
     w.FiguresGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     w.FiguresGrid->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
-    w.FiguresGrid->horizontalHeader()->setSectionResizeMode(14, QHeaderView::ResizeToContents);
+    w.FiguresGrid->horizontalHeader()->setSectionResizeMode(verdict::kFailingColumn, QHeaderView::ResizeToContents);
     w.FiguresGrid->horizontalHeader()->setFont(arialFont(9));
 
     const QSize grown(form.width(), twipsToPixels(kStripTop + kStripHeight));
@@ -59,5 +60,5 @@ void retranslateVerdictWidgets(const VerdictWidgets& w, double level1Db, double 
         {QStringLiteral("#"), T("extras.statsCenter"), T("verdict.colGrid"), T("verdict.colOffsetNm"), T("verdict.colOffsetGhz"),
          T("verdict.colBandwidth"), bwAt.arg(level1Db), bwAt.arg(level2Db), T("verdict.colRipple"), T("verdict.colIl"),
          T("verdict.colIlMin"), T("verdict.colIlMax"), T("verdict.colIsolation"), T("verdict.colVerdict"),
-         T("verdict.colFailing")});
+         T("verdict.colFailing"), T("verdict.colMask")});
 }

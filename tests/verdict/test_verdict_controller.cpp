@@ -9,6 +9,7 @@
 #include "results/results_window_host.h"
 #include "../results/results_support.h"
 #include "test_paths.h"
+#include "verdict/figures_output.h"
 #include "verdict/verdict_controller.h"
 
 #include <QComboBox>
@@ -85,6 +86,21 @@ TEST_F(VerdictOnWindow, FiguresFollowTheAnalysisLimitsAreTakenOrRefusedAndThePla
     QSettings same(bench.settingsDir.filePath(QStringLiteral("settings.ini")), QSettings::IniFormat);
     const VerdictController again(bench->form1(), bench->info(), same);
     EXPECT_EQ(again.plan(), Plan::Dwdm100);
+}
+
+TEST_F(VerdictOnWindow, MarginalFiguresAreListedBelowTheFailuresAndTheMaskMarginIsTheLastColumn)
+{
+    emit bench->measure().channelsAnalysed();
+    // Every channel's loss meets the 40 dB limit but lies within its 39.99 dB guard.
+    ASSERT_TRUE(verdict().loadLimits(limitsFile("guard.json", R"({"channels": 4,
+        "all": {"insertion_loss": {"max": 40, "guard": 39.99}}})")));
+    EXPECT_EQ(control<QLabel>("VerdictReason")->text(),
+              QStringLiteral("Failing: 3 of 4 channels found\nMarginal: CH1 insertion_loss; CH2 insertion_loss; "
+                             "CH3 insertion_loss"));
+    auto* grid = control<QTableWidget>("FiguresGrid");
+    EXPECT_EQ(grid->horizontalHeaderItem(grid->columnCount() - 1)->text(), QStringLiteral("Mask margin (dB)"));
+    EXPECT_EQ(grid->item(0, grid->columnCount() - 1)->text(), QStringLiteral("-")) << "no mask";
+    EXPECT_EQ(grid->item(0, kVerdictColumn)->text(), QStringLiteral("PASS")) << "the device fails on its count";
 }
 
 }  // namespace

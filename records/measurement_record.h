@@ -14,6 +14,8 @@ enum class RecordKind : int {
     Spectrum = 1,      // a single measurement's spectrum (power spectrum, background or spectrum)
     RepeatPass = 2,    // one logged pass of a repeated measurement
     PowerReading = 3,  // one power meter reading
+    Device = 4,        // the verdict of a device measured port by port, combined over its ports;
+                       // it carries no spectrum, its port records carry theirs
 };
 
 // The instruments and the program that measured.
@@ -77,8 +79,20 @@ struct MeasurementRecord {
     std::vector<float> values;      // dBm, or dB after background subtraction
     std::optional<double> power;    // a power reading, as shown
     QString powerUnit;              // "(dBm)" or "(dB)"
+    // The station's context; empty or 0 for a measurement made without a recipe.
+    QString recipeName;
+    QString recipeRevision;
+    QString recipeHash;             // of the recipe's text, as published to the store
+    std::int32_t port = 0;          // 1..portCount: one output port of a device measured port by port
+    std::int32_t portCount = 0;
+    QString runUid;                 // shared by the port records and the device record of one device
+    QString backgroundUid;          // the background the spectrum was corrected with
+    std::optional<double> backgroundAgeS;  // that background's age when it was used
 
     QDateTime localTime() const { return utc.toOffsetFromUtc(utcOffsetS); }
+    // Whether the record is a device's verdict on the line: a device record, or a judged
+    // measurement that is not one port of a device measured port by port.
+    bool judgesDevice() const { return kind == RecordKind::Device || (port == 0 && !verdict.isEmpty()); }
 
     friend bool operator==(const MeasurementRecord&, const MeasurementRecord&) = default;
 };
@@ -99,6 +113,8 @@ struct RecordSummary {
     std::int32_t channelCount = 0;
     std::int32_t pointCount = 0;
     std::optional<double> power;
+    QString recipeName;
+    std::int32_t port = 0;
 
     friend bool operator==(const RecordSummary&, const RecordSummary&) = default;
 };
@@ -110,6 +126,8 @@ struct RecordFilter {
     QDateTime to;                   // exclusive
     QString verdict;                // "PASS", "FAIL", or kNoVerdict for records without one
     QString bench;                  // host name, module serial or laser serial, exact match
+    QString recipe;                 // recipe name, exact match
+    QString devicePattern;          // device IDs matching it, '*' for any run of characters
     int limit = 1000;               // list() only; <= 0: no limit
 };
 inline const QString kNoVerdict = QStringLiteral("-");

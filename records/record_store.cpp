@@ -87,6 +87,24 @@ const std::vector<std::vector<const char*>>& migrations()
             "CREATE INDEX record_figures_by_record ON record_figures (record_id)",
             "CREATE INDEX record_figures_by_series ON record_figures (figure, channel, port, record_id)",
             "INSERT INTO record_figures %FIGURE_ROWS%",
+            // The failures are few: their rows are found without reading the others.
+            "CREATE INDEX record_figures_failed ON record_figures (record_id) WHERE pass = 0",
+            // Every figure series summed, over all records (scope '') and over each recipe's: the
+            // statistics of a whole scope without reading its rows. n values in time order from
+            // first to last; sums of (x - anchor), anchor being a value of the series; mr_sum the
+            // moving ranges. A record stored between first and last, or removed, leaves the series
+            // stale: it is summed again from its rows before it is read.
+            "CREATE TABLE figure_series ("
+            " scope VARCHAR(200) NOT NULL, port INTEGER NOT NULL, channel INTEGER NOT NULL, figure VARCHAR(64) NOT NULL,"
+            " n BIGINT NOT NULL, anchor DOUBLE PRECISION NOT NULL,"
+            " sum_a DOUBLE PRECISION NOT NULL, sumsq_a DOUBLE PRECISION NOT NULL,"
+            " minimum DOUBLE PRECISION NOT NULL, maximum DOUBLE PRECISION NOT NULL, mr_sum DOUBLE PRECISION NOT NULL,"
+            " first_utc BIGINT NOT NULL, first_id BIGINT NOT NULL, first_value DOUBLE PRECISION NOT NULL,"
+            " last_utc BIGINT NOT NULL, last_id BIGINT NOT NULL, last_value DOUBLE PRECISION NOT NULL,"
+            " lower_bound DOUBLE PRECISION NULL, upper_bound DOUBLE PRECISION NULL, stale INTEGER NOT NULL,"
+            " PRIMARY KEY (scope, port, channel, figure))",
+            "INSERT INTO figure_series %SERIES_ALL%",
+            "INSERT INTO figure_series %SERIES_BY_RECIPE%",
             "CREATE TABLE recipes ("
             " name VARCHAR(200) NOT NULL, revision INTEGER NOT NULL, hash VARCHAR(128) NOT NULL,"
             " text TEXT NOT NULL, published_utc_ms BIGINT NOT NULL,"
@@ -151,11 +169,41 @@ const char* const kFigureRowsPostgres =
     "  THEN c.value -> 'figures' ELSE '{}'::jsonb END) f(key, value)"
     " WHERE jsonb_typeof(f.value) IN ('number', 'null')";
 
+constexpr const char* kSeriesColumns =
+    "scope, port, channel, figure, n, anchor, sum_a, sumsq_a, minimum, maximum, mr_sum, first_utc, first_id,"
+    " first_value, last_utc, last_id, last_value, lower_bound, upper_bound, stale";
+
+// figure_series' rows summed from the figure rows with a value that `where` (" AND ...") selects:
+// each series in time order over all records, or over each recipe's. The anchor is the first
+// value: these are capability.h's shifted sums.
+QString seriesRows(bool byRecipe, const QString& where)
+{
+    const QLatin1String scope(byRecipe ? "r.recipe_name" : "''");
+    const QLatin1String partition(byRecipe ? "r.recipe_name, " : "");
+    return QStringLiteral(
+               "WITH v AS (SELECT %1 AS scope, f.port, f.channel, f.figure, f.value, r.utc_ms, r.id,"
+               "  f.lower_bound, f.upper_bound, FIRST_VALUE(f.value) OVER w AS anchor, f.value - LAG(f.value) OVER w AS step,"
+               "  ROW_NUMBER() OVER w AS from_first,"
+               "  ROW_NUMBER() OVER (PARTITION BY %2f.port, f.channel, f.figure ORDER BY r.utc_ms DESC, r.id DESC) AS from_last"
+               "  FROM record_figures f JOIN records r ON r.id = f.record_id WHERE f.value IS NOT NULL%3%4"
+               "  WINDOW w AS (PARTITION BY %2f.port, f.channel, f.figure ORDER BY r.utc_ms, r.id))"
+               " SELECT scope, port, channel, figure, COUNT(*), MIN(anchor), SUM(value - anchor),"
+               "  SUM((value - anchor) * (value - anchor)), MIN(value), MAX(value), COALESCE(SUM(ABS(step)), 0),"
+               "  MIN(CASE WHEN from_first = 1 THEN utc_ms END), MIN(CASE WHEN from_first = 1 THEN id END),"
+               "  MIN(CASE WHEN from_first = 1 THEN value END), MIN(CASE WHEN from_last = 1 THEN utc_ms END),"
+               "  MIN(CASE WHEN from_last = 1 THEN id END), MIN(CASE WHEN from_last = 1 THEN value END),"
+               "  MIN(CASE WHEN from_last = 1 THEN lower_bound END), MIN(CASE WHEN from_last = 1 THEN upper_bound END), 0"
+               " FROM v WHERE scope IS NOT NULL GROUP BY scope, port, channel, figure")
+        .arg(scope, partition, byRecipe ? QStringLiteral(" AND r.recipe_name IS NOT NULL") : QString(), where);
+}
+
 QString dialect(const char* statement, Engine engine)
 {
     QString s = QString::fromLatin1(statement);
     const bool pg = engine == Engine::PostgreSQL;
     s.replace(QLatin1String("%FIGURE_ROWS%"), QLatin1String(pg ? kFigureRowsPostgres : kFigureRowsSQLite));
+    s.replace(QLatin1String("%SERIES_ALL%"), seriesRows(false, QString()));
+    s.replace(QLatin1String("%SERIES_BY_RECIPE%"), seriesRows(true, QString()));
     s.replace(QLatin1String("%DAY%"),
               pg ? QLatin1String("to_char(to_timestamp((utc_ms + utc_offset_s * 1000) / 1000.0) AT TIME ZONE 'UTC',"
                                  " 'YYYY-MM-DD')")
@@ -276,6 +324,39 @@ QVariant orNull(const QString& text)
 {
     return text.isEmpty() ? QVariant(QMetaType(QMetaType::QString)) : QVariant(text);
 }
+
+// A new record's figure values added to their series of one scope. A value after the last or
+// before the first extends the sums and the moving ranges; one in between leaves the series stale.
+#define AFTER_LAST                                                                                    \
+    "(excluded.last_utc > figure_series.last_utc OR"                                                  \
+    " (excluded.last_utc = figure_series.last_utc AND excluded.last_id > figure_series.last_id))"
+#define BEFORE_FIRST                                                                                  \
+    "(excluded.first_utc < figure_series.first_utc OR"                                                \
+    " (excluded.first_utc = figure_series.first_utc AND excluded.first_id < figure_series.first_id))"
+constexpr const char* kAddToSeries =
+    "INSERT INTO figure_series (%1)"
+    " SELECT ?, f.port, f.channel, f.figure, 1, f.value, 0, 0, f.value, f.value, 0, ?, f.record_id, f.value, ?,"
+    "  f.record_id, f.value, f.lower_bound, f.upper_bound, 0"
+    " FROM record_figures f WHERE f.record_id = ? AND f.value IS NOT NULL"
+    " ON CONFLICT (scope, port, channel, figure) DO UPDATE SET"
+    "  n = figure_series.n + 1,"
+    "  sum_a = figure_series.sum_a + (excluded.anchor - figure_series.anchor),"
+    "  sumsq_a = figure_series.sumsq_a + (excluded.anchor - figure_series.anchor) * (excluded.anchor - figure_series.anchor),"
+    "  minimum = CASE WHEN excluded.anchor < figure_series.minimum THEN excluded.anchor ELSE figure_series.minimum END,"
+    "  maximum = CASE WHEN excluded.anchor > figure_series.maximum THEN excluded.anchor ELSE figure_series.maximum END,"
+    "  mr_sum = figure_series.mr_sum + CASE WHEN " AFTER_LAST " THEN ABS(excluded.anchor - figure_series.last_value)"
+    "   WHEN " BEFORE_FIRST " THEN ABS(figure_series.first_value - excluded.anchor) ELSE 0 END,"
+    "  stale = CASE WHEN " AFTER_LAST " OR " BEFORE_FIRST " THEN figure_series.stale ELSE 1 END,"
+    "  first_utc = CASE WHEN " BEFORE_FIRST " THEN excluded.first_utc ELSE figure_series.first_utc END,"
+    "  first_id = CASE WHEN " BEFORE_FIRST " THEN excluded.first_id ELSE figure_series.first_id END,"
+    "  first_value = CASE WHEN " BEFORE_FIRST " THEN excluded.first_value ELSE figure_series.first_value END,"
+    "  last_utc = CASE WHEN " AFTER_LAST " THEN excluded.last_utc ELSE figure_series.last_utc END,"
+    "  last_id = CASE WHEN " AFTER_LAST " THEN excluded.last_id ELSE figure_series.last_id END,"
+    "  last_value = CASE WHEN " AFTER_LAST " THEN excluded.last_value ELSE figure_series.last_value END,"
+    "  lower_bound = CASE WHEN " AFTER_LAST " THEN excluded.lower_bound ELSE figure_series.lower_bound END,"
+    "  upper_bound = CASE WHEN " AFTER_LAST " THEN excluded.upper_bound ELSE figure_series.upper_bound END";
+#undef AFTER_LAST
+#undef BEFORE_FIRST
 
 // An unset text is stored as an empty one: the text columns hold no NULL.
 QVariant notNull(const QVariant& v)
@@ -539,6 +620,16 @@ std::optional<std::int64_t> RecordStore::insert(const MeasurementRecord& r)
         q.prepare(dialect("INSERT INTO record_figures %FIGURE_ROWS% AND r.id = ?", where_.engine));
         q.addBindValue(qint64(id));
         if (!q.exec()) return failed();
+        q.prepare(QString::fromLatin1(kAddToSeries).arg(QLatin1String(kSeriesColumns)));
+        QStringList scopes{QString()};
+        if (!r.recipeName.isEmpty()) scopes << r.recipeName;
+        for (const QString& scope : scopes) {
+            q.bindValue(0, notNull(scope));
+            q.bindValue(1, r.utc.toMSecsSinceEpoch());
+            q.bindValue(2, r.utc.toMSecsSinceEpoch());
+            q.bindValue(3, qint64(id));
+            if (!q.exec()) return failed();
+        }
     }
     if (!db.commit()) return failed();
     error_ = {};
@@ -658,7 +749,11 @@ bool RecordStore::remove(std::int64_t id)
     QSqlDatabase db = QSqlDatabase::database(connection_, false);
     QSqlQuery q(db);
     if (!db.transaction()) return false;
-    for (const char* sql : {"DELETE FROM record_channels WHERE record_id = ?", "DELETE FROM record_spectra WHERE record_id = ?",
+    for (const char* sql : {"UPDATE figure_series SET stale = 1 WHERE EXISTS (SELECT 1 FROM record_figures f"
+                            " JOIN records r ON r.id = f.record_id WHERE f.record_id = ? AND f.port = figure_series.port"
+                            " AND f.channel = figure_series.channel AND f.figure = figure_series.figure"
+                            " AND (figure_series.scope = '' OR figure_series.scope = r.recipe_name))",
+                            "DELETE FROM record_channels WHERE record_id = ?", "DELETE FROM record_spectra WHERE record_id = ?",
                             "DELETE FROM record_figures WHERE record_id = ?", "DELETE FROM records WHERE id = ?"}) {
         q.prepare(QString::fromLatin1(sql));
         q.addBindValue(qint64(id));
@@ -776,19 +871,6 @@ constexpr const char* kYield =
     " SELECT COUNT(CASE WHEN from_first = 1 THEN 1 END), COUNT(CASE WHEN from_first = 1 AND ok = 1 THEN 1 END),"
     "  COUNT(CASE WHEN from_last = 1 AND ok = 1 THEN 1 END) FROM ranked";
 
-// capability.h's shifted sums over each series in time order; the bounds of its newest row.
-constexpr const char* kFigureAggregates =
-    "WITH v AS (SELECT f.port, f.channel, f.figure, f.value,"
-    "  FIRST_VALUE(f.value) OVER (PARTITION BY f.port, f.channel, f.figure ORDER BY r.utc_ms, r.id) AS shift,"
-    "  f.value - LAG(f.value) OVER (PARTITION BY f.port, f.channel, f.figure ORDER BY r.utc_ms, r.id) AS step,"
-    "  ROW_NUMBER() OVER (PARTITION BY f.port, f.channel, f.figure ORDER BY r.utc_ms DESC, r.id DESC) AS newest,"
-    "  f.lower_bound, f.upper_bound"
-    "  FROM record_figures f JOIN records r ON r.id = f.record_id%1)"
-    " SELECT port, channel, figure, COUNT(*), MIN(shift), SUM(value - shift), SUM((value - shift) * (value - shift)),"
-    "  MIN(value), MAX(value), COALESCE(SUM(ABS(step)), 0), COUNT(step),"
-    "  MIN(CASE WHEN newest = 1 THEN lower_bound END), MIN(CASE WHEN newest = 1 THEN upper_bound END)"
-    " FROM v GROUP BY port, channel, figure ORDER BY port, channel, figure";
-
 // Failed figures of the records that judge a device: a device measured port by port counts once,
 // by its device record, not again by its port records.
 constexpr const char* kFailures =
@@ -802,41 +884,112 @@ std::optional<double> optionalDouble(const QSqlQuery& q, int column)
 
 }  // namespace
 
+bool RecordStore::refreshSeries(bool all)
+{
+    QSqlDatabase db = QSqlDatabase::database(connection_, false);
+    QSqlQuery q(db);
+    if (!all) {
+        if (!q.exec(QStringLiteral("SELECT COUNT(*) FROM figure_series WHERE stale = 1")) || !q.next()) return false;
+        if (q.value(0).toLongLong() == 0) return true;
+    }
+    if (!db.transaction()) return false;
+    const auto stale = [all](const char* scope) {
+        return all ? QString()
+                   : QStringLiteral(" AND EXISTS (SELECT 1 FROM figure_series s WHERE s.stale = 1 AND s.scope = %1"
+                                    " AND s.port = f.port AND s.channel = f.channel AND s.figure = f.figure)")
+                         .arg(QLatin1String(scope));
+    };
+    QString replace;
+    for (const QString& column : QString::fromLatin1(kSeriesColumns).split(QLatin1String(", ")).mid(4))
+        replace += (replace.isEmpty() ? QString() : QStringLiteral(", ")) + column + QStringLiteral(" = excluded.") + column;
+    const QString upsert = QStringLiteral("INSERT INTO figure_series (%1) %2 ON CONFLICT (scope, port, channel, figure) DO UPDATE SET %3");
+    const QString columns = QString::fromLatin1(kSeriesColumns);
+    const bool ok = (!all || q.exec(QStringLiteral("DELETE FROM figure_series"))) &&
+                    q.exec(upsert.arg(columns, seriesRows(false, stale("''")), replace)) &&
+                    q.exec(upsert.arg(columns, seriesRows(true, stale("r.recipe_name")), replace)) &&
+                    q.exec(QStringLiteral("DELETE FROM figure_series WHERE stale = 1"));
+    if (!ok) {
+        fail(classify(q.lastError()), errorText(q.lastError()));
+        db.rollback();
+        return false;
+    }
+    return db.commit();
+}
+
+bool RecordStore::resummarize()
+{
+    if (!refreshSeries(true)) return false;
+    error_ = {};
+    return true;
+}
+
 LineStatistics RecordStore::statistics(const RecordFilter& filter)
 {
     LineStatistics out;
     QSqlQuery q(QSqlDatabase::database(connection_, false));
     q.setForwardOnly(true);
-    const auto run = [this, &q, &filter](const char* sql, const char* first) {
+    const auto run = [this, &q, &filter](const QString& sql, const char* first) {
         QVariantList values;
         const QString where = filtered(QString::fromLatin1(first), filter, values);
-        q.prepare(QString::fromLatin1(sql).arg(where));
+        q.prepare(QString(sql).arg(where));
         for (const QVariant& v : values) q.addBindValue(v);
         if (q.exec()) return true;
         fail(classify(q.lastError()), errorText(q.lastError()));
         return false;
     };
-    if (!run(kYield, "r.judges_device = 1 AND r.verdict IN ('PASS', 'MARGINAL', 'FAIL')") || !q.next()) return out;
+    if (!run(QLatin1String(kYield), "r.judges_device = 1 AND r.verdict IN ('PASS', 'MARGINAL', 'FAIL')") || !q.next())
+        return out;
     out.yield = stats::yieldFromCounts(q.value(0).toLongLong(), q.value(1).toLongLong(), q.value(2).toLongLong());
-    if (!run(kFigureAggregates, "f.value IS NOT NULL")) return out;
+
+    // All records, or one recipe's: the series summed as they were stored. Any other filter: summed
+    // now from the rows it selects, the same way.
+    RecordFilter onlyRecipe;
+    onlyRecipe.recipe = filter.recipe;
+    onlyRecipe.limit = filter.limit;
+    const bool summed = filter == onlyRecipe && refreshSeries(false);
+    if (summed) {
+        q.prepare(QStringLiteral("SELECT %1 FROM figure_series WHERE scope = ? ORDER BY port, channel, figure")
+                      .arg(QLatin1String(kSeriesColumns)));
+        q.addBindValue(notNull(filter.recipe));
+        if (!q.exec()) {
+            fail(classify(q.lastError()), errorText(q.lastError()));
+            return out;
+        }
+    } else {
+        QVariantList values;
+        const QStringList terms = filterTerms(filter, values, QStringLiteral("r."));
+        q.prepare(seriesRows(false, terms.isEmpty() ? QString() : QStringLiteral(" AND ") + terms.join(QLatin1String(" AND "))) +
+                  QStringLiteral(" ORDER BY port, channel, figure"));
+        for (const QVariant& v : values) q.addBindValue(v);
+        if (!q.exec()) {
+            fail(classify(q.lastError()), errorText(q.lastError()));
+            return out;
+        }
+    }
     while (q.next()) {
         FigureStatistics s;
-        s.port = q.value(0).toInt();
-        s.channel = q.value(1).toInt();
-        s.figure = q.value(2).toString();
+        s.port = q.value(1).toInt();
+        s.channel = q.value(2).toInt();
+        s.figure = q.value(3).toString();
+        // The sums are of x - anchor; capability.h's are of x - the first value: the same sums when
+        // the anchor is the first value, as it is unless an older record came later.
         stats::Aggregates& a = s.aggregates;
-        a.count = q.value(3).toLongLong();
-        a.shift = q.value(4).toDouble();
-        a.sum = q.value(5).toDouble();
-        a.sumSquares = q.value(6).toDouble();
-        a.minimum = q.value(7).toDouble();
-        a.maximum = q.value(8).toDouble();
-        a.movingRangeSum = q.value(9).toDouble();
-        a.movingRangeCount = q.value(10).toLongLong();
-        s.limits = {optionalDouble(q, 11), optionalDouble(q, 12)};
+        a.count = q.value(4).toLongLong();
+        const double n = static_cast<double>(a.count);
+        const double anchor = q.value(5).toDouble();
+        a.shift = q.value(13).toDouble();
+        const double d = anchor - a.shift;
+        const double sumA = q.value(6).toDouble();
+        a.sum = d == 0.0 ? sumA : sumA + n * d;
+        a.sumSquares = d == 0.0 ? q.value(7).toDouble() : q.value(7).toDouble() + 2.0 * d * sumA + n * d * d;
+        a.minimum = q.value(8).toDouble();
+        a.maximum = q.value(9).toDouble();
+        a.movingRangeSum = q.value(10).toDouble();
+        a.movingRangeCount = a.count - 1;
+        s.limits = {optionalDouble(q, 17), optionalDouble(q, 18)};
         out.figures.push_back(std::move(s));
     }
-    if (!run(kFailures, "f.pass = 0 AND r.judges_device = 1")) return out;
+    if (!run(QLatin1String(kFailures), "f.pass = 0 AND r.judges_device = 1")) return out;
     while (q.next()) out.failures.push_back({q.value(0).toString(), q.value(1).toInt(), q.value(2).toLongLong()});
     error_ = {};
     return out;

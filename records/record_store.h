@@ -116,10 +116,14 @@ public:
     LineStatistics statistics(const RecordFilter& filter);
     // One figure's values in time order, for the run chart and the histogram.
     std::vector<FigureValue> figureValues(const RecordFilter& filter, int port, int channel, const QString& figure);
+    // Sums every figure series again from the figure rows, after rows were written past the store.
+    bool resummarize();
 
 private:
     StoreError fail(StoreProblem problem, const QString& detail);
     StoreError migrate(int schemaVersion);
+    // Sums the stale series again from their rows (all series when `all`); false on a failure.
+    bool refreshSeries(bool all);
 
     QString connection_;
     StoreLocation where_;

@@ -244,10 +244,10 @@ TEST_P(RecordStoreTest, ListsFilterAndRunNewestFirst)
     struct Case { const char* name; RecordFilter filter; QStringList uids; };  // uids newest first, ties later stored first
     const Case cases[] = {
         {"all", {}, {"e", "d", "c", "b", "a"}},            {"device", {QStringLiteral("D1"), {}, {}, {}, {}, {}, {}}, {"d", "c", "a"}},
-        {"from inclusive, to exclusive", {{}, at(2000), at(4000), {}, {}}, {"c", "b"}},
-        {"verdict", {{}, {}, {}, QStringLiteral("FAIL"), {}}, {"d", "b"}},   {"no verdict", {{}, {}, {}, kNoVerdict, {}}, {"c"}},
-        {"bench by host", {{}, {}, {}, {}, QStringLiteral("bench-2")}, {"d", "c"}},
-        {"bench by module serial", {{}, {}, {}, {}, QStringLiteral("M-bench-1")}, {"e", "b", "a"}},
+        {"from inclusive, to exclusive", {{}, at(2000), at(4000), {}, {}, {}, {}}, {"c", "b"}},
+        {"verdict", {{}, {}, {}, QStringLiteral("FAIL"), {}, {}, {}}, {"d", "b"}},   {"no verdict", {{}, {}, {}, kNoVerdict, {}, {}, {}}, {"c"}},
+        {"bench by host", {{}, {}, {}, {}, QStringLiteral("bench-2"), {}, {}}, {"d", "c"}},
+        {"bench by module serial", {{}, {}, {}, {}, QStringLiteral("M-bench-1"), {}, {}}, {"e", "b", "a"}},
         {"all at once", {QStringLiteral("D1"), at(1000), at(5000), QStringLiteral("PASS"), QStringLiteral("bench-1"), {}, {}, 1000}, {"a"}},
         {"limit", {{}, {}, {}, {}, {}, {}, {}, 2}, {"e", "d"}},    {"nothing", {QStringLiteral("D9"), {}, {}, {}, {}, {}, {}}, {}},
     };
@@ -425,9 +425,9 @@ TEST_P(RecordStoreTest, StatisticsAreThoseOfThePureFunctionsOverTheSameRecords)
     // Stored out of time order; retests, a record without a device ID, one not judged, a port
     // record (which does not judge its device) and a device record.
     std::vector<MeasurementRecord> made;
-    for (int i = 0; i < 14; ++i) {
+    const auto store = [this, &made](int i, qint64 minute) {
         MeasurementRecord r = sampleRecord(QString::number(i), i % 5 == 4 ? QString() : QStringLiteral("D%1").arg(i % 3),
-                                           1'000'000 + ((i * 5) % 14) * 60'000LL);
+                                           1'000'000 + minute * 60'000);
         r.recipeName = i % 2 ? QStringLiteral("R1") : QStringLiteral("R2");
         r.port = i == 7 ? 1 : 0;
         r.kind = i == 9 ? RecordKind::Device : RecordKind::Spectrum;
@@ -435,18 +435,25 @@ TEST_P(RecordStoreTest, StatisticsAreThoseOfThePureFunctionsOverTheSameRecords)
                                                i < 6 ? 1.2 : 1.25, i % 6 != 5);
         r.figuresJson = json;
         r.verdict = verdict == QLatin1String("PASS") && i % 4 == 0 ? QStringLiteral("MARGINAL") : verdict;
-        ASSERT_TRUE(store_.insert(r)) << store_.lastError().detail.toStdString();
+        const std::optional<std::int64_t> id = store_.insert(r);
+        ASSERT_TRUE(id) << store_.lastError().detail.toStdString();
+        r.id = *id;
         made.push_back(r);
-    }
-    std::ranges::sort(made, {}, [](const MeasurementRecord& r) { return r.utc; });
+    };
+    for (int i = 0; i < 14; ++i) store(i, (i * 5) % 14);
 
     const auto at = [](qint64 ms) { return QDateTime::fromMSecsSinceEpoch(ms, Qt::UTC); };
     RecordFilter recipe;
     recipe.recipe = QStringLiteral("R1");
+    RecordFilter recipe2;
+    recipe2.recipe = QStringLiteral("R2");
     RecordFilter window;
     window.from = at(1'000'000 + 3 * 60'000);
     window.to = at(1'000'000 + 11 * 60'000);
-    for (const RecordFilter& filter : {RecordFilter{}, recipe, window}) {
+    const auto expectPure = [&](const char* when) {
+      std::ranges::sort(made, {}, [](const MeasurementRecord& r) { return r.utc; });
+      for (const RecordFilter& filter : {RecordFilter{}, recipe, recipe2, window}) {
+        SCOPED_TRACE(when + (filter.recipe + filter.from.toString()).toStdString());
         const auto selected = [&filter](const MeasurementRecord& r) {
             return (filter.recipe.isEmpty() || r.recipeName == filter.recipe) && (!filter.from.isValid() || r.utc >= filter.from) &&
                    (!filter.to.isValid() || r.utc < filter.to);
@@ -501,7 +508,17 @@ TEST_P(RecordStoreTest, StatisticsAreThoseOfThePureFunctionsOverTheSameRecords)
                 EXPECT_EQ(std::tie(run[k].utc, run[k].value), std::tie(series->second[k].utc, series->second[k].value));
             ++series;
         }
-    }
+      }
+    };
+    expectPure("stored out of order");
+    // Once summed: a record older than all, one newer than all, and one of R1 removed from the
+    // middle (R2's sums now start at a value that is no longer the first).
+    store(14, -3);
+    store(15, 30);
+    const auto removed = std::find_if(made.begin() + 5, made.end(), [](const MeasurementRecord& r) { return r.recipeName == QLatin1String("R1"); });
+    ASSERT_TRUE(store_.remove(removed->id));
+    made.erase(removed);
+    expectPure("added before and after, one removed");
 }
 
 // The day's records of two benches: a device failing, then passing its retest, one passing, one

@@ -1,13 +1,13 @@
 // Retention: vxm-operator --records-prune run as a program against a store a bench keeps writing
 // to, and the History window opening a record whose spectrum was pruned.
+#include "postgres_server.h"
+
 #include "core/shared_state.h"
 #include "records/history_controller.h"
 #include "records/history_window.h"
 #include "records/record_writer.h"
 
 #include <QProcess>
-#include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -30,21 +30,6 @@ MeasurementRecord measured(const QString& device, const QDateTime& utc)
         r.values.push_back(-0.1F * static_cast<float>(i));
     }
     return r;
-}
-
-// One number the store gives, read past the store as another program would.
-qint64 scalar(const QString& path, const QString& sql)
-{
-    qint64 value = -1;
-    {
-        QSqlDatabase db = addStoreConnection(*parseStoreLocation(path), QStringLiteral("scalar"));
-        EXPECT_TRUE(db.open());
-        QSqlQuery q(db);
-        EXPECT_TRUE(q.exec(sql) && q.next()) << sql.toStdString();
-        value = q.value(0).toLongLong();
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("scalar"));
-    return value;
 }
 
 int prune(const QString& target, const QString& days, QByteArray* out)
@@ -79,7 +64,7 @@ TEST(RecordRetention, PruningWhileABenchWritesDropsOldSpectraOnlyAndTheHistorySh
 
     QStringList submitted;
     QStringList arrived;
-    int pruned = -1;
+    int exitCode = -1;
     {
         RecordWriter writer(target, dir.filePath(QStringLiteral("spool.sqlite")), 100);
         QObject::connect(&writer, &RecordWriter::stored, [&arrived](const QString& uid, qint64) { arrived << uid; });
@@ -91,29 +76,38 @@ TEST(RecordRetention, PruningWhileABenchWritesDropsOldSpectraOnlyAndTheHistorySh
             writer.submit(std::move(r));
         });
         bench.start(3);
-        pruned = prune(target, QStringLiteral("30"), &output);
+        exitCode = prune(target, QStringLiteral("30"), &output);
         QTest::qWait(50);
         bench.stop();
         ASSERT_TRUE(QTest::qWaitFor([&] { return writer.status().waiting == 0 && arrived.size() == submitted.size(); },
                                     20000));
     }
-    EXPECT_EQ(pruned, 0) << output.toStdString();
+    EXPECT_EQ(exitCode, 0) << output.toStdString();
     EXPECT_TRUE(output.startsWith(QByteArray::number(old) + " spectra pruned")) << output.toStdString();
     EXPECT_EQ(arrived, submitted);
     EXPECT_GT(submitted.size(), 5);
 
-    const auto count = [&target](const char* sql) { return scalar(target, QString::fromLatin1(sql)); };
-    EXPECT_EQ(count("SELECT COUNT(*) FROM records WHERE device_id = 'OLD'"), old);
-    EXPECT_EQ(count("SELECT COUNT(*) FROM record_spectra s JOIN records r ON r.id = s.record_id WHERE r.device_id = 'OLD'"), 0);
-    EXPECT_EQ(count("SELECT COUNT(*) FROM record_channels c JOIN records r ON r.id = c.record_id WHERE r.device_id = 'OLD'"), old);
-    EXPECT_EQ(count("SELECT COUNT(*) FROM records WHERE device_id = 'OLD' AND figures_json <> '' AND point_count = 50"), old);
-    EXPECT_EQ(count("SELECT COUNT(*) FROM record_spectra s JOIN records r ON r.id = s.record_id WHERE r.device_id <> 'OLD'"),
-              submitted.size() + 1);
+    RecordStore store;
+    ASSERT_FALSE(store.open(target));
+    const auto loaded = [&store](const QString& device) {
+        std::vector<MeasurementRecord> records;
+        for (const RecordSummary& s : store.list({device, {}, {}, {}, {}, {}, {}, 0})) records.push_back(*store.load(s.id));
+        return records;
+    };
+    const std::vector<MeasurementRecord> pruned = loaded(QStringLiteral("OLD"));
+    ASSERT_EQ(pruned.size(), std::size_t(old));
+    for (const MeasurementRecord& r : pruned) {
+        ASSERT_TRUE(r.values.empty() && r.wavelengthsNm.empty());
+        ASSERT_EQ(r.channels.size(), 1U) << "the table stays";
+        ASSERT_EQ(r.figuresJson, QStringLiteral(R"({"ripple_db":0.25})"));
+    }
+    std::vector<MeasurementRecord> kept = loaded(QStringLiteral("NEW"));
+    kept.push_back(loaded(QStringLiteral("RECENT")).at(0));
+    ASSERT_EQ(kept.size(), std::size_t(submitted.size() + 1));
+    for (const MeasurementRecord& r : kept) ASSERT_EQ(r.values.size(), 50U);
 
     resetSharedState();
     Module1.Language = 1;
-    RecordStore store;
-    ASSERT_FALSE(store.open(target));
     HistoryWindow window;
     auto* history = new HistoryController(window, store, [] { return CurrentTrace{}; });
     window.DeviceId->setText(QStringLiteral("OLD"));
@@ -128,6 +122,31 @@ TEST(RecordRetention, PruningWhileABenchWritesDropsOldSpectraOnlyAndTheHistorySh
     Module1.Language = 2;
     history->retranslate();
     EXPECT_TRUE(window.Settings->toPlainText().endsWith(QStringLiteral("光谱：已删除（超过保留期限）")));
+}
+
+TEST(RecordRetention, BatchesOnBothEnginesDropOnlyTheSpectraOfRecordsBeforeTheCutOff)
+{
+    QTemporaryDir dir;
+    QStringList targets{dir.filePath(QStringLiteral("records.sqlite"))};
+    QString whyNot;
+    if (PostgresServer* pg = sharedPostgres(&whyNot); pg && pg->createDatabase(QStringLiteral("retention")))
+        targets << pg->url(QStringLiteral("retention"));
+    const QDateTime cutOff = QDateTime::currentDateTimeUtc();
+    for (const QString& target : targets) {
+        SCOPED_TRACE(target.toStdString());
+        RecordStore store;
+        ASSERT_FALSE(store.open(target));
+        std::vector<std::int64_t> ids;
+        for (int s : {-3, -2, -1, 0, 1}) ids.push_back(*store.insert(measured(QStringLiteral("D"), cutOff.addSecs(s))));
+        EXPECT_EQ(store.pruneSpectra(cutOff, 2), 3) << "two batches of two, the second one short";
+        EXPECT_EQ(store.pruneSpectra(cutOff, 2), 0);
+        for (std::size_t i = 0; i < ids.size(); ++i) {
+            const std::optional<MeasurementRecord> r = store.load(ids[i]);
+            ASSERT_TRUE(r);
+            EXPECT_EQ(r->values.size(), i < 3 ? 0U : 50U) << i;
+            EXPECT_EQ(r->channels.size(), 1U);
+        }
+    }
 }
 
 }  // namespace

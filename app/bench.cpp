@@ -80,6 +80,7 @@ void Bench::wireRecords()
     records_ = std::make_unique<RecordWriter>(services_.recordsTarget, services_.recordsSpool);
     auto* capture = new RecordCapture(f, *records_, QStringLiteral(VXM_PROGRAM_VERSION));
     new RecordStatusController(f, *info_, *records_);
+    shutdown_->watchRecords(records_.get());
     connect(startup_, &StartupController::loaded, records_.get(), &RecordWriter::start);
     connect(module_, &ModuleController::moduleIdentified, capture, &RecordCapture::setModuleIdentity);
     connect(measure_, &MeasureController::channelsAnalysed, capture, &RecordCapture::spectrumAnalysed);
@@ -92,7 +93,7 @@ void Bench::wireRecords()
 void Bench::wireHistory()
 {
     form1_->HistoryButton->setEnabled(!services_.recordsTarget.isEmpty());
-    if (!services_.recordsTarget.isEmpty()) history_ = new HistoryHost(*form1_, services_.recordsTarget);
+    if (!services_.recordsTarget.isEmpty()) history_ = new HistoryHost(*form1_, services_.recordsTarget, services_.recordsSpool);
 }
 
 Bench::~Bench()

@@ -4,14 +4,52 @@
 #include "remote/remote_control.h"
 #include "remote/scpi_server.h"
 #include "records/record_capture.h"
+#include "records/record_store.h"
 
 #include <QApplication>
 #include <QStyleFactory>
 
 #include <cstdio>
+#include <cstring>
+
+namespace {
+
+// --records-prune DAYS: the spectra of records older than DAYS days leave the store, the records
+// and their figures stay. Runs without a window, beside benches that keep writing.
+int pruneRecords(int argc, char* argv[], int option)
+{
+    QCoreApplication core(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("vxm-operator"));
+    bool ok = false;
+    const int days = option + 1 < argc ? QString::fromLocal8Bit(argv[option + 1]).toInt(&ok) : 0;
+    if (!ok || days < 0) {
+        std::fprintf(stderr, "vxm-operator: --records-prune needs a number of days, 0 or more\n");
+        return 2;
+    }
+    const QString target = recordsTarget();
+    RecordStore store;
+    if (const StoreError e = store.open(target)) {
+        std::fprintf(stderr, "vxm-operator: %s: %s\n", qPrintable(displayTarget(target)), qPrintable(e.detail));
+        return 1;
+    }
+    const QDateTime before = QDateTime::currentDateTimeUtc().addDays(-days);
+    const std::optional<std::int64_t> pruned = store.pruneSpectra(before);
+    if (!pruned) {
+        std::fprintf(stderr, "vxm-operator: %s: %s\n", qPrintable(displayTarget(target)),
+                     qPrintable(store.lastError().detail));
+        return 1;
+    }
+    std::printf("%lld spectra pruned (records measured before %s UTC) in %s\n", static_cast<long long>(*pruned),
+                qPrintable(before.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))), qPrintable(displayTarget(target)));
+    return 0;
+}
+
+}  // namespace
 
 int main(int argc, char* argv[])
 {
+    for (int i = 1; i < argc; ++i)
+        if (std::strcmp(argv[i], "--records-prune") == 0) return pruneRecords(argc, argv, i);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("vxm-operator"));
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));

@@ -1,10 +1,13 @@
 #include "app/shutdown_controller.h"
 
+#include "core/dialogs.h"
 #include "core/form1.h"
+#include "core/texts.h"
 #include "laser/serial_port.h"
 #include "laser/tls_control_controller.h"
 #include "laser/ms_clock.h"
 #include "module/device_library.h"
+#include "records/record_writer.h"
 
 #include <QCoreApplication>
 
@@ -20,6 +23,13 @@ ShutdownController::ShutdownController(Form1& form, DeviceLibrary& library, TlsC
 
 void ShutdownController::CloseExit_Click()
 {
+    if (records_) {
+        const RecordWriterStatus s = records_->status();
+        if ((s.waiting > 0 || s.inMemory > 0) &&
+            !dialogs().question(T("records.closeUnsent").arg(s.waiting).arg(s.inMemory), T("records.closeAnyway"),
+                                T("records.closeWait")))
+            return;
+    }
     // Nothing here is guarded: whatever the laser-off branch reports stays on screen until the end.
     DeviceLibrary& library = library_;
     library.Stop_All();

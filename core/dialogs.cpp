@@ -4,6 +4,7 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPointer>
+#include <QPushButton>
 #include <QStandardPaths>
 
 namespace {
@@ -36,6 +37,15 @@ public:
         return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty() ? dialog.selectedFiles().first()
                                                                                        : QString();
     }
+
+    bool question(const QString& text, const QString& yes, const QString& no) override
+    {
+        QMessageBox box(QMessageBox::Question, QStringLiteral(" Warning "), text, QMessageBox::NoButton, gParent);
+        QPushButton* yesButton = box.addButton(yes, QMessageBox::AcceptRole);
+        box.setDefaultButton(box.addButton(no, QMessageBox::RejectRole));
+        box.exec();
+        return box.clickedButton() == yesButton;
+    }
 };
 
 std::unique_ptr<UserDialogs>& current()
@@ -47,6 +57,8 @@ std::unique_ptr<UserDialogs>& current()
 }  // namespace
 
 QString UserDialogs::openFileName(const QString&, const QString&) { return {}; }
+
+bool UserDialogs::question(const QString&, const QString&, const QString&) { return true; }
 
 QString documentsFolder()
 {

@@ -17,6 +17,9 @@ public:
     // An open dialog for an existing file, opened in `folder`; an empty result means cancelled.
     // Dialogs that cannot ask cancel.
     virtual QString openFileName(const QString& folder, const QString& filter);
+    // A question with two answers, `no` the default button; true for `yes`. Dialogs that cannot
+    // ask answer yes.
+    virtual bool question(const QString& text, const QString& yes, const QString& no);
 };
 
 // The operator's documents folder (the home folder where there is none), created if missing:

@@ -9,6 +9,8 @@
 #include <QDateTime>
 #include <QFileInfo>
 
+#include <algorithm>
+
 namespace {
 
 int language() { return Module1.Language == 2 ? 2 : 1; }
@@ -70,6 +72,30 @@ void HistoryController::search()
     total_ = store_.count(filter);
     if (store_.lastError()) showMessage(text("history.storeFailed").arg(store_.lastError().detail));
     fillList();
+    if (!asideFolder_.isEmpty()) aside_ = setAsideEntries(asideFolder_);
+    showSetAside();
+}
+
+void HistoryController::showSetAside()
+{
+    QLabel* l = window_.SetAside;
+    l->setVisible(!aside_.empty());
+    if (aside_.empty()) return;
+    const SetAsideEntry& newest = aside_.front();
+    l->setText(text("history.setAside")
+                   .arg(aside_.size())
+                   .arg(newest.deviceId.isEmpty() ? text("history.noDeviceId") : newest.deviceId,
+                        newest.measuredUtc.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")), newest.reason));
+    l->setToolTip(QFileInfo(newest.file).absolutePath());
+}
+
+// A record listed with points whose spectrum is no longer stored.
+bool HistoryController::spectrumPruned() const
+{
+    if (!opened_ || !opened_->values.empty()) return false;
+    const auto listed = std::find_if(listed_.begin(), listed_.end(),
+                                     [this](const RecordSummary& s) { return s.id == opened_->id; });
+    return listed != listed_.end() && listed->pointCount > 0;
 }
 
 void HistoryController::fillList()
@@ -98,7 +124,9 @@ void HistoryController::showDetails()
 {
     HistoryWindow& w = window_;
     if (!opened_) return;
-    w.Settings->setPlainText(history::settingsLines(*opened_, language()).join(u'\n'));
+    QStringList settings = history::settingsLines(*opened_, language());
+    if (spectrumPruned()) settings << text("history.spectrumPruned");
+    w.Settings->setPlainText(settings.join(u'\n'));
     setRows(w.Channels, history::channelRows(*opened_));
     w.Channels->resizeColumnsToContents();
     w.Figures->setPlainText(history::figureLines(*opened_, language()).join(u'\n'));
@@ -226,6 +254,7 @@ void HistoryController::retranslate()
 {
     window_.retranslate(language());
     fillList();
+    showSetAside();
     showDetails();
     redraw();
 }

@@ -5,6 +5,7 @@
 
 #include "records/history_content.h"
 #include "records/record_store.h"
+#include "records/set_aside.h"
 #include "results/workbook_writer.h"
 
 #include <QObject>
@@ -46,6 +47,8 @@ public:
     void retranslate();
     // The bench box's choices from the store.
     void refreshBenches();
+    // Where the writer sets aside the records the store refused; counted at every search.
+    void setSetAsideFolder(const QString& folder) { asideFolder_ = folder; }
 
     const history::Overlay& overlay() const { return overlay_; }
     std::optional<std::int64_t> openedId() const;
@@ -59,6 +62,8 @@ private:
     void showDetails();
     void redraw();
     void showMessage(const QString& text);
+    void showSetAside();
+    bool spectrumPruned() const;
     std::optional<MeasurementRecord> load(std::int64_t id);
     std::vector<MeasurementRecord> loadSelected();
     history::Trace recordTrace(const MeasurementRecord& record, std::uint32_t colour) const;
@@ -72,4 +77,6 @@ private:
     std::map<std::int64_t, MeasurementRecord> overlaid_;
     std::vector<RecordSummary> listed_;
     std::int64_t total_ = 0;
+    QString asideFolder_;
+    std::vector<SetAsideEntry> aside_;  // newest first
 };

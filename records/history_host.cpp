@@ -5,8 +5,10 @@
 #include "core/texts.h"
 #include "records/history_window.h"
 #include "records/record_store.h"
+#include "records/set_aside.h"
 
-HistoryHost::HistoryHost(Form1& main, QString target) : QObject(&main), main_(main), target_(std::move(target))
+HistoryHost::HistoryHost(Form1& main, QString target, QString spool)
+    : QObject(&main), main_(main), target_(std::move(target)), spool_(std::move(spool))
 {
     connect(main.HistoryButton, &QPushButton::clicked, this, &HistoryHost::show);
     // After the language switch, which is connected first and sets the language.
@@ -21,6 +23,7 @@ void HistoryHost::show()
         store_ = std::make_unique<RecordStore>();
         window_ = std::make_unique<HistoryWindow>();
         controller_ = new HistoryController(*window_, *store_, [this] { return currentTrace(); });
+        if (!spool_.isEmpty()) controller_->setSetAsideFolder(setAsideFolder(spool_));
         if (const StoreError error = store_->open(target_))
             window_->Message->setText(T("history.storeFailed").arg(error.detail));
     }

@@ -18,9 +18,10 @@ class RecordStore;
 class HistoryHost : public QObject {
     Q_OBJECT
 public:
-    // `target`: the records' URL or file path, as the writer uses it. The window's current trace is
-    // the spectrum the main window last measured.
-    HistoryHost(Form1& main, QString target);
+    // `target`: the records' URL or file path, as the writer uses it; `spool`: the writer's spool,
+    // beside which the records the store refused are set aside. The window's current trace is the
+    // spectrum the main window last measured.
+    HistoryHost(Form1& main, QString target, QString spool = {});
     ~HistoryHost() override;
 
     void show();
@@ -34,6 +35,7 @@ private:
 
     Form1& main_;
     QString target_;
+    QString spool_;
     std::unique_ptr<RecordStore> store_;
     std::unique_ptr<HistoryWindow> window_;
     HistoryController* controller_ = nullptr;  // owned by the window

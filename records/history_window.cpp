@@ -102,6 +102,10 @@ HistoryWindow::HistoryWindow(QWidget* parent) : QWidget(parent, Qt::Window)
     Message = named(new QLabel, "Message");
     setForeColor(Message, VbColor::Red);
     Message->setWordWrap(true);
+    SetAside = named(new QLabel, "SetAside");
+    setForeColor(SetAside, VbColor::Red);
+    SetAside->setWordWrap(true);
+    SetAside->hide();
 
     auto* filters = new QHBoxLayout;
     for (QWidget* w : std::initializer_list<QWidget*>{DeviceIdLabel, DeviceId, FromLabel, From, ToLabel, To,
@@ -128,6 +132,7 @@ HistoryWindow::HistoryWindow(QWidget* parent) : QWidget(parent, Qt::Window)
                                                       ExportCsv})
         buttons->addWidget(w);
     buttons->addStretch(1);
+    buttons->addWidget(SetAside);
     buttons->addWidget(Message);
     buttons->addWidget(Close);
 
@@ -183,4 +188,5 @@ void HistoryWindow::retranslate(int language)
     List->setAccessibleName(t("history.list"));
     Channels->setAccessibleName(t("history.channelTable"));
     Plot->setAccessibleName(t("history.plot"));
+    SetAside->setAccessibleName(t("history.setAsideName"));
 }

@@ -53,4 +53,5 @@ public:
     QPushButton* ExportCsv;
     QPushButton* Close;
     QLabel* Message;           // red, for what went wrong
+    QLabel* SetAside;          // red, hidden while none: records the store refused, set aside
 };

@@ -21,7 +21,8 @@ const char* storeProblemKey(StoreProblem problem)
     case StoreProblem::NoDatabase: return "records.noDatabase";
     case StoreProblem::SchemaVersion: return "records.schema";
     case StoreProblem::ReadOnly: return "records.readOnly";
-    case StoreProblem::Failed: return "records.failed";
+    case StoreProblem::Failed:
+    case StoreProblem::Refused: return "records.failed";
     }
     return "records.failed";
 }
@@ -38,13 +39,24 @@ void RecordStatusController::show(const RecordWriterStatus& status)
 {
     QLabel* l = form_.RecordsStatus;
     const bool quiet = status.waiting == 0 && status.storeUp;
-    const QString text = quiet ? T("records.stored") : T("records.waiting");
-    l->setText(quiet || text.isNull() ? text : text.arg(status.waiting));
-    setForeColor(l, status.error ? VbColor::Red : quiet ? kQuietGrey : kWaitingOrange);
-    l->setToolTip(status.error ? status.error.detail : QString());
+    QString text = quiet                                   ? T("records.stored")
+                   : status.inMemory > 0 && status.waiting > 0 ? T("records.inMemory").arg(status.waiting).arg(status.inMemory)
+                                                           : T("records.waiting").arg(status.waiting);
+    if (status.setAside > 0) text += T("records.setAsideCount").arg(status.setAside);
+    l->setText(text);
+    const bool alarm = status.error || status.inMemory > 0 || status.setAside > 0;
+    setForeColor(l, alarm ? VbColor::Red : quiet ? kQuietGrey : kWaitingOrange);
+    l->setToolTip(status.error ? status.error.detail : status.spoolError.detail);
 
-    // Told once per cause: a server that stays away is not reported at every retry.
-    const StoreProblem problem = status.error.problem;
+    // Each told once: a server that stays away is not reported at every retry.
+    reportStore(status.error);
+    reportSpool(status);
+    if (status.latestSetAside && status.latestSetAside->uid != asideReported_) reportSetAside(*status.latestSetAside);
+}
+
+void RecordStatusController::reportStore(const StoreError& error)
+{
+    const StoreProblem problem = error.problem;
     if (problem == reported_) return;
     const QString where = writer_.target();
     if (problem == StoreProblem::None) {
@@ -52,7 +64,29 @@ void RecordStatusController::show(const RecordWriterStatus& status)
     } else {
         const QString message = T(storeProblemKey(problem));
         if (!message.isNull())
-            info_.report(QStringLiteral("Arial"), VbColor::Red, message.arg(displayTarget(where), status.error.detail));
+            info_.report(QStringLiteral("Arial"), VbColor::Red, message.arg(displayTarget(where), error.detail));
     }
     reported_ = problem;
+}
+
+void RecordStatusController::reportSpool(const RecordWriterStatus& status)
+{
+    const bool inMemory = status.inMemory > 0;
+    if (inMemory == spoolReported_) return;
+    spoolReported_ = inMemory;
+    if (inMemory)
+        info_.report(QStringLiteral("Arial"), VbColor::Red,
+                     T("records.spoolFailed").arg(writer_.spoolPath(), status.spoolError.detail));
+    else
+        info_.report(QStringLiteral("Arial"), VbColor::Blue, T("records.spoolBack").arg(writer_.spoolPath()));
+}
+
+void RecordStatusController::reportSetAside(const SetAsideEntry& entry)
+{
+    asideReported_ = entry.uid;
+    const QString device = entry.deviceId.isEmpty() ? T("history.noDeviceId") : entry.deviceId;
+    info_.report(QStringLiteral("Arial"), VbColor::Red,
+                 T("records.setAside")
+                     .arg(displayTarget(writer_.target()), setAsideFolder(writer_.spoolPath()), device,
+                          entry.measuredUtc.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")), entry.reason));
 }

@@ -9,6 +9,8 @@
 #include <QUrl>
 #include <QVariant>
 
+#include <algorithm>
+
 namespace {
 
 QAtomicInt connectionCounter;
@@ -230,6 +232,10 @@ StoreProblem classify(const QSqlError& e)
         has("connection refused") || has("no connection") || has("server closed") || has("could not translate") ||
         has("timeout") || has("timed out") || has("connection to server") || has("terminating connection"))
         return StoreProblem::Unreachable;
+    // PostgreSQL's data exceptions (22) and integrity constraint violations (23); SQLite's words.
+    if ((code.size() == 5 && (code.startsWith(QLatin1String("22")) || code.startsWith(QLatin1String("23")))) ||
+        has("constraint failed") || has("datatype mismatch") || has("too big"))
+        return StoreProblem::Refused;
     return StoreProblem::Failed;
 }
 
@@ -1013,4 +1019,26 @@ std::vector<FigureValue> RecordStore::figureValues(const RecordFilter& filter, i
     while (q.next()) out.push_back({QDateTime::fromMSecsSinceEpoch(q.value(0).toLongLong(), Qt::UTC), q.value(1).toDouble()});
     error_ = {};
     return out;
+}
+
+std::optional<std::int64_t> RecordStore::pruneSpectra(const QDateTime& before, int batch)
+{
+    QSqlQuery q(QSqlDatabase::database(connection_, false));
+    q.prepare(QStringLiteral("DELETE FROM record_spectra WHERE record_id IN (SELECT r.id FROM records r JOIN"
+                             " record_spectra s ON s.record_id = r.id WHERE r.utc_ms < ? LIMIT %1)")
+                  .arg(std::max(batch, 1)));
+    std::int64_t deleted = 0;
+    for (;;) {
+        // One statement, one transaction: a bench's insert waits for one batch at most.
+        q.addBindValue(before.toMSecsSinceEpoch());
+        if (!q.exec()) {
+            fail(classify(q.lastError()), errorText(q.lastError()));
+            return std::nullopt;
+        }
+        const int n = q.numRowsAffected();
+        if (n <= 0) break;
+        deleted += n;
+    }
+    error_ = {};
+    return deleted;
 }

@@ -42,6 +42,8 @@ enum class StoreProblem {
     SchemaVersion,      // the database holds records of another schema version
     ReadOnly,           // the file or database cannot be written
     Failed,             // anything else, the driver's text in the detail
+    Refused,            // the store refuses this record for good (a constraint, a value a column
+                        // cannot hold): sending it again cannot help
 };
 
 struct StoreError {
@@ -118,6 +120,11 @@ public:
     std::vector<FigureValue> figureValues(const RecordFilter& filter, int port, int channel, const QString& figure);
     // Sums every figure series again from the figure rows, after rows were written past the store.
     bool resummarize();
+
+    // Retention: deletes the spectra of records measured before `before`, `batch` per transaction so
+    // that writers wait at most one batch; the records and their figures stay. The number deleted,
+    // none on a failure (what was deleted before it stays deleted).
+    std::optional<std::int64_t> pruneSpectra(const QDateTime& before, int batch = 500);
 
 private:
     StoreError fail(StoreProblem problem, const QString& detail);

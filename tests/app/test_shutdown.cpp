@@ -7,8 +7,11 @@
 #include "core/form1.h"
 #include "core/info_box.h"
 #include "app/shutdown_controller.h"
+#include "records/record_writer.h"
 
 #include <QCoreApplication>
+#include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -63,6 +66,34 @@ TEST(Shutdown, TheLaserIsSwitchedOffAsItStandsAndItsPortClosedBeforeTheEnd)
         EXPECT_FALSE(f.StartStopSweep->isEnabled());
         EXPECT_EQ(bench->info().text(), QStringLiteral("TLS is Off"));
     }
+}
+
+TEST(Shutdown, RecordsNotYetStoredMakeCloseExitAskFirst)
+{
+    QTemporaryDir dir;
+    FakeBench bench{true, QStringLiteral("postgresql://bench@:5432/vxm"), dir.filePath(QStringLiteral("spool.sqlite"))};
+    int ends = 0;
+    bench->shutdown().setEndProgram([&] { ++ends; });
+    for (int n = 0; n < 2; ++n) {
+        MeasurementRecord r;
+        r.uid = newRecordUid();
+        bench->records()->submit(std::move(r));
+    }
+    ASSERT_TRUE(QTest::qWaitFor([&] { return bench->records()->status().waiting == 2; }, 10000));
+
+    bench.dialogs->questionAnswer = false;  // Wait
+    bench->form1().CloseExit->click();
+    EXPECT_EQ(ends, 0);
+    EXPECT_TRUE(bench.library->calls.isEmpty()) << "nothing was stopped or released";
+    ASSERT_EQ(bench.dialogs->questions.size(), 1);
+    EXPECT_TRUE(bench.dialogs->questions[0].startsWith(
+        QStringLiteral("2 records have not reached the records database yet, 0 of them only in memory.")))
+        << bench.dialogs->questions[0].toStdString();
+    EXPECT_EQ(bench.dialogs->lastAnswers, (QStringList{QStringLiteral("Close anyway"), QStringLiteral("Wait")}));
+
+    bench.dialogs->questionAnswer = true;  // Close anyway
+    bench->form1().CloseExit->click();
+    EXPECT_EQ(ends, 1);
 }
 
 TEST(ShutdownEnd, CloseExitEndsTheApplicationsEventLoop)

@@ -1,6 +1,7 @@
 // The writer's thread and spool: a server that goes away in the middle of a repeated
 // measurement and comes back, a spool left by an earlier run, a bad address named in red while
-// records wait locally, and what a record holds of the main window.
+// records wait locally, a record the store refuses set aside while the ones behind it flow, a
+// spool that cannot be written, and what a record holds of the main window.
 #include "postgres_server.h"
 
 #include "core/form1.h"
@@ -8,12 +9,20 @@
 #include "core/shared_state.h"
 #include "core/texts.h"
 #include "core/units.h"
+#include "records/history_host.h"
+#include "records/history_window.h"
 #include "records/record_capture.h"
 #include "records/record_status.h"
 #include "records/record_writer.h"
 
+#include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <cmath>
+#include <cstring>
+#include <limits>
 
 #include <gtest/gtest.h>
 
@@ -116,6 +125,187 @@ TEST(RecordWriter, ABadAddressIsShownInRedAndTheSpoolIsSentAtTheNextStart)
     RecordStore left;
     ASSERT_FALSE(left.open(spool));
     EXPECT_EQ(left.count({}), 0);
+}
+
+// A results table with a NaN bandwidth: SQLite keeps a NaN as NULL, which the column refuses.
+MeasurementRecord refusedBySqlite(const QString& device)
+{
+    MeasurementRecord r = pass(device, 1);
+    r.channels = {{1550.0F, std::numeric_limits<float>::quiet_NaN(), -3.5F}};
+    r.figuresJson = QStringLiteral(R"({"ripple_db":0.5})");
+    return r;
+}
+
+// The record a set-aside file holds is the one submitted, the NaN's bits included.
+void expectKeptWhole(const QString& folder, const MeasurementRecord& submitted)
+{
+    const std::vector<SetAsideEntry> entries = setAsideEntries(folder);
+    ASSERT_EQ(entries.size(), 1U);
+    EXPECT_EQ(entries[0].uid, submitted.uid);
+    EXPECT_EQ(entries[0].deviceId, submitted.deviceId);
+    EXPECT_TRUE(entries[0].reason.contains(QStringLiteral("NOT NULL"))) << entries[0].reason.toStdString();
+    QFile file(entries[0].file);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    std::optional<MeasurementRecord> kept = setAsideRecord(file.readAll());
+    ASSERT_TRUE(kept);
+    ASSERT_EQ(kept->channels.size(), 1U);
+    EXPECT_EQ(std::memcmp(&kept->channels[0], &submitted.channels[0], sizeof(RecordedChannel)), 0);
+    MeasurementRecord a = *kept, b = submitted;
+    a.channels.clear();
+    b.channels.clear();
+    EXPECT_EQ(a, b);
+}
+
+TEST(RecordWriter, ARecordTheStoreRefusesIsSetAsideInRedAndTheRecordsBehindItAreStored)
+{
+    resetSharedState();
+    Module1.Language = 1;
+    QTemporaryDir dir;
+    const QString spool = dir.filePath(QStringLiteral("spool.sqlite"));
+    const QString aside = setAsideFolder(spool);
+    EXPECT_EQ(aside, dir.filePath(QStringLiteral("spool-set-aside")));
+
+    // The store up: the refused record comes straight back from it.
+    {
+        const QString target = dir.filePath(QStringLiteral("up.sqlite"));
+        Form1 form;
+        InfoBox info(form.DisplayInfo);
+        RecordWriter writer(target, spool, 100);
+        RecordStatusController status(form, info, writer);
+        writer.start();
+        const MeasurementRecord refused = refusedBySqlite(QStringLiteral("BAD-1"));
+        writer.submit(pass(QStringLiteral("OK-1"), 0));
+        writer.submit(refused);
+        writer.submit(pass(QStringLiteral("OK-2"), 2));
+        ASSERT_TRUE(waitFor([&] { return writer.status().waiting == 0 && writer.status().setAside == 1; }));
+        EXPECT_TRUE(writer.status().storeUp);
+        EXPECT_EQ(form.RecordsStatus->text(), QStringLiteral("Records: stored; 1 set aside"));
+        EXPECT_EQ(foreColorOf(form.RecordsStatus), VbColor::Red);
+        EXPECT_EQ(info.color(), VbColor::Red);
+        EXPECT_TRUE(info.text().startsWith(QStringLiteral("The records database %1 refused a record for good").arg(target)))
+            << info.text().toStdString();
+        EXPECT_TRUE(info.text().contains(QStringLiteral("Device BAD-1")));
+        RecordStore store;
+        ASSERT_FALSE(store.open(target));
+        const std::vector<RecordSummary> listed = store.list({});
+        ASSERT_EQ(listed.size(), 2U);
+        EXPECT_EQ(listed[0].deviceId, QStringLiteral("OK-2"));
+        EXPECT_EQ(listed[1].deviceId, QStringLiteral("OK-1"));
+        expectKeptWhole(aside, refused);
+
+        // The History window names it, beside the records the store holds.
+        HistoryHost history(form, target, spool);
+        history.show();
+        const QLabel* line = history.window()->SetAside;
+        EXPECT_TRUE(line->isVisible());
+        EXPECT_TRUE(line->text().startsWith(QStringLiteral("1 records refused by the database are set aside; the newest: BAD-1")))
+            << line->text().toStdString();
+        EXPECT_TRUE(line->text().contains(QStringLiteral("NOT NULL")));
+        EXPECT_EQ(line->accessibleName(), QStringLiteral("Set-aside records"));
+        history.window()->close();
+    }
+    QDir(aside).removeRecursively();
+
+    // The store away: the spool refuses the record as well, so it waits in memory with the one
+    // behind it; when the store comes up the spooled record goes first and the refused one aside.
+    const QString later = dir.filePath(QStringLiteral("later/records.sqlite"));
+    QFile blocker(dir.filePath(QStringLiteral("later")));  // a file where the store's folder goes
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    RecordWriter writer(later, spool, 100);
+    writer.start();
+    const MeasurementRecord refused = refusedBySqlite(QStringLiteral("BAD-2"));
+    writer.submit(pass(QStringLiteral("OK-3"), 3));
+    writer.submit(refused);
+    writer.submit(pass(QStringLiteral("OK-4"), 4));
+    ASSERT_TRUE(waitFor([&] { return writer.status().inMemory == 2; })) << "the spool takes the first record only";
+    EXPECT_EQ(writer.status().waiting, 3);
+    ASSERT_TRUE(blocker.remove());
+    ASSERT_TRUE(QDir().mkpath(dir.filePath(QStringLiteral("later"))));
+    ASSERT_TRUE(waitFor([&] { return writer.status().waiting == 0 && writer.status().setAside == 1; }));
+    EXPECT_EQ(writer.status().inMemory, 0);
+    RecordStore store;
+    ASSERT_FALSE(store.open(later));
+    const std::vector<RecordSummary> listed = store.list({});
+    ASSERT_EQ(listed.size(), 2U);
+    EXPECT_EQ(listed[0].deviceId, QStringLiteral("OK-4"));
+    EXPECT_EQ(listed[1].deviceId, QStringLiteral("OK-3"));
+    expectKeptWhole(aside, refused);
+}
+
+TEST(RecordWriter, ATooLongUidIsRefusedByPostgresqlAndSetAsideFromTheSpool)
+{
+    QString whyNot;
+    PostgresServer* pg = sharedPostgres(&whyNot);
+    if (!pg) GTEST_SKIP() << whyNot.toStdString();
+    ASSERT_TRUE(pg->createDatabase(QStringLiteral("refusing")));
+    const QString url = pg->url(QStringLiteral("refusing"));
+    QTemporaryDir dir;
+    const QString spool = dir.filePath(QStringLiteral("spool.sqlite"));
+    ASSERT_TRUE(pg->stop()) << pg->problem().toStdString();
+    {
+        RecordWriter writer(url, spool, 100);
+        writer.start();
+        MeasurementRecord refused = pass(QStringLiteral("BAD-3"), 1);
+        refused.uid = QString(65, QLatin1Char('u'));  // the column holds 64 characters; SQLite does not check
+        for (const MeasurementRecord& r : {pass(QStringLiteral("OK-5"), 0), refused, pass(QStringLiteral("OK-6"), 2)})
+            writer.submit(r);
+        ASSERT_TRUE(waitFor([&] { return writer.status().error.problem == StoreProblem::Unreachable; }));
+        QTest::qWait(300);  // handled and retried
+        EXPECT_EQ(writer.status().waiting, 3);
+        EXPECT_EQ(writer.status().inMemory, 0) << "all three in the spool";
+        ASSERT_TRUE(pg->start()) << pg->problem().toStdString();
+        ASSERT_TRUE(waitFor([&] { return writer.status().waiting == 0 && writer.status().setAside == 1; }));
+        ASSERT_TRUE(writer.status().latestSetAside);
+        EXPECT_EQ(writer.status().latestSetAside->uid, refused.uid);
+        EXPECT_TRUE(writer.status().latestSetAside->reason.contains(QStringLiteral("64")));
+    }
+    EXPECT_EQ(storedPasses(url, {}), (std::vector<int>{0, 2}));
+    EXPECT_EQ(setAsideEntries(setAsideFolder(spool)).size(), 1U);
+}
+
+TEST(RecordWriter, RecordsWaitInMemoryWhileTheSpoolCannotBeWrittenAndMoveToItWhenItCan)
+{
+    resetSharedState();
+    Module1.Language = 1;
+    QTemporaryDir dir;
+    // Root writes anywhere: a regular file where the spool's folder should be stops it.
+    QFile blocker(dir.filePath(QStringLiteral("data")));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    const QString spool = dir.filePath(QStringLiteral("data/spool.sqlite"));
+    {
+        Form1 form;
+        InfoBox info(form.DisplayInfo);
+        RecordWriter writer(QStringLiteral("postgresql://bench@:5432/vxm"), spool, 100);
+        RecordStatusController status(form, info, writer);
+        writer.start();
+        for (int n = 0; n < 3; ++n) writer.submit(pass(QStringLiteral("D9"), n));
+        ASSERT_TRUE(waitFor([&] { return writer.status().inMemory == 3; }));
+        EXPECT_EQ(writer.status().waiting, 3);
+        EXPECT_TRUE(writer.status().spoolError);
+        EXPECT_EQ(form.RecordsStatus->text(), QStringLiteral("Records: 3 waiting, 3 in memory only"));
+        EXPECT_EQ(foreColorOf(form.RecordsStatus), VbColor::Red);
+        EXPECT_EQ(info.color(), VbColor::Red);
+        EXPECT_TRUE(info.text().startsWith(QStringLiteral("The records spool %1 cannot be written").arg(spool)))
+            << info.text().toStdString();
+        QTest::qWait(300);  // retries against the blocked folder keep them, in memory
+        EXPECT_EQ(writer.status().inMemory, 3);
+
+        ASSERT_TRUE(blocker.remove());
+        ASSERT_TRUE(waitFor([&] { return writer.status().inMemory == 0; }));
+        EXPECT_EQ(writer.status().waiting, 3);
+        EXPECT_EQ(form.RecordsStatus->text(), QStringLiteral("Records: 3 waiting"));
+        EXPECT_EQ(info.color(), VbColor::Blue);
+        EXPECT_EQ(info.text(), QStringLiteral("The records spool %1 can be written again").arg(spool));
+    }
+    const QString target = dir.filePath(QStringLiteral("records.sqlite"));
+    {
+        RecordWriter next(target, spool, 60000);
+        next.start();
+        ASSERT_TRUE(waitFor([&] { return next.status().storeUp && next.status().waiting == 0; }));
+    }
+    EXPECT_EQ(storedPasses(target, QStringLiteral("D9")), (std::vector<int>{0, 1, 2}));
 }
 
 TEST(RecordCapture, TheRecordHoldsTheWindowsSettingsAndTheSharedResults)

@@ -16,7 +16,17 @@ public:
         return answer;
     }
 
+    bool question(const QString& text, const QString& yes, const QString& no) override
+    {
+        questions << text;
+        lastAnswers = {yes, no};
+        return questionAnswer;
+    }
+
     QStringList warnings;
+    QStringList questions;
+    QStringList lastAnswers;      // the captions of the last question's buttons
+    bool questionAnswer = true;   // the "operator" answers yes
     QString lastFolder, lastProposedName, lastFilter;
     QString answer;  // the path the "operator" picks; empty cancels
 };

@@ -1,0 +1,152 @@
+// Retention: vxm-operator --records-prune run as a program against a store a bench keeps writing
+// to, and the History window opening a record whose spectrum was pruned.
+#include "postgres_server.h"
+
+#include "core/shared_state.h"
+#include "records/history_controller.h"
+#include "records/history_window.h"
+#include "records/record_writer.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+MeasurementRecord measured(const QString& device, const QDateTime& utc)
+{
+    MeasurementRecord r;
+    r.uid = newRecordUid();
+    r.utc = utc;
+    r.deviceId = device;
+    r.channels = {{1550.5F, 0.4F, -2.5F}};
+    r.figuresJson = QStringLiteral(R"({"ripple_db":0.25})");
+    r.verdict = QStringLiteral("PASS");
+    for (int i = 0; i < 50; ++i) {
+        r.wavelengthsNm.push_back(1540.0F + 0.5F * static_cast<float>(i));
+        r.values.push_back(-0.1F * static_cast<float>(i));
+    }
+    return r;
+}
+
+int prune(const QString& target, const QString& days, QByteArray* out)
+{
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("VXM_RECORDS_URL"), target);
+    p.setProcessEnvironment(env);
+    p.start(qEnvironmentVariable("VXM_BIN_DIR") + QStringLiteral("/vxm-operator"), {QStringLiteral("--records-prune"), days});
+    // The writer's thread reports to this one while the program runs.
+    EXPECT_TRUE(QTest::qWaitFor([&p] { return p.state() == QProcess::NotRunning; }, 60000));
+    *out = p.readAllStandardOutput() + p.readAllStandardError();
+    return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+}
+
+TEST(RecordRetention, PruningWhileABenchWritesDropsOldSpectraOnlyAndTheHistoryShowsThemPruned)
+{
+    QTemporaryDir dir;
+    const QString target = dir.filePath(QStringLiteral("records.sqlite"));
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    const int old = 1100;  // three batches
+    {
+        RecordStore store;
+        ASSERT_FALSE(store.open(target));
+        for (int i = 0; i < old; ++i) ASSERT_TRUE(store.insert(measured(QStringLiteral("OLD"), now.addDays(-40).addSecs(i))));
+        ASSERT_TRUE(store.insert(measured(QStringLiteral("RECENT"), now.addDays(-20))));
+    }
+
+    QByteArray output;
+    EXPECT_EQ(prune(target, QStringLiteral("-3"), &output), 2) << output.toStdString();
+    EXPECT_EQ(prune(target, QStringLiteral("many"), &output), 2) << output.toStdString();
+
+    QStringList submitted;
+    QStringList arrived;
+    int exitCode = -1;
+    {
+        RecordWriter writer(target, dir.filePath(QStringLiteral("spool.sqlite")), 100);
+        QObject::connect(&writer, &RecordWriter::stored, [&arrived](const QString& uid, qint64) { arrived << uid; });
+        writer.start();
+        QTimer bench;  // a bench measuring every few milliseconds throughout
+        QObject::connect(&bench, &QTimer::timeout, [&] {
+            MeasurementRecord r = measured(QStringLiteral("NEW"), QDateTime::currentDateTimeUtc());
+            submitted << r.uid;
+            writer.submit(std::move(r));
+        });
+        bench.start(3);
+        exitCode = prune(target, QStringLiteral("30"), &output);
+        QTest::qWait(50);
+        bench.stop();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return writer.status().waiting == 0 && arrived.size() == submitted.size(); },
+                                    20000));
+    }
+    EXPECT_EQ(exitCode, 0) << output.toStdString();
+    EXPECT_TRUE(output.startsWith(QByteArray::number(old) + " spectra pruned")) << output.toStdString();
+    EXPECT_EQ(arrived, submitted);
+    EXPECT_GT(submitted.size(), 5);
+
+    RecordStore store;
+    ASSERT_FALSE(store.open(target));
+    const auto loaded = [&store](const QString& device) {
+        std::vector<MeasurementRecord> records;
+        for (const RecordSummary& s : store.list({device, {}, {}, {}, {}, {}, {}, 0})) records.push_back(*store.load(s.id));
+        return records;
+    };
+    const std::vector<MeasurementRecord> pruned = loaded(QStringLiteral("OLD"));
+    ASSERT_EQ(pruned.size(), std::size_t(old));
+    for (const MeasurementRecord& r : pruned) {
+        ASSERT_TRUE(r.values.empty() && r.wavelengthsNm.empty());
+        ASSERT_EQ(r.channels.size(), 1U) << "the table stays";
+        ASSERT_EQ(r.figuresJson, QStringLiteral(R"({"ripple_db":0.25})"));
+    }
+    std::vector<MeasurementRecord> kept = loaded(QStringLiteral("NEW"));
+    kept.push_back(loaded(QStringLiteral("RECENT")).at(0));
+    ASSERT_EQ(kept.size(), std::size_t(submitted.size() + 1));
+    for (const MeasurementRecord& r : kept) ASSERT_EQ(r.values.size(), 50U);
+
+    resetSharedState();
+    Module1.Language = 1;
+    HistoryWindow window;
+    auto* history = new HistoryController(window, store, [] { return CurrentTrace{}; });
+    window.DeviceId->setText(QStringLiteral("OLD"));
+    history->search();
+    const std::int64_t id = store.list({QStringLiteral("OLD"), {}, {}, {}, {}}).front().id;
+    ASSERT_TRUE(history->open(id));
+    EXPECT_TRUE(window.Settings->toPlainText().endsWith(QStringLiteral("\nSpectrum: pruned (older than the retention period)")));
+    EXPECT_TRUE(window.Figures->toPlainText().contains(QStringLiteral("0.25"))) << "the figures stay";
+    const std::vector<history::Trace> traces = history->plottedTraces();
+    ASSERT_EQ(traces.size(), 1U);
+    EXPECT_TRUE(traces[0].points.empty());
+    Module1.Language = 2;
+    history->retranslate();
+    EXPECT_TRUE(window.Settings->toPlainText().endsWith(QStringLiteral("光谱：已删除（超过保留期限）")));
+}
+
+TEST(RecordRetention, BatchesOnBothEnginesDropOnlyTheSpectraOfRecordsBeforeTheCutOff)
+{
+    QTemporaryDir dir;
+    QStringList targets{dir.filePath(QStringLiteral("records.sqlite"))};
+    QString whyNot;
+    if (PostgresServer* pg = sharedPostgres(&whyNot); pg && pg->createDatabase(QStringLiteral("retention")))
+        targets << pg->url(QStringLiteral("retention"));
+    const QDateTime cutOff = QDateTime::currentDateTimeUtc();
+    for (const QString& target : targets) {
+        SCOPED_TRACE(target.toStdString());
+        RecordStore store;
+        ASSERT_FALSE(store.open(target));
+        std::vector<std::int64_t> ids;
+        for (int s : {-3, -2, -1, 0, 1}) ids.push_back(*store.insert(measured(QStringLiteral("D"), cutOff.addSecs(s))));
+        EXPECT_EQ(store.pruneSpectra(cutOff, 2), 3) << "two batches of two, the second one short";
+        EXPECT_EQ(store.pruneSpectra(cutOff, 2), 0);
+        for (std::size_t i = 0; i < ids.size(); ++i) {
+            const std::optional<MeasurementRecord> r = store.load(ids[i]);
+            ASSERT_TRUE(r);
+            EXPECT_EQ(r->values.size(), i < 3 ? 0U : 50U) << i;
+            EXPECT_EQ(r->channels.size(), 1U);
+        }
+    }
+}
+
+}  // namespace

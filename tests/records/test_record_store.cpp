@@ -163,8 +163,8 @@ TEST_P(RecordStoreTest, ListsFilterAndRunNewestFirst)
         {"verdict", {{}, {}, {}, QStringLiteral("FAIL"), {}}, {"d", "b"}},   {"no verdict", {{}, {}, {}, kNoVerdict, {}}, {"c"}},
         {"bench by host", {{}, {}, {}, {}, QStringLiteral("bench-2")}, {"d", "c"}},
         {"bench by module serial", {{}, {}, {}, {}, QStringLiteral("M-bench-1")}, {"e", "b", "a"}},
-        {"all at once", {QStringLiteral("D1"), at(1000), at(5000), QStringLiteral("PASS"), QStringLiteral("bench-1"), 1000}, {"a"}},
-        {"limit", {{}, {}, {}, {}, {}, 2}, {"e", "d"}},    {"nothing", {QStringLiteral("D9"), {}, {}, {}, {}}, {}},
+        {"all at once", {QStringLiteral("D1"), at(1000), at(5000), QStringLiteral("PASS"), QStringLiteral("bench-1"), {}, {}, 1000}, {"a"}},
+        {"limit", {{}, {}, {}, {}, {}, {}, {}, 2}, {"e", "d"}},    {"nothing", {QStringLiteral("D9"), {}, {}, {}, {}, {}, {}}, {}},
     };
     for (const Case& c : cases) {
         QStringList got;

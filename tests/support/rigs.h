@@ -10,13 +10,19 @@
 #include "laser/ms_clock.h"
 #include "laser/tls_link.h"
 #include "recording_dialogs.h"
+#include "results/form2.h"
 #include "results/repeat_statistics_tracker.h"
 #include "results/results_window_host.h"
 
-// The main window as constructed, fresh shared state and dialogs that answer for the operator.
+// The main window as constructed, fresh shared state in English (as start-up leaves it) and
+// dialogs that answer for the operator.
 struct WindowRig {
     struct FreshState {
-        FreshState() { resetSharedState(); }
+        FreshState()
+        {
+            resetSharedState();
+            Module1.Language = 1;
+        }
     } fresh;
     DialogsGuard dialogs;
     Form1 form;

@@ -91,6 +91,10 @@ TEST(Shutdown, RecordsNotYetStoredMakeCloseExitAskFirst)
         << bench.dialogs->questions[0].toStdString();
     EXPECT_EQ(bench.dialogs->lastAnswers, (QStringList{QStringLiteral("Close anyway"), QStringLiteral("Wait")}));
 
+    bench->form1().show();
+    EXPECT_FALSE(bench->form1().close()) << "the window's close button asks the same";
+    EXPECT_EQ(bench.dialogs->questions.size(), 2);
+
     bench.dialogs->questionAnswer = true;  // Close anyway
     bench->form1().CloseExit->click();
     EXPECT_EQ(ends, 1);

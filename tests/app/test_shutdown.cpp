@@ -82,6 +82,7 @@ TEST(Shutdown, RecordsNotYetStoredMakeCloseExitAskFirst)
     ASSERT_TRUE(QTest::qWaitFor([&] { return bench->records()->status().waiting == 2; }, 10000));
 
     bench.dialogs->questionAnswer = false;  // Wait
+    bench.library->calls.clear();
     bench->form1().CloseExit->click();
     EXPECT_EQ(ends, 0);
     EXPECT_TRUE(bench.library->calls.isEmpty()) << "nothing was stopped or released";

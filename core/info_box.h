@@ -9,6 +9,9 @@
 
 class QPlainTextEdit;
 
+// The font of the handlers' plain reports.
+inline const QString kArial = QStringLiteral("Arial");
+
 class InfoBox {
 public:
     explicit InfoBox(QPlainTextEdit* box) : box_(box) {}

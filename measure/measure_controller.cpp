@@ -23,7 +23,6 @@
 #include <initializer_list>
 
 namespace {
-const QString kArial = QStringLiteral("Arial");
 // Pause between failed acquisitions of a repeated measurement: the window is served meanwhile, so
 // the operator can release the toggle or stop.
 constexpr double kRetryPauseMs = 500;

@@ -19,7 +19,6 @@
 #include <limits>
 
 namespace {
-const QString kArial = QStringLiteral("Arial");
 constexpr std::int32_t kAlignPoints = 20001;
 constexpr double kPollWaitMs = 100;
 constexpr double kPowerSettleMs = 200;

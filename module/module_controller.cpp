@@ -14,8 +14,6 @@
 
 namespace {
 
-const QString kArial = QStringLiteral("Arial");
-
 // Runs a handler body; a fault ends it with the handler's warning box, keeping what it changed.
 template <typename Body>
 void trapFaults(const char* warning, Body body)

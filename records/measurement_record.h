@@ -129,6 +129,8 @@ struct RecordFilter {
     QString recipe;                 // recipe name, exact match
     QString devicePattern;          // device IDs matching it, '*' for any run of characters
     int limit = 1000;               // list() only; <= 0: no limit
+
+    friend bool operator==(const RecordFilter&, const RecordFilter&) = default;
 };
 inline const QString kNoVerdict = QStringLiteral("-");
 

@@ -65,14 +65,151 @@ const std::vector<std::vector<const char*>>& migrations()
             "CREATE INDEX records_by_laser ON records (laser_serial, utc_ms DESC, id DESC)",
             "CREATE INDEX records_by_verdict ON records (verdict, utc_ms DESC, id DESC)",
         },
+        {
+            // The station's context on a record.
+            "ALTER TABLE records ADD COLUMN recipe_name VARCHAR(200) NULL",
+            "ALTER TABLE records ADD COLUMN recipe_revision VARCHAR(64) NULL",
+            "ALTER TABLE records ADD COLUMN recipe_hash VARCHAR(128) NULL",
+            "ALTER TABLE records ADD COLUMN port INTEGER NOT NULL DEFAULT 0",
+            "ALTER TABLE records ADD COLUMN port_count INTEGER NOT NULL DEFAULT 0",
+            "ALTER TABLE records ADD COLUMN run_uid VARCHAR(64) NULL",
+            "ALTER TABLE records ADD COLUMN background_uid VARCHAR(64) NULL",
+            "ALTER TABLE records ADD COLUMN background_age_s DOUBLE PRECISION NULL",
+            "ALTER TABLE records ADD COLUMN judges_device INTEGER NOT NULL DEFAULT 0",
+            "UPDATE records SET judges_device = 1 WHERE kind = 4 OR (port = 0 AND verdict <> '')",
+            "CREATE INDEX records_by_recipe ON records (recipe_name, utc_ms DESC, id DESC)",
+            // One row per figure per channel, read from the figures JSON; value NULL where the
+            // figure could not be measured, pass NULL where the channel was not judged.
+            "CREATE TABLE record_figures ("
+            " record_id BIGINT NOT NULL REFERENCES records(id),"
+            " port INTEGER NOT NULL, channel INTEGER NOT NULL, figure VARCHAR(64) NOT NULL,"
+            " value DOUBLE PRECISION NULL,"
+            " lower_bound DOUBLE PRECISION NULL, upper_bound DOUBLE PRECISION NULL,"
+            " pass INTEGER NULL)",
+            "CREATE INDEX record_figures_by_record ON record_figures (record_id)",
+            "CREATE INDEX record_figures_by_series ON record_figures (figure, channel, port, record_id)",
+            "INSERT INTO record_figures %FIGURE_ROWS%",
+            // The failures are few: their rows are found without reading the others.
+            "CREATE INDEX record_figures_failed ON record_figures (record_id) WHERE pass = 0",
+            // Every figure series summed, over all records (scope '') and over each recipe's: the
+            // statistics of a whole scope without reading its rows. n values in time order from
+            // first to last; sums of (x - anchor), anchor being a value of the series; mr_sum the
+            // moving ranges. A record stored between first and last, or removed, leaves the series
+            // stale: it is summed again from its rows before it is read.
+            "CREATE TABLE figure_series ("
+            " scope VARCHAR(200) NOT NULL, port INTEGER NOT NULL, channel INTEGER NOT NULL, figure VARCHAR(64) NOT NULL,"
+            " n BIGINT NOT NULL, anchor DOUBLE PRECISION NOT NULL,"
+            " sum_a DOUBLE PRECISION NOT NULL, sumsq_a DOUBLE PRECISION NOT NULL,"
+            " minimum DOUBLE PRECISION NOT NULL, maximum DOUBLE PRECISION NOT NULL, mr_sum DOUBLE PRECISION NOT NULL,"
+            " first_utc BIGINT NOT NULL, first_id BIGINT NOT NULL, first_value DOUBLE PRECISION NOT NULL,"
+            " last_utc BIGINT NOT NULL, last_id BIGINT NOT NULL, last_value DOUBLE PRECISION NOT NULL,"
+            " lower_bound DOUBLE PRECISION NULL, upper_bound DOUBLE PRECISION NULL, stale INTEGER NOT NULL,"
+            " PRIMARY KEY (scope, port, channel, figure))",
+            "INSERT INTO figure_series %SERIES_ALL%",
+            "INSERT INTO figure_series %SERIES_BY_RECIPE%",
+            "CREATE TABLE recipes ("
+            " name VARCHAR(200) NOT NULL, revision INTEGER NOT NULL, hash VARCHAR(128) NOT NULL,"
+            " text TEXT NOT NULL, published_utc_ms BIGINT NOT NULL,"
+            " UNIQUE (name, revision))",
+            // For dashboards, by the local day of the measurement (YYYY-MM-DD), bench and recipe
+            // ('' for none). A device is counted on each day, bench and recipe it was judged on.
+            "CREATE VIEW dashboard_yield AS"
+            " WITH judged AS (SELECT %DAY% AS day, host_name, COALESCE(recipe_name, '') AS recipe,"
+            "  COALESCE(NULLIF(device_id, ''), '#' || CAST(id AS TEXT)) AS device,"
+            "  CASE WHEN verdict IN ('PASS', 'MARGINAL') THEN 1 ELSE 0 END AS ok, utc_ms, id FROM records"
+            "  WHERE judges_device = 1 AND verdict IN ('PASS', 'MARGINAL', 'FAIL')),"
+            " ranked AS (SELECT day, host_name, recipe, ok,"
+            "  ROW_NUMBER() OVER (PARTITION BY day, host_name, recipe, device ORDER BY utc_ms, id) AS from_first,"
+            "  ROW_NUMBER() OVER (PARTITION BY day, host_name, recipe, device ORDER BY utc_ms DESC, id DESC) AS from_last"
+            "  FROM judged),"
+            " counted AS (SELECT day, host_name AS bench, recipe, COUNT(CASE WHEN from_first = 1 THEN 1 END) AS tested,"
+            "  COUNT(CASE WHEN from_first = 1 AND ok = 1 THEN 1 END) AS passed_first,"
+            "  COUNT(CASE WHEN from_last = 1 AND ok = 1 THEN 1 END) AS passed FROM ranked GROUP BY 1, 2, 3)"
+            " SELECT day, bench, recipe, tested, passed_first, passed,"
+            "  CAST(passed_first AS DOUBLE PRECISION) / tested AS first_pass_yield,"
+            "  CAST(passed AS DOUBLE PRECISION) / tested AS final_yield FROM counted",
+            "CREATE VIEW dashboard_failures AS"
+            " SELECT %DAY% AS day, r.host_name AS bench, COALESCE(r.recipe_name, '') AS recipe, f.figure, f.channel,"
+            "  COUNT(*) AS failures FROM record_figures f JOIN records r ON r.id = f.record_id"
+            " WHERE f.pass = 0 AND r.judges_device = 1 GROUP BY 1, 2, 3, 4, 5",
+            "CREATE VIEW dashboard_figure_values AS"
+            " SELECT r.id AS record_id, r.utc_ms, %DAY% AS day, r.device_id, r.host_name AS bench,"
+            "  COALESCE(r.recipe_name, '') AS recipe, f.port, f.channel, f.figure, f.value, f.lower_bound,"
+            "  f.upper_bound, f.pass FROM record_figures f JOIN records r ON r.id = f.record_id",
+        },
     };
     return steps;
+}
+
+// The figure rows of the records, from their figures JSON ({"channels": [{"channel", "verdict",
+// "failing": [keys], "figures": {key: number or null}, "bounds": {key: [min, max]}}]}), in
+// record_figures' column order. Records whose JSON holds no channels give none; a JSON that cannot
+// be read is an error. The engines read JSON with functions of their own.
+const char* const kFigureRowsSQLite =
+    "SELECT r.id, r.port, COALESCE(CAST(c.value ->> '$.channel' AS INTEGER), 0), f.key,"
+    " CASE WHEN f.type IN ('integer', 'real') THEN f.value END,"
+    " json_extract(c.value, '$.bounds.\"' || f.key || '\"[0]'),"
+    " json_extract(c.value, '$.bounds.\"' || f.key || '\"[1]'),"
+    " CASE WHEN c.value ->> '$.verdict' IN ('PASS', 'FAIL') THEN"
+    "  CASE WHEN f.key IN (SELECT value FROM json_each(c.value, '$.failing')) THEN 0 ELSE 1 END END"
+    " FROM records r, json_each(r.figures_json, '$.channels') c, json_each(c.value, '$.figures') f"
+    " WHERE r.figures_json <> '' AND c.type = 'object' AND f.type IN ('integer', 'real', 'null')";
+const char* const kFigureRowsPostgres =
+    "SELECT r.id, r.port, COALESCE((c.value ->> 'channel')::integer, 0), f.key,"
+    " CASE WHEN jsonb_typeof(f.value) = 'number' THEN (f.value)::float8 END,"
+    " CASE WHEN jsonb_typeof(c.value -> 'bounds' -> f.key -> 0) = 'number'"
+    "  THEN (c.value -> 'bounds' -> f.key ->> 0)::float8 END,"
+    " CASE WHEN jsonb_typeof(c.value -> 'bounds' -> f.key -> 1) = 'number'"
+    "  THEN (c.value -> 'bounds' -> f.key ->> 1)::float8 END,"
+    " CASE WHEN c.value ->> 'verdict' IN ('PASS', 'FAIL') THEN"
+    "  CASE WHEN jsonb_exists(c.value -> 'failing', f.key) THEN 0 ELSE 1 END END"
+    " FROM records r"
+    " CROSS JOIN LATERAL (SELECT CASE WHEN r.figures_json = '' THEN '{}' ELSE r.figures_json END::jsonb AS j) d"
+    " CROSS JOIN LATERAL jsonb_array_elements(CASE WHEN jsonb_typeof(d.j -> 'channels') = 'array'"
+    "  THEN d.j -> 'channels' ELSE '[]'::jsonb END) c(value)"
+    " CROSS JOIN LATERAL jsonb_each(CASE WHEN jsonb_typeof(c.value -> 'figures') = 'object'"
+    "  THEN c.value -> 'figures' ELSE '{}'::jsonb END) f(key, value)"
+    " WHERE jsonb_typeof(f.value) IN ('number', 'null')";
+
+constexpr const char* kSeriesColumns =
+    "scope, port, channel, figure, n, anchor, sum_a, sumsq_a, minimum, maximum, mr_sum, first_utc, first_id,"
+    " first_value, last_utc, last_id, last_value, lower_bound, upper_bound, stale";
+
+// figure_series' rows summed from the figure rows with a value that `where` (" AND ...") selects:
+// each series in time order over all records, or over each recipe's. The anchor is the first
+// value: these are capability.h's shifted sums.
+QString seriesRows(bool byRecipe, const QString& where)
+{
+    const QLatin1String scope(byRecipe ? "r.recipe_name" : "''");
+    const QLatin1String partition(byRecipe ? "r.recipe_name, " : "");
+    return QStringLiteral(
+               "WITH v AS (SELECT %1 AS scope, f.port, f.channel, f.figure, f.value, r.utc_ms, r.id,"
+               "  f.lower_bound, f.upper_bound, FIRST_VALUE(f.value) OVER w AS anchor, f.value - LAG(f.value) OVER w AS step,"
+               "  ROW_NUMBER() OVER w AS from_first,"
+               "  ROW_NUMBER() OVER (PARTITION BY %2f.port, f.channel, f.figure ORDER BY r.utc_ms DESC, r.id DESC) AS from_last"
+               "  FROM record_figures f JOIN records r ON r.id = f.record_id WHERE f.value IS NOT NULL%3%4"
+               "  WINDOW w AS (PARTITION BY %2f.port, f.channel, f.figure ORDER BY r.utc_ms, r.id))"
+               " SELECT scope, port, channel, figure, COUNT(*), MIN(anchor), SUM(value - anchor),"
+               "  SUM((value - anchor) * (value - anchor)), MIN(value), MAX(value), COALESCE(SUM(ABS(step)), 0),"
+               "  MIN(CASE WHEN from_first = 1 THEN utc_ms END), MIN(CASE WHEN from_first = 1 THEN id END),"
+               "  MIN(CASE WHEN from_first = 1 THEN value END), MIN(CASE WHEN from_last = 1 THEN utc_ms END),"
+               "  MIN(CASE WHEN from_last = 1 THEN id END), MIN(CASE WHEN from_last = 1 THEN value END),"
+               "  MIN(CASE WHEN from_last = 1 THEN lower_bound END), MIN(CASE WHEN from_last = 1 THEN upper_bound END), 0"
+               " FROM v WHERE scope IS NOT NULL GROUP BY scope, port, channel, figure")
+        .arg(scope, partition, byRecipe ? QStringLiteral(" AND r.recipe_name IS NOT NULL") : QString(), where);
 }
 
 QString dialect(const char* statement, Engine engine)
 {
     QString s = QString::fromLatin1(statement);
     const bool pg = engine == Engine::PostgreSQL;
+    s.replace(QLatin1String("%FIGURE_ROWS%"), QLatin1String(pg ? kFigureRowsPostgres : kFigureRowsSQLite));
+    s.replace(QLatin1String("%SERIES_ALL%"), seriesRows(false, QString()));
+    s.replace(QLatin1String("%SERIES_BY_RECIPE%"), seriesRows(true, QString()));
+    s.replace(QLatin1String("%DAY%"),
+              pg ? QLatin1String("to_char(to_timestamp((utc_ms + utc_offset_s * 1000) / 1000.0) AT TIME ZONE 'UTC',"
+                                 " 'YYYY-MM-DD')")
+                 : QLatin1String("date((utc_ms + utc_offset_s * 1000) / 1000, 'unixepoch')"));
     s.replace(QLatin1String("%ID%"), pg ? QLatin1String("BIGSERIAL PRIMARY KEY") : QLatin1String("INTEGER PRIMARY KEY AUTOINCREMENT"));
     s.replace(QLatin1String("%BLOB%"), pg ? QLatin1String("BYTEA") : QLatin1String("BLOB"));
     return s;
@@ -110,7 +247,7 @@ QString errorText(const QSqlError& e)
 
 constexpr const char* kSummaryColumns =
     "id, utc_ms, utc_offset_s, device_id, kind, pass, host_name, module_serial, laser_serial, mode, verdict,"
-    " channel_count, point_count, power";
+    " channel_count, point_count, power, recipe_name, port";
 
 RecordSummary readSummary(const QSqlQuery& q)
 {
@@ -129,35 +266,103 @@ RecordSummary readSummary(const QSqlQuery& q)
     s.channelCount = q.value(11).toInt();
     s.pointCount = q.value(12).toInt();
     if (!q.isNull(13)) s.power = q.value(13).toDouble();
+    s.recipeName = q.value(14).toString();
+    s.port = q.value(15).toInt();
     return s;
 }
 
-// The WHERE clause of a filter and its values, in order.
-QString whereClause(const RecordFilter& f, QVariantList& values)
+// A device pattern as LIKE sees it: '*' any run of characters, '%' and '_' themselves.
+QString likePattern(const QString& pattern)
+{
+    QString like = pattern;
+    like.replace(QLatin1Char('\\'), QLatin1String("\\\\"));
+    like.replace(QLatin1Char('%'), QLatin1String("\\%"));
+    like.replace(QLatin1Char('_'), QLatin1String("\\_"));
+    like.replace(QLatin1Char('*'), QLatin1Char('%'));
+    return like;
+}
+
+// The terms of a filter on the records table, its columns prefixed by `table` ("r." in a join),
+// each with its values appended in order.
+QStringList filterTerms(const RecordFilter& f, QVariantList& values, const QString& table = QString())
 {
     QStringList terms;
+    const auto term = [&terms, &table](const char* sql) { terms << QString::fromLatin1(sql).replace(QLatin1String("@"), table); };
     if (!f.deviceId.isEmpty()) {
-        terms << QStringLiteral("device_id = ?");
+        term("@device_id = ?");
         values << f.deviceId;
     }
+    if (!f.devicePattern.isEmpty()) {
+        term("LOWER(@device_id) LIKE LOWER(?) ESCAPE '\\'");
+        values << likePattern(f.devicePattern);
+    }
     if (f.from.isValid()) {
-        terms << QStringLiteral("utc_ms >= ?");
+        term("@utc_ms >= ?");
         values << f.from.toMSecsSinceEpoch();
     }
     if (f.to.isValid()) {
-        terms << QStringLiteral("utc_ms < ?");
+        term("@utc_ms < ?");
         values << f.to.toMSecsSinceEpoch();
     }
     if (!f.verdict.isEmpty()) {
-        terms << QStringLiteral("verdict = ?");
+        term("@verdict = ?");
         values << (f.verdict == kNoVerdict ? QString(QLatin1String("")) : f.verdict);
     }
     if (!f.bench.isEmpty()) {
-        terms << QStringLiteral("(host_name = ? OR module_serial = ? OR laser_serial = ?)");
+        term("(@host_name = ? OR @module_serial = ? OR @laser_serial = ?)");
         values << f.bench << f.bench << f.bench;
     }
+    if (!f.recipe.isEmpty()) {
+        term("@recipe_name = ?");
+        values << f.recipe;
+    }
+    return terms;
+}
+
+QString whereClause(const RecordFilter& f, QVariantList& values)
+{
+    const QStringList terms = filterTerms(f, values);
     return terms.isEmpty() ? QString() : QStringLiteral(" WHERE ") + terms.join(QLatin1String(" AND "));
 }
+
+// A text the record may leave empty, stored as NULL.
+QVariant orNull(const QString& text)
+{
+    return text.isEmpty() ? QVariant(QMetaType(QMetaType::QString)) : QVariant(text);
+}
+
+// A new record's figure values added to their series of one scope. A value after the last or
+// before the first extends the sums and the moving ranges; one in between leaves the series stale.
+#define AFTER_LAST                                                                                    \
+    "(excluded.last_utc > figure_series.last_utc OR"                                                  \
+    " (excluded.last_utc = figure_series.last_utc AND excluded.last_id > figure_series.last_id))"
+#define BEFORE_FIRST                                                                                  \
+    "(excluded.first_utc < figure_series.first_utc OR"                                                \
+    " (excluded.first_utc = figure_series.first_utc AND excluded.first_id < figure_series.first_id))"
+constexpr const char* kAddToSeries =
+    "INSERT INTO figure_series (%1)"
+    " SELECT ?, f.port, f.channel, f.figure, 1, f.value, 0, 0, f.value, f.value, 0, ?, f.record_id, f.value, ?,"
+    "  f.record_id, f.value, f.lower_bound, f.upper_bound, 0"
+    " FROM record_figures f WHERE f.record_id = ? AND f.value IS NOT NULL"
+    " ON CONFLICT (scope, port, channel, figure) DO UPDATE SET"
+    "  n = figure_series.n + 1,"
+    "  sum_a = figure_series.sum_a + (excluded.anchor - figure_series.anchor),"
+    "  sumsq_a = figure_series.sumsq_a + (excluded.anchor - figure_series.anchor) * (excluded.anchor - figure_series.anchor),"
+    "  minimum = CASE WHEN excluded.anchor < figure_series.minimum THEN excluded.anchor ELSE figure_series.minimum END,"
+    "  maximum = CASE WHEN excluded.anchor > figure_series.maximum THEN excluded.anchor ELSE figure_series.maximum END,"
+    "  mr_sum = figure_series.mr_sum + CASE WHEN " AFTER_LAST " THEN ABS(excluded.anchor - figure_series.last_value)"
+    "   WHEN " BEFORE_FIRST " THEN ABS(figure_series.first_value - excluded.anchor) ELSE 0 END,"
+    "  stale = CASE WHEN " AFTER_LAST " OR " BEFORE_FIRST " THEN figure_series.stale ELSE 1 END,"
+    "  first_utc = CASE WHEN " BEFORE_FIRST " THEN excluded.first_utc ELSE figure_series.first_utc END,"
+    "  first_id = CASE WHEN " BEFORE_FIRST " THEN excluded.first_id ELSE figure_series.first_id END,"
+    "  first_value = CASE WHEN " BEFORE_FIRST " THEN excluded.first_value ELSE figure_series.first_value END,"
+    "  last_utc = CASE WHEN " AFTER_LAST " THEN excluded.last_utc ELSE figure_series.last_utc END,"
+    "  last_id = CASE WHEN " AFTER_LAST " THEN excluded.last_id ELSE figure_series.last_id END,"
+    "  last_value = CASE WHEN " AFTER_LAST " THEN excluded.last_value ELSE figure_series.last_value END,"
+    "  lower_bound = CASE WHEN " AFTER_LAST " THEN excluded.lower_bound ELSE figure_series.lower_bound END,"
+    "  upper_bound = CASE WHEN " AFTER_LAST " THEN excluded.upper_bound ELSE figure_series.upper_bound END";
+#undef AFTER_LAST
+#undef BEFORE_FIRST
 
 // An unset text is stored as an empty one: the text columns hold no NULL.
 QVariant notNull(const QVariant& v)
@@ -263,7 +468,7 @@ StoreError RecordStore::open(const QString& urlOrPath)
     return open(*where);
 }
 
-StoreError RecordStore::open(const StoreLocation& where)
+StoreError RecordStore::open(const StoreLocation& where, int schemaVersion)
 {
     close();
     where_ = where;
@@ -280,7 +485,7 @@ StoreError RecordStore::open(const StoreLocation& where)
         q.exec(QStringLiteral("PRAGMA journal_mode=WAL"));  // readers never wait for the writer
         q.exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
     }
-    if (StoreError e = migrate()) {
+    if (StoreError e = migrate(schemaVersion)) {
         db.close();
         return e;
     }
@@ -288,7 +493,7 @@ StoreError RecordStore::open(const StoreLocation& where)
     return error_;
 }
 
-StoreError RecordStore::migrate()
+StoreError RecordStore::migrate(int schemaVersion)
 {
     QSqlDatabase db = QSqlDatabase::database(connection_, false);
     const QStringList tables = db.tables();
@@ -309,7 +514,7 @@ StoreError RecordStore::migrate()
         return fail(StoreProblem::SchemaVersion,
                     QStringLiteral("version %1, this program knows %2").arg(version).arg(kRecordSchemaVersion));
     const auto& steps = migrations();
-    for (; version < kRecordSchemaVersion; ++version) {
+    for (; version < schemaVersion; ++version) {
         if (!db.transaction()) return fail(classify(db.lastError()), errorText(db.lastError()));
         if (version == 0) {
             if (!q.exec(QStringLiteral("CREATE TABLE vxm_schema (version INTEGER NOT NULL)"))) return failed();
@@ -373,8 +578,10 @@ std::optional<std::int64_t> RecordStore::insert(const MeasurementRecord& r)
         "INSERT INTO records (uid, utc_ms, utc_offset_s, device_id, kind, pass, module_part, module_serial,"
         " laser_part, laser_serial, program_version, host_name, start_nm, stop_nm, speed_nm_s, averages,"
         " data_length, channel, mode, background, remove_background, base_power, ref0, n_db, transmission,"
-        " power_wavelength, figures_json, verdict, power, power_unit, channel_count, point_count)"
-        " VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?) RETURNING id"));
+        " power_wavelength, figures_json, verdict, power, power_unit, channel_count, point_count,"
+        " recipe_name, recipe_revision, recipe_hash, port, port_count, run_uid, background_uid, background_age_s,"
+        " judges_device)"
+        " VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?) RETURNING id"));
     const QVariantList values = {
         r.uid, r.utc.toMSecsSinceEpoch(), r.utcOffsetS, r.deviceId, static_cast<int>(r.kind), r.pass,
         b.modulePart, b.moduleSerial, b.laserPart, b.laserSerial, b.programVersion, b.hostName,
@@ -384,6 +591,13 @@ std::optional<std::int64_t> RecordStore::insert(const MeasurementRecord& r)
         r.power ? QVariant(*r.power) : QVariant(QMetaType(QMetaType::Double)), r.powerUnit,
         static_cast<int>(r.channels.size()), static_cast<int>(r.values.size())};
     for (const QVariant& v : values) q.addBindValue(notNull(v));
+    for (const QString& text : {r.recipeName, r.recipeRevision, r.recipeHash}) q.addBindValue(orNull(text));
+    q.addBindValue(r.port);
+    q.addBindValue(r.portCount);
+    q.addBindValue(orNull(r.runUid));
+    q.addBindValue(orNull(r.backgroundUid));
+    q.addBindValue(r.backgroundAgeS ? QVariant(*r.backgroundAgeS) : QVariant(QMetaType(QMetaType::Double)));
+    q.addBindValue(int(r.judgesDevice()));
     if (!q.exec() || !q.next()) return failed();
     const std::int64_t id = q.value(0).toLongLong();
     q.finish();
@@ -407,6 +621,21 @@ std::optional<std::int64_t> RecordStore::insert(const MeasurementRecord& r)
         q.addBindValue(qint64(id));
         q.addBindValue(encodeSpectrum(r.wavelengthsNm, r.values));
         if (!q.exec()) return failed();
+    }
+    if (!r.figuresJson.isEmpty()) {
+        q.prepare(dialect("INSERT INTO record_figures %FIGURE_ROWS% AND r.id = ?", where_.engine));
+        q.addBindValue(qint64(id));
+        if (!q.exec()) return failed();
+        q.prepare(QString::fromLatin1(kAddToSeries).arg(QLatin1String(kSeriesColumns)));
+        QStringList scopes{QString()};
+        if (!r.recipeName.isEmpty()) scopes << r.recipeName;
+        for (const QString& scope : scopes) {
+            q.bindValue(0, notNull(scope));
+            q.bindValue(1, r.utc.toMSecsSinceEpoch());
+            q.bindValue(2, r.utc.toMSecsSinceEpoch());
+            q.bindValue(3, qint64(id));
+            if (!q.exec()) return failed();
+        }
     }
     if (!db.commit()) return failed();
     error_ = {};
@@ -459,7 +688,8 @@ std::optional<MeasurementRecord> RecordStore::load(std::int64_t id)
         "SELECT uid, utc_ms, utc_offset_s, device_id, kind, pass, module_part, module_serial, laser_part,"
         " laser_serial, program_version, host_name, start_nm, stop_nm, speed_nm_s, averages, data_length,"
         " channel, mode, background, remove_background, base_power, ref0, n_db, transmission,"
-        " power_wavelength, figures_json, verdict, power, power_unit FROM records WHERE id = ?"));
+        " power_wavelength, figures_json, verdict, power, power_unit, recipe_name, recipe_revision, recipe_hash,"
+        " port, port_count, run_uid, background_uid, background_age_s FROM records WHERE id = ?"));
     q.addBindValue(qint64(id));
     if (!q.exec()) return failed();
     if (!q.next()) {
@@ -495,6 +725,12 @@ std::optional<MeasurementRecord> RecordStore::load(std::int64_t id)
     if (!q.isNull(c)) r.power = q.value(c).toDouble();
     ++c;
     r.powerUnit = next().toString();
+    for (QString* field : {&r.recipeName, &r.recipeRevision, &r.recipeHash}) *field = next().toString();
+    r.port = next().toInt();
+    r.portCount = next().toInt();
+    r.runUid = next().toString();
+    r.backgroundUid = next().toString();
+    if (!q.isNull(c)) r.backgroundAgeS = q.value(c).toDouble();
 
     q.prepare(QStringLiteral(
         "SELECT center_nm, bandwidth_nm, peak FROM record_channels WHERE record_id = ? ORDER BY row_no"));
@@ -519,8 +755,12 @@ bool RecordStore::remove(std::int64_t id)
     QSqlDatabase db = QSqlDatabase::database(connection_, false);
     QSqlQuery q(db);
     if (!db.transaction()) return false;
-    for (const char* sql : {"DELETE FROM record_channels WHERE record_id = ?", "DELETE FROM record_spectra WHERE record_id = ?",
-                            "DELETE FROM records WHERE id = ?"}) {
+    for (const char* sql : {"UPDATE figure_series SET stale = 1 WHERE EXISTS (SELECT 1 FROM record_figures f"
+                            " JOIN records r ON r.id = f.record_id WHERE f.record_id = ? AND f.port = figure_series.port"
+                            " AND f.channel = figure_series.channel AND f.figure = figure_series.figure"
+                            " AND (figure_series.scope = '' OR figure_series.scope = r.recipe_name))",
+                            "DELETE FROM record_channels WHERE record_id = ?", "DELETE FROM record_spectra WHERE record_id = ?",
+                            "DELETE FROM record_figures WHERE record_id = ?", "DELETE FROM records WHERE id = ?"}) {
         q.prepare(QString::fromLatin1(sql));
         q.addBindValue(qint64(id));
         if (!q.exec()) {
@@ -553,6 +793,232 @@ QStringList RecordStore::benches()
     if (!q.exec(QStringLiteral("SELECT DISTINCT host_name FROM records ORDER BY host_name"))) return hosts;
     while (q.next()) hosts << q.value(0).toString();
     return hosts;
+}
+
+bool RecordStore::publishRecipe(const QString& name, int revision, const QString& hash, const QString& text)
+{
+    QSqlQuery q(QSqlDatabase::database(connection_, false));
+    const auto failed = [this, &q] {
+        fail(classify(q.lastError()), errorText(q.lastError()));
+        return false;
+    };
+    // Two benches publishing the same revision at once both succeed: the second insert does nothing.
+    q.prepare(QStringLiteral("INSERT INTO recipes (name, revision, hash, text, published_utc_ms) VALUES (?,?,?,?,?)"
+                             " ON CONFLICT (name, revision) DO NOTHING"));
+    for (const QVariant& v : {QVariant(name), QVariant(revision), QVariant(hash), QVariant(text),
+                              QVariant(QDateTime::currentMSecsSinceEpoch())})
+        q.addBindValue(notNull(v));
+    if (!q.exec()) return failed();
+    q.prepare(QStringLiteral("SELECT hash, text FROM recipes WHERE name = ? AND revision = ?"));
+    q.addBindValue(name);
+    q.addBindValue(revision);
+    if (!q.exec() || !q.next()) return failed();
+    if (q.value(0).toString() != hash || q.value(1).toString() != text) {
+        fail(StoreProblem::Failed,
+             QStringLiteral("recipe \"%1\" revision %2 is already published with another text").arg(name).arg(revision));
+        return false;
+    }
+    error_ = {};
+    return true;
+}
+
+namespace {
+constexpr const char* kNewestRecipes =
+    "SELECT name, revision, hash, text FROM recipes r"
+    " WHERE revision = (SELECT MAX(revision) FROM recipes n WHERE n.name = r.name)";
+}  // namespace
+
+std::vector<StoredRecipe> RecordStore::newestRecipes()
+{
+    std::vector<StoredRecipe> out;
+    QSqlQuery q(QSqlDatabase::database(connection_, false));
+    q.setForwardOnly(true);
+    if (!q.exec(QLatin1String(kNewestRecipes) + QStringLiteral(" ORDER BY name"))) {
+        fail(classify(q.lastError()), errorText(q.lastError()));
+        return out;
+    }
+    while (q.next()) out.push_back({q.value(0).toString(), q.value(1).toInt(), q.value(2).toString(), q.value(3).toString()});
+    error_ = {};
+    return out;
+}
+
+std::optional<StoredRecipe> RecordStore::loadRecipe(const QString& name)
+{
+    QSqlQuery q(QSqlDatabase::database(connection_, false));
+    q.prepare(QLatin1String(kNewestRecipes) + QStringLiteral(" AND name = ?"));
+    q.addBindValue(name);
+    if (!q.exec()) {
+        fail(classify(q.lastError()), errorText(q.lastError()));
+        return std::nullopt;
+    }
+    error_ = {};
+    if (!q.next()) return std::nullopt;
+    return StoredRecipe{q.value(0).toString(), q.value(1).toInt(), q.value(2).toString(), q.value(3).toString()};
+}
+
+namespace {
+
+// The records' filter as terms on "r", joined by AND after `first`.
+QString filtered(const QString& first, const RecordFilter& filter, QVariantList& values)
+{
+    QStringList terms{first};
+    terms << filterTerms(filter, values, QStringLiteral("r."));
+    return QStringLiteral(" WHERE ") + terms.join(QLatin1String(" AND "));
+}
+
+// Devices grouped as stats::yieldOf groups them, each record ranked from its device's first and
+// from its last judged record, in time order.
+constexpr const char* kYield =
+    "WITH judged AS (SELECT COALESCE(NULLIF(r.device_id, ''), '#' || CAST(r.id AS TEXT)) AS device,"
+    "  CASE WHEN r.verdict IN ('PASS', 'MARGINAL') THEN 1 ELSE 0 END AS ok, r.utc_ms, r.id FROM records r%1),"
+    " ranked AS (SELECT ok,"
+    "  ROW_NUMBER() OVER (PARTITION BY device ORDER BY utc_ms, id) AS from_first,"
+    "  ROW_NUMBER() OVER (PARTITION BY device ORDER BY utc_ms DESC, id DESC) AS from_last FROM judged)"
+    " SELECT COUNT(CASE WHEN from_first = 1 THEN 1 END), COUNT(CASE WHEN from_first = 1 AND ok = 1 THEN 1 END),"
+    "  COUNT(CASE WHEN from_last = 1 AND ok = 1 THEN 1 END) FROM ranked";
+
+// Failed figures of the records that judge a device: a device measured port by port counts once,
+// by its device record, not again by its port records.
+constexpr const char* kFailures =
+    "SELECT f.figure, f.channel, COUNT(*) FROM record_figures f JOIN records r ON r.id = f.record_id%1"
+    " GROUP BY f.figure, f.channel ORDER BY f.figure, f.channel";
+
+std::optional<double> optionalDouble(const QSqlQuery& q, int column)
+{
+    return q.isNull(column) ? std::nullopt : std::optional<double>(q.value(column).toDouble());
+}
+
+}  // namespace
+
+bool RecordStore::refreshSeries(bool all)
+{
+    QSqlDatabase db = QSqlDatabase::database(connection_, false);
+    QSqlQuery q(db);
+    if (!all) {
+        if (!q.exec(QStringLiteral("SELECT COUNT(*) FROM figure_series WHERE stale = 1")) || !q.next()) return false;
+        if (q.value(0).toLongLong() == 0) return true;
+    }
+    if (!db.transaction()) return false;
+    const auto stale = [all](const char* scope) {
+        return all ? QString()
+                   : QStringLiteral(" AND EXISTS (SELECT 1 FROM figure_series s WHERE s.stale = 1 AND s.scope = %1"
+                                    " AND s.port = f.port AND s.channel = f.channel AND s.figure = f.figure)")
+                         .arg(QLatin1String(scope));
+    };
+    QString replace;
+    for (const QString& column : QString::fromLatin1(kSeriesColumns).split(QLatin1String(", ")).mid(4))
+        replace += (replace.isEmpty() ? QString() : QStringLiteral(", ")) + column + QStringLiteral(" = excluded.") + column;
+    const QString upsert = QStringLiteral("INSERT INTO figure_series (%1) %2 ON CONFLICT (scope, port, channel, figure) DO UPDATE SET %3");
+    const QString columns = QString::fromLatin1(kSeriesColumns);
+    const bool ok = (!all || q.exec(QStringLiteral("DELETE FROM figure_series"))) &&
+                    q.exec(upsert.arg(columns, seriesRows(false, stale("''")), replace)) &&
+                    q.exec(upsert.arg(columns, seriesRows(true, stale("r.recipe_name")), replace)) &&
+                    q.exec(QStringLiteral("DELETE FROM figure_series WHERE stale = 1"));
+    if (!ok) {
+        fail(classify(q.lastError()), errorText(q.lastError()));
+        db.rollback();
+        return false;
+    }
+    return db.commit();
+}
+
+bool RecordStore::resummarize()
+{
+    if (!refreshSeries(true)) return false;
+    error_ = {};
+    return true;
+}
+
+LineStatistics RecordStore::statistics(const RecordFilter& filter)
+{
+    LineStatistics out;
+    QSqlQuery q(QSqlDatabase::database(connection_, false));
+    q.setForwardOnly(true);
+    const auto run = [this, &q, &filter](const QString& sql, const char* first) {
+        QVariantList values;
+        const QString where = filtered(QString::fromLatin1(first), filter, values);
+        q.prepare(QString(sql).arg(where));
+        for (const QVariant& v : values) q.addBindValue(v);
+        if (q.exec()) return true;
+        fail(classify(q.lastError()), errorText(q.lastError()));
+        return false;
+    };
+    if (!run(QLatin1String(kYield), "r.judges_device = 1 AND r.verdict IN ('PASS', 'MARGINAL', 'FAIL')") || !q.next())
+        return out;
+    out.yield = stats::yieldFromCounts(q.value(0).toLongLong(), q.value(1).toLongLong(), q.value(2).toLongLong());
+
+    // All records, or one recipe's: the series summed as they were stored. Any other filter: summed
+    // now from the rows it selects, the same way.
+    RecordFilter onlyRecipe;
+    onlyRecipe.recipe = filter.recipe;
+    onlyRecipe.limit = filter.limit;
+    const bool summed = filter == onlyRecipe && refreshSeries(false);
+    if (summed) {
+        q.prepare(QStringLiteral("SELECT %1 FROM figure_series WHERE scope = ? ORDER BY port, channel, figure")
+                      .arg(QLatin1String(kSeriesColumns)));
+        q.addBindValue(notNull(filter.recipe));
+        if (!q.exec()) {
+            fail(classify(q.lastError()), errorText(q.lastError()));
+            return out;
+        }
+    } else {
+        QVariantList values;
+        const QStringList terms = filterTerms(filter, values, QStringLiteral("r."));
+        q.prepare(seriesRows(false, terms.isEmpty() ? QString() : QStringLiteral(" AND ") + terms.join(QLatin1String(" AND "))) +
+                  QStringLiteral(" ORDER BY port, channel, figure"));
+        for (const QVariant& v : values) q.addBindValue(v);
+        if (!q.exec()) {
+            fail(classify(q.lastError()), errorText(q.lastError()));
+            return out;
+        }
+    }
+    while (q.next()) {
+        FigureStatistics s;
+        s.port = q.value(1).toInt();
+        s.channel = q.value(2).toInt();
+        s.figure = q.value(3).toString();
+        // The sums are of x - anchor; capability.h's are of x - the first value: the same sums when
+        // the anchor is the first value, as it is unless an older record came later.
+        stats::Aggregates& a = s.aggregates;
+        a.count = q.value(4).toLongLong();
+        const double n = static_cast<double>(a.count);
+        const double anchor = q.value(5).toDouble();
+        a.shift = q.value(13).toDouble();
+        const double d = anchor - a.shift;
+        const double sumA = q.value(6).toDouble();
+        a.sum = d == 0.0 ? sumA : sumA + n * d;
+        a.sumSquares = d == 0.0 ? q.value(7).toDouble() : q.value(7).toDouble() + 2.0 * d * sumA + n * d * d;
+        a.minimum = q.value(8).toDouble();
+        a.maximum = q.value(9).toDouble();
+        a.movingRangeSum = q.value(10).toDouble();
+        a.movingRangeCount = a.count - 1;
+        s.limits = {optionalDouble(q, 17), optionalDouble(q, 18)};
+        out.figures.push_back(std::move(s));
+    }
+    if (!run(QLatin1String(kFailures), "f.pass = 0 AND r.judges_device = 1")) return out;
+    while (q.next()) out.failures.push_back({q.value(0).toString(), q.value(1).toInt(), q.value(2).toLongLong()});
+    error_ = {};
+    return out;
+}
+
+std::vector<FigureValue> RecordStore::figureValues(const RecordFilter& filter, int port, int channel, const QString& figure)
+{
+    std::vector<FigureValue> out;
+    QSqlQuery q(QSqlDatabase::database(connection_, false));
+    q.setForwardOnly(true);
+    QVariantList values{port, channel, figure};
+    const QString where =
+        filtered(QStringLiteral("f.port = ? AND f.channel = ? AND f.figure = ? AND f.value IS NOT NULL"), filter, values);
+    q.prepare(QStringLiteral("SELECT r.utc_ms, f.value FROM record_figures f JOIN records r ON r.id = f.record_id") + where +
+              QStringLiteral(" ORDER BY r.utc_ms, r.id"));
+    for (const QVariant& v : values) q.addBindValue(v);
+    if (!q.exec()) {
+        fail(classify(q.lastError()), errorText(q.lastError()));
+        return out;
+    }
+    while (q.next()) out.push_back({QDateTime::fromMSecsSinceEpoch(q.value(0).toLongLong(), Qt::UTC), q.value(1).toDouble()});
+    error_ = {};
+    return out;
 }
 
 std::optional<std::int64_t> RecordStore::pruneSpectra(const QDateTime& before, int batch)

@@ -8,7 +8,8 @@
 # 127.0.0.1:5025; with a display it is on when VXM_REMOTE is set.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/setup.sh
+# The program, the simulator and the device library only: no tests, benchmarks or fuzz targets.
+VXM_TARGETS="vxm-operator vxm-simulator KetrolanLib" scripts/setup.sh
 BIN=$PWD/${VXM_BUILD_DIR:-build}/bin
 
 SIM_PID=""

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what the build, the program and the tests need (Debian 12 packages), then configures
-# and builds. Quick when everything is already there.
+# and builds: everything, or only the ninja targets named in VXM_TARGETS. Quick when everything is
+# already there.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -33,4 +34,5 @@ if [ ! -f "$BUILD_DIR/build.ninja" ]; then
 elif [ $# -gt 0 ]; then
   cmake -S . -B "$BUILD_DIR" "$@"
 fi
-cmake --build "$BUILD_DIR"
+# shellcheck disable=SC2086  # VXM_TARGETS is a list of target names
+cmake --build "$BUILD_DIR" ${VXM_TARGETS:+--target $VXM_TARGETS}

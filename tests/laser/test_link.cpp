@@ -1,8 +1,8 @@
 // The link procedures against a scripted port and a fake clock: frames written byte for byte, the
 // reply wait's block and time-out arithmetic, checksum handling and error reports.
 
-#include "bench_fixture.h"
 #include "laser_replies.h"
+#include "rigs.h"
 
 #include "core/info_box.h"
 #include "core/units.h"
@@ -25,19 +25,19 @@ const QString kBefore = QStringLiteral("before");
 QString hexOf(const QByteArray& bytes) { return QString::fromLatin1(bytes.toHex().toUpper()); }
 
 struct LinkTest : ::testing::Test {
-    FakeBench bench;
-    TlsLink& link = bench->link();
-    Waits& waits = bench->waits();
+    LaserRig rig;
+    TlsLink& link = rig.link;
+    Waits& waits = rig.waits;
 
     void SetUp() override
     {
         Module1.TLSTimeoutMs = 10000;
-        bench.bench->info().setText(kBefore);
+        rig.info.setText(kBefore);
     }
     void openWith(FakeDevice device)
     {
-        bench.serial->addPort(kPort, std::move(device));
-        ASSERT_EQ(bench.serial->open(kPort, QStringLiteral("115200,N,8,1"), 8192), SerialOpenResult::Ok);
+        rig.serial.addPort(kPort, std::move(device));
+        ASSERT_EQ(rig.serial.open(kPort, QStringLiteral("115200,N,8,1"), 8192), SerialOpenResult::Ok);
     }
     QString send(QString command, std::int16_t mode = 1, std::int16_t lastIndex = 8, std::int32_t parameter = 0)
     {
@@ -53,13 +53,13 @@ struct LinkTest : ::testing::Test {
         if (checksum) *checksum = sum;
         return reply;
     }
-    QString info() { return bench.bench->info().text(); }
+    QString info() { return rig.info.text(); }
 };
 
 TEST_F(LinkTest, SendWritesTheExactFrameAndReturnsTheComposedText)
 {
     EXPECT_EQ(send(QStringLiteral("AA4C534F4E0000")), QStringLiteral("AA4C534F4E0000")) << "a closed port: untouched";
-    EXPECT_TRUE(bench.serial->written.empty());
+    EXPECT_TRUE(rig.serial.written.empty());
 
     const struct {
         const char* command;
@@ -75,7 +75,7 @@ TEST_F(LinkTest, SendWritesTheExactFrameAndReturnsTheComposedText)
     openWith({});
     for (const auto& c : cases) {
         EXPECT_EQ(send(QLatin1String(c.command), c.mode, c.lastIndex, c.parameter), QLatin1String(c.wire)) << c.wire;
-        EXPECT_EQ(hexOf(bench.serial->written.back().bytes), QLatin1String(c.wire));
+        EXPECT_EQ(hexOf(rig.serial.written.back().bytes), QLatin1String(c.wire));
     }
     EXPECT_EQ(info(), kBefore);
 }
@@ -85,7 +85,7 @@ TEST_F(LinkTest, SendDiscardsALateReplyToAnEarlierCommand)
     openWith(answering({{0, replyFrame("LSON", 0)}}));
     send(QStringLiteral("AA4C534F4E0000"));
     waits.Delay(50);  // the reply to LSON is waiting now
-    bench.serial->addPort(kPort, {});  // the device falls silent
+    rig.serial.addPort(kPort, {});  // the device falls silent
     EXPECT_TRUE(exchange().isEmpty());
 }
 
@@ -133,17 +133,17 @@ TEST_F(LinkTest, ReplyBlocksTimeOutsAndChecksums)
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         Module1.TLSTimeoutMs = row.timeoutMs;
-        if (row.clockAt != 0) bench.clock->set(row.clockAt);
-        bench.bench->info().setText(kBefore);
+        if (row.clockAt != 0) rig.clock.set(row.clockAt);
+        rig.info.setText(kBefore);
         openWith(answering(row.chunks));
-        const std::uint64_t before = bench.clock->paused();
+        const std::uint64_t before = rig.clock.paused();
         QString checksum;
         EXPECT_EQ(exchange(row.reply == QLatin1String("as passed") ? row.reply : QString(), &checksum), row.reply);
         EXPECT_EQ(checksum, row.checksum);
         EXPECT_EQ(info(), row.info);
-        EXPECT_GE(bench.clock->paused() - before, row.minWait);
-        EXPECT_LE(bench.clock->paused() - before, row.maxWait);
-        bench.serial->close();
+        EXPECT_GE(rig.clock.paused() - before, row.minWait);
+        EXPECT_LE(rig.clock.paused() - before, row.maxWait);
+        rig.serial.close();
     }
 }
 
@@ -175,33 +175,33 @@ TEST_F(LinkTest, ReplyWaitsEndWhenBytesArriveOrTheTimeOutPasses)
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         openWith(answering(row.chunks));
-        const std::uint32_t sent = bench.clock->now();
+        const std::uint32_t sent = rig.clock.now();
         const auto loseThePort = std::make_shared<std::function<void()>>([&] {
-            if (elapsedMs(sent, bench.clock->now()) == row.lostAtMs) bench.serial->vanish();
+            if (elapsedMs(sent, rig.clock.now()) == row.lostAtMs) rig.serial.vanish();
         });
-        bench.clock->watch(loseThePort);
-        const std::uint64_t before = bench.clock->paused();
-        const int pausesBefore = bench.clock->pauses();
+        rig.clock.watch(loseThePort);
+        const std::uint64_t before = rig.clock.paused();
+        const int pausesBefore = rig.clock.pauses();
         EXPECT_EQ(exchange(row.reply == QLatin1String("as passed") ? row.reply : QString()), row.reply);
-        EXPECT_EQ(bench.clock->paused() - before, row.waited);
-        EXPECT_LE(bench.clock->pauses() - pausesBefore, row.mostPauses);
-        bench.serial->close();
+        EXPECT_EQ(rig.clock.paused() - before, row.waited);
+        EXPECT_LE(rig.clock.pauses() - pausesBefore, row.mostPauses);
+        rig.serial.close();
     }
 }
 
 // Error statuses: a Chinese sample, no code (a reply that never came), and a language with no texts.
 TEST_F(LinkTest, ErrorReportsInChineseForNoCodeAndNothingInAnotherLanguage)
 {
-    bench->info().setFontSize(9);
+    rig.info.setFontSize(9);
     link.ReportTLSError(QString());
     EXPECT_EQ(info(), QStringLiteral("  Error Warning!\r\n\r\n  Error Code = \r\n  Unknown error code.\r\n  Please report to Ostrel."));
-    EXPECT_EQ(bench->info().color(), VbColor::Red);
-    EXPECT_EQ(bench->info().fontSize(), 12);
+    EXPECT_EQ(rig.info.color(), VbColor::Red);
+    EXPECT_EQ(rig.info.fontSize(), 12);
     Module1.Language = 2;
     link.ReportTLSError(QStringLiteral("0009"));
     EXPECT_EQ(info(), QStringLiteral("  出错提醒!\r\n\r\n  错误码 = 0009\r\n  激光器接收到的数据Checksum错误"));
     Module1.Language = 3;
-    bench->info().setText(kBefore);
+    rig.info.setText(kBefore);
     link.ReportTLSError(QStringLiteral("0001"));
     EXPECT_EQ(info(), kBefore);
 }
@@ -285,11 +285,11 @@ TEST_F(LinkTest, DeeplyNestedWaitsHoldTheOperatorsInputBack)
     };
     nest();
     EXPECT_GT(deepest, Waits::kMaxServedDepth);
-    EXPECT_GT(bench.clock->inputHeldBack(), 0);
+    EXPECT_GT(rig.clock.inputHeldBack(), 0);
     EXPECT_EQ(waits.depth(), 0);
-    const int heldBefore = bench.clock->inputHeldBack();
+    const int heldBefore = rig.clock.inputHeldBack();
     waits.Delay(10);
-    EXPECT_EQ(bench.clock->inputHeldBack(), heldBefore) << "a plain wait serves input";
+    EXPECT_EQ(rig.clock.inputHeldBack(), heldBefore) << "a plain wait serves input";
 }
 
 }  // namespace

@@ -1,15 +1,15 @@
 // The processing options of the main window, driven as the operator drives them.
 
-#include "core/form1.h"
-#include "bench_fixture.h"
 #include "measure/measure_options.h"
+#include "rigs.h"
 
 #include <gtest/gtest.h>
 
 TEST(MeasureOptions, BasePowerAndRefZeroExcludeEachOther)
 {
-    FakeBench b;
-    Form1& f = b->form1();
+    WindowRig rig;
+    Form1& f = rig.form;
+    auto* options = new MeasureOptionsController(f);  // a child of the window
     const auto ticks = [&] { return std::pair(f.BasePower->isChecked(), f.Ref0Power->isChecked()); };
     f.Ref0Power->setChecked(true);
     f.BasePower->setChecked(true);
@@ -25,8 +25,9 @@ TEST(MeasureOptions, BasePowerAndRefZeroExcludeEachOther)
 
 TEST(MeasureOptions, BackgroundOptionLocksRemoveBackgroundUntilABackgroundExists)
 {
-    FakeBench b;
-    Form1& f = b->form1();
+    WindowRig rig;
+    Form1& f = rig.form;
+    auto* options = new MeasureOptionsController(f);  // a child of the window
     const auto removeBkg = [&] { return std::pair(f.CheckRemoveBKG->isEnabled(), f.CheckRemoveBKG->isChecked()); };
     f.CheckRemoveBKG->setEnabled(true);
     f.CheckRemoveBKG->setChecked(true);
@@ -40,8 +41,8 @@ TEST(MeasureOptions, BackgroundOptionLocksRemoveBackgroundUntilABackgroundExists
     EXPECT_FALSE(f.CheckRemoveBKG->isEnabled());
     f.MeasureSpectrum->setChecked(true);
     EXPECT_EQ(removeBkg(), std::pair(true, false)) << "enabled, not ticked";
-    b->measureOptions().TakeBackground_Click();  // the routines run directly do the same
+    options->TakeBackground_Click();  // the routines run directly do the same
     EXPECT_FALSE(f.CheckRemoveBKG->isEnabled());
-    b->measureOptions().MeasureSpectrum_Click();
+    options->MeasureSpectrum_Click();
     EXPECT_TRUE(f.CheckRemoveBKG->isEnabled());
 }

@@ -1,5 +1,5 @@
 #pragma once
-// Pieces shared by the results and extras tests: a synthetic spectrum, a scratch home folder and
+// Pieces shared by the results tests: a synthetic spectrum, a scratch home folder and
 // file helpers.
 
 #include "core/shared_state.h"

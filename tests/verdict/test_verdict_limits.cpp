@@ -96,7 +96,7 @@ TEST(LimitsFile, ChannelBoundsReplaceTheCommonOnes)
     EXPECT_EQ(std::get<Limits>(one).channelCount, 1);
 }
 
-ChannelFigures channel(double centerNm, double il)
+ChannelFigures channelAt(double centerNm, double il)
 {
     ChannelFigures f;
     f.values.fill(std::numeric_limits<double>::quiet_NaN());
@@ -124,7 +124,7 @@ TEST(Verdict, FlipsExactlyAtTheLimitAndUnmeasuredFiguresCount)
                                                {{il, il}, Outcome::Pass}};
     for (const auto& [bound, outcome] : cases) {
         const Limits l = limitsOn(Figure::InsertionLoss, bound);
-        const DeviceVerdict d = judge({channel(1271, il)}, &l, Plan::Cwdm, {});
+        const DeviceVerdict d = judge({channelAt(1271, il)}, &l, Plan::Cwdm, {});
         EXPECT_EQ(d.outcome, outcome);
         EXPECT_EQ(d.channels[0].outcome, outcome);
         EXPECT_EQ(d.channels[0].failing.size(), outcome == Outcome::Fail ? 1U : 0U);
@@ -134,9 +134,9 @@ TEST(Verdict, FlipsExactlyAtTheLimitAndUnmeasuredFiguresCount)
     Limits l = limitsOn(Figure::Isolation, {30.0, std::nullopt});
     l.all[Figure::Ripple] = {std::nullopt, 0.5};
     l.channelCount = 2;
-    ChannelFigures shared = channel(1291, 1.0);
+    ChannelFigures shared = channelAt(1291, 1.0);
     shared.isolationShared = true;
-    const DeviceVerdict d = judge({channel(1271, 1.0), shared}, &l, Plan::Cwdm, {});
+    const DeviceVerdict d = judge({channelAt(1271, 1.0), shared}, &l, Plan::Cwdm, {});
     EXPECT_EQ(d.channels[0].failing, std::vector<Figure>{Figure::Isolation});
     EXPECT_EQ(d.channels[1].outcome, Outcome::Pass);
     EXPECT_EQ(d.outcome, Outcome::Fail);
@@ -168,13 +168,13 @@ TEST(Verdict, MarginalInsideTheGuardBandOnBothSides)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const Limits l = limitsOn(Figure::InsertionLoss, bound);
-        const DeviceVerdict d = judge({channel(1271, c.value)}, &l, Plan::Cwdm, {});
+        const DeviceVerdict d = judge({channelAt(1271, c.value)}, &l, Plan::Cwdm, {});
         EXPECT_EQ(d.outcome, c.outcome);
         EXPECT_EQ(d.channels[0].marginal, c.marginal ? std::vector<Figure>{Figure::InsertionLoss} : std::vector<Figure>{});
         EXPECT_EQ(d.marginal, c.marginal);
     }
     const Limits noGuard = limitsOn(Figure::InsertionLoss, {1.0, 2.0});
-    EXPECT_FALSE(judge({channel(1271, 1.0)}, &noGuard, Plan::Cwdm, {}).marginal) << "on the bound, no guard";
+    EXPECT_FALSE(judge({channelAt(1271, 1.0)}, &noGuard, Plan::Cwdm, {}).marginal) << "on the bound, no guard";
 }
 
 TEST(Verdict, MarginalFiguresAreNamedInTheTextAndTheRecord)
@@ -182,11 +182,11 @@ TEST(Verdict, MarginalFiguresAreNamedInTheTextAndTheRecord)
     Limits l = limitsOn(Figure::InsertionLoss, {std::nullopt, 1.25, 0.1});
     l.all[Figure::Ripple] = {std::nullopt, 0.2};
     l.perChannel[1][Figure::Ripple] = {std::nullopt, 0.5};
-    const DeviceVerdict d = judge({channel(1271, 1.2), channel(1291.004, 1.2)}, &l, Plan::Cwdm, {});
+    const DeviceVerdict d = judge({channelAt(1271, 1.2), channelAt(1291.004, 1.2)}, &l, Plan::Cwdm, {});
     EXPECT_EQ(verdictText(d), QStringLiteral("CH1 1271.000 nm PASS MARGINAL insertion_loss\n"
                                              "CH2 1291.004 nm FAIL ripple MARGINAL insertion_loss\nDEVICE FAIL\n"));
     l.all.erase(Figure::Ripple);
-    const DeviceVerdict pass = judge({channel(1271, 1.0), channel(1291.004, 1.2)}, &l, Plan::Cwdm, {});
+    const DeviceVerdict pass = judge({channelAt(1271, 1.0), channelAt(1291.004, 1.2)}, &l, Plan::Cwdm, {});
     EXPECT_TRUE(verdictText(pass).endsWith(
         QStringLiteral("CH2 1291.004 nm PASS MARGINAL insertion_loss\nDEVICE PASS MARGINAL\n")));
 
@@ -198,7 +198,7 @@ TEST(Verdict, MarginalFiguresAreNamedInTheTextAndTheRecord)
 
     // Without a guard nothing marginal is written.
     const Limits plain = limitsOn(Figure::InsertionLoss, {std::nullopt, 1.25});
-    const QString unguarded = figuresJson(judge({channel(1271, 1.25)}, &plain, Plan::Cwdm, {}));
+    const QString unguarded = figuresJson(judge({channelAt(1271, 1.25)}, &plain, Plan::Cwdm, {}));
     EXPECT_FALSE(unguarded.contains(QStringLiteral("marginal"))) << unguarded.toStdString();
     EXPECT_TRUE(unguarded.contains(QStringLiteral("\"mask_margin_db\":null"))) << unguarded.toStdString();
 }
@@ -207,10 +207,10 @@ TEST(Verdict, SavedAsTheFiguresSheetAndFile)
 {
     Limits l = limitsOn(Figure::InsertionLoss, {std::nullopt, 1.1});
     l.channelCount = 2;
-    ChannelFigures second = channel(1291.0004, 1.25);
+    ChannelFigures second = channelAt(1291.0004, 1.25);
     second.grid = nearestGridChannel(Plan::Cwdm, 1291.0);
     second[Figure::MaskMargin] = -0.125;
-    const DeviceVerdict d = judge({channel(1271, 0.9), second}, &l, Plan::Cwdm, {});
+    const DeviceVerdict d = judge({channelAt(1271, 0.9), second}, &l, Plan::Cwdm, {});
 
     EXPECT_EQ(figuresHeader({}).mid(12), (QStringList{QStringLiteral("Isolation (dB)"), QStringLiteral("Verdict"),
                                                       QStringLiteral("Failing"), QStringLiteral("Mask margin (dB)")}));

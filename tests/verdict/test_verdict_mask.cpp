@@ -74,19 +74,19 @@ TEST(MaskTemplate, ChannelLinesReplaceTheCommonOnesOneByOne)
 }
 
 // Points at 1000, 1001, ... 1010 nm (exact in single precision).
-struct Trace {
+struct MaskTrace {
     std::vector<float> wl;
     std::vector<float> v;
 };
-Trace trace(std::vector<float> values)
+MaskTrace trace(std::vector<float> values)
 {
-    Trace t{{}, std::move(values)};
+    MaskTrace t{{}, std::move(values)};
     for (std::size_t i = 0; i < t.v.size(); ++i) t.wl.push_back(1000.0F + static_cast<float>(i));
     return t;
 }
-const Trace kHill = trace({-10, -5, -2, -1, -0.5, -0.5, -0.5, -1, -2, -5, -10});
+const MaskTrace kHill = trace({-10, -5, -2, -1, -0.5, -0.5, -0.5, -1, -2, -5, -10});
 
-MaskResult marginOf(const Trace& t, const MaskLine& upper, const MaskLine& lower, double offsetNm = 0.0,
+MaskResult marginOf(const MaskTrace& t, const MaskLine& upper, const MaskLine& lower, double offsetNm = 0.0,
                     int last = 10)
 {
     return maskMargin(t.wl, t.v, last, {upper, lower}, offsetNm);
@@ -135,7 +135,7 @@ TEST(MaskMargin, ShiftedByTheOffsetAndCutAtTheLastPoint)
     EXPECT_DOUBLE_EQ(shifted.marginDb, 0.5);
     EXPECT_DOUBLE_EQ(shifted.wavelengthNm, 1003.0);
     // Points past the last index are not part of the trace.
-    const Trace spike = trace({-1, -1, -1, -1, -1, 5});
+    const MaskTrace spike = trace({-1, -1, -1, -1, -1, 5});
     EXPECT_DOUBLE_EQ(marginOf(spike, {{1000, 0}, {1005, 0}}, {}, 0.0, 4).marginDb, 1.0);
     EXPECT_DOUBLE_EQ(marginOf(spike, {{1000, 0}, {1005, 0}}, {}, 0.0, 5).marginDb, -5.0);
 }

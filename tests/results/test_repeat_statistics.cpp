@@ -1,8 +1,8 @@
 // Repeatability statistics: the numbers against hand-computed values, the summary file beside a
 // repeatability log, and the panel on the results window.
 
-#include "../results/results_support.h"
-#include "bench_fixture.h"
+#include "results_support.h"
+#include "rigs.h"
 #include "results/form2.h"
 #include "results/repeat_statistics_panel.h"
 #include "results/repeat_statistics_tracker.h"
@@ -57,8 +57,8 @@ TEST(RepeatStatistics, SummaryGoesBesideTheLogWhichKeepsOnlyItsDataLines)
     const QByteArray data = kLogHeader + "1\t1550.000\t0.500\t-3.0000\r\n2\t1550.500\t0.700\t-3.5000\r\n"
                                          "3\t1549.500\t0.600\t-2.5000\r\n";
     writeFile(log, data);
-    FakeBench b;
-    RepeatStatisticsTracker& tracker = b->repeatStatistics();
+    ResultsRig rig;
+    RepeatStatisticsTracker& tracker = rig.statistics;
     tracker.begin();
     EXPECT_FALSE(tracker.finish(log)) << "no pass logged: nothing to summarise";
     EXPECT_FALSE(QFile::exists(summary));
@@ -77,8 +77,8 @@ TEST(RepeatStatistics, SummaryGoesBesideTheLogWhichKeepsOnlyItsDataLines)
 
 TEST(RepeatStatistics, LoggedPassesReadTheFirstChannelRow)
 {
-    FakeBench b;
-    RepeatStatisticsTracker& tracker = b->repeatStatistics();
+    ResultsRig rig;
+    RepeatStatisticsTracker& tracker = rig.statistics;
     tracker.begin();
     Module1.ChannelResults.clear();
     tracker.addLoggedPass(1);  // no analysis yet: no row to take
@@ -93,15 +93,15 @@ TEST(RepeatStatistics, LoggedPassesReadTheFirstChannelRow)
 
 TEST(RepeatStatistics, PanelFollowsThePasses)
 {
-    FakeBench b;
-    Form2& f = b->form2();
+    ResultsRig rig;
+    Form2& f = rig.host.form2();
     RepeatStatisticsPanel& panel = *f.RepeatStatsPanel;
     const auto row = [&](int r) {
         QStringList cells;
         for (int c = 0; c < 5; ++c) cells << panel.RepeatStatsGrid->item(r, c)->text();
         return cells;
     };
-    RepeatStatisticsTracker& tracker = b->repeatStatistics();
+    RepeatStatisticsTracker& tracker = rig.statistics;
     tracker.begin();
     EXPECT_EQ(panel.RepeatStatsCount->text(), QStringLiteral("n = 0"));
     EXPECT_EQ(row(1)[1], QStringLiteral("-"));

@@ -1,6 +1,6 @@
 // Export of the plot (PNG) and the spectrum (CSV) from the results window.
 
-#include "../results/results_support.h"
+#include "results_support.h"
 #include "core/dialogs.h"
 #include "core/form1.h"
 #include "bench_fixture.h"

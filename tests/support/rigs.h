@@ -10,6 +10,7 @@
 #include "laser/ms_clock.h"
 #include "laser/tls_link.h"
 #include "recording_dialogs.h"
+#include "results/form2.h"
 #include "results/repeat_statistics_tracker.h"
 #include "results/results_window_host.h"
 

@@ -9,6 +9,7 @@
 #include "module/device_library.h"
 #include "records/record_writer.h"
 
+#include <QCloseEvent>
 #include <QCoreApplication>
 
 #include <cstdlib>
@@ -19,17 +20,30 @@ ShutdownController::ShutdownController(Form1& form, DeviceLibrary& library, TlsC
       endProgram_([this] { endProgramAtOnce(); })
 {
     connect(form_.CloseExit, &QPushButton::clicked, this, &ShutdownController::CloseExit_Click);
+    form_.installEventFilter(this);
+}
+
+bool ShutdownController::mayClose() const
+{
+    if (!records_) return true;
+    const RecordWriterStatus s = records_->status();
+    return (s.waiting == 0 && s.inMemory == 0) ||
+           dialogs().question(T("records.closeUnsent").arg(s.waiting).arg(s.inMemory), T("records.closeAnyway"),
+                              T("records.closeWait"));
+}
+
+bool ShutdownController::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == &form_ && event->type() == QEvent::Close && !mayClose()) {
+        event->ignore();
+        return true;
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 void ShutdownController::CloseExit_Click()
 {
-    if (records_) {
-        const RecordWriterStatus s = records_->status();
-        if ((s.waiting > 0 || s.inMemory > 0) &&
-            !dialogs().question(T("records.closeUnsent").arg(s.waiting).arg(s.inMemory), T("records.closeAnyway"),
-                                T("records.closeWait")))
-            return;
-    }
+    if (!mayClose()) return;
     // Nothing here is guarded: whatever the laser-off branch reports stays on screen until the end.
     DeviceLibrary& library = library_;
     library.Stop_All();

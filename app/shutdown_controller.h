@@ -1,7 +1,7 @@
 #pragma once
 // Close / Exit: the program's orderly way out. Stops and releases the module, switches the laser
 // off and closes its port when the laser is in use, then ends the program. Records not yet in
-// their database make it ask first.
+// their database make it, and the window's own close button, ask first.
 
 #include <QObject>
 
@@ -31,8 +31,13 @@ public:
     // The final step; tests put a recorder here so that the test process lives on.
     void setEndProgram(std::function<void()> end) { endProgram_ = std::move(end); }
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void endProgramAtOnce();
+    // True when no record would be lost or the operator chose to close anyway.
+    bool mayClose() const;
 
     Form1& form_;
     DeviceLibrary& library_;

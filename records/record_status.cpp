@@ -39,10 +39,11 @@ void RecordStatusController::show(const RecordWriterStatus& status)
 {
     QLabel* l = form_.RecordsStatus;
     const bool quiet = status.waiting == 0 && status.storeUp;
-    QString text = quiet                                   ? T("records.stored")
-                   : status.inMemory > 0 && status.waiting > 0 ? T("records.inMemory").arg(status.waiting).arg(status.inMemory)
-                                                           : T("records.waiting").arg(status.waiting);
-    if (status.setAside > 0) text += T("records.setAsideCount").arg(status.setAside);
+    const bool inMemory = status.inMemory > 0 && status.waiting > 0;
+    // No text before the language is set.
+    QString text = T(quiet ? "records.stored" : inMemory ? "records.inMemory" : "records.waiting");
+    if (!text.isNull() && !quiet) text = inMemory ? text.arg(status.waiting).arg(status.inMemory) : text.arg(status.waiting);
+    if (!text.isNull() && status.setAside > 0) text += T("records.setAsideCount").arg(status.setAside);
     l->setText(text);
     const bool alarm = status.error || status.inMemory > 0 || status.setAside > 0;
     setForeColor(l, alarm ? VbColor::Red : quiet ? kQuietGrey : kWaitingOrange);
@@ -74,19 +75,21 @@ void RecordStatusController::reportSpool(const RecordWriterStatus& status)
     const bool inMemory = status.inMemory > 0;
     if (inMemory == spoolReported_) return;
     spoolReported_ = inMemory;
+    const QString message = T(inMemory ? "records.spoolFailed" : "records.spoolBack");
+    if (message.isNull()) return;
     if (inMemory)
-        info_.report(QStringLiteral("Arial"), VbColor::Red,
-                     T("records.spoolFailed").arg(writer_.spoolPath(), status.spoolError.detail));
+        info_.report(QStringLiteral("Arial"), VbColor::Red, message.arg(writer_.spoolPath(), status.spoolError.detail));
     else
-        info_.report(QStringLiteral("Arial"), VbColor::Blue, T("records.spoolBack").arg(writer_.spoolPath()));
+        info_.report(QStringLiteral("Arial"), VbColor::Blue, message.arg(writer_.spoolPath()));
 }
 
 void RecordStatusController::reportSetAside(const SetAsideEntry& entry)
 {
     asideReported_ = entry.uid;
+    const QString message = T("records.setAside");
+    if (message.isNull()) return;
     const QString device = entry.deviceId.isEmpty() ? T("history.noDeviceId") : entry.deviceId;
     info_.report(QStringLiteral("Arial"), VbColor::Red,
-                 T("records.setAside")
-                     .arg(displayTarget(writer_.target()), setAsideFolder(writer_.spoolPath()), device,
+                 message.arg(displayTarget(writer_.target()), setAsideFolder(writer_.spoolPath()), device,
                           entry.measuredUtc.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")), entry.reason));
 }

@@ -6,6 +6,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QThread>
 #include <QUrl>
 #include <QVariant>
 
@@ -501,7 +502,9 @@ StoreError RecordStore::migrate(int schemaVersion)
     const auto failed = [this, &q, &db] {
         const QSqlError e = q.lastError();
         db.rollback();
-        return fail(classify(e), errorText(e));
+        // Data a migration step cannot convert is the database's failure, not one record's.
+        const StoreProblem problem = classify(e);
+        return fail(problem == StoreProblem::Refused ? StoreProblem::Failed : problem, errorText(e));
     };
     int version = 0;
     if (tables.contains(QLatin1String("vxm_schema"))) {
@@ -1028,11 +1031,19 @@ std::optional<std::int64_t> RecordStore::pruneSpectra(const QDateTime& before, i
                              " record_spectra s ON s.record_id = r.id WHERE r.utc_ms < ? LIMIT %1)")
                   .arg(std::max(batch, 1)));
     std::int64_t deleted = 0;
+    int lockedOut = 0;
     for (;;) {
         // One statement, one transaction: a bench's insert waits for one batch at most.
         q.addBindValue(before.toMSecsSinceEpoch());
         if (!q.exec()) {
-            fail(classify(q.lastError()), errorText(q.lastError()));
+            const QString why = errorText(q.lastError());
+            // Busy benches may hold the lock past the wait for it: the batch is tried again.
+            if ((why.contains(QLatin1String("lock"), Qt::CaseInsensitive) || why.contains(QLatin1String("busy"))) &&
+                ++lockedOut < 20) {
+                QThread::msleep(20);
+                continue;
+            }
+            fail(classify(q.lastError()), why);
             return std::nullopt;
         }
         const int n = q.numRowsAffected();

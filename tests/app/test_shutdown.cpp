@@ -82,6 +82,7 @@ TEST(Shutdown, RecordsNotYetStoredMakeCloseExitAskFirst)
     ASSERT_TRUE(QTest::qWaitFor([&] { return bench->records()->status().waiting == 2; }, 10000));
 
     bench.dialogs->questionAnswer = false;  // Wait
+    bench.library->calls.clear();
     bench->form1().CloseExit->click();
     EXPECT_EQ(ends, 0);
     EXPECT_TRUE(bench.library->calls.isEmpty()) << "nothing was stopped or released";
@@ -90,6 +91,10 @@ TEST(Shutdown, RecordsNotYetStoredMakeCloseExitAskFirst)
         QStringLiteral("2 records have not reached the records database yet, 0 of them only in memory.")))
         << bench.dialogs->questions[0].toStdString();
     EXPECT_EQ(bench.dialogs->lastAnswers, (QStringList{QStringLiteral("Close anyway"), QStringLiteral("Wait")}));
+
+    bench->form1().show();
+    EXPECT_FALSE(bench->form1().close()) << "the window's close button asks the same";
+    EXPECT_EQ(bench.dialogs->questions.size(), 2);
 
     bench.dialogs->questionAnswer = true;  // Close anyway
     bench->form1().CloseExit->click();

@@ -69,13 +69,13 @@ TEST(RecordRetention, PruningWhileABenchWritesDropsOldSpectraOnlyAndTheHistorySh
         RecordWriter writer(target, dir.filePath(QStringLiteral("spool.sqlite")), 100);
         QObject::connect(&writer, &RecordWriter::stored, [&arrived](const QString& uid, qint64) { arrived << uid; });
         writer.start();
-        QTimer bench;  // a bench measuring every few milliseconds throughout
+        QTimer bench;  // a bench measuring every 20 ms throughout
         QObject::connect(&bench, &QTimer::timeout, [&] {
             MeasurementRecord r = measured(QStringLiteral("NEW"), QDateTime::currentDateTimeUtc());
             submitted << r.uid;
             writer.submit(std::move(r));
         });
-        bench.start(3);
+        bench.start(20);
         exitCode = prune(target, QStringLiteral("30"), &output);
         QTest::qWait(50);
         bench.stop();

@@ -84,9 +84,10 @@ const std::vector<std::vector<const char*>>& migrations()
             " value DOUBLE PRECISION NULL,"
             " lower_bound DOUBLE PRECISION NULL, upper_bound DOUBLE PRECISION NULL,"
             " pass INTEGER NULL)",
+            // The indexes are built after the rows: faster than kept up row by row.
+            "INSERT INTO record_figures %FIGURE_ROWS%",
             "CREATE INDEX record_figures_by_record ON record_figures (record_id)",
             "CREATE INDEX record_figures_by_series ON record_figures (figure, channel, port, record_id)",
-            "INSERT INTO record_figures %FIGURE_ROWS%",
             // The failures are few: their rows are found without reading the others.
             "CREATE INDEX record_figures_failed ON record_figures (record_id) WHERE pass = 0",
             // Every figure series summed, over all records (scope '') and over each recipe's: the

@@ -87,9 +87,10 @@ const std::vector<std::vector<const char*>>& migrations()
             " value DOUBLE PRECISION NULL,"
             " lower_bound DOUBLE PRECISION NULL, upper_bound DOUBLE PRECISION NULL,"
             " pass INTEGER NULL)",
+            // The indexes are built after the rows: faster than kept up row by row.
+            "INSERT INTO record_figures %FIGURE_ROWS%",
             "CREATE INDEX record_figures_by_record ON record_figures (record_id)",
             "CREATE INDEX record_figures_by_series ON record_figures (figure, channel, port, record_id)",
-            "INSERT INTO record_figures %FIGURE_ROWS%",
             // The failures are few: their rows are found without reading the others.
             "CREATE INDEX record_figures_failed ON record_figures (record_id) WHERE pass = 0",
             // Every figure series summed, over all records (scope '') and over each recipe's: the
@@ -108,6 +109,15 @@ const std::vector<std::vector<const char*>>& migrations()
             " PRIMARY KEY (scope, port, channel, figure))",
             "INSERT INTO figure_series %SERIES_ALL%",
             "INSERT INTO figure_series %SERIES_BY_RECIPE%",
+            // Every judged device's first and last judged record, over all records (scope '') and
+            // over each recipe's: the yield of a whole scope without ranking its records.
+            "CREATE TABLE device_verdicts ("
+            " scope VARCHAR(200) NOT NULL, device TEXT NOT NULL,"
+            " first_utc BIGINT NOT NULL, first_id BIGINT NOT NULL, first_ok INTEGER NOT NULL,"
+            " last_utc BIGINT NOT NULL, last_id BIGINT NOT NULL, last_ok INTEGER NOT NULL,"
+            " PRIMARY KEY (scope, device))",
+            "INSERT INTO device_verdicts %DEVICES_ALL%",
+            "INSERT INTO device_verdicts %DEVICES_BY_RECIPE%",
             "CREATE TABLE recipes ("
             " name VARCHAR(200) NOT NULL, revision INTEGER NOT NULL, hash VARCHAR(128) NOT NULL,"
             " text TEXT NOT NULL, published_utc_ms BIGINT NOT NULL,"
@@ -200,6 +210,28 @@ QString seriesRows(bool byRecipe, const QString& where)
         .arg(scope, partition, byRecipe ? QStringLiteral(" AND r.recipe_name IS NOT NULL") : QString(), where);
 }
 
+// A judged record's device, as stats::yieldOf groups them.
+constexpr const char* kDeviceKey = "COALESCE(NULLIF(r.device_id, ''), '#' || CAST(r.id AS TEXT))";
+
+// device_verdicts' rows from the records that judge a device and `where` (" AND ...") selects.
+QString deviceRows(bool byRecipe, const QString& where)
+{
+    return QStringLiteral(
+               "WITH j AS (SELECT %1 AS scope, %2 AS device, r.utc_ms, r.id,"
+               "  CASE WHEN r.verdict IN ('PASS', 'MARGINAL') THEN 1 ELSE 0 END AS ok FROM records r"
+               "  WHERE r.judges_device = 1 AND r.verdict IN ('PASS', 'MARGINAL', 'FAIL')%3%4),"
+               " ranked AS (SELECT scope, device, utc_ms, id, ok,"
+               "  ROW_NUMBER() OVER (PARTITION BY scope, device ORDER BY utc_ms, id) AS from_first,"
+               "  ROW_NUMBER() OVER (PARTITION BY scope, device ORDER BY utc_ms DESC, id DESC) AS from_last FROM j)"
+               " SELECT scope, device, MIN(CASE WHEN from_first = 1 THEN utc_ms END) AS first_utc,"
+               "  MIN(CASE WHEN from_first = 1 THEN id END) AS first_id, MIN(CASE WHEN from_first = 1 THEN ok END) AS first_ok,"
+               "  MIN(CASE WHEN from_last = 1 THEN utc_ms END) AS last_utc, MIN(CASE WHEN from_last = 1 THEN id END) AS last_id,"
+               "  MIN(CASE WHEN from_last = 1 THEN ok END) AS last_ok"
+               " FROM ranked WHERE scope IS NOT NULL GROUP BY scope, device")
+        .arg(QLatin1String(byRecipe ? "r.recipe_name" : "''"), QLatin1String(kDeviceKey),
+             byRecipe ? QStringLiteral(" AND r.recipe_name IS NOT NULL") : QString(), where);
+}
+
 QString dialect(const char* statement, Engine engine)
 {
     QString s = QString::fromLatin1(statement);
@@ -207,6 +239,8 @@ QString dialect(const char* statement, Engine engine)
     s.replace(QLatin1String("%FIGURE_ROWS%"), QLatin1String(pg ? kFigureRowsPostgres : kFigureRowsSQLite));
     s.replace(QLatin1String("%SERIES_ALL%"), seriesRows(false, QString()));
     s.replace(QLatin1String("%SERIES_BY_RECIPE%"), seriesRows(true, QString()));
+    s.replace(QLatin1String("%DEVICES_ALL%"), deviceRows(false, QString()));
+    s.replace(QLatin1String("%DEVICES_BY_RECIPE%"), deviceRows(true, QString()));
     s.replace(QLatin1String("%DAY%"),
               pg ? QLatin1String("to_char(to_timestamp((utc_ms + utc_offset_s * 1000) / 1000.0) AT TIME ZONE 'UTC',"
                                  " 'YYYY-MM-DD')")
@@ -362,8 +396,28 @@ constexpr const char* kAddToSeries =
     "  last_value = CASE WHEN " AFTER_LAST " THEN excluded.last_value ELSE figure_series.last_value END,"
     "  lower_bound = CASE WHEN " AFTER_LAST " THEN excluded.lower_bound ELSE figure_series.lower_bound END,"
     "  upper_bound = CASE WHEN " AFTER_LAST " THEN excluded.upper_bound ELSE figure_series.upper_bound END";
+
+// A judged record's verdict on its device, in one scope: its first or last judged record if it
+// is older than the first or newer than the last.
+#define DEVICE_AFTER_LAST                                                                             \
+    "(excluded.last_utc > device_verdicts.last_utc OR"                                                \
+    " (excluded.last_utc = device_verdicts.last_utc AND excluded.last_id > device_verdicts.last_id))"
+#define DEVICE_BEFORE_FIRST                                                                           \
+    "(excluded.first_utc < device_verdicts.first_utc OR"                                              \
+    " (excluded.first_utc = device_verdicts.first_utc AND excluded.first_id < device_verdicts.first_id))"
+constexpr const char* kAddDeviceVerdict =
+    "INSERT INTO device_verdicts (scope, device, first_utc, first_id, first_ok, last_utc, last_id, last_ok)"
+    " VALUES (?, ?, ?, ?, ?, ?, ?, ?) ON CONFLICT (scope, device) DO UPDATE SET"
+    "  first_utc = CASE WHEN " DEVICE_BEFORE_FIRST " THEN excluded.first_utc ELSE device_verdicts.first_utc END,"
+    "  first_id = CASE WHEN " DEVICE_BEFORE_FIRST " THEN excluded.first_id ELSE device_verdicts.first_id END,"
+    "  first_ok = CASE WHEN " DEVICE_BEFORE_FIRST " THEN excluded.first_ok ELSE device_verdicts.first_ok END,"
+    "  last_utc = CASE WHEN " DEVICE_AFTER_LAST " THEN excluded.last_utc ELSE device_verdicts.last_utc END,"
+    "  last_id = CASE WHEN " DEVICE_AFTER_LAST " THEN excluded.last_id ELSE device_verdicts.last_id END,"
+    "  last_ok = CASE WHEN " DEVICE_AFTER_LAST " THEN excluded.last_ok ELSE device_verdicts.last_ok END";
 #undef AFTER_LAST
 #undef BEFORE_FIRST
+#undef DEVICE_AFTER_LAST
+#undef DEVICE_BEFORE_FIRST
 
 // An unset text is stored as an empty one: the text columns hold no NULL.
 QVariant notNull(const QVariant& v)
@@ -625,13 +679,26 @@ std::optional<std::int64_t> RecordStore::insert(const MeasurementRecord& r)
         q.addBindValue(encodeSpectrum(r.wavelengthsNm, r.values));
         if (!q.exec()) return failed();
     }
+    QStringList scopes{QString()};
+    if (!r.recipeName.isEmpty()) scopes << r.recipeName;
+    if (r.judgesDevice() && stats::judgementOf(r.verdict) != stats::Judgement::NotJudged) {
+        q.prepare(QLatin1String(kAddDeviceVerdict));
+        const int ok = stats::judgementOf(r.verdict) == stats::Judgement::Pass ? 1 : 0;
+        const QString device = r.deviceId.isEmpty() ? QStringLiteral("#%1").arg(id) : r.deviceId;
+        for (const QString& scope : scopes) {
+            int i = 0;
+            for (const QVariant& v : {QVariant(notNull(scope)), QVariant(device), QVariant(r.utc.toMSecsSinceEpoch()),
+                                      QVariant(qint64(id)), QVariant(ok), QVariant(r.utc.toMSecsSinceEpoch()),
+                                      QVariant(qint64(id)), QVariant(ok)})
+                q.bindValue(i++, v);
+            if (!q.exec()) return failed();
+        }
+    }
     if (!r.figuresJson.isEmpty()) {
         q.prepare(dialect("INSERT INTO record_figures %FIGURE_ROWS% AND r.id = ?", where_.engine));
         q.addBindValue(qint64(id));
         if (!q.exec()) return failed();
         q.prepare(QString::fromLatin1(kAddToSeries).arg(QLatin1String(kSeriesColumns)));
-        QStringList scopes{QString()};
-        if (!r.recipeName.isEmpty()) scopes << r.recipeName;
         for (const QString& scope : scopes) {
             q.bindValue(0, notNull(scope));
             q.bindValue(1, r.utc.toMSecsSinceEpoch());
@@ -758,6 +825,15 @@ bool RecordStore::remove(std::int64_t id)
     QSqlDatabase db = QSqlDatabase::database(connection_, false);
     QSqlQuery q(db);
     if (!db.transaction()) return false;
+    const auto failed = [this, &q, &db] {
+        fail(classify(q.lastError()), errorText(q.lastError()));
+        db.rollback();
+        return false;
+    };
+    q.prepare(QStringLiteral("SELECT %1 FROM records r WHERE r.id = ?").arg(QLatin1String(kDeviceKey)));
+    q.addBindValue(qint64(id));
+    if (!q.exec()) return failed();
+    const QString device = q.next() ? q.value(0).toString() : QString();
     for (const char* sql : {"UPDATE figure_series SET stale = 1 WHERE EXISTS (SELECT 1 FROM record_figures f"
                             " JOIN records r ON r.id = f.record_id WHERE f.record_id = ? AND f.port = figure_series.port"
                             " AND f.channel = figure_series.channel AND f.figure = figure_series.figure"
@@ -766,11 +842,16 @@ bool RecordStore::remove(std::int64_t id)
                             "DELETE FROM record_figures WHERE record_id = ?", "DELETE FROM records WHERE id = ?"}) {
         q.prepare(QString::fromLatin1(sql));
         q.addBindValue(qint64(id));
-        if (!q.exec()) {
-            fail(classify(q.lastError()), errorText(q.lastError()));
-            db.rollback();
-            return false;
-        }
+        if (!q.exec()) return failed();
+    }
+    // The device's first and last verdicts, from the records it has left.
+    const QString ofDevice = QStringLiteral(" AND %1 = ?").arg(QLatin1String(kDeviceKey));
+    for (const QString& sql : {QStringLiteral("DELETE FROM device_verdicts WHERE device = ?"),
+                               QStringLiteral("INSERT INTO device_verdicts ") + deviceRows(false, ofDevice),
+                               QStringLiteral("INSERT INTO device_verdicts ") + deviceRows(true, ofDevice)}) {
+        q.prepare(sql);
+        q.addBindValue(device);
+        if (!q.exec()) return failed();
     }
     if (!db.commit()) return false;
     error_ = {};
@@ -869,17 +950,6 @@ QString filtered(const QString& first, const RecordFilter& filter, QVariantList&
     return QStringLiteral(" WHERE ") + terms.join(QLatin1String(" AND "));
 }
 
-// Devices grouped as stats::yieldOf groups them, each record ranked from its device's first and
-// from its last judged record, in time order.
-constexpr const char* kYield =
-    "WITH judged AS (SELECT COALESCE(NULLIF(r.device_id, ''), '#' || CAST(r.id AS TEXT)) AS device,"
-    "  CASE WHEN r.verdict IN ('PASS', 'MARGINAL') THEN 1 ELSE 0 END AS ok, r.utc_ms, r.id FROM records r%1),"
-    " ranked AS (SELECT ok,"
-    "  ROW_NUMBER() OVER (PARTITION BY device ORDER BY utc_ms, id) AS from_first,"
-    "  ROW_NUMBER() OVER (PARTITION BY device ORDER BY utc_ms DESC, id DESC) AS from_last FROM judged)"
-    " SELECT COUNT(CASE WHEN from_first = 1 THEN 1 END), COUNT(CASE WHEN from_first = 1 AND ok = 1 THEN 1 END),"
-    "  COUNT(CASE WHEN from_last = 1 AND ok = 1 THEN 1 END) FROM ranked";
-
 // Failed figures of the records that judge a device: a device measured port by port counts once,
 // by its device record, not again by its port records.
 constexpr const char* kFailures =
@@ -913,7 +983,10 @@ bool RecordStore::refreshSeries(bool all)
         replace += (replace.isEmpty() ? QString() : QStringLiteral(", ")) + column + QStringLiteral(" = excluded.") + column;
     const QString upsert = QStringLiteral("INSERT INTO figure_series (%1) %2 ON CONFLICT (scope, port, channel, figure) DO UPDATE SET %3");
     const QString columns = QString::fromLatin1(kSeriesColumns);
-    const bool ok = (!all || q.exec(QStringLiteral("DELETE FROM figure_series"))) &&
+    const bool ok = (!all || (q.exec(QStringLiteral("DELETE FROM figure_series")) &&
+                              q.exec(QStringLiteral("DELETE FROM device_verdicts")) &&
+                              q.exec(QStringLiteral("INSERT INTO device_verdicts ") + deviceRows(false, QString())) &&
+                              q.exec(QStringLiteral("INSERT INTO device_verdicts ") + deviceRows(true, QString())))) &&
                     q.exec(upsert.arg(columns, seriesRows(false, stale("''")), replace)) &&
                     q.exec(upsert.arg(columns, seriesRows(true, stale("r.recipe_name")), replace)) &&
                     q.exec(QStringLiteral("DELETE FROM figure_series WHERE stale = 1"));
@@ -946,16 +1019,29 @@ LineStatistics RecordStore::statistics(const RecordFilter& filter)
         fail(classify(q.lastError()), errorText(q.lastError()));
         return false;
     };
-    if (!run(QLatin1String(kYield), "r.judges_device = 1 AND r.verdict IN ('PASS', 'MARGINAL', 'FAIL')") || !q.next())
-        return out;
-    out.yield = stats::yieldFromCounts(q.value(0).toLongLong(), q.value(1).toLongLong(), q.value(2).toLongLong());
-
-    // All records, or one recipe's: the series summed as they were stored. Any other filter: summed
-    // now from the rows it selects, the same way.
+    // All records, or one recipe's: the devices and series summed as they were stored. Any other
+    // filter: summed now from the rows it selects, the same way.
     RecordFilter onlyRecipe;
     onlyRecipe.recipe = filter.recipe;
     onlyRecipe.limit = filter.limit;
     const bool summed = filter == onlyRecipe && refreshSeries(false);
+    constexpr const char* kCounts = "SELECT COUNT(*), COALESCE(SUM(first_ok), 0), COALESCE(SUM(last_ok), 0) FROM ";
+    if (summed) {
+        q.prepare(QLatin1String(kCounts) + QStringLiteral("device_verdicts WHERE scope = ?"));
+        q.addBindValue(notNull(filter.recipe));
+    } else {
+        QVariantList values;
+        const QStringList terms = filterTerms(filter, values, QStringLiteral("r."));
+        q.prepare(QLatin1String(kCounts) + QLatin1Char('(') +
+                  deviceRows(false, terms.isEmpty() ? QString() : QStringLiteral(" AND ") + terms.join(QLatin1String(" AND "))) +
+                  QStringLiteral(") d"));
+        for (const QVariant& v : values) q.addBindValue(v);
+    }
+    if (!q.exec() || !q.next()) {
+        fail(classify(q.lastError()), errorText(q.lastError()));
+        return out;
+    }
+    out.yield = stats::yieldFromCounts(q.value(0).toLongLong(), q.value(1).toLongLong(), q.value(2).toLongLong());
     if (summed) {
         q.prepare(QStringLiteral("SELECT %1 FROM figure_series WHERE scope = ? ORDER BY port, channel, figure")
                       .arg(QLatin1String(kSeriesColumns)));

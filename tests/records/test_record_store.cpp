@@ -1,6 +1,8 @@
 // The record store on both engines: schema, every field back as written (the spectrum bit for
-// bit), a record stored once whatever the number of sends, the lists' filters and order, and the
-// bad addresses and databases an operator can point the program at, each with its cause.
+// bit), a record stored once whatever the number of sends, the lists' filters and order, a version
+// 1 store migrated (or left as it was when the step fails), recipes, the line statistics held to
+// the pure functions, the dashboard views and their read-only role, and the bad addresses and
+// databases an operator can point the program at, each with its cause.
 #include "postgres_server.h"
 #include "records/record_store.h"
 

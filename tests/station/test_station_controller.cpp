@@ -284,7 +284,9 @@ TEST_F(Station, ARecordedBackgroundWithTheSameSettingsCanBeUsedAsTheBackground)
     Form1& f = form();
     ASSERT_TRUE(station().chooseRecipe(QStringLiteral("Fake filter")));
     takeBackground();
-    drain();
+    RecordStore store;
+    ASSERT_FALSE(store.open(target));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return store.list({}).size() == 1U; }, 10000));
     const MeasurementRecord taken = captured.at(0);
     Module1 = SharedState{};  // a fresh start of the program: no background in memory
     Module1.Language = 1;
@@ -292,8 +294,6 @@ TEST_F(Station, ARecordedBackgroundWithTheSameSettingsCanBeUsedAsTheBackground)
 
     f.HistoryButton->click();
     HistoryHost& history = *(*b)->history();
-    RecordStore store;
-    ASSERT_FALSE(store.open(target));
     ASSERT_TRUE(history.controller()->open(store.list({}).at(0).id));
     f.Text7->setText(QStringLiteral("1001"));
     EXPECT_FALSE(history.useAsBackground());

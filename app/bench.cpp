@@ -16,6 +16,7 @@
 #include "module/device_library.h"
 #include "module/module_controller.h"
 #include "module/scan_options_controller.h"
+#include "remote/remote_commands.h"
 #include "remote/remote_control.h"
 #include "results/export_controller.h"
 #include "results/form2.h"
@@ -29,7 +30,10 @@
 #include "records/history_host.h"
 #include "records/record_capture.h"
 #include "records/record_status.h"
+#include "records/record_store.h"
 #include "records/record_writer.h"
+#include "station/recipe_library.h"
+#include "station/station_controller.h"
 
 BenchServices realServices()
 {
@@ -69,6 +73,7 @@ Bench::Bench(BenchServices services)
     connect(measure_, &MeasureController::channelsAnalysed, verdict_, &VerdictController::evaluate);
     wireRecords();
     wireHistory();
+    wireStation();
 }
 
 // Every completed measurement becomes a record, handed to the writer's thread; the writer starts
@@ -78,7 +83,7 @@ void Bench::wireRecords()
     if (services_.recordsTarget.isEmpty()) return;
     Form1& f = *form1_;
     records_ = std::make_unique<RecordWriter>(services_.recordsTarget, services_.recordsSpool);
-    auto* capture = new RecordCapture(f, *records_, QStringLiteral(VXM_PROGRAM_VERSION));
+    auto* capture = capture_ = new RecordCapture(f, *records_, QStringLiteral(VXM_PROGRAM_VERSION));
     new RecordStatusController(f, *info_, *records_);
     shutdown_->watchRecords(records_.get());
     connect(startup_, &StartupController::loaded, records_.get(), &RecordWriter::start);
@@ -94,6 +99,22 @@ void Bench::wireHistory()
 {
     form1_->HistoryButton->setEnabled(!services_.recordsTarget.isEmpty());
     if (!services_.recordsTarget.isEmpty()) history_ = new HistoryHost(*form1_, services_.recordsTarget, services_.recordsSpool);
+}
+
+// The station offers the recipes of its folder and of the records store.
+void Bench::wireStation()
+{
+    const QString folder = services_.recipesFolder.isEmpty() ? defaultRecipesFolder() : services_.recipesFolder;
+    // With records, the recipes go through the store, opened on this thread when first read.
+    auto store = std::make_shared<RecordStore>();
+    const QString target = services_.recordsTarget;
+    station_ = new StationController(*form1_, *info_, *measure_, *verdict_, capture_, [folder, store, target] {
+        if (!target.isEmpty() && !store->isOpen()) store->open(target);
+        if (!store->isOpen()) return offeredRecipes(folder, nullptr);
+        StoreShelf shelf(*store);
+        return offeredRecipes(folder, &shelf);
+    });
+    connect(startup_, &StartupController::loaded, station_, &StationController::refreshRecipes);
 }
 
 Bench::~Bench()
@@ -117,7 +138,14 @@ void Bench::wireResultsWindow(Form2& window)
 
 bool Bench::startRemote(const RemoteOptions& options)
 {
-    if (!remote_) remote_ = new RemoteControl(*form1_, *info_, *services_.library, *resultsWindow_, *engine_, *verdict_);
+    if (!remote_) {
+        remote_ = new RemoteControl(*form1_, *info_, *services_.library, *resultsWindow_, *engine_, *verdict_);
+        RemoteCommands* commands = &remote_->commands();
+        connect(station_, &StationController::referenceQuestionable, commands,
+                [commands](bool on) { commands->setQuestionable(scpi::ReferenceQuestionable, on); });
+        connect(station_, &StationController::maskFailed, commands,
+                [commands](bool on) { commands->setQuestionable(scpi::MaskFailed, on); });
+    }
     return remote_->start(options);
 }
 

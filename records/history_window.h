@@ -51,6 +51,7 @@ public:
     QCheckBox* CurrentTrace;
     QPushButton* ExportWorkbook;
     QPushButton* ExportCsv;
+    QPushButton* UseBackground;  // the opened background becomes the current one of its channel
     QPushButton* Close;
     QLabel* Message;           // red, for what went wrong
     QLabel* SetAside;          // red, hidden while none: records the store refused, set aside

@@ -7,6 +7,7 @@
 #include "core/texts.h"
 #include "core/units.h"
 #include "results/form2.h"
+#include "results/plot_engine.h"
 #include "verdict/figures_output.h"
 
 #include <QDir>
@@ -24,6 +25,7 @@ namespace {
 
 const QString kPlanSetting = QStringLiteral("verdict/plan");
 constexpr std::uint32_t kPassGreen = 0x008000;
+constexpr std::uint32_t kMaskOrange = 0x0080FF;  // &HBBGGRR
 
 QTableWidgetItem* cell(const QString& text)
 {
@@ -69,6 +71,7 @@ void VerdictController::attach(Form2& window)
     connect(widgets_.ChannelPlan, &QComboBox::currentIndexChanged, this,
             [this](int index) { setPlan(static_cast<Plan>(std::clamp(index, 0, 3))); });
     connect(widgets_.LoadLimits, &QPushButton::clicked, this, &VerdictController::LoadLimits_Click);
+    connect(window.Picture1, &PlotSurface::redrawn, this, &VerdictController::drawMaskLayer);
     show();
 }
 
@@ -91,8 +94,17 @@ void VerdictController::judgeAgain()
     if (!latest_) return;
     const FigureLevels l = levels();
     const int last = static_cast<int>(std::min(wavelengths_.size(), values_.size())) - 1;
-    latest_ = judge(measureFigures(wavelengths_, values_, last, analysis_, plan_, l), limits_ ? &*limits_ : nullptr,
-                    plan_, l);
+    std::vector<ChannelFigures> figures = measureFigures(wavelengths_, values_, last, analysis_, plan_, l);
+    maskResults_.clear();
+    if (mask_) maskResults_ = measureMask(wavelengths_, values_, last, *mask_, figures, std::max(port_, 1));
+    if (port_ > 0) {
+        // A port's trace shows the port's one channel, held to the bounds numbered as the port.
+        latest_ = judge(std::move(figures), nullptr, plan_, l);
+        for (ChannelVerdict& c : latest_->channels) c.number += port_ - 1;
+        if (limits_) judgeChannels(*latest_, *limits_, 1);
+    } else {
+        latest_ = judge(std::move(figures), limits_ ? &*limits_ : nullptr, plan_, l);
+    }
     show();
     emit evaluated(*latest_);
 }
@@ -122,11 +134,29 @@ bool VerdictController::loadLimits(const QString& path)
         return false;
     }
     limits_ = std::get<Limits>(std::move(parsed));
+    mask_.reset();
     limitsName_ = QFileInfo(path).fileName();
     if (limits_->plan) setPlan(*limits_->plan);  // judges again
     else judgeAgain();
     show();
     return true;
+}
+
+void VerdictController::useRecipe(const QString& name, std::optional<Limits> limits, std::optional<MaskTemplate> mask)
+{
+    limits_ = std::move(limits);
+    mask_ = std::move(mask);
+    limitsName_ = name;
+    if (limits_ && limits_->plan) setPlan(*limits_->plan);  // judges again
+    else judgeAgain();
+    show();
+}
+
+void VerdictController::setPort(int port)
+{
+    if (port == port_) return;
+    port_ = port;
+    judgeAgain();
 }
 
 void VerdictController::LoadLimits_Click()
@@ -186,17 +216,29 @@ void VerdictController::showDeviceVerdict()
     const Outcome device = latest_ ? latest_->outcome : Outcome::NotJudged;
     widgets_.DeviceVerdict->setText(outcomeCaption(device));
     setForeColor(widgets_.DeviceVerdict, outcomeColor(device));
-    QStringList failures;
-    QStringList marginal;
-    if (latest_ && latest_->channelCountFails)
-        failures << T("verdict.countWrong").arg(latest_->channels.size()).arg(*latest_->expectedChannels);
-    if (latest_)
-        for (const ChannelVerdict& c : latest_->channels) {
-            if (!c.failing.empty()) failures << QStringLiteral("CH%1 %2").arg(c.number).arg(figureNames(c.failing));
-            if (!c.marginal.empty()) marginal << QStringLiteral("CH%1 %2").arg(c.number).arg(figureNames(c.marginal));
+    widgets_.VerdictReason->setText(latest_ ? verdictReasons(*latest_) : QString());
+}
+
+void VerdictController::drawMaskLayer()
+{
+    // Only over the analysed spectrum the results are of (a background is plotted, not analysed).
+    if (!window_ || !mask_ || !latest_ || Module1.TraceKind != 3) return;
+    std::vector<std::vector<std::array<float, 2>>> lines;
+    for (const ChannelVerdict& c : latest_->channels) {
+        const bool grid = mask_->reference == MaskReference::Grid;
+        if (grid && !c.figures.grid) continue;
+        const double offset = grid ? c.figures.grid->wavelengthNm : 0.0;
+        const ChannelMask m = mask_->maskFor(c.number);
+        for (const MaskLine* line : {&m.upper, &m.lower}) {
+            if (line->empty()) continue;
+            auto& rows = lines.emplace_back();
+            for (const MaskPoint& p : *line) rows.push_back({static_cast<float>(p.nm + offset), static_cast<float>(p.db)});
         }
-    QStringList reasons;
-    if (!failures.isEmpty()) reasons << T("verdict.failing").arg(failures.join(QStringLiteral("; ")));
-    if (!marginal.isEmpty()) reasons << T("verdict.marginal").arg(marginal.join(QStringLiteral("; ")));
-    widgets_.VerdictReason->setText(reasons.join(u'\n'));
+    }
+    std::vector<std::array<float, 2>> beyond;
+    for (const MaskResult& r : maskResults_)
+        for (int i : r.violations)
+            if (i >= 0 && static_cast<std::size_t>(i) < std::min(wavelengths_.size(), values_.size()))
+                beyond.push_back({wavelengths_[static_cast<std::size_t>(i)], values_[static_cast<std::size_t>(i)]});
+    resultsFrame(*window_).drawMask(lines, beyond, kMaskOrange, VbColor::Red);
 }

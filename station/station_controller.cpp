@@ -21,9 +21,6 @@ using namespace station;
 
 namespace {
 
-const QString kArial = QStringLiteral("Arial");
-constexpr std::uint32_t kPassGreen = 0x008000;
-constexpr std::uint32_t kMarginalAmber = 0x0080C0;  // &HBBGGRR
 constexpr qsizetype kMaxIdLength = 64;
 
 // A box's name as the window shows it, for a refusal.
@@ -292,7 +289,7 @@ void StationController::paintVerdict()
     const bool fail = v.outcome == verdict::Outcome::Fail;
     QLabel& big = *widgets_.StationVerdict;
     big.setText(pass ? T(v.marginal ? "station.marginal" : "verdict.pass") : fail ? T("verdict.fail") : QStringLiteral("-"));
-    setForeColor(&big, pass ? (v.marginal ? kMarginalAmber : kPassGreen) : fail ? VbColor::Red : VbColor::Black);
+    setForeColor(&big, pass ? (v.marginal ? VbColor::MarginalAmber : VbColor::PassGreen) : fail ? VbColor::Red : VbColor::Black);
     const QString reasons = verdictReasons(v, true);
     widgets_.StationReason->setText(T("station.judged").arg(runDevice_, big.text()) +
                                     (reasons.isEmpty() ? QString() : u'\n' + reasons));

@@ -24,7 +24,6 @@ using namespace verdict;
 namespace {
 
 const QString kPlanSetting = QStringLiteral("verdict/plan");
-constexpr std::uint32_t kPassGreen = 0x008000;
 constexpr std::uint32_t kMaskOrange = 0x0080FF;  // &HBBGGRR
 
 QTableWidgetItem* cell(const QString& text)
@@ -41,7 +40,7 @@ QString outcomeCaption(Outcome outcome)
     return {};
 }
 
-std::uint32_t outcomeColor(Outcome outcome) { return outcome == Outcome::Pass ? kPassGreen : VbColor::Red; }
+std::uint32_t outcomeColor(Outcome outcome) { return outcome == Outcome::Pass ? VbColor::PassGreen : VbColor::Red; }
 
 QString figureNames(const std::vector<Figure>& figures)
 {

@@ -33,7 +33,7 @@ TEST(NumericText, ReadsTheLeadingDecimalNumberOrZero)
     const std::pair<const char*, double> rows[] = {
         {"1260", 1260}, {"-3.0", -3}, {"  12abc", 12}, {"1,5", 1}, {"1260.9", 1260.9}, {".5", 0.5}, {"1e3", 1000},
         {"2e", 2},      {"7", 7},     {"1550.05", 1550.05}, {"10", 10}, {"0.5", 0.5},     {"", 0},         {"abc", 0}, {"-", 0},           {".", 0},    {"1e999", 0},
-        {"2e3nm", 2000}, {"1e3 dB", 1000}, {"-2.5e-1x", -0.25}};
+        {"2e3nm", 2000}, {"1e3 dB", 1000}, {"-2.5e-1x", -0.25}, {"2e05", 200000}};
     for (const auto& [text, value] : rows) EXPECT_DOUBLE_EQ(leadingNumber(QString::fromLatin1(text)), value) << text;
     EXPECT_DOUBLE_EQ(leadingNumber(QString()), 0.0);
 }

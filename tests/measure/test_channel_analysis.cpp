@@ -210,6 +210,11 @@ TEST(ChannelAnalysisGuards, UnanalysableInputsGiveNoChannelAndNoFault)
     EXPECT_EQ(analyse(peak, 7).kind, ChannelKind::None);
     EXPECT_TRUE(analyse(peak, 1, std::nan("")).channels.empty());
     EXPECT_TRUE(analyse(peak, 1, -5.0).channels.empty()) << "N below 0: no crossing";
+    // A raw point above the top gives the right side a crossing at N below 0, the left none: a
+    // channel needs both.
+    std::vector<float> oneSided = peaks(2001, -40.0, {{1000, -5.0, 0.5}});
+    oneSided[1002] = -3.5F;
+    EXPECT_TRUE(analyse(oneSided, 1, -1.0).channels.empty());
     EXPECT_TRUE(analyse(dipSpectrum(2001, 1000), 0, -5.0).channels.empty());
 
     // Every wavelength equal: the reflection window spans the whole spectrum and the edges cannot

@@ -16,6 +16,7 @@
 #include "module/device_library.h"
 #include "module/module_controller.h"
 #include "module/scan_options_controller.h"
+#include "remote/remote_commands.h"
 #include "remote/remote_control.h"
 #include "results/export_controller.h"
 #include "results/form2.h"
@@ -30,6 +31,8 @@
 #include "records/record_capture.h"
 #include "records/record_status.h"
 #include "records/record_writer.h"
+#include "station/recipe_library.h"
+#include "station/station_controller.h"
 
 BenchServices realServices()
 {
@@ -69,6 +72,7 @@ Bench::Bench(BenchServices services)
     connect(measure_, &MeasureController::channelsAnalysed, verdict_, &VerdictController::evaluate);
     wireRecords();
     wireHistory();
+    wireStation();
 }
 
 // Every completed measurement becomes a record, handed to the writer's thread; the writer starts
@@ -78,7 +82,7 @@ void Bench::wireRecords()
     if (services_.recordsTarget.isEmpty()) return;
     Form1& f = *form1_;
     records_ = std::make_unique<RecordWriter>(services_.recordsTarget, services_.recordsSpool);
-    auto* capture = new RecordCapture(f, *records_, QStringLiteral(VXM_PROGRAM_VERSION));
+    auto* capture = capture_ = new RecordCapture(f, *records_, QStringLiteral(VXM_PROGRAM_VERSION));
     new RecordStatusController(f, *info_, *records_);
     connect(startup_, &StartupController::loaded, records_.get(), &RecordWriter::start);
     connect(module_, &ModuleController::moduleIdentified, capture, &RecordCapture::setModuleIdentity);
@@ -93,6 +97,14 @@ void Bench::wireHistory()
 {
     form1_->HistoryButton->setEnabled(!services_.recordsTarget.isEmpty());
     if (!services_.recordsTarget.isEmpty()) history_ = new HistoryHost(*form1_, services_.recordsTarget);
+}
+
+// The station offers the recipes of its folder.
+void Bench::wireStation()
+{
+    const QString folder = services_.recipesFolder.isEmpty() ? defaultRecipesFolder() : services_.recipesFolder;
+    station_ = new StationController(*form1_, *info_, *measure_, *verdict_, capture_,
+                                     [folder] { return offeredRecipes(folder, nullptr); });
 }
 
 Bench::~Bench()
@@ -116,7 +128,14 @@ void Bench::wireResultsWindow(Form2& window)
 
 bool Bench::startRemote(const RemoteOptions& options)
 {
-    if (!remote_) remote_ = new RemoteControl(*form1_, *info_, *services_.library, *resultsWindow_, *engine_, *verdict_);
+    if (!remote_) {
+        remote_ = new RemoteControl(*form1_, *info_, *services_.library, *resultsWindow_, *engine_, *verdict_);
+        RemoteCommands* commands = &remote_->commands();
+        connect(station_, &StationController::referenceQuestionable, commands,
+                [commands](bool on) { commands->setQuestionable(scpi::ReferenceQuestionable, on); });
+        connect(station_, &StationController::maskFailed, commands,
+                [commands](bool on) { commands->setQuestionable(scpi::MaskFailed, on); });
+    }
     return remote_->start(options);
 }
 

@@ -36,6 +36,8 @@ class ScanEngine;
 class RemoteControl;
 class VerdictController;
 class RecordWriter;
+class RecordCapture;
+class StationController;
 
 // What the bench talks to; tests hand in fakes.
 struct BenchServices {
@@ -47,6 +49,8 @@ struct BenchServices {
     // target is empty.
     QString recordsTarget;
     QString recordsSpool;
+    // The folder of recipe files; the user's data folder's "recipes" when left empty.
+    QString recipesFolder;
 };
 
 // The services of a real bench: the device library found at run time.
@@ -83,6 +87,7 @@ public:
     ProgressStrip& progress() { return *progress_; }
     RepeatStatisticsTracker& repeatStatistics() { return *repeatStatistics_; }
     VerdictController& verdict() { return *verdict_; }
+    StationController& station() { return *station_; }
     // Null when the bench keeps no records.
     RecordWriter* records() const { return records_.get(); }
     // Null when the bench keeps no records.
@@ -97,6 +102,7 @@ private:
     void wireResultsWindow(Form2& window);
     void wireRecords();
     void wireHistory();
+    void wireStation();
 
     BenchServices services_;
     std::unique_ptr<Waits> waits_;
@@ -120,5 +126,7 @@ private:
     ProgressStrip* progress_ = nullptr;
     VerdictController* verdict_ = nullptr;
     HistoryHost* history_ = nullptr;
+    RecordCapture* capture_ = nullptr;
+    StationController* station_ = nullptr;
     RemoteControl* remote_ = nullptr;
 };

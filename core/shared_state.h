@@ -27,6 +27,16 @@ struct LinkState {
     QString LibVersion;
 };
 
+// Where a channel's stored background came from: the uid of its record (empty while none was
+// made), when it was taken (UTC ms since the epoch, 0: never) and the settings it was taken with.
+struct BackgroundSource {
+    QString uid;
+    std::int64_t utcMs = 0;
+    std::int32_t start = 0;
+    std::int32_t stop = 0;
+    std::int32_t length = 0;
+};
+
 // The last acquisition and what the spectrum steps keep between acquisitions.
 struct SpectrumState {
     std::int32_t ChannelIndex = 0;
@@ -35,6 +45,7 @@ struct SpectrumState {
     std::vector<float> ScanValue;    // dBm, or dB after background subtraction
     std::vector<float> BackgroundCh0;
     std::vector<float> BackgroundCh1;
+    std::array<BackgroundSource, 2> BackgroundSources;  // of BackgroundCh0, BackgroundCh1
     std::int16_t BackgroundTaken = 0;
     std::int16_t BasePowerTaken0 = 0;
     std::int16_t BasePowerTaken1 = 0;

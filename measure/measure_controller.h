@@ -36,6 +36,8 @@ public:
 
     // The module acquisition both workflows share (`AcquireScan`).
     ScanEngine& engine() { return engine_; }
+    // A single or repeated measurement is under way.
+    bool running() const { return running_ != Running::None; }
 
     // The folder relative log names lie in; the user's documents folder unless set.
     QString logFolder() const;

@@ -14,6 +14,8 @@
 #include "module/device_library.h"
 #include "module/module_record.h"
 
+#include <QDateTime>
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -202,6 +204,9 @@ void ScanEngine::regularScan(const ScanSettings& s, bool sweep, std::int32_t& re
 
     if (f.TakeBackground->isChecked()) {
         StoreBackground(Module1);
+        if (channel == 0 || channel == 1)  // its record's uid is added when the record is made
+            Module1.BackgroundSources[static_cast<std::size_t>(channel)] = {
+                {}, QDateTime::currentMSecsSinceEpoch(), s.start, s.stop, s.length};
         Module1.TraceKind = 2;
         Module1.BackgroundTaken = 1;
     } else if (f.MeasureSpectrum->isChecked()) {

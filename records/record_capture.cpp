@@ -13,17 +13,17 @@
 #include <algorithm>
 
 namespace {
-QString dataFolder() { return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation); }
-
 std::int32_t whole(const QLineEdit* box) { return floorToInt32(leadingNumber(box->text())); }
 
 // The identities arrive with the line end the information box shows them with.
 QString field(const QString& identity) { return identity.trimmed(); }
 }  // namespace
 
-QString defaultRecordsPath() { return QDir(dataFolder()).filePath(QStringLiteral("records.sqlite")); }
+QString userDataFolder() { return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation); }
 
-QString defaultSpoolPath() { return QDir(dataFolder()).filePath(QStringLiteral("records-spool.sqlite")); }
+QString defaultRecordsPath() { return QDir(userDataFolder()).filePath(QStringLiteral("records.sqlite")); }
+
+QString defaultSpoolPath() { return QDir(userDataFolder()).filePath(QStringLiteral("records-spool.sqlite")); }
 
 QString recordsTarget()
 {
@@ -99,12 +99,57 @@ MeasurementRecord RecordCapture::build(RecordKind kind, int pass) const
         r.figuresJson = verdict::figuresJson(*verdict_);
         if (verdict_->outcome != verdict::Outcome::NotJudged) r.verdict = verdict::outcomeText(verdict_->outcome);
     }
+    r.recipeName = station_.recipeName;
+    r.recipeRevision = station_.recipeRevision;
+    r.recipeHash = station_.recipeHash;
+    r.port = station_.port;
+    r.portCount = station_.portCount;
+    r.runUid = station_.runUid;
+    // The background a spectrum was corrected with, as the engine used it.
+    const auto channel = static_cast<std::size_t>(Module1.ChannelIndex);
+    if (s.removeBackground && !s.background && channel < Module1.BackgroundSources.size()) {
+        const BackgroundSource& source = Module1.BackgroundSources[channel];
+        if (source.utcMs != 0) {
+            r.backgroundUid = source.uid;
+            r.backgroundAgeS = static_cast<double>(r.utc.toMSecsSinceEpoch() - source.utcMs) / 1000.0;
+        }
+    }
     return r;
 }
 
+void RecordCapture::setStationContext(StationContext context)
+{
+    station_ = std::move(context);
+    held_.clear();
+}
+
+void RecordCapture::submitDevice(const verdict::DeviceVerdict& verdict)
+{
+    MeasurementRecord device = build(RecordKind::Device, -1);
+    device.port = 0;
+    device.channels.clear();
+    device.wavelengthsNm.clear();
+    device.values.clear();
+    device.backgroundUid.clear();
+    device.backgroundAgeS.reset();
+    device.figuresJson = verdict::figuresJson(verdict);
+    device.verdict = verdict.outcome == verdict::Outcome::NotJudged ? QString() : verdict::outcomeText(verdict.outcome);
+    for (MeasurementRecord& r : held_) writer_.submit(std::move(r));
+    held_.clear();
+    emit captured(device);
+    writer_.submit(std::move(device));
+}
+
+void RecordCapture::dropHeld() { held_.clear(); }
+
 void RecordCapture::captureSpectrum(int pass)
 {
-    handOver(build(pass < 0 ? RecordKind::Spectrum : RecordKind::RepeatPass, pass));
+    MeasurementRecord r = build(pass < 0 ? RecordKind::Spectrum : RecordKind::RepeatPass, pass);
+    // The stored background is known by its record from now on.
+    const auto channel = static_cast<std::size_t>(Module1.ChannelIndex);
+    if (r.settings.background && channel < Module1.BackgroundSources.size())
+        Module1.BackgroundSources[channel].uid = r.uid;
+    handOver(std::move(r));
 }
 
 void RecordCapture::capturePower(double shown)
@@ -118,5 +163,7 @@ void RecordCapture::capturePower(double shown)
 void RecordCapture::handOver(MeasurementRecord record)
 {
     analysed_ = false;
-    writer_.submit(std::move(record));
+    emit captured(record);
+    if (station_.port > 0) held_.push_back(std::move(record));
+    else writer_.submit(std::move(record));
 }

@@ -11,10 +11,23 @@
 #include <QString>
 
 #include <optional>
+#include <vector>
 
 class Form1;
 class RecordWriter;
 
+// What the station adds to the records of its measurements.
+struct StationContext {
+    QString recipeName;
+    QString recipeRevision;
+    QString recipeHash;
+    std::int32_t port = 0;       // 1..portCount for one port of a device measured port by port
+    std::int32_t portCount = 0;
+    QString runUid;              // the device's, shared by its port records and its device record
+};
+
+// The user's data folder: the records, their spool and the recipes folder.
+QString userDataFolder();
 // Where records go when nothing is set: an SQLite file in the user's data folder.
 QString defaultRecordsPath();
 // The local spool beside it.
@@ -46,6 +59,17 @@ public:
     // power reading there are none.
     MeasurementRecord build(RecordKind kind, int pass) const;
 
+    // The station's context of the records that follow; a default context ends it. With a port, the
+    // spectra are held until the device is complete (submitDevice) or given up (dropHeld).
+    void setStationContext(StationContext context);
+    // The held port records, then the device record with `verdict` combined over the ports.
+    void submitDevice(const verdict::DeviceVerdict& verdict);
+    void dropHeld();
+
+signals:
+    // A record was handed to the writer (or held for its device).
+    void captured(const MeasurementRecord& record);
+
 private:
     void handOver(MeasurementRecord record);
 
@@ -56,4 +80,6 @@ private:
     QString moduleSerial_;
     bool analysed_ = false;  // since the last record was handed over
     std::optional<verdict::DeviceVerdict> verdict_;
+    StationContext station_;
+    std::vector<MeasurementRecord> held_;
 };

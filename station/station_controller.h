@@ -76,6 +76,7 @@ private:
     // One Single Measurement; the verdict of its trace, none when it failed.
     std::optional<verdict::DeviceVerdict> measureOnce();
     void showVerdict(const verdict::DeviceVerdict& verdict);
+    void paintVerdict();
     void showPrompt();
     void closePrompt();
     void retranslate();

@@ -11,9 +11,20 @@
 
 class Form1;
 
+// The recipe selector; it tells when its list is about to open, so that the list is read again.
+class RecipeSelector : public QComboBox {
+    Q_OBJECT
+public:
+    using QComboBox::QComboBox;
+    void showPopup() override;
+
+signals:
+    void aboutToOpen();
+};
+
 struct StationWidgets {
     QLabel* RecipeLabel = nullptr;
-    QComboBox* RecipeBox = nullptr;
+    RecipeSelector* RecipeBox = nullptr;
     QLabel* RecipeName = nullptr;      // the recipe in use, its revision and part number
     QLabel* StationVerdict = nullptr;  // PASS / FAIL / MARGINAL, large
     QLabel* StationReason = nullptr;   // the failing channels and figures

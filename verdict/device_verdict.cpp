@@ -1,5 +1,8 @@
 #include "verdict/device_verdict.h"
 
+#include "core/texts.h"
+#include "verdict/figures_output.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -68,6 +71,36 @@ QString outcomeText(Outcome outcome)
     case Outcome::NotJudged: break;
     }
     return QStringLiteral("-");
+}
+
+namespace {
+
+QString channelFigures(const ChannelVerdict& c, const std::vector<Figure>& figures, bool values)
+{
+    QStringList words{QStringLiteral("CH%1").arg(c.number)};
+    for (Figure f : figures) {
+        words << figureKey(f);
+        if (values) words << figureText(c.figures[f]);
+    }
+    return words.join(u' ');
+}
+
+}  // namespace
+
+QString verdictReasons(const DeviceVerdict& verdict, bool values)
+{
+    QStringList failures;
+    QStringList marginal;
+    if (verdict.channelCountFails)
+        failures << T("verdict.countWrong").arg(verdict.channels.size()).arg(*verdict.expectedChannels);
+    for (const ChannelVerdict& c : verdict.channels) {
+        if (!c.failing.empty()) failures << channelFigures(c, c.failing, values);
+        if (!c.marginal.empty()) marginal << channelFigures(c, c.marginal, values);
+    }
+    QStringList reasons;
+    if (!failures.isEmpty()) reasons << T("verdict.failing").arg(failures.join(QStringLiteral("; ")));
+    if (!marginal.isEmpty()) reasons << T("verdict.marginal").arg(marginal.join(QStringLiteral("; ")));
+    return reasons.join(u'\n');
 }
 
 QString verdictText(const DeviceVerdict& verdict)

@@ -46,6 +46,10 @@ DeviceVerdict judge(std::vector<ChannelFigures> figures, const Limits* limits, P
 // "PASS", "FAIL" or "-".
 QString outcomeText(Outcome outcome);
 
+// What failed and what is marginal, in the current language, one line each ("Failing: CH4
+// insertion_loss"); with `values` each figure is followed by its value ("CH4 insertion_loss 1.31").
+QString verdictReasons(const DeviceVerdict& verdict, bool values = false);
+
 // Plain text, one line per channel and a last line for the device, for logs and remote queries:
 //   CH1 1271.012 nm PASS
 //   CH2 1291.004 nm PASS MARGINAL insertion_loss

@@ -91,8 +91,17 @@ void VerdictController::judgeAgain()
     if (!latest_) return;
     const FigureLevels l = levels();
     const int last = static_cast<int>(std::min(wavelengths_.size(), values_.size())) - 1;
-    latest_ = judge(measureFigures(wavelengths_, values_, last, analysis_, plan_, l), limits_ ? &*limits_ : nullptr,
-                    plan_, l);
+    std::vector<ChannelFigures> figures = measureFigures(wavelengths_, values_, last, analysis_, plan_, l);
+    maskResults_.clear();
+    if (mask_) maskResults_ = measureMask(wavelengths_, values_, last, *mask_, figures, std::max(port_, 1));
+    if (port_ > 0) {
+        // A port's trace shows the port's one channel, held to the bounds numbered as the port.
+        latest_ = judge(std::move(figures), nullptr, plan_, l);
+        for (ChannelVerdict& c : latest_->channels) c.number += port_ - 1;
+        if (limits_) judgeChannels(*latest_, *limits_, 1);
+    } else {
+        latest_ = judge(std::move(figures), limits_ ? &*limits_ : nullptr, plan_, l);
+    }
     show();
     emit evaluated(*latest_);
 }
@@ -122,11 +131,29 @@ bool VerdictController::loadLimits(const QString& path)
         return false;
     }
     limits_ = std::get<Limits>(std::move(parsed));
+    mask_.reset();
     limitsName_ = QFileInfo(path).fileName();
     if (limits_->plan) setPlan(*limits_->plan);  // judges again
     else judgeAgain();
     show();
     return true;
+}
+
+void VerdictController::useRecipe(const QString& name, std::optional<Limits> limits, std::optional<MaskTemplate> mask)
+{
+    limits_ = std::move(limits);
+    mask_ = std::move(mask);
+    limitsName_ = name;
+    if (limits_ && limits_->plan) setPlan(*limits_->plan);  // judges again
+    else judgeAgain();
+    show();
+}
+
+void VerdictController::setPort(int port)
+{
+    if (port == port_) return;
+    port_ = port;
+    judgeAgain();
 }
 
 void VerdictController::LoadLimits_Click()
@@ -186,17 +213,5 @@ void VerdictController::showDeviceVerdict()
     const Outcome device = latest_ ? latest_->outcome : Outcome::NotJudged;
     widgets_.DeviceVerdict->setText(outcomeCaption(device));
     setForeColor(widgets_.DeviceVerdict, outcomeColor(device));
-    QStringList failures;
-    QStringList marginal;
-    if (latest_ && latest_->channelCountFails)
-        failures << T("verdict.countWrong").arg(latest_->channels.size()).arg(*latest_->expectedChannels);
-    if (latest_)
-        for (const ChannelVerdict& c : latest_->channels) {
-            if (!c.failing.empty()) failures << QStringLiteral("CH%1 %2").arg(c.number).arg(figureNames(c.failing));
-            if (!c.marginal.empty()) marginal << QStringLiteral("CH%1 %2").arg(c.number).arg(figureNames(c.marginal));
-        }
-    QStringList reasons;
-    if (!failures.isEmpty()) reasons << T("verdict.failing").arg(failures.join(QStringLiteral("; ")));
-    if (!marginal.isEmpty()) reasons << T("verdict.marginal").arg(marginal.join(QStringLiteral("; ")));
-    widgets_.VerdictReason->setText(reasons.join(u'\n'));
+    widgets_.VerdictReason->setText(latest_ ? verdictReasons(*latest_) : QString());
 }

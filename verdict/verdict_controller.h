@@ -6,6 +6,7 @@
 #include "measure/channel_analysis.h"
 #include "results/workbook_content.h"
 #include "verdict/device_verdict.h"
+#include "verdict/mask.h"
 #include "verdict/verdict_widgets.h"
 
 #include <QByteArray>
@@ -39,6 +40,18 @@ public:
     bool loadLimits(const QString& path);
     void LoadLimits_Click();
 
+    // A recipe's limits (none: measured, not judged) and mask in force instead of a limits file;
+    // `name` is shown where the limits file's name is. The trace is judged again.
+    void useRecipe(const QString& name, std::optional<verdict::Limits> limits,
+                   std::optional<verdict::MaskTemplate> mask);
+    // The port a trace is measured on, 0 for none: its one channel is numbered and judged as the
+    // port, held to that number's bounds and mask.
+    void setPort(int port);
+    const std::optional<verdict::Limits>& limits() const { return limits_; }
+    const std::optional<verdict::MaskTemplate>& mask() const { return mask_; }
+    // Per channel of the latest evaluation: the mask's margin and violating points.
+    const std::vector<verdict::MaskResult>& maskResults() const { return maskResults_; }
+
     verdict::Plan plan() const { return plan_; }
     // Remembered, and the latest trace judged again.
     void setPlan(verdict::Plan plan);
@@ -71,6 +84,9 @@ private:
     VerdictWidgets widgets_;
     verdict::Plan plan_ = verdict::Plan::None;
     std::optional<verdict::Limits> limits_;
+    std::optional<verdict::MaskTemplate> mask_;
+    std::vector<verdict::MaskResult> maskResults_;
+    int port_ = 0;
     QString limitsName_;
     // The analysed trace, kept so that a change of plan or limits judges the same trace again.
     std::vector<float> wavelengths_;

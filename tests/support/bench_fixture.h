@@ -42,6 +42,7 @@ struct FakeBench {
                                                         QSettings::IniFormat);
         services.recordsTarget = recordsTarget;
         services.recordsSpool = recordsSpool;
+        services.recipesFolder = settingsDir.filePath(QStringLiteral("recipes"));
         bench = std::make_unique<Bench>(std::move(services));
         if (load) bench->startup().Form_Load();
     }

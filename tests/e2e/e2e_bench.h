@@ -56,6 +56,7 @@ protected:
         services.settings = std::make_unique<QSettings>(logs.filePath(QStringLiteral("settings.ini")), QSettings::IniFormat);
         services.recordsTarget = recordsTarget();
         services.recordsSpool = logs.filePath(QStringLiteral("records-spool.sqlite"));
+        services.recipesFolder = logs.filePath(QStringLiteral("recipes"));
         bench = std::make_unique<Bench>(std::move(services));
         bench->shutdown().setEndProgram([this] { ++endRequests; });
         bench->measure().setLogFolder(logs.path());

@@ -1,8 +1,8 @@
 // What a remote client sends, through the line assembler, the parser and a command table of the
 // kinds of commands the program offers (settings with numbers, choices and switches, queries
-// answered with text and blocks, a refusal, a command that makes the line wait), with the
-// program's own status commands (*ESE, *ESR?, *STB?, *OPC, STATus, SYSTem:ERRor) on a bench whose
-// conditions the commands change: LASer:SWEep the sweeping bit, INITiate the measuring bit until a
+// answered with text and blocks, a text or block parameter, a refusal, a command that makes the
+// line wait), with the program's own status commands (*ESE, *ESR?, *STB?, *OPC, STATus,
+// SYSTem:ERRor) on a bench whose conditions the commands change: LASer:SWEep the sweeping bit, INITiate the measuring bit until a
 // command has waited for it, CALCulate:MASK the failed-mask bit.
 //
 // Block parameters ("#15hello") carry LFs inside their line: the lines are those of the whole input
@@ -126,6 +126,11 @@ struct Bench {
         });
         table.add(QStringLiteral("LASer:PORT"), [](const Command& c) {
             return c.parameters.size() == 1 ? Reply::done() : Reply::failure({scpi::ParameterError, {}});
+        });
+        // Text in quotes or a block, as the station's limits and device ID take it.
+        table.add(QStringLiteral("LIMits[:LOAD]"), [](const Command& c) {
+            if (const auto extra = scpi::checkParameterCount(c, 1)) return Reply::failure(*extra);
+            return c.parameters.isEmpty() ? Reply::failure({scpi::MissingParameter, {}}) : Reply::done();
         });
         table.add(QStringLiteral("INITiate"), [this](const Command&) {
             if (running) return Reply::failure(scpi::executionError(QStringLiteral("a measurement is running")));

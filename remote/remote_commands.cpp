@@ -27,6 +27,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <limits>
 
 using scpi::Command;
 using scpi::Reply;
@@ -67,7 +68,7 @@ QByteArray figuresResponse(const verdict::DeviceVerdict& verdict, const std::opt
             fields << QByteArray::number(channel.number) << verdict::figureKey(figure).toUtf8()
                    << scpi::realNumber(channel.figures[figure])
                    << scpi::realNumber(bounded && bound->second.min ? *bound->second.min : -none)
-                   << scpi::realNumber(bounded && bound->second.max ? *bound->second.max : none) << outcome;
+                   << scpi::realNumber(bounded && bound->second.max ? *bound->second.max : none) << QByteArray(outcome);
         }
     }
     return fields.join(',');

@@ -201,26 +201,28 @@ QString RemoteCommands::refusal(const QWidget* control) const
 QString RemoteCommands::perform(const std::function<bool()>& action)
 {
     QString warning;
-    const QString textBefore = info_.text();
-    const std::uint32_t colourBefore = info_.color();
     bool done = false;
     {
         RemoteDialogsScope scope(&form_, warning);
         done = action();
     }
     if (!warning.isEmpty()) return warning.trimmed();
-    // Handlers report failures in red; a red report left from before is not this action's.
-    const bool red = info_.color() == VbColor::Red;
-    if (red && (info_.text() != textBefore || colourBefore != VbColor::Red)) return firstLine(info_.text());
     return done ? QString() : firstLine(info_.text());
 }
 
 QString RemoteCommands::click(QAbstractButton* button)
 {
-    return perform([button] {
+    const QString textBefore = info_.text();
+    const std::uint32_t colourBefore = info_.color();
+    const QString warning = perform([button] {
         button->click();
         return true;
     });
+    if (!warning.isEmpty()) return warning;
+    // Handlers report failures in red; a red report left from before is not this click's.
+    const bool red = info_.color() == VbColor::Red;
+    if (red && (info_.text() != textBefore || colourBefore != VbColor::Red)) return firstLine(info_.text());
+    return {};
 }
 
 Reply RemoteCommands::clickChecked(QAbstractButton* button)

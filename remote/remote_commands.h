@@ -85,10 +85,11 @@ private:
 
     // Why the window would refuse to touch `control` now; empty when it would not.
     QString refusal(const QWidget* control) const;
-    // Runs an operator's action; its failure (a warning box, a red report, or false with the
-    // report it left) as text.
+    // Runs an operator's action; its failure (a warning box, or false and the report it left) as
+    // text. A red report of an action that succeeds (a recipe taken whose locked box waits for
+    // Enter) is no failure.
     QString perform(const std::function<bool()>& action);
-    // Clicks like the operator; the handler's failure as text.
+    // Clicks like the operator; the handler's failure (a warning box, a red report) as text.
     QString click(QAbstractButton* button);
     // refusal(), then the click; the failure as the command's reply.
     scpi::Reply clickChecked(QAbstractButton* button);

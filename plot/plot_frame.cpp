@@ -132,6 +132,19 @@ void PlotFrame::drawTrace(plot::PlotRows rows, std::optional<std::uint32_t> colo
     picture_.trace(plot::tracePixels(rows, viewport()), how);
 }
 
+void PlotFrame::drawMask(const std::vector<std::vector<std::array<float, 2>>>& lines, plot::PlotRows violations,
+                         std::uint32_t lineColour, std::uint32_t markColour)
+{
+    const plot::Viewport v = viewport();
+    picture_.setDrawStyle(Qt::SolidLine);
+    picture_.setDrawWidth(2);
+    picture_.setForeColor(lineColour);
+    for (const auto& line : lines) picture_.trace(plot::tracePixels(line, v), TraceDrawing::Segments);
+    picture_.setDrawWidth(1);
+    picture_.setForeColor(markColour);
+    picture_.crosses(plot::tracePixels(violations, v), 3);
+}
+
 void PlotFrame::showMarkers(plot::PlotRows rows, const plot::MarkerPair& pair,
                             const std::vector<plot::ChannelMarks>& channels, const QString& unit, int language)
 {

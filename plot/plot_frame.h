@@ -64,6 +64,10 @@ public:
     // The markers and channel marks on `rows`, shown over the picture without drawing it again.
     void showMarkers(plot::PlotRows rows, const plot::MarkerPair& pair, const std::vector<plot::ChannelMarks>& channels,
                      const QString& unit, int language);
+    // The mask layer over the trace: each of `lines` (rows of nm, dB) in `lineColour`, two pixels
+    // wide, and a cross in `markColour` on each of the trace's points beyond them.
+    void drawMask(const std::vector<std::vector<std::array<float, 2>>>& lines, plot::PlotRows violations,
+                  std::uint32_t lineColour, std::uint32_t markColour);
     // One line per entry in its colour, in the picture's top right corner; hidden when empty.
     void showLegend(const std::vector<LegendEntry>& entries);
 

@@ -180,6 +180,19 @@ void PlotSurface::box(double x1, double y1, double x2, double y2, std::uint32_t 
     update();
 }
 
+void PlotSurface::crosses(const std::vector<QPoint>& pixels, int half)
+{
+    QImage& image = target();
+    QPainter p(&image);
+    p.resetTransform();
+    p.setPen(pen(foreColor_));
+    for (const QPoint& c : pixels) {
+        p.drawLine(c + QPoint(-half, -half), c + QPoint(half, half));
+        p.drawLine(c + QPoint(-half, half), c + QPoint(half, -half));
+    }
+    update();
+}
+
 void PlotSurface::trace(const std::vector<QPoint>& pixels, TraceDrawing how)
 {
     QImage& image = target();

@@ -52,6 +52,8 @@ public:
     void box(double x1, double y1, double x2, double y2, std::uint32_t bbggrr);
     // A polyline already in the picture's pixels, in the pen colour, width and style.
     void trace(const std::vector<QPoint>& pixels, TraceDrawing how = TraceDrawing::Columns);
+    // A small cross, `half` pixels each way, at each of `pixels`, in the pen colour and width.
+    void crosses(const std::vector<QPoint>& pixels, int half);
 
     // The markers shown over the picture, in its pixels; Cls() leaves them.
     void setMarkerLayer(plot::MarkerLayer layer);

@@ -49,6 +49,7 @@ public:
 
     const history::Overlay& overlay() const { return overlay_; }
     std::optional<std::int64_t> openedId() const;
+    const std::optional<MeasurementRecord>& opened() const { return opened_; }
     // What the plot shows: the opened record unless it is overlaid, the overlay, the current trace.
     std::vector<history::Trace> plottedTraces() const;
     // Ids of the list's selected rows, in list order.

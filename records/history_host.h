@@ -28,6 +28,11 @@ public:
     HistoryWindow* window() const { return window_.get(); }
     HistoryController* controller() const { return controller_; }
 
+    // "Use as Background": the opened record, a background taken with the main window's present
+    // start, stop, data length and channel, becomes the stored background of its channel. False
+    // (and the reason in the window's message) otherwise.
+    bool useAsBackground();
+
 private:
     void retranslate();
     CurrentTrace currentTrace() const;

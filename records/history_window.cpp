@@ -98,6 +98,7 @@ HistoryWindow::HistoryWindow(QWidget* parent) : QWidget(parent, Qt::Window)
     CurrentTrace->setChecked(true);
     ExportWorkbook = named(new QPushButton, "ExportWorkbook");
     ExportCsv = named(new QPushButton, "ExportCsv");
+    UseBackground = named(new QPushButton, "UseBackground");
     Close = named(new QPushButton, "Close");
     Message = named(new QLabel, "Message");
     setForeColor(Message, VbColor::Red);
@@ -125,7 +126,7 @@ HistoryWindow::HistoryWindow(QWidget* parent) : QWidget(parent, Qt::Window)
 
     auto* buttons = new QVBoxLayout;
     for (QWidget* w : std::initializer_list<QWidget*>{Open, OverlayAdd, OverlayClear, CurrentTrace, ExportWorkbook,
-                                                      ExportCsv})
+                                                      ExportCsv, UseBackground})
         buttons->addWidget(w);
     buttons->addStretch(1);
     buttons->addWidget(Message);
@@ -170,6 +171,7 @@ void HistoryWindow::retranslate(int language)
     CurrentTrace->setText(t("history.currentTrace"));
     ExportWorkbook->setText(t("history.exportWorkbook"));
     ExportCsv->setText(t("history.exportCsv"));
+    UseBackground->setText(t("history.useBackground"));
     Close->setText(t("history.close"));
     // Boxes and panes take their label's text as accessible name; buttons and the check box read
     // their captions.

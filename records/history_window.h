@@ -51,6 +51,7 @@ public:
     QCheckBox* CurrentTrace;
     QPushButton* ExportWorkbook;
     QPushButton* ExportCsv;
+    QPushButton* UseBackground;  // the opened background becomes the current one of its channel
     QPushButton* Close;
     QLabel* Message;           // red, for what went wrong
 };

@@ -12,7 +12,7 @@
 #include "verdict/verdict_controller.h"
 
 #include <QDateTime>
-#include <QShortcut>
+#include <QKeyEvent>
 #include <QSignalBlocker>
 
 #include <algorithm>
@@ -68,10 +68,7 @@ StationController::StationController(Form1& form, InfoBox& info, MeasureControll
     });
     connect(w.PortContinue, &QPushButton::clicked, this, &StationController::nextPort);
     connect(w.PortAbandon, &QPushButton::clicked, this, &StationController::abandon);
-    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), &form_);
-    connect(escape, &QShortcut::activated, this, [this] {
-        if (run_) abandon();
-    });
+    form_.installEventFilter(this);
     connect(form_.LanguageButton, &QPushButton::toggled, this, &StationController::retranslate);
     retranslate();
     refreshRecipes();
@@ -207,6 +204,15 @@ void StationController::abandon()
     closePrompt();
     info_.report(kArial, VbColor::Black, T("station.abandoned").arg(runDevice_));
     form_.DeviceId->selectAll();
+}
+
+bool StationController::eventFilter(QObject* watched, QEvent* event)
+{
+    if (run_ && event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+        abandon();
+        return true;
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 std::optional<int> StationController::promptedPort() const { return run_ ? run_->current() : std::nullopt; }

@@ -55,6 +55,10 @@ public:
     std::optional<int> promptedPort() const;
     const StationWidgets& widgets() const { return widgets_; }
 
+protected:
+    // Escape anywhere in the main window abandons the device at the port prompt.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 signals:
     void recipeChosen(const QString& name);
     // The prompt's text; empty when the prompt closes.

@@ -7,6 +7,7 @@
 #include "core/texts.h"
 #include "core/units.h"
 #include "results/form2.h"
+#include "results/plot_engine.h"
 #include "verdict/figures_output.h"
 
 #include <QDir>
@@ -24,6 +25,7 @@ namespace {
 
 const QString kPlanSetting = QStringLiteral("verdict/plan");
 constexpr std::uint32_t kPassGreen = 0x008000;
+constexpr std::uint32_t kMaskOrange = 0x0080FF;  // &HBBGGRR
 
 QTableWidgetItem* cell(const QString& text)
 {
@@ -69,6 +71,7 @@ void VerdictController::attach(Form2& window)
     connect(widgets_.ChannelPlan, &QComboBox::currentIndexChanged, this,
             [this](int index) { setPlan(static_cast<Plan>(std::clamp(index, 0, 3))); });
     connect(widgets_.LoadLimits, &QPushButton::clicked, this, &VerdictController::LoadLimits_Click);
+    connect(window.Picture1, &PlotSurface::redrawn, this, &VerdictController::drawMaskLayer);
     show();
 }
 
@@ -214,4 +217,28 @@ void VerdictController::showDeviceVerdict()
     widgets_.DeviceVerdict->setText(outcomeCaption(device));
     setForeColor(widgets_.DeviceVerdict, outcomeColor(device));
     widgets_.VerdictReason->setText(latest_ ? verdictReasons(*latest_) : QString());
+}
+
+void VerdictController::drawMaskLayer()
+{
+    // Only over the analysed spectrum the results are of (a background is plotted, not analysed).
+    if (!window_ || !mask_ || !latest_ || Module1.TraceKind != 3) return;
+    std::vector<std::vector<std::array<float, 2>>> lines;
+    for (const ChannelVerdict& c : latest_->channels) {
+        const bool grid = mask_->reference == MaskReference::Grid;
+        if (grid && !c.figures.grid) continue;
+        const double offset = grid ? c.figures.grid->wavelengthNm : 0.0;
+        const ChannelMask m = mask_->maskFor(c.number);
+        for (const MaskLine* line : {&m.upper, &m.lower}) {
+            if (line->empty()) continue;
+            auto& rows = lines.emplace_back();
+            for (const MaskPoint& p : *line) rows.push_back({static_cast<float>(p.nm + offset), static_cast<float>(p.db)});
+        }
+    }
+    std::vector<std::array<float, 2>> beyond;
+    for (const MaskResult& r : maskResults_)
+        for (int i : r.violations)
+            if (i >= 0 && static_cast<std::size_t>(i) < std::min(wavelengths_.size(), values_.size()))
+                beyond.push_back({wavelengths_[static_cast<std::size_t>(i)], values_[static_cast<std::size_t>(i)]});
+    resultsFrame(*window_).drawMask(lines, beyond, kMaskOrange, VbColor::Red);
 }

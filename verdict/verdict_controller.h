@@ -74,6 +74,8 @@ private:
     void show();
     void fillFiguresGrid();
     void showDeviceVerdict();
+    // The recipe's mask and the points beyond it, over the spectrum just plotted.
+    void drawMaskLayer();
     void retranslate();
     verdict::FigureLevels levels() const;
 

@@ -1,0 +1,147 @@
+// The station against the simulator: a recipe chosen, a background taken, then a scanned ID and
+// Enter judge the simulated demultiplexers (the good part passes, the bad one fails on its third
+// channel's loss), and a device measured port by port gets one verdict from its four ports.
+
+#include "e2e_bench.h"
+#include "test_paths.h"
+
+#include "records/record_capture.h"
+#include "records/record_writer.h"
+#include "station/recipe.h"
+#include "station/station_controller.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+namespace {
+
+class StationE2E : public LiveBench {
+protected:
+    QString recordsTarget() override { return logs.filePath(QStringLiteral("records.sqlite")); }
+
+    // A recipe for the demultiplexer from the example limits of its common port or output port.
+    QByteArray writeRecipe(const char* name, const char* limitsFile, bool ports)
+    {
+        QFile limits(QStringLiteral(VXM_SOURCE_DIR "/docs/examples/") + QLatin1String(limitsFile));
+        EXPECT_TRUE(limits.open(QIODevice::ReadOnly));
+        QJsonObject limitsObject = QJsonDocument::fromJson(limits.readAll()).object();
+        limitsObject.remove(QStringLiteral("comment"));
+        QJsonObject recipe{
+            {QStringLiteral("name"), QLatin1String(name)},
+            {QStringLiteral("revision"), 2},
+            {QStringLiteral("part_number"), QStringLiteral("SIM-CWDM4-DEMUX")},
+            {QStringLiteral("scan"), QJsonObject{{QStringLiteral("measurement"), QStringLiteral("device_il")},
+                                                 {QStringLiteral("start_nm"), 1260}, {QStringLiteral("stop_nm"), 1340},
+                                                 {QStringLiteral("speed_nm_s"), 100}, {QStringLiteral("averages"), 1},
+                                                 {QStringLiteral("data_length"), 20001}, {QStringLiteral("channel"), 1},
+                                                 {QStringLiteral("path"), QStringLiteral("transmission")},
+                                                 {QStringLiteral("n_db"), 3}, {QStringLiteral("remove_background"), true}}},
+            {QStringLiteral("reference"), QJsonObject{{QStringLiteral("max_age_min"), 30}}}};
+        if (ports) {
+            limitsObject.insert(QStringLiteral("channels"), 4);  // one channel per port
+            recipe.insert(QStringLiteral("ports"), QJsonArray{1, 2, 3, 4});
+        }
+        recipe.insert(QStringLiteral("limits"), limitsObject);
+        const QByteArray text = QJsonDocument(recipe).toJson();
+        QDir().mkpath(logs.filePath(QStringLiteral("recipes")));
+        QFile file(QDir(logs.filePath(QStringLiteral("recipes"))).filePath(QLatin1String(name) + QStringLiteral(".json")));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(text);
+        return text;
+    }
+
+    void chooseAndTakeBackground(const char* name)
+    {
+        StationController& s = bench->station();
+        s.refreshRecipes();
+        ASSERT_TRUE(s.chooseRecipe(QLatin1String(name))) << infoText().toStdString();
+        f->StartStopSweep->click();
+        console("dut out");
+        f->TakeBackground->click();
+        f->SingleMeasure->click();
+        console("dut in");
+        ASSERT_EQ(Module1.TraceKind, 2) << infoText().toStdString();
+        QObject::connect(f->findChild<RecordCapture*>(), &RecordCapture::captured,
+                         [this](const MeasurementRecord& r) { captured.push_back(r); });
+    }
+
+    void scan(const char* id)
+    {
+        f->DeviceId->setText(QLatin1String(id));
+        QTest::keyClick(f->DeviceId, Qt::Key_Return);
+    }
+    QString shownVerdict() { return bench->station().widgets().StationVerdict->text(); }
+
+    std::vector<MeasurementRecord> captured;
+};
+
+TEST_F(StationE2E, AScannedIdPassesTheGoodDemultiplexerAndFailsTheBadLossOnItsThirdChannel)
+{
+    const QByteArray text = writeRecipe("CWDM4 demux common", "cwdm4-demux-common-limits.json", false);
+    chooseAndTakeBackground("CWDM4 demux common");
+    const QString backgroundUid = Module1.BackgroundSources[0].uid;
+    ASSERT_FALSE(backgroundUid.isEmpty());
+
+    console("dut device cwdm4");
+    scan("CW-0001");
+    EXPECT_EQ(shownVerdict(), QStringLiteral("PASS")) << infoText().toStdString();
+    EXPECT_EQ(f->DeviceId->selectedText(), QStringLiteral("CW-0001"));
+    bench->form1().grab().save(QDir(testOutputDir()).filePath(QStringLiteral("station-pass.png")));
+
+    console("dut device cwdm4-bad-loss");
+    scan("CW-0002");
+    EXPECT_EQ(shownVerdict(), QStringLiteral("FAIL"));
+    const QString reason = bench->station().widgets().StationReason->text();
+    EXPECT_TRUE(reason.contains(QStringLiteral("Failing: CH3 insertion_loss 2.5"))) << reason.toStdString();
+    EXPECT_FALSE(reason.contains(QStringLiteral("CH1"))) << reason.toStdString();
+
+    ASSERT_EQ(captured.size(), 2U);
+    for (const MeasurementRecord& r : captured) {
+        EXPECT_EQ(std::make_tuple(r.recipeName, r.recipeRevision, r.recipeHash, r.backgroundUid),
+                  std::make_tuple(QStringLiteral("CWDM4 demux common"), QStringLiteral("2"), station::recipeHash(text),
+                                  backgroundUid));
+        ASSERT_TRUE(r.backgroundAgeS);
+        EXPECT_GE(*r.backgroundAgeS, 0.0);
+        EXPECT_LT(*r.backgroundAgeS, 120.0);
+    }
+    EXPECT_EQ(captured[1].verdict, QStringLiteral("FAIL"));
+}
+
+TEST_F(StationE2E, FourPortsMeasuredInTurnGiveOneDeviceVerdictWithEachPortsIsolation)
+{
+    writeRecipe("CWDM4 demux ports", "cwdm4-demux-port-limits.json", true);
+    chooseAndTakeBackground("CWDM4 demux ports");
+    console("dut device cwdm4");
+    std::vector<verdict::DeviceVerdict> judged;
+    QObject::connect(&bench->station(), &StationController::deviceJudged,
+                     [&judged](const verdict::DeviceVerdict& v) { judged.push_back(v); });
+
+    scan("CW-0100");
+    for (int port = 1; port <= 4; ++port) {
+        ASSERT_EQ(bench->station().promptedPort(), port) << infoText().toStdString();
+        EXPECT_EQ(bench->station().widgets().PortPromptText->text(), QStringLiteral("Connect port %1 of 4").arg(port));
+        if (port == 2) bench->form1().grab().save(QDir(testOutputDir()).filePath(QStringLiteral("station-port.png")));
+        console(QStringLiteral("dut port %1").arg(port).toLatin1().constData());
+        QTest::keyClick(f->DeviceId, Qt::Key_Return);
+    }
+    EXPECT_FALSE(bench->station().promptedPort());
+    EXPECT_EQ(shownVerdict(), QStringLiteral("PASS")) << bench->station().widgets().StationReason->text().toStdString();
+    ASSERT_EQ(judged.size(), 1U);
+    const verdict::DeviceVerdict& device = judged[0];
+    ASSERT_EQ(device.channels.size(), 4U);
+    for (const verdict::ChannelVerdict& c : device.channels)
+        EXPECT_GT(c.figures[verdict::Figure::Isolation], 30.0) << "port " << c.number;
+
+    ASSERT_EQ(captured.size(), 5U);
+    const QString run = captured[4].runUid;
+    EXPECT_EQ(std::make_tuple(captured[4].kind, captured[4].verdict, captured[4].deviceId),
+              std::make_tuple(RecordKind::Device, QStringLiteral("PASS"), QStringLiteral("CW-0100")));
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(std::make_tuple(captured[i].port, captured[i].portCount, captured[i].runUid,
+                                  captured[i].backgroundUid.isEmpty()),
+                  std::make_tuple(i + 1, 4, run, false)) << i;
+}
+
+}  // namespace

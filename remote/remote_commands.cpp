@@ -47,12 +47,12 @@ QByteArray verdictResponse(const verdict::DeviceVerdict& verdict)
 // FETCh:FIGures?: six fields per figure of every channel, comma-separated: the channel's number,
 // the figure's key, its value, the lower and upper bound it is held to (-9.9E+37 and 9.9E+37 for
 // none) and PASS, FAIL, MARGINAL or "-" where it is not judged.
-QByteArray figuresResponse(const verdict::DeviceVerdict& verdict, const std::optional<verdict::Limits>& limits)
+QByteArray figuresResponse(const verdict::DeviceVerdict& verdict)
 {
     const double none = std::numeric_limits<double>::infinity();
     QByteArrayList fields;
     for (const verdict::ChannelVerdict& channel : verdict.channels) {
-        const verdict::FigureBounds bounds = limits ? limits->boundsFor(channel.number) : verdict::FigureBounds{};
+        const verdict::FigureBounds& bounds = channel.bounds;
         for (const verdict::Figure figure : verdict::kFigures) {
             const auto bound = bounds.find(figure);
             const bool bounded = bound != bounds.end() && (bound->second.min || bound->second.max);
@@ -531,8 +531,7 @@ void RemoteCommands::addMeasurement()
         return lastVerdict() ? Reply::text(verdictResponse(*lastVerdict())) : refuse(textIn("remote.noVerdict", 1));
     });
     table_.add(QStringLiteral("FETCh:FIGures?"), [this](const Command&) {
-        return lastVerdict() ? Reply::text(figuresResponse(*lastVerdict(), verdict_.limits()))
-                             : refuse(textIn("remote.noVerdict", 1));
+        return lastVerdict() ? Reply::text(figuresResponse(*lastVerdict())) : refuse(textIn("remote.noVerdict", 1));
     });
     table_.add(QStringLiteral("FETCh:RECord?"), [this](const Command&) { return Reply::text(scpi::quotedString(lastRecord_)); });
     table_.add(QStringLiteral("FORMat[:DATA]"), [this](const Command& c) {

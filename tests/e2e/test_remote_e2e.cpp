@@ -158,7 +158,9 @@ protected:
             return QJsonDocument::fromJson(file.readAll()).object();
         };
         QJsonObject recipe = example("cwdm4-recipe.json");
-        recipe[QStringLiteral("limits")] = example("cwdm4-demux-common-limits.json");
+        QJsonObject limits = example("cwdm4-demux-common-limits.json");
+        limits.remove(QStringLiteral("comment"));
+        recipe[QStringLiteral("limits")] = limits;
         recipe.remove(QStringLiteral("mask"));
         ASSERT_TRUE(QDir(logs.path()).mkpath(QStringLiteral("recipes")));
         QFile file(logs.filePath(QStringLiteral("recipes/cwdm4.json")));

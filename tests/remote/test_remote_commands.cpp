@@ -22,6 +22,9 @@
 
 #include <memory>
 
+// Responses readable in failure messages.
+inline void PrintTo(const QByteArray& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
+
 namespace {
 
 struct RemoteBench {
@@ -296,7 +299,7 @@ namespace {
 
 // The station's recipes on a bench of fakes that keeps records: "Fake filter" judges the one peak
 // at 1300 nm (a loss of 5 dB) against a loss of at most 6 dB, "Fake demux" measures it on ports 1
-// and 2, and "Broken" starts above its stop.
+// and 2, and "Broken" starts above its stop: it is offered by its file name.
 struct StationBench : RemoteBench {
     std::vector<MeasurementRecord> captured;
 
@@ -321,6 +324,13 @@ struct StationBench : RemoteBench {
         }
         QObject::connect(f.findChild<RecordCapture*>(), &RecordCapture::captured,
                          [this](const MeasurementRecord& r) { captured.push_back(r); });
+        // The laser sweeping the recipe's span, which its boxes keep while it sweeps.
+        connectLaser(b);
+        f.Text1->setText(QStringLiteral("1260"));
+        f.Text2->setText(QStringLiteral("1340"));
+        f.Text3->setText(QStringLiteral("100"));
+        f.StartStopSweep->setEnabled(true);
+        EXPECT_EQ(errorOf("LAS:SWE ON"), QByteArray("0,\"No error\""));
     }
     // The background as the line takes it through the window's own commands, with the device out.
     void takeBackground()
@@ -342,10 +352,10 @@ const QByteArray kNoError = "0,\"No error\"";
 TEST(RemoteStation, RecipesAreListedChosenAndRefusedWithTheirLineAndReason)
 {
     StationBench s;
-    EXPECT_EQ(s.client->query("RECipe?;:RECipe:LIST?"), QByteArray(R"("",0;"Broken","Fake demux","Fake filter")"));
+    EXPECT_EQ(s.client->query("RECipe?;:RECipe:LIST?"), QByteArray(R"("",0;"Fake demux","Fake filter","broken.json")"));
     const struct { const char* command; QByteArray error; const char* inUse; } cases[] = {
         {"REC:LOAD \"Fake filter\"", kNoError, R"("Fake filter",3)"},
-        {"recipe:load 'Broken'", executionError("Recipe refused, line 2: The start wavelength must be below the stop wavelength"),
+        {"recipe:load 'broken.json'", executionError("Recipe refused, line 2: The start wavelength must be below the stop wavelength"),
          R"("Fake filter",3)"},
         {"REC \"Nowhere\"", R"(-200,"Execution error; The recipe ""Nowhere"" cannot be read")", R"("Fake filter",3)"},
         {"REC:LOAD", "-109,\"Missing parameter\"", R"("Fake filter",3)"},

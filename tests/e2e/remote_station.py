@@ -54,11 +54,13 @@ def main():
     for command in ("MOD:PORT COM6", "MOD:CONN", "LAS:PORT COM7", "OUTP ON"):
         step(command)
     out["recipes"] = vxm.query("REC:LIST?")
-    # The recipe sets the scan boxes, which the sweep then locks.
-    step(f'REC:LOAD "{RECIPE}"')
-    out["recipe"] = vxm.query("REC?")
+    # The span the sweep then locks, as the recipe has it; the recipe sets the other boxes once the
+    # measurement is ticked.
+    step("SENS:WAV:STAR 1260;STOP 1340;:SENS:SWE:SPE 100")
     step("LAS:SWE ON")
     step("MEAS:MODE IL")
+    step(f'REC:LOAD "{RECIPE}"')
+    out["recipe"] = vxm.query("REC?")
 
     console("dut out")
     step("*CLS;:MEAS:REF BACK;:INIT;*OPC")

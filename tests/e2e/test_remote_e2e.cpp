@@ -189,7 +189,9 @@ TEST_F(RemoteStationE2E, ALineControllerRuns20DevicesThroughARecipeAndTheStoreHo
         EXPECT_EQ(d[QStringLiteral("figures")].toInt(), 4 * verdict::kFigureCount) << id.toStdString();
         const QJsonArray failing = d[QStringLiteral("failing")].toArray();
         EXPECT_EQ(failing.size(), bad ? 2 : 0) << id.toStdString();
-        if (bad) EXPECT_EQ(failing.first().toString(), QStringLiteral("3 insertion_loss")) << id.toStdString();
+        if (bad) {
+            EXPECT_EQ(failing.first().toString(), QStringLiteral("3 insertion_loss")) << id.toStdString();
+        }
         uids << d[QStringLiteral("uid")].toString();
     }
     uids.removeDuplicates();

@@ -22,9 +22,6 @@
 
 #include <memory>
 
-// Responses readable in failure messages.
-inline void PrintTo(const QByteArray& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
-
 namespace {
 
 struct RemoteBench {
@@ -397,13 +394,20 @@ TEST(RemoteStation, ADeviceIsMeasuredByRecipeAndItsVerdictFiguresAndRecordAreRea
     StationBench s;
     EXPECT_EQ(s.client->query("FETC:REC?"), QByteArray("\"\"")) << "no record yet";
     EXPECT_EQ(s.errorOf("REC:LOAD \"Fake filter\""), kNoError);
-    // Without a background the station refuses, as the operator's Enter, and the reference is questionable.
-    EXPECT_EQ(s.client->query("DEV:ID \"SN-000\";MEAS;*OPC?;:SYST:ERR?;:STAT:QUES:COND?"),
-              QByteArray("1;" + executionError("No background has been taken with these settings: take a new background") + ";512"));
+    // Refusals as at Enter, queued when the operation ends: Remove Background stays locked until a
+    // background is taken; a stale one makes the reference questionable.
+    EXPECT_EQ(s.client->query("DEV:ID \"SN-000\";MEAS;*OPC?;:SYST:ERR?").toStdString(),
+              ("1;" + executionError("The recipe cannot set \"\"Remove Background\"\" now: the control is locked")).toStdString());
     s.takeBackground();
     EXPECT_EQ(s.client->query("FETC:REC?"), s.quotedUid());
+    Module1.BackgroundSources[0].utcMs -= 61 * 60'000;
+    const QByteArray stale = s.client->query("DEV:MEAS;*OPC?;:SYST:ERR?;:STAT:QUES:COND?");
+    EXPECT_TRUE(stale.startsWith("1;-200,\"Execution error; The background is 61.0 min old") && stale.endsWith(";512"))
+        << stale.constData();
+    Module1.BackgroundSources[0].utcMs += 61 * 60'000;
 
-    EXPECT_EQ(s.client->query("*ESE 1;*CLS;:DEV:ID \"SN-001\";MEAS;*OPC;:STAT:OPER:COND?"), QByteArray("16"));
+    EXPECT_EQ(s.client->query("*ESE 1;*CLS;:DEV:ID \"SN-001\";MEAS;*OPC;:STAT:OPER:COND?"), QByteArray("24"))
+        << "sweeping and measuring";
     EXPECT_TRUE(QTest::qWaitFor([&] { return s.client->query("*ESR?") == "1"; }, 5000));
     EXPECT_EQ(s.client->query("SYST:ERR?;:STAT:QUES:COND?;:FETC:VERD?"),
               kNoError + R"(;0;PASS,"CH1 1300.000 nm PASS","DEVICE PASS")");

@@ -30,6 +30,7 @@
 #include "records/history_host.h"
 #include "records/record_capture.h"
 #include "records/record_status.h"
+#include "records/record_store.h"
 #include "records/record_writer.h"
 #include "station/recipe_library.h"
 #include "station/station_controller.h"
@@ -99,12 +100,20 @@ void Bench::wireHistory()
     if (!services_.recordsTarget.isEmpty()) history_ = new HistoryHost(*form1_, services_.recordsTarget);
 }
 
-// The station offers the recipes of its folder.
+// The station offers the recipes of its folder and of the records store.
 void Bench::wireStation()
 {
     const QString folder = services_.recipesFolder.isEmpty() ? defaultRecipesFolder() : services_.recipesFolder;
-    station_ = new StationController(*form1_, *info_, *measure_, *verdict_, capture_,
-                                     [folder] { return offeredRecipes(folder, nullptr); });
+    // With records, the recipes go through the store, opened on this thread when first read.
+    auto store = std::make_shared<RecordStore>();
+    const QString target = services_.recordsTarget;
+    station_ = new StationController(*form1_, *info_, *measure_, *verdict_, capture_, [folder, store, target] {
+        if (!target.isEmpty() && !store->isOpen()) store->open(target);
+        if (!store->isOpen()) return offeredRecipes(folder, nullptr);
+        StoreShelf shelf(*store);
+        return offeredRecipes(folder, &shelf);
+    });
+    connect(startup_, &StartupController::loaded, station_, &StationController::refreshRecipes);
 }
 
 Bench::~Bench()

@@ -11,6 +11,7 @@
 #include <QSysInfo>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 std::int32_t whole(const QLineEdit* box) { return floorToInt32(leadingNumber(box->text())); }
@@ -117,15 +118,11 @@ MeasurementRecord RecordCapture::build(RecordKind kind, int pass) const
     return r;
 }
 
-void RecordCapture::setStationContext(StationContext context)
+void RecordCapture::submitDevice(const verdict::DeviceVerdict& verdict, const StationContext& context)
 {
-    station_ = std::move(context);
-    held_.clear();
-}
-
-void RecordCapture::submitDevice(const verdict::DeviceVerdict& verdict)
-{
+    const StationContext previous = std::exchange(station_, context);
     MeasurementRecord device = build(RecordKind::Device, -1);
+    station_ = previous;
     device.port = 0;
     device.channels.clear();
     device.wavelengthsNm.clear();
@@ -140,7 +137,6 @@ void RecordCapture::submitDevice(const verdict::DeviceVerdict& verdict)
     writer_.submit(std::move(device));
 }
 
-void RecordCapture::dropHeld() { held_.clear(); }
 
 void RecordCapture::captureSpectrum(int pass)
 {

@@ -61,10 +61,11 @@ public:
 
     // The station's context of the records that follow; a default context ends it. With a port, the
     // spectra are held until the device is complete (submitDevice) or given up (dropHeld).
-    void setStationContext(StationContext context);
-    // The held port records, then the device record with `verdict` combined over the ports.
-    void submitDevice(const verdict::DeviceVerdict& verdict);
-    void dropHeld();
+    void setStationContext(StationContext context) { station_ = std::move(context); }
+    // The held port records, then the device record of `context` with `verdict` combined over the
+    // ports.
+    void submitDevice(const verdict::DeviceVerdict& verdict, const StationContext& context);
+    void dropHeld() { held_.clear(); }
 
 signals:
     // A record was handed to the writer (or held for its device).

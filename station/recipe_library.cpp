@@ -1,6 +1,7 @@
 #include "station/recipe_library.h"
 
 #include "records/record_capture.h"
+#include "records/record_store.h"
 #include "station/recipe.h"
 
 #include <QDir>
@@ -9,6 +10,18 @@
 
 #include <algorithm>
 #include <map>
+
+void StoreShelf::publish(const OfferedRecipe& recipe)
+{
+    store_.publishRecipe(recipe.name, recipe.revision, recipe.hash, QString::fromUtf8(recipe.text));
+}
+
+std::vector<OfferedRecipe> StoreShelf::newest()
+{
+    std::vector<OfferedRecipe> found;
+    for (const StoredRecipe& r : store_.newestRecipes()) found.push_back({r.name, r.revision, r.hash, r.text.toUtf8(), true});
+    return found;
+}
 
 QString defaultRecipesFolder() { return QDir(userDataFolder()).filePath(QStringLiteral("recipes")); }
 

@@ -31,6 +31,19 @@ public:
     virtual std::vector<OfferedRecipe> newest() = 0;
 };
 
+class RecordStore;
+
+// The recipes of a records store, opened on the calling thread.
+class StoreShelf final : public RecipeShelf {
+public:
+    explicit StoreShelf(RecordStore& store) : store_(store) {}
+    void publish(const OfferedRecipe& recipe) override;
+    std::vector<OfferedRecipe> newest() override;
+
+private:
+    RecordStore& store_;
+};
+
 // The folder "recipes" in the user's data folder.
 QString defaultRecipesFolder();
 

@@ -71,7 +71,6 @@ StationController::StationController(Form1& form, InfoBox& info, MeasureControll
     form_.installEventFilter(this);
     connect(form_.LanguageButton, &QPushButton::toggled, this, &StationController::retranslate);
     retranslate();
-    refreshRecipes();
 }
 
 void StationController::refreshRecipes()
@@ -136,7 +135,7 @@ bool StationController::startDevice()
     if (id.size() > kMaxIdLength) return refuse(T("station.idTooLong").arg(id.left(kMaxIdLength) + QStringLiteral("…")));
     if (!recipe_) return refuse(T("station.noRecipe"));
     if (!form_.SingleMeasure->isEnabled()) return refuse(T("station.notReady"));
-    if (!applyControls(Acquisition::Spectrum) || !checkBackground()) return false;
+    if (!checkBackground() || !applyControls(Acquisition::Spectrum)) return false;
 
     runDevice_ = id;
     if (!recipe_->ports.empty()) {
@@ -160,14 +159,14 @@ bool StationController::nextPort()
 {
     if (measuring_ || measure_.running() || measure_.engine().busy()) return refuse(T("station.busy"));
     if (!run_ || !run_->current()) return false;
-    if (!applyControls(Acquisition::Spectrum) || !checkBackground()) return false;
+    if (!checkBackground() || !applyControls(Acquisition::Spectrum)) return false;
     const int port = *run_->current();
     const auto count = static_cast<std::int32_t>(recipe_->ports.size());
-    if (records_)
-        records_->setStationContext(
-            {recipe_->name, QString::number(recipe_->revision), recipe_->hash, port, count, runUid_});
+    const StationContext context{recipe_->name, QString::number(recipe_->revision), recipe_->hash, port, count, runUid_};
+    if (records_) records_->setStationContext(context);
     verdict_.setPort(port);
     const std::optional<verdict::DeviceVerdict> judged = measureOnce();
+    if (records_) records_->setStationContext({});  // a measurement between two ports is the window's own
     if (!judged) {
         refuse(T("station.portFailed").arg(port));
         return false;
@@ -181,10 +180,8 @@ bool StationController::nextPort()
     }
     const verdict::Limits* limits = recipe_->limits ? &*recipe_->limits : nullptr;
     const verdict::DeviceVerdict device = *run_->verdict(limits, verdict_.plan(), judged->levels);
-    if (records_) {
-        records_->submitDevice(device);
-        records_->setStationContext({});
-    }
+    if (records_) records_->submitDevice(device, {context.recipeName, context.recipeRevision, context.recipeHash, 0,
+                                                  count, runUid_});
     verdict_.setPort(0);
     run_.reset();
     closePrompt();
@@ -199,7 +196,7 @@ void StationController::abandon()
     if (!run_) return;
     run_->abandon();
     run_.reset();
-    if (records_) records_->setStationContext({});  // the held port records go with it
+    if (records_) records_->dropHeld();
     verdict_.setPort(0);
     closePrompt();
     info_.report(kArial, VbColor::Black, T("station.abandoned").arg(runDevice_));

@@ -47,6 +47,11 @@ protected:
     {
         target = dir.filePath(QStringLiteral("records.sqlite"));
         b = std::make_unique<FakeBench>(true, target, dir.filePath(QStringLiteral("spool.sqlite")));
+        // A bench without a laser, its module connected: the measurement options open.
+        form().CheckTLS->setChecked(false);
+        form().SetVXMComPort->click();
+        form().SetConnection->click();
+        ASSERT_TRUE(form().CheckVXMScanMode->isEnabled()) << info().toStdString();
         prepareScan(*b);
         QDir().mkpath(folder());
         write("filter.json", recipeText("Fake filter", 6));
@@ -111,8 +116,10 @@ TEST_F(Station, ARecipeSetsTheBoxesAndTheLimitsAndARefusedOneLeavesTheRecipeInUs
     broken.replace(R"("start_nm": 1260)", R"("start_nm": 1350)");
     write("broken.json", broken);
     station().refreshRecipes();
-    EXPECT_FALSE(station().chooseRecipe(QStringLiteral("Broken")));
-    EXPECT_EQ(info(), QStringLiteral("Recipe refused, line 2: The start wavelength must be below the stop wavelength"));
+    // Offered under its file name: it has no name that can be read.
+    EXPECT_FALSE(station().chooseRecipe(QStringLiteral("broken.json")));
+    EXPECT_EQ(info(), QStringLiteral("Recipe refused, line 2: The start wavelength must be below the stop wavelength"))
+        << info().toStdString();
     EXPECT_EQ(station().recipe()->name, QStringLiteral("Fake filter"));
     EXPECT_EQ(station().widgets().RecipeBox->currentText(), QStringLiteral("Fake filter (r3)"));
 }
@@ -182,7 +189,8 @@ TEST_F(Station, BadIdsABusyBenchAndAnUnfitBackgroundAreRefusedBeforeAnyScan)
     EXPECT_EQ(info(), QStringLiteral("Choose a recipe before measuring a device"));
     ASSERT_TRUE(station().chooseRecipe(QStringLiteral("Fake filter")));
     enter();
-    EXPECT_EQ(info(), QStringLiteral("No background has been taken with these settings: take a new background"));
+    EXPECT_EQ(info(), QStringLiteral("No background has been taken with these settings: take a new background"))
+        << info().toStdString();
     takeBackground();
     const int scansBefore = scans();
 
@@ -265,8 +273,7 @@ TEST_F(Station, APortedDeviceIsMeasuredPortByPortAndAnAbandonedOneLeavesNoRecord
                               device.deviceId),
               std::make_tuple(RecordKind::Device, 0, run, QStringLiteral("PASS"), true, QStringLiteral("DMX-2")));
     EXPECT_TRUE(device.figuresJson.contains(QStringLiteral("\"channel\":2"))) << device.figuresJson.toStdString();
-    drain();
-    EXPECT_EQ(store.list({}).size(), 4U);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return store.list({}).size() == 4U; }, 10000)) << "the ports and the device";
     EXPECT_EQ(prompts.last()[0].toString(), QString()) << "the prompt closed";
 }
 
@@ -277,7 +284,9 @@ TEST_F(Station, ARecordedBackgroundWithTheSameSettingsCanBeUsedAsTheBackground)
     Form1& f = form();
     ASSERT_TRUE(station().chooseRecipe(QStringLiteral("Fake filter")));
     takeBackground();
-    drain();
+    RecordStore store;
+    ASSERT_FALSE(store.open(target));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return store.list({}).size() == 1U; }, 10000));
     const MeasurementRecord taken = captured.at(0);
     Module1 = SharedState{};  // a fresh start of the program: no background in memory
     Module1.Language = 1;
@@ -285,8 +294,6 @@ TEST_F(Station, ARecordedBackgroundWithTheSameSettingsCanBeUsedAsTheBackground)
 
     f.HistoryButton->click();
     HistoryHost& history = *(*b)->history();
-    RecordStore store;
-    ASSERT_FALSE(store.open(target));
     ASSERT_TRUE(history.controller()->open(store.list({}).at(0).id));
     f.Text7->setText(QStringLiteral("1001"));
     EXPECT_FALSE(history.useAsBackground());

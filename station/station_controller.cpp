@@ -104,7 +104,7 @@ bool StationController::chooseRecipe(const QString& name)
     }
     if (run_) abandon();
     recipe_ = std::get<Recipe>(std::move(parsed));
-    applyControls(Acquisition::Spectrum);  // what is locked now is set again at Enter
+    applyControls(Acquisition::Spectrum, false);  // what is locked now (no background yet) is set at Enter
     verdict_.setPort(0);
     verdict_.useRecipe(recipe_->name, recipe_->limits, recipe_->mask);
     {
@@ -214,7 +214,7 @@ bool StationController::eventFilter(QObject* watched, QEvent* event)
 
 std::optional<int> StationController::promptedPort() const { return run_ ? run_->current() : std::nullopt; }
 
-bool StationController::applyControls(Acquisition acquisition)
+bool StationController::applyControls(Acquisition acquisition, bool tell)
 {
     Form1& f = form_;
     const WindowControls c = windowControls(recipe_->scan, acquisition);
@@ -250,7 +250,7 @@ bool StationController::applyControls(Acquisition acquisition)
         else if (locked.isEmpty()) locked = captionOf(path);
     }
     if (locked.isEmpty()) return true;
-    return refuse(T("station.locked").arg(locked));
+    return tell ? refuse(T("station.locked").arg(locked)) : false;
 }
 
 bool StationController::checkBackground()

@@ -73,9 +73,9 @@ signals:
 
 private:
     bool refuse(const QString& text);
-    // The recipe's boxes for a spectrum, set through the handlers; false (and told) when a control
-    // the recipe needs is locked.
-    bool applyControls(station::Acquisition acquisition);
+    // The recipe's boxes for a spectrum, set through the handlers; false (and, if `tell`, told) when
+    // a control the recipe needs is locked.
+    bool applyControls(station::Acquisition acquisition, bool tell = true);
     bool checkBackground();
     // One Single Measurement; the verdict of its trace, none when it failed.
     std::optional<verdict::DeviceVerdict> measureOnce();

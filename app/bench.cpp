@@ -139,8 +139,11 @@ void Bench::wireResultsWindow(Form2& window)
 bool Bench::startRemote(const RemoteOptions& options)
 {
     if (!remote_) {
-        remote_ = new RemoteControl(*form1_, *info_, *services_.library, *resultsWindow_, *engine_, *verdict_);
+        remote_ = new RemoteControl(*form1_, *info_, *services_.library, *resultsWindow_, *engine_, *verdict_, *station_);
         RemoteCommands* commands = &remote_->commands();
+        if (capture_)
+            connect(capture_, &RecordCapture::captured, commands,
+                    [commands](const MeasurementRecord& record) { commands->setLastRecord(record.uid); });
         connect(station_, &StationController::referenceQuestionable, commands,
                 [commands](bool on) { commands->setQuestionable(scpi::ReferenceQuestionable, on); });
         connect(station_, &StationController::maskFailed, commands,

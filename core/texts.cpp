@@ -191,6 +191,10 @@ constexpr TextEntry kTexts[] = {
     {"remote.disabled", "%1 is disabled", "%1 不可用"},
     {"remote.noTrace", "no spectrum has been measured", "尚未测量光谱"},
     {"remote.noVerdict", "no verdict", "没有判定结果"},
+    {"remote.noPort", "no port is asked for", "未在等待连接端口"},
+    {"remote.idControl", "the device ID holds a control character", "器件编号含有控制字符"},
+    {"remote.idTooLong", "the device ID is longer than %1 characters", "器件编号超过 %1 个字符"},
+    {"remote.limitsName", "sent by remote control", "由远程控制发送"},
 
     // ---- verdict: channel plan, limits and the figures table
     {"verdict.plan", "Channel plan", "信道规划"},

@@ -1,9 +1,12 @@
 // What a remote client sends, through the line assembler, the parser and a command table of the
 // kinds of commands the program offers (settings with numbers, choices and switches, queries
-// answered with text and blocks, a refusal, a command that makes the line wait), with the
-// program's own status commands (*ESE, *ESR?, *STB?, *OPC, STATus, SYSTem:ERRor) on a bench whose
-// conditions the commands change: LASer:SWEep the sweeping bit, INITiate the measuring bit until a
+// answered with text and blocks, a text or block parameter, a refusal, a command that makes the
+// line wait), with the program's own status commands (*ESE, *ESR?, *STB?, *OPC, STATus,
+// SYSTem:ERRor) on a bench whose conditions the commands change: LASer:SWEep the sweeping bit, INITiate the measuring bit until a
 // command has waited for it, CALCulate:MASK the failed-mask bit.
+//
+// Block parameters ("#15hello") carry LFs inside their line: the lines are those of the whole input
+// fed at once, which must cover it.
 //
 // The first byte is a set of flags: bit 0 puts nearly a full line before the input, so its first
 // line crosses the length limit or not; bits 1-3 cut the input into pieces of 1 << n bytes (0: whole).
@@ -124,6 +127,11 @@ struct Bench {
         table.add(QStringLiteral("LASer:PORT"), [](const Command& c) {
             return c.parameters.size() == 1 ? Reply::done() : Reply::failure({scpi::ParameterError, {}});
         });
+        // Text in quotes or a block, as the station's limits and device ID take it.
+        table.add(QStringLiteral("LIMits[:LOAD]"), [](const Command& c) {
+            if (const auto extra = scpi::checkParameterCount(c, 1)) return Reply::failure(*extra);
+            return c.parameters.isEmpty() ? Reply::failure({scpi::MissingParameter, {}}) : Reply::done();
+        });
         table.add(QStringLiteral("INITiate"), [this](const Command&) {
             if (running) return Reply::failure(scpi::executionError(QStringLiteral("a measurement is running")));
             running = true;
@@ -162,10 +170,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const int pieceBits = (flags >> 1) & 7;
     const qsizetype piece = pieceBits == 0 ? body.size() : qsizetype{1} << pieceBits;
 
-    // The lines as a plain split at LF says they are.
+    // The lines as the whole input fed at once gives them; they must cover the input, each ended by
+    // its LF (CR LF), and hold an LF only inside a block.
     const QByteArray input = before + body;
-    QList<QByteArray> expected = input.split('\n');
-    expected.removeLast();  // the unfinished rest
+    scpi::LineAssembler whole;
+    const std::vector<scpi::ReceivedLine> expected = whole.feed(QByteArrayView(input));
+    // Where an overlong line ends is not known from its lines: the check stops there.
+    qsizetype at = 0;
+    for (const scpi::ReceivedLine& line : expected) {
+        if (line.overlong) {
+            at = -1;
+            break;
+        }
+        FUZZ_CHECK(input.sliced(at).startsWith(line.text));
+        at += line.text.size();
+        if (line.text.contains('\n')) FUZZ_CHECK(line.text.contains('#'));
+        if (at < input.size() && input.at(at) == '\r') ++at;
+        FUZZ_CHECK(at < input.size() && input.at(at) == '\n');
+        ++at;
+    }
+    if (at >= 0) FUZZ_CHECK(whole.holdsPartialLine() == (at < input.size()));
 
     std::vector<QByteArrayView> pieces{QByteArrayView(before)};
     for (qsizetype at = 0; at < body.size(); at += piece) pieces.push_back(QByteArrayView(body).sliced(at, std::min(piece, body.size() - at)));
@@ -176,14 +200,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     qsizetype lineIndex = 0;
     for (const QByteArrayView bytes : pieces) {
         for (const scpi::ReceivedLine& line : assembler.feed(bytes)) {
-            FUZZ_CHECK(lineIndex < expected.size());
-            QByteArray want = expected[lineIndex++];
-            if (want.endsWith('\r')) want.chop(1);
-            FUZZ_CHECK(line.overlong == (want.size() > scpi::kMaxLineBytes));
-            FUZZ_CHECK(line.overlong ? line.text.isEmpty() : line.text == want);
+            FUZZ_CHECK(lineIndex < qsizetype(expected.size()));
+            const scpi::ReceivedLine& want = expected[static_cast<std::size_t>(lineIndex++)];
+            FUZZ_CHECK(line.overlong == want.overlong && line.text == want.text && line.text.size() <= scpi::kMaxLineBytes);
+            FUZZ_CHECK(!line.overlong || line.text.isEmpty());
 
             const scpi::ParsedLine parsed = scpi::parseLine(line);
-            if (parsed.error) FUZZ_CHECK(parsed.error->code == (line.overlong ? scpi::CommandError : scpi::SyntaxError));
+            if (parsed.error)
+                FUZZ_CHECK(line.overlong ? parsed.error->code == scpi::CommandError
+                                         : parsed.error->code == scpi::SyntaxError || parsed.error->code == scpi::InvalidBlockData);
             for (const Command& command : parsed.commands) {
                 checkCommand(command);
                 const scpi::ParsedLine again = scpi::parseLine(QByteArrayView(written(command)));
@@ -211,8 +236,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             checkStatus(bench);
         }
     }
-    FUZZ_CHECK(lineIndex == expected.size());
-    FUZZ_CHECK(assembler.holdsPartialLine() == (!input.isEmpty() && !input.endsWith('\n')));
+    FUZZ_CHECK(lineIndex == qsizetype(expected.size()));
+    FUZZ_CHECK(assembler.holdsPartialLine() == whole.holdsPartialLine());
 
     // Every queued error reads as <code>,"<text>".
     while (status.errorCount() > 0) {

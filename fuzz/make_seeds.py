@@ -103,6 +103,12 @@ write("fuzz_sim_frames", "laser_session_faults", b"\x3E" + b"junk" + REQUESTS["l
       + REQUESTS["swst"] + REQUESTS["swsp"])
 write("fuzz_sim_frames", "bad_checksum", b"\x00" + REQUESTS["lson"][:-1] + b"\x00")
 
+def block(payload):
+    """An IEEE 488.2 definite-length block."""
+    length = str(len(payload)).encode()
+    return b"#" + str(len(length)).encode() + length + payload
+
+
 # Remote lines: flags byte (bit 0 a nearly full line before, bits 1-3 the piece size), then text.
 SCPI = {
     "identity": b"*IDN?\n",
@@ -118,9 +124,14 @@ SCPI = {
     "error_classes": b"NOPE;SENS:AVER 0;*ESE 256;SYST:ERR:COUN?;*ESR?\nSYST:ERR:ALL?;:SYST:ERR:ALL?;:SYST:VERS?\n"
                      b"*CLS;*RST;STAT:PRES;:STAT:OPER:ENAB?;:STAT:QUES:ENAB?\n",
     "queue_overflow": b"NOPE;" * 40 + b"*ESR?;SYST:ERR:COUN?\nSYST:ERR:ALL?\n",
+    "station": b'REC:LIST?;:REC:LOAD "CWDM4 demultiplexer, production test";:REC?\n'
+               b'DEV:ID "SN-001";MEAS;*OPC?;:FETC:VERD?;FIG?;REC?\nDEV:PORT?;PORT:NEXT;*WAI;:DEV:ABOR;ID?\n',
+    "blocks": b"LIM:LOAD " + block(b'{"all": {"ripple": {"max": 0.5}},\n "channels": 4}\r') + b";:SYST:ERR?\n"
+              b"DEV:ID " + block(b"SN\n01") + b",#0rest;of\tline\nLIM #3ab\nLIM #9123\nLIM x#15\n",
 }
 for name, line in SCPI.items():
     write("fuzz_scpi", name, b"\x00" + line)
 write("fuzz_scpi", "settings_in_pairs", b"\x02" + SCPI["settings_chain"])
+write("fuzz_scpi", "blocks_in_pieces", b"\x04" + SCPI["blocks"])
 write("fuzz_scpi", "overlong", b"\x01" + b"A" * 20 + b"\n*IDN?\n")
 write("fuzz_scpi", "at_the_limit", b"\x01" + b"B" * 16 + b"\r\n*IDN?")

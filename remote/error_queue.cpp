@@ -11,9 +11,11 @@ QString standardMessage(int code)
     case ParameterNotAllowed: return QStringLiteral("Parameter not allowed");
     case MissingParameter: return QStringLiteral("Missing parameter");
     case UndefinedHeader: return QStringLiteral("Undefined header");
+    case InvalidBlockData: return QStringLiteral("Invalid block data");
     case ExecutionError: return QStringLiteral("Execution error");
     case ParameterError: return QStringLiteral("Parameter error");
     case DataOutOfRange: return QStringLiteral("Data out of range");
+    case TooMuchData: return QStringLiteral("Too much data");
     case IllegalParameterValue: return QStringLiteral("Illegal parameter value");
     case SelfTestFailed: return QStringLiteral("Self-test failed");
     case QueueOverflow: return QStringLiteral("Queue overflow");

@@ -15,15 +15,19 @@
 #include "remote/status_commands.h"
 #include "results/form2.h"
 #include "results/results_window_host.h"
+#include "station/station_controller.h"
 #include "verdict/device_verdict.h"
+#include "verdict/limits.h"
 #include "verdict/verdict_controller.h"
 
 #include <QMessageBox>
 #include <QPointer>
 #include <QTimer>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
+#include <limits>
 
 using scpi::Command;
 using scpi::Reply;
@@ -39,6 +43,47 @@ QByteArray verdictResponse(const verdict::DeviceVerdict& verdict)
         response += ',' + scpi::quotedString(line);
     return response;
 }
+
+// FETCh:FIGures?: six fields per figure of every channel, comma-separated: the channel's number,
+// the figure's key, its value, the lower and upper bound it is held to (-9.9E+37 and 9.9E+37 for
+// none) and PASS, FAIL, MARGINAL or "-" where it is not judged.
+QByteArray figuresResponse(const verdict::DeviceVerdict& verdict)
+{
+    const double none = std::numeric_limits<double>::infinity();
+    QByteArrayList fields;
+    for (const verdict::ChannelVerdict& channel : verdict.channels) {
+        const verdict::FigureBounds& bounds = channel.bounds;
+        for (const verdict::Figure figure : verdict::kFigures) {
+            const auto bound = bounds.find(figure);
+            const bool bounded = bound != bounds.end() && (bound->second.min || bound->second.max);
+            const auto among = [figure](const std::vector<verdict::Figure>& list) {
+                return std::find(list.begin(), list.end(), figure) != list.end();
+            };
+            const bool judged = bounded && channel.outcome != verdict::Outcome::NotJudged &&
+                                !(figure == verdict::Figure::Isolation && channel.figures.isolationShared);
+            const char* outcome = among(channel.failing)    ? "FAIL"
+                                  : among(channel.marginal) ? "MARGINAL"
+                                  : judged                  ? "PASS"
+                                                            : "-";
+            fields << QByteArray::number(channel.number) << verdict::figureKey(figure).toUtf8()
+                   << scpi::realNumber(channel.figures[figure])
+                   << scpi::realNumber(bounded && bound->second.min ? *bound->second.min : -none)
+                   << scpi::realNumber(bounded && bound->second.max ? *bound->second.max : none) << QByteArray(outcome);
+        }
+    }
+    return fields.join(',');
+}
+
+// Quoted texts, comma-separated.
+QByteArray quotedList(const QStringList& texts)
+{
+    QByteArrayList quoted;
+    for (const QString& t : texts) quoted << scpi::quotedString(t);
+    return quoted.join(',');
+}
+
+// The longest device ID the station takes.
+constexpr qsizetype kMaxDeviceId = 64;
 
 const char* const kMaker = "Ostrel";
 const char* const kModel = "VXM";
@@ -122,10 +167,13 @@ private:
 }  // namespace
 
 RemoteCommands::RemoteCommands(Form1& form, InfoBox& info, DeviceLibrary& library, ResultsWindowHost& results,
-                               ScanEngine& engine, const VerdictController& verdict)
+                               ScanEngine& engine, VerdictController& verdict, StationController& station)
     : QObject(&form), form_(form), info_(info), library_(library), results_(results), engine_(engine),
-      verdict_(verdict)
+      verdict_(verdict), station_(station)
 {
+    connect(&verdict_, &VerdictController::evaluated, this, [this] { deviceVerdict_.reset(); });
+    connect(&station_, &StationController::deviceJudged, this,
+            [this](const verdict::DeviceVerdict& v) { deviceVerdict_ = v; });
     // The toggle starts pressed with the laser off; its handler runs on every change after that.
     connect(form_.TLSOnOff, &QAbstractButton::toggled, this, [this](bool on) { laserOn_ = on; });
     // After the sweep's handler, which may have put the toggle back.
@@ -135,6 +183,7 @@ RemoteCommands::RemoteCommands(Form1& form, InfoBox& info, DeviceLibrary& librar
     addModule();
     addSettings();
     addMeasurement();
+    addStation();
 }
 
 bool RemoteCommands::measuring() const
@@ -149,16 +198,27 @@ QString RemoteCommands::refusal(const QWidget* control) const
     return {};
 }
 
-QString RemoteCommands::click(QAbstractButton* button)
+QString RemoteCommands::perform(const std::function<bool()>& action)
 {
     QString warning;
-    const QString textBefore = info_.text();
-    const std::uint32_t colourBefore = info_.color();
+    bool done = false;
     {
         RemoteDialogsScope scope(&form_, warning);
-        button->click();
+        done = action();
     }
     if (!warning.isEmpty()) return warning.trimmed();
+    return done ? QString() : firstLine(info_.text());
+}
+
+QString RemoteCommands::click(QAbstractButton* button)
+{
+    const QString textBefore = info_.text();
+    const std::uint32_t colourBefore = info_.color();
+    const QString warning = perform([button] {
+        button->click();
+        return true;
+    });
+    if (!warning.isEmpty()) return warning;
     // Handlers report failures in red; a red report left from before is not this click's.
     const bool red = info_.color() == VbColor::Red;
     if (red && (info_.text() != textBefore || colourBefore != VbColor::Red)) return firstLine(info_.text());
@@ -402,23 +462,27 @@ void RemoteCommands::addSettings()
                [](const Command&) { return Reply::text(Module1.ChannelSelect == 0 ? "REFL" : "TRAN"); });
 }
 
-void RemoteCommands::startMeasurement()
+void RemoteCommands::startOperation(std::function<QString()> action)
 {
     const int issuer = dispatcher_ ? dispatcher_->currentClient() : -1;
-    const std::int32_t countBefore = Module1.MeasureCount;
     pending_ = true;
     updateConditions();
     // The handler returns when the measurement has ended; run from the event loop, not from here.
-    QTimer::singleShot(0, this, [this, issuer, countBefore] {
-        if (form_.SingleMeasure->isEnabled()) form_.SingleMeasure->click();
+    QTimer::singleShot(0, this, [this, issuer, action = std::move(action)] {
+        const QString failure = action();
         pending_ = false;
         updateConditions();
         if (!dispatcher_) return;
-        if (Module1.MeasureCount == countBefore)
-            dispatcher_->pushError(issuer, scpi::executionError(firstLine(info_.text())));
+        if (!failure.isEmpty()) dispatcher_->pushError(issuer, scpi::executionError(failure));
         dispatcher_->forEachStatus([](scpi::ClientStatus& status) { status.pendingEnded(); });
         dispatcher_->wake();
     });
+}
+
+const verdict::DeviceVerdict* RemoteCommands::lastVerdict() const
+{
+    if (deviceVerdict_) return &*deviceVerdict_;
+    return verdict_.latest() ? &*verdict_.latest() : nullptr;
 }
 
 void RemoteCommands::addMeasurement()
@@ -426,7 +490,11 @@ void RemoteCommands::addMeasurement()
     Form1& f = form_;
     table_.add(QStringLiteral("INITiate[:IMMediate]"), [this](const Command&) {
         if (const QString why = refusal(form_.SingleMeasure); !why.isEmpty()) return refuse(why);
-        startMeasurement();
+        startOperation([this] {
+            const std::int32_t countBefore = Module1.MeasureCount;
+            if (form_.SingleMeasure->isEnabled()) form_.SingleMeasure->click();
+            return Module1.MeasureCount == countBefore ? firstLine(info_.text()) : QString();
+        });
         return Reply::done();
     });
     table_.add(QStringLiteral("ABORt"), [this](const Command&) {
@@ -460,8 +528,12 @@ void RemoteCommands::addMeasurement()
         return Reply::text(client().binaryTrace ? scpi::traceBlock(wl, value) : scpi::traceAscii(wl, value));
     });
     table_.add(QStringLiteral("FETCh:VERDict?"), [this](const Command&) {
-        return verdict_.latest() ? Reply::text(verdictResponse(*verdict_.latest())) : refuse(textIn("remote.noVerdict", 1));
+        return lastVerdict() ? Reply::text(verdictResponse(*lastVerdict())) : refuse(textIn("remote.noVerdict", 1));
     });
+    table_.add(QStringLiteral("FETCh:FIGures?"), [this](const Command&) {
+        return lastVerdict() ? Reply::text(figuresResponse(*lastVerdict())) : refuse(textIn("remote.noVerdict", 1));
+    });
+    table_.add(QStringLiteral("FETCh:RECord?"), [this](const Command&) { return Reply::text(scpi::quotedString(lastRecord_)); });
     table_.add(QStringLiteral("FORMat[:DATA]"), [this](const Command& c) {
         const auto kind = scpi::choiceParameter(c, 0, {QStringLiteral("ASCii"), QStringLiteral("REAL")});
         if (!kind.ok()) return Reply::failure(*kind.error);
@@ -473,4 +545,87 @@ void RemoteCommands::addMeasurement()
     });
     table_.add(QStringLiteral("FORMat[:DATA]?"),
                [this](const Command&) { return Reply::text(client().binaryTrace ? "REAL,32" : "ASC"); });
+}
+
+void RemoteCommands::addStation()
+{
+    // The selector reads the recipes on offer again each time it opens; so do these.
+    table_.add(QStringLiteral("RECipe:LIST?"), [this](const Command&) {
+        station_.refreshRecipes();
+        return Reply::text(quotedList(station_.recipeNames()));
+    });
+    table_.add(QStringLiteral("RECipe[:LOAD]"), [this](const Command& c) {
+        if (c.parameters.isEmpty()) return Reply::failure({scpi::MissingParameter, {}});
+        if (const auto extra = scpi::checkParameterCount(c, 1)) return Reply::failure(*extra);
+        if (const QString why = refusal(station_.widgets().RecipeBox); !why.isEmpty()) return refuse(why);
+        station_.refreshRecipes();
+        const QString failure = perform([&] { return station_.chooseRecipe(c.parameters[0]); });
+        return failure.isEmpty() ? Reply::done() : refuse(failure);
+    });
+    table_.add(QStringLiteral("RECipe?"), [this](const Command&) {
+        const auto& recipe = station_.recipe();
+        return Reply::text(scpi::quotedString(recipe ? recipe->name : QString()) + ',' +
+                           QByteArray::number(recipe ? recipe->revision : 0));
+    });
+
+    table_.add(QStringLiteral("DEVice:ID"), [this](const Command& c) {
+        if (c.parameters.isEmpty()) return Reply::failure({scpi::MissingParameter, {}});
+        if (const auto extra = scpi::checkParameterCount(c, 1)) return Reply::failure(*extra);
+        const QString& id = c.parameters[0];
+        if (std::any_of(id.begin(), id.end(), [](QChar ch) { return ch.category() == QChar::Other_Control; }))
+            return Reply::failure({scpi::IllegalParameterValue, textIn("remote.idControl", 1)});
+        if (id.size() > kMaxDeviceId)
+            return Reply::failure({scpi::TooMuchData, textIn("remote.idTooLong", 1).arg(kMaxDeviceId)});
+        if (const QString why = refusal(form_.DeviceId); !why.isEmpty()) return refuse(why);
+        station_.setDeviceId(id);
+        return Reply::done();
+    });
+    table_.add(QStringLiteral("DEVice:ID?"),
+               [this](const Command&) { return Reply::text(scpi::quotedString(form_.DeviceId->text())); });
+
+    // Enter in the Device ID box. A device with ports is only asked for its first port: that
+    // answers at once; a device without is measured, in the background as INITiate's measurement.
+    table_.add(QStringLiteral("DEVice:MEASure"), [this](const Command&) {
+        if (measuring()) return refuse(textIn("remote.measuring", 1));
+        const auto& recipe = station_.recipe();
+        if (!recipe || !recipe->ports.empty()) {
+            const QString failure = perform([this] { return station_.startDevice(); });
+            return failure.isEmpty() ? Reply::done() : refuse(failure);
+        }
+        startOperation([this] { return perform([this] { return station_.startDevice(); }); });
+        return Reply::done();
+    });
+    table_.add(QStringLiteral("DEVice:PORT?"), [this](const Command&) {
+        const std::optional<int> port = station_.promptedPort();
+        if (!port || !station_.recipe()) return Reply::text("0");
+        const std::vector<int>& ports = station_.recipe()->ports;
+        return Reply::text(QByteArray::number(*port) + ',' + QByteArray::number(*std::max_element(ports.begin(), ports.end())));
+    });
+    // Enter at the port prompt.
+    table_.add(QStringLiteral("DEVice:PORT:NEXT"), [this](const Command&) {
+        if (measuring()) return refuse(textIn("remote.measuring", 1));
+        if (!station_.promptedPort()) return refuse(textIn("remote.noPort", 1));
+        startOperation([this] { return perform([this] { return station_.nextPort(); }); });
+        return Reply::done();
+    });
+    // Escape at the port prompt; nothing when none is shown.
+    table_.add(QStringLiteral("DEVice:ABORt"), [this](const Command&) {
+        if (measuring()) return refuse(textIn("remote.measuring", 1));
+        station_.abandon();
+        return Reply::done();
+    });
+
+    // A limits file's text, as a block or a quoted string, taken as the Limits... button takes the
+    // file: the mask goes, a refusal names the line and the reason.
+    table_.add(QStringLiteral("LIMits[:LOAD]"), [this](const Command& c) {
+        if (c.parameters.isEmpty()) return Reply::failure({scpi::MissingParameter, {}});
+        if (const auto extra = scpi::checkParameterCount(c, 1)) return Reply::failure(*extra);
+        if (const QString why = refusal(nullptr); !why.isEmpty()) return refuse(why);
+        auto parsed = verdict::parseLimits(c.parameters[0].toUtf8());
+        if (const auto* error = std::get_if<verdict::LimitsError>(&parsed))
+            return refuse(textIn("verdict.refused", 1).arg(error->line).arg(verdict::limitsReason(*error)));
+        verdict_.useRecipe(T("remote.limitsName"), std::get<verdict::Limits>(std::move(parsed)),
+                           std::nullopt);
+        return Reply::done();
+    });
 }

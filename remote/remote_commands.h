@@ -7,17 +7,22 @@
 //
 // INITiate only schedules the click on Single Measurement, whose handler does not return before
 // the measurement ends: the command returns at once, later commands (ABORt, queries) are served
-// while it runs, and *OPC? and *WAI wait for it.
+// while it runs, and *OPC? and *WAI wait for it. The station's commands (RECipe, DEVice, LIMits)
+// act through the station controller as the recipe selector, the Device ID box, Enter and Escape
+// do; DEVice:MEASure and DEVice:PORT:NEXT are scheduled like INITiate.
 
 #include "remote/error_queue.h"
 #include "remote/scpi_table.h"
 #include "remote/status_model.h"
+#include "verdict/device_verdict.h"
 
 #include <QByteArray>
 #include <QObject>
 #include <QString>
 
+#include <functional>
 #include <map>
+#include <optional>
 
 class DeviceLibrary;
 class Form1;
@@ -28,15 +33,18 @@ class QWidget;
 class RemoteDispatcher;
 class ResultsWindowHost;
 class ScanEngine;
+class StationController;
 class VerdictController;
+
 
 class RemoteCommands : public QObject {
     Q_OBJECT
 public:
     // `library` answers the module's identity record for *IDN? and MODule:IDN?; `engine` tells
-    // whether a scan runs; `verdict` answers FETCh:VERDict?.
+    // whether a scan runs; `verdict` answers FETCh:VERDict? and takes LIMits:LOAD; `station`
+    // measures devices by recipe.
     RemoteCommands(Form1& form, InfoBox& info, DeviceLibrary& library, ResultsWindowHost& results,
-                   ScanEngine& engine, const VerdictController& verdict);
+                   ScanEngine& engine, VerdictController& verdict, StationController& station);
 
     const scpi::CommandTable& table() const { return table_; }
     // The dispatcher whose current client the per-client settings and late errors belong to.
@@ -50,6 +58,8 @@ public:
     // A QUEStionable condition of the bench (a stale or mismatched reference, a failed mask) comes
     // or goes; a rise latches in every client's event register.
     void setQuestionable(scpi::QuestionableBit bit, bool on);
+    // The uid of the record the bench made last, for FETCh:RECord?.
+    void setLastRecord(const QString& uid) { lastRecord_ = uid; }
 
 private:
     struct ClientSettings {
@@ -67,6 +77,7 @@ private:
     void addModule();
     void addSettings();
     void addMeasurement();
+    void addStation();
     // A text box setting and its query; a number outside `range` is refused with -222.
     void addTextBox(const QString& pattern, QLineEdit* box, NumberRange range);
     // A check box or toggle set to ON|OFF by clicking it when it differs.
@@ -74,11 +85,21 @@ private:
 
     // Why the window would refuse to touch `control` now; empty when it would not.
     QString refusal(const QWidget* control) const;
+    // Runs an operator's action; its failure (a warning box, or false and the report it left) as
+    // text. A red report of an action that succeeds (a recipe taken whose locked box waits for
+    // Enter) is no failure.
+    QString perform(const std::function<bool()>& action);
     // Clicks like the operator; the handler's failure (a warning box, a red report) as text.
     QString click(QAbstractButton* button);
     // refusal(), then the click; the failure as the command's reply.
     scpi::Reply clickChecked(QAbstractButton* button);
-    void startMeasurement();
+    // Runs `action` from the event loop, as its measurement does not return before it ends: the
+    // command returns at once and *OPC, *OPC? and *WAI wait for it. Its failure (empty: none) is
+    // queued for the client that asked.
+    void startOperation(std::function<QString()> action);
+    // The verdict of the last device: the station's, combined over the ports, when it came after
+    // the latest trace's; none before the first analysis.
+    const verdict::DeviceVerdict* lastVerdict() const;
     ClientSettings& client();
     QString moduleSerial();
     // The bench's conditions read from the window now; a change is latched in every client.
@@ -89,7 +110,8 @@ private:
     DeviceLibrary& library_;
     ResultsWindowHost& results_;
     ScanEngine& engine_;
-    const VerdictController& verdict_;
+    VerdictController& verdict_;
+    StationController& station_;
     RemoteDispatcher* dispatcher_ = nullptr;
     scpi::CommandTable table_;
     std::map<int, ClientSettings> clients_;
@@ -98,4 +120,6 @@ private:
     QString serial_;        // the module's serial number, once read
     std::uint16_t questionable_ = 0;  // as the station set it
     scpi::Conditions conditions_;     // as last latched in the clients
+    QString lastRecord_;
+    std::optional<verdict::DeviceVerdict> deviceVerdict_;  // the station's, until a trace is judged again
 };

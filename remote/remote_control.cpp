@@ -11,8 +11,9 @@
 #include <QStatusBar>
 
 RemoteControl::RemoteControl(Form1& form, InfoBox& info, DeviceLibrary& library, ResultsWindowHost& results,
-                             ScanEngine& engine, const VerdictController& verdict)
-    : QObject(&form), form_(form), commands_(new RemoteCommands(form, info, library, results, engine, verdict)),
+                             ScanEngine& engine, VerdictController& verdict, StationController& station)
+    : QObject(&form), form_(form),
+      commands_(new RemoteCommands(form, info, library, results, engine, verdict, station)),
       dispatcher_(new RemoteDispatcher(commands_->table(), this)), server_(new ScpiServer(*dispatcher_, this))
 {
     commands_->setParent(this);

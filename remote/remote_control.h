@@ -18,13 +18,14 @@ class RemoteDispatcher;
 class ResultsWindowHost;
 class ScanEngine;
 class ScpiServer;
+class StationController;
 class VerdictController;
 
 class RemoteControl : public QObject {
     Q_OBJECT
 public:
     RemoteControl(Form1& form, InfoBox& info, DeviceLibrary& library, ResultsWindowHost& results, ScanEngine& engine,
-                  const VerdictController& verdict);
+                  VerdictController& verdict, StationController& station);
     ~RemoteControl() override;
 
     // Listens and shows the indicator; false (and errorString()) when the address cannot be used.

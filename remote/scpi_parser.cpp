@@ -57,6 +57,33 @@ public:
         return std::nullopt;
     }
 
+    // A block starts here: '#' and a digit.
+    bool atBlock() const { return peek() == '#' && pos_ + 1 < text_.size() && isDigit(text_[pos_ + 1]); }
+
+    // A block starting at its '#': "#<n><n digits: the length><length bytes>", or "#0" and the rest
+    // of the line. None when its length digits are missing or its bytes are cut short.
+    std::optional<QString> block()
+    {
+        skip();
+        const int digits = peek() - '0';
+        skip();
+        if (digits == 0) {
+            const QByteArrayView rest = text_.sliced(pos_);
+            pos_ = text_.size();
+            return QString::fromUtf8(rest);
+        }
+        qsizetype length = 0;
+        for (int i = 0; i < digits; ++i) {
+            if (!isDigit(peek())) return std::nullopt;
+            length = length * 10 + (peek() - '0');
+            skip();
+        }
+        if (length > text_.size() - pos_) return std::nullopt;
+        const QByteArrayView payload = text_.sliced(pos_, length);
+        pos_ += length;
+        return QString::fromUtf8(payload);
+    }
+
     // An unquoted parameter up to ',' or ';', trimmed; printable ASCII and inner blanks only.
     std::optional<QString> unquoted()
     {
@@ -96,18 +123,20 @@ bool readHeader(Reader& in, Command& command)
     return in.atEnd() || isBlank(in.peek()) || in.peek() == ';';
 }
 
-bool readParameters(Reader& in, Command& command)
+// The parameters up to the end of the command; the code of the error that stops the line, else 0.
+int readParameters(Reader& in, Command& command)
 {
     in.skipBlanks();
-    if (in.atEnd() || in.peek() == ';') return true;
+    if (in.atEnd() || in.peek() == ';') return NoError;
     while (true) {
         in.skipBlanks();
+        const bool isBlock = in.atBlock();
         const bool isQuoted = in.peek() == '"' || in.peek() == '\'';
-        const std::optional<QString> parameter = isQuoted ? in.quoted() : in.unquoted();
-        if (!parameter) return false;
+        const std::optional<QString> parameter = isBlock ? in.block() : isQuoted ? in.quoted() : in.unquoted();
+        if (!parameter) return isBlock ? InvalidBlockData : SyntaxError;
         command.parameters << *parameter;
         in.skipBlanks();
-        if (!in.take(',')) return in.atEnd() || in.peek() == ';';
+        if (!in.take(',')) return in.atEnd() || in.peek() == ';' ? NoError : SyntaxError;
     }
 }
 
@@ -122,8 +151,9 @@ ParsedLine parseLine(QByteArrayView line)
         if (in.atEnd()) break;
         if (in.take(';')) continue;  // an empty message, as in a trailing ';', is no command
         Command command;
-        if (!readHeader(in, command) || !readParameters(in, command)) {
-            parsed.error = Error{SyntaxError, {}};
+        const int code = readHeader(in, command) ? readParameters(in, command) : SyntaxError;
+        if (code != NoError) {
+            parsed.error = Error{code, {}};
             break;
         }
         parsed.commands.push_back(std::move(command));
@@ -140,29 +170,74 @@ ParsedLine parseLine(const ReceivedLine& line)
     return parsed;
 }
 
+bool LineAssembler::scan(char c)
+{
+    const char before = last_;
+    last_ = c;
+    ++size_;
+    if (blockLeft_ > 0) {
+        if (--blockLeft_ == 0) blockEnd_ = size_;
+        return true;
+    }
+    if (lengthDigits_ > 0 && isDigit(c)) {
+        length_ = length_ * 10 + (c - '0');
+        // A length the line could not hold is no block: its bytes end at the next LF.
+        if (--lengthDigits_ == 0 && length_ <= kMaxLineBytes) blockLeft_ = length_;
+        return true;
+    }
+    lengthDigits_ = 0;
+    if (blockDigit_) {
+        blockDigit_ = false;
+        if (c >= '1' && c <= '9') {
+            lengthDigits_ = c - '0';
+            length_ = 0;
+            return true;
+        }
+    }
+    if (c == '\n') {
+        --size_;
+        return false;
+    }
+    if (quote_ != 0) {
+        if (c == quote_) quote_ = 0;
+    } else if (c == '"' || c == '\'') {
+        quote_ = c;
+    } else if (c == '#' && (before == ' ' || before == '\t' || before == ',')) {
+        blockDigit_ = true;
+    }
+    return true;
+}
+
+void LineAssembler::keep(QByteArrayView bytes)
+{
+    // One byte of room for the CR that may end the line.
+    if (!overlong_ && partial_.size() + bytes.size() > kMaxLineBytes + 1) {
+        overlong_ = true;
+        partial_ = QByteArray();
+    }
+    if (!overlong_) partial_ += bytes;
+}
+
+ReceivedLine LineAssembler::finish()
+{
+    if (partial_.endsWith('\r') && partial_.size() > blockEnd_) partial_.chop(1);
+    ReceivedLine line = overlong_ || partial_.size() > kMaxLineBytes ? ReceivedLine{{}, true}
+                                                                     : ReceivedLine{std::move(partial_), false};
+    *this = LineAssembler();
+    return line;
+}
+
 std::vector<ReceivedLine> LineAssembler::feed(QByteArrayView bytes)
 {
     std::vector<ReceivedLine> lines;
-    while (!bytes.isEmpty()) {
-        const qsizetype end = bytes.indexOf('\n');
-        const QByteArrayView piece = end < 0 ? bytes : bytes.first(end);
-        // One byte of room for the CR that may end the line.
-        if (!overlong_ && partial_.size() + piece.size() > kMaxLineBytes + 1) {
-            overlong_ = true;
-            partial_ = QByteArray();
-        }
-        if (!overlong_) partial_ += piece;
-        if (end < 0) break;
-        if (partial_.endsWith('\r')) partial_.chop(1);
-        if (overlong_ || partial_.size() > kMaxLineBytes) {
-            lines.push_back({{}, true});
-        } else {
-            lines.push_back({std::move(partial_), false});
-        }
-        partial_ = QByteArray();
-        overlong_ = false;
-        bytes = bytes.sliced(end + 1);
+    qsizetype from = 0;
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        if (scan(bytes[i])) continue;
+        keep(bytes.sliced(from, i - from));
+        lines.push_back(finish());
+        from = i + 1;
     }
+    keep(bytes.sliced(from));
     return lines;
 }
 

@@ -7,6 +7,11 @@
 // it starts at the root, and a trailing '?' for a query. Parameters are trimmed; a parameter in
 // double or single quotes is taken unquoted, a doubled quote inside it standing for one. A syntax
 // error ends the line: the commands before it still run, the rest is discarded.
+//
+// A parameter may be an IEEE 488.2 block: '#', a digit n from 1 to 9, n digits giving the byte
+// count, then that many bytes of any value, LF included ("#15hello"); or "#0" and the rest of the
+// line. Its bytes are taken as UTF-8 text. A block whose length digits are missing or whose bytes
+// are cut short is -161 and ends the line.
 
 #include "remote/error_queue.h"
 
@@ -47,16 +52,32 @@ ParsedLine parseLine(QByteArrayView line);
 ParsedLine parseLine(const ReceivedLine& line);
 
 // Collects a client's bytes into lines. At most kMaxLineBytes of an unfinished line are held: past
-// that the line's bytes are dropped up to its LF, which yields it as overlong.
+// that the line's bytes are dropped up to its LF, which yields it as overlong. The bytes of a
+// definite-length block (a '#' and a digit after a blank or ',', outside quotes, announcing at most
+// kMaxLineBytes) belong to the line whatever they are: an LF among them does not end it, nor does
+// a CR as its last byte get dropped.
 class LineAssembler {
 public:
     std::vector<ReceivedLine> feed(QByteArrayView bytes);
     // Bytes of an unfinished line are waiting (a client that closes now leaves them unanswered).
-    bool holdsPartialLine() const { return !partial_.isEmpty() || overlong_; }
+    bool holdsPartialLine() const { return size_ > 0 || overlong_; }
 
 private:
+    // Follows the quotes and blocks of the line; false for the LF that ends it.
+    bool scan(char c);
+    void keep(QByteArrayView bytes);
+    ReceivedLine finish();
+
     QByteArray partial_;
     bool overlong_ = false;
+    qsizetype size_ = 0;      // the line's bytes so far, kept or not
+    char last_ = '\n';        // the byte before
+    char quote_ = 0;          // the open quote, 0 outside quotes
+    bool blockDigit_ = false; // after a '#' that may start a block
+    int lengthDigits_ = 0;    // of the block's length, still to come
+    qsizetype length_ = 0;
+    qsizetype blockLeft_ = 0; // the block's bytes still to come
+    qsizetype blockEnd_ = 0;  // the line's size where its last block ended
 };
 
 }  // namespace scpi

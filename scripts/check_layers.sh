@@ -23,7 +23,7 @@ RULES=(
   "measure:core laser module results plot"
   "verdict:core measure results"
   "records:core widgets results plot verdict"
-  "remote:core laser module measure results verdict"
+  "remote:core laser module measure results verdict station"
   "station:core laser module measure results plot verdict records"
   "app:$BELOW_APP"
   "sim:laser module"

@@ -1,7 +1,8 @@
 // Remote control end to end: a real VISA client (pyvisa with its pyvisa-py backend, in its own
 // process) runs a background and a device measurement on the simulated bench through the
 // program's SCPI server, while this test answers the script's requests to the simulator's console
-// and then holds what the client read against the window's table and the CSV export.
+// and then holds what the client read against the window's table and the CSV export; and a line
+// controller runs 20 devices through a recipe, every verdict and record held against the store.
 
 #include "e2e_bench.h"
 #include "test_paths.h"
@@ -9,7 +10,9 @@
 #include "core/shared_state.h"
 #include "remote/remote_control.h"
 #include "results/form2.h"
+#include "verdict/figures.h"
 
+#include <QDir>
 #include <QEventLoop>
 #include <QFile>
 #include <QJsonArray>
@@ -34,14 +37,14 @@ protected:
     }
 
     // Runs the client script to its end, serving the window and the server meanwhile; its output
-    // file as JSON.
-    QJsonObject runClient(const char* script)
+    // file as JSON. `more` follows the port and the output file on its command line.
+    QJsonObject runClient(const char* script, const QStringList& more = {})
     {
         const QString output = logs.filePath(QStringLiteral("client.json"));
         QProcess client;
         client.setProgram(QStringLiteral("/usr/bin/python3"));  // the system's, where python3-pyvisa lives
-        client.setArguments({QStringLiteral(VXM_SOURCE_DIR "/tests/e2e/") + QLatin1String(script),
-                             QString::number(bench->remote()->port()), output});
+        client.setArguments(QStringList{QStringLiteral(VXM_SOURCE_DIR "/tests/e2e/") + QLatin1String(script),
+                                        QString::number(bench->remote()->port()), output} + more);
         QObject::connect(&client, &QProcess::readyReadStandardOutput, [&] {
             while (client.canReadLine()) {
                 const QString line = QString::fromUtf8(client.readLine()).trimmed();
@@ -134,4 +137,67 @@ TEST_F(RemoteE2E, PyvisaMeasuresADeviceAndReadsWhatTheWindowShows)
     }
     EXPECT_EQ(mismatches, 0);
     EXPECT_TRUE(form().grab().save(QDir(testOutputDir()).filePath(QStringLiteral("e2e-remote-form1.png"))));
+}
+
+namespace {
+
+// The bench keeps its records in an SQLite file and offers the CWDM4 recipe, judged by the
+// demultiplexer's common-port limits (the example recipe's own fit the simulator's filter) and
+// without the filter's mask.
+class RemoteStationE2E : public RemoteE2E {
+protected:
+    QString recordsTarget() override { return logs.filePath(QStringLiteral("records.sqlite")); }
+
+    void SetUp() override
+    {
+        RemoteE2E::SetUp();
+        if (HasFatalFailure()) return;
+        const auto example = [](const char* name) {
+            QFile file(QStringLiteral(VXM_SOURCE_DIR "/docs/examples/") + QLatin1String(name));
+            EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << name;
+            return QJsonDocument::fromJson(file.readAll()).object();
+        };
+        QJsonObject recipe = example("cwdm4-recipe.json");
+        QJsonObject limits = example("cwdm4-demux-common-limits.json");
+        limits.remove(QStringLiteral("comment"));
+        recipe[QStringLiteral("limits")] = limits;
+        recipe.remove(QStringLiteral("mask"));
+        ASSERT_TRUE(QDir(logs.path()).mkpath(QStringLiteral("recipes")));
+        QFile file(logs.filePath(QStringLiteral("recipes/cwdm4.json")));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(QJsonDocument(recipe).toJson());
+    }
+};
+
+}  // namespace
+
+TEST_F(RemoteStationE2E, ALineControllerRuns20DevicesThroughARecipeAndTheStoreHoldsWhatItRead)
+{
+    const QJsonObject read = runClient("remote_station.py", {logs.filePath(QStringLiteral("records.sqlite"))});
+    ASSERT_FALSE(read.isEmpty());
+    EXPECT_EQ(read[QStringLiteral("recipes")].toString(), QStringLiteral("\"CWDM4 demultiplexer, production test\""));
+    EXPECT_EQ(read[QStringLiteral("recipe")].toString(), QStringLiteral("\"CWDM4 demultiplexer, production test\",1"));
+
+    const QJsonArray devices = read[QStringLiteral("devices")].toArray();
+    ASSERT_EQ(devices.size(), 20);
+    QStringList uids;
+    for (const QJsonValue& value : devices) {
+        const QJsonObject d = value.toObject();
+        const QString id = d[QStringLiteral("id")].toString();
+        const bool bad = d[QStringLiteral("bad")].toBool();
+        EXPECT_EQ(d[QStringLiteral("verdict")].toString(), bad ? QStringLiteral("FAIL") : QStringLiteral("PASS")) << id.toStdString();
+        EXPECT_EQ(d[QStringLiteral("figures")].toInt(), 4 * verdict::kFigureCount) << id.toStdString();
+        const QJsonArray failing = d[QStringLiteral("failing")].toArray();
+        EXPECT_EQ(failing.size(), bad ? 2 : 0) << id.toStdString();
+        if (bad) {
+            EXPECT_EQ(failing.first().toString(), QStringLiteral("3 insertion_loss")) << id.toStdString();
+        }
+        uids << d[QStringLiteral("uid")].toString();
+    }
+    uids.removeDuplicates();
+    EXPECT_EQ(uids.size(), 20) << "a record of its own for each device";
+    EXPECT_EQ(read[QStringLiteral("stored")].toInt(), 20);
+    EXPECT_TRUE(read[QStringLiteral("store_mismatches")].toArray().isEmpty())
+        << QJsonDocument(read[QStringLiteral("store_mismatches")].toArray()).toJson().toStdString();
+    EXPECT_EQ(read[QStringLiteral("questionable")].toString(), QStringLiteral("0")) << "a fresh background that fits";
 }

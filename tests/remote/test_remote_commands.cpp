@@ -6,10 +6,13 @@
 #include "remote/remote_commands.h"
 #include "remote/remote_control.h"
 #include "remote_client.h"
+#include "records/record_capture.h"
 #include "results/form2.h"
+#include "station/station_controller.h"
 #include "verdict/verdict_controller.h"
 #include "../measure/scan_bench.h"
 
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QTemporaryDir>
@@ -22,11 +25,15 @@
 namespace {
 
 struct RemoteBench {
+    QTemporaryDir store;
     FakeBench b;
     Form1& f = b->form1();
     std::unique_ptr<TestClient> client;
 
-    RemoteBench()
+    // With `records`, the records go to an SQLite file.
+    explicit RemoteBench(bool records = false)
+        : b(true, records ? store.filePath(QStringLiteral("records.sqlite")) : QString(),
+            records ? store.filePath(QStringLiteral("spool.sqlite")) : QString())
     {
         RemoteOptions options;
         options.port = 0;
@@ -283,4 +290,164 @@ TEST(RemoteMeasurement, OpcSetsTheEventBitWhenTheMeasurementEndsAndTheMeasuringB
     EXPECT_EQ(m.other.line(), QByteArray("16;16;128")) << "its own power-on only";
     EXPECT_EQ(m.client->query("STAT:OPER:COND?;EVEN?;*ESR?"), QByteArray("0;16;0")) << "the event stays until read";
     EXPECT_EQ(Module1.MeasureCount, 1);
+}
+
+namespace {
+
+// The station's recipes on a bench of fakes that keeps records: "Fake filter" judges the one peak
+// at 1300 nm (a loss of 5 dB) against a loss of at most 6 dB, "Fake demux" measures it on ports 1
+// and 2, and "Broken" starts above its stop: it is offered by its file name.
+struct StationBench : RemoteBench {
+    std::vector<MeasurementRecord> captured;
+
+    StationBench() : RemoteBench(true)
+    {
+        prepareScan(b);
+        const QDir folder(b.settingsDir.filePath(QStringLiteral("recipes")));
+        folder.mkpath(QStringLiteral("."));
+        const QByteArray text = R"({"name": "%n", "revision": 3, "part_number": "FAKE-1",
+ "scan": {"measurement": "device_il", "start_nm": %s, "stop_nm": 1340, "speed_nm_s": 100, "averages": 1,
+          "data_length": 2001, "channel": 1, "path": "transmission", "n_db": 3, "remove_background": true},
+ "limits": {%c"all": {"insertion_loss": {"max": 6}}}, "reference": {"max_age_min": 60}%p})";
+        const struct { const char* file; const char* name; const char* start; const char* channels; const char* ports; } recipes[] = {
+            {"filter.json", "Fake filter", "1260", "", ""},
+            {"demux.json", "Fake demux", "1260", R"("channels": 2, )", R"(, "ports": [1, 2])"},
+            {"broken.json", "Broken", "1350", "", ""},
+        };
+        for (const auto& r : recipes) {
+            QFile file(folder.filePath(QString::fromLatin1(r.file)));
+            EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+            file.write(QByteArray(text).replace("%n", r.name).replace("%s", r.start).replace("%c", r.channels).replace("%p", r.ports));
+        }
+        QObject::connect(f.findChild<RecordCapture*>(), &RecordCapture::captured,
+                         [this](const MeasurementRecord& r) { captured.push_back(r); });
+        // The laser sweeping the recipe's span, which its boxes keep while it sweeps.
+        connectLaser(b);
+        f.Text1->setText(QStringLiteral("1260"));
+        f.Text2->setText(QStringLiteral("1340"));
+        f.Text3->setText(QStringLiteral("100"));
+        f.StartStopSweep->setEnabled(true);
+        EXPECT_EQ(errorOf("LAS:SWE ON"), QByteArray("0,\"No error\""));
+    }
+    // The background as the line takes it through the window's own commands, with the device out.
+    void takeBackground()
+    {
+        b.library->point = [](int i, float& wavelengthPm, float& value) {
+            onePeakAt1300(i, wavelengthPm, value);
+            value = 0.0F;
+        };
+        EXPECT_EQ(client->query("MEAS:REF BACK;:INIT;*OPC?;:SYST:ERR?"), QByteArray("1;0,\"No error\""));
+        b.library->point = onePeakAt1300;
+    }
+    QByteArray quotedUid(std::size_t fromEnd = 1) { return '"' + captured.at(captured.size() - fromEnd).uid.toUtf8() + '"'; }
+};
+
+const QByteArray kNoError = "0,\"No error\"";
+
+}  // namespace
+
+TEST(RemoteStation, RecipesAreListedChosenAndRefusedWithTheirLineAndReason)
+{
+    StationBench s;
+    EXPECT_EQ(s.client->query("RECipe?;:RECipe:LIST?"), QByteArray(R"("",0;"Fake demux","Fake filter","broken.json")"));
+    const struct { const char* command; QByteArray error; const char* inUse; } cases[] = {
+        {"REC:LOAD \"Fake filter\"", kNoError, R"("Fake filter",3)"},
+        {"recipe:load 'broken.json'", executionError("Recipe refused, line 2: The start wavelength must be below the stop wavelength"),
+         R"("Fake filter",3)"},
+        {"REC \"Nowhere\"", R"(-200,"Execution error; The recipe ""Nowhere"" cannot be read")", R"("Fake filter",3)"},
+        {"REC:LOAD", "-109,\"Missing parameter\"", R"("Fake filter",3)"},
+        {"REC:LOAD \"Fake demux\",2", "-108,\"Parameter not allowed\"", R"("Fake filter",3)"},
+        {"REC:LOAD \"Fake demux\"", kNoError, R"("Fake demux",3)"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(s.errorOf(c.command), c.error) << c.command;
+        EXPECT_EQ(s.client->query("REC?"), QByteArray(c.inUse)) << c.command;
+    }
+    EXPECT_EQ(s.f.Text8->text(), QStringLiteral("-3.0")) << "the recipe's boxes";
+    EXPECT_EQ(s.b->station().widgets().RecipeBox->currentText(), QStringLiteral("Fake demux (r3)"));
+}
+
+TEST(RemoteStation, TheDeviceIdTakesNoControlCharacterAndAtMost64Characters)
+{
+    StationBench s;
+    const QByteArray longest(64, 'X');
+    const struct { QByteArray command; QByteArray error; QByteArray shown; } cases[] = {
+        {"DEV:ID \"SN 001\"", kNoError, "SN 001"},
+        {"DEVICE:ID SN-002", kNoError, "SN-002"},
+        {"DEV:ID #15SN\t03", "-224,\"Illegal parameter value; the device ID holds a control character\"", "SN-002"},
+        {"DEV:ID #16SN\n004", "-224,\"Illegal parameter value; the device ID holds a control character\"", "SN-002"},
+        {"DEV:ID " + longest + 'Y', "-223,\"Too much data; the device ID is longer than 64 characters\"", "SN-002"},
+        {"DEV:ID " + longest, kNoError, longest},
+        {"DEV:ID", "-109,\"Missing parameter\"", longest},
+        {"DEV:ID a,b", "-108,\"Parameter not allowed\"", longest},
+        {"DEV:ID \"\"", kNoError, ""},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(s.errorOf(c.command), c.error) << c.command.constData();
+        EXPECT_EQ(s.client->query("DEV:ID?"), '"' + c.shown + '"') << c.command.constData();
+        EXPECT_EQ(s.f.DeviceId->text(), QString::fromLatin1(c.shown)) << c.command.constData();
+    }
+}
+
+TEST(RemoteStation, ADeviceIsMeasuredByRecipeAndItsVerdictFiguresAndRecordAreRead)
+{
+    StationBench s;
+    EXPECT_EQ(s.client->query("FETC:REC?"), QByteArray("\"\"")) << "no record yet";
+    EXPECT_EQ(s.errorOf("REC:LOAD \"Fake filter\""), kNoError);
+    // Refused as at Enter, queued when the operation ends: without a background the reference is
+    // questionable.
+    EXPECT_EQ(s.client->query("DEV:ID \"SN-000\";MEAS;*OPC?;:SYST:ERR?;:STAT:QUES:COND?").toStdString(),
+              ("1;" + executionError("No background has been taken with these settings: take a new background") + ";512")
+                  .toStdString());
+    s.takeBackground();
+    EXPECT_EQ(s.client->query("FETC:REC?"), s.quotedUid());
+
+    EXPECT_EQ(s.client->query("*ESE 1;*CLS;:DEV:ID \"SN-001\";MEAS;*OPC;:STAT:OPER:COND?"), QByteArray("24"))
+        << "sweeping and measuring";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return s.client->query("*ESR?") == "1"; }, 5000));
+    EXPECT_EQ(s.client->query("SYST:ERR?;:STAT:QUES:COND?;:FETC:VERD?"),
+              kNoError + R"(;0;PASS,"CH1 1300.000 nm PASS","DEVICE PASS")");
+    EXPECT_EQ(s.client->query("FETC:REC?"), s.quotedUid());
+    EXPECT_EQ(std::make_tuple(s.captured.back().deviceId, s.captured.back().verdict, s.captured.back().recipeName),
+              std::make_tuple(QStringLiteral("SN-001"), QStringLiteral("PASS"), QStringLiteral("Fake filter")));
+    QByteArrayList figures = s.client->query("FETC:FIG?").split(',');
+    ASSERT_EQ(figures.size(), 6 * verdict::kFigureCount);
+    const qsizetype loss = figures.indexOf("insertion_loss");
+    ASSERT_GT(loss, 0);
+    EXPECT_EQ(figures.mid(loss - 1, 6).join(','), "1,insertion_loss,5,-9.9E+37,6,PASS");
+    EXPECT_EQ(figures.mid(0, 6).join(','), "1,center_offset_nm,9.91E+37,-9.9E+37,9.9E+37,-") << "no plan: no grid";
+
+    // Tighter limits sent as a block: the next device fails on its loss; refused ones change nothing.
+    const QByteArray tight = R"({"all": {"insertion_loss": {"max": 4}}})";
+    EXPECT_EQ(s.errorOf("LIM:LOAD #2" + QByteArray::number(tight.size()) + tight), kNoError);
+    EXPECT_EQ(s.errorOf(R"(LIM:LOAD "{""all"": {""ripple"": {""min"": 2, ""max"": 1}}}")"),
+              executionError("Limits file refused, line 1: min above max for \"\"ripple\"\""));
+    EXPECT_EQ(s.client->query("DEV:ID \"SN-002\";MEAS;*OPC?;:FETC:VERD?"),
+              QByteArray(R"(1;FAIL,"CH1 1300.000 nm FAIL insertion_loss","DEVICE FAIL")"));
+    figures = s.client->query("FETC:FIG?").split(',');
+    EXPECT_EQ(figures.mid(loss - 1, 6).join(','), "1,insertion_loss,5,-9.9E+37,4,FAIL");
+    EXPECT_EQ(s.client->query("FETC:REC?"), s.quotedUid());
+    EXPECT_EQ(s.captured.back().verdict, QStringLiteral("FAIL"));
+}
+
+TEST(RemoteStation, ADeviceWithPortsIsAskedForEachPortAndEscapeGivesItUp)
+{
+    StationBench s;
+    EXPECT_EQ(s.errorOf("REC:LOAD \"Fake demux\""), kNoError);
+    s.takeBackground();
+    const std::size_t before = s.captured.size();
+    EXPECT_EQ(s.client->query("DEV:PORT?;:DEV:PORT:NEXT;:SYST:ERR?"), QByteArray("0;" + executionError("no port is asked for")));
+    EXPECT_EQ(s.client->query("DEV:ID \"D-1\";MEAS;PORT?;PORT:NEXT;*OPC?;:DEV:PORT?;:DEV:ABOR;PORT?"),
+              QByteArray("1,2;1;2,2;0"));
+    EXPECT_EQ(s.client->query("SYST:ERR?"), kNoError);
+    EXPECT_EQ(s.captured.size(), before + 1) << "the first port's record, held and dropped";
+    EXPECT_FALSE(s.b->station().widgets().PortPrompt->isVisible());
+
+    EXPECT_EQ(s.client->query("DEV:ID \"D-2\";MEAS;PORT:NEXT;*OPC?;:DEV:PORT:NEXT;*OPC?;:DEV:PORT?;:SYST:ERR?"),
+              QByteArray("1;1;0;") + kNoError);
+    EXPECT_EQ(s.client->query("FETC:VERD?"), QByteArray(R"(PASS,"CH1 1300.000 nm PASS","CH2 1300.000 nm PASS","DEVICE PASS")"))
+        << "the device's verdict, combined over its ports";
+    EXPECT_EQ(s.client->query("FETC:REC?"), s.quotedUid()) << "its device record";
+    EXPECT_EQ(s.captured.back().kind, RecordKind::Device);
+    EXPECT_EQ(s.captured.back().deviceId, QStringLiteral("D-2"));
 }

@@ -85,6 +85,46 @@ TEST(ScpiParser, LinesEndAtLineFeedsAndALineOver64KiBBecomesOneCommandError)
     EXPECT_EQ(parsed.error->text(), "-100,\"Command error; line longer than 65536 bytes\"");
 }
 
+TEST(ScpiParser, ABlockParameterHoldsAnyBytesAndItsLineFeedsDoNotEndTheLine)
+{
+    const QByteArray json = "{\"channels\": 4,\n \"all\": {}}\r";  // LF inside, CR last
+    const QByteArray block = "#2" + QByteArray::number(json.size()) + json;
+    scpi::LineAssembler lines;
+    std::vector<scpi::ReceivedLine> got;
+    // In pieces, the quotes and a '#' that starts no block around it.
+    for (const QByteArray& piece : {QByteArray("LIM:LOAD "), block.left(7), block.mid(7), QByteArray(";:DEV:ID \"a\n")})
+        for (auto& line : lines.feed(piece)) got.push_back(line);
+    for (auto& line : lines.feed("x#1\n;\"\r\nX #11\n\n")) got.push_back(line);
+    ASSERT_EQ(got.size(), 4U);
+    EXPECT_EQ(got[0].text, "LIM:LOAD " + block + ";:DEV:ID \"a");
+    EXPECT_EQ(got[1].text, "x#1");
+    EXPECT_EQ(got[2].text, ";\"");
+    EXPECT_EQ(got[3].text, "X #11\n");
+    EXPECT_FALSE(lines.holdsPartialLine());
+
+    const scpi::ParsedLine parsed = scpi::parseLine(QByteArrayView(got[3].text));
+    EXPECT_EQ(parsed.commands, std::vector<Command>{command("X", false, {"\n"})});
+    const std::vector<std::pair<QByteArray, std::vector<Command>>> cases{
+        {"LIM:LOAD " + block + " ;*CLS", {command("LIM:LOAD", false, {QString::fromUtf8(json)}), command("*CLS", false)}},
+        {"A #10,#15a;b,c,\"q\"", {command("A", false, {"", "a;b,c", "q"})}},
+        {"A #0 any;, \"bytes", {command("A", false, {" any;, \"bytes"})}},
+        {"A #H1F", {command("A", false, {"#H1F"})}},
+    };
+    for (const auto& [line, commands] : cases) {
+        const scpi::ParsedLine p = scpi::parseLine(QByteArrayView(line));
+        EXPECT_EQ(p.commands, commands) << line.constData();
+        EXPECT_FALSE(p.error) << line.constData();
+    }
+    for (const char* cut : {"*RST;A #3ab", "*RST;A #2x5abcde", "*RST;A #9123"}) {
+        const scpi::ParsedLine p = scpi::parseLine(QByteArrayView(cut));
+        EXPECT_EQ(p.commands.size(), 1U) << cut;
+        EXPECT_EQ(p.error, (Error{scpi::InvalidBlockData, {}})) << cut;
+    }
+    EXPECT_EQ(scpi::parseLine(QByteArrayView("A #11xy")).error, (Error{scpi::SyntaxError, {}})) << "text after the block";
+    // A block longer than a line could be is none: its line ends at the next LF.
+    EXPECT_EQ(lines.feed("A #6999999ab\ncd\n").size(), 2U);
+}
+
 // Handlers record what ran and answer queries with their pattern.
 class ScpiTable : public ::testing::Test {
 protected:

@@ -132,6 +132,57 @@ void PlotFrame::drawTrace(plot::PlotRows rows, std::optional<std::uint32_t> colo
     picture_.trace(plot::tracePixels(rows, viewport()), how);
 }
 
+void PlotFrame::drawBars(std::span<const plot::Bar> bars, std::uint32_t colour)
+{
+    const plot::PixelMap map(viewport());
+    std::vector<QRect> rects;
+    rects.reserve(bars.size());
+    for (const plot::Bar& b : bars)
+        if (b.height > 0.0)
+            rects.push_back(QRect(map(static_cast<float>(b.low), static_cast<float>(b.height)),
+                                  map(static_cast<float>(b.high), static_cast<float>(range_.yMin)))
+                                .normalized()
+                                .adjusted(0, 0, -1, -1));
+    picture_.setForeColor(VbColor::Black);
+    picture_.setDrawWidth(1);
+    picture_.setDrawStyle(Qt::SolidLine);
+    picture_.rects(rects, colour);
+}
+
+void PlotFrame::drawLevel(double value, std::uint32_t colour, Qt::PenStyle style, int width)
+{
+    const plot::PixelMap map(viewport());
+    const auto x0 = static_cast<float>(range_.xMin);
+    const auto x1 = static_cast<float>(range_.xMax);
+    picture_.setForeColor(colour);
+    picture_.setDrawWidth(width);
+    picture_.setDrawStyle(style);
+    picture_.trace({map(x0, static_cast<float>(value)), map(x1, static_cast<float>(value))}, TraceDrawing::Segments);
+}
+
+void PlotFrame::drawPosition(double x, std::uint32_t colour, Qt::PenStyle style, int width)
+{
+    const plot::PixelMap map(viewport());
+    picture_.setForeColor(colour);
+    picture_.setDrawWidth(width);
+    picture_.setDrawStyle(style);
+    picture_.trace({map(static_cast<float>(x), range_.yMax), map(static_cast<float>(x), static_cast<float>(range_.yMin))},
+                   TraceDrawing::Segments);
+}
+
+void PlotFrame::drawMarks(plot::PlotRows points, std::uint32_t colour)
+{
+    const int half = std::max(2, plot::roundEven(45.0 * viewport().pixelsPerTwip));  // 3 px at 96 dpi
+    std::vector<QRect> rects;
+    rects.reserve(points.size());
+    for (const QPoint& p : plot::tracePixels(points, viewport()))
+        rects.emplace_back(p.x() - half, p.y() - half, 2 * half + 1, 2 * half + 1);
+    picture_.setForeColor(colour);
+    picture_.setDrawWidth(2);
+    picture_.setDrawStyle(Qt::SolidLine);
+    picture_.rects(rects, std::nullopt);
+}
+
 void PlotFrame::showMarkers(plot::PlotRows rows, const plot::MarkerPair& pair,
                             const std::vector<plot::ChannelMarks>& channels, const QString& unit, int language)
 {

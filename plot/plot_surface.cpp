@@ -200,6 +200,17 @@ void PlotSurface::trace(const std::vector<QPoint>& pixels, TraceDrawing how)
     update();
 }
 
+void PlotSurface::rects(const std::vector<QRect>& pixels, std::optional<std::uint32_t> fill)
+{
+    QImage& image = target();
+    QPainter p(&image);
+    p.resetTransform();
+    p.setPen(pen(foreColor_));
+    p.setBrush(fill ? QBrush(vbColor(*fill)) : QBrush(Qt::NoBrush));
+    p.drawRects(pixels.data(), static_cast<int>(pixels.size()));
+    update();
+}
+
 void PlotSurface::setMarkerLayer(plot::MarkerLayer layer)
 {
     markers_ = std::move(layer);

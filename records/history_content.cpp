@@ -75,6 +75,8 @@ RecordFilter recordFilter(const FilterInput& input)
     case VerdictChoice::Any: break;
     }
     f.bench = input.bench;
+    f.recipe = input.recipe.trimmed();
+    f.devicePattern = input.devicePattern.trimmed();
     return f;
 }
 

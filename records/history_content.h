@@ -28,7 +28,9 @@ struct FilterInput {
     QDate from;
     QDate to;
     VerdictChoice verdict = VerdictChoice::Any;
-    QString bench;  // empty: any bench
+    QString bench;          // empty: any bench
+    QString recipe;         // empty: any recipe
+    QString devicePattern;  // empty: any device; '*' for any run of characters
 };
 RecordFilter recordFilter(const FilterInput& input);
 

@@ -12,6 +12,9 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
@@ -97,11 +100,31 @@ void BM_HandOver(benchmark::State& state)
 }
 BENCHMARK(BM_HandOver)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(200);
 
-// 100 000 records of 2000 devices over 100 000 minutes, made by one statement.
-bool generate(const QString& url, bool postgres)
+// Runs the statements on the database at `url` past the store; false after the first that fails.
+bool runRaw(const QString& url, const QStringList& statements)
+{
+    bool ok = true;
+    {
+        QSqlDatabase db = addStoreConnection(*parseStoreLocation(url), QStringLiteral("raw"));
+        ok = db.open();
+        QSqlQuery q(db);
+        for (const QString& sql : statements) {
+            if (!ok) break;
+            ok = q.exec(sql);
+            if (!ok) std::cerr << q.lastError().text().toStdString() << "\n";
+        }
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("raw"));
+    return ok;
+}
+
+// 100 000 records of 2000 devices over 100 000 minutes, made by one statement, in a store of
+// `schemaVersion`, each with `figuresJson`.
+bool generate(const QString& url, bool postgres, int schemaVersion = kRecordSchemaVersion,
+              const QString& figuresJson = QString())
 {
     RecordStore store;
-    if (store.open(url)) return false;
+    if (store.open(*parseStoreLocation(url), schemaVersion)) return false;
     store.close();
     bool ok = false;
     {
@@ -115,8 +138,9 @@ bool generate(const QString& url, bool postgres)
             const QString values = QStringLiteral(
                 "'g' || i, 1700000000000 + CAST(i AS BIGINT) * 60000, 0, 'DEV-' || (i % %1), 1, -1, 'VXM-C', 'M-' || (i % 7), 'TLS-C',"
                 " 'L-1', '3.0', 'bench-' || (i % 7), 1527, 1567, 40, 1, 20001, '1. Channel #1', 3, 0, 0, 0, 0, '-3.0',"
-                " 1, '1300', '', CASE WHEN i % 10 = 0 THEN 'FAIL' ELSE 'PASS' END, NULL, '', 2, 20001")
-                                       .arg(kDevices);
+                " 1, '1300', '%2', CASE WHEN i % 10 = 0 THEN 'FAIL' ELSE 'PASS' END, NULL, '', 2, 20001")
+                                       .arg(kDevices)
+                                       .arg(figuresJson);
             const QString sql =
                 postgres ? QStringLiteral("INSERT INTO records (%1) SELECT %2 FROM generate_series(1, %3) AS s(i)")
                                .arg(columns, values)
@@ -159,5 +183,87 @@ void BM_ListOneDevice(benchmark::State& state)
 }
 BENCHMARK(BM_ListOneDevice)->ArgName("postgres")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime()
     ->Iterations(200);
+
+// The line's figures on the generated records: 3 recipes, the verdicts judging their devices,
+// 4 channels of 10 figures each (4 million rows), made by one statement each.
+bool generateFigures(const QString& url, bool postgres)
+{
+    if (!generate(url, postgres)) return false;
+    const auto series = [postgres](int n, const char* alias) {
+        return (postgres ? QStringLiteral("generate_series(1, %1) AS %2(i)")
+                         : QStringLiteral("(WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %1)"
+                                          " SELECT i FROM n) AS %2"))
+            .arg(n)
+            .arg(QLatin1String(alias));
+    };
+    const QString x = QStringLiteral("(1.0 + ((r.id * 7919 + c.i * 31 + k.i * 17) % 1000) / 1000.0)");
+    return runRaw(url, {
+        QStringLiteral("UPDATE records SET recipe_name = 'R-' || CAST(id % 3 AS TEXT), judges_device = 1"),
+        QStringLiteral("INSERT INTO record_figures (record_id, port, channel, figure, value, lower_bound, upper_bound, pass)"
+                       " SELECT r.id, 0, c.i, 'figure_' || CAST(k.i AS TEXT), %3, NULL, 2.0, CASE WHEN %3 > 1.99 THEN 0 ELSE 1 END"
+                       " FROM records r CROSS JOIN %1 CROSS JOIN %2")
+            .arg(series(4, "c"), series(10, "k"), x),
+        postgres ? QStringLiteral("VACUUM ANALYZE") : QStringLiteral("ANALYZE"),
+    });
+}
+
+// The line's statistics of 100 000 records: all of them, one recipe (a third), one day (1440).
+void BM_Statistics(benchmark::State& state)
+{
+    const bool postgres = state.range(0) == 1;
+    static QTemporaryDir dir;
+    static QString urls[2];
+    QString& url = urls[postgres ? 1 : 0];
+    if (url.isEmpty()) {
+        url = freshStore(state, postgres, dir, QStringLiteral("bench_statistics"));
+        if (url.isEmpty() || !generateFigures(url, postgres)) {
+            url.clear();
+            state.SkipWithError("the records could not be generated");
+            return;
+        }
+    }
+    RecordStore store;
+    store.open(url);
+    RecordFilter filter;
+    if (state.range(1) == 1) filter.recipe = QStringLiteral("R-1");
+    if (state.range(1) == 2) {
+        filter.from = QDateTime::fromMSecsSinceEpoch(1700000000000 + 50'000LL * 60'000, Qt::UTC);
+        filter.to = filter.from.addDays(1);
+    }
+    std::size_t figures = 0;
+    for (auto _ : state) figures = store.statistics(filter).figures.size();
+    if (store.lastError()) state.SkipWithError(store.lastError().detail.toStdString().c_str());
+    state.counters["series"] = static_cast<double>(figures);
+}
+BENCHMARK(BM_Statistics)->ArgNames({"postgres", "filter"})->ArgsProduct({{0, 1}, {0, 1, 2}})
+    ->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+
+// Opening a version 1 store of 100 000 records, each with 4 channels of 10 figures: the step to
+// version 2 reads 4 million figure rows out of the JSON.
+void BM_MigrateVersionOne(benchmark::State& state)
+{
+    const bool postgres = state.range(0) == 1;
+    QJsonArray channels;
+    for (int c = 1; c <= 4; ++c) {
+        QJsonObject figures;
+        for (int k = 1; k <= 10; ++k) figures.insert(QStringLiteral("figure_%1").arg(k), 1.0 + 0.001 * (c * 10 + k));
+        channels.append(QJsonObject{{QStringLiteral("channel"), c}, {QStringLiteral("verdict"), QStringLiteral("PASS")},
+                                    {QStringLiteral("failing"), QJsonArray{}}, {QStringLiteral("figures"), figures}});
+    }
+    const QString json = QString::fromUtf8(QJsonDocument(QJsonObject{{QStringLiteral("channels"), channels}}).toJson(QJsonDocument::Compact));
+    for (auto _ : state) {
+        state.PauseTiming();
+        QTemporaryDir dir;
+        const QString url = freshStore(state, postgres, dir, QStringLiteral("bench_migrate_%1").arg(state.iterations()));
+        if (url.isEmpty() || !generate(url, postgres, 1, json)) {
+            state.SkipWithError("the version 1 records could not be generated");
+            return;
+        }
+        RecordStore store;
+        state.ResumeTiming();
+        if (StoreError e = store.open(url)) state.SkipWithError(e.detail.toStdString().c_str());
+    }
+}
+BENCHMARK(BM_MigrateVersionOne)->ArgName("postgres")->Arg(0)->Arg(1)->Unit(benchmark::kSecond)->UseRealTime()->Iterations(1);
 
 }  // namespace

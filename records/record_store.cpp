@@ -63,14 +63,103 @@ const std::vector<std::vector<const char*>>& migrations()
             "CREATE INDEX records_by_laser ON records (laser_serial, utc_ms DESC, id DESC)",
             "CREATE INDEX records_by_verdict ON records (verdict, utc_ms DESC, id DESC)",
         },
+        {
+            // The station's context on a record.
+            "ALTER TABLE records ADD COLUMN recipe_name VARCHAR(200) NULL",
+            "ALTER TABLE records ADD COLUMN recipe_revision VARCHAR(64) NULL",
+            "ALTER TABLE records ADD COLUMN recipe_hash VARCHAR(128) NULL",
+            "ALTER TABLE records ADD COLUMN port INTEGER NOT NULL DEFAULT 0",
+            "ALTER TABLE records ADD COLUMN port_count INTEGER NOT NULL DEFAULT 0",
+            "ALTER TABLE records ADD COLUMN run_uid VARCHAR(64) NULL",
+            "ALTER TABLE records ADD COLUMN background_uid VARCHAR(64) NULL",
+            "ALTER TABLE records ADD COLUMN background_age_s DOUBLE PRECISION NULL",
+            "ALTER TABLE records ADD COLUMN judges_device INTEGER NOT NULL DEFAULT 0",
+            "UPDATE records SET judges_device = 1 WHERE kind = 4 OR (port = 0 AND verdict <> '')",
+            "CREATE INDEX records_by_recipe ON records (recipe_name, utc_ms DESC, id DESC)",
+            // One row per figure per channel, read from the figures JSON; value NULL where the
+            // figure could not be measured, pass NULL where the channel was not judged.
+            "CREATE TABLE record_figures ("
+            " record_id BIGINT NOT NULL REFERENCES records(id),"
+            " port INTEGER NOT NULL, channel INTEGER NOT NULL, figure VARCHAR(64) NOT NULL,"
+            " value DOUBLE PRECISION NULL,"
+            " lower_bound DOUBLE PRECISION NULL, upper_bound DOUBLE PRECISION NULL,"
+            " pass INTEGER NULL)",
+            "CREATE INDEX record_figures_by_record ON record_figures (record_id)",
+            "CREATE INDEX record_figures_by_series ON record_figures (figure, channel, port, record_id)",
+            "INSERT INTO record_figures %FIGURE_ROWS%",
+            "CREATE TABLE recipes ("
+            " name VARCHAR(200) NOT NULL, revision INTEGER NOT NULL, hash VARCHAR(128) NOT NULL,"
+            " text TEXT NOT NULL, published_utc_ms BIGINT NOT NULL,"
+            " UNIQUE (name, revision))",
+            // For dashboards, by the local day of the measurement (YYYY-MM-DD), bench and recipe
+            // ('' for none). A device is counted on each day, bench and recipe it was judged on.
+            "CREATE VIEW dashboard_yield AS"
+            " WITH judged AS (SELECT %DAY% AS day, host_name, COALESCE(recipe_name, '') AS recipe,"
+            "  COALESCE(NULLIF(device_id, ''), '#' || CAST(id AS TEXT)) AS device,"
+            "  CASE WHEN verdict IN ('PASS', 'MARGINAL') THEN 1 ELSE 0 END AS ok, utc_ms, id FROM records"
+            "  WHERE judges_device = 1 AND verdict IN ('PASS', 'MARGINAL', 'FAIL')),"
+            " ranked AS (SELECT day, host_name, recipe, ok,"
+            "  ROW_NUMBER() OVER (PARTITION BY day, host_name, recipe, device ORDER BY utc_ms, id) AS from_first,"
+            "  ROW_NUMBER() OVER (PARTITION BY day, host_name, recipe, device ORDER BY utc_ms DESC, id DESC) AS from_last"
+            "  FROM judged),"
+            " counted AS (SELECT day, host_name AS bench, recipe, COUNT(CASE WHEN from_first = 1 THEN 1 END) AS tested,"
+            "  COUNT(CASE WHEN from_first = 1 AND ok = 1 THEN 1 END) AS passed_first,"
+            "  COUNT(CASE WHEN from_last = 1 AND ok = 1 THEN 1 END) AS passed FROM ranked GROUP BY 1, 2, 3)"
+            " SELECT day, bench, recipe, tested, passed_first, passed,"
+            "  CAST(passed_first AS DOUBLE PRECISION) / tested AS first_pass_yield,"
+            "  CAST(passed AS DOUBLE PRECISION) / tested AS final_yield FROM counted",
+            "CREATE VIEW dashboard_failures AS"
+            " SELECT %DAY% AS day, r.host_name AS bench, COALESCE(r.recipe_name, '') AS recipe, f.figure, f.channel,"
+            "  COUNT(*) AS failures FROM record_figures f JOIN records r ON r.id = f.record_id"
+            " WHERE f.pass = 0 AND r.judges_device = 1 GROUP BY 1, 2, 3, 4, 5",
+            "CREATE VIEW dashboard_figure_values AS"
+            " SELECT r.id AS record_id, r.utc_ms, %DAY% AS day, r.device_id, r.host_name AS bench,"
+            "  COALESCE(r.recipe_name, '') AS recipe, f.port, f.channel, f.figure, f.value, f.lower_bound,"
+            "  f.upper_bound, f.pass FROM record_figures f JOIN records r ON r.id = f.record_id",
+        },
     };
     return steps;
 }
+
+// The figure rows of the records, from their figures JSON ({"channels": [{"channel", "verdict",
+// "failing": [keys], "figures": {key: number or null}, "bounds": {key: [min, max]}}]}), in
+// record_figures' column order. Records whose JSON holds no channels give none; a JSON that cannot
+// be read is an error. The engines read JSON with functions of their own.
+const char* const kFigureRowsSQLite =
+    "SELECT r.id, r.port, COALESCE(CAST(c.value ->> '$.channel' AS INTEGER), 0), f.key,"
+    " CASE WHEN f.type IN ('integer', 'real') THEN f.value END,"
+    " json_extract(c.value, '$.bounds.\"' || f.key || '\"[0]'),"
+    " json_extract(c.value, '$.bounds.\"' || f.key || '\"[1]'),"
+    " CASE WHEN c.value ->> '$.verdict' IN ('PASS', 'FAIL') THEN"
+    "  CASE WHEN f.key IN (SELECT value FROM json_each(c.value, '$.failing')) THEN 0 ELSE 1 END END"
+    " FROM records r, json_each(r.figures_json, '$.channels') c, json_each(c.value, '$.figures') f"
+    " WHERE r.figures_json <> '' AND c.type = 'object' AND f.type IN ('integer', 'real', 'null')";
+const char* const kFigureRowsPostgres =
+    "SELECT r.id, r.port, COALESCE((c.value ->> 'channel')::integer, 0), f.key,"
+    " CASE WHEN jsonb_typeof(f.value) = 'number' THEN (f.value)::float8 END,"
+    " CASE WHEN jsonb_typeof(c.value -> 'bounds' -> f.key -> 0) = 'number'"
+    "  THEN (c.value -> 'bounds' -> f.key ->> 0)::float8 END,"
+    " CASE WHEN jsonb_typeof(c.value -> 'bounds' -> f.key -> 1) = 'number'"
+    "  THEN (c.value -> 'bounds' -> f.key ->> 1)::float8 END,"
+    " CASE WHEN c.value ->> 'verdict' IN ('PASS', 'FAIL') THEN"
+    "  CASE WHEN jsonb_exists(c.value -> 'failing', f.key) THEN 0 ELSE 1 END END"
+    " FROM records r"
+    " CROSS JOIN LATERAL (SELECT CASE WHEN r.figures_json = '' THEN '{}' ELSE r.figures_json END::jsonb AS j) d"
+    " CROSS JOIN LATERAL jsonb_array_elements(CASE WHEN jsonb_typeof(d.j -> 'channels') = 'array'"
+    "  THEN d.j -> 'channels' ELSE '[]'::jsonb END) c(value)"
+    " CROSS JOIN LATERAL jsonb_each(CASE WHEN jsonb_typeof(c.value -> 'figures') = 'object'"
+    "  THEN c.value -> 'figures' ELSE '{}'::jsonb END) f(key, value)"
+    " WHERE jsonb_typeof(f.value) IN ('number', 'null')";
 
 QString dialect(const char* statement, Engine engine)
 {
     QString s = QString::fromLatin1(statement);
     const bool pg = engine == Engine::PostgreSQL;
+    s.replace(QLatin1String("%FIGURE_ROWS%"), QLatin1String(pg ? kFigureRowsPostgres : kFigureRowsSQLite));
+    s.replace(QLatin1String("%DAY%"),
+              pg ? QLatin1String("to_char(to_timestamp((utc_ms + utc_offset_s * 1000) / 1000.0) AT TIME ZONE 'UTC',"
+                                 " 'YYYY-MM-DD')")
+                 : QLatin1String("date((utc_ms + utc_offset_s * 1000) / 1000, 'unixepoch')"));
     s.replace(QLatin1String("%ID%"), pg ? QLatin1String("BIGSERIAL PRIMARY KEY") : QLatin1String("INTEGER PRIMARY KEY AUTOINCREMENT"));
     s.replace(QLatin1String("%BLOB%"), pg ? QLatin1String("BYTEA") : QLatin1String("BLOB"));
     return s;
@@ -104,7 +193,7 @@ QString errorText(const QSqlError& e)
 
 constexpr const char* kSummaryColumns =
     "id, utc_ms, utc_offset_s, device_id, kind, pass, host_name, module_serial, laser_serial, mode, verdict,"
-    " channel_count, point_count, power";
+    " channel_count, point_count, power, recipe_name, port";
 
 RecordSummary readSummary(const QSqlQuery& q)
 {
@@ -123,34 +212,69 @@ RecordSummary readSummary(const QSqlQuery& q)
     s.channelCount = q.value(11).toInt();
     s.pointCount = q.value(12).toInt();
     if (!q.isNull(13)) s.power = q.value(13).toDouble();
+    s.recipeName = q.value(14).toString();
+    s.port = q.value(15).toInt();
     return s;
 }
 
-// The WHERE clause of a filter and its values, in order.
-QString whereClause(const RecordFilter& f, QVariantList& values)
+// A device pattern as LIKE sees it: '*' any run of characters, '%' and '_' themselves.
+QString likePattern(const QString& pattern)
+{
+    QString like = pattern;
+    like.replace(QLatin1Char('\\'), QLatin1String("\\\\"));
+    like.replace(QLatin1Char('%'), QLatin1String("\\%"));
+    like.replace(QLatin1Char('_'), QLatin1String("\\_"));
+    like.replace(QLatin1Char('*'), QLatin1Char('%'));
+    return like;
+}
+
+// The terms of a filter on the records table, its columns prefixed by `table` ("r." in a join),
+// each with its values appended in order.
+QStringList filterTerms(const RecordFilter& f, QVariantList& values, const QString& table = QString())
 {
     QStringList terms;
+    const auto term = [&terms, &table](const char* sql) { terms << QString::fromLatin1(sql).replace(QLatin1String("@"), table); };
     if (!f.deviceId.isEmpty()) {
-        terms << QStringLiteral("device_id = ?");
+        term("@device_id = ?");
         values << f.deviceId;
     }
+    if (!f.devicePattern.isEmpty()) {
+        term("LOWER(@device_id) LIKE LOWER(?) ESCAPE '\\'");
+        values << likePattern(f.devicePattern);
+    }
     if (f.from.isValid()) {
-        terms << QStringLiteral("utc_ms >= ?");
+        term("@utc_ms >= ?");
         values << f.from.toMSecsSinceEpoch();
     }
     if (f.to.isValid()) {
-        terms << QStringLiteral("utc_ms < ?");
+        term("@utc_ms < ?");
         values << f.to.toMSecsSinceEpoch();
     }
     if (!f.verdict.isEmpty()) {
-        terms << QStringLiteral("verdict = ?");
+        term("@verdict = ?");
         values << (f.verdict == kNoVerdict ? QString(QLatin1String("")) : f.verdict);
     }
     if (!f.bench.isEmpty()) {
-        terms << QStringLiteral("(host_name = ? OR module_serial = ? OR laser_serial = ?)");
+        term("(@host_name = ? OR @module_serial = ? OR @laser_serial = ?)");
         values << f.bench << f.bench << f.bench;
     }
+    if (!f.recipe.isEmpty()) {
+        term("@recipe_name = ?");
+        values << f.recipe;
+    }
+    return terms;
+}
+
+QString whereClause(const RecordFilter& f, QVariantList& values)
+{
+    const QStringList terms = filterTerms(f, values);
     return terms.isEmpty() ? QString() : QStringLiteral(" WHERE ") + terms.join(QLatin1String(" AND "));
+}
+
+// A text the record may leave empty, stored as NULL.
+QVariant orNull(const QString& text)
+{
+    return text.isEmpty() ? QVariant(QMetaType(QMetaType::QString)) : QVariant(text);
 }
 
 // An unset text is stored as an empty one: the text columns hold no NULL.
@@ -257,7 +381,7 @@ StoreError RecordStore::open(const QString& urlOrPath)
     return open(*where);
 }
 
-StoreError RecordStore::open(const StoreLocation& where)
+StoreError RecordStore::open(const StoreLocation& where, int schemaVersion)
 {
     close();
     where_ = where;
@@ -274,7 +398,7 @@ StoreError RecordStore::open(const StoreLocation& where)
         q.exec(QStringLiteral("PRAGMA journal_mode=WAL"));  // readers never wait for the writer
         q.exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
     }
-    if (StoreError e = migrate()) {
+    if (StoreError e = migrate(schemaVersion)) {
         db.close();
         return e;
     }
@@ -282,7 +406,7 @@ StoreError RecordStore::open(const StoreLocation& where)
     return error_;
 }
 
-StoreError RecordStore::migrate()
+StoreError RecordStore::migrate(int schemaVersion)
 {
     QSqlDatabase db = QSqlDatabase::database(connection_, false);
     const QStringList tables = db.tables();
@@ -303,7 +427,7 @@ StoreError RecordStore::migrate()
         return fail(StoreProblem::SchemaVersion,
                     QStringLiteral("version %1, this program knows %2").arg(version).arg(kRecordSchemaVersion));
     const auto& steps = migrations();
-    for (; version < kRecordSchemaVersion; ++version) {
+    for (; version < schemaVersion; ++version) {
         if (!db.transaction()) return fail(classify(db.lastError()), errorText(db.lastError()));
         if (version == 0) {
             if (!q.exec(QStringLiteral("CREATE TABLE vxm_schema (version INTEGER NOT NULL)"))) return failed();
@@ -367,8 +491,10 @@ std::optional<std::int64_t> RecordStore::insert(const MeasurementRecord& r)
         "INSERT INTO records (uid, utc_ms, utc_offset_s, device_id, kind, pass, module_part, module_serial,"
         " laser_part, laser_serial, program_version, host_name, start_nm, stop_nm, speed_nm_s, averages,"
         " data_length, channel, mode, background, remove_background, base_power, ref0, n_db, transmission,"
-        " power_wavelength, figures_json, verdict, power, power_unit, channel_count, point_count)"
-        " VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?) RETURNING id"));
+        " power_wavelength, figures_json, verdict, power, power_unit, channel_count, point_count,"
+        " recipe_name, recipe_revision, recipe_hash, port, port_count, run_uid, background_uid, background_age_s,"
+        " judges_device)"
+        " VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?) RETURNING id"));
     const QVariantList values = {
         r.uid, r.utc.toMSecsSinceEpoch(), r.utcOffsetS, r.deviceId, static_cast<int>(r.kind), r.pass,
         b.modulePart, b.moduleSerial, b.laserPart, b.laserSerial, b.programVersion, b.hostName,
@@ -378,6 +504,13 @@ std::optional<std::int64_t> RecordStore::insert(const MeasurementRecord& r)
         r.power ? QVariant(*r.power) : QVariant(QMetaType(QMetaType::Double)), r.powerUnit,
         static_cast<int>(r.channels.size()), static_cast<int>(r.values.size())};
     for (const QVariant& v : values) q.addBindValue(notNull(v));
+    for (const QString& text : {r.recipeName, r.recipeRevision, r.recipeHash}) q.addBindValue(orNull(text));
+    q.addBindValue(r.port);
+    q.addBindValue(r.portCount);
+    q.addBindValue(orNull(r.runUid));
+    q.addBindValue(orNull(r.backgroundUid));
+    q.addBindValue(r.backgroundAgeS ? QVariant(*r.backgroundAgeS) : QVariant(QMetaType(QMetaType::Double)));
+    q.addBindValue(int(r.judgesDevice()));
     if (!q.exec() || !q.next()) return failed();
     const std::int64_t id = q.value(0).toLongLong();
     q.finish();
@@ -400,6 +533,11 @@ std::optional<std::int64_t> RecordStore::insert(const MeasurementRecord& r)
         q.prepare(QStringLiteral("INSERT INTO record_spectra (record_id, data) VALUES (?, ?)"));
         q.addBindValue(qint64(id));
         q.addBindValue(encodeSpectrum(r.wavelengthsNm, r.values));
+        if (!q.exec()) return failed();
+    }
+    if (!r.figuresJson.isEmpty()) {
+        q.prepare(dialect("INSERT INTO record_figures %FIGURE_ROWS% AND r.id = ?", where_.engine));
+        q.addBindValue(qint64(id));
         if (!q.exec()) return failed();
     }
     if (!db.commit()) return failed();
@@ -453,7 +591,8 @@ std::optional<MeasurementRecord> RecordStore::load(std::int64_t id)
         "SELECT uid, utc_ms, utc_offset_s, device_id, kind, pass, module_part, module_serial, laser_part,"
         " laser_serial, program_version, host_name, start_nm, stop_nm, speed_nm_s, averages, data_length,"
         " channel, mode, background, remove_background, base_power, ref0, n_db, transmission,"
-        " power_wavelength, figures_json, verdict, power, power_unit FROM records WHERE id = ?"));
+        " power_wavelength, figures_json, verdict, power, power_unit, recipe_name, recipe_revision, recipe_hash,"
+        " port, port_count, run_uid, background_uid, background_age_s FROM records WHERE id = ?"));
     q.addBindValue(qint64(id));
     if (!q.exec()) return failed();
     if (!q.next()) {
@@ -489,6 +628,12 @@ std::optional<MeasurementRecord> RecordStore::load(std::int64_t id)
     if (!q.isNull(c)) r.power = q.value(c).toDouble();
     ++c;
     r.powerUnit = next().toString();
+    for (QString* field : {&r.recipeName, &r.recipeRevision, &r.recipeHash}) *field = next().toString();
+    r.port = next().toInt();
+    r.portCount = next().toInt();
+    r.runUid = next().toString();
+    r.backgroundUid = next().toString();
+    if (!q.isNull(c)) r.backgroundAgeS = q.value(c).toDouble();
 
     q.prepare(QStringLiteral(
         "SELECT center_nm, bandwidth_nm, peak FROM record_channels WHERE record_id = ? ORDER BY row_no"));
@@ -514,7 +659,7 @@ bool RecordStore::remove(std::int64_t id)
     QSqlQuery q(db);
     if (!db.transaction()) return false;
     for (const char* sql : {"DELETE FROM record_channels WHERE record_id = ?", "DELETE FROM record_spectra WHERE record_id = ?",
-                            "DELETE FROM records WHERE id = ?"}) {
+                            "DELETE FROM record_figures WHERE record_id = ?", "DELETE FROM records WHERE id = ?"}) {
         q.prepare(QString::fromLatin1(sql));
         q.addBindValue(qint64(id));
         if (!q.exec()) {
@@ -547,4 +692,172 @@ QStringList RecordStore::benches()
     if (!q.exec(QStringLiteral("SELECT DISTINCT host_name FROM records ORDER BY host_name"))) return hosts;
     while (q.next()) hosts << q.value(0).toString();
     return hosts;
+}
+
+bool RecordStore::publishRecipe(const QString& name, int revision, const QString& hash, const QString& text)
+{
+    QSqlQuery q(QSqlDatabase::database(connection_, false));
+    const auto failed = [this, &q] {
+        fail(classify(q.lastError()), errorText(q.lastError()));
+        return false;
+    };
+    // Two benches publishing the same revision at once both succeed: the second insert does nothing.
+    q.prepare(QStringLiteral("INSERT INTO recipes (name, revision, hash, text, published_utc_ms) VALUES (?,?,?,?,?)"
+                             " ON CONFLICT (name, revision) DO NOTHING"));
+    for (const QVariant& v : {QVariant(name), QVariant(revision), QVariant(hash), QVariant(text),
+                              QVariant(QDateTime::currentMSecsSinceEpoch())})
+        q.addBindValue(notNull(v));
+    if (!q.exec()) return failed();
+    q.prepare(QStringLiteral("SELECT hash, text FROM recipes WHERE name = ? AND revision = ?"));
+    q.addBindValue(name);
+    q.addBindValue(revision);
+    if (!q.exec() || !q.next()) return failed();
+    if (q.value(0).toString() != hash || q.value(1).toString() != text) {
+        fail(StoreProblem::Failed,
+             QStringLiteral("recipe \"%1\" revision %2 is already published with another text").arg(name).arg(revision));
+        return false;
+    }
+    error_ = {};
+    return true;
+}
+
+namespace {
+constexpr const char* kNewestRecipes =
+    "SELECT name, revision, hash, text FROM recipes r"
+    " WHERE revision = (SELECT MAX(revision) FROM recipes n WHERE n.name = r.name)";
+}  // namespace
+
+std::vector<StoredRecipe> RecordStore::newestRecipes()
+{
+    std::vector<StoredRecipe> out;
+    QSqlQuery q(QSqlDatabase::database(connection_, false));
+    q.setForwardOnly(true);
+    if (!q.exec(QLatin1String(kNewestRecipes) + QStringLiteral(" ORDER BY name"))) {
+        fail(classify(q.lastError()), errorText(q.lastError()));
+        return out;
+    }
+    while (q.next()) out.push_back({q.value(0).toString(), q.value(1).toInt(), q.value(2).toString(), q.value(3).toString()});
+    error_ = {};
+    return out;
+}
+
+std::optional<StoredRecipe> RecordStore::loadRecipe(const QString& name)
+{
+    QSqlQuery q(QSqlDatabase::database(connection_, false));
+    q.prepare(QLatin1String(kNewestRecipes) + QStringLiteral(" AND name = ?"));
+    q.addBindValue(name);
+    if (!q.exec()) {
+        fail(classify(q.lastError()), errorText(q.lastError()));
+        return std::nullopt;
+    }
+    error_ = {};
+    if (!q.next()) return std::nullopt;
+    return StoredRecipe{q.value(0).toString(), q.value(1).toInt(), q.value(2).toString(), q.value(3).toString()};
+}
+
+namespace {
+
+// The records' filter as terms on "r", joined by AND after `first`.
+QString filtered(const QString& first, const RecordFilter& filter, QVariantList& values)
+{
+    QStringList terms{first};
+    terms << filterTerms(filter, values, QStringLiteral("r."));
+    return QStringLiteral(" WHERE ") + terms.join(QLatin1String(" AND "));
+}
+
+// Devices grouped as stats::yieldOf groups them, each record ranked from its device's first and
+// from its last judged record, in time order.
+constexpr const char* kYield =
+    "WITH judged AS (SELECT COALESCE(NULLIF(r.device_id, ''), '#' || CAST(r.id AS TEXT)) AS device,"
+    "  CASE WHEN r.verdict IN ('PASS', 'MARGINAL') THEN 1 ELSE 0 END AS ok, r.utc_ms, r.id FROM records r%1),"
+    " ranked AS (SELECT ok,"
+    "  ROW_NUMBER() OVER (PARTITION BY device ORDER BY utc_ms, id) AS from_first,"
+    "  ROW_NUMBER() OVER (PARTITION BY device ORDER BY utc_ms DESC, id DESC) AS from_last FROM judged)"
+    " SELECT COUNT(CASE WHEN from_first = 1 THEN 1 END), COUNT(CASE WHEN from_first = 1 AND ok = 1 THEN 1 END),"
+    "  COUNT(CASE WHEN from_last = 1 AND ok = 1 THEN 1 END) FROM ranked";
+
+// capability.h's shifted sums over each series in time order; the bounds of its newest row.
+constexpr const char* kFigureAggregates =
+    "WITH v AS (SELECT f.port, f.channel, f.figure, f.value,"
+    "  FIRST_VALUE(f.value) OVER (PARTITION BY f.port, f.channel, f.figure ORDER BY r.utc_ms, r.id) AS shift,"
+    "  f.value - LAG(f.value) OVER (PARTITION BY f.port, f.channel, f.figure ORDER BY r.utc_ms, r.id) AS step,"
+    "  ROW_NUMBER() OVER (PARTITION BY f.port, f.channel, f.figure ORDER BY r.utc_ms DESC, r.id DESC) AS newest,"
+    "  f.lower_bound, f.upper_bound"
+    "  FROM record_figures f JOIN records r ON r.id = f.record_id%1)"
+    " SELECT port, channel, figure, COUNT(*), MIN(shift), SUM(value - shift), SUM((value - shift) * (value - shift)),"
+    "  MIN(value), MAX(value), COALESCE(SUM(ABS(step)), 0), COUNT(step),"
+    "  MIN(CASE WHEN newest = 1 THEN lower_bound END), MIN(CASE WHEN newest = 1 THEN upper_bound END)"
+    " FROM v GROUP BY port, channel, figure ORDER BY port, channel, figure";
+
+// Failed figures of the records that judge a device: a device measured port by port counts once,
+// by its device record, not again by its port records.
+constexpr const char* kFailures =
+    "SELECT f.figure, f.channel, COUNT(*) FROM record_figures f JOIN records r ON r.id = f.record_id%1"
+    " GROUP BY f.figure, f.channel ORDER BY f.figure, f.channel";
+
+std::optional<double> optionalDouble(const QSqlQuery& q, int column)
+{
+    return q.isNull(column) ? std::nullopt : std::optional<double>(q.value(column).toDouble());
+}
+
+}  // namespace
+
+LineStatistics RecordStore::statistics(const RecordFilter& filter)
+{
+    LineStatistics out;
+    QSqlQuery q(QSqlDatabase::database(connection_, false));
+    q.setForwardOnly(true);
+    const auto run = [this, &q, &filter](const char* sql, const char* first) {
+        QVariantList values;
+        const QString where = filtered(QString::fromLatin1(first), filter, values);
+        q.prepare(QString::fromLatin1(sql).arg(where));
+        for (const QVariant& v : values) q.addBindValue(v);
+        if (q.exec()) return true;
+        fail(classify(q.lastError()), errorText(q.lastError()));
+        return false;
+    };
+    if (!run(kYield, "r.judges_device = 1 AND r.verdict IN ('PASS', 'MARGINAL', 'FAIL')") || !q.next()) return out;
+    out.yield = stats::yieldFromCounts(q.value(0).toLongLong(), q.value(1).toLongLong(), q.value(2).toLongLong());
+    if (!run(kFigureAggregates, "f.value IS NOT NULL")) return out;
+    while (q.next()) {
+        FigureStatistics s;
+        s.port = q.value(0).toInt();
+        s.channel = q.value(1).toInt();
+        s.figure = q.value(2).toString();
+        stats::Aggregates& a = s.aggregates;
+        a.count = q.value(3).toLongLong();
+        a.shift = q.value(4).toDouble();
+        a.sum = q.value(5).toDouble();
+        a.sumSquares = q.value(6).toDouble();
+        a.minimum = q.value(7).toDouble();
+        a.maximum = q.value(8).toDouble();
+        a.movingRangeSum = q.value(9).toDouble();
+        a.movingRangeCount = q.value(10).toLongLong();
+        s.limits = {optionalDouble(q, 11), optionalDouble(q, 12)};
+        out.figures.push_back(std::move(s));
+    }
+    if (!run(kFailures, "f.pass = 0 AND r.judges_device = 1")) return out;
+    while (q.next()) out.failures.push_back({q.value(0).toString(), q.value(1).toInt(), q.value(2).toLongLong()});
+    error_ = {};
+    return out;
+}
+
+std::vector<FigureValue> RecordStore::figureValues(const RecordFilter& filter, int port, int channel, const QString& figure)
+{
+    std::vector<FigureValue> out;
+    QSqlQuery q(QSqlDatabase::database(connection_, false));
+    q.setForwardOnly(true);
+    QVariantList values{port, channel, figure};
+    const QString where =
+        filtered(QStringLiteral("f.port = ? AND f.channel = ? AND f.figure = ? AND f.value IS NOT NULL"), filter, values);
+    q.prepare(QStringLiteral("SELECT r.utc_ms, f.value FROM record_figures f JOIN records r ON r.id = f.record_id") + where +
+              QStringLiteral(" ORDER BY r.utc_ms, r.id"));
+    for (const QVariant& v : values) q.addBindValue(v);
+    if (!q.exec()) {
+        fail(classify(q.lastError()), errorText(q.lastError()));
+        return out;
+    }
+    while (q.next()) out.push_back({QDateTime::fromMSecsSinceEpoch(q.value(0).toLongLong(), Qt::UTC), q.value(1).toDouble()});
+    error_ = {};
+    return out;
 }

@@ -4,6 +4,7 @@
 // thread that opened it only (a Qt SQL rule).
 
 #include "records/measurement_record.h"
+#include "records/record_statistics.h"
 
 #include <QSqlDatabase>
 #include <QString>
@@ -60,7 +61,17 @@ QString displayTarget(const QString& urlOrPath);
 QSqlDatabase addStoreConnection(const StoreLocation& where, const QString& name);
 
 // The schema version this program writes.
-inline constexpr int kRecordSchemaVersion = 1;
+inline constexpr int kRecordSchemaVersion = 2;
+
+// A recipe as published to the store: a record names it by name, revision and hash.
+struct StoredRecipe {
+    QString name;
+    int revision = 0;
+    QString hash;
+    QString text;
+
+    friend bool operator==(const StoredRecipe&, const StoredRecipe&) = default;
+};
 
 class RecordStore {
 public:
@@ -69,8 +80,9 @@ public:
     RecordStore(const RecordStore&) = delete;
     RecordStore& operator=(const RecordStore&) = delete;
 
-    // Connects and migrates; any earlier connection is closed first.
-    StoreError open(const StoreLocation& where);
+    // Connects and migrates, up to `schemaVersion` (an older one only for tests and benchmarks
+    // that make a store as an earlier program left it); any earlier connection is closed first.
+    StoreError open(const StoreLocation& where, int schemaVersion = kRecordSchemaVersion);
     StoreError open(const QString& urlOrPath);
     void close();
     bool isOpen() const;
@@ -91,9 +103,23 @@ public:
     // Distinct host names on record, sorted.
     QStringList benches();
 
+    // Stores the recipe's text under its name and revision. Publishing the same text again is
+    // accepted; another text under a published name and revision is refused (false, Failed).
+    bool publishRecipe(const QString& name, int revision, const QString& hash, const QString& text);
+    // The newest revision of every recipe, by name.
+    std::vector<StoredRecipe> newestRecipes();
+    // The newest revision of the recipe; none when it was never published.
+    std::optional<StoredRecipe> loadRecipe(const QString& name);
+
+    // The yield, each figure's aggregates and the failures of the records `filter` selects
+    // (its limit is ignored), summed by the database over the figure rows.
+    LineStatistics statistics(const RecordFilter& filter);
+    // One figure's values in time order, for the run chart and the histogram.
+    std::vector<FigureValue> figureValues(const RecordFilter& filter, int port, int channel, const QString& figure);
+
 private:
     StoreError fail(StoreProblem problem, const QString& detail);
-    StoreError migrate();
+    StoreError migrate(int schemaVersion);
 
     QString connection_;
     StoreLocation where_;

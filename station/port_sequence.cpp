@@ -14,7 +14,7 @@ verdict::DeviceVerdict combinePorts(const std::vector<PortTrace>& traces, int po
     d.levels = levels;
     for (const PortTrace& t : traces)
         if (t.channels.size() == 1)
-            d.channels.push_back({t.port, t.channels.front(), verdict::Outcome::NotJudged, {}, {}});
+            d.channels.push_back({t.port, t.channels.front(), verdict::Outcome::NotJudged, {}, {}, {}});
     if (limits) verdict::judgeChannels(d, *limits, limits->channelCount.value_or(portCount));
     return d;
 }

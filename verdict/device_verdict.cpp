@@ -25,6 +25,7 @@ bool withinGuard(double value, const Bound& bound)
 
 void judgeChannel(ChannelVerdict& c, const FigureBounds& bounds)
 {
+    c.bounds = bounds;
     for (const auto& [figure, bound] : bounds) {
         if (figure == Figure::Isolation && c.figures.isolationShared) continue;
         const double value = c.figures[figure];
@@ -55,7 +56,7 @@ DeviceVerdict judge(std::vector<ChannelFigures> figures, const Limits* limits, P
     d.plan = plan;
     d.levels = levels;
     for (std::size_t i = 0; i < figures.size(); ++i)
-        d.channels.push_back({static_cast<int>(i) + 1, std::move(figures[i]), Outcome::NotJudged, {}, {}});
+        d.channels.push_back({static_cast<int>(i) + 1, std::move(figures[i]), Outcome::NotJudged, {}, {}, {}});
     if (limits) judgeChannels(d, *limits, limits->channelCount);
     return d;
 }
@@ -114,6 +115,13 @@ QString figuresJson(const DeviceVerdict& verdict)
                             {QStringLiteral("failing"), keys(c.failing)},
                             {QStringLiteral("figures"), figures}};
         if (!c.marginal.empty()) channel.insert(QStringLiteral("marginal"), keys(c.marginal));
+        if (!c.bounds.empty()) {
+            QJsonObject bounds;
+            for (const auto& [figure, bound] : c.bounds)
+                bounds.insert(figureKey(figure), QJsonArray{bound.min ? QJsonValue(*bound.min) : QJsonValue(),
+                                                            bound.max ? QJsonValue(*bound.max) : QJsonValue()});
+            channel.insert(QStringLiteral("bounds"), bounds);
+        }
         channels.append(channel);
     }
     QJsonObject root{{QStringLiteral("plan"), planKey(verdict.plan)},

@@ -21,6 +21,7 @@ struct ChannelVerdict {
     std::vector<Figure> failing;   // in figure order
     // Figures that meet their bound but lie within its guard band: a pass that warns.
     std::vector<Figure> marginal;  // in figure order
+    FigureBounds bounds;           // what the channel was held to, for the record
 };
 
 struct DeviceVerdict {
@@ -57,7 +58,8 @@ QString verdictText(const DeviceVerdict& verdict);
 
 // Compact JSON for records, keys in alphabetical order: {"channels": [{"center_nm", "channel",
 // "failing": [...], "figures": {key: value}, "grid_nm", "mask_nm", "verdict"}], "levels_db", "plan",
-// "verdict"}. A figure that could not be measured is null. Marginal figures add "marginal": [...]
+// "verdict"}. A figure that could not be measured is null. A judged channel adds "bounds":
+// {key: [min, max]} for its bounded figures, a missing side null. Marginal figures add "marginal": [...]
 // to their channel and "marginal": true to the device; without them the keys are left out.
 QString figuresJson(const DeviceVerdict& verdict);
 

@@ -5,12 +5,22 @@
 #include "records/record_store.h"
 
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QSqlQuery>
+#include <QSqlRecord>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <map>
+#include <tuple>
 #include <cstring>
 #include <limits>
 
@@ -56,21 +66,73 @@ bool sameBits(const std::vector<float>& a, const std::vector<float>& b)
     return a.size() == b.size() && (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(float)) == 0);
 }
 
-// Runs `sql` on the database at `url` past the store, as another program would; the first column
-// of the rows it gives.
-QList<int> rawQuery(const QString& url, const QString& sql)
+// Runs `sql` on the database at `url` past the store, as another program would; the rows it gives,
+// columns joined by '|', NULL as "NULL".
+QStringList rawRows(const QString& url, const QString& sql)
 {
-    QList<int> rows;
+    QStringList rows;
     {
         QSqlDatabase db = addStoreConnection(*parseStoreLocation(url), QStringLiteral("raw"));
         EXPECT_TRUE(db.open()) << sql.toStdString();
         QSqlQuery q(db);
-        EXPECT_TRUE(q.exec(sql)) << sql.toStdString();
-        while (q.next()) rows << q.value(0).toInt();
+        EXPECT_TRUE(q.exec(sql)) << sql.toStdString() << ": " << q.lastError().text().toStdString();
+        while (q.next()) {
+            QStringList columns;
+            for (int c = 0; c < q.record().count(); ++c)
+                columns << (q.isNull(c) ? QStringLiteral("NULL") : q.value(c).toString());
+            rows << columns.join(QLatin1Char('|'));
+        }
     }
     QSqlDatabase::removeDatabase(QStringLiteral("raw"));
     return rows;
 }
+
+// The first column of the rows, as whole numbers.
+QList<int> rawQuery(const QString& url, const QString& sql)
+{
+    QList<int> numbers;
+    for (const QString& row : rawRows(url, sql)) numbers << row.section(QLatin1Char('|'), 0, 0).toInt();
+    return numbers;
+}
+
+// A record as a version 1 store held it, written past the store.
+void insertVersionOne(const QString& url, const QString& uid, const QString& verdict, const QString& figuresJson)
+{
+    QString json = figuresJson;
+    rawRows(url, QStringLiteral(
+        "INSERT INTO records (uid, utc_ms, utc_offset_s, device_id, kind, pass, module_part, module_serial, laser_part,"
+        " laser_serial, program_version, host_name, start_nm, stop_nm, speed_nm_s, averages, data_length, channel, mode,"
+        " background, remove_background, base_power, ref0, n_db, transmission, power_wavelength, figures_json,"
+        " verdict, power, power_unit, channel_count, point_count) VALUES ('%1', 1000, 0, 'D1', 1, -1, '', '', '', '',"
+        " '2.0', 'bench-1', 1527, 1567, 40, 1, 20001, '', 3, 0, 0, 0, 0, '-3.0', 1, '', '%2', '%3', NULL, '', 2, 20001)")
+        .arg(uid, json.replace(QLatin1Char('\''), QLatin1String("''")), verdict));
+}
+
+QStringList tableColumns(const QString& url, const QString& table)
+{
+    QStringList names;
+    {
+        QSqlDatabase db = addStoreConnection(*parseStoreLocation(url), QStringLiteral("raw"));
+        EXPECT_TRUE(db.open());
+        const QSqlRecord columns = db.record(table);
+        for (int c = 0; c < columns.count(); ++c) names << columns.fieldName(c);
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("raw"));
+    return names;
+}
+
+// Two channels as the verdict writes them: channel 1 judged, failing its ripple, with bounds and an
+// insertion loss that could not be measured; channel 2 not judged.
+const QString kJudgedFigures = QStringLiteral(
+    R"({"channels":[{"channel":1,"verdict":"FAIL","failing":["ripple_db"],"bounds":{"ripple_db":[null,0.5],)"
+    R"("insertion_loss":[0.25,2]},"figures":{"insertion_loss":null,"ripple_db":0.75,"offset_nm":-0.125}},)"
+    R"({"channel":2,"verdict":"-","failing":[],"figures":{"insertion_loss":1.5}}],"verdict":"FAIL"})");
+const QStringList kJudgedRows = {
+    QStringLiteral("0|1|insertion_loss|NULL|0.25|2|1"), QStringLiteral("0|1|offset_nm|-0.125|NULL|NULL|1"),
+    QStringLiteral("0|1|ripple_db|0.75|NULL|0.5|0"), QStringLiteral("0|2|insertion_loss|1.5|NULL|NULL|NULL")};
+constexpr const char* kFigureRowsOf =
+    "SELECT f.port, f.channel, f.figure, f.value, f.lower_bound, f.upper_bound, f.pass FROM record_figures f"
+    " JOIN records r ON r.id = f.record_id WHERE r.uid = '%1' ORDER BY f.channel, f.figure";
 
 // A database of this program's tables at a later version.
 void newerSchema(const QString& url)
@@ -85,18 +147,33 @@ class RecordStoreTest : public ::testing::TestWithParam<Engine> {
 protected:
     void SetUp() override
     {
-        if (GetParam() == Engine::SQLite) {
-            url_ = dir_.filePath(QStringLiteral("records.sqlite"));
-        } else {
+        if (GetParam() == Engine::PostgreSQL) {
             QString whyNot;
-            PostgresServer* pg = sharedPostgres(&whyNot);
-            if (!pg) GTEST_SKIP() << whyNot.toStdString();
-            const QString name = QStringLiteral("store_%1").arg(++databases_);
-            ASSERT_TRUE(pg->createDatabase(name)) << pg->problem().toStdString();
-            url_ = pg->url(name);
+            if (!sharedPostgres(&whyNot)) GTEST_SKIP() << whyNot.toStdString();
         }
+        url_ = freshUrl();
         const StoreError e = store_.open(url_);
         ASSERT_FALSE(e) << e.detail.toStdString();
+    }
+
+    // A new empty database on the engine.
+    QString freshUrl()
+    {
+        const QString name = QStringLiteral("store_%1").arg(++databases_);
+        if (GetParam() == Engine::SQLite) return dir_.filePath(name + QStringLiteral(".sqlite"));
+        QString whyNot;
+        PostgresServer* pg = sharedPostgres(&whyNot);
+        EXPECT_TRUE(pg->createDatabase(name)) << pg->problem().toStdString();
+        return pg->url(name);
+    }
+
+    // A database as the program of schema version 1 left it.
+    QString versionOneStore()
+    {
+        const QString url = freshUrl();
+        RecordStore old;
+        EXPECT_FALSE(old.open(*parseStoreLocation(url), 1));
+        return url;
     }
 
     static inline int databases_ = 0;
@@ -108,6 +185,14 @@ protected:
 TEST_P(RecordStoreTest, EveryFieldComesBackAsWrittenAndTheSpectrumBitForBit)
 {
     MeasurementRecord spectrum = sampleRecord(newRecordUid(), QStringLiteral("器件-7 ä"), 1'780'000'000'123);
+    spectrum.recipeName = QStringLiteral("CWDM-4 配方");
+    spectrum.recipeRevision = QStringLiteral("3");
+    spectrum.recipeHash = QStringLiteral("9f86d081884c7d65");
+    spectrum.port = 2;
+    spectrum.portCount = 4;
+    spectrum.runUid = newRecordUid();
+    spectrum.backgroundUid = newRecordUid();
+    spectrum.backgroundAgeS = 1234.5;
     MeasurementRecord power = sampleRecord(newRecordUid(), QString(), 1'780'000'000'999);
     power.kind = RecordKind::PowerReading;
     power.pass = -1;
@@ -158,13 +243,13 @@ TEST_P(RecordStoreTest, ListsFilterAndRunNewestFirst)
     const auto at = [](qint64 ms) { return QDateTime::fromMSecsSinceEpoch(ms, Qt::UTC); };
     struct Case { const char* name; RecordFilter filter; QStringList uids; };  // uids newest first, ties later stored first
     const Case cases[] = {
-        {"all", {}, {"e", "d", "c", "b", "a"}},            {"device", {QStringLiteral("D1"), {}, {}, {}, {}}, {"d", "c", "a"}},
+        {"all", {}, {"e", "d", "c", "b", "a"}},            {"device", {QStringLiteral("D1"), {}, {}, {}, {}, {}, {}}, {"d", "c", "a"}},
         {"from inclusive, to exclusive", {{}, at(2000), at(4000), {}, {}}, {"c", "b"}},
         {"verdict", {{}, {}, {}, QStringLiteral("FAIL"), {}}, {"d", "b"}},   {"no verdict", {{}, {}, {}, kNoVerdict, {}}, {"c"}},
         {"bench by host", {{}, {}, {}, {}, QStringLiteral("bench-2")}, {"d", "c"}},
         {"bench by module serial", {{}, {}, {}, {}, QStringLiteral("M-bench-1")}, {"e", "b", "a"}},
-        {"all at once", {QStringLiteral("D1"), at(1000), at(5000), QStringLiteral("PASS"), QStringLiteral("bench-1"), 1000}, {"a"}},
-        {"limit", {{}, {}, {}, {}, {}, 2}, {"e", "d"}},    {"nothing", {QStringLiteral("D9"), {}, {}, {}, {}}, {}},
+        {"all at once", {QStringLiteral("D1"), at(1000), at(5000), QStringLiteral("PASS"), QStringLiteral("bench-1"), {}, {}, 1000}, {"a"}},
+        {"limit", {{}, {}, {}, {}, {}, {}, {}, 2}, {"e", "d"}},    {"nothing", {QStringLiteral("D9"), {}, {}, {}, {}, {}, {}}, {}},
     };
     for (const Case& c : cases) {
         QStringList got;
@@ -174,7 +259,7 @@ TEST_P(RecordStoreTest, ListsFilterAndRunNewestFirst)
         unlimited.limit = 0;
         EXPECT_EQ(store_.count(unlimited), c.filter.limit == 2 ? 5 : c.uids.size()) << c.name;
     }
-    const RecordSummary top = store_.list({QStringLiteral("D1"), {}, {}, {}, {}}).front();
+    const RecordSummary top = store_.list({QStringLiteral("D1"), {}, {}, {}, {}, {}, {}}).front();
     EXPECT_EQ(std::tie(top.channelCount, top.pointCount, top.kind, top.pass, top.hostName, top.moduleSerial, top.laserSerial),
               std::make_tuple(2, 20001, RecordKind::RepeatPass, 4, QStringLiteral("bench-2"), QStringLiteral("M-bench-2"), QStringLiteral("SN-L-7")));
     EXPECT_EQ(store_.benches(), (QStringList{QStringLiteral("bench-1"), QStringLiteral("bench-2")}));
@@ -201,6 +286,306 @@ TEST_P(RecordStoreTest, ARecordSentAgainIsStoredOnceAndOpeningAgainKeepsIt)
     EXPECT_TRUE(again.remove(ids.front()));
     EXPECT_FALSE(again.load(ids.front()));
     EXPECT_EQ(again.oldestIds(10), std::vector<std::int64_t>{*next});
+}
+
+TEST_P(RecordStoreTest, FiltersByRecipeAndDevicePattern)
+{
+    const char* const devices[] = {"A_1", "AB1", "a%2", "B-1"};
+    for (int i = 0; i < 4; ++i) {
+        MeasurementRecord r = sampleRecord(QString::number(i), QString::fromLatin1(devices[i]), 1000 * i);
+        r.recipeName = i < 2 ? QStringLiteral("CWDM-4") : QString();
+        r.port = i;
+        ASSERT_TRUE(store_.insert(r));
+    }
+    struct Case { const char* pattern; const char* recipe; QStringList devices; };
+    const Case cases[] = {
+        {"A_*", "", {"A_1"}},  // '_' is itself, not any character
+        {"a*", "", {"a%2", "AB1", "A_1"}},  // ASCII letters match either case
+        {"*%*", "", {"a%2"}}, {"*1", "", {"B-1", "AB1", "A_1"}}, {"", "CWDM-4", {"AB1", "A_1"}},
+        {"*1", "CWDM-4", {"AB1", "A_1"}}, {"", "DWDM", {}},
+    };
+    for (const Case& c : cases) {
+        RecordFilter filter;
+        filter.devicePattern = QString::fromLatin1(c.pattern);
+        filter.recipe = QString::fromLatin1(c.recipe);
+        QStringList got;
+        for (const RecordSummary& s : store_.list(filter)) {
+            got << s.deviceId;
+            // Each record's port is its index here: the summary names the record's own.
+            EXPECT_EQ(QString::fromLatin1(devices[s.port]), s.deviceId);
+            EXPECT_EQ(s.recipeName, s.port < 2 ? QStringLiteral("CWDM-4") : QString());
+        }
+        EXPECT_EQ(got, c.devices) << c.pattern << " " << c.recipe;
+        EXPECT_EQ(store_.count(filter), c.devices.size()) << c.pattern << " " << c.recipe;
+    }
+}
+
+TEST_P(RecordStoreTest, VersionOneStoreIsMigratedWithItsFigures)
+{
+    const QString url = versionOneStore();
+    insertVersionOne(url, QStringLiteral("judged"), QStringLiteral("FAIL"), kJudgedFigures);
+    insertVersionOne(url, QStringLiteral("plain"), QString(), QString());
+    insertVersionOne(url, QStringLiteral("foreign"), QStringLiteral("PASS"), QStringLiteral(R"({"ripple_db":0.125,"channels":[1,2]})"));
+    RecordStore migrated;
+    const StoreError e = migrated.open(url);
+    ASSERT_FALSE(e) << e.detail.toStdString();
+    EXPECT_EQ(rawQuery(url, QStringLiteral("SELECT version FROM vxm_schema")), QList<int>{kRecordSchemaVersion});
+    EXPECT_EQ(rawRows(url, QStringLiteral("SELECT uid, judges_device, port, port_count, recipe_name FROM records ORDER BY uid")),
+              (QStringList{QStringLiteral("foreign|1|0|0|NULL"), QStringLiteral("judged|1|0|0|NULL"),
+                           QStringLiteral("plain|0|0|0|NULL")}));
+    EXPECT_EQ(rawRows(url, QString::fromLatin1(kFigureRowsOf).arg(QStringLiteral("judged"))), kJudgedRows);
+    EXPECT_EQ(rawQuery(url, QStringLiteral("SELECT COUNT(*) FROM record_figures")), QList<int>{4});
+    EXPECT_EQ(migrated.load(migrated.list({}).back().id)->figuresJson, kJudgedFigures);
+
+    // A record stored now gives the same rows, on its own port.
+    MeasurementRecord r = sampleRecord(QStringLiteral("new"), QStringLiteral("D1"), 2000);
+    r.figuresJson = kJudgedFigures;
+    r.port = 3;
+    ASSERT_TRUE(migrated.insert(r));
+    QStringList onPort3 = kJudgedRows;
+    for (QString& row : onPort3) row.replace(0, 1, QStringLiteral("3"));
+    EXPECT_EQ(rawRows(url, QString::fromLatin1(kFigureRowsOf).arg(QStringLiteral("new"))), onPort3);
+    EXPECT_TRUE(migrated.remove(*migrated.insert(r)));
+    EXPECT_EQ(rawQuery(url, QStringLiteral("SELECT COUNT(*) FROM record_figures")), QList<int>{4});
+}
+
+TEST_P(RecordStoreTest, AMigrationThatFailsLeavesVersionOneAsItWas)
+{
+    const QString url = versionOneStore();
+    insertVersionOne(url, QStringLiteral("judged"), QStringLiteral("FAIL"), kJudgedFigures);
+    insertVersionOne(url, QStringLiteral("damaged"), QStringLiteral("FAIL"), QStringLiteral(R"({"channels":[{"cha)"));
+    const QStringList columns = tableColumns(url, QStringLiteral("records"));
+    RecordStore store;
+    const StoreError e = store.open(url);
+    EXPECT_EQ(e.problem, StoreProblem::Failed);
+    EXPECT_FALSE(e.detail.isEmpty());
+    EXPECT_EQ(rawQuery(url, QStringLiteral("SELECT version FROM vxm_schema")), QList<int>{1});
+    EXPECT_EQ(tableColumns(url, QStringLiteral("records")), columns);
+    EXPECT_TRUE(tableColumns(url, QStringLiteral("record_figures")).isEmpty());
+
+    rawRows(url, QStringLiteral("UPDATE records SET figures_json = '' WHERE uid = 'damaged'"));
+    ASSERT_FALSE(store.open(url));
+    EXPECT_EQ(rawQuery(url, QStringLiteral("SELECT COUNT(*) FROM record_figures")), QList<int>{4});
+}
+
+TEST_P(RecordStoreTest, RecipesArePublishedOnceForEveryConnection)
+{
+    RecordStore other;
+    ASSERT_FALSE(other.open(url_));
+    EXPECT_TRUE(store_.publishRecipe(QStringLiteral("DWDM-8"), 1, QStringLiteral("h1"), QStringLiteral("{\"revision\": 1}")));
+    EXPECT_TRUE(other.publishRecipe(QStringLiteral("DWDM-8"), 1, QStringLiteral("h1"), QStringLiteral("{\"revision\": 1}")))
+        << "the same text again";
+    EXPECT_FALSE(other.publishRecipe(QStringLiteral("DWDM-8"), 1, QStringLiteral("h9"), QStringLiteral("{}")));
+    EXPECT_EQ(other.lastError().problem, StoreProblem::Failed);
+    EXPECT_TRUE(other.lastError().detail.contains(QStringLiteral("DWDM-8")));
+    ASSERT_TRUE(store_.publishRecipe(QStringLiteral("DWDM-8"), 2, QStringLiteral("h2"), QStringLiteral("{\"revision\": 2}")));
+    ASSERT_TRUE(store_.publishRecipe(QStringLiteral("CWDM-4"), 1, QStringLiteral("c1"), QStringLiteral("{}")));
+
+    const std::vector<StoredRecipe> newest{{QStringLiteral("CWDM-4"), 1, QStringLiteral("c1"), QStringLiteral("{}")},
+                                           {QStringLiteral("DWDM-8"), 2, QStringLiteral("h2"), QStringLiteral("{\"revision\": 2}")}};
+    EXPECT_EQ(other.newestRecipes(), newest);
+    EXPECT_EQ(other.loadRecipe(QStringLiteral("DWDM-8")), newest[1]);
+    EXPECT_FALSE(other.loadRecipe(QStringLiteral("O-band")));
+    EXPECT_FALSE(other.lastError());
+}
+
+// The figures JSON of a record with channels 1 and 2 (insertion loss held to `ilMax`, ripple
+// unbounded and missing on some records) and the verdict it gives, "" when `judged` is false.
+std::pair<QString, QString> figuresOf(double il, std::optional<double> ripple, double ilMax, bool judged)
+{
+    QJsonArray channels;
+    bool fails = false;
+    for (int ch = 1; ch <= 2; ++ch) {
+        const double value = il + 0.1 * ch;
+        const bool failing = value > ilMax;
+        fails = fails || failing;
+        channels.append(QJsonObject{
+            {QStringLiteral("channel"), ch},
+            {QStringLiteral("verdict"), !judged ? QStringLiteral("-") : failing ? QStringLiteral("FAIL") : QStringLiteral("PASS")},
+            {QStringLiteral("failing"), judged && failing ? QJsonArray{QStringLiteral("insertion_loss")} : QJsonArray{}},
+            {QStringLiteral("bounds"), QJsonObject{{QStringLiteral("insertion_loss"), QJsonArray{QJsonValue(), ilMax}}}},
+            {QStringLiteral("figures"), QJsonObject{{QStringLiteral("insertion_loss"), value},
+                                                     {QStringLiteral("ripple_db"), ripple ? QJsonValue(*ripple) : QJsonValue()}}}});
+    }
+    const QString verdict = !judged ? QString() : fails ? QStringLiteral("FAIL") : QStringLiteral("PASS");
+    return {QString::fromUtf8(QJsonDocument(QJsonObject{{QStringLiteral("channels"), channels}}).toJson(QJsonDocument::Compact)),
+            verdict};
+}
+
+QStringList paretoRows(std::span<const stats::FailureCount> failures)
+{
+    QStringList rows;
+    for (const stats::ParetoBar& bar : stats::pareto(failures))
+        rows << QStringLiteral("%1 %2 %3 %4").arg(bar.figure).arg(bar.channel).arg(bar.count).arg(bar.cumulativePercent);
+    return rows;
+}
+
+TEST_P(RecordStoreTest, StatisticsAreThoseOfThePureFunctionsOverTheSameRecords)
+{
+    // Stored out of time order; retests, a record without a device ID, one not judged, a port
+    // record (which does not judge its device) and a device record.
+    std::vector<MeasurementRecord> made;
+    for (int i = 0; i < 14; ++i) {
+        MeasurementRecord r = sampleRecord(QString::number(i), i % 5 == 4 ? QString() : QStringLiteral("D%1").arg(i % 3),
+                                           1'000'000 + ((i * 5) % 14) * 60'000LL);
+        r.recipeName = i % 2 ? QStringLiteral("R1") : QStringLiteral("R2");
+        r.port = i == 7 ? 1 : 0;
+        r.kind = i == 9 ? RecordKind::Device : RecordKind::Spectrum;
+        const auto [json, verdict] = figuresOf(1.0 + 0.013 * ((i * 7) % 9), i % 4 == 3 ? std::nullopt : std::optional(0.2 + 0.05 * (i % 3)),
+                                               i < 6 ? 1.2 : 1.25, i % 6 != 5);
+        r.figuresJson = json;
+        r.verdict = verdict == QLatin1String("PASS") && i % 4 == 0 ? QStringLiteral("MARGINAL") : verdict;
+        ASSERT_TRUE(store_.insert(r)) << store_.lastError().detail.toStdString();
+        made.push_back(r);
+    }
+    std::ranges::sort(made, {}, [](const MeasurementRecord& r) { return r.utc; });
+
+    const auto at = [](qint64 ms) { return QDateTime::fromMSecsSinceEpoch(ms, Qt::UTC); };
+    RecordFilter recipe;
+    recipe.recipe = QStringLiteral("R1");
+    RecordFilter window;
+    window.from = at(1'000'000 + 3 * 60'000);
+    window.to = at(1'000'000 + 11 * 60'000);
+    for (const RecordFilter& filter : {RecordFilter{}, recipe, window}) {
+        const auto selected = [&filter](const MeasurementRecord& r) {
+            return (filter.recipe.isEmpty() || r.recipeName == filter.recipe) && (!filter.from.isValid() || r.utc >= filter.from) &&
+                   (!filter.to.isValid() || r.utc < filter.to);
+        };
+        std::vector<stats::JudgedRecord> judged;
+        std::vector<stats::FailureCount> failures;
+        using Series = std::tuple<int, int, QString>;
+        std::map<Series, std::vector<FigureValue>> values;
+        std::map<Series, stats::SpecLimits> limits;
+        for (const MeasurementRecord& r : made) {
+            if (!selected(r)) continue;
+            if (r.judgesDevice()) judged.push_back({r.deviceId, r.verdict});
+            for (const QJsonValue c : QJsonDocument::fromJson(r.figuresJson.toUtf8())[QStringLiteral("channels")].toArray()) {
+                const int ch = c[QStringLiteral("channel")].toInt();
+                if (r.judgesDevice() && !c[QStringLiteral("failing")].toArray().isEmpty())
+                    failures.push_back({QStringLiteral("insertion_loss"), ch, 1});
+                for (const QString& key : {QStringLiteral("insertion_loss"), QStringLiteral("ripple_db")}) {
+                    const QJsonValue v = c[QStringLiteral("figures")][key];
+                    if (v.isNull()) continue;
+                    values[{r.port, ch, key}].push_back({r.utc, v.toDouble()});
+                    const QJsonValue bound = c[QStringLiteral("bounds")][key];
+                    limits[{r.port, ch, key}] = {bound[0].isDouble() ? std::optional(bound[0].toDouble()) : std::nullopt,
+                                                 bound[1].isDouble() ? std::optional(bound[1].toDouble()) : std::nullopt};
+                }
+            }
+        }
+        const LineStatistics got = store_.statistics(filter);
+        ASSERT_FALSE(store_.lastError()) << store_.lastError().detail.toStdString();
+        const stats::Yield yield = stats::yieldOf(judged);
+        EXPECT_EQ(std::tie(got.yield.tested, got.yield.passedFirst, got.yield.passed, got.yield.firstPassYield, got.yield.finalYield),
+                  std::tie(yield.tested, yield.passedFirst, yield.passed, yield.firstPassYield, yield.finalYield));
+        EXPECT_GT(yield.tested, 0);
+        EXPECT_EQ(paretoRows(got.failures), paretoRows(failures));
+        ASSERT_EQ(got.figures.size(), values.size());
+        auto series = values.begin();
+        for (const FigureStatistics& f : got.figures) {
+            SCOPED_TRACE(QStringLiteral("%1 %2 %3").arg(f.port).arg(f.channel).arg(f.figure).toStdString());
+            ASSERT_EQ(Series(f.port, f.channel, f.figure), series->first);
+            std::vector<double> xs;
+            for (const FigureValue& v : series->second) xs.push_back(v.value);
+            const stats::Aggregates a = stats::summarize(xs);
+            const stats::Aggregates& b = f.aggregates;
+            EXPECT_EQ(std::tie(b.count, b.shift, b.minimum, b.maximum, b.movingRangeCount),
+                      std::tie(a.count, a.shift, a.minimum, a.maximum, a.movingRangeCount));
+            EXPECT_NEAR(b.sum, a.sum, 1e-12);
+            EXPECT_NEAR(b.sumSquares, a.sumSquares, 1e-12);
+            EXPECT_NEAR(b.movingRangeSum, a.movingRangeSum, 1e-12);
+            EXPECT_EQ(std::tie(f.limits.lower, f.limits.upper), std::tie(limits[series->first].lower, limits[series->first].upper));
+            const std::vector<FigureValue> run = store_.figureValues(filter, f.port, f.channel, f.figure);
+            EXPECT_EQ(run.size(), series->second.size());
+            for (std::size_t k = 0; k < std::min(run.size(), series->second.size()); ++k)
+                EXPECT_EQ(std::tie(run[k].utc, run[k].value), std::tie(series->second[k].utc, series->second[k].value));
+            ++series;
+        }
+    }
+}
+
+// The day's records of two benches: a device failing, then passing its retest, one passing, one
+// marginal without a recipe, and a failing port record, which judges no device.
+void storeDashboardDay(RecordStore& store)
+{
+    struct Row { const char* device; const char* host; const char* recipe; double il; int port; const char* verdict; };
+    const Row rows[] = {{"D1", "bench-1", "R1", 1.1, 0, nullptr}, {"D1", "bench-1", "R1", 1.0, 0, nullptr},
+                        {"D2", "bench-1", "R1", 1.0, 0, nullptr}, {"D3", "bench-2", "", 1.0, 0, "MARGINAL"},
+                        {"D4", "bench-2", "", 1.1, 1, nullptr}};
+    int i = 0;
+    for (const Row& row : rows) {
+        MeasurementRecord r = sampleRecord(newRecordUid(), QString::fromLatin1(row.device), 1'780'000'000'000 + 1000 * i++);
+        r.bench.hostName = QString::fromLatin1(row.host);
+        r.recipeName = QString::fromLatin1(row.recipe);
+        r.port = row.port;
+        std::tie(r.figuresJson, r.verdict) = figuresOf(row.il, 0.25, 1.25, true);
+        if (row.verdict) r.verdict = QString::fromLatin1(row.verdict);
+        ASSERT_TRUE(store.insert(r)) << store.lastError().detail.toStdString();
+    }
+}
+
+QString sourceFile(const char* path)
+{
+    QFile file(QStringLiteral(VXM_SOURCE_DIR "/") + QString::fromLatin1(path));
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path;
+    return QString::fromUtf8(file.readAll());
+}
+
+TEST_P(RecordStoreTest, DashboardViewsAnswerTheDocumentedQueries)
+{
+    storeDashboardDay(store_);
+    // sampleRecord's local time is UTC+8: 20:26 UTC is the next local day.
+    EXPECT_EQ(rawRows(url_, QStringLiteral("SELECT * FROM dashboard_yield ORDER BY day, bench, recipe")),
+              (QStringList{QStringLiteral("2026-05-29|bench-1|R1|2|1|2|0.5|1"), QStringLiteral("2026-05-29|bench-2||1|1|1|1|1")}));
+    EXPECT_EQ(rawRows(url_, QStringLiteral("SELECT * FROM dashboard_failures")),
+              QStringList{QStringLiteral("2026-05-29|bench-1|R1|insertion_loss|2|1")});
+    EXPECT_EQ(rawRows(url_, QStringLiteral("SELECT day, device_id, port, figure, value, upper_bound, pass FROM dashboard_figure_values"
+                                           " WHERE channel = 2 AND figure = 'insertion_loss' ORDER BY utc_ms DESC LIMIT 2")),
+              (QStringList{QStringLiteral("2026-05-29|D4|1|insertion_loss|1.3|1.25|0"), QStringLiteral("2026-05-29|D3|0|insertion_loss|1.2|1.25|1")}));
+
+    const QString docs = sourceFile("docs/records.md");
+    const QRegularExpression block(QStringLiteral("```sql\\n(.*?)```"), QRegularExpression::DotMatchesEverythingOption);
+    int examples = 0;
+    for (const QRegularExpressionMatch& m : block.globalMatch(docs)) {
+        EXPECT_FALSE(rawRows(url_, m.captured(1)).isEmpty()) << m.captured(1).toStdString();
+        ++examples;
+    }
+    EXPECT_EQ(examples, 3);
+}
+
+TEST(RecordStore, TheDashboardRoleReadsTheViewsAndChangesNothing)
+{
+    QString whyNot;
+    PostgresServer* pg = sharedPostgres(&whyNot);
+    if (!pg) GTEST_SKIP() << whyNot.toStdString();
+    ASSERT_TRUE(pg->createDatabase(QStringLiteral("dashboard")));
+    const QString url = pg->url(QStringLiteral("dashboard"));
+    RecordStore store;
+    ASSERT_FALSE(store.open(url));
+    storeDashboardDay(store);
+    rawRows(url, sourceFile("docs/sql/dashboard-role.sql"));
+    rawRows(url, sourceFile("docs/sql/dashboard-role.sql"));  // a second run changes nothing
+    rawRows(url, QStringLiteral("ALTER ROLE vxm_dashboard PASSWORD 'dash'"));
+
+    StoreLocation dashboard = *parseStoreLocation(url);
+    dashboard.user = QStringLiteral("vxm_dashboard");
+    dashboard.password = QStringLiteral("dash");
+    {
+        QSqlDatabase db = addStoreConnection(dashboard, QStringLiteral("dashboard"));
+        ASSERT_TRUE(db.open()) << db.lastError().text().toStdString();
+        QSqlQuery q(db);
+        for (const char* view : {"dashboard_yield", "dashboard_failures", "dashboard_figure_values"}) {
+            EXPECT_TRUE(q.exec(QStringLiteral("SELECT COUNT(*) FROM %1").arg(QLatin1String(view))) && q.next() && q.value(0).toInt() > 0)
+                << view << ": " << q.lastError().text().toStdString();
+        }
+        for (const char* change : {"SELECT COUNT(*) FROM records", "INSERT INTO recipes VALUES ('x', 1, 'h', 't', 0)",
+                                   "UPDATE records SET verdict = 'PASS'", "DELETE FROM record_figures",
+                                   "DELETE FROM dashboard_figure_values", "CREATE TABLE mine (x INTEGER)"}) {
+            EXPECT_FALSE(q.exec(QString::fromLatin1(change))) << change;
+        }
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("dashboard"));
+    EXPECT_EQ(store.count({}), 5);
 }
 
 TEST(RecordStore, BadAddressesAndDatabasesNameTheirCause)

@@ -4,21 +4,16 @@
 #include "core/shared_state.h"
 #include "core/texts.h"
 #include "records/history_window.h"
+#include "records/statistics_controller.h"
 #include "results/file_saving.h"
 
 #include <QDateTime>
-#include <QFileInfo>
 
 namespace {
 
 int language() { return Module1.Language == 2 ? 2 : 1; }
 
 QString text(const char* key) { return textIn(key, language()); }
-
-QString withSuffix(const QString& path, const QString& suffix)
-{
-    return QFileInfo(path).suffix().isEmpty() ? path + suffix : path;
-}
 
 void setRows(QTableWidget* table, const std::vector<QStringList>& rows)
 {
@@ -32,11 +27,14 @@ void setRows(QTableWidget* table, const std::vector<QStringList>& rows)
 
 HistoryController::HistoryController(HistoryWindow& window, RecordStore& store, CurrentTraceSource current,
                                      std::unique_ptr<WorkbookWriter> writer)
-    : QObject(&window), window_(window), store_(store), current_(std::move(current)), writer_(std::move(writer))
+    : QObject(&window), window_(window), store_(store), current_(std::move(current)), writer_(std::move(writer)),
+      statistics_(new StatisticsController(*window.StatisticsView, store, *writer_))
 {
     HistoryWindow& w = window_;
     connect(w.Search, &QPushButton::clicked, this, &HistoryController::search);
-    connect(w.DeviceId, &QLineEdit::returnPressed, this, &HistoryController::search);
+    for (QLineEdit* box : {w.DeviceId, w.Recipe, w.DevicePattern})
+        connect(box, &QLineEdit::returnPressed, this, &HistoryController::search);
+    connect(w.Statistics, &QPushButton::clicked, this, &HistoryController::showStatistics);
     connect(w.List, &QTableWidget::cellDoubleClicked, this,
             [this](int row) { open(listed_.at(static_cast<std::size_t>(row)).id); });
     connect(w.Open, &QPushButton::clicked, this, [this] {
@@ -54,7 +52,7 @@ HistoryController::HistoryController(HistoryWindow& window, RecordStore& store, 
 
 HistoryController::~HistoryController() = default;
 
-void HistoryController::search()
+history::FilterInput HistoryController::filterInput() const
 {
     const HistoryWindow& w = window_;
     history::FilterInput input;
@@ -63,8 +61,14 @@ void HistoryController::search()
     if (w.To->date() != HistoryWindow::anyDate()) input.to = w.To->date();
     input.verdict = static_cast<history::VerdictChoice>(std::max(w.Verdict->currentIndex(), 0));
     if (w.Bench->currentIndex() > 0) input.bench = w.Bench->currentText();
+    input.recipe = w.Recipe->text();
+    input.devicePattern = w.DevicePattern->text();
+    return input;
+}
 
-    const RecordFilter filter = history::recordFilter(input);
+void HistoryController::search()
+{
+    const RecordFilter filter = history::recordFilter(filterInput());
     showMessage({});
     listed_ = store_.list(filter);
     total_ = store_.count(filter);
@@ -225,10 +229,13 @@ void HistoryController::exportCsv()
 void HistoryController::retranslate()
 {
     window_.retranslate(language());
+    statistics_->retranslate();
     fillList();
     showDetails();
     redraw();
 }
+
+void HistoryController::showStatistics() { statistics_->show(history::recordFilter(filterInput())); }
 
 void HistoryController::refreshBenches()
 {

@@ -16,6 +16,7 @@
 #include <vector>
 
 class HistoryWindow;
+class StatisticsController;
 
 // The last measured spectrum in the program and how its values read (the main window's options).
 struct CurrentTrace {
@@ -46,6 +47,9 @@ public:
     void retranslate();
     // The bench box's choices from the store.
     void refreshBenches();
+    // Shows the Statistics view of the records the filter boxes select.
+    void showStatistics();
+    StatisticsController& statistics() { return *statistics_; }
 
     const history::Overlay& overlay() const { return overlay_; }
     std::optional<std::int64_t> openedId() const;
@@ -55,6 +59,7 @@ public:
     std::vector<std::int64_t> selectedIds() const;
 
 private:
+    history::FilterInput filterInput() const;
     void fillList();
     void showDetails();
     void redraw();
@@ -67,6 +72,7 @@ private:
     RecordStore& store_;
     CurrentTraceSource current_;
     std::unique_ptr<WorkbookWriter> writer_;
+    StatisticsController* statistics_;  // a child of the Statistics view
     history::Overlay overlay_;
     std::optional<MeasurementRecord> opened_;
     std::map<std::int64_t, MeasurementRecord> overlaid_;

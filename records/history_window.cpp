@@ -72,6 +72,12 @@ HistoryWindow::HistoryWindow(QWidget* parent) : QWidget(parent, Qt::Window)
     BenchLabel = named(new QLabel, "BenchLabel");
     Bench = named(new QComboBox, "Bench");
     Bench->setMinimumContentsLength(14);
+    RecipeLabel = named(new QLabel, "RecipeLabel");
+    Recipe = named(new QLineEdit, "Recipe");
+    Recipe->setClearButtonEnabled(true);
+    DevicePatternLabel = named(new QLabel, "DevicePatternLabel");
+    DevicePattern = named(new QLineEdit, "DevicePattern");
+    DevicePattern->setClearButtonEnabled(true);
     Search = named(new QPushButton, "Search");
     Search->setDefault(true);
     Count = named(new QLabel, "Count");
@@ -98,6 +104,7 @@ HistoryWindow::HistoryWindow(QWidget* parent) : QWidget(parent, Qt::Window)
     CurrentTrace->setChecked(true);
     ExportWorkbook = named(new QPushButton, "ExportWorkbook");
     ExportCsv = named(new QPushButton, "ExportCsv");
+    Statistics = named(new QPushButton, "Statistics");
     Close = named(new QPushButton, "Close");
     Message = named(new QLabel, "Message");
     setForeColor(Message, VbColor::Red);
@@ -105,9 +112,12 @@ HistoryWindow::HistoryWindow(QWidget* parent) : QWidget(parent, Qt::Window)
 
     auto* filters = new QHBoxLayout;
     for (QWidget* w : std::initializer_list<QWidget*>{DeviceIdLabel, DeviceId, FromLabel, From, ToLabel, To,
-                                                      VerdictLabel, Verdict, BenchLabel, Bench, Search, Count})
+                                                      VerdictLabel, Verdict, BenchLabel, Bench, RecipeLabel, Recipe,
+                                                      DevicePatternLabel, DevicePattern, Search, Count})
         filters->addWidget(w);
     filters->setStretchFactor(DeviceId, 1);
+    filters->setStretchFactor(Recipe, 1);
+    filters->setStretchFactor(DevicePattern, 1);
     filters->setStretchFactor(Count, 1);
 
     auto* details = new QGridLayout;
@@ -125,7 +135,7 @@ HistoryWindow::HistoryWindow(QWidget* parent) : QWidget(parent, Qt::Window)
 
     auto* buttons = new QVBoxLayout;
     for (QWidget* w : std::initializer_list<QWidget*>{Open, OverlayAdd, OverlayClear, CurrentTrace, ExportWorkbook,
-                                                      ExportCsv})
+                                                      ExportCsv, Statistics})
         buttons->addWidget(w);
     buttons->addStretch(1);
     buttons->addWidget(Message);
@@ -140,6 +150,7 @@ HistoryWindow::HistoryWindow(QWidget* parent) : QWidget(parent, Qt::Window)
     all->addLayout(top, 1);
     all->addLayout(bottom);
     resize(Plot->width() + 260, Plot->height() + 380);
+    StatisticsView = new StatisticsWindow(this);
     retranslate(1);
 }
 
@@ -158,6 +169,8 @@ void HistoryWindow::retranslate(int language)
     Verdict->addItems({t("history.any"), QStringLiteral("PASS"), QStringLiteral("FAIL"), t("history.noVerdict")});
     Verdict->setCurrentIndex(verdict);
     BenchLabel->setText(t("history.bench"));
+    RecipeLabel->setText(t("history.recipe"));
+    DevicePatternLabel->setText(t("history.devicePattern"));
     if (Bench->count() == 0) Bench->addItem(QString());
     Bench->setItemText(0, t("history.any"));
     Search->setText(t("history.search"));
@@ -170,11 +183,13 @@ void HistoryWindow::retranslate(int language)
     CurrentTrace->setText(t("history.currentTrace"));
     ExportWorkbook->setText(t("history.exportWorkbook"));
     ExportCsv->setText(t("history.exportCsv"));
+    Statistics->setText(t("history.statistics"));
     Close->setText(t("history.close"));
     // Boxes and panes take their label's text as accessible name; buttons and the check box read
     // their captions.
     const std::pair<QWidget*, QLabel*> labelled[] = {{DeviceId, DeviceIdLabel}, {From, FromLabel}, {To, ToLabel},
                                                      {Verdict, VerdictLabel},   {Bench, BenchLabel},
+                                                     {Recipe, RecipeLabel},     {DevicePattern, DevicePatternLabel},
                                                      {Settings, SettingsTitle}, {Figures, FiguresTitle}};
     for (const auto& [control, label] : labelled) {
         control->setAccessibleName(label->text());
@@ -183,4 +198,5 @@ void HistoryWindow::retranslate(int language)
     List->setAccessibleName(t("history.list"));
     Channels->setAccessibleName(t("history.channelTable"));
     Plot->setAccessibleName(t("history.plot"));
+    StatisticsView->retranslate(language);
 }

@@ -6,6 +6,8 @@
 #include <QFontMetricsF>
 #include <QLabel>
 
+#include <algorithm>
+
 namespace {
 
 QLabel* hiddenLabel(QWidget& parent, const QString& name)
@@ -172,15 +174,8 @@ void PlotFrame::drawPosition(double x, std::uint32_t colour, Qt::PenStyle style,
 
 void PlotFrame::drawMarks(plot::PlotRows points, std::uint32_t colour)
 {
-    const int half = std::max(2, plot::roundEven(45.0 * viewport().pixelsPerTwip));  // 3 px at 96 dpi
-    std::vector<QRect> rects;
-    rects.reserve(points.size());
-    for (const QPoint& p : plot::tracePixels(points, viewport()))
-        rects.emplace_back(p.x() - half, p.y() - half, 2 * half + 1, 2 * half + 1);
     picture_.setForeColor(colour);
-    picture_.setDrawWidth(2);
-    picture_.setDrawStyle(Qt::SolidLine);
-    picture_.rects(rects, std::nullopt);
+    picture_.squares(plot::tracePixels(points, viewport()), std::max(2, plot::roundEven(45.0 * viewport().pixelsPerTwip)));
 }
 
 void PlotFrame::showMarkers(plot::PlotRows rows, const plot::MarkerPair& pair,
@@ -198,8 +193,10 @@ void PlotFrame::showLegend(const std::vector<LegendEntry>& entries)
         html += QStringLiteral("<span style=\"color:%1\">&#9473;&#9473;&#9473;</span> %2")
                     .arg(vbColor(e.colour).name(), e.label.toHtmlEscaped());
     }
-    legend.setText(html);
-    legend.adjustSize();
+    if (legend.text() != html) {  // a redraw with the same legend does not lay its text out again
+        legend.setText(html);
+        legend.adjustSize();
+    }
     const int margin = twipsToPixels(120);
     legend.move(picture_.width() - legend.width() - margin, margin);
     legend.setVisible(!entries.empty());

@@ -63,7 +63,7 @@ public:
     void drawTrace(plot::PlotRows rows, std::optional<std::uint32_t> colour,
                    TraceDrawing how = TraceDrawing::Columns);
     // Layers of a chart, in `colour` (&HBBGGRR): filled bars outlined in black; a line across the
-    // picture at a value or at an x; a small hollow square, pen width 2, around each point.
+    // picture at a value or at an x; a hollow square 7 pixels across (at 96 dpi) round each point.
     void drawBars(std::span<const plot::Bar> bars, std::uint32_t colour);
     void drawLevel(double value, std::uint32_t colour, Qt::PenStyle style, int width = 1);
     void drawPosition(double x, std::uint32_t colour, Qt::PenStyle style, int width = 1);

@@ -54,9 +54,12 @@ public:
     void box(double x1, double y1, double x2, double y2, std::uint32_t bbggrr);
     // A polyline already in the picture's pixels, in the pen colour, width and style.
     void trace(const std::vector<QPoint>& pixels, TraceDrawing how = TraceDrawing::Columns);
-    // Rectangles already in the picture's pixels, outlined in the pen colour and width, filled in
-    // `fill` (none: hollow).
+    // Rectangles already in the picture's pixels, outlined in the pen colour, width and style,
+    // filled in `fill` (none: hollow).
     void rects(const std::vector<QRect>& pixels, std::optional<std::uint32_t> fill);
+    // A hollow square one pixel wide, 2 * half + 1 pixels across, round each centre (the
+    // picture's pixels), in the pen colour.
+    void squares(const std::vector<QPoint>& centres, int half);
 
     // The markers shown over the picture, in its pixels; Cls() leaves them.
     void setMarkerLayer(plot::MarkerLayer layer);

@@ -38,8 +38,8 @@ StatisticsChart::StatisticsChart(const QString& name, QWidget* parent)
 
 bool StatisticsChart::drawFrame(const history::ChartFrame* chart)
 {
-    frame().showLegend({});
     if (!chart) {
+        frame().showLegend({});
         frame().clear();
         frame().hideAxes();
         return false;

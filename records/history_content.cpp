@@ -1,6 +1,7 @@
 #include "records/history_content.h"
 
 #include "core/optics.h"
+#include "core/shared_state.h"
 #include "core/texts.h"
 
 #include <QJsonArray>
@@ -60,6 +61,8 @@ QByteArray csvField(QString text)
 }
 
 }  // namespace
+
+int language() { return Module1.Language == 2 ? 2 : 1; }
 
 RecordFilter recordFilter(const FilterInput& input)
 {

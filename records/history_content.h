@@ -19,6 +19,9 @@
 
 namespace history {
 
+// The History windows' language: 2 when Chinese is chosen, else 1 (English).
+int language();
+
 enum class VerdictChoice { Any, Pass, Fail, None };
 
 // The filter boxes as the operator left them. Dates are whole local days, both inclusive; an

@@ -1,7 +1,6 @@
 #include "records/history_controller.h"
 
 #include "core/dialogs.h"
-#include "core/shared_state.h"
 #include "core/texts.h"
 #include "records/history_window.h"
 #include "records/statistics_controller.h"
@@ -11,17 +10,9 @@
 
 namespace {
 
-int language() { return Module1.Language == 2 ? 2 : 1; }
+using history::language;
 
 QString text(const char* key) { return textIn(key, language()); }
-
-void setRows(QTableWidget* table, const std::vector<QStringList>& rows)
-{
-    table->setRowCount(static_cast<int>(rows.size()));
-    for (int r = 0; r < table->rowCount(); ++r)
-        for (int c = 0; c < rows[static_cast<std::size_t>(r)].size(); ++c)
-            table->setItem(r, c, new QTableWidgetItem(rows[static_cast<std::size_t>(r)][c]));
-}
 
 }  // namespace
 
@@ -81,7 +72,7 @@ void HistoryController::fillList()
     std::vector<QStringList> rows;
     for (const RecordSummary& s : listed_) rows.push_back(history::listRow(s, language()));
     window_.List->clearSelection();
-    setRows(window_.List, rows);
+    setTableRows(window_.List, rows);
     window_.List->resizeColumnsToContents();
     const auto shown = static_cast<std::int64_t>(listed_.size());
     window_.Count->setText(total_ > shown ? text("history.countLimited").arg(total_).arg(shown)
@@ -103,7 +94,7 @@ void HistoryController::showDetails()
     HistoryWindow& w = window_;
     if (!opened_) return;
     w.Settings->setPlainText(history::settingsLines(*opened_, language()).join(u'\n'));
-    setRows(w.Channels, history::channelRows(*opened_));
+    setTableRows(w.Channels, history::channelRows(*opened_));
     w.Channels->resizeColumnsToContents();
     w.Figures->setPlainText(history::figureLines(*opened_, language()).join(u'\n'));
 }

@@ -32,7 +32,17 @@ QDateEdit* dateBox(const char* name)
     return d;
 }
 
-QTableWidget* table(const char* name, int columns)
+QPlainTextEdit* textPane(const char* name)
+{
+    auto* p = named(new QPlainTextEdit, name);
+    p->setReadOnly(true);
+    p->setLineWrapMode(QPlainTextEdit::NoWrap);
+    return p;
+}
+
+}  // namespace
+
+QTableWidget* historyTable(const char* name, int columns)
 {
     auto* t = named(new QTableWidget(0, columns), name);
     t->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -44,15 +54,13 @@ QTableWidget* table(const char* name, int columns)
     return t;
 }
 
-QPlainTextEdit* textPane(const char* name)
+void setTableRows(QTableWidget* table, const std::vector<QStringList>& rows)
 {
-    auto* p = named(new QPlainTextEdit, name);
-    p->setReadOnly(true);
-    p->setLineWrapMode(QPlainTextEdit::NoWrap);
-    return p;
+    table->setRowCount(static_cast<int>(rows.size()));
+    for (int r = 0; r < table->rowCount(); ++r)
+        for (int c = 0; c < rows[static_cast<std::size_t>(r)].size(); ++c)
+            table->setItem(r, c, new QTableWidgetItem(rows[static_cast<std::size_t>(r)][c]));
 }
-
-}  // namespace
 
 HistoryWindow::HistoryWindow(QWidget* parent) : QWidget(parent, Qt::Window)
 {
@@ -82,11 +90,11 @@ HistoryWindow::HistoryWindow(QWidget* parent) : QWidget(parent, Qt::Window)
     Search->setDefault(true);
     Count = named(new QLabel, "Count");
 
-    List = table("List", history::kListColumns);
+    List = historyTable("List", history::kListColumns);
     List->setSelectionMode(QAbstractItemView::ExtendedSelection);
     SettingsTitle = named(new QLabel, "SettingsTitle");
     Settings = textPane("Settings");
-    Channels = table("Channels", 5);
+    Channels = historyTable("Channels", 5);
     Channels->setHorizontalHeaderLabels(
         {QStringLiteral("#"), QStringLiteral("Wavelength"), QStringLiteral("Frequency"), QStringLiteral("Bandwidth"),
          QStringLiteral("Insertion Loss")});

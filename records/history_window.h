@@ -17,6 +17,13 @@
 #include <QTableWidget>
 #include <QWidget>
 
+#include <vector>
+
+// A read-only table of the History windows, selecting whole rows, Tab leaving it.
+QTableWidget* historyTable(const char* name, int columns);
+// Fills `table` with `rows` of texts, one item per cell.
+void setTableRows(QTableWidget* table, const std::vector<QStringList>& rows);
+
 class HistoryWindow : public QWidget {
     Q_OBJECT
 public:

@@ -1,8 +1,8 @@
 #include "records/statistics_controller.h"
 
 #include "core/dialogs.h"
-#include "core/shared_state.h"
 #include "core/texts.h"
+#include "records/history_window.h"
 #include "records/statistics_window.h"
 #include "results/file_saving.h"
 
@@ -10,18 +10,9 @@
 
 namespace {
 
-int language() { return Module1.Language == 2 ? 2 : 1; }
+using history::language;
 
 QString text(const char* key) { return textIn(key, language()); }
-
-void setRows(QTableWidget* table, const std::vector<QStringList>& rows)
-{
-    table->setRowCount(static_cast<int>(rows.size()));
-    for (int r = 0; r < table->rowCount(); ++r)
-        for (int c = 0; c < rows[static_cast<std::size_t>(r)].size(); ++c)
-            table->setItem(r, c, new QTableWidgetItem(rows[static_cast<std::size_t>(r)][c]));
-    table->resizeColumnsToContents();
-}
 
 }  // namespace
 
@@ -63,11 +54,13 @@ void StatisticsController::fill()
     w.Yield->setText(history::yieldText(line_.yield, language()));
     std::vector<QStringList> cells;
     for (const history::FigureRow& r : rows_) cells.push_back(history::statisticsCells(r, language()));
-    setRows(w.Pareto, history::paretoRows(line_.failures));
+    setTableRows(w.Pareto, history::paretoRows(line_.failures));
+    w.Pareto->resizeColumnsToContents();
     const int row = chosen_ >= 0 && chosen_ < static_cast<int>(rows_.size()) ? chosen_ : 0;
     {
         const QSignalBlocker quiet(w.Table);  // the row is chosen once, below
-        setRows(w.Table, cells);
+        setTableRows(w.Table, cells);
+        w.Table->resizeColumnsToContents();
         if (!rows_.empty()) w.Table->setCurrentCell(row, 0);
     }
     choose(rows_.empty() ? -1 : row);

@@ -1,11 +1,12 @@
 #include "records/statistics_window.h"
 
+#include "records/history_window.h"
+
 #include "core/control_placement.h"
 #include "core/texts.h"
 #include "core/units.h"
 
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QVBoxLayout>
 
 namespace {
@@ -13,19 +14,6 @@ namespace {
 // The charts' picture: the results window's width, a third lower, so that both charts and the
 // table fit one screen.
 constexpr plot::PictureGeometry kChartPicture{1680.0F, 240.0F, 12615.0F, 3900, 240.0 + 3900};
-
-QTableWidget* table(const char* name, int columns)
-{
-    auto* t = named(new QTableWidget(0, columns), name);
-    t->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    t->setSelectionBehavior(QAbstractItemView::SelectRows);
-    t->setSelectionMode(QAbstractItemView::SingleSelection);
-    t->verticalHeader()->hide();
-    t->horizontalHeader()->setStretchLastSection(true);
-    t->setWordWrap(false);
-    t->setTabKeyNavigation(false);  // Tab goes on to the next control; the arrow keys move in the table
-    return t;
-}
 
 }  // namespace
 
@@ -103,9 +91,10 @@ StatisticsWindow::StatisticsWindow(QWidget* parent) : QWidget(parent, Qt::Window
     SaveRunChart = named(new QPushButton, "SaveRunChart");
     Close = named(new QPushButton, "Close");
     TableTitle = named(new QLabel, "TableTitle");
-    Table = table("Table", history::kStatisticsColumns);
+    Table = historyTable("Table", history::kStatisticsColumns);
+    Table->setSelectionMode(QAbstractItemView::SingleSelection);
     ParetoTitle = named(new QLabel, "ParetoTitle");
-    Pareto = table("Pareto", 4);
+    Pareto = historyTable("Pareto", 4);
     Pareto->setSelectionMode(QAbstractItemView::NoSelection);
     Chosen = named(new QLabel, "Chosen");
     Histogram = new StatisticsChart(QStringLiteral("Histogram"));

@@ -1,16 +1,21 @@
 // Measurement records: the measurement thread's hand-over of a 20001-point record, one such
 // record stored (SQLite, PostgreSQL) on the writer's side, the list of one device's records
 // among 100 000 (indexes), the line statistics of 100 000 records with 40 figures each (goal
-// 300 ms), and the migration of 100 000 version-1 records (goal 60 s on SQLite). The PostgreSQL
-// cases start a throw-away server, as the tests do.
+// 300 ms), the History window showing them, and the migration of 100 000 version-1 records (goal
+// 60 s on SQLite). The PostgreSQL cases start a throw-away server, as the tests do.
 #include "postgres_server.h"
 
 #include "core/form1.h"
 #include "core/shared_state.h"
+#include "records/history_controller.h"
+#include "records/history_window.h"
 #include "records/record_capture.h"
 #include "records/record_store.h"
 #include "records/record_writer.h"
+#include "records/statistics_controller.h"
 
+#include <QCoreApplication>
+#include <QFile>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -269,5 +274,45 @@ void BM_MigrateVersionOne(benchmark::State& state)
     }
 }
 BENCHMARK(BM_MigrateVersionOne)->ArgName("postgres")->Arg(0)->Arg(1)->Unit(benchmark::kSecond)->UseRealTime()->Iterations(1);
+
+// The resident memory of this process (VmRSS), MB.
+double residentMb()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly)) return 0.0;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmRSS:")) return line.mid(6).simplified().split(' ').front().toDouble() / 1024.0;
+    return 0.0;
+}
+
+// The History window showing the statistics of the 100 000 generated records on SQLite (4
+// channels of 10 figures, 40 table rows) with the first figure's histogram and run chart of
+// 100 000 values drawn, and the process's resident memory then. Run it alone
+// (--benchmark_filter=StatisticsWindow) for a memory figure of its own.
+void BM_StatisticsWindow(benchmark::State& state)
+{
+    QTemporaryDir dir;
+    const QString url = freshStore(state, false, dir, QStringLiteral("bench_statistics_window"));
+    if (url.isEmpty() || !generateFigures(url, false)) {
+        state.SkipWithError("the records could not be generated");
+        return;
+    }
+    const double before = residentMb();
+    RecordStore store;
+    store.open(url);
+    HistoryWindow window;
+    HistoryController controller(window, store, [] { return CurrentTrace{}; });
+    for (auto _ : state) {
+        controller.showStatistics();
+        QCoreApplication::processEvents();
+    }
+    const StatisticsController& statistics = controller.statistics();
+    if (store.lastError()) state.SkipWithError(store.lastError().detail.toStdString().c_str());
+    state.counters["rows"] = static_cast<double>(statistics.rows().size());
+    state.counters["values"] = statistics.runChart() ? static_cast<double>(statistics.runChart()->points.size()) : 0.0;
+    state.counters["rss_mb"] = residentMb();
+    state.counters["rss_before_window_mb"] = before;
+}
+BENCHMARK(BM_StatisticsWindow)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 
 }  // namespace

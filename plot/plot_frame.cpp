@@ -6,6 +6,8 @@
 #include <QFontMetricsF>
 #include <QLabel>
 
+#include <algorithm>
+
 namespace {
 
 QLabel* hiddenLabel(QWidget& parent, const QString& name)
@@ -145,6 +147,50 @@ void PlotFrame::drawMask(const std::vector<std::vector<std::array<float, 2>>>& l
     picture_.crosses(plot::tracePixels(violations, v), 3);
 }
 
+void PlotFrame::drawBars(std::span<const plot::Bar> bars, std::uint32_t colour)
+{
+    const plot::PixelMap map(viewport());
+    std::vector<QRect> rects;
+    rects.reserve(bars.size());
+    for (const plot::Bar& b : bars)
+        if (b.height > 0.0)
+            rects.push_back(QRect(map(static_cast<float>(b.low), static_cast<float>(b.height)),
+                                  map(static_cast<float>(b.high), static_cast<float>(range_.yMin)))
+                                .normalized()
+                                .adjusted(0, 0, -1, -1));
+    picture_.setForeColor(VbColor::Black);
+    picture_.setDrawWidth(1);
+    picture_.setDrawStyle(Qt::SolidLine);
+    picture_.rects(rects, colour);
+}
+
+void PlotFrame::drawLevel(double value, std::uint32_t colour, Qt::PenStyle style, int width)
+{
+    const plot::PixelMap map(viewport());
+    const auto x0 = static_cast<float>(range_.xMin);
+    const auto x1 = static_cast<float>(range_.xMax);
+    picture_.setForeColor(colour);
+    picture_.setDrawWidth(width);
+    picture_.setDrawStyle(style);
+    picture_.trace({map(x0, static_cast<float>(value)), map(x1, static_cast<float>(value))}, TraceDrawing::Segments);
+}
+
+void PlotFrame::drawPosition(double x, std::uint32_t colour, Qt::PenStyle style, int width)
+{
+    const plot::PixelMap map(viewport());
+    picture_.setForeColor(colour);
+    picture_.setDrawWidth(width);
+    picture_.setDrawStyle(style);
+    picture_.trace({map(static_cast<float>(x), range_.yMax), map(static_cast<float>(x), static_cast<float>(range_.yMin))},
+                   TraceDrawing::Segments);
+}
+
+void PlotFrame::drawMarks(plot::PlotRows points, std::uint32_t colour)
+{
+    picture_.setForeColor(colour);
+    picture_.squares(plot::tracePixels(points, viewport()), std::max(2, plot::roundEven(45.0 * viewport().pixelsPerTwip)));
+}
+
 void PlotFrame::showMarkers(plot::PlotRows rows, const plot::MarkerPair& pair,
                             const std::vector<plot::ChannelMarks>& channels, const QString& unit, int language)
 {
@@ -160,8 +206,10 @@ void PlotFrame::showLegend(const std::vector<LegendEntry>& entries)
         html += QStringLiteral("<span style=\"color:%1\">&#9473;&#9473;&#9473;</span> %2")
                     .arg(vbColor(e.colour).name(), e.label.toHtmlEscaped());
     }
-    legend.setText(html);
-    legend.adjustSize();
+    if (legend.text() != html) {  // a redraw with the same legend does not lay its text out again
+        legend.setText(html);
+        legend.adjustSize();
+    }
     const int margin = twipsToPixels(120);
     legend.move(picture_.width() - legend.width() - margin, margin);
     legend.setVisible(!entries.empty());

@@ -14,6 +14,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <utility>
 #include <vector>
 
@@ -61,6 +62,12 @@ public:
     // A polyline through `rows`, one pixel wide, in `colour` (none: the pen's present colour).
     void drawTrace(plot::PlotRows rows, std::optional<std::uint32_t> colour,
                    TraceDrawing how = TraceDrawing::Columns);
+    // Layers of a chart, in `colour` (&HBBGGRR): filled bars outlined in black; a line across the
+    // picture at a value or at an x; a hollow square 7 pixels across (at 96 dpi) round each point.
+    void drawBars(std::span<const plot::Bar> bars, std::uint32_t colour);
+    void drawLevel(double value, std::uint32_t colour, Qt::PenStyle style, int width = 1);
+    void drawPosition(double x, std::uint32_t colour, Qt::PenStyle style, int width = 1);
+    void drawMarks(plot::PlotRows points, std::uint32_t colour);
     // The markers and channel marks on `rows`, shown over the picture without drawing it again.
     void showMarkers(plot::PlotRows rows, const plot::MarkerPair& pair, const std::vector<plot::ChannelMarks>& channels,
                      const QString& unit, int language);

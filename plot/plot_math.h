@@ -133,6 +133,13 @@ AxesLayout layoutAxes(const PictureGeometry& g, const Extent& e, const AxesText&
 QString xTickText(float xStart, float xSpan, int i, int decimals);
 QString yTickText(float yStart, float ySpan, int i, int decimals);
 
+// A bar of a chart: from `low` to `high` along x, from the range's bottom up to `height`.
+struct Bar {
+    double low = 0.0;
+    double high = 0.0;
+    double height = 0.0;
+};
+
 // A plotted point (x, value) in the picture's pixels, as the trace is drawn.
 class PixelMap {
 public:

@@ -9,9 +9,11 @@
 #include <QImage>
 #include <QPen>
 #include <QPoint>
+#include <QRect>
 #include <QWidget>
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 class QPainter;
@@ -54,6 +56,12 @@ public:
     void trace(const std::vector<QPoint>& pixels, TraceDrawing how = TraceDrawing::Columns);
     // A small cross, `half` pixels each way, at each of `pixels`, in the pen colour and width.
     void crosses(const std::vector<QPoint>& pixels, int half);
+    // Rectangles already in the picture's pixels, outlined in the pen colour, width and style,
+    // filled in `fill` (none: hollow).
+    void rects(const std::vector<QRect>& pixels, std::optional<std::uint32_t> fill);
+    // A hollow square one pixel wide, 2 * half + 1 pixels across, round each centre (the
+    // picture's pixels), in the pen colour.
+    void squares(const std::vector<QPoint>& centres, int half);
 
     // The markers shown over the picture, in its pixels; Cls() leaves them.
     void setMarkerLayer(plot::MarkerLayer layer);

@@ -1,6 +1,7 @@
 #include "records/history_content.h"
 
 #include "core/optics.h"
+#include "core/shared_state.h"
 #include "core/texts.h"
 
 #include <QJsonArray>
@@ -61,6 +62,8 @@ QByteArray csvField(QString text)
 
 }  // namespace
 
+int language() { return Module1.Language == 2 ? 2 : 1; }
+
 RecordFilter recordFilter(const FilterInput& input)
 {
     RecordFilter f;
@@ -75,6 +78,8 @@ RecordFilter recordFilter(const FilterInput& input)
     case VerdictChoice::Any: break;
     }
     f.bench = input.bench;
+    f.recipe = input.recipe.trimmed();
+    f.devicePattern = input.devicePattern.trimmed();
     return f;
 }
 

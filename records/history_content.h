@@ -19,6 +19,9 @@
 
 namespace history {
 
+// The History windows' language: 2 when Chinese is chosen, else 1 (English).
+int language();
+
 enum class VerdictChoice { Any, Pass, Fail, None };
 
 // The filter boxes as the operator left them. Dates are whole local days, both inclusive; an
@@ -28,7 +31,9 @@ struct FilterInput {
     QDate from;
     QDate to;
     VerdictChoice verdict = VerdictChoice::Any;
-    QString bench;  // empty: any bench
+    QString bench;          // empty: any bench
+    QString recipe;         // empty: any recipe
+    QString devicePattern;  // empty: any device; '*' for any run of characters
 };
 RecordFilter recordFilter(const FilterInput& input);
 

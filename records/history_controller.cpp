@@ -1,44 +1,33 @@
 #include "records/history_controller.h"
 
 #include "core/dialogs.h"
-#include "core/shared_state.h"
 #include "core/texts.h"
 #include "records/history_window.h"
+#include "records/statistics_controller.h"
 #include "results/file_saving.h"
 
 #include <QDateTime>
-#include <QFileInfo>
 
 #include <algorithm>
 
 namespace {
 
-int language() { return Module1.Language == 2 ? 2 : 1; }
+using history::language;
 
 QString text(const char* key) { return textIn(key, language()); }
-
-QString withSuffix(const QString& path, const QString& suffix)
-{
-    return QFileInfo(path).suffix().isEmpty() ? path + suffix : path;
-}
-
-void setRows(QTableWidget* table, const std::vector<QStringList>& rows)
-{
-    table->setRowCount(static_cast<int>(rows.size()));
-    for (int r = 0; r < table->rowCount(); ++r)
-        for (int c = 0; c < rows[static_cast<std::size_t>(r)].size(); ++c)
-            table->setItem(r, c, new QTableWidgetItem(rows[static_cast<std::size_t>(r)][c]));
-}
 
 }  // namespace
 
 HistoryController::HistoryController(HistoryWindow& window, RecordStore& store, CurrentTraceSource current,
                                      std::unique_ptr<WorkbookWriter> writer)
-    : QObject(&window), window_(window), store_(store), current_(std::move(current)), writer_(std::move(writer))
+    : QObject(&window), window_(window), store_(store), current_(std::move(current)), writer_(std::move(writer)),
+      statistics_(new StatisticsController(*window.StatisticsView, store, *writer_))
 {
     HistoryWindow& w = window_;
     connect(w.Search, &QPushButton::clicked, this, &HistoryController::search);
-    connect(w.DeviceId, &QLineEdit::returnPressed, this, &HistoryController::search);
+    for (QLineEdit* box : {w.DeviceId, w.Recipe, w.DevicePattern})
+        connect(box, &QLineEdit::returnPressed, this, &HistoryController::search);
+    connect(w.Statistics, &QPushButton::clicked, this, &HistoryController::showStatistics);
     connect(w.List, &QTableWidget::cellDoubleClicked, this,
             [this](int row) { open(listed_.at(static_cast<std::size_t>(row)).id); });
     connect(w.Open, &QPushButton::clicked, this, [this] {
@@ -56,7 +45,7 @@ HistoryController::HistoryController(HistoryWindow& window, RecordStore& store, 
 
 HistoryController::~HistoryController() = default;
 
-void HistoryController::search()
+history::FilterInput HistoryController::filterInput() const
 {
     const HistoryWindow& w = window_;
     history::FilterInput input;
@@ -65,8 +54,14 @@ void HistoryController::search()
     if (w.To->date() != HistoryWindow::anyDate()) input.to = w.To->date();
     input.verdict = static_cast<history::VerdictChoice>(std::max(w.Verdict->currentIndex(), 0));
     if (w.Bench->currentIndex() > 0) input.bench = w.Bench->currentText();
+    input.recipe = w.Recipe->text();
+    input.devicePattern = w.DevicePattern->text();
+    return input;
+}
 
-    const RecordFilter filter = history::recordFilter(input);
+void HistoryController::search()
+{
+    const RecordFilter filter = history::recordFilter(filterInput());
     showMessage({});
     listed_ = store_.list(filter);
     total_ = store_.count(filter);
@@ -103,7 +98,7 @@ void HistoryController::fillList()
     std::vector<QStringList> rows;
     for (const RecordSummary& s : listed_) rows.push_back(history::listRow(s, language()));
     window_.List->clearSelection();
-    setRows(window_.List, rows);
+    setTableRows(window_.List, rows);
     window_.List->resizeColumnsToContents();
     const auto shown = static_cast<std::int64_t>(listed_.size());
     window_.Count->setText(total_ > shown ? text("history.countLimited").arg(total_).arg(shown)
@@ -127,7 +122,7 @@ void HistoryController::showDetails()
     QStringList settings = history::settingsLines(*opened_, language());
     if (spectrumPruned()) settings << text("history.spectrumPruned");
     w.Settings->setPlainText(settings.join(u'\n'));
-    setRows(w.Channels, history::channelRows(*opened_));
+    setTableRows(w.Channels, history::channelRows(*opened_));
     w.Channels->resizeColumnsToContents();
     w.Figures->setPlainText(history::figureLines(*opened_, language()).join(u'\n'));
 }
@@ -253,11 +248,14 @@ void HistoryController::exportCsv()
 void HistoryController::retranslate()
 {
     window_.retranslate(language());
+    statistics_->retranslate();
     fillList();
     showSetAside();
     showDetails();
     redraw();
 }
+
+void HistoryController::showStatistics() { statistics_->show(history::recordFilter(filterInput())); }
 
 void HistoryController::refreshBenches()
 {

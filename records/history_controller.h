@@ -17,6 +17,7 @@
 #include <vector>
 
 class HistoryWindow;
+class StatisticsController;
 
 // The last measured spectrum in the program and how its values read (the main window's options).
 struct CurrentTrace {
@@ -49,6 +50,9 @@ public:
     void refreshBenches();
     // Where the writer sets aside the records the store refused; counted at every search.
     void setSetAsideFolder(const QString& folder) { asideFolder_ = folder; }
+    // Shows the Statistics view of the records the filter boxes select.
+    void showStatistics();
+    StatisticsController& statistics() { return *statistics_; }
 
     const history::Overlay& overlay() const { return overlay_; }
     std::optional<std::int64_t> openedId() const;
@@ -59,6 +63,7 @@ public:
     std::vector<std::int64_t> selectedIds() const;
 
 private:
+    history::FilterInput filterInput() const;
     void fillList();
     void showDetails();
     void redraw();
@@ -73,6 +78,7 @@ private:
     RecordStore& store_;
     CurrentTraceSource current_;
     std::unique_ptr<WorkbookWriter> writer_;
+    StatisticsController* statistics_;  // a child of the Statistics view
     history::Overlay overlay_;
     std::optional<MeasurementRecord> opened_;
     std::map<std::int64_t, MeasurementRecord> overlaid_;

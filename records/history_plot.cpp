@@ -7,11 +7,7 @@
 namespace {
 
 // The picture's place in the plot widget, in twips: the results window's picture size.
-constexpr float kLeft = 1680.0F;
-constexpr float kTop = 240.0F;
-constexpr float kWidth = 12615.0F;
-constexpr std::int32_t kHeight = 5655;
-constexpr double kBottom = kTop + kHeight;
+constexpr plot::PictureGeometry kSpectrumPicture{1680.0F, 240.0F, 12615.0F, 5655, 240.0 + 5655};
 
 QFont arial(int points)
 {
@@ -22,27 +18,34 @@ QFont arial(int points)
 
 // Sets up the plot widget itself (its font and white background are taken by the frame's labels,
 // made next) and makes its picture.
-PlotSurface* setUpWithPicture(QWidget& plot)
+PlotSurface* setUpWithPicture(QWidget& plot, const plot::PictureGeometry& g, const QString& name,
+                              const QString& pictureName)
 {
-    plot.setObjectName(QStringLiteral("HistoryPlot"));
+    plot.setObjectName(name);
     plot.setFont(arial(12));
     setBackColor(&plot, VbColor::White);
     plot.setAutoFillBackground(true);
     // Room at the right for half of the last tick label.
-    plot.setFixedSize(twipsToPixels(kLeft + kWidth + 600), twipsToPixels(kBottom + 840));
+    plot.setFixedSize(twipsToPixels(g.left + g.width + 600), twipsToPixels(g.bottom + 840));
 
     auto* picture = new PlotSurface(&plot);
-    picture->setObjectName(QStringLiteral("HistoryPicture"));
+    picture->setObjectName(pictureName);
     picture->setAccessibleName(QStringLiteral("Spectrum plot"));
-    picture->setGeometry(twipsRect(kLeft, kTop, kWidth, kHeight));
+    picture->setGeometry(twipsRect(g.left, g.top, g.width, g.height));
     return picture;
 }
 
 }  // namespace
 
 HistoryPlot::HistoryPlot(QWidget* parent)
-    : QWidget(parent), Picture(setUpWithPicture(*this)), labels_(makeFrameLabels(*this, *Picture)),
-      frame_(*Picture, labels_, *this, {kLeft, kTop, kWidth, kHeight, kBottom})
+    : HistoryPlot(kSpectrumPicture, QStringLiteral("HistoryPlot"), QStringLiteral("HistoryPicture"), parent)
+{
+}
+
+HistoryPlot::HistoryPlot(const plot::PictureGeometry& geometry, const QString& name, const QString& pictureName,
+                         QWidget* parent)
+    : QWidget(parent), Picture(setUpWithPicture(*this, geometry, name, pictureName)),
+      labels_(makeFrameLabels(*this, *Picture)), frame_(*Picture, labels_, *this, geometry)
 {
     Legend = labels_.legend;
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The History window's plot: the results window's picture, grid, tick labels and axis titles,
-// drawn through the same frame, for several traces at once, with a legend in the picture's corner.
+// drawn through the same frame, for several traces at once, with a legend in the picture's corner;
+// the Statistics view's charts are plots of the same make in a size of their own.
 
 #include "plot/plot_frame.h"
 #include "records/history_content.h"
@@ -21,6 +22,12 @@ public:
 
     PlotSurface* Picture;
     QLabel* Legend;
+
+protected:
+    // A plot of the window with its picture at `geometry` (twips) and its own code names.
+    HistoryPlot(const plot::PictureGeometry& geometry, const QString& name, const QString& pictureName,
+                QWidget* parent);
+    PlotFrame& frame() { return frame_; }
 
 private:
     FrameLabels labels_;

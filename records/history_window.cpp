@@ -32,7 +32,17 @@ QDateEdit* dateBox(const char* name)
     return d;
 }
 
-QTableWidget* table(const char* name, int columns)
+QPlainTextEdit* textPane(const char* name)
+{
+    auto* p = named(new QPlainTextEdit, name);
+    p->setReadOnly(true);
+    p->setLineWrapMode(QPlainTextEdit::NoWrap);
+    return p;
+}
+
+}  // namespace
+
+QTableWidget* historyTable(const char* name, int columns)
 {
     auto* t = named(new QTableWidget(0, columns), name);
     t->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -44,15 +54,13 @@ QTableWidget* table(const char* name, int columns)
     return t;
 }
 
-QPlainTextEdit* textPane(const char* name)
+void setTableRows(QTableWidget* table, const std::vector<QStringList>& rows)
 {
-    auto* p = named(new QPlainTextEdit, name);
-    p->setReadOnly(true);
-    p->setLineWrapMode(QPlainTextEdit::NoWrap);
-    return p;
+    table->setRowCount(static_cast<int>(rows.size()));
+    for (int r = 0; r < table->rowCount(); ++r)
+        for (int c = 0; c < rows[static_cast<std::size_t>(r)].size(); ++c)
+            table->setItem(r, c, new QTableWidgetItem(rows[static_cast<std::size_t>(r)][c]));
 }
-
-}  // namespace
 
 HistoryWindow::HistoryWindow(QWidget* parent) : QWidget(parent, Qt::Window)
 {
@@ -72,15 +80,21 @@ HistoryWindow::HistoryWindow(QWidget* parent) : QWidget(parent, Qt::Window)
     BenchLabel = named(new QLabel, "BenchLabel");
     Bench = named(new QComboBox, "Bench");
     Bench->setMinimumContentsLength(14);
+    RecipeLabel = named(new QLabel, "RecipeLabel");
+    Recipe = named(new QLineEdit, "Recipe");
+    Recipe->setClearButtonEnabled(true);
+    DevicePatternLabel = named(new QLabel, "DevicePatternLabel");
+    DevicePattern = named(new QLineEdit, "DevicePattern");
+    DevicePattern->setClearButtonEnabled(true);
     Search = named(new QPushButton, "Search");
     Search->setDefault(true);
     Count = named(new QLabel, "Count");
 
-    List = table("List", history::kListColumns);
+    List = historyTable("List", history::kListColumns);
     List->setSelectionMode(QAbstractItemView::ExtendedSelection);
     SettingsTitle = named(new QLabel, "SettingsTitle");
     Settings = textPane("Settings");
-    Channels = table("Channels", 5);
+    Channels = historyTable("Channels", 5);
     Channels->setHorizontalHeaderLabels(
         {QStringLiteral("#"), QStringLiteral("Wavelength"), QStringLiteral("Frequency"), QStringLiteral("Bandwidth"),
          QStringLiteral("Insertion Loss")});
@@ -99,6 +113,7 @@ HistoryWindow::HistoryWindow(QWidget* parent) : QWidget(parent, Qt::Window)
     ExportWorkbook = named(new QPushButton, "ExportWorkbook");
     ExportCsv = named(new QPushButton, "ExportCsv");
     UseBackground = named(new QPushButton, "UseBackground");
+    Statistics = named(new QPushButton, "Statistics");
     Close = named(new QPushButton, "Close");
     Message = named(new QLabel, "Message");
     setForeColor(Message, VbColor::Red);
@@ -110,9 +125,12 @@ HistoryWindow::HistoryWindow(QWidget* parent) : QWidget(parent, Qt::Window)
 
     auto* filters = new QHBoxLayout;
     for (QWidget* w : std::initializer_list<QWidget*>{DeviceIdLabel, DeviceId, FromLabel, From, ToLabel, To,
-                                                      VerdictLabel, Verdict, BenchLabel, Bench, Search, Count})
+                                                      VerdictLabel, Verdict, BenchLabel, Bench, RecipeLabel, Recipe,
+                                                      DevicePatternLabel, DevicePattern, Search, Count})
         filters->addWidget(w);
     filters->setStretchFactor(DeviceId, 1);
+    filters->setStretchFactor(Recipe, 1);
+    filters->setStretchFactor(DevicePattern, 1);
     filters->setStretchFactor(Count, 1);
 
     auto* details = new QGridLayout;
@@ -130,7 +148,7 @@ HistoryWindow::HistoryWindow(QWidget* parent) : QWidget(parent, Qt::Window)
 
     auto* buttons = new QVBoxLayout;
     for (QWidget* w : std::initializer_list<QWidget*>{Open, OverlayAdd, OverlayClear, CurrentTrace, ExportWorkbook,
-                                                      ExportCsv, UseBackground})
+                                                      ExportCsv, UseBackground, Statistics})
         buttons->addWidget(w);
     buttons->addStretch(1);
     buttons->addWidget(SetAside);
@@ -146,6 +164,7 @@ HistoryWindow::HistoryWindow(QWidget* parent) : QWidget(parent, Qt::Window)
     all->addLayout(top, 1);
     all->addLayout(bottom);
     resize(Plot->width() + 260, Plot->height() + 380);
+    StatisticsView = new StatisticsWindow(this);
     retranslate(1);
 }
 
@@ -164,6 +183,8 @@ void HistoryWindow::retranslate(int language)
     Verdict->addItems({t("history.any"), QStringLiteral("PASS"), QStringLiteral("FAIL"), t("history.noVerdict")});
     Verdict->setCurrentIndex(verdict);
     BenchLabel->setText(t("history.bench"));
+    RecipeLabel->setText(t("history.recipe"));
+    DevicePatternLabel->setText(t("history.devicePattern"));
     if (Bench->count() == 0) Bench->addItem(QString());
     Bench->setItemText(0, t("history.any"));
     Search->setText(t("history.search"));
@@ -177,11 +198,13 @@ void HistoryWindow::retranslate(int language)
     ExportWorkbook->setText(t("history.exportWorkbook"));
     ExportCsv->setText(t("history.exportCsv"));
     UseBackground->setText(t("history.useBackground"));
+    Statistics->setText(t("history.statistics"));
     Close->setText(t("history.close"));
     // Boxes and panes take their label's text as accessible name; buttons and the check box read
     // their captions.
     const std::pair<QWidget*, QLabel*> labelled[] = {{DeviceId, DeviceIdLabel}, {From, FromLabel}, {To, ToLabel},
                                                      {Verdict, VerdictLabel},   {Bench, BenchLabel},
+                                                     {Recipe, RecipeLabel},     {DevicePattern, DevicePatternLabel},
                                                      {Settings, SettingsTitle}, {Figures, FiguresTitle}};
     for (const auto& [control, label] : labelled) {
         control->setAccessibleName(label->text());
@@ -191,4 +214,5 @@ void HistoryWindow::retranslate(int language)
     Channels->setAccessibleName(t("history.channelTable"));
     Plot->setAccessibleName(t("history.plot"));
     SetAside->setAccessibleName(t("history.setAsideName"));
+    StatisticsView->retranslate(language);
 }

@@ -12,7 +12,6 @@
 #include "results/workbook_content.h"
 
 #include <QDateTime>
-#include <QFileInfo>
 
 ExportController::ExportController(Form2& form, const Form1& main, CompanionFile companion)
     : QObject(&form), form_(form), main_(main), companion_(std::move(companion))
@@ -46,5 +45,5 @@ QString ExportController::askFileName(const QString& proposedName, const char* f
 {
     const QString target = dialogs().saveFileName(documentsFolder(), proposedName, T(filterKey));
     if (target.isEmpty()) return {};
-    return QFileInfo(target).suffix().isEmpty() ? target + suffix : target;
+    return withSuffix(target, suffix);
 }

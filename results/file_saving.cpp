@@ -1,5 +1,6 @@
 #include "results/file_saving.h"
 
+#include <QFileInfo>
 #include <QSaveFile>
 
 bool saveBytes(const QByteArray& bytes, const QString& target)
@@ -17,4 +18,9 @@ bool saveImage(const QImage& image, const QString& target)
     if (!file.open(QIODevice::WriteOnly)) return false;
     if (!image.save(&file, "PNG")) return false;
     return file.commit();
+}
+
+QString withSuffix(const QString& path, const QString& suffix)
+{
+    return QFileInfo(path).suffix().isEmpty() ? path + suffix : path;
 }

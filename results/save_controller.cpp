@@ -4,22 +4,12 @@
 #include "core/form1.h"
 #include "core/shared_state.h"
 #include "core/texts.h"
+#include "results/file_saving.h"
 #include "results/form2.h"
 
 #include <QDateTime>
-#include <QFileInfo>
 
 #include <exception>
-
-namespace {
-
-// A name typed without an extension gets ".xlsx", as a spreadsheet program saving a workbook does.
-QString withWorkbookSuffix(const QString& path)
-{
-    return QFileInfo(path).suffix().isEmpty() ? path + QStringLiteral(".xlsx") : path;
-}
-
-}  // namespace
 
 SaveController::SaveController(Form2& form, const Form1& main, MoreSheets moreSheets,
                                std::unique_ptr<WorkbookWriter> writer)
@@ -56,7 +46,7 @@ void SaveController::save(const std::vector<SheetContent>& sheets, const QString
     try {
         const QString target = dialogs().saveFileName(documentsFolder(), proposedName, T("results.workbookFilter"));
         if (target.isEmpty()) return;  // cancelled
-        saveWorkbook(*writer_, sheets, withWorkbookSuffix(target));
+        saveWorkbook(*writer_, sheets, withSuffix(target, QStringLiteral(".xlsx")));
     } catch (const std::exception&) {
     }
 }

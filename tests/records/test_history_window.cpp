@@ -254,6 +254,8 @@ TEST_F(HistoryWindowTest, ScreenReadersFindEveryControlByNameAndTabReachesTheLis
         {"history.overlayAdd", window.OverlayAdd},  {"history.overlayClear", window.OverlayClear},
         {"history.currentTrace", window.CurrentTrace}, {"history.exportWorkbook", window.ExportWorkbook},
         {"history.exportCsv", window.ExportCsv},    {"history.close", window.Close},
+        {"history.recipe", window.Recipe},          {"history.devicePattern", window.DevicePattern},
+        {"history.statistics", window.Statistics},
     };
     for (int language : {1, 2}) {
         window.retranslate(language);

@@ -64,6 +64,8 @@ QByteArray csvField(QString text)
 
 int language() { return Module1.Language == 2 ? 2 : 1; }
 
+QString text(const char* key) { return textIn(key, language()); }
+
 RecordFilter recordFilter(const FilterInput& input)
 {
     RecordFilter f;

@@ -21,6 +21,8 @@ namespace history {
 
 // The History windows' language: 2 when Chinese is chosen, else 1 (English).
 int language();
+// A catalogue text in that language.
+QString text(const char* key);
 
 enum class VerdictChoice { Any, Pass, Fail, None };
 

@@ -12,7 +12,7 @@ namespace {
 
 using history::language;
 
-QString text(const char* key) { return textIn(key, language()); }
+using history::text;
 
 }  // namespace
 

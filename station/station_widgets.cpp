@@ -10,7 +10,7 @@
 namespace {
 
 constexpr double kDesignHeight = 7260;  // the main window's designed client area
-constexpr double kStripHeight = 1560;
+constexpr double kStationStripHeight = 1560;
 
 }  // namespace
 
@@ -51,7 +51,7 @@ StationWidgets addStationWidgets(Form1& form)
     for (QPushButton* b : {w.PortContinue, w.PortAbandon}) b->setAutoDefault(false);
     w.PortPrompt->hide();
 
-    const QSize client(canvas->minimumWidth(), twipsToPixels(kDesignHeight + kStripHeight));
+    const QSize client(canvas->minimumWidth(), twipsToPixels(kDesignHeight + kStationStripHeight));
     canvas->setMinimumSize(client);
     form.resize(client.width(), client.height() + form.statusBar()->height());
     return w;

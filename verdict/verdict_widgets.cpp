@@ -11,7 +11,7 @@
 namespace {
 
 constexpr double kStripTop = 9960;     // below the window's design and the statistics strip
-constexpr double kStripHeight = 2520;  // the figures table: a heading and about eight rows
+constexpr double kFiguresStripHeight = 2520;  // the figures table: a heading and about eight rows
 
 }  // namespace
 
@@ -31,7 +31,7 @@ VerdictWidgets addVerdictWidgets(Form2& form)
     w.VerdictReason->setWordWrap(true);
     w.VerdictReason->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
 
-    w.FiguresGrid = place(new QTableWidget(0, verdict::kFiguresColumns, &form), "FiguresGrid", 240, kStripTop, 19815, kStripHeight - 120, 9);
+    w.FiguresGrid = place(new QTableWidget(0, verdict::kFiguresColumns, &form), "FiguresGrid", 240, kStripTop, 19815, kFiguresStripHeight - 120, 9);
     w.FiguresGrid->setAccessibleName(QStringLiteral("Channel figures"));
     w.FiguresGrid->verticalHeader()->hide();
     w.FiguresGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -39,7 +39,7 @@ VerdictWidgets addVerdictWidgets(Form2& form)
     w.FiguresGrid->horizontalHeader()->setSectionResizeMode(verdict::kFailingColumn, QHeaderView::ResizeToContents);
     w.FiguresGrid->horizontalHeader()->setFont(arialFont(9));
 
-    const QSize grown(form.width(), twipsToPixels(kStripTop + kStripHeight));
+    const QSize grown(form.width(), twipsToPixels(kStripTop + kFiguresStripHeight));
     form.setMinimumSize(grown);
     form.resize(grown);
     return w;

@@ -448,6 +448,5 @@ TEST(RemoteStation, ADeviceWithPortsIsAskedForEachPortAndEscapeGivesItUp)
     EXPECT_EQ(s.client->query("FETC:VERD?"), QByteArray(R"(PASS,"CH1 1300.000 nm PASS","CH2 1300.000 nm PASS","DEVICE PASS")"))
         << "the device's verdict, combined over its ports";
     EXPECT_EQ(s.client->query("FETC:REC?"), s.quotedUid()) << "its device record";
-    EXPECT_EQ(s.captured.back().kind, RecordKind::Device);
-    EXPECT_EQ(s.captured.back().deviceId, QStringLiteral("D-2"));
+    EXPECT_EQ(std::tuple(s.captured.back().kind, s.captured.back().deviceId), std::tuple(RecordKind::Device, QStringLiteral("D-2")));
 }

@@ -15,12 +15,10 @@ using scpi::Conditions;
 TEST(ScpiStatus, EachErrorClassSetsItsEventBit)
 {
     const struct { int code; std::uint8_t bit; } cases[] = {
-        {-100, scpi::CommandErrorBit}, {-113, scpi::CommandErrorBit},  {-199, scpi::CommandErrorBit},
-        {-200, scpi::ExecutionErrorBit}, {-222, scpi::ExecutionErrorBit}, {-299, scpi::ExecutionErrorBit},
-        {-300, scpi::DeviceErrorBit},  {-330, scpi::DeviceErrorBit},   {-350, scpi::DeviceErrorBit},
-        {-400, scpi::QueryErrorBit},   {-499, scpi::QueryErrorBit},    {1, scpi::DeviceErrorBit},
-        {0, 0},                        {-99, 0},                       {-500, 0},
-        {-800, 0},
+        {-100, scpi::CommandErrorBit}, {-199, scpi::CommandErrorBit}, {-200, scpi::ExecutionErrorBit},
+        {-299, scpi::ExecutionErrorBit}, {-300, scpi::DeviceErrorBit}, {-350, scpi::DeviceErrorBit},
+        {-400, scpi::QueryErrorBit}, {-499, scpi::QueryErrorBit}, {1, scpi::DeviceErrorBit},
+        {0, 0}, {-99, 0}, {-500, 0}, {-800, 0},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(scpi::eventBitOf(c.code), c.bit) << c.code;
@@ -123,8 +121,7 @@ TEST(ScpiStatus, ClearEmptiesQueueAndEventsButKeepsEnablesAndPresetOnlyTheRegist
     };
     ClientStatus cleared = prepared();
     cleared.clear();
-    EXPECT_EQ(cleared.errorCount(), 0);
-    EXPECT_EQ(cleared.statusByte(), 0);
+    EXPECT_EQ(std::tuple(cleared.errorCount(), cleared.statusByte()), std::tuple(0, 0));
     EXPECT_EQ(cleared.eventEnable(), 0xFF);
     EXPECT_EQ(cleared.serviceEnable(), 0xFF & ~scpi::MasterSummary);
     EXPECT_EQ(cleared.operation().enable(), scpi::kRegisterBits);
@@ -134,8 +131,7 @@ TEST(ScpiStatus, ClearEmptiesQueueAndEventsButKeepsEnablesAndPresetOnlyTheRegist
 
     ClientStatus preset = prepared();
     preset.preset();
-    EXPECT_EQ(preset.operation().enable(), 0);
-    EXPECT_EQ(preset.questionable().enable(), 0);
+    EXPECT_EQ(preset.operation().enable() | preset.questionable().enable(), 0);
     EXPECT_EQ(preset.eventEnable(), 0xFF);
     EXPECT_EQ(preset.statusByte(), 4 | 32 | 64) << "queue and events stay; their summaries are gone";
     EXPECT_EQ(preset.operation().take(), scpi::Measuring);

@@ -83,8 +83,7 @@ TEST(ReferenceCheck, MissingStaleUndatedOrMismatchedBackgroundsAreRefused)
 
     // What the spectrum's record keeps: the background's uid and its age at use.
     const ReferenceCheck used = checkReference(all, taken, settings, 1, later(754'321));
-    EXPECT_EQ(used.uid, QStringLiteral("bg-1"));
-    EXPECT_EQ(used.ageMs, 754'321);
+    EXPECT_EQ(std::tuple(used.uid, used.ageMs), std::tuple(QStringLiteral("bg-1"), std::int64_t{754'321}));
     Module1.Language = 2;
     EXPECT_EQ(referenceText(checkReference(all, std::nullopt, settings, 1, later(0))),
               QStringLiteral("尚未以这些设置取背景：请重新取背景"));
@@ -110,9 +109,7 @@ TEST(PortRun, AsksForEachPortInTurnAndGivesUpOnEscape)
     EXPECT_FALSE(run.finished());
     EXPECT_FALSE(run.verdict(nullptr, verdict::Plan::Cwdm, {})) << "no verdict before the last port";
     run.abandon();
-    EXPECT_TRUE(run.abandoned());
-    EXPECT_FALSE(run.current());
-    EXPECT_TRUE(run.prompt().isEmpty());
+    EXPECT_TRUE(run.abandoned() && !run.current() && run.prompt().isEmpty());
     run.record({channel(1311, 1.0)});
     EXPECT_EQ(run.traces().size(), 1U) << "nothing is recorded for an abandoned device";
     EXPECT_FALSE(run.finished());
@@ -121,8 +118,7 @@ TEST(PortRun, AsksForEachPortInTurnAndGivesUpOnEscape)
     PortRun whole({1, 2});
     whole.record({channel(1271, 1.0)});
     whole.record({channel(1291, 1.1)});
-    EXPECT_TRUE(whole.finished());
-    EXPECT_FALSE(whole.current());
+    EXPECT_TRUE(whole.finished() && !whole.current());
     whole.record({channel(1311, 1.0)});
     EXPECT_EQ(whole.traces().size(), 2U) << "no port beyond the last";
     const auto v = whole.verdict(nullptr, verdict::Plan::Cwdm, {});
@@ -152,8 +148,7 @@ TEST(CombinePorts, EachPortJudgedAsTheChannelOfItsNumber)
 
     // Port 3's own bound (1.0) fails it at 1.1, although the common one (1.5) would pass it.
     const verdict::DeviceVerdict fail = combinePorts(traces(1.1), 3, &limits, verdict::Plan::Cwdm, {});
-    EXPECT_EQ(fail.outcome, Outcome::Fail);
-    EXPECT_EQ(fail.channels[1].outcome, Outcome::Fail);
+    EXPECT_EQ(std::tuple(fail.outcome, fail.channels[1].outcome), std::tuple(Outcome::Fail, Outcome::Fail));
 
     // A port showing no channel, or two, is missing from the device's count: the ports' own count
     // unless the limits give one.

@@ -72,7 +72,12 @@ protected:
     Form1& form() { return (*b)->form1(); }
     RecordCapture* capture() { return form().findChild<RecordCapture*>(); }
     QString info() { return (*b)->info().text(); }
-    void enter() { QTest::keyClick(form().DeviceId, Qt::Key_Return); }
+    // Enter in the device ID box, after scanning `id` into it when one is given.
+    void enter(const QString& id = {})
+    {
+        if (!id.isNull()) form().DeviceId->setText(id);
+        QTest::keyClick(form().DeviceId, Qt::Key_Return);
+    }
     int scans() { return countCalls(*b, QStringLiteral("Start_Scan")); }
 
     // The background through the main window, with the device out.
@@ -154,8 +159,7 @@ TEST_F(Station, EnterMeasuresJudgesAndRecordsTheDeviceWithItsRecipeAndBackground
     const QString backgroundUid = captured[0].uid;
     EXPECT_EQ(Module1.BackgroundSources[0].uid, backgroundUid);
 
-    f.DeviceId->setText(QStringLiteral("SN-001"));
-    enter();
+    enter(QStringLiteral("SN-001"));
     EXPECT_EQ(station().widgets().StationVerdict->text(), QStringLiteral("PASS")) << info().toStdString();
     EXPECT_TRUE(f.CheckRemoveBKG->isChecked()) << "set again by the recipe before the scan";
     EXPECT_EQ(f.DeviceId->selectedText(), QStringLiteral("SN-001")) << "ready for the next part";
@@ -169,8 +173,7 @@ TEST_F(Station, EnterMeasuresJudgesAndRecordsTheDeviceWithItsRecipeAndBackground
     EXPECT_TRUE(*r.backgroundAgeS >= 0.0 && *r.backgroundAgeS < 5.0) << *r.backgroundAgeS;
 
     ASSERT_TRUE(station().chooseRecipe(QStringLiteral("Tight filter")));
-    f.DeviceId->setText(QStringLiteral("SN-002"));
-    enter();
+    enter(QStringLiteral("SN-002"));
     EXPECT_EQ(station().widgets().StationVerdict->text(), QStringLiteral("FAIL"));
     EXPECT_EQ(station().widgets().StationReason->text(),
               QStringLiteral("Device SN-002: FAIL\nFailing: CH1 insertion_loss 5.000"));
@@ -181,8 +184,7 @@ TEST_F(Station, EnterMeasuresJudgesAndRecordsTheDeviceWithItsRecipeAndBackground
 TEST_F(Station, BadIdsABusyBenchAndAnUnfitBackgroundAreRefusedBeforeAnyScan)
 {
     Form1& f = form();
-    f.DeviceId->setText(QStringLiteral("SN-1"));
-    enter();
+    enter(QStringLiteral("SN-1"));
     EXPECT_EQ(info(), QStringLiteral("Choose a recipe before measuring a device"));
     ASSERT_TRUE(station().chooseRecipe(QStringLiteral("Fake filter")));
     enter();
@@ -204,11 +206,9 @@ TEST_F(Station, BadIdsABusyBenchAndAnUnfitBackgroundAreRefusedBeforeAnyScan)
     EXPECT_TRUE(questionable[1][0].toBool());
     Module1.BackgroundSources[0].length = 2001;
 
-    f.DeviceId->setText(QStringLiteral("SN\x01""1"));
-    enter();
+    enter(QStringLiteral("SN\x01""1"));
     EXPECT_EQ(info(), QStringLiteral("The device ID holds a control character: scan it again"));
-    f.DeviceId->setText(QString(65, u'A'));
-    enter();
+    enter(QString(65, u'A'));
     EXPECT_TRUE(info().contains(QStringLiteral("longer than 64 characters"))) << info().toStdString();
     EXPECT_EQ(scans(), scansBefore) << "nothing was measured";
 
@@ -235,8 +235,7 @@ TEST_F(Station, APortedDeviceIsMeasuredPortByPortAndAnAbandonedOneLeavesNoRecord
     captured.clear();
     QSignalSpy prompts(&station(), &StationController::portPrompted);
 
-    f.DeviceId->setText(QStringLiteral("DMX-1"));
-    enter();
+    enter(QStringLiteral("DMX-1"));
     EXPECT_EQ(station().promptedPort(), 1);
     EXPECT_TRUE(station().widgets().PortPrompt->isVisibleTo(&f));
     EXPECT_EQ(station().widgets().PortPromptText->text(), QStringLiteral("Connect port 1 of 2"));
@@ -304,8 +303,7 @@ TEST_F(Station, ARecordedBackgroundWithTheSameSettingsCanBeUsedAsTheBackground)
 
     // The station measures with it, and the record names it.
     captured.clear();
-    f.DeviceId->setText(QStringLiteral("SN-9"));
-    enter();
+    enter(QStringLiteral("SN-9"));
     ASSERT_EQ(captured.size(), 1U) << info().toStdString();
     EXPECT_EQ(captured[0].backgroundUid, taken.uid);
     EXPECT_EQ(captured[0].verdict, QStringLiteral("PASS"));

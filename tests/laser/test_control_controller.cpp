@@ -126,8 +126,8 @@ TEST_F(ControlTest, SweepSpeedOutsideItsWordIsRefusedBeforeSending)
         f.StartStopSweep->click();
         EXPECT_EQ(sent(), "");
         EXPECT_FALSE(f.StartStopSweep->isChecked());
-        EXPECT_EQ(std::pair(info(), bench->info().color()),
-                  std::pair(QStringLiteral("Sweep Speed must be 0 to 65535 (nm/s) !\r\n  Please set Sweep Speed again !"), VbColor::Red));
+        EXPECT_EQ(std::tuple(info(), bench->info().color()),
+                  std::tuple(QStringLiteral("Sweep Speed must be 0 to 65535 (nm/s) !\r\n  Please set Sweep Speed again !"), VbColor::Red));
         EXPECT_EQ(f.StartStopSweep->text(), QStringLiteral("Start TLS Sweep"));
     }
     // The boxes are read by their leading number, whole nanometres below it; the speed rounds half

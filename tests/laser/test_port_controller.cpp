@@ -78,10 +78,10 @@ TEST(Detection, EveryPortIsProbedAndModulesAndLasersAreListedInBlue)
         const Form1& f = bench->form1();
         EXPECT_EQ(itemsOf(f.ComboBoxVXMCOM), *row.modules ? QLatin1String(row.modules) : designList.join(QLatin1Char(' ')));
         EXPECT_EQ(itemsOf(f.ComboBoxTLSCOM), *row.lasers ? QLatin1String(row.lasers) : designList.join(QLatin1Char(' ')));
-        EXPECT_EQ(std::pair(f.ComboBoxVXMCOM->currentText(), f.ComboBoxTLSCOM->currentText()),
-                  std::pair(QString::fromLatin1(row.moduleShown), QString::fromLatin1(row.laserShown)));
-        EXPECT_EQ(std::pair(foreColorOf(f.ComboBoxVXMCOM) == VbColor::Blue, foreColorOf(f.ComboBoxTLSCOM) == VbColor::Blue),
-                  std::pair(*row.modules != 0, *row.lasers != 0));
+        EXPECT_EQ(std::tuple(f.ComboBoxVXMCOM->currentText(), f.ComboBoxTLSCOM->currentText()),
+                  std::tuple(QString::fromLatin1(row.moduleShown), QString::fromLatin1(row.laserShown)));
+        EXPECT_EQ(std::tuple(foreColorOf(f.ComboBoxVXMCOM) == VbColor::Blue, foreColorOf(f.ComboBoxTLSCOM) == VbColor::Blue),
+                  std::tuple(*row.modules != 0, *row.lasers != 0));
 
         EXPECT_EQ(std::tuple(bench.serial->openAttempts.size(), bench.serial->lastSettings, bench.serial->lastInputBufferSize),
                   std::tuple(30, QStringLiteral("115200,N,8,1"), 8192));
@@ -116,7 +116,7 @@ TEST_F(PortTest, LasersAreIgnoredWhenTheLaserTakesNoPart)
 TEST_F(PortTest, SetTlsComPortOpensReadsAndFillsTheWavelengthBoxesEachTime)
 {
     open(12);  // two digits after "COM"
-    EXPECT_EQ(std::pair(bench->MSComm1().isOpen(), bench->MSComm1().portNumber()), std::pair(true, 12));
+    EXPECT_EQ(std::tuple(bench->MSComm1().isOpen(), bench->MSComm1().portNumber()), std::tuple(true, 12));
     const qsizetype attempts = bench.serial->openAttempts.size();
     EXPECT_EQ(foreColorOf(f.SetTLSComPort), VbColor::Black);  // the rest of the first open is checked end to end
 
@@ -173,7 +173,7 @@ TEST_F(PortTest, IdentityListingInBothLanguagesAndFonts)
         EXPECT_EQ(info(), QString::fromUtf8(row.listing));
         EXPECT_EQ(std::tuple(bench->info().fontName(), bench->info().color(), bench->info().fontSize()),
                   std::tuple(QString::fromLatin1(row.font), VbColor::Blue, 12));
-        EXPECT_EQ(std::pair(Module1.TLSLaserState, Module1.TLSInfoDate), std::pair(row.state, QStringLiteral("05/17/2019\r\n")));
+        EXPECT_EQ(std::tuple(Module1.TLSLaserState, Module1.TLSInfoDate), std::tuple(row.state, QStringLiteral("05/17/2019\r\n")));
     }
     std::array<QString, 8> fields;
     QString checksum;
@@ -201,7 +201,7 @@ TEST_F(PortTest, AShortIdentityReplyLeavesStateAndRangeEmpty)
     bench.serial->addPort(7, answering({{0, bytesOf(frame::build("SNFV", words))}}));
     f.SetTLSComPort->click();
     EXPECT_EQ(Module1.TLSInfoPN + Module1.TLSInfoLS + Module1.TLSInfoWL, QStringLiteral("TLS-1300-A\r\n\r\n- (nm)"));
-    EXPECT_EQ(std::pair(Module1.TLSWLMin, Module1.TLSWLMax), std::pair(0.0F, 0.0F));
+    EXPECT_EQ(std::tuple(Module1.TLSWLMin, Module1.TLSWLMax), std::tuple(0.0F, 0.0F));
     EXPECT_EQ(f.Text1->text() + f.Text4->text(), QStringLiteral("00"));
 }
 

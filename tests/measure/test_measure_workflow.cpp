@@ -104,7 +104,7 @@ TEST(SingleMeasure, APassWithoutChannelABackgroundOrAnAlignScanIsPlottedButKeeps
         pass.select();
         s.b->info().setText(QStringLiteral("before"));
         s.f.SingleMeasure->click();
-        EXPECT_EQ(std::pair(Module1.TraceKind, Module1.ChannelCount), std::pair(pass.kind, std::int32_t{0}));
+        EXPECT_EQ(std::tuple(Module1.TraceKind, Module1.ChannelCount), std::tuple(pass.kind, std::int32_t{0}));
         EXPECT_EQ(Module1.ChannelResults, resultsBefore);
         EXPECT_EQ(s.gridText(2, 1), QStringLiteral("1300.000"));
         EXPECT_EQ(s.b->info().text() != QStringLiteral("before"), pass.analysed) << "the analysis names a channel kind";
@@ -148,7 +148,7 @@ TEST(SingleMeasure, FailureNamesTheEngineReasonAfterTheWorkflowText)
     SpectrumBench s;
     s.b.library->startResult = 5;
     s.f.SingleMeasure->click();
-    EXPECT_EQ(std::pair(s.b->info().text(), s.b->info().color()), std::pair(QStringLiteral("Scan data failed"), VbColor::Red))
+    EXPECT_EQ(std::tuple(s.b->info().text(), s.b->info().color()), std::tuple(QStringLiteral("Scan data failed"), VbColor::Red))
         << "the code message is replaced";
     EXPECT_EQ(Module1.MeasureCount, 0);
     EXPECT_FALSE(s.f.TLSOnOff->isEnabled()) << "left as the failure found them";
@@ -316,8 +316,8 @@ TEST(RepeatabilityLog, LinesAreWrittenAsTheyComeAndWhatCannotBeLoggedIsReported)
 
     const QString path = s.logs.filePath(QStringLiteral("missing-folder/log.txt"));
     EXPECT_FALSE(m.LogRepeatResult(0, path));
-    EXPECT_EQ(std::pair(s.b->info().text(), s.b->info().color()),
-              std::pair(QStringLiteral("The log line could not be written to\r\n") + path, VbColor::Red));
+    EXPECT_EQ(std::tuple(s.b->info().text(), s.b->info().color()),
+              std::tuple(QStringLiteral("The log line could not be written to\r\n") + path, VbColor::Red));
 }
 
 TEST(RepeatabilityLog, NamesCarryTheStartSecondAndLinesRoundTheirColumns)

@@ -151,7 +151,7 @@ TEST_F(Engine, PowerMeterReadsUntilSuccessThenShowsDbmOrReferencedDbAndGivesUpAf
     EXPECT_EQ(acquire(b), 1);
     EXPECT_GE(b.clock->paused() - before, 200U) << "the laser settles first";
     EXPECT_EQ(b.library->calls, QStringList(3, QStringLiteral("Read_PowerMeter(1234,0)")));
-    EXPECT_EQ(std::pair(f.Text5->text(), f.PLabel->text()), std::pair(QStringLiteral("-12.500"), QStringLiteral("(dBm)")));
+    EXPECT_EQ(std::tuple(f.Text5->text(), f.PLabel->text()), std::tuple(QStringLiteral("-12.500"), QStringLiteral("(dBm)")));
     EXPECT_EQ(Module1.BasePowerTaken0, 1);
     EXPECT_FLOAT_EQ(Module1.BasePower0, -12.5F) << "the successful reading is the base";
 
@@ -159,7 +159,7 @@ TEST_F(Engine, PowerMeterReadsUntilSuccessThenShowsDbmOrReferencedDbAndGivesUpAf
     b.library->powerResults = {1};
     b.library->powerReadings = {-10.25F};
     EXPECT_EQ(acquire(b), 1);
-    EXPECT_EQ(std::pair(f.Text5->text(), f.PLabel->text()), std::pair(QStringLiteral("2.250"), QStringLiteral("(dB)")));
+    EXPECT_EQ(std::tuple(f.Text5->text(), f.PLabel->text()), std::tuple(QStringLiteral("2.250"), QStringLiteral("(dB)")));
 
     b.library->powerResults = {0};
     prepareScan(b);

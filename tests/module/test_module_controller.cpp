@@ -100,7 +100,7 @@ TEST(SetConnection, SuccessMarksTheButtonShowsTheListingAndLeavesTheLaserControl
     Module1.ProbePN = QStringLiteral("VXMFB01\r\n");
     setPort(b);
     f.SetConnection->click();
-    EXPECT_EQ(std::pair(f.SetConnection->text(), backColorOf(f.SetConnection)), std::pair(QStringLiteral("VXM Connected"), VbColor::Green));
+    EXPECT_EQ(std::tuple(f.SetConnection->text(), backColorOf(f.SetConnection)), std::tuple(QStringLiteral("VXM Connected"), VbColor::Green));
     EXPECT_EQ(b.library->calls.mid(b.library->calls.size() - 3).join(' '),
               QStringLiteral("Initialize_Connection(1234) Get_Lib_Version() Get_Info(1234)"));
     // Read VXM Info ran and its listing replaced "VXM is connected".
@@ -155,8 +155,8 @@ TEST(SetConnection, WithoutLaserPresetsTheBandMarksTheChannelAndOpensScanOptions
             // Controls the connection does not name keep their start-up state.
             expectEnabled(f, "-SetTLSComPort -ComboBoxTLSCOM Transmission Reflection Text1 Text2 Text3 CheckAlignMode "
                              "CheckVXMScanMode -CheckPowerMeter -Text4 -SingleMeasure -CheckRemoveBKG");
-            EXPECT_EQ(std::pair(backColorOf(row.channel == 0 ? f.Reflection : f.Transmission), backColorOf(row.channel == 0 ? f.Transmission : f.Reflection)),
-                      std::pair(VbColor::PaleGreen, VbColor::LightGrey));
+            EXPECT_EQ(std::tuple(backColorOf(row.channel == 0 ? f.Reflection : f.Transmission), backColorOf(row.channel == 0 ? f.Transmission : f.Reflection)),
+                      std::tuple(VbColor::PaleGreen, VbColor::LightGrey));
         }
     }
 }
@@ -179,7 +179,7 @@ TEST(ModuleFaults, EachHandlerEndsWithItsWarningKeepingWhatItDid)
         b.library->faultOn = QLatin1String(c.failingCall);
         (b->module().*c.handler)();
         EXPECT_EQ(b.dialogs->warnings, QStringList{QLatin1String(c.warning)});
-        EXPECT_EQ(std::pair(b->info().text(), backColorOf(b->form1().SetVXMComPort)), std::pair(kWelcome, portColour));
+        EXPECT_EQ(std::tuple(b->info().text(), backColorOf(b->form1().SetVXMComPort)), std::tuple(kWelcome, portColour));
     }
 
     // The connection goes on after its information handler ended with the fault.

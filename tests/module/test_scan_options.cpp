@@ -70,7 +70,7 @@ TEST(ScanOptions, SpectrumOptionsReRunTheLanguageSwitchAndZeroTheCount)
         b.f.SetConnection->setText(QString::fromUtf8("VXM连接完成"));
         Module1.MeasureCount = 2;
         box->setChecked(ticked);
-        EXPECT_EQ(std::pair(b.f.SetConnection->text(), Module1.MeasureCount), std::pair(QString::fromUtf8("设置VXM连接"), 0)) << option << ticked;
+        EXPECT_EQ(std::tuple(b.f.SetConnection->text(), Module1.MeasureCount), std::tuple(QString::fromUtf8("设置VXM连接"), 0)) << option << ticked;
     }
 }
 
@@ -90,7 +90,7 @@ TEST(ScanOptions, UntickingASpectrumOptionClosesMeasurementAndTheSweepFollowsThe
             box->setChecked(false);
             expectEnabled(f, align ? "CheckVXMScanMode -Text8 -SingleMeasure -RepeatMeasure"
                                    : "CheckAlignMode -CheckPowerMeter -TakeBackground -SingleMeasure -StopVXMScan -Text6 -Text8");
-            EXPECT_EQ(std::pair(f.CheckRemoveBKG->isChecked(), f.StartStopSweep->isEnabled()), std::pair(align, laser));
+            EXPECT_EQ(std::tuple(f.CheckRemoveBKG->isChecked(), f.StartStopSweep->isEnabled()), std::tuple(align, laser));
         }
 }
 

@@ -143,7 +143,7 @@ TEST_F(ResultsWindow, ZoomGestureNarrowsTheRangeAndNormalRestoresIt)
     QTest::mouseMove(f.Picture1, QPoint(px().width() / 2, px().height() / 2));
     EXPECT_EQ(redPixels(f.Picture1->overlayImage()), 0);
     QTest::mouseRelease(f.Picture1, Qt::RightButton, Qt::NoModifier, QPoint(px().width() / 2, px().height() / 2));
-    EXPECT_EQ(std::pair(+Module1.ZoomCount, Module1.AxisXMax < xMax), std::pair(1, true));
+    EXPECT_EQ(std::tuple(+Module1.ZoomCount, Module1.AxisXMax < xMax), std::tuple(1, true));
 }
 
 TEST_F(ResultsWindow, GesturesAfterAStoppedRepeatAreOnlyCounted)
@@ -152,13 +152,13 @@ TEST_F(ResultsWindow, GesturesAfterAStoppedRepeatAreOnlyCounted)
     const double xMin = Module1.AxisXMin;
     Module1.RepeatStop = 1;
     f.PanPlot->click();
-    EXPECT_EQ(std::pair(+Module1.PlotMode, f.Picture1->cursor().shape()), std::pair(2, Qt::OpenHandCursor));
+    EXPECT_EQ(std::tuple(+Module1.PlotMode, f.Picture1->cursor().shape()), std::tuple(2, Qt::OpenHandCursor));
     drag(QPoint(100, 100), QPoint(100 + px().width() / 10, 100));
-    EXPECT_EQ(std::pair(Module1.PanCount, Module1.PanCountSeen), std::pair(1, 0));
+    EXPECT_EQ(std::tuple(Module1.PanCount, Module1.PanCountSeen), std::tuple(1, 0));
     EXPECT_DOUBLE_EQ(Module1.AxisXMin, xMin);
     // The next measurement's redraw applies the drag: the picture follows the mouse to the right.
     PlotSpectrum(b->form2(), b->form1());
-    EXPECT_EQ(std::pair(Module1.AxisXMin < xMin, Module1.PanCountSeen), std::pair(true, 1));
+    EXPECT_EQ(std::tuple(Module1.AxisXMin < xMin, Module1.PanCountSeen), std::tuple(true, 1));
     // A zoom rectangle while stopped stays red on the picture until the next redraw.
     f.ZoomPlot->click();
     drag(QPoint(50, 50), QPoint(300, 200));
@@ -176,7 +176,7 @@ TEST_F(ResultsWindow, ButtonsStopRepeatToggleRepeatabilityAndCloseUnloads)
     int released = 0;
     QObject::connect(m.RepeatMeasure, &QPushButton::toggled, [&](bool on) { released += on ? 0 : 1; });
     f.StopMeasure->click();
-    EXPECT_EQ(std::pair(m.RepeatMeasure->isChecked(), released), std::pair(false, 1)) << "the main window's toggle handler runs";
+    EXPECT_EQ(std::tuple(m.RepeatMeasure->isChecked(), released), std::tuple(false, 1)) << "the main window's toggle handler runs";
     for (const std::int16_t expected : {1, 0, 1}) {
         f.RepeatabilityTest->click();
         EXPECT_EQ(Module1.RepeatabilityOn, expected);

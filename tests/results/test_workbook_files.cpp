@@ -68,7 +68,7 @@ void expectColumn(const XlsxWorkbook& book, int column, double characters, const
 {
     const auto col = book.column(column);
     ASSERT_TRUE(col.has_value()) << "column " << column;
-    if (characters > 0) EXPECT_TRUE(col->width >= characters && col->width < characters + 1.0) << "column " << column << ": " << col->width;
+    if (characters > 0) { EXPECT_TRUE(col->width >= characters && col->width < characters + 1.0) << "column " << column << ": " << col->width; }
     expectLook(col->look, horizontal, "column " + std::to_string(column));  // what empty cells show
 }
 

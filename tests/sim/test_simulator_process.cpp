@@ -94,7 +94,7 @@ TEST(SimulatorProcess, BadArgumentsAreRefusedAndHelpEndsWell)
     SimulatorProcess bad({"--fault", "smoke"});
     EXPECT_FALSE(bad.started());
     bad.process().waitForFinished(3000);
-    EXPECT_EQ(std::pair(bad.process().state(), bad.process().exitCode()), std::pair(QProcess::NotRunning, 2));
+    EXPECT_EQ(std::tuple(bad.process().state(), bad.process().exitCode()), std::tuple(QProcess::NotRunning, 2));
 
     QProcess help;
     help.start(QDir(SimulatorProcess::builtDir()).filePath(QStringLiteral("vxm-simulator")), {"--help"});

@@ -62,8 +62,7 @@ TEST(Shutdown, TheLaserIsSwitchedOffAsItStandsAndItsPortClosedBeforeTheEnd)
         EXPECT_EQ(laser.received, row.sent);
         EXPECT_EQ(endedWithPortOpen, row.endedWithPortOpen);
         if (!row.laserInUse) continue;
-        EXPECT_FALSE(f.TLSOnOff->isChecked());
-        EXPECT_FALSE(f.StartStopSweep->isEnabled());
+        EXPECT_FALSE(f.TLSOnOff->isChecked() || f.StartStopSweep->isEnabled());
         EXPECT_EQ(bench->info().text(), QStringLiteral("TLS is Off"));
     }
 }
@@ -111,7 +110,5 @@ TEST(ShutdownEnd, CloseExitEndsTheApplicationsEventLoop)
     guard.start(5000);
     EXPECT_EQ(QCoreApplication::exec(), 0);
 }
-
-// Clicked inside another handler's wait, the process ends at once: close_during_repeat, end to end.
 
 }  // namespace

@@ -8,17 +8,14 @@
 TEST(Startup, TheWelcomeLineIsRedArialAndTheResultsWindowWaitsHidden)
 {
     FakeBench b;
-    EXPECT_EQ(b->info().text(), QStringLiteral("\r\nWelcome to use VXM"));
-    EXPECT_EQ(b->info().color(), VbColor::Red);
-    EXPECT_EQ(b->info().fontName(), QStringLiteral("Arial"));
+    EXPECT_EQ(std::tuple(b->info().text(), b->info().color(), b->info().fontName()),
+              std::tuple(QStringLiteral("\r\nWelcome to use VXM"), VbColor::Red, QStringLiteral("Arial")));
     EXPECT_EQ(b.library->calls.first(), QStringLiteral("Initialize_Lib(0)"));
     // The results window exists, hidden.
     Form2* results = b->loadedForm2();
     ASSERT_NE(results, nullptr);
-    EXPECT_FALSE(results->isVisible());
-    EXPECT_FALSE(results->Picture1->isEnabled());
-    EXPECT_TRUE(results->LimitText1->isHidden());
-    EXPECT_TRUE(results->Label3[3]->isHidden());
+    EXPECT_FALSE(results->isVisible() || results->Picture1->isEnabled());
+    EXPECT_TRUE(results->LimitText1->isHidden() && results->Label3[3]->isHidden());
 }
 
 TEST(Startup, MissingLibraryIsNamedInRedAndLaterCallsFailQuietly)

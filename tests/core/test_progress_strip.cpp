@@ -42,24 +42,19 @@ TEST(ProgressStrip, ShownDuringAScanInEitherLanguageAndClearedAfter)
 {
     FakeBench b;
     ProgressStrip& strip = b->progress();
-    EXPECT_FALSE(strip.active()) << "start-up detection leaves the strip cleared";
-    EXPECT_TRUE(strip.label()->text().isEmpty());
+    EXPECT_EQ(std::tuple(strip.active(), strip.label()->text()), std::tuple(false, QString())) << "start-up detection clears it";
 
     strip.beginScan(6000);
-    EXPECT_TRUE(strip.active());
-    EXPECT_EQ(strip.bar()->maximum(), 6000);
-    EXPECT_EQ(strip.label()->text(), QStringLiteral("Scan 0.0 s / 6.0 s"));
+    EXPECT_EQ(std::tuple(strip.active(), strip.bar()->maximum(), strip.label()->text()),
+              std::tuple(true, 6000, QStringLiteral("Scan 0.0 s / 6.0 s")));
     strip.tick(1500);
-    EXPECT_EQ(strip.bar()->value(), 1500);
-    EXPECT_EQ(strip.label()->text(), QStringLiteral("Scan 1.5 s / 6.0 s"));
+    EXPECT_EQ(std::tuple(strip.bar()->value(), strip.label()->text()), std::tuple(1500, QStringLiteral("Scan 1.5 s / 6.0 s")));
     strip.tick(9250);  // a scan running late: the bar stays full, the time keeps counting
-    EXPECT_EQ(strip.bar()->value(), 6000);
-    EXPECT_EQ(strip.label()->text(), QStringLiteral("Scan 9.3 s / 6.0 s"));
+    EXPECT_EQ(std::tuple(strip.bar()->value(), strip.label()->text()), std::tuple(6000, QStringLiteral("Scan 9.3 s / 6.0 s")));
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
     strip.end();
     strip.tick(500);  // a late poll after the end shows nothing
-    EXPECT_FALSE(strip.active());
-    EXPECT_TRUE(strip.label()->text().isEmpty());
+    EXPECT_EQ(std::tuple(strip.active(), strip.label()->text()), std::tuple(false, QString()));
 
     strip.beginScan(-1);
     EXPECT_EQ(strip.bar()->maximum(), 0) << "no end: the busy indicator";
@@ -97,11 +92,10 @@ TEST(ProgressStrip, BusyCursorOverTheResultsWindowOnly)
     b->results()->ZoomPlot_Click();  // the plot's own cross-hair
     EXPECT_EQ(results.cursor().shape(), Qt::ArrowCursor);
     b->progress().beginScan(1000);
-    EXPECT_EQ(results.cursor().shape(), Qt::BusyCursor);
-    EXPECT_EQ(results.Picture1->cursor().shape(), Qt::CrossCursor);
+    EXPECT_EQ(std::tuple(results.cursor().shape(), results.Picture1->cursor().shape()), std::tuple(Qt::BusyCursor, Qt::CrossCursor));
     b->progress().end();
-    EXPECT_EQ(results.cursor().shape(), Qt::ArrowCursor) << "the window's own cursor again";
-    EXPECT_EQ(results.Picture1->cursor().shape(), Qt::CrossCursor);
+    EXPECT_EQ(std::tuple(results.cursor().shape(), results.Picture1->cursor().shape()), std::tuple(Qt::ArrowCursor, Qt::CrossCursor))
+        << "the window's own cursor again";
 }
 
 TEST(ProgressStrip, FollowsStartUpPortDetection)
@@ -112,8 +106,7 @@ TEST(ProgressStrip, FollowsStartUpPortDetection)
     EXPECT_EQ(strip.bar()->maximum(), 30);
     b->tlsPort().DetectComPorts();
     // Every port passed through the strip; the last one probed is COM30.
-    EXPECT_EQ(strip.label()->text(), QStringLiteral("Probing COM30 of 30"));
-    EXPECT_EQ(strip.bar()->value(), 29);
+    EXPECT_EQ(std::tuple(strip.label()->text(), strip.bar()->value()), std::tuple(QStringLiteral("Probing COM30 of 30"), 29));
     strip.tick(5000);  // scan ticks do not disturb a detection
     EXPECT_EQ(strip.label()->text(), QStringLiteral("Probing COM30 of 30"));
 }

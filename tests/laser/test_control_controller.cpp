@@ -120,18 +120,14 @@ TEST_F(ControlTest, StartAndStopSweepWalkTheStates)
 TEST_F(ControlTest, SweepSpeedOutsideItsWordIsRefusedBeforeSending)
 {
     laserOn();
-    const std::pair<const char*, const char*> rows[] = {
-        {"70000", "Sweep Speed must be 0 to 65535 (nm/s) !\r\n  Please set Sweep Speed again !"},
-        {"65535.5", "Sweep Speed must be 0 to 65535 (nm/s) !\r\n  Please set Sweep Speed again !"},
-        {"-1", "Sweep Speed must be 0 to 65535 (nm/s) !\r\n  Please set Sweep Speed again !"},
-    };
-    for (const auto& [speed, text] : rows) {
+    for (const char* speed : {"70000", "65535.5", "-1"}) {
         SCOPED_TRACE(speed);
         f.Text3->setText(QString::fromLatin1(speed));
         f.StartStopSweep->click();
         EXPECT_EQ(sent(), "");
         EXPECT_FALSE(f.StartStopSweep->isChecked());
-        EXPECT_EQ(std::pair(info(), bench->info().color()), std::pair(QString::fromUtf8(text), VbColor::Red));
+        EXPECT_EQ(std::tuple(info(), bench->info().color()),
+                  std::tuple(QStringLiteral("Sweep Speed must be 0 to 65535 (nm/s) !\r\n  Please set Sweep Speed again !"), VbColor::Red));
         EXPECT_EQ(f.StartStopSweep->text(), QStringLiteral("Start TLS Sweep"));
     }
     // The boxes are read by their leading number, whole nanometres below it; the speed rounds half
@@ -167,8 +163,7 @@ TEST_F(ControlTest, SetWavelengthSendsOnlyWithinTheLasersRange)
     EXPECT_EQ(sent(), "");
     EXPECT_EQ(std::pair(info(), bench->info().color()),
               std::pair(QStringLiteral("Wavelength is Out-Of-Range !\r\n  Please set Wavelength again !"), VbColor::Red));
-    Module1.TLSWLMin = 0;  // no range read
-    Module1.TLSWLMax = 0;
+    Module1.TLSWLMin = Module1.TLSWLMax = 0;  // no range read
     f.Text4->setText(QStringLiteral("1300"));
     bench->tlsControl().SetTLSWavelength();
     EXPECT_EQ(sent(), "");
@@ -199,8 +194,7 @@ TEST(ControlWithoutAnswer, OnOffReportsWithNoPortOrASilentLaserAndAWavelengthGet
     EXPECT_EQ(bench->info().text(), QStringLiteral("TLS is Off"));
     f.TLSOnOff->click();
     EXPECT_EQ(bench->info().text(), QStringLiteral("TLS is On"));
-    EXPECT_TRUE(bench.serial->written.empty());
-    EXPECT_TRUE(bench.dialogs->warnings.isEmpty());
+    EXPECT_TRUE(bench.serial->written.empty() && bench.dialogs->warnings.isEmpty());
 
     // A silent laser: the switch-off waits out the whole time-out and still reports; no reply is
     // an unknown error code.
@@ -211,8 +205,7 @@ TEST(ControlWithoutAnswer, OnOffReportsWithNoPortOrASilentLaserAndAWavelengthGet
     f.TLSOnOff->click();
     EXPECT_GE(bench.clock->paused() - before, 10000U);
     EXPECT_EQ(bench->info().text(), QStringLiteral("TLS is Off"));
-    Module1.TLSWLMin = 1260;
-    Module1.TLSWLMax = 1340;
+    Module1.TLSWLMin = 1260, Module1.TLSWLMax = 1340;
     f.Text4->setText(QStringLiteral("1310"));
     bench->tlsControl().SetTLSWavelength();
     EXPECT_TRUE(bench->info().text().contains(QStringLiteral("Unknown error code."))) << bench->info().text().toStdString();

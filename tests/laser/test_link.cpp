@@ -195,8 +195,7 @@ TEST_F(LinkTest, ErrorReportsInChineseForNoCodeAndNothingInAnotherLanguage)
     rig.info.setFontSize(9);
     link.ReportTLSError(QString());
     EXPECT_EQ(info(), QStringLiteral("  Error Warning!\r\n\r\n  Error Code = \r\n  Unknown error code.\r\n  Please report to Ostrel."));
-    EXPECT_EQ(rig.info.color(), VbColor::Red);
-    EXPECT_EQ(rig.info.fontSize(), 12);
+    EXPECT_EQ(std::tuple(rig.info.color(), rig.info.fontSize()), std::tuple(VbColor::Red, 12));
     Module1.Language = 2;
     link.ReportTLSError(QStringLiteral("0009"));
     EXPECT_EQ(info(), QStringLiteral("  出错提醒!\r\n\r\n  错误码 = 0009\r\n  激光器接收到的数据Checksum错误"));

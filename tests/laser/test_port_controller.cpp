@@ -78,10 +78,10 @@ TEST(Detection, EveryPortIsProbedAndModulesAndLasersAreListedInBlue)
         const Form1& f = bench->form1();
         EXPECT_EQ(itemsOf(f.ComboBoxVXMCOM), *row.modules ? QLatin1String(row.modules) : designList.join(QLatin1Char(' ')));
         EXPECT_EQ(itemsOf(f.ComboBoxTLSCOM), *row.lasers ? QLatin1String(row.lasers) : designList.join(QLatin1Char(' ')));
-        EXPECT_EQ(f.ComboBoxVXMCOM->currentText(), QLatin1String(row.moduleShown));
-        EXPECT_EQ(f.ComboBoxTLSCOM->currentText(), QLatin1String(row.laserShown));
-        EXPECT_EQ(foreColorOf(f.ComboBoxVXMCOM) == VbColor::Blue, *row.modules != 0);
-        EXPECT_EQ(foreColorOf(f.ComboBoxTLSCOM) == VbColor::Blue, *row.lasers != 0);
+        EXPECT_EQ(std::tuple(f.ComboBoxVXMCOM->currentText(), f.ComboBoxTLSCOM->currentText()),
+                  std::tuple(QString::fromLatin1(row.moduleShown), QString::fromLatin1(row.laserShown)));
+        EXPECT_EQ(std::tuple(foreColorOf(f.ComboBoxVXMCOM) == VbColor::Blue, foreColorOf(f.ComboBoxTLSCOM) == VbColor::Blue),
+                  std::tuple(*row.modules != 0, *row.lasers != 0));
 
         EXPECT_EQ(std::tuple(bench.serial->openAttempts.size(), bench.serial->lastSettings, bench.serial->lastInputBufferSize),
                   std::tuple(30, QStringLiteral("115200,N,8,1"), 8192));
@@ -116,8 +116,7 @@ TEST_F(PortTest, LasersAreIgnoredWhenTheLaserTakesNoPart)
 TEST_F(PortTest, SetTlsComPortOpensReadsAndFillsTheWavelengthBoxesEachTime)
 {
     open(12);  // two digits after "COM"
-    EXPECT_TRUE(bench->MSComm1().isOpen());
-    EXPECT_EQ(bench->MSComm1().portNumber(), 12);
+    EXPECT_EQ(std::tuple(bench->MSComm1().isOpen(), bench->MSComm1().portNumber()), std::tuple(true, 12));
     const qsizetype attempts = bench.serial->openAttempts.size();
     EXPECT_EQ(foreColorOf(f.SetTLSComPort), VbColor::Black);  // the rest of the first open is checked end to end
 
@@ -127,8 +126,7 @@ TEST_F(PortTest, SetTlsComPortOpensReadsAndFillsTheWavelengthBoxesEachTime)
         const char *boxes, *range;  // boxes: Text1 Text2 Text4
     } rows[] = {{1260000, 1340000, "1260 1340 1300", "1260-1340 (nm)"}, {1527500, 1567500, "1527.5 1567.5 1547.5", "1527.5-1567.5 (nm)"}};
     for (const auto& row : rows) {
-        laser.identity.minPm = row.minPm;
-        laser.identity.maxPm = row.maxPm;
+        laser.identity.minPm = row.minPm, laser.identity.maxPm = row.maxPm;
         f.Text1->setText(QStringLiteral("1300"));
         f.SetTLSComPort->click();
         EXPECT_EQ(bench.serial->openAttempts.size(), attempts);
@@ -147,11 +145,8 @@ TEST_F(PortTest, AFailedOpenShowsTheWarningAndChangesNothing)
         f.ComboBoxTLSCOM->setCurrentText(QLatin1String(com));
         f.SetTLSComPort->click();
         EXPECT_EQ(bench.dialogs->warnings.takeFirst(), QStringLiteral(" Error in TLS COM port setting!")) << com;
-        EXPECT_EQ(info(), before);
-        EXPECT_EQ(backColorOf(f.SetTLSComPort), back);
-        EXPECT_FALSE(f.ReadTLSInfo->isEnabled());
-        EXPECT_EQ(f.Text1->text(), QStringLiteral("1260"));
-        EXPECT_FALSE(bench->MSComm1().isOpen());
+        EXPECT_EQ(std::tuple(info(), backColorOf(f.SetTLSComPort), f.Text1->text()), std::tuple(before, back, QStringLiteral("1260")));
+        EXPECT_FALSE(f.ReadTLSInfo->isEnabled() || bench->MSComm1().isOpen());
     }
     EXPECT_TRUE(bench.dialogs->warnings.isEmpty());
 }
@@ -178,8 +173,7 @@ TEST_F(PortTest, IdentityListingInBothLanguagesAndFonts)
         EXPECT_EQ(info(), QString::fromUtf8(row.listing));
         EXPECT_EQ(std::tuple(bench->info().fontName(), bench->info().color(), bench->info().fontSize()),
                   std::tuple(QString::fromLatin1(row.font), VbColor::Blue, 12));
-        EXPECT_EQ(Module1.TLSLaserState, row.state);
-        EXPECT_EQ(Module1.TLSInfoDate, QStringLiteral("05/17/2019\r\n"));
+        EXPECT_EQ(std::tuple(Module1.TLSLaserState, Module1.TLSInfoDate), std::tuple(row.state, QStringLiteral("05/17/2019\r\n")));
     }
     std::array<QString, 8> fields;
     QString checksum;
@@ -207,8 +201,7 @@ TEST_F(PortTest, AShortIdentityReplyLeavesStateAndRangeEmpty)
     bench.serial->addPort(7, answering({{0, bytesOf(frame::build("SNFV", words))}}));
     f.SetTLSComPort->click();
     EXPECT_EQ(Module1.TLSInfoPN + Module1.TLSInfoLS + Module1.TLSInfoWL, QStringLiteral("TLS-1300-A\r\n\r\n- (nm)"));
-    EXPECT_EQ(Module1.TLSWLMin, 0.0F);
-    EXPECT_EQ(Module1.TLSWLMax, 0.0F);
+    EXPECT_EQ(std::tuple(Module1.TLSWLMin, Module1.TLSWLMax), std::tuple(0.0F, 0.0F));
     EXPECT_EQ(f.Text1->text() + f.Text4->text(), QStringLiteral("00"));
 }
 

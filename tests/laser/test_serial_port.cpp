@@ -64,8 +64,7 @@ TEST_F(PtyPort, OpensOnceDiscardsWhatWaitsAndFailsOnceClosed)
     auto port = makeSystemSerialPort();
     EXPECT_EQ(port->open(6, QStringLiteral("115200,N,8,1"), 8192), SerialOpenResult::NoSuchPort);
     ASSERT_EQ(port->open(5, QStringLiteral("115200,N,8,1"), 8192), SerialOpenResult::Ok);
-    EXPECT_TRUE(port->isOpen());
-    EXPECT_EQ(port->portNumber(), 5);
+    EXPECT_EQ(std::tuple(port->isOpen(), port->portNumber()), std::tuple(true, 5));
     EXPECT_EQ(port->open(5, QStringLiteral("115200,N,8,1"), 8192), SerialOpenResult::Busy) << "already open";
 
     ASSERT_EQ(::write(master, "xyz", 3), 3);

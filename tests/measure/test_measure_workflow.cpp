@@ -3,6 +3,7 @@
 
 #include "core/info_box.h"
 #include "core/units.h"
+#include "form_checks.h"
 #include "measure/channel_analysis_step.h"
 #include "measure/repeat_log.h"
 #include "module/module_controller.h"
@@ -70,16 +71,13 @@ TEST(SingleMeasure, SpectrumIsAnalysedTabulatedAndPlottedWithTheLaserLockedWhile
         laserLocked = !s.f.TLSOnOff->isEnabled() && !s.f.StartStopSweep->isEnabled();
     });
     s.f.SingleMeasure->click();
-    EXPECT_TRUE(stopUsable);
-    EXPECT_TRUE(laserLocked);
+    EXPECT_TRUE(stopUsable && laserLocked);
     EXPECT_EQ(Module1.ChannelCount, 1);
     EXPECT_EQ((QStringList{s.gridText(2, 1), s.gridText(2, 3), s.gridText(2, 4)}), (QStringList{"1300.000", "0.300", "-5.000"}));
     EXPECT_EQ(Module1.PlotData.size(), 2001U);
     EXPECT_TRUE(s.b->form2().isVisible());
     EXPECT_EQ(Module1.MeasureCount, 1);
-    EXPECT_TRUE(s.f.TLSOnOff->isEnabled()) << "laser in use: its controls come back";
-    EXPECT_TRUE(s.f.StartStopSweep->isEnabled());
-    EXPECT_FALSE(s.f.StopVXMScan->isEnabled());
+    expectEnabled(s.f, "TLSOnOff StartStopSweep -StopVXMScan");  // the laser's controls come back
 }
 
 TEST(SingleMeasure, APassWithoutChannelABackgroundOrAnAlignScanIsPlottedButKeepsTheTable)
@@ -106,8 +104,7 @@ TEST(SingleMeasure, APassWithoutChannelABackgroundOrAnAlignScanIsPlottedButKeeps
         pass.select();
         s.b->info().setText(QStringLiteral("before"));
         s.f.SingleMeasure->click();
-        EXPECT_EQ(Module1.TraceKind, pass.kind);
-        EXPECT_EQ(Module1.ChannelCount, 0);
+        EXPECT_EQ(std::tuple(Module1.TraceKind, Module1.ChannelCount), std::tuple(pass.kind, std::int32_t{0}));
         EXPECT_EQ(Module1.ChannelResults, resultsBefore);
         EXPECT_EQ(s.gridText(2, 1), QStringLiteral("1300.000"));
         EXPECT_EQ(s.b->info().text() != QStringLiteral("before"), pass.analysed) << "the analysis names a channel kind";
@@ -151,8 +148,8 @@ TEST(SingleMeasure, FailureNamesTheEngineReasonAfterTheWorkflowText)
     SpectrumBench s;
     s.b.library->startResult = 5;
     s.f.SingleMeasure->click();
-    EXPECT_EQ(s.b->info().text(), QStringLiteral("Scan data failed")) << "the code message is replaced";
-    EXPECT_EQ(s.b->info().color(), VbColor::Red);
+    EXPECT_EQ(std::tuple(s.b->info().text(), s.b->info().color()), std::tuple(QStringLiteral("Scan data failed"), VbColor::Red))
+        << "the code message is replaced";
     EXPECT_EQ(Module1.MeasureCount, 0);
     EXPECT_FALSE(s.f.TLSOnOff->isEnabled()) << "left as the failure found them";
 }
@@ -176,7 +173,6 @@ TEST(SingleMeasure, SecondStartWhileOneRunsIsRefused)
     EXPECT_EQ(Module1.MeasureCount, 1);
     EXPECT_TRUE(s.f.Text6->isEnabled()) << "the undone press locked nothing";
 }
-
 
 // The step a measurement runs after its scan, on a spectrum whose edges lie on points.
 TEST(AnalyseChannelsStep, ReadsTheSharedSpectrumAndTheLevelBoxAndStoresItsChannels)
@@ -209,8 +205,7 @@ TEST(RepeatMeasure, OptionsAreLockedWhileItRunsAndStopMeasureOfTheResultsWindowE
     s.f.RepeatMeasure->click();
     EXPECT_EQ(enabled, std::vector<bool>(5, false));
     EXPECT_EQ(countCalls(s.b, "Start_Scan"), 2);
-    EXPECT_FALSE(s.f.RepeatMeasure->isChecked());
-    EXPECT_TRUE(s.f.TakeBackground->isEnabled());
+    EXPECT_TRUE(!s.f.RepeatMeasure->isChecked() && s.f.TakeBackground->isEnabled());
     EXPECT_TRUE(QDir(s.logs.path()).isEmpty()) << "no log without the repeatability test";
 }
 
@@ -263,9 +258,8 @@ TEST(RepeatMeasure, FailingAcquisitionsPauseAndHonourARelease)
     s.f.RepeatMeasure->click();
     EXPECT_EQ(countCalls(s.b, "Start_Scan"), 3);
     EXPECT_EQ(s.b.clock->paused() - before, 3 * 500U);
-    EXPECT_EQ(s.b->info().text(), QStringLiteral("Reading Data failed"));
-    EXPECT_EQ(s.b->info().fontSize(), 12);
-    EXPECT_EQ(s.b->info().color(), VbColor::Red);
+    EXPECT_EQ(std::tuple(s.b->info().text(), s.b->info().fontSize(), s.b->info().color()),
+              std::tuple(QStringLiteral("Reading Data failed"), 12, VbColor::Red));
 }
 
 TEST(Measurement, ARefusedSettingChangesNoControl)
@@ -284,9 +278,8 @@ TEST(Measurement, ARefusedSettingChangesNoControl)
         SCOPED_TRACE(button->objectName().toStdString());
         s.b->info().setText(QString());
         button->click();
-        EXPECT_TRUE(s.b.library->calls.isEmpty());
+        EXPECT_TRUE(s.b.library->calls.isEmpty() && !s.f.RepeatMeasure->isChecked());
         EXPECT_EQ(enabledStates(), before);
-        EXPECT_FALSE(s.f.RepeatMeasure->isChecked());
         EXPECT_TRUE(s.b->info().text().startsWith(QStringLiteral("The average number"))) << s.b->info().text().toStdString();
         EXPECT_EQ(s.b->info().color(), VbColor::Red);
     }
@@ -303,8 +296,7 @@ TEST(RepeatMeasure, WithNoMeasurementTickedRunsNoPass)
     EXPECT_TRUE(b.library->calls.isEmpty());
     EXPECT_EQ(Module1.MeasureCount, 0);
     EXPECT_TRUE(f.RepeatMeasure->isChecked());
-    EXPECT_TRUE(f.TLSOnOff->isEnabled()) << "nothing was locked";
-    EXPECT_FALSE(f.StartStopSweep->isEnabled()) << "nor unlocked";
+    expectEnabled(f, "TLSOnOff -StartStopSweep");  // nothing locked, nor unlocked
 }
 
 TEST(RepeatabilityLog, LinesAreWrittenAsTheyComeAndWhatCannotBeLoggedIsReported)
@@ -324,8 +316,8 @@ TEST(RepeatabilityLog, LinesAreWrittenAsTheyComeAndWhatCannotBeLoggedIsReported)
 
     const QString path = s.logs.filePath(QStringLiteral("missing-folder/log.txt"));
     EXPECT_FALSE(m.LogRepeatResult(0, path));
-    EXPECT_EQ(s.b->info().text(), QStringLiteral("The log line could not be written to\r\n") + path);
-    EXPECT_EQ(s.b->info().color(), VbColor::Red);
+    EXPECT_EQ(std::tuple(s.b->info().text(), s.b->info().color()),
+              std::tuple(QStringLiteral("The log line could not be written to\r\n") + path, VbColor::Red));
 }
 
 TEST(RepeatabilityLog, NamesCarryTheStartSecondAndLinesRoundTheirColumns)

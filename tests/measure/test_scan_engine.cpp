@@ -67,9 +67,7 @@ TEST_F(Engine, RegularArraysTakeTheDataLengthWavelengthsBecomeNanometresAndEvery
     // A hundred milliseconds after every poll, the last included.
     EXPECT_EQ(countCalls(b, "Is_Scan_Done"), 4);
     EXPECT_EQ(b.clock->paused() - before, 400U);
-    EXPECT_EQ(Module1.ScanWL.size(), 500U);
-    EXPECT_EQ(Module1.ScanValue.size(), 500U);
-    EXPECT_EQ(Module1.LastPointIndex, 499);
+    EXPECT_EQ(std::tuple(Module1.ScanWL.size(), Module1.ScanValue.size(), Module1.LastPointIndex), std::tuple(500U, 500U, 499));
     EXPECT_FLOAT_EQ(Module1.ScanWL[1], 1260.004F);
     EXPECT_EQ(Module1.TraceKind, 3) << "Spectrum is the option selected at start";
 }
@@ -84,10 +82,8 @@ TEST_F(Engine, AlignLoweredCountKeepsFullArraysAndPatchesTheTail)
     };
     EXPECT_EQ(acquire(b), 1);
     EXPECT_EQ(b.library->calls.last(), QStringLiteral("Get_AlignMode_Data(1234,20001,0)"));
-    EXPECT_EQ(Module1.ScanWL.size(), 20001U);
-    EXPECT_EQ(Module1.ScanValue.size(), 20001U);
-    EXPECT_EQ(Module1.LastPointIndex, 4999);
-    EXPECT_EQ(Module1.TraceKind, 1);
+    EXPECT_EQ(std::tuple(Module1.ScanWL.size(), Module1.ScanValue.size(), Module1.LastPointIndex, Module1.TraceKind),
+              std::tuple(20001U, 20001U, 4999, std::int16_t{1}));
     EXPECT_FLOAT_EQ(Module1.ScanWL[4999], 1279.996F);
     for (int i = 4989; i <= 4999; ++i) EXPECT_NEAR(Module1.ScanValue[static_cast<std::size_t>(i)], -20.0F, 0.05F) << i;
 }
@@ -134,9 +130,7 @@ TEST_F(Engine, ModuleCodesAreShownAndTheSpectrumKept)
     EXPECT_EQ(acquire(b), 7);
     expectRedText(QStringLiteral("Scan VXM Code = 7") + kPleaseCheck);
     EXPECT_EQ(b->info().fontName(), QStringLiteral("Arial"));
-    EXPECT_EQ(Module1.ScanWL.size(), 300U);
-    EXPECT_EQ(Module1.LastPointIndex, 41);
-    EXPECT_EQ(Module1.TraceKind, 2);
+    EXPECT_EQ(std::tuple(Module1.ScanWL.size(), Module1.LastPointIndex, Module1.TraceKind), std::tuple(300U, 41, std::int16_t{2}));
 
     selectOnly(b, f.CheckAlignMode);
     b.library->startResult = 5;
@@ -157,8 +151,7 @@ TEST_F(Engine, PowerMeterReadsUntilSuccessThenShowsDbmOrReferencedDbAndGivesUpAf
     EXPECT_EQ(acquire(b), 1);
     EXPECT_GE(b.clock->paused() - before, 200U) << "the laser settles first";
     EXPECT_EQ(b.library->calls, QStringList(3, QStringLiteral("Read_PowerMeter(1234,0)")));
-    EXPECT_EQ(f.Text5->text(), QStringLiteral("-12.500"));
-    EXPECT_EQ(f.PLabel->text(), QStringLiteral("(dBm)"));
+    EXPECT_EQ(std::tuple(f.Text5->text(), f.PLabel->text()), std::tuple(QStringLiteral("-12.500"), QStringLiteral("(dBm)")));
     EXPECT_EQ(Module1.BasePowerTaken0, 1);
     EXPECT_FLOAT_EQ(Module1.BasePower0, -12.5F) << "the successful reading is the base";
 
@@ -166,8 +159,7 @@ TEST_F(Engine, PowerMeterReadsUntilSuccessThenShowsDbmOrReferencedDbAndGivesUpAf
     b.library->powerResults = {1};
     b.library->powerReadings = {-10.25F};
     EXPECT_EQ(acquire(b), 1);
-    EXPECT_EQ(f.Text5->text(), QStringLiteral("2.250"));
-    EXPECT_EQ(f.PLabel->text(), QStringLiteral("(dB)"));
+    EXPECT_EQ(std::tuple(f.Text5->text(), f.PLabel->text()), std::tuple(QStringLiteral("2.250"), QStringLiteral("(dB)")));
 
     b.library->powerResults = {0};
     prepareScan(b);
@@ -325,9 +317,7 @@ TEST_F(Engine, BackgroundStoredPerChannelAndRefusedWhenItDoesNotCoverTheSpectrum
     f.TakeBackground->setChecked(true);
     prepareScan(b, QStringLiteral("500"));
     EXPECT_EQ(acquire(b), 1);
-    EXPECT_EQ(Module1.BackgroundCh0.size(), 500U);
-    EXPECT_EQ(Module1.TraceKind, 2);
-    EXPECT_EQ(Module1.BackgroundTaken, 1);
+    EXPECT_EQ(std::tuple(Module1.BackgroundCh0.size(), Module1.TraceKind, Module1.BackgroundTaken), std::tuple(500U, std::int16_t{2}, std::int16_t{1}));
 
     f.MeasureSpectrum->setChecked(true);
     f.CheckRemoveBKG->setChecked(true);

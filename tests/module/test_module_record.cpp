@@ -54,11 +54,8 @@ TEST(RecordDecoding, FieldsTextsAndVersion)
     put(r, 0, "PPPPPPPPPPPPPPPPPPPPSSSSSSSSSSSSSSSSSSSSDDDDDDDDDDFFFFFFFFHHHHHHHHHHHH");
     r[72] = 'X';  // beyond the record: never read
     const ModuleRecord d = decodeRecord(r);
-    EXPECT_EQ(d.partNumber, QString(20, QLatin1Char('P')));
-    EXPECT_EQ(d.serialNumber, QString(20, QLatin1Char('S')));
-    EXPECT_EQ(d.manufacturingDate, QString(10, QLatin1Char('D')));
-    EXPECT_EQ(d.firmwareVersion, QString(8, QLatin1Char('F')));
-    EXPECT_EQ(d.hardwareVersion, QString(12, QLatin1Char('H')));
+    EXPECT_EQ(QStringList({d.partNumber, d.serialNumber, d.manufacturingDate, d.firmwareVersion, d.hardwareVersion}),
+              QStringList({QString(20, 'P'), QString(20, 'S'), QString(10, 'D'), QString(8, 'F'), QString(12, 'H')}));
     EXPECT_EQ(d.temperatureC, 0.0F);
 
     const std::array<std::uint8_t, kVersionBufferBytes> v{'V', '1', '.', '2', 0, 0, 'b', 0, '!'};

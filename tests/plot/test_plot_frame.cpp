@@ -57,8 +57,7 @@ TEST_F(PlotFrameTest, AxesReadTheCallersTitlesAndDecimalsOnTheGridLinesAndHideAg
         SCOPED_TRACE(i);
         const QLabel& x = *labels.xTicks[i];
         const QLabel& y = *labels.yTicks[i];
-        EXPECT_EQ(x.text(), QString::number(360 * i));
-        EXPECT_EQ(y.text(), QString::number(1550.5 - 0.1 * i, 'f', 2));
+        EXPECT_EQ(QStringList({x.text(), y.text()}), QStringList({QString::number(360 * i), QString::number(1550.5 - 0.1 * i, 'f', 2)}));
         EXPECT_FALSE(x.isHidden() || y.isHidden());
         EXPECT_EQ(std::pair(x.font().pointSize(), y.font().pointSize()), std::pair(10, 10));
         // Each tick label is centred on its grid line: below the picture, and left of it.
@@ -67,8 +66,7 @@ TEST_F(PlotFrameTest, AxesReadTheCallersTitlesAndDecimalsOnTheGridLinesAndHideAg
         EXPECT_NEAR(y.geometry().center().y(), pic.top() + pic.height() * i / 10.0, 1.5);
         EXPECT_LT(y.geometry().right(), pic.left());
     }
-    EXPECT_EQ(labels.xTitle->text(), QStringLiteral("Time (s)"));
-    EXPECT_EQ(labels.xTitle->font().pointSize(), 12);
+    EXPECT_EQ(std::tuple(labels.xTitle->text(), labels.xTitle->font().pointSize()), std::tuple(QStringLiteral("Time (s)"), 12));
     EXPECT_NEAR(labels.xTitle->geometry().center().x(), pic.center().x(), 12);
     EXPECT_GT(labels.xTitle->geometry().top(), labels.xTicks[5]->geometry().top());
     EXPECT_EQ(labels.yTitle->Caption(), QStringLiteral("Center (nm)"));
@@ -83,8 +81,7 @@ TEST_F(PlotFrameTest, AxesReadTheCallersTitlesAndDecimalsOnTheGridLinesAndHideAg
     }
 
     frame.hideAxes();
-    for (const QLabel* l : labels.xTicks) EXPECT_TRUE(l->isHidden());
-    for (const QLabel* l : labels.yTicks) EXPECT_TRUE(l->isHidden());
+    for (std::size_t i = 0; i < labels.xTicks.size(); ++i) EXPECT_TRUE(labels.xTicks[i]->isHidden() && labels.yTicks[i]->isHidden()) << i;
     EXPECT_TRUE(labels.xTitle->isHidden() && labels.yTitle->isHidden());
 }
 

@@ -88,8 +88,7 @@ TEST_F(PlotMarkers, ClicksPlaceTheFirstThenTheSecondAndKeysMoveThemWithoutRedraw
     second = pointUnder(width * 2 / 3);
     click(width * 2 / 3);
     EXPECT_EQ(f.Marker2Text->text(), reading(2, second));
-    EXPECT_EQ(Module1.PlotCount, plotCount);
-    EXPECT_EQ(f.Picture1->persistentImage().pixel(5, 5), qRgb(1, 2, 3));
+    EXPECT_EQ(std::tuple(Module1.PlotCount, f.Picture1->persistentImage().pixel(5, 5)), std::tuple(plotCount, qRgb(1, 2, 3)));
 
     // Each marker sits on its point of the trace, also after a zoom onto the second one.
     for (int zoomed = 0; zoomed < 2; ++zoomed) {
@@ -104,14 +103,12 @@ TEST_F(PlotMarkers, ClicksPlaceTheFirstThenTheSecondAndKeysMoveThemWithoutRedraw
         QTest::mousePress(f.Picture1, Qt::LeftButton, Qt::NoModifier, QPoint(x - 60, 5));
         QTest::mouseRelease(f.Picture1, Qt::LeftButton, Qt::NoModifier, QPoint(x + 40, f.Picture1->height() - 5));
     }
-    EXPECT_EQ(Module1.ZoomCountSeen, 2);
-    EXPECT_EQ(f.Picture1->focusPolicy(), Qt::NoFocus) << "the zoom tool takes the keyboard away";
+    EXPECT_EQ(std::tuple(+Module1.ZoomCountSeen, f.Picture1->focusPolicy()), std::tuple(2, Qt::NoFocus)) << "the zoom tool takes the keyboard away";
 
     // Back in marker mode, Delete removes the active (second) marker.
     f.MarkerPlot->click();
     QTest::keyClick(f.Picture1, Qt::Key_Delete);
-    EXPECT_EQ(f.Marker2Text->text(), QStringLiteral("M2: -"));
-    EXPECT_TRUE(f.MarkerDeltaText->isHidden());
+    EXPECT_EQ(std::tuple(f.Marker2Text->text(), f.MarkerDeltaText->isHidden()), std::tuple(QStringLiteral("M2: -"), true));
 }
 
 TEST_F(PlotMarkers, ChannelMarksComeWithTheirCheckBoxAndSavePlotsPictureHoldsTheMarkers)

@@ -40,8 +40,7 @@ protected:
         const auto match = QRegularExpression("^" + proposedPrefix + R"((\d{8}_\d{6})\.xlsx$)").match(bench.dialogs->lastProposedName);
         EXPECT_TRUE(match.hasMatch()) << bench.dialogs->lastProposedName.toStdString();
         const qint64 stamp = QDateTime::fromString(match.captured(1), "yyyyMMdd_HHmmss").toSecsSinceEpoch();
-        EXPECT_GE(stamp, before);
-        EXPECT_LE(stamp, QDateTime::currentSecsSinceEpoch());
+        EXPECT_TRUE(stamp >= before && stamp <= QDateTime::currentSecsSinceEpoch()) << stamp;
         return readXlsx(target(written));
     }
 

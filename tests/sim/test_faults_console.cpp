@@ -34,8 +34,7 @@ TEST(Faults, NamesPickTheInstrumentAndBadNamesChangeNothing)
     FaultSet laser, module;
     for (const char* bad : {"smoke", "unplug-after", "error-status=XYZ", "slow=2"})
         EXPECT_NE(setFault(bad, true, laser, module), "") << bad;
-    EXPECT_EQ(describe(laser), "none");
-    EXPECT_EQ(describe(module), "none");
+    EXPECT_EQ(describe(laser) + describe(module), "nonenone");
 
     EXPECT_EQ(setFault("slow", true, laser, module), "");
     EXPECT_TRUE(laser.slow && module.slow);
@@ -44,11 +43,9 @@ TEST(Faults, NamesPickTheInstrumentAndBadNamesChangeNothing)
     EXPECT_EQ(setFault("module-silent", true, laser, module), "");
     EXPECT_TRUE(module.silent && !laser.silent);
     EXPECT_EQ(setFault("module:error-status=0009", true, laser, module), "");
-    EXPECT_TRUE(module.errorStatus);
-    EXPECT_EQ(module.errorCode, 0x0009);
+    EXPECT_TRUE(module.errorStatus && module.errorCode == 0x0009) << module.errorCode;
     EXPECT_EQ(setFault("laser:unplug-after=3", true, laser, module), "");
-    EXPECT_EQ(laser.unplugAfter, 3);
-    EXPECT_EQ(module.unplugAfter, -1);
+    EXPECT_EQ(std::tuple(laser.unplugAfter, module.unplugAfter), std::tuple(3, -1));
     EXPECT_EQ(describe(laser), "unplug-after=3");
 }
 

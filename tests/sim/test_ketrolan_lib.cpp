@@ -48,7 +48,6 @@ struct LibraryFixture : ::testing::Test {
 
 }  // namespace
 
-// The version and the information record are read into the identity listing end to end.
 TEST_F(LibraryFixture, PowerOfEitherChannel)
 {
     float p0 = 1, p1 = 1;

@@ -62,15 +62,13 @@ TEST_F(LaserFixture, SweepStartChecksAndStoresItsParametersAndStopEndsIt)
         for (std::uint16_t x : {0, 0, 0, int(speed), 100, 0}) w.push_back(x);
         return status("SWST", w);
     };
-    EXPECT_EQ(sweep(1250000, 1340000, 100), kOutOfRange);
-    EXPECT_EQ(sweep(1260000, 1350000, 100), kOutOfRange);
-    EXPECT_EQ(sweep(1300000, 1300000, 100), kOutOfRange);
-    EXPECT_EQ(sweep(1260000, 1340000, 0), kOutOfRange);
+    for (const auto& [start, stop, speed] : {std::tuple(1250000, 1340000, 100), std::tuple(1260000, 1350000, 100),
+                                             std::tuple(1300000, 1300000, 100), std::tuple(1260000, 1340000, 0)})
+        EXPECT_EQ(sweep(start, stop, static_cast<std::uint16_t>(speed)), kOutOfRange) << start << '-' << stop << ' ' << speed;
     EXPECT_FALSE(bench.laser.sweeping);
     EXPECT_EQ(sweep(1270000, 1330000, 40), kDone);  // the program's own frame is stored end to end
-    EXPECT_TRUE(bench.laser.sweeping);
-    EXPECT_EQ(std::tuple(bench.laser.sweepStartPm, bench.laser.sweepStopPm, bench.laser.sweepSpeed),
-              std::tuple(1270000, 1330000, 40));
+    EXPECT_EQ(std::tuple(bench.laser.sweeping, bench.laser.sweepStartPm, bench.laser.sweepStopPm, bench.laser.sweepSpeed),
+              std::tuple(true, 1270000, 1330000, 40));
     EXPECT_EQ(send("AA535753500000014D"), "AA5357535000010000014E");
     EXPECT_FALSE(bench.laser.sweeping);
 }

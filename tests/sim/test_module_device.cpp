@@ -106,9 +106,7 @@ TEST_F(ModuleFixture, SpansBeyondThirtyTwoBitPicometresAreLaidOutWithoutOverflow
     ASSERT_EQ(done().first, 1);
     const Words w = ask(vxmproto::kData, data(0, 3, 0));
     ASSERT_EQ(w.size(), 13u);
-    EXPECT_FLOAT_EQ(floatAt(w, 1), 1.0e6F);
-    EXPECT_FLOAT_EQ(floatAt(w, 5), 1.5005e9F);
-    EXPECT_FLOAT_EQ(floatAt(w, 9), 3.0e9F);
+    for (const auto& [at, pm] : {std::tuple(1, 1.0e6F), {5, 1.5005e9F}, {9, 3.0e9F}}) EXPECT_FLOAT_EQ(floatAt(w, at), pm) << at;
 
     // Align mode over the widest range still takes its most points.
     ASSERT_EQ(status(vxmproto::kAlign, scan({1, 2147483647, 2147483647}, 1, 0)), kDone);

@@ -10,7 +10,6 @@
 
 #include <cmath>
 #include <optional>
-#include <string>
 #include <tuple>
 #include <vector>
 
@@ -83,7 +82,8 @@ TEST(Statistics, SummaryOfGoldenSets)
         EXPECT_EQ(s.count, static_cast<std::int64_t>(c.values.size()));
         const Opt got[] = {s.mean, s.minimum, s.maximum, s.overallSigma, s.withinSigma};
         const Opt want[] = {c.mean, c.minimum, c.maximum, c.overall, c.within};
-        for (int i = 0; i < 5; ++i) expectNear(got[i], want[i], std::to_string(i).c_str());
+        const char* names[] = {"mean", "minimum", "maximum", "overall sigma", "within sigma"};
+        for (int i = 0; i < 5; ++i) expectNear(got[i], want[i], names[i]);
     }
 }
 

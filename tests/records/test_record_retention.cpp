@@ -62,8 +62,7 @@ TEST(RecordRetention, PruningWhileABenchWritesDropsOldSpectraOnlyAndTheHistorySh
     EXPECT_EQ(prune(target, QStringLiteral("-3"), &output), 2) << output.toStdString();
     EXPECT_EQ(prune(target, QStringLiteral("many"), &output), 2) << output.toStdString();
 
-    QStringList submitted;
-    QStringList arrived;
+    QStringList submitted, arrived;
     int exitCode = -1;
     {
         RecordWriter writer(target, dir.filePath(QStringLiteral("spool.sqlite")), 100);

@@ -10,6 +10,7 @@
 
 #include <cmath>
 #include <optional>
+#include <tuple>
 #include <vector>
 
 using namespace stats;
@@ -48,18 +49,10 @@ TEST(Statistics, AggregatesAreTheSumsTheStoreGives)
 {
     // Shift = the first value, 10: x - 10 = 0 2 1 3 -1 1, Σ 6, Σ² 0+4+1+9+1+1 = 16.
     const Aggregates a = summarize(kSix);
-    EXPECT_EQ(a.count, 6);
-    EXPECT_DOUBLE_EQ(a.shift, 10.0);
-    EXPECT_DOUBLE_EQ(a.sum, 6.0);
-    EXPECT_DOUBLE_EQ(a.sumSquares, 16.0);
-    EXPECT_DOUBLE_EQ(a.minimum, 9.0);
-    EXPECT_DOUBLE_EQ(a.maximum, 13.0);
-    EXPECT_DOUBLE_EQ(a.movingRangeSum, 11.0);
-    EXPECT_EQ(a.movingRangeCount, 5);
-
+    EXPECT_EQ(std::tie(a.count, a.shift, a.sum, a.sumSquares, a.minimum, a.maximum, a.movingRangeSum, a.movingRangeCount),
+              std::make_tuple(6, 10.0, 6.0, 16.0, 9.0, 13.0, 11.0, 5));
     const Aggregates empty = summarize({});
-    EXPECT_EQ(empty.count, 0);
-    EXPECT_EQ(empty.movingRangeCount, 0);
+    EXPECT_EQ(std::tie(empty.count, empty.movingRangeCount), std::make_tuple(0, 0));
 }
 
 TEST(Statistics, SummaryOfGoldenSets)
@@ -87,11 +80,10 @@ TEST(Statistics, SummaryOfGoldenSets)
         SCOPED_TRACE(c.name);
         const Summary s = summaryOf(c.values);
         EXPECT_EQ(s.count, static_cast<std::int64_t>(c.values.size()));
-        expectNear(s.mean, c.mean, "mean");
-        expectNear(s.minimum, c.minimum, "minimum");
-        expectNear(s.maximum, c.maximum, "maximum");
-        expectNear(s.overallSigma, c.overall, "overall sigma");
-        expectNear(s.withinSigma, c.within, "within sigma");
+        const Opt got[] = {s.mean, s.minimum, s.maximum, s.overallSigma, s.withinSigma};
+        const Opt want[] = {c.mean, c.minimum, c.maximum, c.overall, c.within};
+        const char* names[] = {"mean", "minimum", "maximum", "overall sigma", "within sigma"};
+        for (int i = 0; i < 5; ++i) expectNear(got[i], want[i], names[i]);
     }
 }
 
@@ -165,14 +157,10 @@ TEST(Statistics, CapabilityAgainstLimits)
         SCOPED_TRACE(c.name);
         const auto cap = capability(six, c.limits);
         ASSERT_TRUE(cap.has_value());
-        expectNear(cap->cp, c.cp, "Cp");
-        expectNear(cap->cpu, c.cpu, "Cpu");
-        expectNear(cap->cpl, c.cpl, "Cpl");
-        expectNear(cap->cpk, c.cpk, "Cpk");
-        expectNear(cap->pp, c.pp, "Pp");
-        expectNear(cap->ppu, c.ppu, "Ppu");
-        expectNear(cap->ppl, c.ppl, "Ppl");
-        expectNear(cap->ppk, c.ppk, "Ppk");
+        const Opt got[] = {cap->cp, cap->cpu, cap->cpl, cap->cpk, cap->pp, cap->ppu, cap->ppl, cap->ppk};
+        const Opt want[] = {c.cp, c.cpu, c.cpl, c.cpk, c.pp, c.ppu, c.ppl, c.ppk};
+        const char* names[] = {"Cp", "Cpu", "Cpl", "Cpk", "Pp", "Ppu", "Ppl", "Ppk"};
+        for (int i = 0; i < 8; ++i) expectNear(got[i], want[i], names[i]);
         expectInterval(cap->cpInterval, c.cpInterval, "Cp interval");
         expectInterval(cap->cpkInterval, c.cpkInterval, "Cpk interval");
         EXPECT_TRUE(cap->provisional);
@@ -186,9 +174,7 @@ TEST(Statistics, CapabilityOfALargeSetAndItsBoundaries)
     Summary large{100, 0.0, -1.0, 1.0, 0.5, 0.5};
     const auto cap = capability(large, {-3.0, 3.0});
     ASSERT_TRUE(cap);
-    EXPECT_DOUBLE_EQ(*cap->cp, 2.0);
-    EXPECT_DOUBLE_EQ(*cap->cpk, 2.0);
-    EXPECT_DOUBLE_EQ(*cap->ppk, 2.0);
+    EXPECT_EQ(std::tie(*cap->cp, *cap->cpk, *cap->ppk), std::make_tuple(2.0, 2.0, 2.0));
     expectInterval(cap->cpkInterval, Interval{1.713859, 2.286141}, "Cpk interval");
     expectInterval(cap->cpInterval, Interval{1.721652, 2.277887}, "Cp interval");
     EXPECT_FALSE(cap->provisional);
@@ -209,9 +195,7 @@ TEST(Statistics, CapabilityOfALargeSetAndItsBoundaries)
         ASSERT_TRUE(c);
         for (const Opt& index : {c->cp, c->cpu, c->cpl, c->cpk, c->pp, c->ppu, c->ppl, c->ppk})
             EXPECT_FALSE(index.has_value());
-        EXPECT_FALSE(c->cpInterval.has_value());
-        EXPECT_FALSE(c->cpkInterval.has_value());
-        EXPECT_TRUE(c->provisional);
+        EXPECT_TRUE(!c->cpInterval && !c->cpkInterval && c->provisional);
     }
 
     // A σ of 0 of one kind leaves only that kind's indices out.
@@ -219,8 +203,7 @@ TEST(Statistics, CapabilityOfALargeSetAndItsBoundaries)
     const auto c = capability(withinOnly, {2.0, 8.0});
     ASSERT_TRUE(c);
     EXPECT_DOUBLE_EQ(*c->cpk, 1.0);
-    EXPECT_FALSE(c->ppk.has_value());
-    EXPECT_FALSE(c->pp.has_value());
+    EXPECT_TRUE(!c->ppk && !c->pp);
 }
 
 TEST(Statistics, ChiSquareQuantileMatchesTheTables)
@@ -286,13 +269,14 @@ TEST(Statistics, WesternElectricRulesOnGoldenSeries)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(ruleMarks(c.values, {0.0, 1.0}), c.marks);
-        // Mirrored about the centre, the same points break the same rules.
-        std::vector<double> mirrored;
-        for (double v : c.values) mirrored.push_back(-v);
+        // Mirrored about the centre, the same points break the same rules; centred on 10 with σ 0.5,
+        // every zone line stays exact.
+        std::vector<double> mirrored, scaled;
+        for (double v : c.values) {
+            mirrored.push_back(-v);
+            scaled.push_back(10.0 + 0.5 * v);
+        }
         EXPECT_EQ(ruleMarks(mirrored, {0.0, 1.0}), c.marks);
-        // Centre 10, σ 0.5: every zone line stays exact.
-        std::vector<double> scaled;
-        for (double v : c.values) scaled.push_back(10.0 + 0.5 * v);
         EXPECT_EQ(ruleMarks(scaled, {10.0, 0.5}), c.marks);
     }
 }
@@ -342,9 +326,7 @@ TEST(Statistics, HistogramFitsTheDataAndTheLimits)
         SCOPED_TRACE(c.name);
         const auto layout = histogramLayout(s, c.limits);
         ASSERT_TRUE(layout);
-        EXPECT_DOUBLE_EQ(layout->low, c.low);
-        EXPECT_DOUBLE_EQ(layout->high, c.high);
-        EXPECT_EQ(layout->bins, 5);
+        EXPECT_EQ(std::tie(layout->low, layout->high, layout->bins), std::make_tuple(c.low, c.high, 5));
         EXPECT_DOUBLE_EQ(layout->edge(5), c.high);
         EXPECT_EQ(histogramCounts(*layout, values), c.counts);
     }
@@ -352,17 +334,14 @@ TEST(Statistics, HistogramFitsTheDataAndTheLimits)
     // No spread: all at 4, bins 0.2 wide from 3.5 to 4.5, the value in the middle one.
     const auto flat = histogramLayout(summaryOf({4, 4, 4}), {4.0, none});
     ASSERT_TRUE(flat);
-    EXPECT_DOUBLE_EQ(flat->low, 3.5);
-    EXPECT_DOUBLE_EQ(flat->high, 4.5);
+    EXPECT_EQ(std::tie(flat->low, flat->high), std::make_tuple(3.5, 4.5));
     EXPECT_EQ(histogramCounts(*flat, std::vector<double>{4, 4, 4}), (std::vector<std::int64_t>{0, 0, 3, 0, 0}));
 
     EXPECT_FALSE(histogramLayout(summaryOf({}), {0.0, 1.0}).has_value());
 
     // Outside the layout, or not a number: in no bin.
     const HistogramLayout unit{0.0, 10.0, 5};
-    EXPECT_EQ(binOf(unit, 0.0), 0);
-    EXPECT_EQ(binOf(unit, 10.0), 4);
-    EXPECT_EQ(binOf(unit, 7.9), 3);
+    EXPECT_EQ(std::make_tuple(binOf(unit, 0.0), binOf(unit, 10.0), binOf(unit, 7.9)), std::make_tuple(0, 4, 3));
     for (double outside : {-1e-9, 10.000001, std::nan("")}) EXPECT_FALSE(binOf(unit, outside).has_value());
     EXPECT_EQ(histogramCounts(unit, std::vector<double>{-1, 5, 11}), (std::vector<std::int64_t>{0, 0, 1, 0, 0}));
 }
@@ -394,28 +373,17 @@ TEST(Statistics, YieldCountsDevicesByTheirFirstAndLastVerdicts)
         {"E", "FAIL"}, {"G", "FAIL"}, {"F", "PASS"}, {"G", "PASS"},
     };
     const Yield y = yieldOf(records);
-    EXPECT_EQ(y.tested, 8);
-    EXPECT_EQ(y.passedFirst, 4);
-    EXPECT_EQ(y.passed, 5);
-    EXPECT_DOUBLE_EQ(*y.firstPassYield, 0.5);
-    EXPECT_DOUBLE_EQ(*y.finalYield, 0.625);
-
+    EXPECT_EQ(std::tie(y.tested, y.passedFirst, y.passed, y.firstPassYield, y.finalYield),
+              std::make_tuple(8, 4, 5, Opt(0.5), Opt(0.625)));
     // One device: its own verdicts make the yield, 0 or 1.
     const Yield one = yieldOf(std::vector<JudgedRecord>{{"A", "FAIL"}, {"A", "PASS"}});
-    EXPECT_EQ(one.tested, 1);
-    EXPECT_DOUBLE_EQ(*one.firstPassYield, 0.0);
-    EXPECT_DOUBLE_EQ(*one.finalYield, 1.0);
-
+    EXPECT_EQ(std::tie(one.tested, one.firstPassYield, one.finalYield), std::make_tuple(1, Opt(0.0), Opt(1.0)));
     // Nothing judged: nothing tested and no yield.
     const Yield none = yieldOf(std::vector<JudgedRecord>{{"A", ""}, {"", ""}});
-    EXPECT_EQ(none.tested, 0);
-    EXPECT_FALSE(none.firstPassYield.has_value());
-    EXPECT_FALSE(none.finalYield.has_value());
-
+    EXPECT_EQ(std::tie(none.tested, none.firstPassYield, none.finalYield), std::make_tuple(0, Opt(), Opt()));
     // The store's counts give the same ratios.
     const Yield fromCounts = yieldFromCounts(8, 4, 5);
-    EXPECT_DOUBLE_EQ(*fromCounts.firstPassYield, 0.5);
-    EXPECT_DOUBLE_EQ(*fromCounts.finalYield, 0.625);
+    EXPECT_EQ(std::tie(fromCounts.firstPassYield, fromCounts.finalYield), std::make_tuple(Opt(0.5), Opt(0.625)));
 }
 
 TEST(Statistics, VerdictTextsAndTheirJudgement)
@@ -442,11 +410,9 @@ TEST(Statistics, ParetoSortsFailuresWithCumulativePercent)
     };
     ASSERT_EQ(bars.size(), std::size(expected));
     for (std::size_t i = 0; i < bars.size(); ++i) {
-        SCOPED_TRACE(i);
-        EXPECT_EQ(bars[i].figure, QString::fromLatin1(expected[i].figure));
-        EXPECT_EQ(bars[i].channel, expected[i].channel);
-        EXPECT_EQ(bars[i].count, expected[i].count);
-        EXPECT_DOUBLE_EQ(bars[i].cumulativePercent, expected[i].cumulative);
+        EXPECT_EQ(std::tie(bars[i].figure, bars[i].channel, bars[i].count, bars[i].cumulativePercent),
+                  std::make_tuple(QString::fromLatin1(expected[i].figure), expected[i].channel, expected[i].count,
+                                  expected[i].cumulative)) << i;
     }
     EXPECT_TRUE(pareto({}).empty());
 }

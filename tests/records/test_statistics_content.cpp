@@ -52,10 +52,9 @@ TEST(StatisticsContent, TableCellsWithBothLimitsAndWithOne)
                                  "1.58", "1.48", "0.50 – 3.01", "provisional (n < 30)"}));
 
     const QStringList upper = history::statisticsCells(rows[1], 2);
-    EXPECT_EQ(upper[9], QString());  // no Cp without both limits
-    EXPECT_EQ(upper[10], QStringLiteral("Cpu 2.01"));
-    EXPECT_EQ(upper[12], QStringLiteral("Ppu 1.69"));
-    EXPECT_EQ(upper[14], QStringLiteral("仅有上限; 暂定（n < 30）"));
+    // No Cp without both limits.
+    EXPECT_EQ((QStringList{upper[9], upper[10], upper[12], upper[14]}),
+              (QStringList{"", "Cpu 2.01", "Ppu 1.69", "仅有上限; 暂定（n < 30）"}));
 
     const QStringList none = history::statisticsCells(rows[2], 1);  // no limits: no indices at all
     EXPECT_EQ(none.mid(9), (QStringList{"", "", "", "", "", ""}));
@@ -68,8 +67,7 @@ TEST(StatisticsContent, YieldLineParetoRowsAndTheFilterTheyComeFrom)
     input.recipe = QStringLiteral(" CWDM4-DEMUX ");
     input.devicePattern = QStringLiteral(" SN24* ");
     const RecordFilter filter = history::recordFilter(input);
-    EXPECT_EQ(filter.recipe, QStringLiteral("CWDM4-DEMUX"));
-    EXPECT_EQ(filter.devicePattern, QStringLiteral("SN24*"));
+    EXPECT_EQ(std::tie(filter.recipe, filter.devicePattern), std::make_tuple(QStringLiteral("CWDM4-DEMUX"), QStringLiteral("SN24*")));
 
     EXPECT_EQ(history::yieldText(stats::yieldFromCounts(4, 2, 3), 1),
               QStringLiteral("Tested 4   Passed 3   First-pass yield 50.0 %   Final yield 75.0 %"));
@@ -80,9 +78,7 @@ TEST(StatisticsContent, YieldLineParetoRowsAndTheFilterTheyComeFrom)
     // by key; 3 of 6 is 50 %, then all.
     const std::vector<stats::FailureCount> failures{{"ripple", 1, 2}, {"insertion_loss", 2, 3}, {"ripple", 1, 1}};
     const std::vector<QStringList> rows = history::paretoRows(failures);
-    ASSERT_EQ(rows.size(), 2U);
-    EXPECT_EQ(rows[0], (QStringList{"insertion_loss", "2", "3", "50.0"}));
-    EXPECT_EQ(rows[1], (QStringList{"ripple", "1", "3", "100.0"}));
+    EXPECT_EQ(rows, (std::vector<QStringList>{{"insertion_loss", "2", "3", "50.0"}, {"ripple", "1", "3", "100.0"}}));
 }
 
 TEST(StatisticsContent, HistogramBarsLimitsAndRange)
@@ -105,13 +101,10 @@ TEST(StatisticsContent, HistogramBarsLimitsAndRange)
     // Half a bin beside the bins; counts up to the next ten above 1.1 × 3.
     EXPECT_DOUBLE_EQ(chart->frame.range.xMin, 3.5);
     EXPECT_DOUBLE_EQ(chart->frame.range.xMax, 21.5);
-    EXPECT_EQ(chart->frame.range.yMin, 0.0);
-    EXPECT_EQ(chart->frame.range.yMax, 10.0F);
-    EXPECT_EQ(chart->frame.offset, 0.0);
-    EXPECT_EQ(chart->frame.axes.x.title, QStringLiteral(" ripple "));
-    EXPECT_EQ(chart->frame.axes.x.decimals, 1);  // 18 wide: ticks 1.8 apart
-    EXPECT_EQ(chart->frame.axes.y.title, QStringLiteral(" Count "));
-    EXPECT_EQ(chart->frame.axes.y.decimals, 0);
+    EXPECT_EQ(std::make_tuple(chart->frame.range.yMin, chart->frame.range.yMax, chart->frame.offset), std::make_tuple(0.0, 10.0, 0.0));
+    // 18 wide: x ticks 1.8 apart.
+    EXPECT_EQ(std::tie(chart->frame.axes.x.title, chart->frame.axes.x.decimals, chart->frame.axes.y.title, chart->frame.axes.y.decimals),
+              std::make_tuple(QStringLiteral(" ripple "), 1, QStringLiteral(" Count "), 0));
 
     EXPECT_FALSE(history::histogramChart(FigureRow{}, {}, 1));  // nothing on record
 }
@@ -128,8 +121,7 @@ TEST(StatisticsContent, RunChartMarksTheRuleBreakersAndDrawsTheLines)
     ASSERT_EQ(chart->points.size(), 8U);
     EXPECT_EQ(chart->points[3], (std::array<float, 2>{30.0F, 10.0F}));  // minutes: 70 in all
     EXPECT_EQ(chart->marked, (std::vector<std::array<float, 2>>{{70.0F, 20.0F}}));
-    ASSERT_TRUE(chart->centreLine);
-    EXPECT_DOUBLE_EQ(*chart->centreLine, 11.25);
+    EXPECT_EQ(chart->centreLine, std::optional(11.25));
     ASSERT_EQ(chart->controlLimits.size(), 2U);
     EXPECT_NEAR(chart->controlLimits[0], 11.25 - 3.79939, 1e-5);
     EXPECT_NEAR(chart->controlLimits[1], 11.25 + 3.79939, 1e-5);
@@ -193,14 +185,10 @@ TEST(StatisticsContent, SheetHoldsTheTableTheYieldAndThePareto)
     // A blank row, the yield's heading and its five rows, a blank row, the Pareto's heading, its
     // column titles and one row per bar.
     ASSERT_EQ(sheet.rows(), 1 + 1 + 1 + 5 + 1 + 1 + 1 + 2);
-    EXPECT_EQ(sheet.text(2, 0), QStringLiteral("Yield"));
-    EXPECT_EQ(sheet.text(6, 0), QStringLiteral("First-pass yield"));
-    EXPECT_EQ(sheet.value(6, 1), 0.5);
-    EXPECT_EQ(sheet.value(7, 1), 0.75);
-    EXPECT_EQ(sheet.text(10, 3), QStringLiteral("Cumulative %"));
-    EXPECT_EQ(sheet.text(11, 0), QStringLiteral("insertion_loss"));
-    EXPECT_EQ(sheet.value(11, 2), 3.0);
-    EXPECT_EQ(sheet.value(12, 3), 100.0);
+    EXPECT_EQ((QStringList{sheet.text(2, 0), sheet.text(6, 0), sheet.text(10, 3), sheet.text(11, 0)}),
+              (QStringList{"Yield", "First-pass yield", "Cumulative %", "insertion_loss"}));
+    EXPECT_EQ((std::vector<double>{sheet.value(6, 1), sheet.value(7, 1), sheet.value(11, 2), sheet.value(12, 3)}),
+              (std::vector<double>{0.5, 0.75, 3.0, 100.0}));
     EXPECT_TRUE(std::isnan(sheet.value(1, 0)));  // the blank row stays blank
 }
 

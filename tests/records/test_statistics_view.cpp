@@ -147,16 +147,14 @@ TEST_F(StatisticsViewTest, NumbersOfASimulatedShiftEqualThoseWorkedOutFromItsRow
             const std::vector<double> values = valuesOf(figure, channel);
             const stats::Summary expected = stats::describe(stats::summarize(values));
             const std::string what = verdict::figureKey(figure).toStdString() + " CH" + std::to_string(channel);
-            EXPECT_EQ(shown.port, 0) << what;
-            EXPECT_EQ(shown.summary.count, 14) << what;
+            EXPECT_EQ(std::tie(shown.port, shown.summary.count), std::make_tuple(0, std::int64_t{14})) << what;
             EXPECT_NEAR(*shown.summary.mean, *expected.mean, 1e-12) << what;
             EXPECT_NEAR(*shown.summary.overallSigma, *expected.overallSigma, 1e-12) << what;
             EXPECT_NEAR(*shown.summary.withinSigma, *expected.withinSigma, 1e-12) << what;
-            EXPECT_EQ(*shown.summary.minimum, *std::min_element(values.begin(), values.end())) << what;
-            EXPECT_EQ(*shown.summary.maximum, *std::max_element(values.begin(), values.end())) << what;
+            const auto [lowest, highest] = std::minmax_element(values.begin(), values.end());
             const verdict::Bound bound = shiftLimits().all.at(figure);
-            EXPECT_EQ(shown.limits.lower, bound.min) << what;
-            EXPECT_EQ(shown.limits.upper, bound.max) << what;
+            EXPECT_EQ(std::tie(*shown.summary.minimum, *shown.summary.maximum, shown.limits.lower, shown.limits.upper),
+                      std::tie(*lowest, *highest, bound.min, bound.max)) << what;
             // The cells are the content's of the rows worked out here.
             history::FigureRow own{0, channel, verdict::figureKey(figure), {bound.min, bound.max}, expected, {}};
             own.capability = stats::capability(expected, own.limits);
@@ -167,12 +165,9 @@ TEST_F(StatisticsViewTest, NumbersOfASimulatedShiftEqualThoseWorkedOutFromItsRow
         }
 
     ASSERT_EQ(view->Pareto->rowCount(), 2);
-    const QStringList first{"insertion_loss", "2", "3", "75.0"};
-    const QStringList second{"ripple", "1", "1", "100.0"};
-    for (int c = 0; c < 4; ++c) {
-        EXPECT_EQ(view->Pareto->item(0, c)->text(), first[c]);
-        EXPECT_EQ(view->Pareto->item(1, c)->text(), second[c]);
-    }
+    const QStringList bars[] = {{"insertion_loss", "2", "3", "75.0"}, {"ripple", "1", "1", "100.0"}};
+    for (int r = 0; r < 2; ++r)
+        for (int c = 0; c < 4; ++c) EXPECT_EQ(view->Pareto->item(r, c)->text(), bars[r][c]);
 }
 
 TEST_F(StatisticsViewTest, ChoosingAFigureDrawsItsHistogramAndRunChart)
@@ -222,9 +217,8 @@ TEST_F(StatisticsViewTest, DevicePatternAndDatesNarrowTheStatistics)
     window.DevicePattern->setText(QStringLiteral("DUT-0*"));
     window.Statistics->click();
     // DUT-01 .. DUT-09: nine devices, DUT-06 and DUT-09 failing first, DUT-09 passing at last.
-    EXPECT_EQ(controller->statistics().line().yield.tested, 9);
-    EXPECT_EQ(controller->statistics().line().yield.passedFirst, 7);
-    EXPECT_EQ(controller->statistics().line().yield.passed, 8);
+    const stats::Yield& yield = controller->statistics().line().yield;
+    EXPECT_EQ(std::tie(yield.tested, yield.passedFirst, yield.passed), std::make_tuple(9, 7, 8));
 
     window.DevicePattern->clear();
     window.From->setDate(kShiftStart.toLocalTime().date().addDays(1));

@@ -279,7 +279,8 @@ TEST_F(Station, ARecordedBackgroundWithTheSameSettingsCanBeUsedAsTheBackground)
     ASSERT_TRUE(station().chooseRecipe(QStringLiteral("Fake filter")));
     takeBackground();
     RecordStore store;
-    ASSERT_FALSE(store.open(target));
+    // The writer may still be creating the store's schema in its own connection.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !store.open(target); }, 10000)) << store.lastError().detail.toStdString();
     ASSERT_TRUE(QTest::qWaitFor([&] { return store.list({}).size() == 1U; }, 10000));
     const MeasurementRecord taken = captured.at(0);
     Module1 = SharedState{};  // a fresh start of the program: no background in memory

@@ -326,6 +326,7 @@ constexpr TextEntry kTexts[] = {
     {"history.kindSpectrum", "Spectrum", "光谱"},
     {"history.kindPass", "Pass %1", "第 %1 次"},
     {"history.kindPower", "Power", "功率"},
+    {"history.kindDevice", "Device", "器件"},
     {"history.noDeviceId", "(no ID)", "（无编号）"},
     {"history.mode", "Mode", "模式"},
     {"history.modePower", "Power Meter", "单波长功率计"},

@@ -35,6 +35,7 @@ QString kindText(RecordKind kind, std::int32_t pass, int language)
     switch (kind) {
     case RecordKind::RepeatPass: return textIn("history.kindPass", language).arg(pass);
     case RecordKind::PowerReading: return textIn("history.kindPower", language);
+    case RecordKind::Device: return textIn("history.kindDevice", language);
     case RecordKind::Spectrum: break;
     }
     return textIn("history.kindSpectrum", language);

@@ -11,6 +11,8 @@
 #include <QVariant>
 
 #include <algorithm>
+#include <map>
+#include <tuple>
 
 namespace {
 
@@ -961,6 +963,69 @@ std::optional<double> optionalDouble(const QSqlQuery& q, int column)
     return q.isNull(column) ? std::nullopt : std::optional<double>(q.value(column).toDouble());
 }
 
+// A figure series' aggregates from one row of figure_series (kSeriesColumns' order).
+FigureStatistics seriesFromRow(const QSqlQuery& q)
+{
+    FigureStatistics s;
+    s.port = q.value(1).toInt();
+    s.channel = q.value(2).toInt();
+    s.figure = q.value(3).toString();
+    // The sums are of x - anchor; capability.h's are of x - the first value: the same sums when
+    // the anchor is the first value, as it is unless an older record came later.
+    stats::Aggregates& a = s.aggregates;
+    a.count = q.value(4).toLongLong();
+    const double n = static_cast<double>(a.count);
+    const double anchor = q.value(5).toDouble();
+    a.shift = q.value(13).toDouble();
+    const double d = anchor - a.shift;
+    const double sumA = q.value(6).toDouble();
+    a.sum = d == 0.0 ? sumA : sumA + n * d;
+    a.sumSquares = d == 0.0 ? q.value(7).toDouble() : q.value(7).toDouble() + 2.0 * d * sumA + n * d * d;
+    a.minimum = q.value(8).toDouble();
+    a.maximum = q.value(9).toDouble();
+    a.movingRangeSum = q.value(10).toDouble();
+    a.movingRangeCount = a.count - 1;
+    s.limits = {optionalDouble(q, 17), optionalDouble(q, 18)};
+    return s;
+}
+
+// The pre-summed series of all records (recipe empty) or of one recipe's.
+bool readSeries(QSqlQuery& q, const QString& recipe, std::vector<FigureStatistics>& out)
+{
+    q.prepare(QStringLiteral("SELECT %1 FROM figure_series WHERE scope = ? ORDER BY port, channel, figure")
+                  .arg(QLatin1String(kSeriesColumns)));
+    q.addBindValue(notNull(recipe));
+    if (!q.exec()) return false;
+    while (q.next()) out.push_back(seriesFromRow(q));
+    return true;
+}
+
+// The series of the records `filter` selects, summed here from their figure rows read in time
+// order: the rows come straight off the time index, where ordering them per series in SQL (as the
+// pre-sums do) costs a sort per window.
+bool foldSeries(QSqlQuery& q, const RecordFilter& filter, std::vector<FigureStatistics>& out)
+{
+    QVariantList values;
+    q.prepare(QStringLiteral("SELECT f.port, f.channel, f.figure, f.value, f.lower_bound, f.upper_bound"
+                             " FROM records r JOIN record_figures f ON f.record_id = r.id") +
+              filtered(QStringLiteral("f.value IS NOT NULL"), filter, values) + QStringLiteral(" ORDER BY r.utc_ms, r.id"));
+    for (const QVariant& v : values) q.addBindValue(v);
+    if (!q.exec()) return false;
+    struct Series {
+        std::vector<double> values;
+        stats::SpecLimits limits;  // the newest row's
+    };
+    std::map<std::tuple<int, int, QString>, Series> series;
+    while (q.next()) {
+        Series& s = series[{q.value(0).toInt(), q.value(1).toInt(), q.value(2).toString()}];
+        s.values.push_back(q.value(3).toDouble());
+        s.limits = {optionalDouble(q, 4), optionalDouble(q, 5)};
+    }
+    for (const auto& [key, s] : series)
+        out.push_back({std::get<0>(key), std::get<1>(key), std::get<2>(key), stats::summarize(s.values), s.limits});
+    return true;
+}
+
 }  // namespace
 
 bool RecordStore::refreshSeries(bool all)
@@ -1020,7 +1085,7 @@ LineStatistics RecordStore::statistics(const RecordFilter& filter)
         return false;
     };
     // All records, or one recipe's: the devices and series summed as they were stored. Any other
-    // filter: summed now from the rows it selects, the same way.
+    // filter: the devices ranked and the series summed now, from the rows it selects.
     RecordFilter onlyRecipe;
     onlyRecipe.recipe = filter.recipe;
     onlyRecipe.limit = filter.limit;
@@ -1042,47 +1107,9 @@ LineStatistics RecordStore::statistics(const RecordFilter& filter)
         return out;
     }
     out.yield = stats::yieldFromCounts(q.value(0).toLongLong(), q.value(1).toLongLong(), q.value(2).toLongLong());
-    if (summed) {
-        q.prepare(QStringLiteral("SELECT %1 FROM figure_series WHERE scope = ? ORDER BY port, channel, figure")
-                      .arg(QLatin1String(kSeriesColumns)));
-        q.addBindValue(notNull(filter.recipe));
-        if (!q.exec()) {
-            fail(classify(q.lastError()), errorText(q.lastError()));
-            return out;
-        }
-    } else {
-        QVariantList values;
-        const QStringList terms = filterTerms(filter, values, QStringLiteral("r."));
-        q.prepare(seriesRows(false, terms.isEmpty() ? QString() : QStringLiteral(" AND ") + terms.join(QLatin1String(" AND "))) +
-                  QStringLiteral(" ORDER BY port, channel, figure"));
-        for (const QVariant& v : values) q.addBindValue(v);
-        if (!q.exec()) {
-            fail(classify(q.lastError()), errorText(q.lastError()));
-            return out;
-        }
-    }
-    while (q.next()) {
-        FigureStatistics s;
-        s.port = q.value(1).toInt();
-        s.channel = q.value(2).toInt();
-        s.figure = q.value(3).toString();
-        // The sums are of x - anchor; capability.h's are of x - the first value: the same sums when
-        // the anchor is the first value, as it is unless an older record came later.
-        stats::Aggregates& a = s.aggregates;
-        a.count = q.value(4).toLongLong();
-        const double n = static_cast<double>(a.count);
-        const double anchor = q.value(5).toDouble();
-        a.shift = q.value(13).toDouble();
-        const double d = anchor - a.shift;
-        const double sumA = q.value(6).toDouble();
-        a.sum = d == 0.0 ? sumA : sumA + n * d;
-        a.sumSquares = d == 0.0 ? q.value(7).toDouble() : q.value(7).toDouble() + 2.0 * d * sumA + n * d * d;
-        a.minimum = q.value(8).toDouble();
-        a.maximum = q.value(9).toDouble();
-        a.movingRangeSum = q.value(10).toDouble();
-        a.movingRangeCount = a.count - 1;
-        s.limits = {optionalDouble(q, 17), optionalDouble(q, 18)};
-        out.figures.push_back(std::move(s));
+    if (summed ? !readSeries(q, filter.recipe, out.figures) : !foldSeries(q, filter, out.figures)) {
+        fail(classify(q.lastError()), errorText(q.lastError()));
+        return out;
     }
     if (!run(QLatin1String(kFailures), "f.pass = 0 AND r.judges_device = 1")) return out;
     while (q.next()) out.failures.push_back({q.value(0).toString(), q.value(1).toInt(), q.value(2).toLongLong()});

@@ -114,7 +114,7 @@ public:
     std::optional<StoredRecipe> loadRecipe(const QString& name);
 
     // The yield, each figure's aggregates and the failures of the records `filter` selects
-    // (its limit is ignored), summed by the database over the figure rows.
+    // (its limit is ignored), from the figure rows, never the spectra.
     LineStatistics statistics(const RecordFilter& filter);
     // One figure's values in time order, for the run chart and the histogram.
     std::vector<FigureValue> figureValues(const RecordFilter& filter, int port, int channel, const QString& figure);

@@ -158,15 +158,19 @@ const std::vector<std::vector<const char*>>& migrations()
 // "failing": [keys], "figures": {key: number or null}, "bounds": {key: [min, max]}}]}), in
 // record_figures' column order. Records whose JSON holds no channels give none; a JSON that cannot
 // be read is an error. The engines read JSON with functions of their own.
+// SQLite parses a JSON text at every call: each channel's parts are cut out once, and the few
+// failing keys found by their quoted text (figure keys are plain names, no quotes in them).
 const char* const kFigureRowsSQLite =
-    "SELECT r.id, r.port, COALESCE(CAST(c.value ->> '$.channel' AS INTEGER), 0), f.key,"
-    " CASE WHEN f.type IN ('integer', 'real') THEN f.value END,"
-    " json_extract(c.value, '$.bounds.\"' || f.key || '\"[0]'),"
-    " json_extract(c.value, '$.bounds.\"' || f.key || '\"[1]'),"
-    " CASE WHEN c.value ->> '$.verdict' IN ('PASS', 'FAIL') THEN"
-    "  CASE WHEN f.key IN (SELECT value FROM json_each(c.value, '$.failing')) THEN 0 ELSE 1 END END"
-    " FROM records r, json_each(r.figures_json, '$.channels') c, json_each(c.value, '$.figures') f"
-    " WHERE r.figures_json <> '' AND c.type = 'object' AND f.type IN ('integer', 'real', 'null')";
+    "WITH c AS MATERIALIZED (SELECT r.id, r.port, COALESCE(CAST(c.value ->> '$.channel' AS INTEGER), 0) AS channel,"
+    "  c.value -> '$.figures' AS figures, c.value -> '$.bounds' AS bounds, c.value -> '$.failing' AS failing,"
+    "  c.value ->> '$.verdict' IN ('PASS', 'FAIL') AS judged"
+    "  FROM records r, json_each(r.figures_json, '$.channels') c"
+    "  WHERE r.figures_json <> '' AND c.type = 'object'%RECORD%)"
+    " SELECT c.id, c.port, c.channel, f.key, CASE WHEN f.type IN ('integer', 'real') THEN f.value END,"
+    " CASE WHEN c.bounds IS NOT NULL THEN json_extract(c.bounds, '$.\"' || f.key || '\"[0]') END,"
+    " CASE WHEN c.bounds IS NOT NULL THEN json_extract(c.bounds, '$.\"' || f.key || '\"[1]') END,"
+    " CASE WHEN c.judged THEN CASE WHEN instr(c.failing, json_quote(f.key)) > 0 THEN 0 ELSE 1 END END"
+    " FROM c, json_each(c.figures) f WHERE f.type IN ('integer', 'real', 'null')";
 const char* const kFigureRowsPostgres =
     "SELECT r.id, r.port, COALESCE((c.value ->> 'channel')::integer, 0), f.key,"
     " CASE WHEN jsonb_typeof(f.value) = 'number' THEN (f.value)::float8 END,"
@@ -182,7 +186,7 @@ const char* const kFigureRowsPostgres =
     "  THEN d.j -> 'channels' ELSE '[]'::jsonb END) c(value)"
     " CROSS JOIN LATERAL jsonb_each(CASE WHEN jsonb_typeof(c.value -> 'figures') = 'object'"
     "  THEN c.value -> 'figures' ELSE '{}'::jsonb END) f(key, value)"
-    " WHERE jsonb_typeof(f.value) IN ('number', 'null')";
+    " WHERE jsonb_typeof(f.value) IN ('number', 'null')%RECORD%";
 
 constexpr const char* kSeriesColumns =
     "scope, port, channel, figure, n, anchor, sum_a, sumsq_a, minimum, maximum, mr_sum, first_utc, first_id,"
@@ -234,11 +238,13 @@ QString deviceRows(bool byRecipe, const QString& where)
              byRecipe ? QStringLiteral(" AND r.recipe_name IS NOT NULL") : QString(), where);
 }
 
-QString dialect(const char* statement, Engine engine)
+QString dialect(const char* statement, Engine engine, bool oneRecord = false)
 {
     QString s = QString::fromLatin1(statement);
     const bool pg = engine == Engine::PostgreSQL;
     s.replace(QLatin1String("%FIGURE_ROWS%"), QLatin1String(pg ? kFigureRowsPostgres : kFigureRowsSQLite));
+    // %RECORD% narrows the figure rows to one record, ? its id.
+    s.replace(QLatin1String("%RECORD%"), QLatin1String(oneRecord ? " AND r.id = ?" : ""));
     s.replace(QLatin1String("%SERIES_ALL%"), seriesRows(false, QString()));
     s.replace(QLatin1String("%SERIES_BY_RECIPE%"), seriesRows(true, QString()));
     s.replace(QLatin1String("%DEVICES_ALL%"), deviceRows(false, QString()));
@@ -697,7 +703,7 @@ std::optional<std::int64_t> RecordStore::insert(const MeasurementRecord& r)
         }
     }
     if (!r.figuresJson.isEmpty()) {
-        q.prepare(dialect("INSERT INTO record_figures %FIGURE_ROWS% AND r.id = ?", where_.engine));
+        q.prepare(dialect("INSERT INTO record_figures %FIGURE_ROWS%", where_.engine, true));
         q.addBindValue(qint64(id));
         if (!q.exec()) return failed();
         q.prepare(QString::fromLatin1(kAddToSeries).arg(QLatin1String(kSeriesColumns)));

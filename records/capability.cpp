@@ -86,25 +86,24 @@ Interval cpInterval(double cp, double n)
 
 }  // namespace
 
+void extend(Aggregates& a, double x)
+{
+    if (a.count == 0) a.shift = a.minimum = a.maximum = a.last = x;
+    const double d = x - a.shift;
+    a.sum += d;
+    a.sumSquares += d * d;
+    a.minimum = std::min(a.minimum, x);
+    a.maximum = std::max(a.maximum, x);
+    a.movingRangeSum += std::abs(x - a.last);  // 0 for the first value
+    a.last = x;
+    ++a.count;
+    a.movingRangeCount = a.count - 1;
+}
+
 Aggregates summarize(std::span<const double> valuesInTimeOrder)
 {
     Aggregates a;
-    if (valuesInTimeOrder.empty()) return a;
-    a.count = static_cast<std::int64_t>(valuesInTimeOrder.size());
-    a.shift = valuesInTimeOrder.front();
-    a.minimum = a.shift;
-    a.maximum = a.shift;
-    double previous = a.shift;
-    for (double x : valuesInTimeOrder) {
-        const double d = x - a.shift;
-        a.sum += d;
-        a.sumSquares += d * d;
-        a.minimum = std::min(a.minimum, x);
-        a.maximum = std::max(a.maximum, x);
-        a.movingRangeSum += std::abs(x - previous);  // 0 for the first value
-        previous = x;
-    }
-    a.movingRangeCount = a.count - 1;
+    for (double x : valuesInTimeOrder) extend(a, x);
     return a;
 }
 

@@ -26,8 +26,11 @@ struct Aggregates {
     double maximum = 0.0;
     double movingRangeSum = 0.0;        // Σ|x_i − x_(i−1)| over consecutive values
     std::int64_t movingRangeCount = 0;  // count − 1 for one series
+    double last = 0.0;                  // the latest value, where the next moving range starts
 };
 
+// Adds the next value in time order; the first becomes the shift.
+void extend(Aggregates& a, double x);
 Aggregates summarize(std::span<const double> valuesInTimeOrder);
 
 // d2 of a moving range of two values: the within σ is the mean moving range / d2.

@@ -11,7 +11,9 @@
 #include <QVariant>
 
 #include <algorithm>
+#include <functional>
 #include <map>
+#include <set>
 #include <tuple>
 
 namespace {
@@ -24,6 +26,9 @@ QString driverName(Engine engine)
 {
     return engine == Engine::PostgreSQL ? QStringLiteral("QPSQL") : QStringLiteral("QSQLITE");
 }
+
+// A step's statement that the program carries out itself: every figure series summed from its rows.
+constexpr const char* kSumSeries = "-- sum the figure series";
 
 // The schema's steps: step i brings a database from version i to i + 1. %ID% and %BLOB% are the
 // two column types the engines spell differently.
@@ -109,8 +114,7 @@ const std::vector<std::vector<const char*>>& migrations()
             " last_utc BIGINT NOT NULL, last_id BIGINT NOT NULL, last_value DOUBLE PRECISION NOT NULL,"
             " lower_bound DOUBLE PRECISION NULL, upper_bound DOUBLE PRECISION NULL, stale INTEGER NOT NULL,"
             " PRIMARY KEY (scope, port, channel, figure))",
-            "INSERT INTO figure_series %SERIES_ALL%",
-            "INSERT INTO figure_series %SERIES_BY_RECIPE%",
+            kSumSeries,
             // Every judged device's first and last judged record, over all records (scope '') and
             // over each recipe's: the yield of a whole scope without ranking its records.
             "CREATE TABLE device_verdicts ("
@@ -192,30 +196,6 @@ constexpr const char* kSeriesColumns =
     "scope, port, channel, figure, n, anchor, sum_a, sumsq_a, minimum, maximum, mr_sum, first_utc, first_id,"
     " first_value, last_utc, last_id, last_value, lower_bound, upper_bound, stale";
 
-// figure_series' rows summed from the figure rows with a value that `where` (" AND ...") selects:
-// each series in time order over all records, or over each recipe's. The anchor is the first
-// value: these are capability.h's shifted sums.
-QString seriesRows(bool byRecipe, const QString& where)
-{
-    const QLatin1String scope(byRecipe ? "r.recipe_name" : "''");
-    const QLatin1String partition(byRecipe ? "r.recipe_name, " : "");
-    return QStringLiteral(
-               "WITH v AS (SELECT %1 AS scope, f.port, f.channel, f.figure, f.value, r.utc_ms, r.id,"
-               "  f.lower_bound, f.upper_bound, FIRST_VALUE(f.value) OVER w AS anchor, f.value - LAG(f.value) OVER w AS step,"
-               "  ROW_NUMBER() OVER w AS from_first,"
-               "  ROW_NUMBER() OVER (PARTITION BY %2f.port, f.channel, f.figure ORDER BY r.utc_ms DESC, r.id DESC) AS from_last"
-               "  FROM record_figures f JOIN records r ON r.id = f.record_id WHERE f.value IS NOT NULL%3%4"
-               "  WINDOW w AS (PARTITION BY %2f.port, f.channel, f.figure ORDER BY r.utc_ms, r.id))"
-               " SELECT scope, port, channel, figure, COUNT(*), MIN(anchor), SUM(value - anchor),"
-               "  SUM((value - anchor) * (value - anchor)), MIN(value), MAX(value), COALESCE(SUM(ABS(step)), 0),"
-               "  MIN(CASE WHEN from_first = 1 THEN utc_ms END), MIN(CASE WHEN from_first = 1 THEN id END),"
-               "  MIN(CASE WHEN from_first = 1 THEN value END), MIN(CASE WHEN from_last = 1 THEN utc_ms END),"
-               "  MIN(CASE WHEN from_last = 1 THEN id END), MIN(CASE WHEN from_last = 1 THEN value END),"
-               "  MIN(CASE WHEN from_last = 1 THEN lower_bound END), MIN(CASE WHEN from_last = 1 THEN upper_bound END), 0"
-               " FROM v WHERE scope IS NOT NULL GROUP BY scope, port, channel, figure")
-        .arg(scope, partition, byRecipe ? QStringLiteral(" AND r.recipe_name IS NOT NULL") : QString(), where);
-}
-
 // A judged record's device, as stats::yieldOf groups them.
 constexpr const char* kDeviceKey = "COALESCE(NULLIF(r.device_id, ''), '#' || CAST(r.id AS TEXT))";
 
@@ -245,8 +225,6 @@ QString dialect(const char* statement, Engine engine, bool oneRecord = false)
     s.replace(QLatin1String("%FIGURE_ROWS%"), QLatin1String(pg ? kFigureRowsPostgres : kFigureRowsSQLite));
     // %RECORD% narrows the figure rows to one record, ? its id.
     s.replace(QLatin1String("%RECORD%"), QLatin1String(oneRecord ? " AND r.id = ?" : ""));
-    s.replace(QLatin1String("%SERIES_ALL%"), seriesRows(false, QString()));
-    s.replace(QLatin1String("%SERIES_BY_RECIPE%"), seriesRows(true, QString()));
     s.replace(QLatin1String("%DEVICES_ALL%"), deviceRows(false, QString()));
     s.replace(QLatin1String("%DEVICES_BY_RECIPE%"), deviceRows(true, QString()));
     s.replace(QLatin1String("%DAY%"),
@@ -433,6 +411,89 @@ QVariant notNull(const QVariant& v)
     return v.typeId() == QMetaType::QString && v.toString().isNull() ? QVariant(QString(QLatin1String(""))) : v;
 }
 
+std::optional<double> optionalDouble(const QSqlQuery& q, int column)
+{
+    return q.isNull(column) ? std::nullopt : std::optional<double>(q.value(column).toDouble());
+}
+
+QVariant orNull(std::optional<double> v)
+{
+    return v ? QVariant(*v) : QVariant(QMetaType(QMetaType::Double));
+}
+
+// A figure series: its scope ('' for all records, else a recipe's name), port, channel, figure.
+using SeriesKey = std::tuple<QString, int, int, QString>;
+
+// A series summed in time order, with what figure_series keeps beside the sums.
+struct SeriesFold {
+    stats::Aggregates sums;
+    qint64 firstUtc = 0, firstId = 0, lastUtc = 0, lastId = 0;
+    stats::SpecLimits limits;  // the newest row's
+};
+
+// Reads the figure rows with a value that the terms `where` (on f and r, ? bound to `values`)
+// select, once, in time order, and sums them per series: over all records and, when `byRecipe`,
+// over each recipe's too. The rows come straight off the time index; summing them in SQL would
+// sort them per series.
+bool foldSeries(QSqlQuery& q, const QString& where, const QVariantList& values, bool byRecipe,
+                std::map<SeriesKey, SeriesFold>& out)
+{
+    q.setForwardOnly(true);  // millions of rows, read once: none kept
+    q.prepare(QStringLiteral("SELECT r.recipe_name, f.port, f.channel, f.figure, f.value, f.lower_bound, f.upper_bound,"
+                             " r.utc_ms, r.id FROM records r JOIN record_figures f ON f.record_id = r.id"
+                             " WHERE f.value IS NOT NULL%1 ORDER BY r.utc_ms, r.id")
+                  .arg(where.isEmpty() ? QString() : QStringLiteral(" AND ") + where));
+    for (const QVariant& v : values) q.addBindValue(v);
+    if (!q.exec()) return false;
+    while (q.next()) {
+        const auto add = [&q, &out](const QString& scope) {
+            SeriesFold& s = out[{scope, q.value(1).toInt(), q.value(2).toInt(), q.value(3).toString()}];
+            const qint64 utc = q.value(7).toLongLong();
+            const qint64 id = q.value(8).toLongLong();
+            if (s.sums.count == 0) std::tie(s.firstUtc, s.firstId) = std::tie(utc, id);
+            stats::extend(s.sums, q.value(4).toDouble());
+            std::tie(s.lastUtc, s.lastId) = std::tie(utc, id);
+            s.limits = {optionalDouble(q, 5), optionalDouble(q, 6)};
+        };
+        add(QString(QLatin1String("")));
+        if (byRecipe && !q.isNull(0)) add(q.value(0).toString());
+    }
+    return true;
+}
+
+// Writes the series `keep` accepts into figure_series, replacing their rows.
+bool writeSeries(QSqlQuery& q, const std::map<SeriesKey, SeriesFold>& series,
+                 const std::function<bool(const SeriesKey&)>& keep)
+{
+    QStringList replace;
+    for (const QString& column : QString::fromLatin1(kSeriesColumns).split(QLatin1String(", ")).mid(4))
+        replace << column + QStringLiteral(" = excluded.") + column;
+    q.prepare(QStringLiteral("INSERT INTO figure_series (%1) VALUES (%2) ON CONFLICT (scope, port, channel, figure) DO UPDATE SET %3")
+                  .arg(QLatin1String(kSeriesColumns), QStringList(replace.size() + 4, QStringLiteral("?")).join(QLatin1Char(',')),
+                       replace.join(QLatin1String(", "))));
+    for (const auto& [key, s] : series) {
+        if (!keep(key)) continue;
+        const stats::Aggregates& a = s.sums;
+        int i = 0;
+        for (const QVariant& v : {QVariant(std::get<0>(key)), QVariant(std::get<1>(key)), QVariant(std::get<2>(key)),
+                                  QVariant(std::get<3>(key)), QVariant(qint64(a.count)), QVariant(a.shift), QVariant(a.sum),
+                                  QVariant(a.sumSquares), QVariant(a.minimum), QVariant(a.maximum), QVariant(a.movingRangeSum),
+                                  QVariant(s.firstUtc), QVariant(s.firstId), QVariant(a.shift), QVariant(s.lastUtc),
+                                  QVariant(s.lastId), QVariant(a.last), orNull(s.limits.lower), orNull(s.limits.upper), QVariant(0)})
+            q.bindValue(i++, v);
+        if (!q.exec()) return false;
+    }
+    return true;
+}
+
+// Every figure series summed again from all the rows, over all records and each recipe's.
+bool sumAllSeries(QSqlQuery& q)
+{
+    std::map<SeriesKey, SeriesFold> series;
+    return q.exec(QStringLiteral("DELETE FROM figure_series")) && foldSeries(q, {}, {}, true, series) &&
+           writeSeries(q, series, [](const SeriesKey&) { return true; });
+}
+
 }  // namespace
 
 QString StoreLocation::display() const
@@ -586,7 +647,7 @@ StoreError RecordStore::migrate(int schemaVersion)
             if (!q.exec(QStringLiteral("INSERT INTO vxm_schema (version) VALUES (0)"))) return failed();
         }
         for (const char* statement : steps[static_cast<std::size_t>(version)])
-            if (!q.exec(dialect(statement, where_.engine))) return failed();
+            if (statement == kSumSeries ? !sumAllSeries(q) : !q.exec(dialect(statement, where_.engine))) return failed();
         if (!q.exec(QStringLiteral("UPDATE vxm_schema SET version = %1").arg(version + 1))) return failed();
         if (!db.commit()) return fail(classify(db.lastError()), errorText(db.lastError()));
     }
@@ -964,11 +1025,6 @@ constexpr const char* kFailures =
     "SELECT f.figure, f.channel, COUNT(*) FROM record_figures f JOIN records r ON r.id = f.record_id%1"
     " GROUP BY f.figure, f.channel ORDER BY f.figure, f.channel";
 
-std::optional<double> optionalDouble(const QSqlQuery& q, int column)
-{
-    return q.isNull(column) ? std::nullopt : std::optional<double>(q.value(column).toDouble());
-}
-
 // A figure series' aggregates from one row of figure_series (kSeriesColumns' order).
 FigureStatistics seriesFromRow(const QSqlQuery& q)
 {
@@ -991,6 +1047,7 @@ FigureStatistics seriesFromRow(const QSqlQuery& q)
     a.maximum = q.value(9).toDouble();
     a.movingRangeSum = q.value(10).toDouble();
     a.movingRangeCount = a.count - 1;
+    a.last = q.value(16).toDouble();
     s.limits = {optionalDouble(q, 17), optionalDouble(q, 18)};
     return s;
 }
@@ -1006,29 +1063,15 @@ bool readSeries(QSqlQuery& q, const QString& recipe, std::vector<FigureStatistic
     return true;
 }
 
-// The series of the records `filter` selects, summed here from their figure rows read in time
-// order: the rows come straight off the time index, where ordering them per series in SQL (as the
-// pre-sums do) costs a sort per window.
-bool foldSeries(QSqlQuery& q, const RecordFilter& filter, std::vector<FigureStatistics>& out)
+// The series of the records `filter` selects, summed from their rows.
+bool sumFilteredSeries(QSqlQuery& q, const RecordFilter& filter, std::vector<FigureStatistics>& out)
 {
     QVariantList values;
-    q.prepare(QStringLiteral("SELECT f.port, f.channel, f.figure, f.value, f.lower_bound, f.upper_bound"
-                             " FROM records r JOIN record_figures f ON f.record_id = r.id") +
-              filtered(QStringLiteral("f.value IS NOT NULL"), filter, values) + QStringLiteral(" ORDER BY r.utc_ms, r.id"));
-    for (const QVariant& v : values) q.addBindValue(v);
-    if (!q.exec()) return false;
-    struct Series {
-        std::vector<double> values;
-        stats::SpecLimits limits;  // the newest row's
-    };
-    std::map<std::tuple<int, int, QString>, Series> series;
-    while (q.next()) {
-        Series& s = series[{q.value(0).toInt(), q.value(1).toInt(), q.value(2).toString()}];
-        s.values.push_back(q.value(3).toDouble());
-        s.limits = {optionalDouble(q, 4), optionalDouble(q, 5)};
-    }
+    std::map<SeriesKey, SeriesFold> series;
+    if (!foldSeries(q, filterTerms(filter, values, QStringLiteral("r.")).join(QLatin1String(" AND ")), values, false, series))
+        return false;
     for (const auto& [key, s] : series)
-        out.push_back({std::get<0>(key), std::get<1>(key), std::get<2>(key), stats::summarize(s.values), s.limits});
+        out.push_back({std::get<1>(key), std::get<2>(key), std::get<3>(key), s.sums, s.limits});
     return true;
 }
 
@@ -1038,28 +1081,20 @@ bool RecordStore::refreshSeries(bool all)
 {
     QSqlDatabase db = QSqlDatabase::database(connection_, false);
     QSqlQuery q(db);
+    q.setForwardOnly(true);
+    std::set<SeriesKey> stale;
     if (!all) {
-        if (!q.exec(QStringLiteral("SELECT COUNT(*) FROM figure_series WHERE stale = 1")) || !q.next()) return false;
-        if (q.value(0).toLongLong() == 0) return true;
+        if (!q.exec(QStringLiteral("SELECT scope, port, channel, figure FROM figure_series WHERE stale = 1"))) return false;
+        while (q.next()) stale.insert({q.value(0).toString(), q.value(1).toInt(), q.value(2).toInt(), q.value(3).toString()});
+        if (stale.empty()) return true;
     }
     if (!db.transaction()) return false;
-    const auto stale = [all](const char* scope) {
-        return all ? QString()
-                   : QStringLiteral(" AND EXISTS (SELECT 1 FROM figure_series s WHERE s.stale = 1 AND s.scope = %1"
-                                    " AND s.port = f.port AND s.channel = f.channel AND s.figure = f.figure)")
-                         .arg(QLatin1String(scope));
-    };
-    QString replace;
-    for (const QString& column : QString::fromLatin1(kSeriesColumns).split(QLatin1String(", ")).mid(4))
-        replace += (replace.isEmpty() ? QString() : QStringLiteral(", ")) + column + QStringLiteral(" = excluded.") + column;
-    const QString upsert = QStringLiteral("INSERT INTO figure_series (%1) %2 ON CONFLICT (scope, port, channel, figure) DO UPDATE SET %3");
-    const QString columns = QString::fromLatin1(kSeriesColumns);
-    const bool ok = (!all || (q.exec(QStringLiteral("DELETE FROM figure_series")) &&
-                              q.exec(QStringLiteral("DELETE FROM device_verdicts")) &&
-                              q.exec(QStringLiteral("INSERT INTO device_verdicts ") + deviceRows(false, QString())) &&
-                              q.exec(QStringLiteral("INSERT INTO device_verdicts ") + deviceRows(true, QString())))) &&
-                    q.exec(upsert.arg(columns, seriesRows(false, stale("''")), replace)) &&
-                    q.exec(upsert.arg(columns, seriesRows(true, stale("r.recipe_name")), replace)) &&
+    std::map<SeriesKey, SeriesFold> series;
+    const bool ok = (all ? q.exec(QStringLiteral("DELETE FROM device_verdicts")) &&
+                               q.exec(QStringLiteral("INSERT INTO device_verdicts ") + deviceRows(false, QString())) &&
+                               q.exec(QStringLiteral("INSERT INTO device_verdicts ") + deviceRows(true, QString())) && sumAllSeries(q)
+                         : foldSeries(q, {}, {}, true, series) &&
+                               writeSeries(q, series, [&stale](const SeriesKey& key) { return stale.contains(key); })) &&
                     q.exec(QStringLiteral("DELETE FROM figure_series WHERE stale = 1"));
     if (!ok) {
         fail(classify(q.lastError()), errorText(q.lastError()));
@@ -1113,7 +1148,7 @@ LineStatistics RecordStore::statistics(const RecordFilter& filter)
         return out;
     }
     out.yield = stats::yieldFromCounts(q.value(0).toLongLong(), q.value(1).toLongLong(), q.value(2).toLongLong());
-    if (summed ? !readSeries(q, filter.recipe, out.figures) : !foldSeries(q, filter, out.figures)) {
+    if (summed ? !readSeries(q, filter.recipe, out.figures) : !sumFilteredSeries(q, filter, out.figures)) {
         fail(classify(q.lastError()), errorText(q.lastError()));
         return out;
     }

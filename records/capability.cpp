@@ -107,6 +107,25 @@ Aggregates summarize(std::span<const double> valuesInTimeOrder)
     return a;
 }
 
+void append(Aggregates& a, const Aggregates& later)
+{
+    if (later.count == 0) return;
+    if (a.count == 0) {
+        a = later;
+        return;
+    }
+    const double d = later.shift - a.shift;
+    const double n = static_cast<double>(later.count);
+    a.sumSquares += later.sumSquares + 2.0 * d * later.sum + n * d * d;
+    a.sum += later.sum + n * d;
+    a.minimum = std::min(a.minimum, later.minimum);
+    a.maximum = std::max(a.maximum, later.maximum);
+    a.movingRangeSum += later.movingRangeSum + std::abs(later.shift - a.last);
+    a.last = later.last;
+    a.count += later.count;
+    a.movingRangeCount = a.count - 1;
+}
+
 Summary describe(const Aggregates& aggregates)
 {
     Summary s;

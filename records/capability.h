@@ -32,6 +32,9 @@ struct Aggregates {
 // Adds the next value in time order; the first becomes the shift.
 void extend(Aggregates& a, double x);
 Aggregates summarize(std::span<const double> valuesInTimeOrder);
+// Adds the sums of a run of values that follows a's in time, its shift being its first value:
+// the sums of both runs as one.
+void append(Aggregates& a, const Aggregates& later);
 
 // d2 of a moving range of two values: the within σ is the mean moving range / d2.
 inline constexpr double kD2 = 1.128;

@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <limits>
 #include <map>
 #include <set>
 #include <tuple>
@@ -29,11 +30,27 @@ QString driverName(Engine engine)
 
 // A step's statement that the program carries out itself: every figure series summed from its rows.
 constexpr const char* kSumSeries = "-- sum the figure series";
+constexpr const char* kSumHours = "-- sum the figure series per hour";
+constexpr qint64 kHourMs = 3'600'000;
+
+// The hour a time falls in, counted from 1970 (rounded down, also before it).
+qint64 hourOf(qint64 utcMs)
+{
+    return utcMs >= 0 ? utcMs / kHourMs : -((-utcMs + kHourMs - 1) / kHourMs);
+}
 
 // The schema's steps: step i brings a database from version i to i + 1. %ID% and %BLOB% are the
 // two column types the engines spell differently.
 const std::vector<std::vector<const char*>>& migrations()
 {
+#define SERIES_COLUMNS                                                                                          \
+    " scope VARCHAR(200) NOT NULL, port INTEGER NOT NULL, channel INTEGER NOT NULL, figure VARCHAR(64) NOT NULL,"  \
+    " n BIGINT NOT NULL, anchor DOUBLE PRECISION NOT NULL,"                                                       \
+    " sum_a DOUBLE PRECISION NOT NULL, sumsq_a DOUBLE PRECISION NOT NULL,"                                        \
+    " minimum DOUBLE PRECISION NOT NULL, maximum DOUBLE PRECISION NOT NULL, mr_sum DOUBLE PRECISION NOT NULL,"    \
+    " first_utc BIGINT NOT NULL, first_id BIGINT NOT NULL, first_value DOUBLE PRECISION NOT NULL,"                \
+    " last_utc BIGINT NOT NULL, last_id BIGINT NOT NULL, last_value DOUBLE PRECISION NOT NULL,"                   \
+    " lower_bound DOUBLE PRECISION NULL, upper_bound DOUBLE PRECISION NULL, stale INTEGER NOT NULL,"
     static const std::vector<std::vector<const char*>> steps = {
         {
             "CREATE TABLE records ("
@@ -105,15 +122,7 @@ const std::vector<std::vector<const char*>>& migrations()
             // first to last; sums of (x - anchor), anchor being a value of the series; mr_sum the
             // moving ranges. A record stored between first and last, or removed, leaves the series
             // stale: it is summed again from its rows before it is read.
-            "CREATE TABLE figure_series ("
-            " scope VARCHAR(200) NOT NULL, port INTEGER NOT NULL, channel INTEGER NOT NULL, figure VARCHAR(64) NOT NULL,"
-            " n BIGINT NOT NULL, anchor DOUBLE PRECISION NOT NULL,"
-            " sum_a DOUBLE PRECISION NOT NULL, sumsq_a DOUBLE PRECISION NOT NULL,"
-            " minimum DOUBLE PRECISION NOT NULL, maximum DOUBLE PRECISION NOT NULL, mr_sum DOUBLE PRECISION NOT NULL,"
-            " first_utc BIGINT NOT NULL, first_id BIGINT NOT NULL, first_value DOUBLE PRECISION NOT NULL,"
-            " last_utc BIGINT NOT NULL, last_id BIGINT NOT NULL, last_value DOUBLE PRECISION NOT NULL,"
-            " lower_bound DOUBLE PRECISION NULL, upper_bound DOUBLE PRECISION NULL, stale INTEGER NOT NULL,"
-            " PRIMARY KEY (scope, port, channel, figure))",
+            "CREATE TABLE figure_series (" SERIES_COLUMNS " PRIMARY KEY (scope, port, channel, figure))",
             kSumSeries,
             // Every judged device's first and last judged record, over all records (scope '') and
             // over each recipe's: the yield of a whole scope without ranking its records.
@@ -154,7 +163,16 @@ const std::vector<std::vector<const char*>>& migrations()
             "  COALESCE(r.recipe_name, '') AS recipe, f.port, f.channel, f.figure, f.value, f.lower_bound,"
             "  f.upper_bound, f.pass FROM record_figures f JOIN records r ON r.id = f.record_id",
         },
+        {
+            // figure_series again per hour of the measurement (utc_ms / 3 600 000): a time range
+            // reads its whole hours from here and only the parts of an hour at its ends from the
+            // rows.
+            "CREATE TABLE figure_hours (hour BIGINT NOT NULL," SERIES_COLUMNS
+            " PRIMARY KEY (scope, hour, port, channel, figure))",
+            kSumHours,
+        },
     };
+#undef SERIES_COLUMNS
     return steps;
 }
 
@@ -352,36 +370,37 @@ QVariant orNull(const QString& text)
     return text.isEmpty() ? QVariant(QMetaType(QMetaType::QString)) : QVariant(text);
 }
 
-// A new record's figure values added to their series of one scope. A value after the last or
+// A new record's figure values added to their series of one scope, in the table %1 (%2 its
+// columns, %3 the hour's value and a comma or nothing, %4 its key). A value after the last or
 // before the first extends the sums and the moving ranges; one in between leaves the series stale.
 #define AFTER_LAST                                                                                    \
-    "(excluded.last_utc > figure_series.last_utc OR"                                                  \
-    " (excluded.last_utc = figure_series.last_utc AND excluded.last_id > figure_series.last_id))"
+    "(excluded.last_utc > %1.last_utc OR"                                                  \
+    " (excluded.last_utc = %1.last_utc AND excluded.last_id > %1.last_id))"
 #define BEFORE_FIRST                                                                                  \
-    "(excluded.first_utc < figure_series.first_utc OR"                                                \
-    " (excluded.first_utc = figure_series.first_utc AND excluded.first_id < figure_series.first_id))"
+    "(excluded.first_utc < %1.first_utc OR"                                                \
+    " (excluded.first_utc = %1.first_utc AND excluded.first_id < %1.first_id))"
 constexpr const char* kAddToSeries =
-    "INSERT INTO figure_series (%1)"
-    " SELECT ?, f.port, f.channel, f.figure, 1, f.value, 0, 0, f.value, f.value, 0, ?, f.record_id, f.value, ?,"
+    "INSERT INTO %1 (%2)"
+    " SELECT %3?, f.port, f.channel, f.figure, 1, f.value, 0, 0, f.value, f.value, 0, ?, f.record_id, f.value, ?,"
     "  f.record_id, f.value, f.lower_bound, f.upper_bound, 0"
     " FROM record_figures f WHERE f.record_id = ? AND f.value IS NOT NULL"
-    " ON CONFLICT (scope, port, channel, figure) DO UPDATE SET"
-    "  n = figure_series.n + 1,"
-    "  sum_a = figure_series.sum_a + (excluded.anchor - figure_series.anchor),"
-    "  sumsq_a = figure_series.sumsq_a + (excluded.anchor - figure_series.anchor) * (excluded.anchor - figure_series.anchor),"
-    "  minimum = CASE WHEN excluded.anchor < figure_series.minimum THEN excluded.anchor ELSE figure_series.minimum END,"
-    "  maximum = CASE WHEN excluded.anchor > figure_series.maximum THEN excluded.anchor ELSE figure_series.maximum END,"
-    "  mr_sum = figure_series.mr_sum + CASE WHEN " AFTER_LAST " THEN ABS(excluded.anchor - figure_series.last_value)"
-    "   WHEN " BEFORE_FIRST " THEN ABS(figure_series.first_value - excluded.anchor) ELSE 0 END,"
-    "  stale = CASE WHEN " AFTER_LAST " OR " BEFORE_FIRST " THEN figure_series.stale ELSE 1 END,"
-    "  first_utc = CASE WHEN " BEFORE_FIRST " THEN excluded.first_utc ELSE figure_series.first_utc END,"
-    "  first_id = CASE WHEN " BEFORE_FIRST " THEN excluded.first_id ELSE figure_series.first_id END,"
-    "  first_value = CASE WHEN " BEFORE_FIRST " THEN excluded.first_value ELSE figure_series.first_value END,"
-    "  last_utc = CASE WHEN " AFTER_LAST " THEN excluded.last_utc ELSE figure_series.last_utc END,"
-    "  last_id = CASE WHEN " AFTER_LAST " THEN excluded.last_id ELSE figure_series.last_id END,"
-    "  last_value = CASE WHEN " AFTER_LAST " THEN excluded.last_value ELSE figure_series.last_value END,"
-    "  lower_bound = CASE WHEN " AFTER_LAST " THEN excluded.lower_bound ELSE figure_series.lower_bound END,"
-    "  upper_bound = CASE WHEN " AFTER_LAST " THEN excluded.upper_bound ELSE figure_series.upper_bound END";
+    " ON CONFLICT (%4) DO UPDATE SET"
+    "  n = %1.n + 1,"
+    "  sum_a = %1.sum_a + (excluded.anchor - %1.anchor),"
+    "  sumsq_a = %1.sumsq_a + (excluded.anchor - %1.anchor) * (excluded.anchor - %1.anchor),"
+    "  minimum = CASE WHEN excluded.anchor < %1.minimum THEN excluded.anchor ELSE %1.minimum END,"
+    "  maximum = CASE WHEN excluded.anchor > %1.maximum THEN excluded.anchor ELSE %1.maximum END,"
+    "  mr_sum = %1.mr_sum + CASE WHEN " AFTER_LAST " THEN ABS(excluded.anchor - %1.last_value)"
+    "   WHEN " BEFORE_FIRST " THEN ABS(%1.first_value - excluded.anchor) ELSE 0 END,"
+    "  stale = CASE WHEN " AFTER_LAST " OR " BEFORE_FIRST " THEN %1.stale ELSE 1 END,"
+    "  first_utc = CASE WHEN " BEFORE_FIRST " THEN excluded.first_utc ELSE %1.first_utc END,"
+    "  first_id = CASE WHEN " BEFORE_FIRST " THEN excluded.first_id ELSE %1.first_id END,"
+    "  first_value = CASE WHEN " BEFORE_FIRST " THEN excluded.first_value ELSE %1.first_value END,"
+    "  last_utc = CASE WHEN " AFTER_LAST " THEN excluded.last_utc ELSE %1.last_utc END,"
+    "  last_id = CASE WHEN " AFTER_LAST " THEN excluded.last_id ELSE %1.last_id END,"
+    "  last_value = CASE WHEN " AFTER_LAST " THEN excluded.last_value ELSE %1.last_value END,"
+    "  lower_bound = CASE WHEN " AFTER_LAST " THEN excluded.lower_bound ELSE %1.lower_bound END,"
+    "  upper_bound = CASE WHEN " AFTER_LAST " THEN excluded.upper_bound ELSE %1.upper_bound END";
 
 // A judged record's verdict on its device, in one scope: its first or last judged record if it
 // is older than the first or newer than the last.
@@ -421,8 +440,10 @@ QVariant orNull(std::optional<double> v)
     return v ? QVariant(*v) : QVariant(QMetaType(QMetaType::Double));
 }
 
-// A figure series: its scope ('' for all records, else a recipe's name), port, channel, figure.
-using SeriesKey = std::tuple<QString, int, int, QString>;
+// A figure series: its scope ('' for all records, else a recipe's name), hour (kWholeSeries in
+// figure_series), port, channel and figure.
+using SeriesKey = std::tuple<QString, qint64, int, int, QString>;
+constexpr qint64 kWholeSeries = std::numeric_limits<qint64>::min();
 
 // A series summed in time order, with what figure_series keeps beside the sums.
 struct SeriesFold {
@@ -430,13 +451,25 @@ struct SeriesFold {
     qint64 firstUtc = 0, firstId = 0, lastUtc = 0, lastId = 0;
     stats::SpecLimits limits;  // the newest row's
 };
+using SeriesFolds = std::map<SeriesKey, SeriesFold>;
+
+// The statement adding a new record's values to figure_series, or to figure_hours at the hour of
+// `utcMs`.
+QString addToSeries(bool hourly, qint64 utcMs)
+{
+    return QString::fromLatin1(kAddToSeries)
+        .arg(QLatin1String(hourly ? "figure_hours" : "figure_series"),
+             QLatin1String(hourly ? "hour, " : "") + QLatin1String(kSeriesColumns),
+             hourly ? QString::number(hourOf(utcMs)) + QStringLiteral(", ") : QString(),
+             QLatin1String(hourly ? "scope, hour, port, channel, figure" : "scope, port, channel, figure"));
+}
 
 // Reads the figure rows with a value that the terms `where` (on f and r, ? bound to `values`)
-// select, once, in time order, and sums them per series: over all records and, when `byRecipe`,
-// over each recipe's too. The rows come straight off the time index; summing them in SQL would
-// sort them per series.
-bool foldSeries(QSqlQuery& q, const QString& where, const QVariantList& values, bool byRecipe,
-                std::map<SeriesKey, SeriesFold>& out)
+// select, once, in time order, and sums them per series into `series` and per hour into `hours`
+// (either may be null): over all records and, when `byRecipe`, over each recipe's too. The rows
+// come straight off the time index; summing them in SQL would sort them per series.
+bool foldSeries(QSqlQuery& q, const QString& where, const QVariantList& values, bool byRecipe, SeriesFolds* series,
+                SeriesFolds* hours)
 {
     q.setForwardOnly(true);  // millions of rows, read once: none kept
     q.prepare(QStringLiteral("SELECT r.recipe_name, f.port, f.channel, f.figure, f.value, f.lower_bound, f.upper_bound,"
@@ -446,52 +479,82 @@ bool foldSeries(QSqlQuery& q, const QString& where, const QVariantList& values, 
     for (const QVariant& v : values) q.addBindValue(v);
     if (!q.exec()) return false;
     while (q.next()) {
-        const auto add = [&q, &out](const QString& scope) {
-            SeriesFold& s = out[{scope, q.value(1).toInt(), q.value(2).toInt(), q.value(3).toString()}];
-            const qint64 utc = q.value(7).toLongLong();
+        const qint64 utc = q.value(7).toLongLong();
+        const auto add = [&q, utc](SeriesFolds* folds, const QString& scope, qint64 hour) {
+            if (!folds) return;
+            SeriesFold& s = (*folds)[{scope, hour, q.value(1).toInt(), q.value(2).toInt(), q.value(3).toString()}];
             const qint64 id = q.value(8).toLongLong();
             if (s.sums.count == 0) std::tie(s.firstUtc, s.firstId) = std::tie(utc, id);
             stats::extend(s.sums, q.value(4).toDouble());
             std::tie(s.lastUtc, s.lastId) = std::tie(utc, id);
             s.limits = {optionalDouble(q, 5), optionalDouble(q, 6)};
         };
-        add(QString(QLatin1String("")));
-        if (byRecipe && !q.isNull(0)) add(q.value(0).toString());
+        for (const QString& scope : {QString(QLatin1String("")), byRecipe ? q.value(0).toString() : QString()}) {
+            if (scope.isNull()) continue;
+            add(series, scope, kWholeSeries);
+            add(hours, scope, hourOf(utc));
+        }
     }
     return true;
 }
 
-// Writes the series `keep` accepts into figure_series, replacing their rows.
-bool writeSeries(QSqlQuery& q, const std::map<SeriesKey, SeriesFold>& series,
-                 const std::function<bool(const SeriesKey&)>& keep)
+// Writes the folds `keep` accepts into figure_series, or figure_hours when `hourly`, replacing
+// their rows.
+bool writeSeries(QSqlQuery& q, bool hourly, const SeriesFolds& folds, const std::function<bool(const SeriesKey&)>& keep)
 {
+    QStringList columns = QString::fromLatin1(kSeriesColumns).split(QLatin1String(", "));
     QStringList replace;
-    for (const QString& column : QString::fromLatin1(kSeriesColumns).split(QLatin1String(", ")).mid(4))
-        replace << column + QStringLiteral(" = excluded.") + column;
-    q.prepare(QStringLiteral("INSERT INTO figure_series (%1) VALUES (%2) ON CONFLICT (scope, port, channel, figure) DO UPDATE SET %3")
-                  .arg(QLatin1String(kSeriesColumns), QStringList(replace.size() + 4, QStringLiteral("?")).join(QLatin1Char(',')),
+    for (const QString& column : columns.mid(4)) replace << column + QStringLiteral(" = excluded.") + column;
+    if (hourly) columns.prepend(QStringLiteral("hour"));
+    q.prepare(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3) ON CONFLICT (%4) DO UPDATE SET %5")
+                  .arg(QLatin1String(hourly ? "figure_hours" : "figure_series"), columns.join(QLatin1String(", ")),
+                       QStringList(columns.size(), QStringLiteral("?")).join(QLatin1Char(',')),
+                       QLatin1String(hourly ? "scope, hour, port, channel, figure" : "scope, port, channel, figure"),
                        replace.join(QLatin1String(", "))));
-    for (const auto& [key, s] : series) {
+    for (const auto& [key, s] : folds) {
         if (!keep(key)) continue;
         const stats::Aggregates& a = s.sums;
-        int i = 0;
-        for (const QVariant& v : {QVariant(std::get<0>(key)), QVariant(std::get<1>(key)), QVariant(std::get<2>(key)),
-                                  QVariant(std::get<3>(key)), QVariant(qint64(a.count)), QVariant(a.shift), QVariant(a.sum),
-                                  QVariant(a.sumSquares), QVariant(a.minimum), QVariant(a.maximum), QVariant(a.movingRangeSum),
-                                  QVariant(s.firstUtc), QVariant(s.firstId), QVariant(a.shift), QVariant(s.lastUtc),
-                                  QVariant(s.lastId), QVariant(a.last), orNull(s.limits.lower), orNull(s.limits.upper), QVariant(0)})
-            q.bindValue(i++, v);
+        QVariantList values{std::get<0>(key), std::get<2>(key), std::get<3>(key), std::get<4>(key), qint64(a.count),
+                            a.shift, a.sum, a.sumSquares, a.minimum, a.maximum, a.movingRangeSum, s.firstUtc,
+                            s.firstId, a.shift, s.lastUtc, s.lastId, a.last, orNull(s.limits.lower),
+                            orNull(s.limits.upper), 0};
+        if (hourly) values.prepend(std::get<1>(key));
+        for (int i = 0; i < values.size(); ++i) q.bindValue(i, values[i]);
         if (!q.exec()) return false;
     }
     return true;
 }
 
-// Every figure series summed again from all the rows, over all records and each recipe's.
-bool sumAllSeries(QSqlQuery& q)
+// figure_series and/or figure_hours summed again from all the rows.
+bool sumAllSeries(QSqlQuery& q, bool series, bool hours)
 {
-    std::map<SeriesKey, SeriesFold> series;
-    return q.exec(QStringLiteral("DELETE FROM figure_series")) && foldSeries(q, {}, {}, true, series) &&
-           writeSeries(q, series, [](const SeriesKey&) { return true; });
+    SeriesFolds bySeries;
+    SeriesFolds byHour;
+    const auto all = [](const SeriesKey&) { return true; };
+    return (!series || q.exec(QStringLiteral("DELETE FROM figure_series"))) &&
+           (!hours || q.exec(QStringLiteral("DELETE FROM figure_hours"))) &&
+           foldSeries(q, {}, {}, true, series ? &bySeries : nullptr, hours ? &byHour : nullptr) &&
+           (!series || writeSeries(q, false, bySeries, all)) && (!hours || writeSeries(q, true, byHour, all));
+}
+
+// Sums the stale series and hours again from their rows, and drops those left without any: the
+// hours from the rows of their hours only.
+bool sumStaleSeries(QSqlQuery& q, const std::set<SeriesKey>& stale, qint64 firstHour, qint64 lastHour)
+{
+    const bool series = std::ranges::any_of(stale, [](const SeriesKey& key) { return std::get<1>(key) == kWholeSeries; });
+    QString where;
+    QVariantList values;
+    if (!series) {
+        where = QStringLiteral("r.utc_ms >= ? AND r.utc_ms < ?");
+        values << firstHour * kHourMs << (lastHour + 1) * kHourMs;
+    }
+    SeriesFolds bySeries;
+    SeriesFolds byHour;
+    const auto isStale = [&stale](const SeriesKey& key) { return stale.contains(key); };
+    return foldSeries(q, where, values, true, series ? &bySeries : nullptr, lastHour >= firstHour ? &byHour : nullptr) &&
+           writeSeries(q, false, bySeries, isStale) && writeSeries(q, true, byHour, isStale) &&
+           q.exec(QStringLiteral("DELETE FROM figure_series WHERE stale = 1")) &&
+           q.exec(QStringLiteral("DELETE FROM figure_hours WHERE stale = 1"));
 }
 
 }  // namespace
@@ -647,7 +710,9 @@ StoreError RecordStore::migrate(int schemaVersion)
             if (!q.exec(QStringLiteral("INSERT INTO vxm_schema (version) VALUES (0)"))) return failed();
         }
         for (const char* statement : steps[static_cast<std::size_t>(version)])
-            if (statement == kSumSeries ? !sumAllSeries(q) : !q.exec(dialect(statement, where_.engine))) return failed();
+            if (statement == kSumSeries || statement == kSumHours ? !sumAllSeries(q, statement == kSumSeries, statement == kSumHours)
+                                                                  : !q.exec(dialect(statement, where_.engine)))
+                return failed();
         if (!q.exec(QStringLiteral("UPDATE vxm_schema SET version = %1").arg(version + 1))) return failed();
         if (!db.commit()) return fail(classify(db.lastError()), errorText(db.lastError()));
     }
@@ -767,13 +832,15 @@ std::optional<std::int64_t> RecordStore::insert(const MeasurementRecord& r)
         q.prepare(dialect("INSERT INTO record_figures %FIGURE_ROWS%", where_.engine, true));
         q.addBindValue(qint64(id));
         if (!q.exec()) return failed();
-        q.prepare(QString::fromLatin1(kAddToSeries).arg(QLatin1String(kSeriesColumns)));
-        for (const QString& scope : scopes) {
-            q.bindValue(0, notNull(scope));
-            q.bindValue(1, r.utc.toMSecsSinceEpoch());
-            q.bindValue(2, r.utc.toMSecsSinceEpoch());
-            q.bindValue(3, qint64(id));
-            if (!q.exec()) return failed();
+        for (const bool hourly : {false, true}) {
+            q.prepare(addToSeries(hourly, r.utc.toMSecsSinceEpoch()));
+            for (const QString& scope : scopes) {
+                q.bindValue(0, notNull(scope));
+                q.bindValue(1, r.utc.toMSecsSinceEpoch());
+                q.bindValue(2, r.utc.toMSecsSinceEpoch());
+                q.bindValue(3, qint64(id));
+                if (!q.exec()) return failed();
+            }
         }
     }
     if (!db.commit()) return failed();
@@ -899,10 +966,18 @@ bool RecordStore::remove(std::int64_t id)
         db.rollback();
         return false;
     };
-    q.prepare(QStringLiteral("SELECT %1 FROM records r WHERE r.id = ?").arg(QLatin1String(kDeviceKey)));
+    q.prepare(QStringLiteral("SELECT %1, r.utc_ms FROM records r WHERE r.id = ?").arg(QLatin1String(kDeviceKey)));
     q.addBindValue(qint64(id));
     if (!q.exec()) return failed();
-    const QString device = q.next() ? q.value(0).toString() : QString();
+    const bool found = q.next();
+    const QString device = found ? q.value(0).toString() : QString();
+    q.prepare(QStringLiteral("UPDATE figure_hours SET stale = 1 WHERE hour = ? AND EXISTS (SELECT 1 FROM record_figures f"
+                             " JOIN records r ON r.id = f.record_id WHERE f.record_id = ? AND f.port = figure_hours.port"
+                             " AND f.channel = figure_hours.channel AND f.figure = figure_hours.figure"
+                             " AND (figure_hours.scope = '' OR figure_hours.scope = r.recipe_name))"));
+    q.addBindValue(found ? hourOf(q.value(1).toLongLong()) : 0);
+    q.addBindValue(qint64(id));
+    if (!q.exec()) return failed();
     for (const char* sql : {"UPDATE figure_series SET stale = 1 WHERE EXISTS (SELECT 1 FROM record_figures f"
                             " JOIN records r ON r.id = f.record_id WHERE f.record_id = ? AND f.port = figure_series.port"
                             " AND f.channel = figure_series.channel AND f.figure = figure_series.figure"
@@ -1063,15 +1138,66 @@ bool readSeries(QSqlQuery& q, const QString& recipe, std::vector<FigureStatistic
     return true;
 }
 
-// The series of the records `filter` selects, summed from their rows.
-bool sumFilteredSeries(QSqlQuery& q, const RecordFilter& filter, std::vector<FigureStatistics>& out)
+// Each port's, channel's and figure's sums and newest limits, as the statistics give them.
+using FigureSums = std::map<std::tuple<int, int, QString>, std::pair<stats::Aggregates, stats::SpecLimits>>;
+
+void appendFold(FigureSums& sums, int port, int channel, const QString& figure, const stats::Aggregates& a,
+                const stats::SpecLimits& limits)
+{
+    auto& [sum, newest] = sums[{port, channel, figure}];
+    stats::append(sum, a);
+    newest = limits;
+}
+
+// Adds the sums of the rows `filter` selects, which follow those `sums` holds in time.
+bool appendRows(QSqlQuery& q, const RecordFilter& filter, FigureSums& sums)
 {
     QVariantList values;
-    std::map<SeriesKey, SeriesFold> series;
-    if (!foldSeries(q, filterTerms(filter, values, QStringLiteral("r.")).join(QLatin1String(" AND ")), values, false, series))
+    SeriesFolds series;
+    if (!foldSeries(q, filterTerms(filter, values, QStringLiteral("r.")).join(QLatin1String(" AND ")), values, false,
+                    &series, nullptr))
         return false;
-    for (const auto& [key, s] : series)
-        out.push_back({std::get<1>(key), std::get<2>(key), std::get<3>(key), s.sums, s.limits});
+    for (const auto& [key, s] : series) appendFold(sums, std::get<2>(key), std::get<3>(key), std::get<4>(key), s.sums, s.limits);
+    return true;
+}
+
+// Adds the hours [firstHour, endHour) of the recipe's series (all records' when empty).
+bool appendHours(QSqlQuery& q, const QString& recipe, qint64 firstHour, qint64 endHour, FigureSums& sums)
+{
+    q.prepare(QStringLiteral("SELECT %1 FROM figure_hours WHERE scope = ? AND hour >= ? AND hour < ? ORDER BY hour")
+                  .arg(QLatin1String(kSeriesColumns)));
+    q.addBindValue(notNull(recipe));
+    q.addBindValue(firstHour);
+    q.addBindValue(endHour);
+    if (!q.exec()) return false;
+    while (q.next()) {
+        const FigureStatistics hour = seriesFromRow(q);
+        appendFold(sums, hour.port, hour.channel, hour.figure, hour.aggregates, hour.limits);
+    }
+    return true;
+}
+
+// The series of the records `filter` selects, from their rows; for a time range of whole hours
+// and more (`byHours`: the filter names a time range and at most a recipe), its whole hours from
+// figure_hours and only the parts of an hour at its ends from the rows.
+bool sumFilteredSeries(QSqlQuery& q, const RecordFilter& filter, bool byHours, std::vector<FigureStatistics>& out)
+{
+    FigureSums sums;
+    const qint64 firstHour = filter.from.isValid() ? -hourOf(-filter.from.toMSecsSinceEpoch())
+                                                   : std::numeric_limits<qint64>::min() / kHourMs;
+    const qint64 endHour = filter.to.isValid() ? hourOf(filter.to.toMSecsSinceEpoch()) : std::numeric_limits<qint64>::max() / kHourMs;
+    if (!byHours || firstHour >= endHour) {
+        if (!appendRows(q, filter, sums)) return false;
+    } else {
+        RecordFilter before = filter;
+        before.to = QDateTime::fromMSecsSinceEpoch(firstHour * kHourMs, Qt::UTC);
+        RecordFilter after = filter;
+        after.from = QDateTime::fromMSecsSinceEpoch(endHour * kHourMs, Qt::UTC);
+        if ((filter.from.isValid() && !appendRows(q, before, sums)) || !appendHours(q, filter.recipe, firstHour, endHour, sums) ||
+            (filter.to.isValid() && !appendRows(q, after, sums)))
+            return false;
+    }
+    for (const auto& [key, sum] : sums) out.push_back({std::get<0>(key), std::get<1>(key), std::get<2>(key), sum.first, sum.second});
     return true;
 }
 
@@ -1083,19 +1209,25 @@ bool RecordStore::refreshSeries(bool all)
     QSqlQuery q(db);
     q.setForwardOnly(true);
     std::set<SeriesKey> stale;
+    qint64 firstHour = std::numeric_limits<qint64>::max();
+    qint64 lastHour = std::numeric_limits<qint64>::min();
     if (!all) {
-        if (!q.exec(QStringLiteral("SELECT scope, port, channel, figure FROM figure_series WHERE stale = 1"))) return false;
-        while (q.next()) stale.insert({q.value(0).toString(), q.value(1).toInt(), q.value(2).toInt(), q.value(3).toString()});
+        if (!q.exec(QStringLiteral("SELECT scope, NULL, port, channel, figure FROM figure_series WHERE stale = 1"
+                                   " UNION ALL SELECT scope, hour, port, channel, figure FROM figure_hours WHERE stale = 1")))
+            return false;
+        while (q.next()) {
+            const qint64 hour = q.isNull(1) ? kWholeSeries : q.value(1).toLongLong();
+            stale.insert({q.value(0).toString(), hour, q.value(2).toInt(), q.value(3).toInt(), q.value(4).toString()});
+            if (hour != kWholeSeries) std::tie(firstHour, lastHour) = std::tuple(std::min(firstHour, hour), std::max(lastHour, hour));
+        }
         if (stale.empty()) return true;
     }
     if (!db.transaction()) return false;
-    std::map<SeriesKey, SeriesFold> series;
-    const bool ok = (all ? q.exec(QStringLiteral("DELETE FROM device_verdicts")) &&
-                               q.exec(QStringLiteral("INSERT INTO device_verdicts ") + deviceRows(false, QString())) &&
-                               q.exec(QStringLiteral("INSERT INTO device_verdicts ") + deviceRows(true, QString())) && sumAllSeries(q)
-                         : foldSeries(q, {}, {}, true, series) &&
-                               writeSeries(q, series, [&stale](const SeriesKey& key) { return stale.contains(key); })) &&
-                    q.exec(QStringLiteral("DELETE FROM figure_series WHERE stale = 1"));
+    const bool ok = all ? q.exec(QStringLiteral("DELETE FROM device_verdicts")) &&
+                              q.exec(QStringLiteral("INSERT INTO device_verdicts ") + deviceRows(false, QString())) &&
+                              q.exec(QStringLiteral("INSERT INTO device_verdicts ") + deviceRows(true, QString())) &&
+                              sumAllSeries(q, true, true)
+                        : sumStaleSeries(q, stale, firstHour, lastHour);
     if (!ok) {
         fail(classify(q.lastError()), errorText(q.lastError()));
         db.rollback();
@@ -1126,11 +1258,16 @@ LineStatistics RecordStore::statistics(const RecordFilter& filter)
         return false;
     };
     // All records, or one recipe's: the devices and series summed as they were stored. Any other
-    // filter: the devices ranked and the series summed now, from the rows it selects.
+    // filter: the devices ranked and the series summed now, from the rows it selects, a time
+    // range's whole hours from their sums.
     RecordFilter onlyRecipe;
     onlyRecipe.recipe = filter.recipe;
     onlyRecipe.limit = filter.limit;
+    RecordFilter timeRange = onlyRecipe;
+    timeRange.from = filter.from;
+    timeRange.to = filter.to;
     const bool summed = filter == onlyRecipe && refreshSeries(false);
+    const bool byHours = !summed && filter == timeRange && refreshSeries(false);
     constexpr const char* kCounts = "SELECT COUNT(*), COALESCE(SUM(first_ok), 0), COALESCE(SUM(last_ok), 0) FROM ";
     if (summed) {
         q.prepare(QLatin1String(kCounts) + QStringLiteral("device_verdicts WHERE scope = ?"));
@@ -1148,7 +1285,7 @@ LineStatistics RecordStore::statistics(const RecordFilter& filter)
         return out;
     }
     out.yield = stats::yieldFromCounts(q.value(0).toLongLong(), q.value(1).toLongLong(), q.value(2).toLongLong());
-    if (summed ? !readSeries(q, filter.recipe, out.figures) : !sumFilteredSeries(q, filter, out.figures)) {
+    if (summed ? !readSeries(q, filter.recipe, out.figures) : !sumFilteredSeries(q, filter, byHours, out.figures)) {
         fail(classify(q.lastError()), errorText(q.lastError()));
         return out;
     }

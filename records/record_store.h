@@ -63,7 +63,7 @@ QString displayTarget(const QString& urlOrPath);
 QSqlDatabase addStoreConnection(const StoreLocation& where, const QString& name);
 
 // The schema version this program writes.
-inline constexpr int kRecordSchemaVersion = 2;
+inline constexpr int kRecordSchemaVersion = 3;
 
 // A recipe as published to the store: a record names it by name, revision and hash.
 struct StoredRecipe {

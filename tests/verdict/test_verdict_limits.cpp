@@ -4,6 +4,7 @@
 #include "verdict/figures_output.h"
 #include "verdict/json_lines.h"
 #include "verdict/limits.h"
+#include "../station/line_support.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +13,6 @@
 #include <QJsonObject>
 
 #include <cmath>
-#include <limits>
 
 using namespace verdict;
 
@@ -93,16 +93,6 @@ TEST(LimitsFile, ChannelBoundsReplaceTheCommonOnes)
     const auto one = parseLimits(R"({"channels": 1})");
     ASSERT_TRUE(std::holds_alternative<Limits>(one));
     EXPECT_EQ(std::get<Limits>(one).channelCount, 1);
-}
-
-ChannelFigures channelAt(double centerNm, double il)
-{
-    ChannelFigures f;
-    f.values.fill(std::numeric_limits<double>::quiet_NaN());
-    f.centerNm = centerNm;
-    f[Figure::InsertionLoss] = il;
-    f[Figure::Ripple] = 0.25;
-    return f;
 }
 
 Limits limitsOn(Figure figure, Bound bound)

@@ -102,19 +102,13 @@ TEST_F(MeasureE2E, RepeatedMeasurementWritesTheRepeatabilityLog)
     EXPECT_EQ(Module1.PlotCount - plotsBefore, 4);
 
     // The log holds its header and a line per finished pass, the statistics lie beside it; the
-    // lines' format is the log's unit tests'.
+    // lines' format is the log's unit tests', their passes and centres ShutdownDuringRepeat's.
     const QStringList files = QDir(logs.path()).entryList({QStringLiteral("VXM_Test_*.txt")}, QDir::Files);
     ASSERT_EQ(files.size(), 2);
     ASSERT_EQ(files[1], QString(files[0]).replace(QLatin1String(".txt"), QLatin1String("_summary.txt")));
     QFile file(QDir(logs.path()).filePath(files[0]));
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const QList<QByteArray> lines = file.readAll().split('\n');
-    ASSERT_EQ(lines.size(), 5) << "header, three lines, and nothing after the last line end";
-    for (int n = 1; n <= 3; ++n) {
-        const QList<QByteArray> fields = lines[n].split('\t');
-        EXPECT_EQ(fields[0].toInt(), n);
-        EXPECT_NEAR(fields.value(1).toDouble(), vxmsim::BenchModel::kFilterCentresNm[0], kStepNm);
-    }
+    EXPECT_EQ(file.readAll().split('\n').size(), 5) << "header, three lines, and nothing after the last line end";
     QFile summary(QDir(logs.path()).filePath(files[1]));
     ASSERT_TRUE(summary.open(QIODevice::ReadOnly));
     EXPECT_TRUE(summary.readAll().startsWith("Repeatability statistics over 3 passes\r\n"));

@@ -18,6 +18,9 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -31,6 +34,16 @@ inline void choose(QComboBox* box, const QString& text)
     const int index = box->findText(text);
     ASSERT_GE(index, 0) << text.toStdString() << " was not found by the port probe";
     box->setCurrentIndex(index);
+}
+
+// A JSON file of docs/examples without its comment, which a recipe would refuse.
+inline QJsonObject exampleJson(const char* name)
+{
+    QFile file(QStringLiteral(VXM_SOURCE_DIR "/docs/examples/") + QLatin1String(name));
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << name;
+    QJsonObject json = QJsonDocument::fromJson(file.readAll()).object();
+    json.remove(QStringLiteral("comment"));
+    return json;
 }
 
 class E2eBench : public ::testing::Test {

@@ -3,16 +3,12 @@
 // outcome) from what the program and the instruments did, and the rows must equal those in
 // docs/bad-input.md: a changed outcome fails here, and the new rows land in test-output.
 
-#include "core/texts.h"
 #include "e2e_bench.h"
 #include "results/form2.h"
 #include "test_paths.h"
 
 #include <QFile>
 #include <QRegularExpression>
-#include <QTextStream>
-
-#include <gtest/gtest.h>
 
 #include <functional>
 
@@ -54,7 +50,6 @@ protected:
         if (requestCount(request) == requestsBefore) return QStringLiteral("refused, nothing sent: ") + infoLine();
         return sent();
     }
-
 
     QString laserStatus() { return sim->command(QStringLiteral("status")).section(QLatin1Char(';'), 0, 0); }
 

@@ -1,7 +1,6 @@
 // The remote commands on a bench of fakes, through a loopback client: refusals, settings, the
 // status the window's state sets, and a measurement that runs while other clients are served.
 
-#include "core/texts.h"
 #include "measure/scan_engine.h"
 #include "remote/remote_commands.h"
 #include "remote/remote_control.h"
@@ -11,8 +10,8 @@
 #include "station/station_controller.h"
 #include "verdict/verdict_controller.h"
 #include "../measure/scan_bench.h"
+#include "../station/line_support.h"
 
-#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QTemporaryDir>
@@ -303,22 +302,10 @@ struct StationBench : RemoteBench {
     StationBench() : RemoteBench(true)
     {
         prepareScan(b);
-        const QDir folder(b.settingsDir.filePath(QStringLiteral("recipes")));
-        folder.mkpath(QStringLiteral("."));
-        const QByteArray text = R"({"name": "%n", "revision": 3, "part_number": "FAKE-1",
- "scan": {"measurement": "device_il", "start_nm": %s, "stop_nm": 1340, "speed_nm_s": 100, "averages": 1,
-          "data_length": 2001, "channel": 1, "path": "transmission", "n_db": 3, "remove_background": true},
- "limits": {%c"all": {"insertion_loss": {"max": 6}}}, "reference": {"max_age_min": 60}%p})";
-        const struct { const char* file; const char* name; const char* start; const char* channels; const char* ports; } recipes[] = {
-            {"filter.json", "Fake filter", "1260", "", ""},
-            {"demux.json", "Fake demux", "1260", R"("channels": 2, )", R"(, "ports": [1, 2])"},
-            {"broken.json", "Broken", "1350", "", ""},
-        };
-        for (const auto& r : recipes) {
-            QFile file(folder.filePath(QString::fromLatin1(r.file)));
-            EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-            file.write(QByteArray(text).replace("%n", r.name).replace("%s", r.start).replace("%c", r.channels).replace("%p", r.ports));
-        }
+        const QString folder = b.settingsDir.filePath(QStringLiteral("recipes"));
+        writeRecipe(folder, "filter.json", recipeText("Fake filter", 6));
+        writeRecipe(folder, "demux.json", recipeText("Fake demux", 6, "[1, 2]"));
+        writeRecipe(folder, "broken.json", recipeText("Broken", 6, nullptr, 1350));
         QObject::connect(f.findChild<RecordCapture*>(), &RecordCapture::captured,
                          [this](const MeasurementRecord& r) { captured.push_back(r); });
         // The laser sweeping the recipe's span, which its boxes keep while it sweeps.

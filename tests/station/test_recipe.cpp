@@ -3,7 +3,7 @@
 
 #include "station/recipe.h"
 
-#include "core/shared_state.h"
+#include "line_support.h"
 
 #include <gtest/gtest.h>
 
@@ -52,12 +52,6 @@ QByteArray edited(const char* from, const char* to)
     EXPECT_GE(at, 0) << from;
     return at < 0 ? text : text.replace(at, qstrlen(from), to);
 }
-
-struct LanguageScope {
-    explicit LanguageScope(int language) : saved(Module1.Language) { Module1.Language = static_cast<std::int16_t>(language); }
-    ~LanguageScope() { Module1.Language = saved; }
-    std::int16_t saved;
-};
 
 TEST(Recipe, RefusedWithTheLineAndTheReason)
 {

@@ -4,12 +4,10 @@
 #include "station/port_sequence.h"
 #include "station/reference_check.h"
 
-#include "core/shared_state.h"
+#include "line_support.h"
 
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <limits>
 
 using namespace station;
 using verdict::Figure;
@@ -17,17 +15,11 @@ using verdict::Outcome;
 
 namespace {
 
-struct English {
-    English() : saved(Module1.Language) { Module1.Language = 1; }
-    ~English() { Module1.Language = saved; }
-    std::int16_t saved;
-};
-
 const QDateTime kTaken(QDate(2024, 5, 6), QTime(8, 0), Qt::UTC);
 
 TEST(ReferenceCheck, MissingStaleUndatedOrMismatchedBackgroundsAreRefused)
 {
-    English english;
+    LanguageScope english;
     const ScanSettings settings{1260, 1340, 100, 1, 2001};
     const BackgroundFacts taken{QStringLiteral("bg-1"), kTaken, settings, 1};
     const ReferencePolicy all{30.0};
@@ -89,37 +81,28 @@ TEST(ReferenceCheck, MissingStaleUndatedOrMismatchedBackgroundsAreRefused)
               QStringLiteral("尚未以这些设置取背景：请重新取背景"));
 }
 
-verdict::ChannelFigures channel(double centerNm, double il)
-{
-    verdict::ChannelFigures f;
-    f.values.fill(std::numeric_limits<double>::quiet_NaN());
-    f.centerNm = centerNm;
-    f[Figure::InsertionLoss] = il;
-    return f;
-}
-
 TEST(PortRun, AsksForEachPortInTurnAndGivesUpOnEscape)
 {
-    English english;
+    LanguageScope english;
     PortRun run({2, 4, 6});
     EXPECT_EQ(run.current(), 2);
     EXPECT_EQ(run.prompt(), QStringLiteral("Connect port 2 of 6"));
-    run.record({channel(1291, 1.0)});
+    run.record({channelAt(1291, 1.0)});
     EXPECT_EQ(run.prompt(), QStringLiteral("Connect port 4 of 6"));
     EXPECT_FALSE(run.finished());
     EXPECT_FALSE(run.verdict(nullptr, verdict::Plan::Cwdm, {})) << "no verdict before the last port";
     run.abandon();
     EXPECT_TRUE(run.abandoned() && !run.current() && run.prompt().isEmpty());
-    run.record({channel(1311, 1.0)});
+    run.record({channelAt(1311, 1.0)});
     EXPECT_EQ(run.traces().size(), 1U) << "nothing is recorded for an abandoned device";
     EXPECT_FALSE(run.finished());
     EXPECT_FALSE(run.verdict(nullptr, verdict::Plan::Cwdm, {}));
 
     PortRun whole({1, 2});
-    whole.record({channel(1271, 1.0)});
-    whole.record({channel(1291, 1.1)});
+    whole.record({channelAt(1271, 1.0)});
+    whole.record({channelAt(1291, 1.1)});
     EXPECT_TRUE(whole.finished() && !whole.current());
-    whole.record({channel(1311, 1.0)});
+    whole.record({channelAt(1311, 1.0)});
     EXPECT_EQ(whole.traces().size(), 2U) << "no port beyond the last";
     const auto v = whole.verdict(nullptr, verdict::Plan::Cwdm, {});
     ASSERT_TRUE(v);
@@ -136,7 +119,7 @@ TEST(CombinePorts, EachPortJudgedAsTheChannelOfItsNumber)
     limits.all[Figure::InsertionLoss] = {std::nullopt, 1.5, 0.2};
     limits.perChannel[3][Figure::InsertionLoss] = {std::nullopt, 1.0};
     const auto traces = [](double ilPort3) {
-        return std::vector<PortTrace>{{1, {channel(1271, 1.4)}}, {3, {channel(1311, ilPort3)}}, {4, {channel(1331, 1.0)}}};
+        return std::vector<PortTrace>{{1, {channelAt(1271, 1.4)}}, {3, {channelAt(1311, ilPort3)}}, {4, {channelAt(1331, 1.0)}}};
     };
     const verdict::DeviceVerdict pass = combinePorts(traces(0.9), 3, &limits, verdict::Plan::Cwdm, {});
     EXPECT_EQ(pass.outcome, Outcome::Pass);
@@ -154,7 +137,7 @@ TEST(CombinePorts, EachPortJudgedAsTheChannelOfItsNumber)
     // unless the limits give one.
     std::vector<PortTrace> odd = traces(0.9);
     odd[1].channels.clear();
-    odd[2].channels.push_back(channel(1351, 1.0));
+    odd[2].channels.push_back(channelAt(1351, 1.0));
     const verdict::DeviceVerdict short_ = combinePorts(odd, 3, &limits, verdict::Plan::Cwdm, {});
     EXPECT_EQ(short_.channels.size(), 1U);
     EXPECT_EQ(short_.outcome, Outcome::Fail);

@@ -2,6 +2,7 @@
 // the device ID box measures and records the device with its recipe and background, bad IDs, a
 // busy bench and an unfit background are refused, and a device with ports is measured port by port.
 #include "../measure/scan_bench.h"
+#include "line_support.h"
 
 #include "core/info_box.h"
 #include "records/history_host.h"
@@ -22,19 +23,6 @@
 
 namespace {
 
-// One peak at 1300 nm, 5 dB below the flat background: an insertion loss of 5 dB.
-QByteArray recipeText(const char* name, double maxLossDb, const char* ports = nullptr)
-{
-    QByteArray text = QByteArray(R"({"name": ")") + name + R"(", "revision": 3, "part_number": "FAKE-1",
- "scan": {"measurement": "device_il", "start_nm": 1260, "stop_nm": 1340, "speed_nm_s": 100, "averages": 1,
-          "data_length": 2001, "channel": 1, "path": "transmission", "n_db": 3, "remove_background": true},
- "limits": {)" + (ports ? QByteArray(R"("channels": 2, )") : QByteArray()) +
-                      R"("all": {"insertion_loss": {"max": )" + QByteArray::number(maxLossDb) + R"(}}},
- "reference": {"max_age_min": 60})";
-    if (ports) text += QByteArray(R"(, "ports": )") + ports;
-    return text + "}\n";
-}
-
 void flat(int i, float& wavelengthPm, float& value)
 {
     onePeakAt1300(i, wavelengthPm, value);
@@ -53,21 +41,14 @@ protected:
         form().SetConnection->click();
         ASSERT_TRUE(form().CheckVXMScanMode->isEnabled()) << info().toStdString();
         prepareScan(*b);
-        QDir().mkpath(folder());
-        write("filter.json", recipeText("Fake filter", 6));
-        write("tight.json", recipeText("Tight filter", 4));
-        write("demux.json", recipeText("Fake demux", 6, "[1, 2]"));
+        writeRecipe(folder(), "filter.json", recipeText("Fake filter", 6));
+        writeRecipe(folder(), "tight.json", recipeText("Tight filter", 4));
+        writeRecipe(folder(), "demux.json", recipeText("Fake demux", 6, "[1, 2]"));
         station().refreshRecipes();
         QObject::connect(capture(), &RecordCapture::captured, [this](const MeasurementRecord& r) { captured.push_back(r); });
     }
 
     QString folder() { return b->settingsDir.filePath(QStringLiteral("recipes")); }
-    void write(const char* name, const QByteArray& text)
-    {
-        QFile file(QDir(folder()).filePath(QString::fromLatin1(name)));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(text);
-    }
     StationController& station() { return (*b)->station(); }
     Form1& form() { return (*b)->form1(); }
     RecordCapture* capture() { return form().findChild<RecordCapture*>(); }
@@ -115,9 +96,7 @@ TEST_F(Station, ARecipeSetsTheBoxesAndTheLimitsAndARefusedOneLeavesTheRecipeInUs
     EXPECT_EQ(station().widgets().RecipeName->text(), QStringLiteral("In use: Fake filter, revision 3, part FAKE-1"));
     EXPECT_EQ(station().widgets().RecipeBox->currentText(), QStringLiteral("Fake filter (r3)"));
 
-    QByteArray broken = recipeText("Broken", 6);
-    broken.replace(R"("start_nm": 1260)", R"("start_nm": 1350)");
-    write("broken.json", broken);
+    writeRecipe(folder(), "broken.json", recipeText("Broken", 6, nullptr, 1350));
     station().refreshRecipes();
     // Offered under its file name: it has no name that can be read.
     EXPECT_FALSE(station().chooseRecipe(QStringLiteral("broken.json")));

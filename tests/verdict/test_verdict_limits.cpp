@@ -4,6 +4,7 @@
 #include "verdict/figures_output.h"
 #include "verdict/json_lines.h"
 #include "verdict/limits.h"
+#include "../station/line_support.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +13,6 @@
 #include <QJsonObject>
 
 #include <cmath>
-#include <limits>
 
 using namespace verdict;
 
@@ -95,16 +95,6 @@ TEST(LimitsFile, ChannelBoundsReplaceTheCommonOnes)
     EXPECT_EQ(std::get<Limits>(one).channelCount, 1);
 }
 
-ChannelFigures channelAt(double centerNm, double il)
-{
-    ChannelFigures f;
-    f.values.fill(std::numeric_limits<double>::quiet_NaN());
-    f.centerNm = centerNm;
-    f[Figure::InsertionLoss] = il;
-    f[Figure::Ripple] = 0.25;
-    return f;
-}
-
 Limits limitsOn(Figure figure, Bound bound)
 {
     Limits l;
@@ -112,24 +102,43 @@ Limits limitsOn(Figure figure, Bound bound)
     return l;
 }
 
-TEST(Verdict, FlipsExactlyAtTheLimitAndUnmeasuredFiguresCount)
+TEST(Verdict, FlipsExactlyAtTheLimitAndIsMarginalInsideTheGuardBandOnBothSides)
 {
-    const double il = 1.2345;
-    const double above = std::nextafter(il, 10.0), below = std::nextafter(il, 0.0);
-    const std::pair<Bound, Outcome> cases[] = {{{std::nullopt, il}, Outcome::Pass},
-                                               {{std::nullopt, below}, Outcome::Fail},
-                                               {{il, std::nullopt}, Outcome::Pass},
-                                               {{above, std::nullopt}, Outcome::Fail},
-                                               {{il, il}, Outcome::Pass}};
-    for (const auto& [bound, outcome] : cases) {
-        const Limits l = limitsOn(Figure::InsertionLoss, bound);
-        const DeviceVerdict d = judge({channelAt(1271, il)}, &l, Plan::Cwdm, {});
-        EXPECT_EQ(d.outcome, outcome);
-        EXPECT_EQ(d.channels[0].outcome, outcome);
-        EXPECT_EQ(d.channels[0].failing.size(), outcome == Outcome::Fail ? 1U : 0U);
+    // Bounds 1 and 2 with a 0.25 guard: 1 <= v < 1.25 and 1.75 < v <= 2 pass as marginal.
+    const Bound guarded{1.0, 2.0, 0.25};
+    const double il = 1.2345, above = std::nextafter(il, 10.0), below = std::nextafter(il, 0.0);
+    const struct { const char* name; Bound bound; double value; Outcome outcome; bool marginal; } cases[] = {
+        {"on max alone", {std::nullopt, il}, il, Outcome::Pass, false},
+        {"above max alone", {std::nullopt, below}, il, Outcome::Fail, false},
+        {"on min alone", {il, std::nullopt}, il, Outcome::Pass, false},
+        {"below min alone", {above, std::nullopt}, il, Outcome::Fail, false},
+        {"on min and max", {il, il}, il, Outcome::Pass, false},
+        {"below min", guarded, std::nextafter(1.0, 0.0), Outcome::Fail, false},
+        {"on min", guarded, 1.0, Outcome::Pass, true},
+        {"just inside the lower band", guarded, std::nextafter(1.25, 0.0), Outcome::Pass, true},
+        {"on the lower band's edge", guarded, 1.25, Outcome::Pass, false},
+        {"clear", guarded, 1.5, Outcome::Pass, false},
+        {"on the upper band's edge", guarded, 1.75, Outcome::Pass, false},
+        {"just inside the upper band", guarded, std::nextafter(1.75, 2.0), Outcome::Pass, true},
+        {"on max", guarded, 2.0, Outcome::Pass, true},
+        {"above max", guarded, std::nextafter(2.0, 3.0), Outcome::Fail, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Limits l = limitsOn(Figure::InsertionLoss, c.bound);
+        const DeviceVerdict d = judge({channelAt(1271, c.value)}, &l, Plan::Cwdm, {});
+        EXPECT_EQ(std::tuple(d.outcome, d.channels[0].outcome), std::tuple(c.outcome, c.outcome));
+        EXPECT_EQ(d.channels[0].failing.size(), c.outcome == Outcome::Fail ? 1U : 0U);
+        EXPECT_EQ(d.channels[0].marginal, c.marginal ? std::vector<Figure>{Figure::InsertionLoss} : std::vector<Figure>{});
+        EXPECT_EQ(d.marginal, c.marginal);
     }
+    const Limits noGuard = limitsOn(Figure::InsertionLoss, {1.0, 2.0});
+    EXPECT_FALSE(judge({channelAt(1271, 1.0)}, &noGuard, Plan::Cwdm, {}).marginal) << "on the bound, no guard";
+}
 
-    // A limit on a figure that could not be measured fails, except a shared isolation.
+
+TEST(Verdict, AnUnmeasuredFigureFailsExceptASharedIsolation)
+{
     Limits l = limitsOn(Figure::Isolation, {30.0, std::nullopt});
     l.all[Figure::Ripple] = {std::nullopt, 0.5};
     l.channelCount = 2;
@@ -147,33 +156,6 @@ TEST(Verdict, FlipsExactlyAtTheLimitAndUnmeasuredFiguresCount)
     EXPECT_TRUE(few.channelCountFails);
     EXPECT_EQ(few.outcome, Outcome::Fail);
     EXPECT_TRUE(verdictText(few).endsWith(QStringLiteral("DEVICE FAIL channels 1 of 3\n")));
-}
-
-TEST(Verdict, MarginalInsideTheGuardBandOnBothSides)
-{
-    // Bounds 1 and 2 with a 0.25 guard: 1 <= v < 1.25 and 1.75 < v <= 2 pass as marginal.
-    const Bound bound{1.0, 2.0, 0.25};
-    const struct { const char* name; double value; Outcome outcome; bool marginal; } cases[] = {
-        {"below min", std::nextafter(1.0, 0.0), Outcome::Fail, false},
-        {"on min", 1.0, Outcome::Pass, true},
-        {"just inside the lower band", std::nextafter(1.25, 0.0), Outcome::Pass, true},
-        {"on the lower band's edge", 1.25, Outcome::Pass, false},
-        {"clear", 1.5, Outcome::Pass, false},
-        {"on the upper band's edge", 1.75, Outcome::Pass, false},
-        {"just inside the upper band", std::nextafter(1.75, 2.0), Outcome::Pass, true},
-        {"on max", 2.0, Outcome::Pass, true},
-        {"above max", std::nextafter(2.0, 3.0), Outcome::Fail, false},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        const Limits l = limitsOn(Figure::InsertionLoss, bound);
-        const DeviceVerdict d = judge({channelAt(1271, c.value)}, &l, Plan::Cwdm, {});
-        EXPECT_EQ(d.outcome, c.outcome);
-        EXPECT_EQ(d.channels[0].marginal, c.marginal ? std::vector<Figure>{Figure::InsertionLoss} : std::vector<Figure>{});
-        EXPECT_EQ(d.marginal, c.marginal);
-    }
-    const Limits noGuard = limitsOn(Figure::InsertionLoss, {1.0, 2.0});
-    EXPECT_FALSE(judge({channelAt(1271, 1.0)}, &noGuard, Plan::Cwdm, {}).marginal) << "on the bound, no guard";
 }
 
 TEST(Verdict, MarginalFiguresAreNamedInTheTextAndTheRecord)

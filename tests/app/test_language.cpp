@@ -2,7 +2,6 @@
 #include "core/form1.h"
 #include "core/texts.h"
 #include "bench_fixture.h"
-#include "measure/channel_analysis.h"
 #include "measure/channel_analysis_step.h"
 #include "measure/results_table.h"
 #include "results/form2.h"

@@ -11,7 +11,6 @@ TEST(Startup, TheWelcomeLineIsRedArialAndTheResultsWindowWaitsHidden)
     EXPECT_EQ(std::tuple(b->info().text(), b->info().color(), b->info().fontName()),
               std::tuple(QStringLiteral("\r\nWelcome to use VXM"), VbColor::Red, QStringLiteral("Arial")));
     EXPECT_EQ(b.library->calls.first(), QStringLiteral("Initialize_Lib(0)"));
-    // The results window exists, hidden.
     Form2* results = b->loadedForm2();
     ASSERT_NE(results, nullptr);
     EXPECT_FALSE(results->isVisible() || results->Picture1->isEnabled());

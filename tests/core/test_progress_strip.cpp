@@ -1,20 +1,17 @@
 // The progress strip of the main window and the busy cursor over the results window.
 
 #include "core/form1.h"
-#include "core/shared_state.h"
 #include "core/progress_strip.h"
 #include "bench_fixture.h"
 #include "laser/tls_port_controller.h"
 #include "results/form2.h"
 #include "results/results_controller.h"
-#include "test_paths.h"
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QLabel>
 #include <QProgressBar>
-#include <QStatusBar>
 #include <QTest>
 
 TEST(ProgressStrip, ExpectedScanTimeFromFiguresAndFromTheMainWindow)
@@ -67,7 +64,7 @@ TEST(ProgressStrip, ShownDuringAScanInEitherLanguageAndClearedAfter)
     EXPECT_EQ(strip.label()->text(), QStringLiteral("扫描 1.0 秒 / 4.0 秒"));
 }
 
-TEST(ProgressStrip, NeverTakesTheFocus)
+TEST(ProgressStrip, NeverTakesTheFocusAndShowsBusyOverTheResultsWindowOnly)
 {
     FakeBench b;
     Form1& f = b->form1();
@@ -83,11 +80,8 @@ TEST(ProgressStrip, NeverTakesTheFocus)
     EXPECT_EQ(QApplication::focusWidget(), f.Text8);
     b->progress().end();
     EXPECT_EQ(QApplication::focusWidget(), f.Text8);
-}
 
-TEST(ProgressStrip, BusyCursorOverTheResultsWindowOnly)
-{
-    FakeBench b;
+    // The busy cursor shows over the results window only.
     Form2& results = b->form2();
     b->results()->ZoomPlot_Click();  // the plot's own cross-hair
     EXPECT_EQ(results.cursor().shape(), Qt::ArrowCursor);

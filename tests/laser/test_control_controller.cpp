@@ -64,8 +64,10 @@ TEST_F(ControlTest, FirstClickSwitchesOffThenOnWithItsCaptionAndReport)
     EXPECT_EQ(backColorOf(f.TLSOnOff), VbColor::ButtonFace);
     expectEnabled(f, "-StartStopSweep -Text1 -Transmission");
 
+    laser.sweepMode = 1;
     f.TLSOnOff->click();
     EXPECT_EQ(sent(), "LSON RDSW");
+    EXPECT_EQ(f.Text3->text(), QStringLiteral("120")) << "switching on reads the sweep mode";
     EXPECT_EQ(backColorOf(f.TLSOnOff), VbColor::Green);
     expectEnabled(f, "StartStopSweep CheckPowerMeter Text1 Text2 Text3 Reflection Transmission -CheckAlignMode -Text4");
 
@@ -88,10 +90,6 @@ TEST_F(ControlTest, SweepModeOneSetsTheSpeedTo120)
         bench->tlsControl().ReadTLSSweepMode();
         EXPECT_EQ(std::pair(Module1.TLSSweepMode, f.Text3->text()), std::pair(stored, QString::fromLatin1(speed))) << failing;
     }
-    laser.failingCommand.clear();
-    laser.sweepMode = 1;
-    laserOn();
-    EXPECT_EQ(f.Text3->text(), QStringLiteral("120")) << "switching on reads the mode";
 }
 
 TEST_F(ControlTest, StartAndStopSweepWalkTheStates)

@@ -6,7 +6,6 @@
 
 #include "core/info_box.h"
 #include "core/units.h"
-#include "laser/tls_control_controller.h"
 #include "laser/tls_link.h"
 
 #include <QElapsedTimer>
@@ -89,10 +88,12 @@ TEST_F(LinkTest, SendDiscardsALateReplyToAnEarlierCommand)
     EXPECT_TRUE(exchange().isEmpty());
 }
 
+// The waits for the first block and for the rest end at the millisecond the port reports bytes,
+// or the one after the time-out, and wake the program only for that: a silent laser costs about
+// one wake-up a second, not one every 10 ms.
 TEST_F(LinkTest, ReplyBlocksTimeOutsAndChecksums)
 {
-    // Asserted: with a wrong wrap rule the waits below would never end. The rest that never comes
-    // and a lost port are the next test's.
+    // Asserted: with a wrong wrap rule the waits below would never end.
     ASSERT_EQ(elapsedMs(0xFFFFFFF0u, 0x00000010u), 0x20);
     ASSERT_EQ(elapsedMs(5, 5), 0);
     ASSERT_EQ(elapsedMs(0, 0xFFFFFFFFu), 0xFFFFFFFFll);
@@ -103,77 +104,50 @@ TEST_F(LinkTest, ReplyBlocksTimeOutsAndChecksums)
     badSum[badSum.size() - 1] = static_cast<char>(badSum.back() ^ 0x01);
     std::vector<FakeChunk> trickle{{0, frame.left(7)}};
     for (int i = 7; i < frame.size(); ++i) trickle.push_back({static_cast<std::uint32_t>(100 + 20 * i), frame.mid(i, 1)});
-    const QString errorText = QStringLiteral("  Error Warning!\r\n\r\n  Error Code = 0002\r\n  TLS received data is Out-Of-Range.");
+    const QString sum = hexOf(frame.right(2)), errorSum = hexOf(error.right(2)), keep = QStringLiteral("keep");
+    const QString asPassed = QStringLiteral("as passed");
 
     const struct {
         const char* name;
         std::int32_t timeoutMs;
         std::uint32_t clockAt;  // 0: where it stands
+        std::int64_t lostAtMs;  // after the write; -1: the port stays
         std::vector<FakeChunk> chunks;
-        QString reply, checksum, info;
-        std::uint64_t minWait, maxWait;
+        QString reply, checksum;
+        std::uint64_t minWait, maxWait;  // on the clock, the fixed 100 ms included
+        int mostPauses;  // 0: not counted
     } rows[] = {
-        {"one block", 10000, 0, {{5, frame}}, hexOf(frame), hexOf(frame.right(2)), kBefore, 100, 120},
-        {"the second block after the first wait", 10000, 0, {{0, frame.left(8)}, {400, frame.mid(8)}}, hexOf(frame),
-         hexOf(frame.right(2)), kBefore, 400, 600},
-        {"the rest byte by byte", 10000, 0, trickle, hexOf(frame), hexOf(frame.right(2)), kBefore, 0, 1000},
+        {"one block", 10000, 0, -1, {{5, frame}}, hexOf(frame), sum, 100, 120, 0},
+        {"the first block 3 ms into its wait", 10000, 0, -1, {{103, frame}}, hexOf(frame), sum, 103, 103, 2},
+        {"the rest 3 ms into its wait", 10000, 0, -1, {{0, frame.left(8)}, {203, frame.mid(8)}}, hexOf(frame), sum, 203, 203, 2},
+        {"the second block after the first wait", 10000, 0, -1, {{0, frame.left(8)}, {400, frame.mid(8)}}, hexOf(frame), sum,
+         400, 600, 0},
+        {"the rest byte by byte", 10000, 0, -1, trickle, hexOf(frame), sum, 0, 1000, 0},
+        // The first piece of the rest wakes the wait, which goes on for what is still missing.
+        {"the rest in two pieces", 10000, 0, -1, {{0, frame.left(8)}, {150, frame.mid(8, 1)}, {170, frame.mid(9)}}, hexOf(frame),
+         sum, 170, 170, 3},
         // The fixed 100 ms, then more than the time-out.
-        {"fewer than seven bytes", 100, 0, {{0, frame.left(6)}}, QStringLiteral("as passed"), QStringLiteral("keep"),
-         kBefore, 201, 299},
-        {"an error status", 10000, 0, {{0, error}}, hexOf(error), hexOf(error.right(2)), errorText, 0, 1000},
+        {"fewer than seven bytes", 100, 0, -1, {{0, frame.left(6)}}, asPassed, keep, 201, 299, 0},
+        {"a silent laser", 10000, 0, -1, {}, asPassed, keep, 100 + 10001, 100 + 10001, 12},
+        {"the rest never comes", 10000, 0, -1, {{0, frame.left(9)}}, hexOf(frame.left(9)), keep, 100 + 10001, 100 + 10001, 12},
+        {"the port lost during the wait", 10000, 0, 250, {}, asPassed, keep, 250, 250, 2},
+        {"the port lost while the rest is awaited", 10000, 0, 4000, {{0, frame.left(8)}}, hexOf(frame.left(8)), keep, 4000, 4000,
+         5},
+        {"an error status", 10000, 0, -1, {{0, error}}, hexOf(error), errorSum, 0, 1000, 0},
         // The checksum is computed over the announced frame; a mismatch is not reported.
-        {"a bad checksum", 10000, 0, {{0, badSum}}, hexOf(badSum), hexOf(error.right(2)), kBefore, 0, 1000},
-        {"extra bytes", 10000, 0, {{0, error + QByteArray("\x01\x02", 2)}}, hexOf(error) + QStringLiteral("0102"),
-         hexOf(error.right(2)), kBefore, 0, 1000},
+        {"a bad checksum", 10000, 0, -1, {{0, badSum}}, hexOf(badSum), errorSum, 0, 1000, 0},
+        {"extra bytes", 10000, 0, -1, {{0, error + QByteArray("\x01\x02", 2)}}, hexOf(error) + QStringLiteral("0102"), errorSum,
+         0, 1000, 0},
         // Neither ends the wait early nor stretches it across the clock's wrap.
-        {"a time-out across the wrap", 100, 0xFFFFFFFFu - 150, {}, QString(), QStringLiteral("keep"), kBefore, 201, 299},
-        {"a second block across the wrap", 10000, 0xFFFFFFFFu - 50, {{0, frame.left(8)}, {120, frame.mid(8)}}, hexOf(frame),
-         hexOf(frame.right(2)), kBefore, 120, 300},
+        {"a time-out across the wrap", 100, 0xFFFFFFFFu - 150, -1, {}, QString(), keep, 201, 299, 0},
+        {"a second block across the wrap", 10000, 0xFFFFFFFFu - 50, -1, {{0, frame.left(8)}, {120, frame.mid(8)}}, hexOf(frame),
+         sum, 120, 300, 0},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         Module1.TLSTimeoutMs = row.timeoutMs;
         if (row.clockAt != 0) rig.clock.set(row.clockAt);
         rig.info.setText(kBefore);
-        openWith(answering(row.chunks));
-        const std::uint64_t before = rig.clock.paused();
-        QString checksum;
-        EXPECT_EQ(exchange(row.reply == QLatin1String("as passed") ? row.reply : QString(), &checksum), row.reply);
-        EXPECT_EQ(checksum, row.checksum);
-        EXPECT_EQ(info(), row.info);
-        EXPECT_GE(rig.clock.paused() - before, row.minWait);
-        EXPECT_LE(rig.clock.paused() - before, row.maxWait);
-        rig.serial.close();
-    }
-}
-
-// The waits for the first block and for the rest end at the millisecond the port reports bytes,
-// or the one after the time-out, and wake the program only for that: a silent laser costs about
-// one wake-up a second, not one every 10 ms.
-TEST_F(LinkTest, ReplyWaitsEndWhenBytesArriveOrTheTimeOutPasses)
-{
-    const QByteArray frame = replyFrame("RDSW", 0, {1});
-    ASSERT_GT(frame.size(), 9);
-    const struct {
-        const char* name;
-        std::vector<FakeChunk> chunks;
-        std::int64_t lostAtMs;  // after the write; -1: the port stays
-        QString reply;
-        std::uint64_t waited;  // on the clock, the fixed 100 ms included
-        int mostPauses;
-    } rows[] = {
-        {"the first block 3 ms into its wait", {{103, frame}}, -1, hexOf(frame), 103, 2},
-        {"the rest 3 ms into its wait", {{0, frame.left(8)}, {203, frame.mid(8)}}, -1, hexOf(frame), 203, 2},
-        // The first piece of the rest wakes the wait, which goes on for what is still missing.
-        {"the rest in two pieces", {{0, frame.left(8)}, {150, frame.mid(8, 1)}, {170, frame.mid(9)}}, -1,
-         hexOf(frame), 170, 3},
-        {"a silent laser", {}, -1, QStringLiteral("as passed"), 100 + 10001, 12},
-        {"the rest never comes", {{0, frame.left(9)}}, -1, hexOf(frame.left(9)), 100 + 10001, 12},
-        {"the port lost during the wait", {}, 250, QStringLiteral("as passed"), 250, 2},
-        {"the port lost while the rest is awaited", {{0, frame.left(8)}}, 4000, hexOf(frame.left(8)), 4000, 5},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
         openWith(answering(row.chunks));
         const std::uint32_t sent = rig.clock.now();
         const auto loseThePort = std::make_shared<std::function<void()>>([&] {
@@ -182,9 +156,15 @@ TEST_F(LinkTest, ReplyWaitsEndWhenBytesArriveOrTheTimeOutPasses)
         rig.clock.watch(loseThePort);
         const std::uint64_t before = rig.clock.paused();
         const int pausesBefore = rig.clock.pauses();
-        EXPECT_EQ(exchange(row.reply == QLatin1String("as passed") ? row.reply : QString()), row.reply);
-        EXPECT_EQ(rig.clock.paused() - before, row.waited);
-        EXPECT_LE(rig.clock.pauses() - pausesBefore, row.mostPauses);
+        QString checksum;
+        EXPECT_EQ(exchange(row.reply == asPassed ? row.reply : QString(), &checksum), row.reply);
+        EXPECT_EQ(checksum, row.checksum);
+        EXPECT_EQ(info(), row.reply == hexOf(error) ? QStringLiteral("  Error Warning!\r\n\r\n  Error Code = 0002\r\n"
+                                                                     "  TLS received data is Out-Of-Range.")
+                                                     : kBefore);
+        EXPECT_GE(rig.clock.paused() - before, row.minWait);
+        EXPECT_LE(rig.clock.paused() - before, row.maxWait);
+        if (row.mostPauses > 0) { EXPECT_LE(rig.clock.pauses() - pausesBefore, row.mostPauses); }
         rig.serial.close();
     }
 }
@@ -205,7 +185,7 @@ TEST_F(LinkTest, ErrorReportsInChineseForNoCodeAndNothingInAnotherLanguage)
     EXPECT_EQ(info(), kBefore);
 }
 
-TEST(Delay, ServesPostedEventsButANullWaitNone)
+TEST(Delay, ServesPostedEventsButANullWaitNoneAndAWakeablePauseEndsWhenWoken)
 {
     SystemClock clock;
     Waits waits(clock);
@@ -215,13 +195,9 @@ TEST(Delay, ServesPostedEventsButANullWaitNone)
     EXPECT_EQ(postedRan, 0) << "no wait, no event processing";
     waits.Delay(20);
     EXPECT_EQ(postedRan, 1);
-}
 
-// The reply waits' pause on the system clock: it ends when woken, long before its time, and
-// serves events meanwhile; unwoken, it lasts its time.
-TEST(Delay, AWakeablePauseEndsWhenWokenAndOtherwiseLastsItsTime)
-{
-    SystemClock clock;
+    // The reply waits' pause: it ends when woken, long before its time, and serves events
+    // meanwhile; unwoken, it lasts its time.
     Wakeup wakeup;
     bool served = false;
     QTimer::singleShot(0, &wakeup, [&] { served = true; });

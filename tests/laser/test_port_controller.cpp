@@ -151,7 +151,7 @@ TEST_F(PortTest, AFailedOpenShowsTheWarningAndChangesNothing)
     EXPECT_TRUE(bench.dialogs->warnings.isEmpty());
 }
 
-TEST_F(PortTest, IdentityListingInBothLanguagesAndFonts)
+TEST_F(PortTest, IdentityListingInBothLanguagesAndFontsAndAShortReplyWithoutStateAndRange)
 {
     const struct {
         int language;
@@ -187,13 +187,9 @@ TEST_F(PortTest, IdentityListingInBothLanguagesAndFonts)
     f.ReadTLSInfo->click();
     EXPECT_EQ(Module1.TLSInfoPN + Module1.TLSInfoWL, QStringLiteral("TLS-1300-A\r\n1260-1340 (nm)"));
     EXPECT_TRUE(info().contains(QStringLiteral("7. W/L: 1260-1340 (nm)")));
-}
 
-TEST_F(PortTest, AShortIdentityReplyLeavesStateAndRangeEmpty)
-{
-    open();
+    // The same reply without its range (L = 40) leaves state and range empty.
     ASSERT_EQ(Module1.TLSWLMax, 1340.0F);
-    // The same reply without its range: L = 40.
     const QByteArray full = identityReply(laser.identity);
     std::vector<std::uint16_t> words;
     for (int at = 7; at < 7 + 80; at += 2)

@@ -4,13 +4,11 @@
 #include "core/info_box.h"
 #include "core/units.h"
 #include "form_checks.h"
-#include "measure/channel_analysis_step.h"
 #include "measure/repeat_log.h"
 #include "module/module_controller.h"
 #include "results/form2.h"
 #include "results/results_controller.h"
 #include "scan_bench.h"
-#include "spectra.h"
 
 #include <QDir>
 #include <QFile>
@@ -61,10 +59,12 @@ struct SpectrumBench {
 const QByteArray kHeader = "Index \tCenter WL (nm)\tBandwidth (nm)\tInsertion Loss (dB)\r\n";
 }  // namespace
 
+// Analysed at the level in the box, 20 dB down: the peak's -25 dBm edges lie 1 nm either side.
 TEST(SingleMeasure, SpectrumIsAnalysedTabulatedAndPlottedWithTheLaserLockedWhileItRuns)
 {
     SpectrumBench s;
     s.b.library->donePollsBeforeDone = 2;
+    s.f.Text8->setText(QStringLiteral("-20"));
     bool stopUsable = false, laserLocked = false;
     duringNextWait([&] {
         stopUsable = s.f.StopVXMScan->isEnabled();
@@ -73,7 +73,10 @@ TEST(SingleMeasure, SpectrumIsAnalysedTabulatedAndPlottedWithTheLaserLockedWhile
     s.f.SingleMeasure->click();
     EXPECT_TRUE(stopUsable && laserLocked);
     EXPECT_EQ(Module1.ChannelCount, 1);
-    EXPECT_EQ((QStringList{s.gridText(2, 1), s.gridText(2, 3), s.gridText(2, 4)}), (QStringList{"1300.000", "0.300", "-5.000"}));
+    EXPECT_EQ((QStringList{s.gridText(2, 1), s.gridText(2, 3), s.gridText(2, 4)}), (QStringList{"1300.000", "2.000", "-5.000"}));
+    EXPECT_EQ(s.b->info().text(), QStringLiteral(" Transmission channel"));
+    EXPECT_NEAR(Module1.ChannelResults[1][0], 1300.0, 2.5e-4);  // two single-precision steps near 1300 nm
+    EXPECT_NEAR(Module1.ChannelResults[1][1], 2.0, 2.5e-4);
     EXPECT_EQ(Module1.PlotData.size(), 2001U);
     EXPECT_TRUE(s.b->form2().isVisible());
     EXPECT_EQ(Module1.MeasureCount, 1);
@@ -172,24 +175,6 @@ TEST(SingleMeasure, SecondStartWhileOneRunsIsRefused)
     EXPECT_EQ(countCalls(s.b, "Start_Scan"), 1);
     EXPECT_EQ(Module1.MeasureCount, 1);
     EXPECT_TRUE(s.f.Text6->isEnabled()) << "the undone press locked nothing";
-}
-
-// The step a measurement runs after its scan, on a spectrum whose edges lie on points.
-TEST(AnalyseChannelsStep, ReadsTheSharedSpectrumAndTheLevelBoxAndStoresItsChannels)
-{
-    FakeBench b;
-    b->form1().CheckVXMScanMode->setChecked(true);
-    b->form1().Text8->setText(QStringLiteral("-20"));
-    Module1.ScanWL = axis(2001, 1550.0, 0.004);  // point 1000 at 1554.000 nm
-    Module1.ScanValue = peaks(2001, -35.0, {{1000, -5.0, 0.8}});
-    Module1.LastPointIndex = 2000;
-    Module1.ChannelSelect = 1;
-    AnalyseChannels(b->form1(), b->info());
-    EXPECT_EQ(b->info().text(), QStringLiteral(" Transmission channel"));
-    ASSERT_EQ(Module1.ChannelCount, 1);
-    // Edges at -25 dBm, 25 points either side; within two single-precision steps near 1550 nm.
-    EXPECT_NEAR(Module1.ChannelResults[1][0], 1554.0, 2.5e-4);
-    EXPECT_NEAR(Module1.ChannelResults[1][1], 0.2, 2.5e-4);
 }
 
 TEST(RepeatMeasure, OptionsAreLockedWhileItRunsAndStopMeasureOfTheResultsWindowEndsIt)
@@ -318,10 +303,7 @@ TEST(RepeatabilityLog, LinesAreWrittenAsTheyComeAndWhatCannotBeLoggedIsReported)
     EXPECT_FALSE(m.LogRepeatResult(0, path));
     EXPECT_EQ(std::tuple(s.b->info().text(), s.b->info().color()),
               std::tuple(QStringLiteral("The log line could not be written to\r\n") + path, VbColor::Red));
-}
-
-TEST(RepeatabilityLog, NamesCarryTheStartSecondAndLinesRoundTheirColumns)
-{
+    // Names carry the start second; lines round their columns.
     EXPECT_EQ(repeatLogName(QDateTime(QDate(2026, 12, 6), QTime(3, 4, 5))), QStringLiteral("VXM_Test_20261206_030405.txt"));
     EXPECT_EQ(repeatLogLine(3, {-1310.0F, -0.0004F, -12.34567F}), QByteArray("3\t-1310.000\t0.000\t-12.3457\r\n"));
 }

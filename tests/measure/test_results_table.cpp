@@ -11,8 +11,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
-
 namespace {
 
 using Rows = std::vector<std::array<float, 3>>;
@@ -87,7 +85,7 @@ TEST(ResultsTable, CaptionHeadingAndUnitsFollowTheLanguageLevelAndSpectrumKind)
     }
 }
 
-TEST(ResultsTable, RowsBelowOneNanometreAreSkippedAndNumberingStaysContinuous)
+TEST(ResultsTable, RowsBelowOneNanometreAreSkippedNumberingStaysContinuousAndTwentyFiveRowsAtLeast)
 {
     Table t;
     t.fill({{0, 0, 0}, {1550.0F, 0.4F, -5.25F}, {0.5F, 0.1F, -1.0F}, {1551.5F, 0.0305F, -6.0F}, {0.0F, 0.0F, 0.0F}});
@@ -95,11 +93,8 @@ TEST(ResultsTable, RowsBelowOneNanometreAreSkippedAndNumberingStaysContinuous)
     // 299792.458 / 1551.5 = 193.2275...; 0.0305 in single precision is 0.03050000034..., shown 0.031.
     EXPECT_EQ(t.row(3), (QStringList{"2", "1551.500", "193.228", "0.031", "-6.000"}));
     EXPECT_EQ(t.row(4), (QStringList{"", "", "", "", ""}));
-}
 
-TEST(ResultsTable, RowCountIsAtLeastTwentyFivePlusTheHeading)
-{
-    Table t;
+    // At least twenty-five rows, and the heading.
     t.fill(rowsWithCenters(3));
     EXPECT_EQ(t.grid.rowCount(), 25);
     t.fill(rowsWithCenters(30));

@@ -22,7 +22,6 @@ void tickQuietly(std::initializer_list<std::pair<QCheckBox*, bool>> boxes)
     }
 }
 
-// A bench with a module handle and scan settings in place.
 struct Engine : ::testing::Test {
     FakeBench b;
     Form1& f = b->form1();
@@ -64,9 +63,8 @@ TEST_F(Engine, RegularArraysTakeTheDataLengthWavelengthsBecomeNanometresAndEvery
     EXPECT_EQ(acquire(b), 1);
     EXPECT_EQ(b.library->calls.first(), QStringLiteral("Start_Scan(1234,1260,1340,100,1,500,0,0)"));
     EXPECT_EQ(b.library->calls.last(), QStringLiteral("Get_ScanData(1234,500,0)"));
-    // A hundred milliseconds after every poll, the last included.
     EXPECT_EQ(countCalls(b, "Is_Scan_Done"), 4);
-    EXPECT_EQ(b.clock->paused() - before, 400U);
+    EXPECT_EQ(b.clock->paused() - before, 400U) << "a hundred milliseconds after every poll, the last included";
     EXPECT_EQ(std::tuple(Module1.ScanWL.size(), Module1.ScanValue.size(), Module1.LastPointIndex), std::tuple(500U, 500U, 499));
     EXPECT_FLOAT_EQ(Module1.ScanWL[1], 1260.004F);
     EXPECT_EQ(Module1.TraceKind, 3) << "Spectrum is the option selected at start";
@@ -214,6 +212,15 @@ TEST_F(Engine, SettingsThatCannotWorkAreRefusedBeforeAnyCall)
         EXPECT_TRUE(b->info().text().startsWith(QLatin1String(c.expected))) << b->info().text().toStdString();
         EXPECT_EQ(b->info().color(), VbColor::Red);
     }
+    // An align scan checks only what it sends: average and data length are not used.
+    selectOnly(b, f.CheckAlignMode);
+    f.Text6->setText(QStringLiteral("0"));
+    prepareScan(b, QStringLiteral("5"));
+    EXPECT_EQ(acquire(b), 1);
+    f.Text3->setText(QStringLiteral("-5"));
+    prepareScan(b);
+    EXPECT_EQ(acquire(b), 0);
+    EXPECT_TRUE(b.library->calls.isEmpty() && b->info().text().startsWith(QStringLiteral("The sweep speed must be above 0")));
 }
 
 // The analysis reads point 100 of a spectrum; a background is stored and plotted, never analysed.
@@ -275,19 +282,6 @@ TEST_F(Engine, TheLasersRangeBoundsTheScanOnlyWhileTheLaserTakesPart)
         EXPECT_EQ(b.library->calls.isEmpty(), laser);
         EXPECT_EQ(b->info().text().startsWith(QStringLiteral("The start and stop wavelengths must lie within")), laser);
     }
-}
-
-TEST_F(Engine, AlignModeChecksOnlyWhatItSends)
-{
-    f.CheckAlignMode->setChecked(true);
-    f.Text6->setText(QStringLiteral("0"));
-    prepareScan(b, QStringLiteral("5"));
-    EXPECT_EQ(acquire(b), 1) << "average and data length are not used by an align scan";
-    f.Text3->setText(QStringLiteral("-5"));
-    prepareScan(b);
-    EXPECT_EQ(acquire(b), 0);
-    EXPECT_TRUE(b.library->calls.isEmpty());
-    EXPECT_TRUE(b->info().text().startsWith(QStringLiteral("The sweep speed must be above 0")));
 }
 
 TEST_F(Engine, TimeOutFollowsSpanSpeedAndAveragesAndAnEndlessScanIsStopped)

@@ -9,7 +9,6 @@
 
 #include <QLabel>
 
-#include <cmath>
 #include <memory>
 
 namespace {

@@ -75,7 +75,7 @@ TEST(RepeatStatistics, SummaryGoesBesideTheLogWhichKeepsOnlyItsDataLines)
     EXPECT_FALSE(tracker.finish(log)) << "once per test";
 }
 
-TEST(RepeatStatistics, LoggedPassesReadTheFirstChannelRow)
+TEST(RepeatStatistics, LoggedPassesReadTheFirstChannelRowAndThePanelFollowsThem)
 {
     ResultsRig rig;
     RepeatStatisticsTracker& tracker = rig.statistics;
@@ -89,19 +89,14 @@ TEST(RepeatStatistics, LoggedPassesReadTheFirstChannelRow)
         tracker.addLoggedPass(pass);
     }
     EXPECT_EQ(repeatSummaryLines(tracker.statistics()), repeatSummaryLines(threePasses()));
-}
 
-TEST(RepeatStatistics, PanelFollowsThePasses)
-{
-    ResultsRig rig;
-    Form2& f = rig.host.form2();
-    RepeatStatisticsPanel& panel = *f.RepeatStatsPanel;
+    // The panel on the results window follows the passes.
+    RepeatStatisticsPanel& panel = *rig.host.form2().RepeatStatsPanel;
     const auto row = [&](int r) {
         QStringList cells;
         for (int c = 0; c < 5; ++c) cells << panel.RepeatStatsGrid->item(r, c)->text();
         return cells;
     };
-    RepeatStatisticsTracker& tracker = rig.statistics;
     tracker.begin();
     EXPECT_EQ(panel.RepeatStatsCount->text(), QStringLiteral("n = 0"));
     EXPECT_EQ(row(1)[1], QStringLiteral("-"));

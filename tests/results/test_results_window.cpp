@@ -87,7 +87,7 @@ TEST_F(ResultsWindow, LoadsWithAnEmptyGridAndLabelsZeroToTen)
     EXPECT_TRUE(dark > 10 && dark < 30) << dark << ": dotted, not solid";
 }
 
-TEST_F(ResultsWindow, TraceColoursAlternateBetweenRedraws)
+TEST_F(ResultsWindow, TraceColoursAlternateBetweenRedrawsAndADegenerateRangeDrawsNothing)
 {
     const auto colourAfterRedraw = [&](std::int16_t kind) {
         setScan({1500, 1520, 1540}, {-7, -7, -7}, kind);  // flat: a line through the middle
@@ -111,6 +111,13 @@ TEST_F(ResultsWindow, TraceColoursAlternateBetweenRedraws)
     for (const auto& [kind, colour] : redraws) EXPECT_EQ(colourAfterRedraw(kind), colour) << "kind " << kind;
     for (int i = 0; i < 4; ++i) colourAfterRedraw(3);
     EXPECT_EQ(Module1.PlotCount, 0) << "reset after the tenth redraw";
+
+    // A degenerate range draws nothing and leaves the labels as they were.
+    const QString bottomLeft = f.Label1[0]->text();
+    setScan({1550}, {-3});
+    PlotSpectrum(b->form2(), b->form1());
+    EXPECT_EQ(countPixels(f.Picture1->persistentImage(), [](QRgb p) { return p != qRgb(255, 255, 255); }), 0);
+    EXPECT_EQ(f.Label1[0]->text(), bottomLeft);
 }
 
 TEST_F(ResultsWindow, ZoomGestureNarrowsTheRangeAndNormalRestoresIt)
@@ -200,17 +207,6 @@ TEST_F(ResultsWindow, ButtonsStopRepeatToggleRepeatabilityAndCloseUnloads)
     ASSERT_NE(b->results(), nullptr);
     PlotSpectrum(b->form2(), b->form1());  // the first redraw of the new window scales automatically again
     EXPECT_DOUBLE_EQ(Module1.AxisXMin, 1525.0);
-}
-
-TEST_F(ResultsWindow, ADegenerateRangeDrawsNothing)
-{
-    results_test::loadSpectrum(2001);
-    PlotSpectrum(b->form2(), b->form1());
-    const QString bottomLeft = f.Label1[0]->text();
-    setScan({1550}, {-3});
-    PlotSpectrum(b->form2(), b->form1());
-    EXPECT_EQ(countPixels(f.Picture1->persistentImage(), [](QRgb p) { return p != qRgb(255, 255, 255); }), 0);
-    EXPECT_EQ(f.Label1[0]->text(), bottomLeft) << "labels as they were";
 }
 
 // The per-column reduction of a trace draws the very pixels of drawing every segment.

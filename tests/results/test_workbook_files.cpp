@@ -87,6 +87,13 @@ TEST_F(WorkbookFile, ResultsHoldHeaderNumbersAndZeroRowsInCourierNewCentredAndSi
     const double widths[] = {8, 20, 20, 20, 25};
     for (int c = 0; c < 5; ++c) expectColumn(book, c, widths[c], "center");
     EXPECT_FALSE(book.column(5).has_value());
+
+    // Numbers a spreadsheet cannot hold are left blank.
+    const XlsxWorkbook odd = writeAndRead(resultsSheet(1, {{0, 0, 0}, {1550.0F, std::nanf(""), -INFINITY}}));
+    ASSERT_NE(odd.cell(2, 3), nullptr);
+    EXPECT_FALSE(odd.cell(2, 3)->isNumber && !std::isnan(odd.cell(2, 3)->number));
+    EXPECT_TRUE(odd.cell(2, 3)->text.isEmpty());
+    EXPECT_EQ(odd.cell(2, 1)->number, 1550.0);
 }
 
 TEST_F(WorkbookFile, FullSpectrumFillsRows2To20002WithFourDecimalNumbers)
@@ -116,15 +123,6 @@ TEST_F(WorkbookFile, SpectrumFontReachesFourColumnsAndCentringTwo)
     EXPECT_EQ(numbers(book, 2, 3, 2), (Table{{1550.0, -3.0}, {1550.004, -3.5}}));
     // With neither mode ticked row 1 stays empty.
     EXPECT_EQ(heading(writeAndRead(spectrumSheet({1550.0F}, {-3.0F}, 0, false, false)), 2), QStringList({"(none)", "(none)"}));
-}
-
-TEST_F(WorkbookFile, NumbersASpreadsheetCannotHoldAreLeftBlank)
-{
-    const XlsxWorkbook book = writeAndRead(resultsSheet(1, {{0, 0, 0}, {1550.0F, std::nanf(""), -INFINITY}}));
-    ASSERT_NE(book.cell(2, 3), nullptr);
-    EXPECT_FALSE(book.cell(2, 3)->isNumber && !std::isnan(book.cell(2, 3)->number));
-    EXPECT_TRUE(book.cell(2, 3)->text.isEmpty());
-    EXPECT_EQ(book.cell(2, 1)->number, 1550.0);
 }
 
 TEST_F(WorkbookFile, WrittenCellsOutsideTheRangesKeepTheDefaultLook)

@@ -51,7 +51,7 @@ protected:
 
 }  // namespace
 
-TEST_F(SaveButtons, SaveResultsProposesAStampedNameInTheDocumentsFolderAndWritesTheChoiceSilently)
+TEST_F(SaveButtons, SaveResultsAndSaveSpectrumProposeStampedNamesInTheDocumentsFolderAndWriteTheChoiceSilently)
 {
     const QString infoBefore = bench->form1().DisplayInfo->toPlainText();
     const XlsxWorkbook book = save(bench->form2().SaveAnalysis, "run7", "VXM_Test_", "run7.xlsx");  // typed without extension
@@ -65,21 +65,19 @@ TEST_F(SaveButtons, SaveResultsProposesAStampedNameInTheDocumentsFolderAndWrites
     EXPECT_EQ(book.cell(2, 2)->number, 193.414);
     EXPECT_TRUE(bench.dialogs->warnings.isEmpty());
     EXPECT_EQ(bench->form1().DisplayInfo->toPlainText(), infoBefore);
-}
 
-TEST_F(SaveButtons, SaveSpectrumHeadsTheColumnsAfterTheTickedMode)
-{
+    // Save Spectrum heads the columns after the ticked mode.
     Form1& f = bench->form1();
     for (auto [box, on] : {std::pair(f.CheckAlignMode, true), std::pair(f.CheckVXMScanMode, false)}) {
         const QSignalBlocker quiet(box);
         box->setChecked(on);
     }
-    const XlsxWorkbook book = save(bench->form2().SaveSpectrum, "power.xlsx", "VXM_Spectrum_", "power.xlsx");
-    EXPECT_EQ(book.sheetNames, QStringList{"Spectrum"});
-    ASSERT_TRUE(book.cell(1, 1) && book.cell(2, 0));
-    EXPECT_EQ(book.cell(1, 1)->text, QStringLiteral(" Power (dBm)"));
-    EXPECT_EQ(book.lastRow(), 4);
-    EXPECT_EQ(book.cell(2, 0)->number, 1550.0);
+    const XlsxWorkbook spectrum = save(bench->form2().SaveSpectrum, "power.xlsx", "VXM_Spectrum_", "power.xlsx");
+    EXPECT_EQ(spectrum.sheetNames, QStringList{"Spectrum"});
+    ASSERT_TRUE(spectrum.cell(1, 1) && spectrum.cell(2, 0));
+    EXPECT_EQ(spectrum.cell(1, 1)->text, QStringLiteral(" Power (dBm)"));
+    EXPECT_EQ(spectrum.lastRow(), 4);
+    EXPECT_EQ(spectrum.cell(2, 0)->number, 1550.0);
 }
 
 TEST_F(SaveButtons, CancellingOrAnUnwritableChoiceWritesNothingAndStaysSilent)

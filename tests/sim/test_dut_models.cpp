@@ -239,9 +239,9 @@ Measured measure(Dut dut, int port, const Scan& scan)
     return m;
 }
 
-verdict::Limits exampleLimits(const char* file)
+verdict::Limits exampleLimits(const std::string& file)
 {
-    QFile f(QStringLiteral(VXM_SOURCE_DIR "/docs/examples/") + QLatin1String(file));
+    QFile f(QStringLiteral(VXM_SOURCE_DIR "/docs/examples/") + QString::fromStdString(file));
     EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << file;
     const auto parsed = verdict::parseLimits(f.readAll());
     EXPECT_TRUE(std::holds_alternative<verdict::Limits>(parsed)) << file;
@@ -266,29 +266,24 @@ TEST(DutModels, ProgramAnalysisFindsEachIntendedChannelAndTheExampleLimitsJudgeI
     const Scan oBand{1260, 1340, 20001};  // the OB preset at the default data length
     const Scan cBand{1520, 1570, 20001};  // the CB preset
     const Scan dwdmSpan{1540, 1560, 20001};
-    const char* cwdmCommon = "cwdm4-demux-common-limits.json";
-    const char* cwdmPort = "cwdm4-demux-port-limits.json";
-    const char* dwdmCommon = "dwdm8-demux-common-limits.json";
-    const char* dwdmPort = "dwdm8-demux-port-limits.json";
     struct Row {
         Dut dut;
         int port;
         Scan scan;
-        const char* limits;
         std::string failing;  // empty: PASS
     };
     std::vector<Row> rows{
-        {Dut::Cwdm4, kCommonPort, oBand, cwdmCommon, ""},
-        {Dut::Cwdm4BadLoss, kCommonPort, oBand, cwdmCommon, "CH3 insertion_loss insertion_loss_max\n"},
-        {Dut::Cwdm4BadLoss, 3, oBand, cwdmPort, "CH1 insertion_loss insertion_loss_max\n"},
-        {Dut::Cwdm4BadLoss, 2, oBand, cwdmPort, ""},
-        {Dut::Cwdm4BadCenter, kCommonPort, oBand, cwdmCommon, "CH2 center_offset_nm ripple insertion_loss_max\n"},
-        {Dut::Cwdm4BadCenter, 2, oBand, cwdmPort, "CH1 center_offset_nm ripple insertion_loss_max\n"},
-        {Dut::Dwdm8, kCommonPort, cBand, dwdmCommon, ""},
-        {Dut::Dwdm8, kCommonPort, dwdmSpan, dwdmCommon, ""},
+        {Dut::Cwdm4, kCommonPort, oBand, ""},
+        {Dut::Cwdm4BadLoss, kCommonPort, oBand, "CH3 insertion_loss insertion_loss_max\n"},
+        {Dut::Cwdm4BadLoss, 3, oBand, "CH1 insertion_loss insertion_loss_max\n"},
+        {Dut::Cwdm4BadLoss, 2, oBand, ""},
+        {Dut::Cwdm4BadCenter, kCommonPort, oBand, "CH2 center_offset_nm ripple insertion_loss_max\n"},
+        {Dut::Cwdm4BadCenter, 2, oBand, "CH1 center_offset_nm ripple insertion_loss_max\n"},
+        {Dut::Dwdm8, kCommonPort, cBand, ""},
+        {Dut::Dwdm8, kCommonPort, dwdmSpan, ""},
     };
-    for (int port = 1; port <= 4; ++port) rows.push_back({Dut::Cwdm4, port, oBand, cwdmPort, ""});
-    for (int port = 1; port <= 8; ++port) rows.push_back({Dut::Dwdm8, port, cBand, dwdmPort, ""});
+    for (int port = 1; port <= 4; ++port) rows.push_back({Dut::Cwdm4, port, oBand, ""});
+    for (int port = 1; port <= 8; ++port) rows.push_back({Dut::Dwdm8, port, cBand, ""});
 
     for (const Row& r : rows) {
         SCOPED_TRACE(std::string(dutInfo(r.dut).name) + " port " + std::to_string(r.port) + " " +
@@ -302,7 +297,9 @@ TEST(DutModels, ProgramAnalysisFindsEachIntendedChannelAndTheExampleLimitsJudgeI
         for (std::size_t k = 0; k < intended.size(); ++k)
             EXPECT_NEAR(analysis.channels[k].center, intended[k], 0.01) << "channel " << k + 1;
 
-        const verdict::Limits limits = exampleLimits(r.limits);
+        // The example limits of the device's plan, for its common port or for one output port.
+        const verdict::Limits limits = exampleLimits(std::string(r.dut == Dut::Dwdm8 ? "dwdm8" : "cwdm4") + "-demux-" +
+                                                     (r.port == kCommonPort ? "common" : "port") + "-limits.json");
         const verdict::FigureLevels levels = limits.levels.value_or(verdict::FigureLevels{});
         const verdict::DeviceVerdict d =
             verdict::judge(verdict::measureFigures(m.wl, m.v, m.last, analysis, *limits.plan, levels), &limits,

@@ -9,7 +9,7 @@ using namespace vxmsim;
 using Bytes = std::vector<std::uint8_t>;
 
 // Faults that spoil a reply are seen in the device library's codes; these two leave it readable.
-TEST(Faults, SplitAndExtraBytesKeepTheReplyWhole)
+TEST(Faults, SplitAndExtraBytesKeepTheReplyWholeAndNamesPickTheInstrument)
 {
     const Bytes reply = frame::build("LSON", std::vector<std::uint16_t>{0});
     FaultSet laser, module;
@@ -27,11 +27,9 @@ TEST(Faults, SplitAndExtraBytesKeepTheReplyWhole)
     const Bytes extra = shapeReply(module, reply).at(0).bytes;
     ASSERT_GT(extra.size(), reply.size());
     EXPECT_TRUE(std::equal(reply.begin(), reply.end(), extra.begin()));
-}
+    ASSERT_EQ(setFault("extra-bytes", false, laser, module), "");
 
-TEST(Faults, NamesPickTheInstrumentAndBadNamesChangeNothing)
-{
-    FaultSet laser, module;
+    // Names pick the instrument; bad names change nothing.
     for (const char* bad : {"smoke", "unplug-after", "error-status=XYZ", "slow=2"})
         EXPECT_NE(setFault(bad, true, laser, module), "") << bad;
     EXPECT_EQ(describe(laser) + describe(module), "nonenone");

@@ -23,7 +23,7 @@ struct LaserFixture : ::testing::Test {
 
 }  // namespace
 
-TEST_F(LaserFixture, CommandsAnswerAStatusFrameAndActOnTheLaser)
+TEST_F(LaserFixture, CommandsAnswerAStatusFrameActOnTheLaserAndAreCounted)
 {
     // Switching on and off and going to a wavelength are seen in the simulator's status end to end.
     bench.laser.sweeping = true;
@@ -39,6 +39,16 @@ TEST_F(LaserFixture, CommandsAnswerAStatusFrameAndActOnTheLaser)
     EXPECT_EQ(reply.command, "LSON");
     EXPECT_EQ(reply.words.at(0), kChecksumError);
     EXPECT_FALSE(bench.laser.on);  // a corrupted command is not carried out
+
+    // The console counts the commands carried out.
+    FaultSet laserFaults, moduleFaults;
+    Console console(bench, laserFaults, moduleFaults);
+    EXPECT_EQ(console.execute("count LSOF"), "LSOF 1");
+    send("AA4C534F4600000134");
+    send("AA4C534F4E00000134");  // bad checksum: refused, not counted
+    EXPECT_EQ(console.execute("count LSOF"), "LSOF 2");
+    EXPECT_EQ(console.execute("count LSON"), "LSON 0");
+    EXPECT_EQ(console.execute("count").rfind("error: ", 0), 0u);
 }
 
 TEST_F(LaserFixture, GoToWavelengthChecksTheRangeBothEndsIncluded)
@@ -92,17 +102,4 @@ TEST_F(LaserFixture, FramesOutsideTheProtocolAreRefusedAndNamed)
                         "laser refused SWST: word 10 99 (must be 100)"}));
     EXPECT_FALSE(bench.laser.on || bench.laser.sweeping) << "nothing refused was carried out";
     EXPECT_EQ(status("SWST", sweepWords(1, 100)), kDone);
-}
-
-TEST_F(LaserFixture, ConsoleCountsTheCommandsCarriedOut)
-{
-    FaultSet laserFaults, moduleFaults;
-    Console console(bench, laserFaults, moduleFaults);
-    EXPECT_EQ(console.execute("count LSOF"), "LSOF 0");
-    send("AA4C534F4600000134");
-    send("AA4C534F4600000134");
-    send("AA4C534F4E00000134");  // bad checksum: refused, not counted
-    EXPECT_EQ(console.execute("count LSOF"), "LSOF 2");
-    EXPECT_EQ(console.execute("count LSON"), "LSON 0");
-    EXPECT_EQ(console.execute("count").rfind("error: ", 0), 0u);
 }

@@ -1,5 +1,4 @@
 // The simulated module: identity, information record, power, scans on a fake clock, data chunks.
-#include "sim/laser_device.h"
 #include "sim/module_device.h"
 #include "sim/module_protocol.h"
 #include "sim_test_util.h"
@@ -7,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <bit>
-#include <cmath>
 
 using namespace vxmsim;
 using namespace vxmproto;
@@ -55,7 +53,7 @@ struct ModuleFixture : ::testing::Test {
 
 }  // namespace
 
-TEST_F(ModuleFixture, ScansTakeSpanOverSpeedTimesAveragesAndStopEndsThemAtOnce)
+TEST_F(ModuleFixture, ScansTakeSpanOverSpeedTimesAveragesStopEndsThemAtOnceAndWideSpansDoNotOverflow)
 {
     ASSERT_EQ(status(kScan, scan({1260, 1340, 100, 2, 20001}, 1, -1)), kDone);
     EXPECT_EQ(done(), std::make_pair(0, 20001));
@@ -79,6 +77,17 @@ TEST_F(ModuleFixture, ScansTakeSpanOverSpeedTimesAveragesAndStopEndsThemAtOnce)
     EXPECT_EQ(done().first, 1);
     EXPECT_EQ(ask(kData, data(0, 1000, 0)).size(), 4001u);  // the scan's points stay readable
     EXPECT_EQ(status(kStop), kDone);                         // stopping nothing is fine
+
+    // 1000 nm to 3000000 nm is 3e9 pm, more than a 32-bit integer holds: laid out without overflow.
+    ASSERT_EQ(status(kScan, scan({1000, 3000000, 1000000, 1, 3}, 0, -1)), kDone);
+    now += 3000;
+    ASSERT_EQ(done().first, 1);
+    const Words w = ask(kData, data(0, 3, 0));
+    ASSERT_EQ(w.size(), 13u);
+    for (const auto& [at, pm] : {std::tuple(1, 1.0e6F), {5, 1.5005e9F}, {9, 3.0e9F}}) EXPECT_FLOAT_EQ(floatAt(w, at), pm) << at;
+    // Align mode over the widest range still takes its most points.
+    ASSERT_EQ(status(kAlign, scan({1, 2147483647, 2147483647}, 1, 0)), kDone);
+    EXPECT_EQ(module.scanPoints(), static_cast<std::size_t>(kMaxPoints));
 }
 
 TEST_F(ModuleFixture, RefusedRequestsAreNamedAndLeaveNothingToRead)
@@ -96,19 +105,4 @@ TEST_F(ModuleFixture, RefusedRequestsAreNamedAndLeaveNothingToRead)
     // Past the end, too many points, not the scanned channel.
     for (const Words& w : {data(20000, 2, 1), data(0, kChunkPoints + 1, 1), data(0, 10, 0)})
         EXPECT_EQ(status(kData, w), kOutOfRange);
-}
-
-TEST_F(ModuleFixture, SpansBeyondThirtyTwoBitPicometresAreLaidOutWithoutOverflow)
-{
-    // 1000 nm to 3000000 nm is 3e9 pm, more than a 32-bit integer holds.
-    ASSERT_EQ(status(vxmproto::kScan, scan({1000, 3000000, 1000000, 1, 3}, 0, -1)), kDone);
-    now += 3000;
-    ASSERT_EQ(done().first, 1);
-    const Words w = ask(vxmproto::kData, data(0, 3, 0));
-    ASSERT_EQ(w.size(), 13u);
-    for (const auto& [at, pm] : {std::tuple(1, 1.0e6F), {5, 1.5005e9F}, {9, 3.0e9F}}) EXPECT_FLOAT_EQ(floatAt(w, at), pm) << at;
-
-    // Align mode over the widest range still takes its most points.
-    ASSERT_EQ(status(vxmproto::kAlign, scan({1, 2147483647, 2147483647}, 1, 0)), kDone);
-    EXPECT_EQ(module.scanPoints(), static_cast<std::size_t>(vxmproto::kMaxPoints));
 }

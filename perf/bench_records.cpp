@@ -216,7 +216,9 @@ bool generateFigures(const QString& url, bool postgres)
     return written && !store.open(url) && store.resummarize();
 }
 
-// The line's statistics of 100 000 records: all of them, one recipe (a third), one day (1440).
+// The line's statistics of 100 000 records: all of them, one recipe (a third), one day (1440),
+// 30 days (43 200) and the same 30 days summed row by row (a device pattern matching every device
+// keeps the filter off the hourly sums).
 void BM_Statistics(benchmark::State& state)
 {
     const bool postgres = state.range(0) == 1;
@@ -235,16 +237,17 @@ void BM_Statistics(benchmark::State& state)
     store.open(url);
     RecordFilter filter;
     if (state.range(1) == 1) filter.recipe = QStringLiteral("R-1");
-    if (state.range(1) == 2) {
+    if (state.range(1) >= 2) {
         filter.from = QDateTime::fromMSecsSinceEpoch(1700000000000 + 50'000LL * 60'000, Qt::UTC);
-        filter.to = filter.from.addDays(1);
+        filter.to = filter.from.addDays(state.range(1) == 2 ? 1 : 30);
     }
+    if (state.range(1) == 4) filter.devicePattern = QStringLiteral("*");
     std::size_t figures = 0;
     for (auto _ : state) figures = store.statistics(filter).figures.size();
     if (store.lastError()) state.SkipWithError(store.lastError().detail.toStdString().c_str());
     state.counters["series"] = static_cast<double>(figures);
 }
-BENCHMARK(BM_Statistics)->ArgNames({"postgres", "filter"})->ArgsProduct({{0, 1}, {0, 1, 2}})
+BENCHMARK(BM_Statistics)->ArgNames({"postgres", "filter"})->ArgsProduct({{0, 1}, {0, 1, 2, 3, 4}})
     ->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 
 // Opening a version 1 store of 100 000 records, each with 4 channels of 10 figures: the step to

@@ -1201,6 +1201,32 @@ bool sumFilteredSeries(QSqlQuery& q, const RecordFilter& filter, bool byHours, s
     return true;
 }
 
+// The yield of all records (recipe empty) or of one recipe's, from device_verdicts.
+bool readYield(QSqlQuery& q, const QString& recipe, stats::Yield& out)
+{
+    q.prepare(QStringLiteral("SELECT COUNT(*), COALESCE(SUM(first_ok), 0), COALESCE(SUM(last_ok), 0) FROM device_verdicts"
+                             " WHERE scope = ?"));
+    q.addBindValue(notNull(recipe));
+    if (!q.exec() || !q.next()) return false;
+    out = stats::yieldFromCounts(q.value(0).toLongLong(), q.value(1).toLongLong(), q.value(2).toLongLong());
+    return true;
+}
+
+// The yield of the judged records `filter` selects, read in time order off the time index.
+bool yieldOfRows(QSqlQuery& q, const RecordFilter& filter, stats::Yield& out)
+{
+    QVariantList values;
+    q.prepare(QStringLiteral("SELECT r.device_id, r.verdict FROM records r") +
+              filtered(QStringLiteral("r.judges_device = 1 AND r.verdict IN ('PASS', 'MARGINAL', 'FAIL')"), filter, values) +
+              QStringLiteral(" ORDER BY r.utc_ms, r.id"));
+    for (const QVariant& v : values) q.addBindValue(v);
+    if (!q.exec()) return false;
+    std::vector<stats::JudgedRecord> judged;
+    while (q.next()) judged.push_back({q.value(0).toString(), q.value(1).toString()});
+    out = stats::yieldOf(judged);
+    return true;
+}
+
 }  // namespace
 
 bool RecordStore::refreshSeries(bool all)
@@ -1258,8 +1284,8 @@ LineStatistics RecordStore::statistics(const RecordFilter& filter)
         return false;
     };
     // All records, or one recipe's: the devices and series summed as they were stored. Any other
-    // filter: the devices ranked and the series summed now, from the rows it selects, a time
-    // range's whole hours from their sums.
+    // filter: the devices and series summed now, from the rows it selects, a time range's whole
+    // hours from their sums.
     RecordFilter onlyRecipe;
     onlyRecipe.recipe = filter.recipe;
     onlyRecipe.limit = filter.limit;
@@ -1268,23 +1294,10 @@ LineStatistics RecordStore::statistics(const RecordFilter& filter)
     timeRange.to = filter.to;
     const bool summed = filter == onlyRecipe && refreshSeries(false);
     const bool byHours = !summed && filter == timeRange && refreshSeries(false);
-    constexpr const char* kCounts = "SELECT COUNT(*), COALESCE(SUM(first_ok), 0), COALESCE(SUM(last_ok), 0) FROM ";
-    if (summed) {
-        q.prepare(QLatin1String(kCounts) + QStringLiteral("device_verdicts WHERE scope = ?"));
-        q.addBindValue(notNull(filter.recipe));
-    } else {
-        QVariantList values;
-        const QStringList terms = filterTerms(filter, values, QStringLiteral("r."));
-        q.prepare(QLatin1String(kCounts) + QLatin1Char('(') +
-                  deviceRows(false, terms.isEmpty() ? QString() : QStringLiteral(" AND ") + terms.join(QLatin1String(" AND "))) +
-                  QStringLiteral(") d"));
-        for (const QVariant& v : values) q.addBindValue(v);
-    }
-    if (!q.exec() || !q.next()) {
+    if (summed ? !readYield(q, filter.recipe, out.yield) : !yieldOfRows(q, filter, out.yield)) {
         fail(classify(q.lastError()), errorText(q.lastError()));
         return out;
     }
-    out.yield = stats::yieldFromCounts(q.value(0).toLongLong(), q.value(1).toLongLong(), q.value(2).toLongLong());
     if (summed ? !readSeries(q, filter.recipe, out.figures) : !sumFilteredSeries(q, filter, byHours, out.figures)) {
         fail(classify(q.lastError()), errorText(q.lastError()));
         return out;

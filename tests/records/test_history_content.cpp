@@ -29,7 +29,6 @@ TEST(HistoryList, RowsAndDetailsShowLocalTimeKindCountsAndFigures)
     EXPECT_EQ(history::recordLabel(9, {}, QDateTime(QDate(2026, 1, 3), QTime(7, 30, 5)), 1),
               QStringLiteral("#9 (no ID) 2026-01-03 07:30:05"));
 
-    // Details: the verdict, then each figure, then the channel rows.
     MeasurementRecord r;
     EXPECT_TRUE(history::figureLines(r, 1).isEmpty());
     r.verdict = QStringLiteral("FAIL");
@@ -91,7 +90,6 @@ TEST(HistoryExport, SheetPerRecordUnderAUniqueNameAndCsvSideBySide)
     EXPECT_EQ(history::recordSheet(power).sheetName.size(), 31);
     EXPECT_EQ(history::sheetName(record(3, {}, RecordMode::Regular, {}, {})), QStringLiteral("#3"));
 
-    // The CSV puts records side by side.
     const MeasurementRecord a = record(1, QStringLiteral("DUT,1"), RecordMode::Regular, {1500.0F, 1500.5F, 1501.0F},
                                        {-1.0F, -2.00005F, -3.0F});
     const MeasurementRecord b = record(2, {}, RecordMode::Align, {1600.25F}, {5.5F});

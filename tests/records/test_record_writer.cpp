@@ -44,15 +44,18 @@ std::vector<int> storedPasses(const QString& url, const QString& device)
 
 bool waitFor(const std::function<bool()>& done, int ms = 20000) { return QTest::qWaitFor(done, ms); }
 
-TEST(RecordWriter, ServerStoppedDuringARepeatedMeasurementGetsEveryPassOnceInOrder)
+TEST(RecordWriter, ServerStoppedDuringARepeatedMeasurementGetsEveryPassOnceInOrderAndARefusedRecordSetAside)
 {
     PostgresServer* pg = postgresWith(QStringLiteral("fault"));
     if (!pg) return;
     const QString url = pg->url(QStringLiteral("fault"));
     QTemporaryDir dir;
+    const QString spool = dir.filePath(QStringLiteral("spool.sqlite"));
+    MeasurementRecord refused = pass(QStringLiteral("BAD-3"), 1);
+    refused.uid = QString(65, QLatin1Char('u'));  // the column holds 64 characters; SQLite does not check
     QStringList arrived;
     {
-        RecordWriter writer(url, dir.filePath(QStringLiteral("spool.sqlite")), 200);
+        RecordWriter writer(url, spool, 200);
         QObject::connect(&writer, &RecordWriter::stored, [&arrived](const QString& uid, qint64) { arrived << uid; });
         writer.start();
         QStringList sent;
@@ -67,19 +70,24 @@ TEST(RecordWriter, ServerStoppedDuringARepeatedMeasurementGetsEveryPassOnceInOrd
 
         ASSERT_TRUE(pg->stop()) << pg->problem().toStdString();
         for (int n = 3; n < 8; ++n) measure(n);
-        ASSERT_TRUE(waitFor([&] { return writer.status().waiting == 5; }));
+        writer.submit(refused);  // spooled, and refused by the server once it is back
+        ASSERT_TRUE(waitFor([&] { return writer.status().waiting == 6; }));
         EXPECT_FALSE(writer.status().storeUp);
         EXPECT_EQ(writer.status().error.problem, StoreProblem::Unreachable);
         QTest::qWait(600);  // a few retries against the stopped server change nothing
-        EXPECT_EQ(writer.status().waiting, 5);
+        EXPECT_EQ(std::make_pair(writer.status().waiting, writer.status().inMemory), std::make_pair(6, 0)) << "all in the spool";
 
         ASSERT_TRUE(pg->start()) << pg->problem().toStdString();
         measure(8);
         ASSERT_TRUE(waitFor([&] { return writer.status().waiting == 0 && arrived.size() == 9; }));
         EXPECT_TRUE(writer.status().storeUp);
         EXPECT_EQ(arrived, sent);
+        ASSERT_TRUE(writer.status().latestSetAside);
+        EXPECT_EQ(std::make_tuple(writer.status().setAside, writer.status().latestSetAside->uid), std::make_tuple(1, refused.uid));
+        EXPECT_TRUE(writer.status().latestSetAside->reason.contains(QStringLiteral("64")));
     }
     EXPECT_EQ(storedPasses(url, QStringLiteral("DUT-42")), (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8}));
+    EXPECT_EQ(setAsideEntries(setAsideFolder(spool)).size(), 1U);
 }
 
 TEST(RecordWriter, ABadAddressIsShownInRedAndTheSpoolIsSentAtTheNextStart)
@@ -198,35 +206,6 @@ TEST(RecordWriter, ARecordTheStoreRefusesIsSetAsideInRedAndTheRecordsBehindItAre
     EXPECT_EQ(writer.status().inMemory, 0);
     EXPECT_EQ(storedPasses(later, {}), (std::vector<int>{3, 4}));  // OK-3, OK-4
     expectKeptWhole(aside, refused);
-}
-
-TEST(RecordWriter, ATooLongUidIsRefusedByPostgresqlAndSetAsideFromTheSpool)
-{
-    PostgresServer* pg = postgresWith(QStringLiteral("refusing"));
-    if (!pg) return;
-    const QString url = pg->url(QStringLiteral("refusing"));
-    QTemporaryDir dir;
-    const QString spool = dir.filePath(QStringLiteral("spool.sqlite"));
-    ASSERT_TRUE(pg->stop()) << pg->problem().toStdString();
-    {
-        RecordWriter writer(url, spool, 100);
-        writer.start();
-        MeasurementRecord refused = pass(QStringLiteral("BAD-3"), 1);
-        refused.uid = QString(65, QLatin1Char('u'));  // the column holds 64 characters; SQLite does not check
-        for (const MeasurementRecord& r : {pass(QStringLiteral("OK-5"), 0), refused, pass(QStringLiteral("OK-6"), 2)})
-            writer.submit(r);
-        ASSERT_TRUE(waitFor([&] { return writer.status().error.problem == StoreProblem::Unreachable; }));
-        QTest::qWait(300);  // handled and retried
-        EXPECT_EQ(writer.status().waiting, 3);
-        EXPECT_EQ(writer.status().inMemory, 0) << "all three in the spool";
-        ASSERT_TRUE(pg->start()) << pg->problem().toStdString();
-        ASSERT_TRUE(waitFor([&] { return writer.status().waiting == 0 && writer.status().setAside == 1; }));
-        ASSERT_TRUE(writer.status().latestSetAside);
-        EXPECT_EQ(writer.status().latestSetAside->uid, refused.uid);
-        EXPECT_TRUE(writer.status().latestSetAside->reason.contains(QStringLiteral("64")));
-    }
-    EXPECT_EQ(storedPasses(url, {}), (std::vector<int>{0, 2}));
-    EXPECT_EQ(setAsideEntries(setAsideFolder(spool)).size(), 1U);
 }
 
 TEST(RecordWriter, RecordsWaitInMemoryWhileTheSpoolCannotBeWrittenAndMoveToItWhenItCan)

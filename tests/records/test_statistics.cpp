@@ -169,16 +169,13 @@ TEST(Statistics, CapabilityOfALargeSetAndItsBoundaries)
     expectInterval(cap->cpInterval, Interval{1.721652, 2.277887}, "Cp interval");
     EXPECT_FALSE(cap->provisional);
 
-    // Provisional below 30 values, not at 30.
     large.count = 29;
     EXPECT_TRUE(capability(large, {-3.0, 3.0})->provisional);
     large.count = 30;
     EXPECT_FALSE(capability(large, {-3.0, 3.0})->provisional);
 
-    // No limit: no capability at all.
     EXPECT_FALSE(capability(large, {}).has_value());
 
-    // One value, no value, or no spread: a capability with every index and interval absent.
     for (const auto& values : {std::vector<double>{7.0}, std::vector<double>{}, std::vector<double>{5, 5, 5}}) {
         SCOPED_TRACE(values.size());
         const auto c = capability(summaryOf(values), {0.0, 10.0});
@@ -282,7 +279,6 @@ TEST(Statistics, ControlLinesComeFromTheMeanAndTheWithinSigma)
     EXPECT_EQ(ruleMarks(values, *lines), (std::vector<RuleMarks>{0, 0, 0, 0, 0, 0, 0, 0, 0, R2}));
 
     EXPECT_FALSE(controlLines(summaryOf({4.0})).has_value());
-    // No spread: every point on the centre, none marked.
     EXPECT_EQ(ruleMarks(std::vector<double>(9, 5.0), *controlLines(summaryOf({5, 5}))), std::vector<RuleMarks>(9, 0));
 }
 
@@ -320,7 +316,6 @@ TEST(Statistics, HistogramFitsTheDataAndTheLimitsInRootOfNBinsClamped)
 
     EXPECT_FALSE(histogramLayout(summaryOf({}), {0.0, 1.0}).has_value());
 
-    // Outside the layout, or not a number: in no bin.
     const HistogramLayout unit{0.0, 10.0, 5};
     EXPECT_EQ(std::make_tuple(binOf(unit, 0.0), binOf(unit, 10.0), binOf(unit, 7.9)), std::make_tuple(0, 4, 3));
     for (double outside : {-1e-9, 10.000001, std::nan("")}) EXPECT_FALSE(binOf(unit, outside).has_value());
@@ -360,13 +355,10 @@ TEST(Statistics, YieldCountsDevicesByTheirFirstAndLastJudgedVerdicts)
     const Yield y = yieldOf(records);
     EXPECT_EQ(std::tie(y.tested, y.passedFirst, y.passed, y.firstPassYield, y.finalYield),
               std::make_tuple(8, 4, 5, Opt(0.5), Opt(0.625)));
-    // One device: its own verdicts make the yield, 0 or 1.
     const Yield one = yieldOf(std::vector<JudgedRecord>{{"A", "FAIL"}, {"A", "PASS"}});
     EXPECT_EQ(std::tie(one.tested, one.firstPassYield, one.finalYield), std::make_tuple(1, Opt(0.0), Opt(1.0)));
-    // Nothing judged: nothing tested and no yield.
     const Yield none = yieldOf(std::vector<JudgedRecord>{{"A", ""}, {"", ""}});
     EXPECT_EQ(std::tie(none.tested, none.firstPassYield, none.finalYield), std::make_tuple(0, Opt(), Opt()));
-    // The store's counts give the same ratios.
     const Yield fromCounts = yieldFromCounts(8, 4, 5);
     EXPECT_EQ(std::tie(fromCounts.firstPassYield, fromCounts.finalYield), std::make_tuple(Opt(0.5), Opt(0.625)));
 }

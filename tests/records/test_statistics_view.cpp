@@ -90,7 +90,6 @@ protected:
         view = window.StatisticsView;
     }
 
-    // The table's row of a figure of a channel.
     int rowOf(Figure figure, int channel) const
     {
         const auto& rows = controller->statistics().rows();

@@ -35,10 +35,7 @@ inline PostgresServer* postgresWith(const QString& name)
 inline MeasurementRecord recordOf(const QString& device, const QDateTime& utc, int points, float firstNm, float stepNm,
                                   const std::function<float(int)>& value)
 {
-    MeasurementRecord r;
-    r.uid = newRecordUid();
-    r.utc = utc;
-    r.deviceId = device;
+    MeasurementRecord r{.uid = newRecordUid(), .utc = utc, .deviceId = device};
     for (int i = 0; i < points; ++i) {
         r.wavelengthsNm.push_back(firstNm + stepNm * static_cast<float>(i));
         r.values.push_back(value(i));

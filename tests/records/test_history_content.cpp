@@ -11,20 +11,16 @@ namespace {
 
 MeasurementRecord record(std::int64_t id, QString device, RecordMode mode, std::vector<float> wl, std::vector<float> v)
 {
-    MeasurementRecord r;
-    r.id = id;
-    r.deviceId = std::move(device);
-    r.settings.mode = mode;
-    r.wavelengthsNm = std::move(wl);
-    r.values = std::move(v);
-    return r;
+    return {.id = id, .deviceId = std::move(device), .settings = {.mode = mode}, .wavelengthsNm = std::move(wl),
+            .values = std::move(v)};
 }
 
 TEST(HistoryList, RowsAndDetailsShowLocalTimeKindCountsAndFigures)
 {
     const RecordSummary s{.id = 5, .utc = QDateTime(QDate(2026, 1, 2), QTime(23, 30, 5, 250), Qt::UTC), .utcOffsetS = 8 * 3600,
                           .deviceId = QStringLiteral("DUT-1"), .kind = RecordKind::RepeatPass, .pass = 3,
-                          .hostName = QStringLiteral("bench-1"), .verdict = QStringLiteral("PASS"), .channelCount = 4, .pointCount = 20001};
+                          .hostName = QStringLiteral("bench-1"), .verdict = QStringLiteral("PASS"), .channelCount = 4,
+                          .pointCount = 20001};
     EXPECT_EQ(history::listRow(s, 1), (QStringList{"2026-01-03 07:30:05", "DUT-1", "Pass 3", "bench-1", "PASS", "4", "20001"}));
     EXPECT_EQ(history::recordLabel(9, {}, QDateTime(QDate(2026, 1, 3), QTime(7, 30, 5)), 1),
               QStringLiteral("#9 (no ID) 2026-01-03 07:30:05"));

@@ -33,22 +33,15 @@ QDateTime at(qint64 utcMs) { return QDateTime::fromMSecsSinceEpoch(utcMs, Qt::UT
 
 MeasurementRecord sampleRecord(const QString& uid, const QString& device, qint64 utcMs)
 {
-    MeasurementRecord r;
-    r.uid = uid;
-    r.utc = at(utcMs);
-    r.utcOffsetS = 8 * 3600;
-    r.deviceId = device;
-    r.bench = {QStringLiteral("VXM-1550-C"), QStringLiteral("SN-M-0042"), QStringLiteral("TLS-C-01"),
-               QStringLiteral("SN-L-7"), QStringLiteral("3.0"), QStringLiteral("bench-3")};
-    r.kind = RecordKind::RepeatPass;
-    r.pass = 4;
-    r.settings = {1527, 1567, 40, 3, 20001, QStringLiteral("2. Channel #2"), RecordMode::Regular, false, true, true, false,
-         QStringLiteral("-3.0"), true, QStringLiteral("1550.12")};
-    r.channels = {{1530.125F, 0.4375F, -1.234567F}, {1550.0078F, 0.51F, -0.333333F}};
-    r.figuresJson = QStringLiteral(R"({"ripple_db":0.125,"channels":[1,2]})");
-    r.verdict = QStringLiteral("PASS");
-    r.power = 1.0 / 3.0;
-    r.powerUnit = QStringLiteral("(dBm)");
+    MeasurementRecord r{.uid = uid, .utc = at(utcMs), .utcOffsetS = 8 * 3600, .deviceId = device,
+                        .bench = {QStringLiteral("VXM-1550-C"), QStringLiteral("SN-M-0042"), QStringLiteral("TLS-C-01"),
+                                  QStringLiteral("SN-L-7"), QStringLiteral("3.0"), QStringLiteral("bench-3")},
+                        .kind = RecordKind::RepeatPass, .pass = 4,
+                        .settings = {1527, 1567, 40, 3, 20001, QStringLiteral("2. Channel #2"), RecordMode::Regular, false, true,
+                                     true, false, QStringLiteral("-3.0"), true, QStringLiteral("1550.12")},
+                        .channels = {{1530.125F, 0.4375F, -1.234567F}, {1550.0078F, 0.51F, -0.333333F}},
+                        .figuresJson = QStringLiteral(R"({"ripple_db":0.125,"channels":[1,2]})"), .verdict = QStringLiteral("PASS"),
+                        .power = 1.0 / 3.0, .powerUnit = QStringLiteral("(dBm)")};
     for (int i = 0; i < 20001; ++i) {
         r.wavelengthsNm.push_back(1527.0F + 0.002F * static_cast<float>(i));
         r.values.push_back(-3.0F * std::sin(static_cast<float>(i) * 0.01F) - 0.001F * static_cast<float>(i % 7));

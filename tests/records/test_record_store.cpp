@@ -204,45 +204,56 @@ TEST_P(RecordStoreTest, EveryFieldComesBackAsWrittenAndTheSpectrumBitForBit)
     EXPECT_EQ(store_.load(spectrum.id)->localTime().toString(Qt::ISODateWithMs), QStringLiteral("2026-05-29T04:26:40.123+08:00"));
 }
 
-TEST_P(RecordStoreTest, ListsFilterAndRunNewestFirst)
+TEST_P(RecordStoreTest, ListsFilterByFieldsDevicePatternAndRecipeAndRunNewestFirst)
 {
-    struct Row {
-        const char *uid, *device;
-        qint64 utcMs;
-        const char *verdict, *host;
-    };
-    const Row rows[] = {{"a", "D1", 1000, "PASS", "bench-1"}, {"b", "D2", 2000, "FAIL", "bench-1"},
-                        {"c", "D1", 3000, "", "bench-2"},     {"d", "D1", 4000, "FAIL", "bench-2"},
-                        {"e", "D3", 4000, "PASS", "bench-1"}};
-    for (const Row& row : rows) {
+    // Each record's port is its row here, so that a summary can be held to its own record's fields.
+    struct Row { const char *uid, *device; qint64 utcMs; const char *verdict, *host, *recipe; };
+    const Row rows[] = {{"a", "D1", 1000, "PASS", "bench-1", ""},       {"b", "D2", 2000, "FAIL", "bench-1", ""},
+                        {"c", "D1", 3000, "", "bench-2", ""},           {"d", "D1", 4000, "FAIL", "bench-2", ""},
+                        {"e", "D3", 4000, "PASS", "bench-1", ""},       {"f", "A_1", 5000, "PASS", "bench-3", "CWDM-4"},
+                        {"g", "AB1", 6000, "PASS", "bench-3", "CWDM-4"}, {"h", "a%2", 7000, "PASS", "bench-3", ""},
+                        {"i", "B-1", 8000, "PASS", "bench-3", ""}};
+    for (int port = 0; port < std::ssize(rows); ++port) {
+        const Row& row = rows[port];
         MeasurementRecord r = sampleRecord(QString::fromLatin1(row.uid), QString::fromLatin1(row.device), row.utcMs);
         r.verdict = QString::fromLatin1(row.verdict);
         r.bench.hostName = QString::fromLatin1(row.host);
-        r.bench.moduleSerial = QStringLiteral("M-") + QString::fromLatin1(row.host);
+        r.bench.moduleSerial = QStringLiteral("M-") + r.bench.hostName;
+        r.recipeName = QString::fromLatin1(row.recipe);
+        r.port = port;
         ASSERT_TRUE(store_.insert(r));
     }
     struct Case { const char* name; RecordFilter filter; QStringList uids; };  // uids newest first, ties later stored first
     const Case cases[] = {
-        {"all", {}, {"e", "d", "c", "b", "a"}},            {"device", {QStringLiteral("D1"), {}, {}, {}, {}, {}, {}}, {"d", "c", "a"}},
-        {"from inclusive, to exclusive", {{}, at(2000), at(4000), {}, {}, {}, {}}, {"c", "b"}},
-        {"verdict", {{}, {}, {}, QStringLiteral("FAIL"), {}, {}, {}}, {"d", "b"}},   {"no verdict", {{}, {}, {}, kNoVerdict, {}, {}, {}}, {"c"}},
-        {"bench by host", {{}, {}, {}, {}, QStringLiteral("bench-2"), {}, {}}, {"d", "c"}},
-        {"bench by module serial", {{}, {}, {}, {}, QStringLiteral("M-bench-1"), {}, {}}, {"e", "b", "a"}},
-        {"all at once", {QStringLiteral("D1"), at(1000), at(5000), QStringLiteral("PASS"), QStringLiteral("bench-1"), {}, {}, 1000}, {"a"}},
-        {"limit", {{}, {}, {}, {}, {}, {}, {}, 2}, {"e", "d"}},    {"nothing", {QStringLiteral("D9"), {}, {}, {}, {}, {}, {}}, {}},
+        {"all", {}, {"i", "h", "g", "f", "e", "d", "c", "b", "a"}},   {"device", {.deviceId = "D1"}, {"d", "c", "a"}},
+        {"from inclusive, to exclusive", {.from = at(2000), .to = at(4000)}, {"c", "b"}},
+        {"verdict", {.verdict = "FAIL"}, {"d", "b"}},                 {"no verdict", {.verdict = kNoVerdict}, {"c"}},
+        {"bench by host", {.bench = "bench-2"}, {"d", "c"}},
+        {"bench by module serial", {.bench = "M-bench-1"}, {"e", "b", "a"}},
+        {"all at once", {"D1", at(1000), at(5000), "PASS", "bench-1", {}, {}, 1000}, {"a"}},
+        {"limit", {.limit = 2}, {"i", "h"}},                          {"nothing", {.deviceId = "D9"}, {}},
+        {"'_' is itself", {.devicePattern = "A_*"}, {"f"}},          {"'%' is itself", {.devicePattern = "*%*"}, {"h"}},
+        {"ASCII letters either case", {.devicePattern = "a*"}, {"h", "g", "f"}},
+        {"pattern", {.devicePattern = "*1"}, {"i", "g", "f", "d", "c", "a"}},
+        {"recipe", {.recipe = "CWDM-4"}, {"g", "f"}},                {"no such recipe", {.recipe = "DWDM"}, {}},
+        {"recipe and pattern", {.recipe = "CWDM-4", .devicePattern = "*1"}, {"g", "f"}},
     };
     for (const Case& c : cases) {
         QStringList got;
-        for (const RecordSummary& s : store_.list(c.filter)) got << store_.load(s.id)->uid;
+        for (const RecordSummary& s : store_.list(c.filter)) {
+            got << store_.load(s.id)->uid;
+            EXPECT_EQ(s.deviceId, QString::fromLatin1(rows[s.port].device)) << c.name;
+            EXPECT_EQ(s.recipeName, QString::fromLatin1(rows[s.port].recipe)) << c.name;
+        }
         EXPECT_EQ(got, c.uids) << c.name;
         RecordFilter unlimited = c.filter;
         unlimited.limit = 0;
-        EXPECT_EQ(store_.count(unlimited), c.filter.limit == 2 ? 5 : c.uids.size()) << c.name;
+        EXPECT_EQ(store_.count(unlimited), c.filter.limit == 2 ? 9 : c.uids.size()) << c.name;
     }
-    const RecordSummary top = store_.list({QStringLiteral("D1"), {}, {}, {}, {}, {}, {}}).front();
+    const RecordSummary top = store_.list({.deviceId = "D1"}).front();
     EXPECT_EQ(std::tie(top.channelCount, top.pointCount, top.kind, top.pass, top.hostName, top.moduleSerial, top.laserSerial),
               std::make_tuple(2, 20001, RecordKind::RepeatPass, 4, QStringLiteral("bench-2"), QStringLiteral("M-bench-2"), QStringLiteral("SN-L-7")));
-    EXPECT_EQ(store_.benches(), (QStringList{QStringLiteral("bench-1"), QStringLiteral("bench-2")}));
+    EXPECT_EQ(store_.benches(), (QStringList{"bench-1", "bench-2", "bench-3"}));
 }
 
 TEST_P(RecordStoreTest, ARecordSentAgainIsStoredOnceAndOpeningAgainKeepsIt)
@@ -265,36 +276,6 @@ TEST_P(RecordStoreTest, ARecordSentAgainIsStoredOnceAndOpeningAgainKeepsIt)
     EXPECT_TRUE(again.remove(ids.front()));
     EXPECT_FALSE(again.load(ids.front()));
     EXPECT_EQ(again.oldestIds(10), std::vector<std::int64_t>{*next});
-}
-
-TEST_P(RecordStoreTest, FiltersByRecipeAndDevicePattern)
-{
-    const char* const devices[] = {"A_1", "AB1", "a%2", "B-1"};
-    for (int i = 0; i < 4; ++i) {
-        MeasurementRecord r = sampleRecord(QString::number(i), QString::fromLatin1(devices[i]), 1000 * i);
-        r.recipeName = i < 2 ? QStringLiteral("CWDM-4") : QString();
-        r.port = i;
-        ASSERT_TRUE(store_.insert(r));
-    }
-    struct Case { const char* pattern; const char* recipe; QStringList devices; };
-    const Case cases[] = {
-        {"A_*", "", {"A_1"}},  // '_' is itself, not any character
-        {"a*", "", {"a%2", "AB1", "A_1"}},  // ASCII letters match either case
-        {"*%*", "", {"a%2"}}, {"*1", "", {"B-1", "AB1", "A_1"}}, {"", "CWDM-4", {"AB1", "A_1"}},
-        {"*1", "CWDM-4", {"AB1", "A_1"}}, {"", "DWDM", {}},
-    };
-    for (const Case& c : cases) {
-        const RecordFilter filter{.recipe = QString::fromLatin1(c.recipe), .devicePattern = QString::fromLatin1(c.pattern)};
-        QStringList got;
-        for (const RecordSummary& s : store_.list(filter)) {
-            got << s.deviceId;
-            // Each record's port is its index here: the summary names the record's own.
-            EXPECT_EQ(QString::fromLatin1(devices[s.port]), s.deviceId);
-            EXPECT_EQ(s.recipeName, s.port < 2 ? QStringLiteral("CWDM-4") : QString());
-        }
-        EXPECT_EQ(got, c.devices) << c.pattern << " " << c.recipe;
-        EXPECT_EQ(store_.count(filter), c.devices.size()) << c.pattern << " " << c.recipe;
-    }
 }
 
 TEST_P(RecordStoreTest, VersionOneStoreIsMigratedWithItsFigures)

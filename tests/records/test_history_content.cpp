@@ -11,33 +11,20 @@ namespace {
 
 MeasurementRecord record(std::int64_t id, QString device, RecordMode mode, std::vector<float> wl, std::vector<float> v)
 {
-    MeasurementRecord r;
-    r.id = id;
-    r.deviceId = std::move(device);
-    r.settings.mode = mode;
-    r.wavelengthsNm = std::move(wl);
-    r.values = std::move(v);
-    return r;
+    return {.id = id, .deviceId = std::move(device), .settings = {.mode = mode}, .wavelengthsNm = std::move(wl),
+            .values = std::move(v)};
 }
 
 TEST(HistoryList, RowsAndDetailsShowLocalTimeKindCountsAndFigures)
 {
-    RecordSummary s;
-    s.id = 5;
-    s.utc = QDateTime(QDate(2026, 1, 2), QTime(23, 30, 5, 250), Qt::UTC);
-    s.utcOffsetS = 8 * 3600;
-    s.deviceId = QStringLiteral("DUT-1");
-    s.kind = RecordKind::RepeatPass;
-    s.pass = 3;
-    s.hostName = QStringLiteral("bench-1");
-    s.verdict = QStringLiteral("PASS");
-    s.channelCount = 4;
-    s.pointCount = 20001;
+    const RecordSummary s{.id = 5, .utc = QDateTime(QDate(2026, 1, 2), QTime(23, 30, 5, 250), Qt::UTC), .utcOffsetS = 8 * 3600,
+                          .deviceId = QStringLiteral("DUT-1"), .kind = RecordKind::RepeatPass, .pass = 3,
+                          .hostName = QStringLiteral("bench-1"), .verdict = QStringLiteral("PASS"), .channelCount = 4,
+                          .pointCount = 20001};
     EXPECT_EQ(history::listRow(s, 1), (QStringList{"2026-01-03 07:30:05", "DUT-1", "Pass 3", "bench-1", "PASS", "4", "20001"}));
     EXPECT_EQ(history::recordLabel(9, {}, QDateTime(QDate(2026, 1, 3), QTime(7, 30, 5)), 1),
               QStringLiteral("#9 (no ID) 2026-01-03 07:30:05"));
 
-    // Details: the verdict, then each figure, then the channel rows.
     MeasurementRecord r;
     EXPECT_TRUE(history::figureLines(r, 1).isEmpty());
     r.verdict = QStringLiteral("FAIL");
@@ -99,7 +86,6 @@ TEST(HistoryExport, SheetPerRecordUnderAUniqueNameAndCsvSideBySide)
     EXPECT_EQ(history::recordSheet(power).sheetName.size(), 31);
     EXPECT_EQ(history::sheetName(record(3, {}, RecordMode::Regular, {}, {})), QStringLiteral("#3"));
 
-    // The CSV puts records side by side.
     const MeasurementRecord a = record(1, QStringLiteral("DUT,1"), RecordMode::Regular, {1500.0F, 1500.5F, 1501.0F},
                                        {-1.0F, -2.00005F, -3.0F});
     const MeasurementRecord b = record(2, {}, RecordMode::Align, {1600.25F}, {5.5F});

@@ -1,21 +1,14 @@
 // The History window on a temporary SQLite store holding a few records: the filters and the
 // count, opening a record, the overlay's cap, the exports read back, and what a screen reader and
 // the keyboard reach.
-#include "core/form1.h"
-#include "core/shared_state.h"
+#include "records_rig.h"
+
 #include "core/texts.h"
-#include "core/units.h"
 #include "records/history_host.h"
-#include "records/history_window.h"
-#include "recording_dialogs.h"
 #include "../results/test_workbook_reader.h"
 
 #include <QAccessible>
 #include <QFile>
-#include <QTemporaryDir>
-#include <QTest>
-
-#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
@@ -27,31 +20,14 @@ const QDateTime kStart(QDate(2026, 11, 2), QTime(8, 0), Qt::UTC);
 // A device's insertion-loss dip centred on `centre`, 401 points over 1530..1550 nm.
 MeasurementRecord dip(const char* device, const char* host, const char* verdict, int minutesLater, double centre)
 {
-    MeasurementRecord r;
-    r.uid = newRecordUid();
-    r.utc = kStart.addSecs(60 * minutesLater);
-    r.deviceId = QString::fromLatin1(device);
+    const auto loss = [centre](int i) {
+        return static_cast<float>(-2.0 - 10.0 * std::exp(-std::pow((1530.0 + 0.05 * i - centre) / 1.5, 2)));
+    };
+    MeasurementRecord r = recordOf(QString::fromLatin1(device), kStart.addSecs(60 * minutesLater), 401, 1530.0F, 0.05F, loss);
     r.bench.hostName = QString::fromLatin1(host);
     r.verdict = QString::fromLatin1(verdict);
     r.channels = {{static_cast<float>(centre), 0.4F, -12.5F}};
-    for (int i = 0; i <= 400; ++i) {
-        const double wl = 1530.0 + 20.0 * i / 400;
-        r.wavelengthsNm.push_back(static_cast<float>(wl));
-        r.values.push_back(static_cast<float>(-2.0 - 10.0 * std::exp(-std::pow((wl - centre) / 1.5, 2))));
-    }
     return r;
-}
-
-int pixelsOf(const QImage& image, std::uint32_t bbggrr)
-{
-    const QColor c = vbColor(bbggrr);
-    int n = 0;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x) {
-            const QColor p = image.pixelColor(x, y);
-            n += std::max({std::abs(p.red() - c.red()), std::abs(p.green() - c.green()), std::abs(p.blue() - c.blue())}) < 40;
-        }
-    return n;
 }
 
 // What a screen reader calls a control: the text of the label that labels it, else its name.
@@ -72,31 +48,13 @@ QObject* accessibleNamed(QAccessibleInterface* root, const QString& name)
     return nullptr;
 }
 
-// The window's own control that holds `w` (a date box for its editing field, say).
-QWidget* windowControl(QWidget* w, const QWidget& window)
-{
-    while (w && w->parentWidget() != &window) w = w->parentWidget();
-    return w;
-}
-
-class HistoryWindowTest : public testing::Test {
+class HistoryWindowTest : public HistoryRig {
 protected:
     void SetUp() override
     {
-        resetSharedState();
-        Module1.Language = 1;
-        ASSERT_FALSE(store.open(dir.filePath(QStringLiteral("records.sqlite"))));
-        const MeasurementRecord records[] = {
-            dip("DUT-A", "bench-1", "PASS", 0, 1536.0), dip("DUT-B", "bench-2", "FAIL", 10, 1540.0),
-            dip("DUT-A", "bench-2", "", 20, 1538.0),    dip("DUT-C", "bench-1", "PASS", 30, 1542.0),
-            dip("DUT-A", "bench-1", "FAIL", 40, 1544.0), dip("DUT-D", "bench-2", "PASS", 50, 1546.0),
-        };
-        for (const MeasurementRecord& r : records) {
-            const std::optional<std::int64_t> id = store.insert(r);
-            ASSERT_TRUE(id.has_value());
-            ids.push_back(*id);
-        }
-        controller = new HistoryController(window, store, [this] { return current; });
+        open("records.sqlite", {dip("DUT-A", "bench-1", "PASS", 0, 1536.0), dip("DUT-B", "bench-2", "FAIL", 10, 1540.0),
+                                dip("DUT-A", "bench-2", "", 20, 1538.0), dip("DUT-C", "bench-1", "PASS", 30, 1542.0),
+                                dip("DUT-A", "bench-1", "FAIL", 40, 1544.0), dip("DUT-D", "bench-2", "PASS", 50, 1546.0)});
         window.CurrentTrace->setChecked(false);
     }
 
@@ -109,14 +67,6 @@ protected:
                 window.List->selectionModel()->select(window.List->model()->index(row, 0),
                                                       QItemSelectionModel::Select | QItemSelectionModel::Rows);
     }
-
-    QTemporaryDir dir;
-    RecordStore store;
-    std::vector<std::int64_t> ids;  // in insertion order, oldest first
-    HistoryWindow window;
-    HistoryController* controller = nullptr;
-    CurrentTrace current;
-    DialogsGuard dialogs;
 };
 
 TEST_F(HistoryWindowTest, FiltersListTheRightRecordsNewestFirstWithTheirCount)
@@ -241,10 +191,7 @@ TEST_F(HistoryWindowTest, HistoryButtonOpensTheWindowOnTheStoreAndABadAddressIsN
 
 TEST_F(HistoryWindowTest, ScreenReadersFindEveryControlByNameAndTabReachesTheListAndThePlot)
 {
-    const struct {
-        const char* key;
-        QWidget* control;
-    } named[] = {
+    const struct { const char* key; QWidget* control; } named[] = {
         {"history.deviceId", window.DeviceId},      {"history.from", window.From},
         {"history.to", window.To},                  {"history.verdict", window.Verdict},
         {"history.bench", window.Bench},            {"history.search", window.Search},
@@ -276,20 +223,11 @@ TEST_F(HistoryWindowTest, ScreenReadersFindEveryControlByNameAndTabReachesTheLis
 
     // A listed and selected record must not hold Tab in the list.
     select({ids[0]});
-    window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    window.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
-    window.DeviceId->setFocus();
-    std::vector<QWidget*> reached;
-    for (int press = 0; press < 100 && (reached.empty() || reached.back() != window.DeviceId); ++press) {
-        ASSERT_NE(QApplication::focusWidget(), nullptr);
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        QWidget* control = windowControl(QApplication::focusWidget(), window);
-        if (reached.empty() || reached.back() != control) reached.push_back(control);
-    }
-    ASSERT_EQ(reached.back(), window.DeviceId) << "Tab does not come round";
-    const auto at = [&reached](QWidget* w) { return std::find(reached.begin(), reached.end(), w) - reached.begin(); };
+    const std::vector<QWidget*> reached = tabRound(window, window.DeviceId);
+    // Where the focus first lands in `w` (a date box's editing field, say).
+    const auto at = [&reached](QWidget* w) {
+        return std::ranges::find_if(reached, [w](QWidget* f) { return f == w || w->isAncestorOf(f); }) - reached.begin();
+    };
     EXPECT_LT(at(window.Search), at(window.List));
     EXPECT_LT(at(window.List), at(window.Plot));
     EXPECT_LT(at(window.Plot), at(window.Close));

@@ -2,23 +2,16 @@
 // measurement and comes back, a spool left by an earlier run, a bad address named in red while
 // records wait locally, a record the store refuses set aside while the ones behind it flow, a
 // spool that cannot be written, and what a record holds of the main window.
-#include "postgres_server.h"
+#include "records_rig.h"
 
-#include "core/form1.h"
-#include "core/info_box.h"
-#include "core/shared_state.h"
 #include "core/texts.h"
-#include "core/units.h"
 #include "records/history_host.h"
-#include "records/history_window.h"
 #include "records/record_capture.h"
 #include "records/record_status.h"
 #include "records/record_writer.h"
 
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
-#include <QTest>
 
 #include <cmath>
 #include <cstring>
@@ -30,14 +23,9 @@ namespace {
 
 MeasurementRecord pass(const QString& device, int n)
 {
-    MeasurementRecord r;
-    r.uid = newRecordUid();
-    r.utc = QDateTime::currentDateTimeUtc();
-    r.deviceId = device;
+    MeasurementRecord r = recordOf(device, QDateTime::currentDateTimeUtc(), 2001, 1550.0F, 0.0F, [n](int) { return -1.0F * n; });
     r.kind = RecordKind::RepeatPass;
     r.pass = n;
-    r.wavelengthsNm.assign(2001, 1550.0F);
-    r.values.assign(2001, -1.0F * static_cast<float>(n));
     return r;
 }
 
@@ -56,17 +44,18 @@ std::vector<int> storedPasses(const QString& url, const QString& device)
 
 bool waitFor(const std::function<bool()>& done, int ms = 20000) { return QTest::qWaitFor(done, ms); }
 
-TEST(RecordWriter, ServerStoppedDuringARepeatedMeasurementGetsEveryPassOnceInOrder)
+TEST(RecordWriter, ServerStoppedDuringARepeatedMeasurementGetsEveryPassOnceInOrderAndARefusedRecordSetAside)
 {
-    QString whyNot;
-    PostgresServer* pg = sharedPostgres(&whyNot);
-    if (!pg) GTEST_SKIP() << whyNot.toStdString();
-    ASSERT_TRUE(pg->createDatabase(QStringLiteral("fault")));
+    PostgresServer* pg = postgresWith(QStringLiteral("fault"));
+    if (!pg) return;
     const QString url = pg->url(QStringLiteral("fault"));
     QTemporaryDir dir;
+    const QString spool = dir.filePath(QStringLiteral("spool.sqlite"));
+    MeasurementRecord refused = pass(QStringLiteral("BAD-3"), 1);
+    refused.uid = QString(65, QLatin1Char('u'));  // the column holds 64 characters; SQLite does not check
     QStringList arrived;
     {
-        RecordWriter writer(url, dir.filePath(QStringLiteral("spool.sqlite")), 200);
+        RecordWriter writer(url, spool, 200);
         QObject::connect(&writer, &RecordWriter::stored, [&arrived](const QString& uid, qint64) { arrived << uid; });
         writer.start();
         QStringList sent;
@@ -81,38 +70,40 @@ TEST(RecordWriter, ServerStoppedDuringARepeatedMeasurementGetsEveryPassOnceInOrd
 
         ASSERT_TRUE(pg->stop()) << pg->problem().toStdString();
         for (int n = 3; n < 8; ++n) measure(n);
-        ASSERT_TRUE(waitFor([&] { return writer.status().waiting == 5; }));
+        writer.submit(refused);  // spooled, and refused by the server once it is back
+        ASSERT_TRUE(waitFor([&] { return writer.status().waiting == 6; }));
         EXPECT_FALSE(writer.status().storeUp);
         EXPECT_EQ(writer.status().error.problem, StoreProblem::Unreachable);
         QTest::qWait(600);  // a few retries against the stopped server change nothing
-        EXPECT_EQ(writer.status().waiting, 5);
+        EXPECT_EQ(std::make_pair(writer.status().waiting, writer.status().inMemory), std::make_pair(6, 0)) << "all in the spool";
 
         ASSERT_TRUE(pg->start()) << pg->problem().toStdString();
         measure(8);
         ASSERT_TRUE(waitFor([&] { return writer.status().waiting == 0 && arrived.size() == 9; }));
         EXPECT_TRUE(writer.status().storeUp);
         EXPECT_EQ(arrived, sent);
+        ASSERT_TRUE(writer.status().latestSetAside);
+        EXPECT_EQ(std::make_tuple(writer.status().setAside, writer.status().latestSetAside->uid), std::make_tuple(1, refused.uid));
+        EXPECT_TRUE(writer.status().latestSetAside->reason.contains(QStringLiteral("64")));
     }
     EXPECT_EQ(storedPasses(url, QStringLiteral("DUT-42")), (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8}));
+    EXPECT_EQ(setAsideEntries(setAsideFolder(spool)).size(), 1U);
 }
 
 TEST(RecordWriter, ABadAddressIsShownInRedAndTheSpoolIsSentAtTheNextStart)
 {
-    resetSharedState();
-    Module1.Language = 1;
     QTemporaryDir dir;
     const QString spool = dir.filePath(QStringLiteral("spool.sqlite"));
     {
-        Form1 form;
-        InfoBox info(form.DisplayInfo);
+        WindowRig rig;
         RecordWriter first(QStringLiteral("postgresql://bench@:5432/vxm"), spool, 60000);
-        RecordStatusController status(form, info, first);
+        RecordStatusController status(rig.form, rig.info, first);
         first.start();
         for (int n = 0; n < 3; ++n) first.submit(pass(QStringLiteral("D7"), n));
-        ASSERT_TRUE(waitFor([&] { return form.RecordsStatus->text() == QStringLiteral("Records: 3 waiting"); }));
-        EXPECT_EQ(info.color(), VbColor::Red);
-        EXPECT_TRUE(info.text().startsWith(QStringLiteral("The records database address cannot be read: postgresql://bench@:5432/vxm")))
-            << info.text().toStdString();
+        ASSERT_TRUE(waitFor([&] { return rig.form.RecordsStatus->text() == QStringLiteral("Records: 3 waiting"); }));
+        EXPECT_EQ(rig.info.color(), VbColor::Red);
+        EXPECT_TRUE(rig.info.text().startsWith(u"The records database address cannot be read: postgresql://bench@:5432/vxm"))
+            << rig.info.text().toStdString();
     }  // the program ends (or dies) with three records waiting
     const QString target = dir.filePath(QStringLiteral("records.sqlite"));
     {
@@ -157,8 +148,6 @@ void expectKeptWhole(const QString& folder, const MeasurementRecord& submitted)
 
 TEST(RecordWriter, ARecordTheStoreRefusesIsSetAsideInRedAndTheRecordsBehindItAreStored)
 {
-    resetSharedState();
-    Module1.Language = 1;
     QTemporaryDir dir;
     const QString spool = dir.filePath(QStringLiteral("spool.sqlite"));
     const QString aside = setAsideFolder(spool);
@@ -167,10 +156,9 @@ TEST(RecordWriter, ARecordTheStoreRefusesIsSetAsideInRedAndTheRecordsBehindItAre
     // The store up: the refused record comes straight back from it.
     {
         const QString target = dir.filePath(QStringLiteral("up.sqlite"));
-        Form1 form;
-        InfoBox info(form.DisplayInfo);
+        WindowRig rig;
         RecordWriter writer(target, spool, 100);
-        RecordStatusController status(form, info, writer);
+        RecordStatusController status(rig.form, rig.info, writer);
         writer.start();
         const MeasurementRecord refused = refusedBySqlite(QStringLiteral("BAD-1"));
         writer.submit(pass(QStringLiteral("OK-1"), 0));
@@ -178,17 +166,17 @@ TEST(RecordWriter, ARecordTheStoreRefusesIsSetAsideInRedAndTheRecordsBehindItAre
         writer.submit(pass(QStringLiteral("OK-2"), 2));
         ASSERT_TRUE(waitFor([&] { return writer.status().waiting == 0 && writer.status().setAside == 1; }));
         EXPECT_TRUE(writer.status().storeUp);
-        EXPECT_EQ(form.RecordsStatus->text(), QStringLiteral("Records: stored; 1 set aside"));
-        EXPECT_EQ(foreColorOf(form.RecordsStatus), VbColor::Red);
-        EXPECT_EQ(info.color(), VbColor::Red);
-        EXPECT_TRUE(info.text().startsWith(QStringLiteral("The records database %1 refused a record for good").arg(target)))
-            << info.text().toStdString();
-        EXPECT_TRUE(info.text().contains(QStringLiteral("Device BAD-1")));
+        EXPECT_EQ(rig.form.RecordsStatus->text(), QStringLiteral("Records: stored; 1 set aside"));
+        EXPECT_EQ(foreColorOf(rig.form.RecordsStatus), VbColor::Red);
+        EXPECT_EQ(rig.info.color(), VbColor::Red);
+        EXPECT_TRUE(rig.info.text().startsWith(QStringLiteral("The records database %1 refused a record for good").arg(target)))
+            << rig.info.text().toStdString();
+        EXPECT_TRUE(rig.info.text().contains(QStringLiteral("Device BAD-1")));
         EXPECT_EQ(storedPasses(target, {}), (std::vector<int>{0, 2}));  // OK-1, OK-2
         expectKeptWhole(aside, refused);
 
         // The History window names it, beside the records the store holds.
-        HistoryHost history(form, target, spool);
+        HistoryHost history(rig.form, target, spool);
         history.show();
         const QLabel* line = history.window()->SetAside;
         EXPECT_TRUE(line->isVisible());
@@ -203,9 +191,7 @@ TEST(RecordWriter, ARecordTheStoreRefusesIsSetAsideInRedAndTheRecordsBehindItAre
     // The store away: the spool refuses the record as well, so it waits in memory with the one
     // behind it; when the store comes up the spooled record goes first and the refused one aside.
     const QString later = dir.filePath(QStringLiteral("later/records.sqlite"));
-    QFile blocker(dir.filePath(QStringLiteral("later")));  // a file where the store's folder goes
-    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
+    ASSERT_TRUE(QFile(dir.filePath(QStringLiteral("later"))).open(QIODevice::WriteOnly));  // a file where the store's folder goes
     RecordWriter writer(later, spool, 100);
     writer.start();
     const MeasurementRecord refused = refusedBySqlite(QStringLiteral("BAD-2"));
@@ -214,7 +200,7 @@ TEST(RecordWriter, ARecordTheStoreRefusesIsSetAsideInRedAndTheRecordsBehindItAre
     writer.submit(pass(QStringLiteral("OK-4"), 4));
     ASSERT_TRUE(waitFor([&] { return writer.status().inMemory == 2; })) << "the spool takes the first record only";
     EXPECT_EQ(writer.status().waiting, 3);
-    ASSERT_TRUE(blocker.remove());
+    ASSERT_TRUE(QFile::remove(dir.filePath(QStringLiteral("later"))));
     ASSERT_TRUE(QDir().mkpath(dir.filePath(QStringLiteral("later"))));
     ASSERT_TRUE(waitFor([&] { return writer.status().waiting == 0 && writer.status().setAside == 1; }));
     EXPECT_EQ(writer.status().inMemory, 0);
@@ -222,71 +208,35 @@ TEST(RecordWriter, ARecordTheStoreRefusesIsSetAsideInRedAndTheRecordsBehindItAre
     expectKeptWhole(aside, refused);
 }
 
-TEST(RecordWriter, ATooLongUidIsRefusedByPostgresqlAndSetAsideFromTheSpool)
-{
-    QString whyNot;
-    PostgresServer* pg = sharedPostgres(&whyNot);
-    if (!pg) GTEST_SKIP() << whyNot.toStdString();
-    ASSERT_TRUE(pg->createDatabase(QStringLiteral("refusing")));
-    const QString url = pg->url(QStringLiteral("refusing"));
-    QTemporaryDir dir;
-    const QString spool = dir.filePath(QStringLiteral("spool.sqlite"));
-    ASSERT_TRUE(pg->stop()) << pg->problem().toStdString();
-    {
-        RecordWriter writer(url, spool, 100);
-        writer.start();
-        MeasurementRecord refused = pass(QStringLiteral("BAD-3"), 1);
-        refused.uid = QString(65, QLatin1Char('u'));  // the column holds 64 characters; SQLite does not check
-        for (const MeasurementRecord& r : {pass(QStringLiteral("OK-5"), 0), refused, pass(QStringLiteral("OK-6"), 2)})
-            writer.submit(r);
-        ASSERT_TRUE(waitFor([&] { return writer.status().error.problem == StoreProblem::Unreachable; }));
-        QTest::qWait(300);  // handled and retried
-        EXPECT_EQ(writer.status().waiting, 3);
-        EXPECT_EQ(writer.status().inMemory, 0) << "all three in the spool";
-        ASSERT_TRUE(pg->start()) << pg->problem().toStdString();
-        ASSERT_TRUE(waitFor([&] { return writer.status().waiting == 0 && writer.status().setAside == 1; }));
-        ASSERT_TRUE(writer.status().latestSetAside);
-        EXPECT_EQ(writer.status().latestSetAside->uid, refused.uid);
-        EXPECT_TRUE(writer.status().latestSetAside->reason.contains(QStringLiteral("64")));
-    }
-    EXPECT_EQ(storedPasses(url, {}), (std::vector<int>{0, 2}));
-    EXPECT_EQ(setAsideEntries(setAsideFolder(spool)).size(), 1U);
-}
-
 TEST(RecordWriter, RecordsWaitInMemoryWhileTheSpoolCannotBeWrittenAndMoveToItWhenItCan)
 {
-    resetSharedState();
-    Module1.Language = 1;
     QTemporaryDir dir;
     // Root writes anywhere: a regular file where the spool's folder should be stops it.
-    QFile blocker(dir.filePath(QStringLiteral("data")));
-    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
+    ASSERT_TRUE(QFile(dir.filePath(QStringLiteral("data"))).open(QIODevice::WriteOnly));
     const QString spool = dir.filePath(QStringLiteral("data/spool.sqlite"));
     {
-        Form1 form;
-        InfoBox info(form.DisplayInfo);
+        WindowRig rig;
         RecordWriter writer(QStringLiteral("postgresql://bench@:5432/vxm"), spool, 100);
-        RecordStatusController status(form, info, writer);
+        RecordStatusController status(rig.form, rig.info, writer);
         writer.start();
         for (int n = 0; n < 3; ++n) writer.submit(pass(QStringLiteral("D9"), n));
         ASSERT_TRUE(waitFor([&] { return writer.status().inMemory == 3; }));
         EXPECT_EQ(writer.status().waiting, 3);
         EXPECT_TRUE(writer.status().spoolError);
-        EXPECT_EQ(form.RecordsStatus->text(), QStringLiteral("Records: 3 waiting, 3 in memory only"));
-        EXPECT_EQ(foreColorOf(form.RecordsStatus), VbColor::Red);
-        EXPECT_EQ(info.color(), VbColor::Red);
-        EXPECT_TRUE(info.text().startsWith(QStringLiteral("The records spool %1 cannot be written").arg(spool)))
-            << info.text().toStdString();
+        EXPECT_EQ(rig.form.RecordsStatus->text(), QStringLiteral("Records: 3 waiting, 3 in memory only"));
+        EXPECT_EQ(foreColorOf(rig.form.RecordsStatus), VbColor::Red);
+        EXPECT_EQ(rig.info.color(), VbColor::Red);
+        EXPECT_TRUE(rig.info.text().startsWith(QStringLiteral("The records spool %1 cannot be written").arg(spool)))
+            << rig.info.text().toStdString();
         QTest::qWait(300);  // retries against the blocked folder keep them, in memory
         EXPECT_EQ(writer.status().inMemory, 3);
 
-        ASSERT_TRUE(blocker.remove());
+        ASSERT_TRUE(QFile::remove(dir.filePath(QStringLiteral("data"))));
         ASSERT_TRUE(waitFor([&] { return writer.status().inMemory == 0; }));
         EXPECT_EQ(writer.status().waiting, 3);
-        EXPECT_EQ(form.RecordsStatus->text(), QStringLiteral("Records: 3 waiting"));
-        EXPECT_EQ(info.color(), VbColor::Blue);
-        EXPECT_EQ(info.text(), QStringLiteral("The records spool %1 can be written again").arg(spool));
+        EXPECT_EQ(rig.form.RecordsStatus->text(), QStringLiteral("Records: 3 waiting"));
+        EXPECT_EQ(rig.info.color(), VbColor::Blue);
+        EXPECT_EQ(rig.info.text(), QStringLiteral("The records spool %1 can be written again").arg(spool));
     }
     const QString target = dir.filePath(QStringLiteral("records.sqlite"));
     {

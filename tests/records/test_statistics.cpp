@@ -30,11 +30,8 @@ void expectNear(const Opt& actual, const Opt& expected, const char* what, double
 
 void expectInterval(const std::optional<Interval>& actual, const std::optional<Interval>& expected, const char* what)
 {
-    SCOPED_TRACE(what);
-    ASSERT_EQ(actual.has_value(), expected.has_value());
-    if (!expected) return;
-    EXPECT_NEAR(actual->low, expected->low, 1e-6);
-    EXPECT_NEAR(actual->high, expected->high, 1e-6);
+    expectNear(actual ? Opt(actual->low) : none, expected ? Opt(expected->low) : none, what);
+    expectNear(actual ? Opt(actual->high) : none, expected ? Opt(expected->high) : none, what);
 }
 
 Summary summaryOf(const std::vector<double>& values) { return describe(summarize(values)); }
@@ -45,7 +42,7 @@ Summary summaryOf(const std::vector<double>& values) { return describe(summarize
 //   moving ranges 2 1 2 4 2 = 11 over 5, MR̄ 2.2, within σ = 2.2/1.128 = 1.950355.
 const std::vector<double> kSix{10, 12, 11, 13, 9, 11};
 
-TEST(Statistics, AggregatesAreTheSumsTheStoreGives)
+TEST(Statistics, SummaryOfGoldenSetsFromTheSumsTheStoreGives)
 {
     // Shift = the first value, 10: x - 10 = 0 2 1 3 -1 1, Σ 6, Σ² 0+4+1+9+1+1 = 16.
     const Aggregates a = summarize(kSix);
@@ -53,15 +50,8 @@ TEST(Statistics, AggregatesAreTheSumsTheStoreGives)
               std::make_tuple(6, 10.0, 6.0, 16.0, 9.0, 13.0, 11.0, 5));
     const Aggregates empty = summarize({});
     EXPECT_EQ(std::tie(empty.count, empty.movingRangeCount), std::make_tuple(0, 0));
-}
 
-TEST(Statistics, SummaryOfGoldenSets)
-{
-    const struct {
-        const char* name;
-        std::vector<double> values;
-        Opt mean, minimum, maximum, overall, within;
-    } cases[] = {
+    const struct { const char* name; std::vector<double> values; Opt mean, minimum, maximum, overall, within; } cases[] = {
         {"six values (above)", kSix, 11.0, 9.0, 13.0, std::sqrt(2.0), 2.2 / 1.128},
         // 1 4: mean 2.5, deviations ±1.5, squares 4.5 over 1, σ 2.121320; one moving range 3,
         // within σ 3/1.128 = 2.659574.
@@ -179,16 +169,13 @@ TEST(Statistics, CapabilityOfALargeSetAndItsBoundaries)
     expectInterval(cap->cpInterval, Interval{1.721652, 2.277887}, "Cp interval");
     EXPECT_FALSE(cap->provisional);
 
-    // Provisional below 30 values, not at 30.
     large.count = 29;
     EXPECT_TRUE(capability(large, {-3.0, 3.0})->provisional);
     large.count = 30;
     EXPECT_FALSE(capability(large, {-3.0, 3.0})->provisional);
 
-    // No limit: no capability at all.
     EXPECT_FALSE(capability(large, {}).has_value());
 
-    // One value, no value, or no spread: a capability with every index and interval absent.
     for (const auto& values : {std::vector<double>{7.0}, std::vector<double>{}, std::vector<double>{5, 5, 5}}) {
         SCOPED_TRACE(values.size());
         const auto c = capability(summaryOf(values), {0.0, 10.0});
@@ -232,11 +219,7 @@ constexpr RuleMarks R4 = EightOnOneSide;
 TEST(Statistics, WesternElectricRulesOnGoldenSeries)
 {
     // Centre 0, σ 1: a value is its distance from the centre in σ.
-    const struct {
-        const char* name;
-        std::vector<double> values;
-        std::vector<RuleMarks> marks;
-    } cases[] = {
+    const struct { const char* name; std::vector<double> values; std::vector<RuleMarks> marks; } cases[] = {
         // 3 and -3 lie on the 3σ lines, inside; 3.5 and -10 are beyond. No two beyond 2σ on one
         // side within three points: 3 (#0) and 3.5 (#3) are four apart.
         {"rule 1", {3.0, -3.0, 0.0, 3.5, 0.0, -10.0}, {0, 0, 0, R1, 0, R1}},
@@ -296,21 +279,15 @@ TEST(Statistics, ControlLinesComeFromTheMeanAndTheWithinSigma)
     EXPECT_EQ(ruleMarks(values, *lines), (std::vector<RuleMarks>{0, 0, 0, 0, 0, 0, 0, 0, 0, R2}));
 
     EXPECT_FALSE(controlLines(summaryOf({4.0})).has_value());
-    // No spread: every point on the centre, none marked.
     EXPECT_EQ(ruleMarks(std::vector<double>(9, 5.0), *controlLines(summaryOf({5, 5}))), std::vector<RuleMarks>(9, 0));
 }
 
-TEST(Statistics, HistogramFitsTheDataAndTheLimits)
+TEST(Statistics, HistogramFitsTheDataAndTheLimitsInRootOfNBinsClamped)
 {
     // 1 2 2 3 3 3 4 4 5 9: n 10, ceil(√10) = 4, at least 5 bins. Each bin holds its lower edge.
     const std::vector<double> values{1, 2, 2, 3, 3, 3, 4, 4, 5, 9};
     const Summary s = summaryOf(values);
-    const struct {
-        const char* name;
-        SpecLimits limits;
-        double low, high;
-        std::vector<std::int64_t> counts;
-    } cases[] = {
+    const struct { const char* name; SpecLimits limits; double low, high; std::vector<std::int64_t> counts; } cases[] = {
         // 1..9, width 1.6: [1, 2.6) 1 2 2; [2.6, 4.2) 3 3 3 4 4; [4.2, 5.8) 5; [5.8, 7.4); [7.4, 9] 9.
         {"no limits", {}, 1.0, 9.0, {3, 5, 1, 0, 1}},
         // 0..10, width 2: [0, 2) 1; [2, 4) 2 2 3 3 3; [4, 6) 4 4 5; [6, 8); [8, 10] 9.
@@ -339,15 +316,12 @@ TEST(Statistics, HistogramFitsTheDataAndTheLimits)
 
     EXPECT_FALSE(histogramLayout(summaryOf({}), {0.0, 1.0}).has_value());
 
-    // Outside the layout, or not a number: in no bin.
     const HistogramLayout unit{0.0, 10.0, 5};
     EXPECT_EQ(std::make_tuple(binOf(unit, 0.0), binOf(unit, 10.0), binOf(unit, 7.9)), std::make_tuple(0, 4, 3));
     for (double outside : {-1e-9, 10.000001, std::nan("")}) EXPECT_FALSE(binOf(unit, outside).has_value());
     EXPECT_EQ(histogramCounts(unit, std::vector<double>{-1, 5, 11}), (std::vector<std::int64_t>{0, 0, 1, 0, 0}));
-}
 
-TEST(Statistics, HistogramBinCountIsTheRootOfNClamped)
-{
+    // ceil(√n) bins, 5 to 30.
     const struct { std::int64_t n; int bins; } table[] = {
         {1, 5}, {25, 5}, {26, 6}, {36, 6}, {37, 7}, {400, 20}, {900, 30}, {901, 30}, {100000, 30},
     };
@@ -358,8 +332,14 @@ TEST(Statistics, HistogramBinCountIsTheRootOfNClamped)
     }
 }
 
-TEST(Statistics, YieldCountsDevicesByTheirFirstAndLastVerdicts)
+TEST(Statistics, YieldCountsDevicesByTheirFirstAndLastJudgedVerdicts)
 {
+    const struct { const char* text; Judgement judgement; } judgements[] = {
+        {"PASS", Judgement::Pass}, {"MARGINAL", Judgement::Pass}, {"FAIL", Judgement::Fail},
+        {"", Judgement::NotJudged}, {"-", Judgement::NotJudged}, {"pass", Judgement::NotJudged},
+    };
+    for (const auto& t : judgements) EXPECT_EQ(judgementOf(QString::fromLatin1(t.text)), t.judgement) << t.text;
+
     // Devices and their judged verdicts in time order:
     //   A FAIL PASS (first fail, final pass)    B PASS FAIL (first pass, final fail)
     //   C not judged twice (not tested)         D MARGINAL (passes)
@@ -375,24 +355,12 @@ TEST(Statistics, YieldCountsDevicesByTheirFirstAndLastVerdicts)
     const Yield y = yieldOf(records);
     EXPECT_EQ(std::tie(y.tested, y.passedFirst, y.passed, y.firstPassYield, y.finalYield),
               std::make_tuple(8, 4, 5, Opt(0.5), Opt(0.625)));
-    // One device: its own verdicts make the yield, 0 or 1.
     const Yield one = yieldOf(std::vector<JudgedRecord>{{"A", "FAIL"}, {"A", "PASS"}});
     EXPECT_EQ(std::tie(one.tested, one.firstPassYield, one.finalYield), std::make_tuple(1, Opt(0.0), Opt(1.0)));
-    // Nothing judged: nothing tested and no yield.
     const Yield none = yieldOf(std::vector<JudgedRecord>{{"A", ""}, {"", ""}});
     EXPECT_EQ(std::tie(none.tested, none.firstPassYield, none.finalYield), std::make_tuple(0, Opt(), Opt()));
-    // The store's counts give the same ratios.
     const Yield fromCounts = yieldFromCounts(8, 4, 5);
     EXPECT_EQ(std::tie(fromCounts.firstPassYield, fromCounts.finalYield), std::make_tuple(Opt(0.5), Opt(0.625)));
-}
-
-TEST(Statistics, VerdictTextsAndTheirJudgement)
-{
-    const struct { const char* text; Judgement judgement; } table[] = {
-        {"PASS", Judgement::Pass}, {"MARGINAL", Judgement::Pass}, {"FAIL", Judgement::Fail},
-        {"", Judgement::NotJudged}, {"-", Judgement::NotJudged}, {"pass", Judgement::NotJudged},
-    };
-    for (const auto& t : table) EXPECT_EQ(judgementOf(QString::fromLatin1(t.text)), t.judgement) << t.text;
 }
 
 TEST(Statistics, ParetoSortsFailuresWithCumulativePercent)
@@ -404,16 +372,11 @@ TEST(Statistics, ParetoSortsFailuresWithCumulativePercent)
         {"ripple", 1, 3}, {"insertion_loss", 2, 5}, {"ripple", 1, 2},
         {"bandwidth", 4, 1}, {"insertion_loss", 1, 5}, {"isolation", 3, 0},
     };
-    const auto bars = pareto(failures);
-    const struct { const char* figure; int channel; std::int64_t count; double cumulative; } expected[] = {
-        {"insertion_loss", 1, 5, 31.25}, {"insertion_loss", 2, 5, 62.5}, {"ripple", 1, 5, 93.75}, {"bandwidth", 4, 1, 100.0},
-    };
-    ASSERT_EQ(bars.size(), std::size(expected));
-    for (std::size_t i = 0; i < bars.size(); ++i) {
-        EXPECT_EQ(std::tie(bars[i].figure, bars[i].channel, bars[i].count, bars[i].cumulativePercent),
-                  std::make_tuple(QString::fromLatin1(expected[i].figure), expected[i].channel, expected[i].count,
-                                  expected[i].cumulative)) << i;
-    }
+    using Bar = std::tuple<QString, int, std::int64_t, double>;
+    std::vector<Bar> bars;
+    for (const ParetoBar& b : pareto(failures)) bars.emplace_back(b.figure, b.channel, b.count, b.cumulativePercent);
+    EXPECT_EQ(bars, (std::vector<Bar>{{"insertion_loss", 1, 5, 31.25}, {"insertion_loss", 2, 5, 62.5}, {"ripple", 1, 5, 93.75},
+                                      {"bandwidth", 4, 1, 100.0}}));
     EXPECT_TRUE(pareto({}).empty());
 }
 

@@ -17,12 +17,8 @@ namespace {
 
 MeasurementRecord spectrum(std::vector<float> wavelengths, std::vector<float> values)
 {
-    MeasurementRecord r;
-    r.uid = newRecordUid();
-    r.utc = QDateTime::currentDateTimeUtc();
-    r.wavelengthsNm = std::move(wavelengths);
-    r.values = std::move(values);
-    return r;
+    return {.uid = newRecordUid(), .utc = QDateTime::currentDateTimeUtc(), .wavelengthsNm = std::move(wavelengths),
+            .values = std::move(values)};
 }
 
 std::vector<MeasurementRecord> samples()

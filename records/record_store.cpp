@@ -971,11 +971,12 @@ bool RecordStore::remove(std::int64_t id)
     if (!q.exec()) return failed();
     const bool found = q.next();
     const QString device = found ? q.value(0).toString() : QString();
+    const qint64 hour = found ? hourOf(q.value(1).toLongLong()) : 0;
     q.prepare(QStringLiteral("UPDATE figure_hours SET stale = 1 WHERE hour = ? AND EXISTS (SELECT 1 FROM record_figures f"
                              " JOIN records r ON r.id = f.record_id WHERE f.record_id = ? AND f.port = figure_hours.port"
                              " AND f.channel = figure_hours.channel AND f.figure = figure_hours.figure"
                              " AND (figure_hours.scope = '' OR figure_hours.scope = r.recipe_name))"));
-    q.addBindValue(found ? hourOf(q.value(1).toLongLong()) : 0);
+    q.addBindValue(hour);
     q.addBindValue(qint64(id));
     if (!q.exec()) return failed();
     for (const char* sql : {"UPDATE figure_series SET stale = 1 WHERE EXISTS (SELECT 1 FROM record_figures f"

@@ -22,6 +22,9 @@ TEST(HistoryList, RowsAndDetailsShowLocalTimeKindCountsAndFigures)
                           .hostName = QStringLiteral("bench-1"), .verdict = QStringLiteral("PASS"), .channelCount = 4,
                           .pointCount = 20001};
     EXPECT_EQ(history::listRow(s, 1), (QStringList{"2026-01-03 07:30:05", "DUT-1", "Pass 3", "bench-1", "PASS", "4", "20001"}));
+    RecordSummary device = s;
+    device.kind = RecordKind::Device;
+    EXPECT_EQ(history::listRow(device, 2).at(2), QStringLiteral("器件"));
     EXPECT_EQ(history::recordLabel(9, {}, QDateTime(QDate(2026, 1, 3), QTime(7, 30, 5)), 1),
               QStringLiteral("#9 (no ID) 2026-01-03 07:30:05"));
 

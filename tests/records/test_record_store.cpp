@@ -293,6 +293,12 @@ TEST_P(RecordStoreTest, VersionOneStoreIsMigratedWithItsFigures)
                            QStringLiteral("plain|0|0|0|NULL")}));
     EXPECT_EQ(rawRows(url, QString::fromLatin1(kFigureRowsOf).arg(QStringLiteral("judged"))), kJudgedRows);
     EXPECT_EQ(rawQuery(url, QStringLiteral("SELECT COUNT(*) FROM record_figures")), QList<int>{4});
+    for (const char* sums : {"figure_series", "figure_hours"})
+        EXPECT_EQ(rawRows(url, QStringLiteral("SELECT scope, channel, figure, n, last_value, upper_bound FROM %1 ORDER BY channel, figure")
+                                   .arg(QLatin1String(sums))),
+                  (QStringList{QStringLiteral("|1|offset_nm|1|-0.125|NULL"), QStringLiteral("|1|ripple_db|1|0.75|0.5"),
+                               QStringLiteral("|2|insertion_loss|1|1.5|NULL")}))
+            << sums;
     EXPECT_EQ(migrated.load(migrated.list({}).back().id)->figuresJson, kJudgedFigures);
 
     // A record stored now gives the same rows, on its own port.
@@ -380,12 +386,13 @@ QStringList paretoRows(std::span<const stats::FailureCount> failures)
 
 TEST_P(RecordStoreTest, StatisticsAreThoseOfThePureFunctionsOverTheSameRecords)
 {
-    // Stored out of time order; retests, a record without a device ID, one not judged, a port
-    // record (which does not judge its device) and a device record.
+    // Stored out of time order, 23 minutes apart over six hours; retests, a record without a
+    // device ID, one not judged, a port record (which does not judge its device) and a device record.
     std::vector<MeasurementRecord> made;
-    const auto store = [this, &made](int i, qint64 minute) {
+    constexpr qint64 kSlot = 23 * 60'000;
+    const auto store = [this, &made](int i, qint64 slot) {
         MeasurementRecord r = sampleRecord(QString::number(i), i % 5 == 4 ? QString() : QStringLiteral("D%1").arg(i % 3),
-                                           1'000'000 + minute * 60'000);
+                                           1'000'000 + slot * kSlot);
         r.recipeName = i % 2 ? QStringLiteral("R1") : QStringLiteral("R2");
         r.port = i == 7 ? 1 : 0;
         r.kind = i == 9 ? RecordKind::Device : RecordKind::Spectrum;
@@ -400,12 +407,15 @@ TEST_P(RecordStoreTest, StatisticsAreThoseOfThePureFunctionsOverTheSameRecords)
     };
     for (int i = 0; i < 14; ++i) store(i, (i * 5) % 14);
 
+    // Time ranges from the middle of an hour to the middle of another: their whole hours summed.
     const RecordFilter filters[] = {{}, {.recipe = QStringLiteral("R1")}, {.recipe = QStringLiteral("R2")},
-                                    {.from = at(1'000'000 + 3 * 60'000), .to = at(1'000'000 + 11 * 60'000)}};
+                                    {.from = at(1'000'000 + 3 * kSlot), .to = at(1'000'000 + 11 * kSlot)},
+                                    {.from = at(1'000'000 + 5 * kSlot), .recipe = QStringLiteral("R1")},
+                                    {.to = at(1'000'000 + 9 * kSlot)}};
     const auto expectPure = [&](const char* when) {
       std::ranges::sort(made, {}, [](const MeasurementRecord& r) { return r.utc; });
       for (const RecordFilter& filter : filters) {
-        SCOPED_TRACE(when + (filter.recipe + filter.from.toString()).toStdString());
+        SCOPED_TRACE(when + (filter.recipe + filter.from.toString() + filter.to.toString()).toStdString());
         const auto selected = [&filter](const MeasurementRecord& r) {
             return (filter.recipe.isEmpty() || r.recipeName == filter.recipe) && (!filter.from.isValid() || r.utc >= filter.from) &&
                    (!filter.to.isValid() || r.utc < filter.to);

@@ -50,6 +50,13 @@ TEST(Statistics, SummaryOfGoldenSetsFromTheSumsTheStoreGives)
               std::make_tuple(6, 10.0, 6.0, 16.0, 9.0, 13.0, 11.0, 5));
     const Aggregates empty = summarize({});
     EXPECT_EQ(std::tie(empty.count, empty.movingRangeCount), std::make_tuple(0, 0));
+    // 10 12 | 11 13 9 11: the second run shifted by 11, joined with the moving range 12 → 11.
+    Aggregates joined = summarize(std::span(kSix).first(2));
+    append(joined, summarize(std::span(kSix).last(4)));
+    append(joined, empty);
+    EXPECT_EQ(std::tie(joined.count, joined.shift, joined.sum, joined.sumSquares, joined.minimum, joined.maximum,
+                       joined.movingRangeSum, joined.movingRangeCount, joined.last),
+              std::make_tuple(6, 10.0, 6.0, 16.0, 9.0, 13.0, 11.0, 5, 11.0));
 
     const struct { const char* name; std::vector<double> values; Opt mean, minimum, maximum, overall, within; } cases[] = {
         {"six values (above)", kSix, 11.0, 9.0, 13.0, std::sqrt(2.0), 2.2 / 1.128},

@@ -672,7 +672,11 @@ StoreError RecordStore::open(const StoreLocation& where, int schemaVersion)
         q.exec(QStringLiteral("PRAGMA journal_mode=WAL"));  // readers never wait for the writer
         q.exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
     }
-    if (StoreError e = migrate(schemaVersion)) {
+    const bool fresh = !db.tables().contains(QLatin1String("vxm_schema"));
+    StoreError e = migrate(schemaVersion);
+    // Another program creating the same new store at the same moment may win: its schema is used.
+    if (e && fresh && db.tables().contains(QLatin1String("vxm_schema"))) e = migrate(schemaVersion);
+    if (e) {
         db.close();
         return e;
     }
@@ -683,7 +687,7 @@ StoreError RecordStore::open(const StoreLocation& where, int schemaVersion)
 StoreError RecordStore::migrate(int schemaVersion)
 {
     QSqlDatabase db = QSqlDatabase::database(connection_, false);
-    const QStringList tables = db.tables();
+    const bool pg = where_.engine == Engine::PostgreSQL;
     QSqlQuery q(db);
     const auto failed = [this, &q, &db] {
         const QSqlError e = q.lastError();
@@ -692,29 +696,46 @@ StoreError RecordStore::migrate(int schemaVersion)
         const StoreProblem problem = classify(e);
         return fail(problem == StoreProblem::Refused ? StoreProblem::Failed : problem, errorText(e));
     };
-    int version = 0;
-    if (tables.contains(QLatin1String("vxm_schema"))) {
-        if (!q.exec(QStringLiteral("SELECT version FROM vxm_schema")) || !q.next()) return failed();
-        version = q.value(0).toInt();
-    } else if (tables.contains(QLatin1String("records"))) {
-        return fail(StoreProblem::SchemaVersion, QStringLiteral("records without a schema version"));
-    }
-    if (version > kRecordSchemaVersion)
-        return fail(StoreProblem::SchemaVersion,
-                    QStringLiteral("version %1, this program knows %2").arg(version).arg(kRecordSchemaVersion));
     const auto& steps = migrations();
-    for (; version < schemaVersion; ++version) {
-        if (!db.transaction()) return fail(classify(db.lastError()), errorText(db.lastError()));
-        if (version == 0) {
-            if (!q.exec(QStringLiteral("CREATE TABLE vxm_schema (version INTEGER NOT NULL)"))) return failed();
-            if (!q.exec(QStringLiteral("INSERT INTO vxm_schema (version) VALUES (0)"))) return failed();
+    // Each step runs in a transaction holding the write lock, the version read again under it: a
+    // bench opening the store at the same moment waits for the step, then finds it done.
+    for (bool locked = false;; locked = true) {
+        const QStringList tables = db.tables();
+        int version = 0;
+        if (tables.contains(QLatin1String("vxm_schema"))) {
+            if (locked && pg && !q.exec(QStringLiteral("LOCK TABLE vxm_schema IN EXCLUSIVE MODE"))) return failed();
+            if (!q.exec(QStringLiteral("SELECT version FROM vxm_schema")) || !q.next()) return failed();
+            version = q.value(0).toInt();
+        } else if (tables.contains(QLatin1String("records"))) {
+            if (locked) db.rollback();
+            return fail(StoreProblem::SchemaVersion, QStringLiteral("records without a schema version"));
         }
-        for (const char* statement : steps[static_cast<std::size_t>(version)])
-            if (statement == kSumSeries || statement == kSumHours ? !sumAllSeries(q, statement == kSumSeries, statement == kSumHours)
-                                                                  : !q.exec(dialect(statement, where_.engine)))
-                return failed();
-        if (!q.exec(QStringLiteral("UPDATE vxm_schema SET version = %1").arg(version + 1))) return failed();
-        if (!db.commit()) return fail(classify(db.lastError()), errorText(db.lastError()));
+        if (version > kRecordSchemaVersion) {
+            if (locked) db.rollback();
+            return fail(StoreProblem::SchemaVersion,
+                        QStringLiteral("version %1, this program knows %2").arg(version).arg(kRecordSchemaVersion));
+        }
+        if (version >= schemaVersion) {
+            if (locked) db.rollback();
+            break;
+        }
+        if (locked) {
+            if (version == 0) {
+                if (!q.exec(QStringLiteral("CREATE TABLE vxm_schema (version INTEGER NOT NULL)"))) return failed();
+                if (!q.exec(QStringLiteral("INSERT INTO vxm_schema (version) VALUES (0)"))) return failed();
+            }
+            for (const char* statement : steps[static_cast<std::size_t>(version)])
+                if (statement == kSumSeries || statement == kSumHours
+                        ? !sumAllSeries(q, statement == kSumSeries, statement == kSumHours)
+                        : !q.exec(dialect(statement, where_.engine)))
+                    return failed();
+            if (!q.exec(QStringLiteral("UPDATE vxm_schema SET version = %1").arg(version + 1))) return failed();
+            if (!db.commit()) return fail(classify(db.lastError()), errorText(db.lastError()));
+        }
+        if (!(pg ? db.transaction() : q.exec(QStringLiteral("BEGIN IMMEDIATE")))) {
+            const QSqlError e = pg ? db.lastError() : q.lastError();
+            return fail(classify(e), errorText(e));
+        }
     }
     // A database that can be read but not written says so now rather than at the first record.
     if (!db.transaction()) return fail(classify(db.lastError()), errorText(db.lastError()));

@@ -16,8 +16,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <map>
+#include <thread>
 #include <tuple>
 #include <cstring>
 #include <limits>
@@ -330,6 +332,19 @@ TEST_P(RecordStoreTest, AMigrationThatFailsLeavesVersionOneAsItWas)
     rawRows(url, QStringLiteral("UPDATE records SET figures_json = '' WHERE uid = 'damaged'"));
     ASSERT_FALSE(store.open(url));
     EXPECT_EQ(rawQuery(url, QStringLiteral("SELECT COUNT(*) FROM record_figures")), QList<int>{4});
+}
+
+TEST_P(RecordStoreTest, BenchesCreatingOneNewStoreAtOnceAllOpenIt)
+{
+    for (int round = 0; round < 8; ++round) {
+        const QString url = freshUrl();
+        std::atomic<int> opened = 0;
+        std::vector<std::thread> benches;
+        for (int bench = 0; bench < 3; ++bench)
+            benches.emplace_back([&url, &opened] { opened += RecordStore().open(url) ? 0 : 1; });
+        for (std::thread& bench : benches) bench.join();
+        EXPECT_EQ(opened, 3) << "round " << round;
+    }
 }
 
 TEST_P(RecordStoreTest, RecipesArePublishedOnceForEveryConnection)

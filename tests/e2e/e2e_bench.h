@@ -47,8 +47,8 @@ inline QByteArray fileBytes(const QString& path)
 // A JSON file of docs/examples without its comment, which a recipe would refuse.
 inline QJsonObject exampleJson(const char* name)
 {
-    QJsonObject json = QJsonDocument::fromJson(fileBytes(QStringLiteral(VXM_SOURCE_DIR "/docs/examples/") + QLatin1String(name)))
-                           .object();
+    const QString path = QStringLiteral(VXM_SOURCE_DIR "/docs/examples/") + QLatin1String(name);
+    QJsonObject json = QJsonDocument::fromJson(fileBytes(path)).object();
     json.remove(QStringLiteral("comment"));
     return json;
 }

@@ -7,6 +7,7 @@
 
 #include "recording_dialogs.h"
 #include "simulator_process.h"
+#include "../station/line_support.h"
 
 #include "app/bench.h"
 #include "app/startup_controller.h"
@@ -36,12 +37,18 @@ inline void choose(QComboBox* box, const QString& text)
     box->setCurrentIndex(index);
 }
 
+inline QByteArray fileBytes(const QString& path)
+{
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
+    return file.readAll();
+}
+
 // A JSON file of docs/examples without its comment, which a recipe would refuse.
 inline QJsonObject exampleJson(const char* name)
 {
-    QFile file(QStringLiteral(VXM_SOURCE_DIR "/docs/examples/") + QLatin1String(name));
-    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << name;
-    QJsonObject json = QJsonDocument::fromJson(file.readAll()).object();
+    const QString path = QStringLiteral(VXM_SOURCE_DIR "/docs/examples/") + QLatin1String(name);
+    QJsonObject json = QJsonDocument::fromJson(fileBytes(path)).object();
     json.remove(QStringLiteral("comment"));
     return json;
 }

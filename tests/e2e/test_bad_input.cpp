@@ -139,10 +139,8 @@ protected:
     // The rows of docs/bad-input.md for the given boxes must be exactly those found.
     void expectTable(const QStringList& boxes, const QString& name)
     {
-        QFile doc(QStringLiteral(VXM_SOURCE_DIR "/docs/bad-input.md"));
-        ASSERT_TRUE(doc.open(QIODevice::ReadOnly | QIODevice::Text));
         QStringList documented;
-        for (const QString& line : QString::fromUtf8(doc.readAll()).split(QLatin1Char('\n')))
+        for (const QString& line : QString::fromUtf8(fileBytes(QStringLiteral(VXM_SOURCE_DIR "/docs/bad-input.md"))).split(u'\n'))
             for (const QString& box : boxes)
                 if (line.startsWith(QStringLiteral("| `%1` |").arg(box))) documented << line;
         QFile found(QDir(testOutputDir()).filePath(QStringLiteral("bad-input-%1.md").arg(name)));

@@ -148,9 +148,7 @@ TEST(ShutdownDuringRepeat, LogHoldsEveryFinishedPassWhole)
 
     const QStringList files = QDir(logs.path()).entryList({QStringLiteral("VXM_Test_*.txt")}, QDir::Files);
     ASSERT_EQ(files.size(), 1);
-    QFile file(QDir(logs.path()).filePath(files.first()));
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const QByteArray log = file.readAll();
+    const QByteArray log = fileBytes(QDir(logs.path()).filePath(files.first()));
     EXPECT_TRUE(log.endsWith("\r\n")) << "no line cut short";
     QList<QByteArray> lines = log.split('\n');
     lines.removeLast();

@@ -6,7 +6,6 @@
 #include "sim/bench_model.h"
 #include "test_paths.h"
 
-#include <QFile>
 #include <QTimer>
 
 #include <algorithm>
@@ -101,12 +100,9 @@ TEST_F(MeasureE2E, RepeatedMeasurementWritesTheRepeatabilityLog)
     const QStringList files = QDir(logs.path()).entryList({QStringLiteral("VXM_Test_*.txt")}, QDir::Files);
     ASSERT_EQ(files.size(), 2);
     ASSERT_EQ(files[1], QString(files[0]).replace(QLatin1String(".txt"), QLatin1String("_summary.txt")));
-    QFile file(QDir(logs.path()).filePath(files[0]));
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(file.readAll().split('\n').size(), 5) << "header, three lines, and nothing after the last line end";
-    QFile summary(QDir(logs.path()).filePath(files[1]));
-    ASSERT_TRUE(summary.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(summary.readAll().startsWith("Repeatability statistics over 3 passes\r\n"));
+    EXPECT_EQ(fileBytes(QDir(logs.path()).filePath(files[0])).split('\n').size(), 5)
+        << "header, three lines, and nothing after the last line end";
+    EXPECT_TRUE(fileBytes(QDir(logs.path()).filePath(files[1])).startsWith("Repeatability statistics over 3 passes\r\n"));
     EXPECT_TRUE(f->CheckVXMScanMode->isEnabled());
 }
 

@@ -58,9 +58,7 @@ protected:
         client.kill();
         client.waitForFinished(3000);
         EXPECT_EQ(client.exitCode(), 0) << client.readAllStandardError().toStdString();
-        QFile file(output);
-        if (!file.open(QIODevice::ReadOnly)) return {};
-        return QJsonDocument::fromJson(file.readAll()).object();
+        return QJsonDocument::fromJson(fileBytes(output)).object();
     }
 };
 
@@ -105,9 +103,7 @@ TEST_F(RemoteE2E, PyvisaMeasuresADeviceAndReadsWhatTheWindowShows)
     // FETCh:TRACe? in ASCII is the CSV export's points; in binary the measured floats themselves.
     dialogs->answer = logs.filePath(QStringLiteral("spectrum.csv"));
     bench->form2().SaveCSV->click();
-    QFile csv(dialogs->answer);
-    ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
-    QList<QByteArray> lines = csv.readAll().split('\n');
+    QList<QByteArray> lines = fileBytes(dialogs->answer).split('\n');
     lines.removeFirst();  // the header
     lines.removeLast();   // after the last line end
     QStringList points;
@@ -143,10 +139,7 @@ protected:
         QJsonObject recipe = exampleJson("cwdm4-recipe.json");
         recipe[QStringLiteral("limits")] = exampleJson("cwdm4-demux-common-limits.json");
         recipe.remove(QStringLiteral("mask"));
-        ASSERT_TRUE(QDir(logs.path()).mkpath(QStringLiteral("recipes")));
-        QFile file(logs.filePath(QStringLiteral("recipes/cwdm4.json")));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(QJsonDocument(recipe).toJson());
+        writeFileIn(logs.filePath(QStringLiteral("recipes")), "cwdm4.json", QJsonDocument(recipe).toJson());
     }
 };
 

@@ -38,10 +38,7 @@ protected:
         }
         recipe[QStringLiteral("limits")] = limits;
         const QByteArray text = QJsonDocument(recipe).toJson();
-        QDir().mkpath(logs.filePath(QStringLiteral("recipes")));
-        QFile file(logs.filePath(QStringLiteral("recipes/") + QLatin1String(name) + QStringLiteral(".json")));
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(text);
+        writeFileIn(logs.filePath(QStringLiteral("recipes")), (QByteArray(name) + ".json").constData(), text);
         return text;
     }
 

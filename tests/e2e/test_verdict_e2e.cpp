@@ -9,7 +9,6 @@
 #include "verdict/verdict_controller.h"
 
 #include <QComboBox>
-#include <QFile>
 
 using namespace verdict;
 
@@ -47,14 +46,11 @@ TEST_F(VerdictE2E, ExampleLimitsPassAndATighterInsertionLossFailsTheWorstChannel
     EXPECT_EQ(shown("DeviceVerdict"), QStringLiteral("PASS")) << verdictText(*v.latest()).toStdString();
 
     // The worst channel is the last (1.2 dB); 0.1 dB off the example's limit fails it alone.
-    QFile file(example), tight(QDir(logs.path()).filePath(QStringLiteral("tight.json")));
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly) && tight.open(QIODevice::WriteOnly));
     const QByteArray limit = R"("insertion_loss": {"max": 1.25})";
-    QByteArray json = file.readAll();
+    QByteArray json = fileBytes(example);
     ASSERT_TRUE(json.contains(limit));
-    tight.write(json.replace(limit, R"("insertion_loss": {"max": 1.15})"));
-    tight.close();
-    ASSERT_TRUE(v.loadLimits(tight.fileName()));
+    writeFileIn(logs.path(), "tight.json", json.replace(limit, R"("insertion_loss": {"max": 1.15})"));
+    ASSERT_TRUE(v.loadLimits(QDir(logs.path()).filePath(QStringLiteral("tight.json"))));
     const DeviceVerdict& d = *v.latest();
     EXPECT_EQ(shown("DeviceVerdict"), QStringLiteral("FAIL"));
     EXPECT_EQ(shown("VerdictReason"), QStringLiteral("Failing: CH4 insertion_loss"));
@@ -70,9 +66,7 @@ TEST_F(VerdictE2E, ExampleLimitsPassAndATighterInsertionLossFailsTheWorstChannel
     EXPECT_TRUE(figuresSheetXml.contains(QStringLiteral(">1331<"))) << "the grid channel as a number";
     dialogs->answer = QDir(logs.path()).filePath(QStringLiteral("spectrum.csv"));
     bench->form2().SaveCSV->click();
-    QFile figures(figuresCsvPath(dialogs->answer));
-    ASSERT_TRUE(figures.open(QIODevice::ReadOnly));
-    EXPECT_EQ(figures.readAll(), figuresCsv(d));
+    EXPECT_EQ(fileBytes(figuresCsvPath(dialogs->answer)), figuresCsv(d));
 }
 
 }  // namespace

@@ -172,7 +172,7 @@ TEST(ReflectionAnalysis, TheFirstLowestDipIsMeasuredAtNBelowTheHighestPointWithi
     EXPECT_TRUE(analyse(atStart, 0).channels.empty());
 }
 
-TEST(ReflectionAnalysis, TheWindowCounterRoundsHalfToEven)
+TEST(ReflectionAnalysis, TheTenNanometreWindowHoldsBothEndsAndItsCounterRoundsHalfToEven)
 {
     // With a 0.0064 nm step the window starts 1562.5 points before the dip: the counter runs
     // through x.5 values, which round to even indices only, so odd points are never looked at.
@@ -183,16 +183,14 @@ TEST(ReflectionAnalysis, TheWindowCounterRoundsHalfToEven)
     v[2501] = -1.0F;
     v[2502] = -0.5F;
     EXPECT_FLOAT_EQ(analyse(v, 0, 3.0, wl).channels.at(0).peak, -0.5F) << "even point inside the window counted";
-}
 
-TEST(ReflectionAnalysis, BothEndsOfTheTenNanometreWindowCountAndNothingBeyond)
-{
-    // 10 nm are 2500 steps of 0.004 nm: around the dip at 3000 the window runs from 500 to 5500.
+    // Both ends of the window count, nothing beyond: 10 nm are 2500 steps of 0.004 nm, so around the
+    // dip at 3000 the window runs from 500 to 5500.
     const struct { int at; float top; } cases[] = {{500, -0.5F}, {5500, -0.5F}, {499, -1.0F}, {5501, -1.0F}};
     for (const auto& c : cases) {
-        auto v = dipSpectrum(6001, 3000);
-        v[static_cast<std::size_t>(c.at)] = -0.5F;
-        EXPECT_FLOAT_EQ(analyse(v, 0).channels.at(0).peak, c.top) << "raised point " << c.at;
+        auto raised = dipSpectrum(6001, 3000);
+        raised[static_cast<std::size_t>(c.at)] = -0.5F;
+        EXPECT_FLOAT_EQ(analyse(raised, 0).channels.at(0).peak, c.top) << "raised point " << c.at;
     }
 }
 

@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-TEST(MeasureOptions, BasePowerAndRefZeroExcludeEachOther)
+TEST(MeasureOptions, BasePowerAndRefZeroExcludeEachOtherAndRemoveBackgroundWaitsForABackground)
 {
     WindowRig rig;
     Form1& f = rig.form;
@@ -21,13 +21,8 @@ TEST(MeasureOptions, BasePowerAndRefZeroExcludeEachOther)
     f.Ref0Power->click();  // as the operator does it
     f.BasePower->click();
     EXPECT_EQ(ticks(), std::pair(true, false));
-}
 
-TEST(MeasureOptions, BackgroundOptionLocksRemoveBackgroundUntilABackgroundExists)
-{
-    WindowRig rig;
-    Form1& f = rig.form;
-    auto* options = new MeasureOptionsController(f);  // a child of the window
+    // The background option locks Remove Background until a background exists.
     const auto removeBkg = [&] { return std::pair(f.CheckRemoveBKG->isEnabled(), f.CheckRemoveBKG->isChecked()); };
     f.CheckRemoveBKG->setEnabled(true);
     f.CheckRemoveBKG->setChecked(true);

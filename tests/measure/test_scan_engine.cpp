@@ -212,27 +212,13 @@ TEST_F(Engine, SettingsThatCannotWorkAreRefusedBeforeAnyCall)
         EXPECT_TRUE(b->info().text().startsWith(QLatin1String(c.expected))) << b->info().text().toStdString();
         EXPECT_EQ(b->info().color(), VbColor::Red);
     }
-    // An align scan checks only what it sends: average and data length are not used.
-    selectOnly(b, f.CheckAlignMode);
-    f.Text6->setText(QStringLiteral("0"));
-    prepareScan(b, QStringLiteral("5"));
-    EXPECT_EQ(acquire(b), 1);
-    f.Text3->setText(QStringLiteral("-5"));
-    prepareScan(b);
-    EXPECT_EQ(acquire(b), 0);
-    EXPECT_TRUE(b.library->calls.isEmpty() && b->info().text().startsWith(QStringLiteral("The sweep speed must be above 0")));
-}
-
-// The analysis reads point 100 of a spectrum; a background is stored and plotted, never analysed.
-TEST_F(Engine, OnlyASpectrumNeedsTheHundredAndFirstPoint)
-{
+    // The analysis reads point 100 of a spectrum; a background is stored and plotted, never analysed.
     const char* background = "The data length of a background must lie between 2 and 20001 points";
-    const struct { bool background; const char* length; const char* expected; } cases[] = {
+    const struct { bool background; const char* length; const char* expected; } lengths[] = {
         {true, "2", nullptr},         {true, "100", nullptr},  {true, "1", background},
         {true, "20002", background},  {false, "100", "The data length must lie between 101 and 20001 points"},
     };
-    f.CheckVXMScanMode->setChecked(true);
-    for (const auto& c : cases) {
+    for (const auto& c : lengths) {
         SCOPED_TRACE(testing::Message() << (c.background ? "background of " : "spectrum of ") << c.length);
         (c.background ? f.TakeBackground : f.MeasureSpectrum)->setChecked(true);
         prepareScan(b, QString::fromLatin1(c.length));
@@ -245,9 +231,18 @@ TEST_F(Engine, OnlyASpectrumNeedsTheHundredAndFirstPoint)
             EXPECT_EQ(Module1.BackgroundTaken, 1);
         }
     }
+    // An align scan checks only what it sends: average and data length are not used.
+    selectOnly(b, f.CheckAlignMode);
+    f.Text6->setText(QStringLiteral("0"));
+    prepareScan(b, QStringLiteral("5"));
+    EXPECT_EQ(acquire(b), 1);
+    f.Text3->setText(QStringLiteral("-5"));
+    prepareScan(b);
+    EXPECT_EQ(acquire(b), 0);
+    EXPECT_TRUE(b.library->calls.isEmpty() && b->info().text().startsWith(QStringLiteral("The sweep speed must be above 0")));
 }
 
-TEST(ScanEngineValidation, WavelengthsStayWithinTheLasersRangeInWholeNanometres)
+TEST_F(Engine, TheLasersRangeBoundsTheScanInWholeNanometresOnlyWhileTheLaserTakesPart)
 {
     const struct { std::int32_t start, stop; float min, max; const char* expected; } cases[] = {
         {1527, 1568, 1527.5F, 1567.5F, nullptr},  // the boxes' whole numbers around a fractional range
@@ -263,10 +258,6 @@ TEST(ScanEngineValidation, WavelengthsStayWithinTheLasersRangeInWholeNanometres)
             EXPECT_STREQ(problem, c.expected);
         }
     }
-}
-
-TEST_F(Engine, TheLasersRangeBoundsTheScanOnlyWhileTheLaserTakesPart)
-{
     // A laser's range was read, then TLS? unticked and a C-band module's presets typed in.
     Module1.TLSWLMin = 1260.0F;
     Module1.TLSWLMax = 1340.0F;

@@ -2,8 +2,6 @@
 
 #include "measure/spectrum_processing.h"
 
-#include "core/texts.h"
-
 #include <gtest/gtest.h>
 
 #include <tuple>
@@ -117,13 +115,8 @@ TEST(Background, SubtractionIsRefusedWhenTheBackgroundDoesNotCoverTheSpectrum)
     EXPECT_EQ(subtractBackground(values, 1, Floats{-1.0F, -2.0F, -3.0F}), BackgroundResult::Subtracted);
     EXPECT_EQ(values, (Floats{-4.0F, -4.0F})) << "a longer background is fine: points pair by index";
 
-    // Each refusal the operator is told about has its own message in both languages.
-    const char* noBackground = backgroundProblemKey(BackgroundResult::NoBackground);
-    const char* tooShort = backgroundProblemKey(BackgroundResult::TooShort);
-    ASSERT_TRUE(noBackground && tooShort);
-    EXPECT_TRUE(hasText(noBackground) && hasText(tooShort));
-    EXPECT_STRNE(noBackground, tooShort);
-    EXPECT_EQ(backgroundProblemKey(BackgroundResult::Subtracted), nullptr);
+    // The engine tests see the messages of the other results; a channel it has no background for
+    // is none of the operator's refusals.
     EXPECT_EQ(backgroundProblemKey(BackgroundResult::NoChannel), nullptr);
 }
 

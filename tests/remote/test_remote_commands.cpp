@@ -12,7 +12,6 @@
 #include "../measure/scan_bench.h"
 #include "../station/line_support.h"
 
-#include <QFile>
 #include <QLabel>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -138,11 +137,8 @@ TEST(RemoteCommands, TheVerdictIsTheDevicesOutcomeThenOneQuotedStringPerLine)
     verdict.evaluate();
     EXPECT_EQ(r.client->query("FETC:VERD?"), QByteArray(R"(-,"CH1 1300.000 nm -","DEVICE -")")) << "no limits loaded";
     QTemporaryDir dir;
-    const QString limits = dir.filePath(QStringLiteral("two.json"));
-    QFile file(limits);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(R"({"channels": 2})") > 0);
-    file.close();
-    ASSERT_TRUE(verdict.loadLimits(limits));
+    writeFileIn(dir.path(), "two.json", R"({"channels": 2})");
+    ASSERT_TRUE(verdict.loadLimits(dir.filePath(QStringLiteral("two.json"))));
     EXPECT_EQ(r.client->query("FETC:VERD?"), QByteArray(R"(FAIL,"CH1 1300.000 nm PASS","DEVICE FAIL channels 1 of 2")"));
 }
 
@@ -216,6 +212,7 @@ namespace {
 struct MeasuringBench : RemoteBench {
     TestClient other{b->remote()->port()};
     QTimer watch;
+    bool busyWhenAnswered = false;  // whether the scan still ran when the answers were back
 
     MeasuringBench()
     {
@@ -227,16 +224,16 @@ struct MeasuringBench : RemoteBench {
         EXPECT_TRUE(other.connected());
     }
     // Once the scan runs, `lines` go from the other client; when `answers` responses are back the
-    // scan is let end. Whether the scan was still running then is returned through `busy`.
-    void duringScan(const QByteArray& lines, int answers, bool& busy)
+    // scan is let end.
+    void duringScan(const QByteArray& lines, int answers)
     {
-        QObject::connect(&watch, &QTimer::timeout, [this, lines, answers, &busy, sent = false]() mutable {
+        QObject::connect(&watch, &QTimer::timeout, [this, lines, answers, sent = false]() mutable {
             if (!sent && b->measure().engine().busy()) {
                 other.send(lines);
                 sent = true;
             }
             if (sent && other.socket.bytesAvailable() > 0 && other.socket.peek(1 << 16).count('\n') >= answers) {
-                busy = b->measure().engine().busy();
+                busyWhenAnswered = b->measure().engine().busy();
                 b.library->donePollsBeforeDone = 0;
                 watch.stop();
             }
@@ -250,11 +247,10 @@ struct MeasuringBench : RemoteBench {
 TEST(RemoteMeasurement, InitiateReturnsAtOnceOthersAreServedMeanwhileAndOpcAnswersAtTheEnd)
 {
     MeasuringBench m;
-    bool busyWhenAnswered = false;
-    m.duringScan("*IDN?\nSENS:AVER 3\nSYST:ERR?\n", 2, busyWhenAnswered);
+    m.duringScan("*IDN?\nSENS:AVER 3\nSYST:ERR?\n", 2);
     m.client->send("INIT\n*OPC?\nFETC:CHAN?\n");
     EXPECT_EQ(m.client->line(), QByteArray("1"));
-    EXPECT_TRUE(busyWhenAnswered) << "the other client was answered while the scan ran";
+    EXPECT_TRUE(m.busyWhenAnswered) << "the other client was answered while the scan ran";
     EXPECT_EQ(m.other.line(), QByteArray("Ostrel,VXM,0,3.0C"));
     EXPECT_EQ(m.other.line(), executionError("a measurement is running"));
     EXPECT_EQ(m.f.Text6->text(), QStringLiteral("1"));
@@ -267,11 +263,10 @@ TEST(RemoteMeasurement, InitiateReturnsAtOnceOthersAreServedMeanwhileAndOpcAnswe
 TEST(RemoteMeasurement, AbortClicksStopVxmScanWhileTheScanRuns)
 {
     MeasuringBench m;
-    bool busyWhenAnswered = false;
-    m.duringScan("ABOR;:SYST:ERR?\n", 1, busyWhenAnswered);
+    m.duringScan("ABOR;:SYST:ERR?\n", 1);
     m.client->send("INIT;*OPC?\n");
     EXPECT_EQ(m.client->line(), QByteArray("1"));
-    EXPECT_TRUE(busyWhenAnswered);
+    EXPECT_TRUE(m.busyWhenAnswered);
     EXPECT_EQ(m.other.line(), QByteArray("0,\"No error\""));
     EXPECT_EQ(countCalls(m.b, QStringLiteral("Stop_Scan")), 1);
     EXPECT_EQ(Module1.RepeatStop, 1);
@@ -280,12 +275,11 @@ TEST(RemoteMeasurement, AbortClicksStopVxmScanWhileTheScanRuns)
 TEST(RemoteMeasurement, OpcSetsTheEventBitWhenTheMeasurementEndsAndTheMeasuringBitShowsMeanwhile)
 {
     MeasuringBench m;
-    bool busyWhenAnswered = false;
-    m.duringScan("STAT:OPER:COND?;EVEN?;*ESR?\n", 1, busyWhenAnswered);
+    m.duringScan("STAT:OPER:COND?;EVEN?;*ESR?\n", 1);
     m.client->send("*CLS;:STAT:OPER:ENAB 16;*SRE 128;:INIT;*OPC;*STB?;*ESR?\n");
     EXPECT_EQ(m.client->line(), QByteArray("192;0")) << "the measuring event asks for service; not complete yet";
     EXPECT_TRUE(QTest::qWaitFor([&] { return m.client->query("*ESR?") == "1"; }, 5000));
-    EXPECT_TRUE(busyWhenAnswered);
+    EXPECT_TRUE(m.busyWhenAnswered);
     EXPECT_EQ(m.other.line(), QByteArray("16;16;128")) << "its own power-on only";
     EXPECT_EQ(m.client->query("STAT:OPER:COND?;EVEN?;*ESR?"), QByteArray("0;16;0")) << "the event stays until read";
     EXPECT_EQ(Module1.MeasureCount, 1);
@@ -303,16 +297,13 @@ struct StationBench : RemoteBench {
     {
         prepareScan(b);
         const QString folder = b.settingsDir.filePath(QStringLiteral("recipes"));
-        writeRecipe(folder, "filter.json", recipeText("Fake filter", 6));
-        writeRecipe(folder, "demux.json", recipeText("Fake demux", 6, "[1, 2]"));
-        writeRecipe(folder, "broken.json", recipeText("Broken", 6, nullptr, 1350));
+        writeFileIn(folder, "filter.json", recipeText("Fake filter", 6));
+        writeFileIn(folder, "demux.json", recipeText("Fake demux", 6, "[1, 2]"));
+        writeFileIn(folder, "broken.json", recipeText("Broken", 6, nullptr, 1350));
         QObject::connect(f.findChild<RecordCapture*>(), &RecordCapture::captured,
                          [this](const MeasurementRecord& r) { captured.push_back(r); });
-        // The laser sweeping the recipe's span, which its boxes keep while it sweeps.
+        // The laser sweeping the recipe's span, which its boxes hold from the start and keep while it sweeps.
         connectLaser(b);
-        f.Text1->setText(QStringLiteral("1260"));
-        f.Text2->setText(QStringLiteral("1340"));
-        f.Text3->setText(QStringLiteral("100"));
         f.StartStopSweep->setEnabled(true);
         EXPECT_EQ(errorOf("LAS:SWE ON"), QByteArray("0,\"No error\""));
     }

@@ -51,8 +51,6 @@ TEST(SpectrumCsv, HeaderFollowsTheOptionsPointsRoundHalfAwayWithCrLf)
     for (const auto& h : headers) EXPECT_EQ(spectrumCsv(wl, v, -1, h.align, h.scan), QByteArray(h.header)) << h.align << h.scan;
     // Fewer values than LastPointIndex asks for: only the points both arrays hold.
     EXPECT_EQ(spectrumCsv(wl, {1.0F, 2.0F}, 4, true, false).count('\n'), 3);
-    EXPECT_EQ(proposedPlotFileName(QStringLiteral("20261206_031500")), QStringLiteral("VXM_Plot_20261206_031500.png"));
-    EXPECT_EQ(proposedCsvFileName(QStringLiteral("20261206_031500")), QStringLiteral("VXM_Spectrum_20261206_031500.csv"));
 }
 
 class ExportButtons : public testing::Test {

@@ -16,13 +16,6 @@ namespace {
 // Three passes whose figures are easy to work by hand: each quantity is mean +- one step.
 const std::array<std::array<float, 3>, 3> kPasses = {{{1550.0F, 0.5F, -3.0F}, {1550.5F, 0.7F, -3.5F}, {1549.5F, 0.6F, -2.5F}}};
 
-RepeatStatistics threePasses()
-{
-    RepeatStatistics s;
-    for (const auto& pass : kPasses) s.add(pass);
-    return s;
-}
-
 const QByteArray kLogHeader = "Index \tCenter WL (nm)\tBandwidth (nm)\tInsertion Loss (dB)\r\n";
 
 }  // namespace
@@ -88,7 +81,9 @@ TEST(RepeatStatistics, LoggedPassesReadTheFirstChannelRowAndThePanelFollowsThem)
         Module1.ChannelResults[1] = kPasses[static_cast<std::size_t>(pass - 1)];
         tracker.addLoggedPass(pass);
     }
-    EXPECT_EQ(repeatSummaryLines(tracker.statistics()), repeatSummaryLines(threePasses()));
+    RepeatStatistics expected;
+    for (const auto& pass : kPasses) expected.add(pass);
+    EXPECT_EQ(repeatSummaryLines(tracker.statistics()), repeatSummaryLines(expected));
 
     // The panel on the results window follows the passes.
     RepeatStatisticsPanel& panel = *rig.host.form2().RepeatStatsPanel;

@@ -88,8 +88,7 @@ TEST_F(LaserFixture, FramesOutsideTheProtocolAreRefusedAndNamed)
     std::vector<std::string> told;
     laser.onRefusal = [&](const std::string& line) { told.push_back(line); };
     const auto sweepWords = [](std::uint16_t first, std::uint16_t tenth) {
-        std::vector<std::uint16_t> w{first, 0x0013, 0x39E0, 0x0014, 0x7260, 0, 0, 0, 100, tenth, 0};
-        return w;
+        return std::vector<std::uint16_t>{first, 0x0013, 0x39E0, 0x0014, 0x7260, 0, 0, 0, 100, tenth, 0};
     };
     const std::pair<std::string, std::vector<std::uint16_t>> frames[] = {
         {"LSON", {1}}, {"GOWL", {0x0013}}, {"SNFV", {1}}, {"SWST", sweepWords(2, 100)}, {"SWST", sweepWords(1, 99)}};

@@ -53,7 +53,7 @@ bool linked(SimulatorProcess& sim, int com) { return QFileInfo(sim.linkPath(com)
 // The terminals' answers and the faults are exercised through the device library and end to end;
 // here what those do not see: the console's quit, a reply left in a closed terminal, SIGTERM and
 // the command line.
-TEST(SimulatorProcess, QuitEndsTheProcessAndRemovesTheLinks)
+TEST(SimulatorProcess, QuitOrSigtermEndsTheProcessAndRemovesTheLinksAndEndOfInputDoesNot)
 {
     SimulatorProcess sim;
     ASSERT_TRUE(sim.started());
@@ -62,6 +62,15 @@ TEST(SimulatorProcess, QuitEndsTheProcessAndRemovesTheLinks)
     ASSERT_TRUE(sim.process().waitForFinished(3000));
     EXPECT_EQ(sim.process().exitCode(), 0);
     EXPECT_FALSE(linked(sim, 7) || linked(sim, 6));
+
+    SimulatorProcess other;
+    ASSERT_TRUE(other.started());
+    other.process().closeWriteChannel();
+    QThread::msleep(100);
+    EXPECT_EQ(other.process().state(), QProcess::Running);
+    other.process().terminate();
+    ASSERT_TRUE(other.process().waitForFinished(3000));
+    EXPECT_FALSE(linked(other, 6) || linked(other, 7));
 }
 
 TEST(SimulatorProcess, ReplyWaitsInTheTerminalWhileThePortIsClosedAndOtherPortsAreHonoured)
@@ -75,18 +84,6 @@ TEST(SimulatorProcess, ReplyWaitsInTheTerminalWhileThePortIsClosedAndOtherPortsA
     const Bytes reply = Port(sim.linkPath(12)).receive(2000);
     ASSERT_EQ(reply.size(), 93u);
     EXPECT_EQ(partNumberStart(reply, 5), "VXMEB");
-}
-
-TEST(SimulatorProcess, EndOfInputKeepsItRunningAndSigtermRemovesTheLinks)
-{
-    SimulatorProcess sim;
-    ASSERT_TRUE(sim.started());
-    sim.process().closeWriteChannel();
-    QThread::msleep(100);
-    EXPECT_EQ(sim.process().state(), QProcess::Running);
-    sim.process().terminate();
-    ASSERT_TRUE(sim.process().waitForFinished(3000));
-    EXPECT_FALSE(linked(sim, 6) || linked(sim, 7));
 }
 
 TEST(SimulatorProcess, BadArgumentsAreRefusedAndHelpEndsWell)

@@ -1,6 +1,6 @@
 #pragma once
-// What the station, remote and verdict tests share: the language texts are read in, a channel's
-// figures with a known loss, and a small recipe for a bench of fakes.
+// What the station, remote, verdict and end-to-end tests share: the language texts are read in, a
+// channel's figures with a known loss, a small recipe for a bench of fakes, and files written out.
 
 #include "core/shared_state.h"
 #include "verdict/figures.h"
@@ -46,7 +46,7 @@ inline QByteArray recipeText(const char* name, double maxLossDb, const char* por
     return text + "}\n";
 }
 
-inline void writeRecipe(const QString& folder, const char* file, const QByteArray& text)
+inline void writeFileIn(const QString& folder, const char* file, const QByteArray& text)
 {
     QDir().mkpath(folder);
     QFile out(QDir(folder).filePath(QString::fromLatin1(file)));

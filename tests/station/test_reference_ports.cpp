@@ -140,8 +140,7 @@ TEST(CombinePorts, EachPortJudgedAsTheChannelOfItsNumber)
     odd[2].channels.push_back(channelAt(1351, 1.0));
     const verdict::DeviceVerdict short_ = combinePorts(odd, 3, &limits, verdict::Plan::Cwdm, {});
     EXPECT_EQ(short_.channels.size(), 1U);
-    EXPECT_EQ(short_.outcome, Outcome::Fail);
-    EXPECT_TRUE(verdict::verdictText(short_).endsWith(QStringLiteral("DEVICE FAIL channels 1 of 3\n")));
+    EXPECT_TRUE(short_.outcome == Outcome::Fail && short_.channelCountFails);
     limits.channelCount = 1;
     EXPECT_EQ(combinePorts(odd, 3, &limits, verdict::Plan::Cwdm, {}).outcome, Outcome::Pass);
     EXPECT_EQ(combinePorts(odd, 3, nullptr, verdict::Plan::Cwdm, {}).outcome, Outcome::NotJudged);

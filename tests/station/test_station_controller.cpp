@@ -41,9 +41,9 @@ protected:
         form().SetConnection->click();
         ASSERT_TRUE(form().CheckVXMScanMode->isEnabled()) << info().toStdString();
         prepareScan(*b);
-        writeRecipe(folder(), "filter.json", recipeText("Fake filter", 6));
-        writeRecipe(folder(), "tight.json", recipeText("Tight filter", 4));
-        writeRecipe(folder(), "demux.json", recipeText("Fake demux", 6, "[1, 2]"));
+        writeFileIn(folder(), "filter.json", recipeText("Fake filter", 6));
+        writeFileIn(folder(), "tight.json", recipeText("Tight filter", 4));
+        writeFileIn(folder(), "demux.json", recipeText("Fake demux", 6, "[1, 2]"));
         station().refreshRecipes();
         QObject::connect(capture(), &RecordCapture::captured, [this](const MeasurementRecord& r) { captured.push_back(r); });
     }
@@ -96,7 +96,7 @@ TEST_F(Station, ARecipeSetsTheBoxesAndTheLimitsAndARefusedOneLeavesTheRecipeInUs
     EXPECT_EQ(station().widgets().RecipeName->text(), QStringLiteral("In use: Fake filter, revision 3, part FAKE-1"));
     EXPECT_EQ(station().widgets().RecipeBox->currentText(), QStringLiteral("Fake filter (r3)"));
 
-    writeRecipe(folder(), "broken.json", recipeText("Broken", 6, nullptr, 1350));
+    writeFileIn(folder(), "broken.json", recipeText("Broken", 6, nullptr, 1350));
     station().refreshRecipes();
     // Offered under its file name: it has no name that can be read.
     EXPECT_FALSE(station().chooseRecipe(QStringLiteral("broken.json")));

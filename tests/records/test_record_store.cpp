@@ -11,9 +11,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
-#include <QTemporaryDir>
-
-#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
@@ -555,6 +552,23 @@ TEST_P(RecordStoreTest, DashboardViewsAnswerTheDocumentedQueriesAndTheirRoleChan
     }
     QSqlDatabase::removeDatabase(QStringLiteral("dashboard"));
     EXPECT_EQ(store_.count({}), 5);
+}
+
+TEST_P(RecordStoreTest, PruningInBatchesDropsOnlyTheSpectraOfRecordsBeforeTheCutOff)
+{
+    const QDateTime cutOff = QDateTime::currentDateTimeUtc();
+    std::vector<std::int64_t> ids;
+    for (int s : {-3, -2, -1, 0, 1})
+        ids.push_back(*store_.insert(sampleRecord(newRecordUid(), QStringLiteral("D"), cutOff.addSecs(s).toMSecsSinceEpoch())));
+    EXPECT_EQ(store_.pruneSpectra(cutOff, 2), 3) << "two batches of two, the second one short";
+    EXPECT_EQ(store_.pruneSpectra(cutOff, 2), 0);
+    for (std::size_t i = 0; i < ids.size(); ++i) {
+        const std::optional<MeasurementRecord> r = store_.load(ids[i]);
+        ASSERT_TRUE(r);
+        const std::size_t points = i < 3 ? 0 : 20001;
+        EXPECT_EQ(std::make_pair(r->wavelengthsNm.size(), r->values.size()), std::make_pair(points, points)) << i;
+        EXPECT_EQ(r->channels.size(), 2U);
+    }
 }
 
 TEST(RecordStore, BadAddressesAndDatabasesNameTheirCause)

@@ -136,7 +136,7 @@ TEST_F(StatisticsViewTest, NumbersOfASimulatedShiftEqualThoseWorkedOutFromItsRow
         for (int c = 0; c < 4; ++c) EXPECT_EQ(view->Pareto->item(r, c)->text(), bars[r][c]);
 }
 
-TEST_F(StatisticsViewTest, ChoosingAFigureDrawsItsHistogramAndRunChart)
+TEST_F(StatisticsViewTest, ChoosingAFigureDrawsItsChartsAndTheExportsWriteThemAndTheSheet)
 {
     window.Statistics->click();
     StatisticsController& s = controller->statistics();
@@ -157,6 +157,24 @@ TEST_F(StatisticsViewTest, ChoosingAFigureDrawsItsHistogramAndRunChart)
     EXPECT_GT(pixelsOf(view->Histogram->Picture->persistentImage(), history::kBarColour, 0), 200);
     EXPECT_GT(pixelsOf(view->RunChart->Picture->persistentImage(), history::kMarkColour, 0), 20);
     EXPECT_TRUE(view->RunChart->Legend->isVisibleTo(view->RunChart));
+
+    // The sheet and both charts exported.
+    dialogs->answer = dir.filePath(QStringLiteral("shift"));
+    view->ExportWorkbook->click();
+    const XlsxWorkbook book = readXlsx(dir.filePath(QStringLiteral("shift.xlsx")), 1);
+    EXPECT_EQ(book.sheetNames, QStringList{QStringLiteral("Statistics")});
+    const history::FigureRow& first = s.rows().front();
+    ASSERT_NE(book.cell(2, 4), nullptr);
+    EXPECT_NEAR(book.cell(2, 4)->number, *first.summary.mean, 1e-12);
+    EXPECT_EQ(book.cell(2, 2)->text, first.figure);
+
+    for (QPushButton* save : {view->SaveHistogram, view->SaveRunChart}) {
+        dialogs->answer = dir.filePath(save->objectName());
+        save->click();
+        const QImage saved(dialogs->answer + QStringLiteral(".png"));
+        EXPECT_EQ(saved.size(), (save == view->SaveHistogram ? view->Histogram : view->RunChart)->size()) << qPrintable(save->objectName());
+    }
+    EXPECT_TRUE(view->Message->text().isEmpty());
 
     // The view as the operator sees it, in both languages, for people to look at.
     view->resize(view->sizeHint().expandedTo(view->size()));
@@ -185,27 +203,6 @@ TEST_F(StatisticsViewTest, DevicePatternAndDatesNarrowTheStatistics)
     EXPECT_EQ(controller->statistics().line().yield.tested, 0);
     EXPECT_EQ(view->Table->rowCount(), 0);
     EXPECT_EQ(view->Yield->text(), QStringLiteral("Tested 0   Passed 0   First-pass yield –   Final yield –"));
-}
-
-TEST_F(StatisticsViewTest, ExportsTheSheetAndBothCharts)
-{
-    window.Statistics->click();
-    dialogs->answer = dir.filePath(QStringLiteral("shift"));
-    view->ExportWorkbook->click();
-    const XlsxWorkbook book = readXlsx(dir.filePath(QStringLiteral("shift.xlsx")), 1);
-    EXPECT_EQ(book.sheetNames, QStringList{QStringLiteral("Statistics")});
-    const history::FigureRow& first = controller->statistics().rows().front();
-    ASSERT_NE(book.cell(2, 4), nullptr);
-    EXPECT_NEAR(book.cell(2, 4)->number, *first.summary.mean, 1e-12);
-    EXPECT_EQ(book.cell(2, 2)->text, first.figure);
-
-    for (QPushButton* save : {view->SaveHistogram, view->SaveRunChart}) {
-        dialogs->answer = dir.filePath(save->objectName());
-        save->click();
-        const QImage saved(dialogs->answer + QStringLiteral(".png"));
-        EXPECT_EQ(saved.size(), (save == view->SaveHistogram ? view->Histogram : view->RunChart)->size()) << qPrintable(save->objectName());
-    }
-    EXPECT_TRUE(view->Message->text().isEmpty());
 }
 
 TEST_F(StatisticsViewTest, ScreenReadersNameEveryControlInBothLanguagesAndTabReachesTheCharts)

@@ -101,7 +101,7 @@ protected:
     StatisticsWindow* view = nullptr;
 };
 
-TEST_F(StatisticsViewTest, NumbersOfASimulatedShiftEqualThoseWorkedOutFromItsRows)
+TEST_F(StatisticsViewTest, NumbersOfASimulatedShiftEqualThoseWorkedOutFromItsRowsAndTheFiltersNarrowThem)
 {
     window.Statistics->click();
     ASSERT_TRUE(view->isVisible());
@@ -134,6 +134,20 @@ TEST_F(StatisticsViewTest, NumbersOfASimulatedShiftEqualThoseWorkedOutFromItsRow
     const QStringList bars[] = {{"insertion_loss", "2", "3", "75.0"}, {"ripple", "1", "1", "100.0"}};
     for (int r = 0; r < 2; ++r)
         for (int c = 0; c < 4; ++c) EXPECT_EQ(view->Pareto->item(r, c)->text(), bars[r][c]);
+
+    // The device pattern and the dates narrow them.
+    window.DevicePattern->setText(QStringLiteral("DUT-0*"));
+    window.Statistics->click();
+    // DUT-01 .. DUT-09: nine devices, DUT-06 and DUT-09 failing first, DUT-09 passing at last.
+    const stats::Yield& yield = s.line().yield;
+    EXPECT_EQ(std::tie(yield.tested, yield.passedFirst, yield.passed), std::make_tuple(9, 7, 8));
+
+    window.DevicePattern->clear();
+    window.From->setDate(kShiftStart.toLocalTime().date().addDays(1));
+    window.Statistics->click();
+    EXPECT_EQ(s.line().yield.tested, 0);
+    EXPECT_EQ(view->Table->rowCount(), 0);
+    EXPECT_EQ(view->Yield->text(), QStringLiteral("Tested 0   Passed 0   First-pass yield –   Final yield –"));
 }
 
 TEST_F(StatisticsViewTest, ChoosingAFigureDrawsItsChartsAndTheExportsWriteThemAndTheSheet)
@@ -187,22 +201,6 @@ TEST_F(StatisticsViewTest, ChoosingAFigureDrawsItsChartsAndTheExportsWriteThemAn
 
     EXPECT_FALSE(s.choose(static_cast<int>(s.rows().size())));  // no such row: empty charts
     EXPECT_EQ(pixelsOf(view->Histogram->Picture->persistentImage(), history::kBarColour, 0), 0);
-}
-
-TEST_F(StatisticsViewTest, DevicePatternAndDatesNarrowTheStatistics)
-{
-    window.DevicePattern->setText(QStringLiteral("DUT-0*"));
-    window.Statistics->click();
-    // DUT-01 .. DUT-09: nine devices, DUT-06 and DUT-09 failing first, DUT-09 passing at last.
-    const stats::Yield& yield = controller->statistics().line().yield;
-    EXPECT_EQ(std::tie(yield.tested, yield.passedFirst, yield.passed), std::make_tuple(9, 7, 8));
-
-    window.DevicePattern->clear();
-    window.From->setDate(kShiftStart.toLocalTime().date().addDays(1));
-    window.Statistics->click();
-    EXPECT_EQ(controller->statistics().line().yield.tested, 0);
-    EXPECT_EQ(view->Table->rowCount(), 0);
-    EXPECT_EQ(view->Yield->text(), QStringLiteral("Tested 0   Passed 0   First-pass yield –   Final yield –"));
 }
 
 TEST_F(StatisticsViewTest, ScreenReadersNameEveryControlInBothLanguagesAndTabReachesTheCharts)

@@ -35,11 +35,20 @@ TEST(ProgressStrip, ExpectedScanTimeFromFiguresAndFromTheMainWindow)
     EXPECT_EQ(expectedScanMilliseconds(f), -1);
 }
 
-TEST(ProgressStrip, ShownDuringAScanInEitherLanguageAndClearedAfter)
+TEST(ProgressStrip, FollowsPortDetectionAndIsShownDuringAScanInEitherLanguageAndClearedAfter)
 {
     FakeBench b;
     ProgressStrip& strip = b->progress();
     EXPECT_EQ(std::tuple(strip.active(), strip.label()->text()), std::tuple(false, QString())) << "start-up detection clears it";
+
+    strip.beginDetection(30);
+    EXPECT_EQ(strip.bar()->maximum(), 30);
+    b->tlsPort().DetectComPorts();
+    // Every port passed through the strip; the last one probed is COM30.
+    EXPECT_EQ(std::tuple(strip.label()->text(), strip.bar()->value()), std::tuple(QStringLiteral("Probing COM30 of 30"), 29));
+    strip.tick(5000);  // scan ticks do not disturb a detection
+    EXPECT_EQ(strip.label()->text(), QStringLiteral("Probing COM30 of 30"));
+    strip.end();
 
     strip.beginScan(6000);
     EXPECT_EQ(std::tuple(strip.active(), strip.bar()->maximum(), strip.label()->text()),
@@ -90,17 +99,4 @@ TEST(ProgressStrip, NeverTakesTheFocusAndShowsBusyOverTheResultsWindowOnly)
     b->progress().end();
     EXPECT_EQ(std::tuple(results.cursor().shape(), results.Picture1->cursor().shape()), std::tuple(Qt::ArrowCursor, Qt::CrossCursor))
         << "the window's own cursor again";
-}
-
-TEST(ProgressStrip, FollowsStartUpPortDetection)
-{
-    FakeBench b;
-    ProgressStrip& strip = b->progress();
-    strip.beginDetection(30);
-    EXPECT_EQ(strip.bar()->maximum(), 30);
-    b->tlsPort().DetectComPorts();
-    // Every port passed through the strip; the last one probed is COM30.
-    EXPECT_EQ(std::tuple(strip.label()->text(), strip.bar()->value()), std::tuple(QStringLiteral("Probing COM30 of 30"), 29));
-    strip.tick(5000);  // scan ticks do not disturb a detection
-    EXPECT_EQ(strip.label()->text(), QStringLiteral("Probing COM30 of 30"));
 }

@@ -7,7 +7,7 @@
 
 #include <QSet>
 
-TEST(Texts, EveryEntryHasBothColumnsAndAUniqueKey)
+TEST(Texts, EveryEntryHasBothColumnsAndAUniqueKeyAndTheLanguageSelectsTheColumn)
 {
     QSet<QString> keys;
     for (const TextEntry& e : allTexts()) {
@@ -17,10 +17,7 @@ TEST(Texts, EveryEntryHasBothColumnsAndAUniqueKey)
         EXPECT_FALSE(QString::fromUtf8(e.english).isEmpty()) << e.key;
         EXPECT_FALSE(QString::fromUtf8(e.chinese).isEmpty()) << e.key;
     }
-}
-
-TEST(Texts, LanguageSelectsTheColumnAndOtherValuesSelectNone)
-{
+    // The language selects the column; other values select none.
     EXPECT_EQ(textIn("laser.isOn", 1), QStringLiteral("TLS is On"));
     EXPECT_EQ(textIn("laser.isOn", 2), QStringLiteral("激光已经打开"));
     EXPECT_TRUE(textIn("laser.isOn", 0).isNull());

@@ -101,7 +101,7 @@ TEST_F(HistoryWindowTest, FiltersListTheRightRecordsNewestFirstWithTheirCount)
     }
 }
 
-TEST_F(HistoryWindowTest, OpeningARecordShowsItsDetailsAndPlotsIt)
+TEST_F(HistoryWindowTest, OpeningARecordShowsAndPlotsItAndTheOverlayTakesFourInDistinctColoursBesideTheCurrentTrace)
 {
     const QImage blank = window.Plot->Picture->persistentImage().copy();
     ASSERT_TRUE(controller->open(ids[1]));
@@ -116,10 +116,8 @@ TEST_F(HistoryWindowTest, OpeningARecordShowsItsDetailsAndPlotsIt)
 
     EXPECT_FALSE(controller->open(ids.back() + 100));  // no such record
     EXPECT_EQ(controller->openedId(), ids[1]);
-}
 
-TEST_F(HistoryWindowTest, OverlayTakesFourRecordsInDistinctColoursBesideTheCurrentTrace)
-{
+    // The overlay takes four records, the opened one among them drawn once, beside the current trace.
     current.points = {{1531.0F, -5.0F}, {1549.0F, -6.0F}};
     window.CurrentTrace->setChecked(true);
     select({ids[0], ids[1], ids[2], ids[3], ids[4]});

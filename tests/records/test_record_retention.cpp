@@ -7,8 +7,6 @@
 #include <QProcess>
 #include <QTimer>
 
-#include <gtest/gtest.h>
-
 namespace {
 
 MeasurementRecord measured(const QString& device, const QDateTime& utc)
@@ -102,31 +100,6 @@ TEST(RecordRetention, PruningWhileABenchWritesDropsOldSpectraOnlyAndTheHistorySh
     Module1.Language = 2;
     history->retranslate();
     EXPECT_TRUE(window.Settings->toPlainText().endsWith(QStringLiteral("光谱：已删除（超过保留期限）")));
-}
-
-TEST(RecordRetention, BatchesOnBothEnginesDropOnlyTheSpectraOfRecordsBeforeTheCutOff)
-{
-    QTemporaryDir dir;
-    QStringList targets{dir.filePath(QStringLiteral("records.sqlite"))};
-    QString whyNot;
-    if (PostgresServer* pg = sharedPostgres(&whyNot); pg && pg->createDatabase(QStringLiteral("retention")))
-        targets << pg->url(QStringLiteral("retention"));
-    const QDateTime cutOff = QDateTime::currentDateTimeUtc();
-    for (const QString& target : targets) {
-        SCOPED_TRACE(target.toStdString());
-        RecordStore store;
-        ASSERT_FALSE(store.open(target));
-        std::vector<std::int64_t> ids;
-        for (int s : {-3, -2, -1, 0, 1}) ids.push_back(*store.insert(measured(QStringLiteral("D"), cutOff.addSecs(s))));
-        EXPECT_EQ(store.pruneSpectra(cutOff, 2), 3) << "two batches of two, the second one short";
-        EXPECT_EQ(store.pruneSpectra(cutOff, 2), 0);
-        for (std::size_t i = 0; i < ids.size(); ++i) {
-            const std::optional<MeasurementRecord> r = store.load(ids[i]);
-            ASSERT_TRUE(r);
-            EXPECT_EQ(r->values.size(), i < 3 ? 0U : 50U) << i;
-            EXPECT_EQ(r->channels.size(), 1U);
-        }
-    }
 }
 
 }  // namespace

@@ -11,9 +11,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
-#include <QTemporaryDir>
-
-#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <atomic>
@@ -280,19 +277,31 @@ TEST_P(RecordStoreTest, ARecordSentAgainIsStoredOnceAndOpeningAgainKeepsIt)
     EXPECT_EQ(again.oldestIds(10), std::vector<std::int64_t>{*next});
 }
 
-TEST_P(RecordStoreTest, VersionOneStoreIsMigratedWithItsFigures)
+TEST_P(RecordStoreTest, VersionOneStoreIsMigratedWithItsFiguresAndAFailedMigrationLeavesItAsItWas)
 {
     const QString url = versionOneStore();
     insertVersionOne(url, QStringLiteral("judged"), QStringLiteral("FAIL"), kJudgedFigures);
     insertVersionOne(url, QStringLiteral("plain"), QString(), QString());
     insertVersionOne(url, QStringLiteral("foreign"), QStringLiteral("PASS"), QStringLiteral(R"({"ripple_db":0.125,"channels":[1,2]})"));
+    insertVersionOne(url, QStringLiteral("damaged"), QStringLiteral("FAIL"), QStringLiteral(R"({"channels":[{"cha)"));
+    // Damaged figures fail the migration, which leaves version one as it was.
+    const QStringList columns = tableColumns(url, QStringLiteral("records"));
     RecordStore migrated;
+    const StoreError failed = migrated.open(url);
+    EXPECT_EQ(failed.problem, StoreProblem::Failed);
+    EXPECT_FALSE(failed.detail.isEmpty());
+    EXPECT_EQ(rawQuery(url, QStringLiteral("SELECT version FROM vxm_schema")), QList<int>{1});
+    EXPECT_EQ(tableColumns(url, QStringLiteral("records")), columns);
+    EXPECT_TRUE(tableColumns(url, QStringLiteral("record_figures")).isEmpty());
+
+    // Mended, the store migrates.
+    rawRows(url, QStringLiteral("UPDATE records SET figures_json = '' WHERE uid = 'damaged'"));
     const StoreError e = migrated.open(url);
     ASSERT_FALSE(e) << e.detail.toStdString();
     EXPECT_EQ(rawQuery(url, QStringLiteral("SELECT version FROM vxm_schema")), QList<int>{kRecordSchemaVersion});
     EXPECT_EQ(rawRows(url, QStringLiteral("SELECT uid, judges_device, port, port_count, recipe_name FROM records ORDER BY uid")),
-              (QStringList{QStringLiteral("foreign|1|0|0|NULL"), QStringLiteral("judged|1|0|0|NULL"),
-                           QStringLiteral("plain|0|0|0|NULL")}));
+              (QStringList{QStringLiteral("damaged|1|0|0|NULL"), QStringLiteral("foreign|1|0|0|NULL"),
+                           QStringLiteral("judged|1|0|0|NULL"), QStringLiteral("plain|0|0|0|NULL")}));
     EXPECT_EQ(rawRows(url, QString::fromLatin1(kFigureRowsOf).arg(QStringLiteral("judged"))), kJudgedRows);
     EXPECT_EQ(rawQuery(url, QStringLiteral("SELECT COUNT(*) FROM record_figures")), QList<int>{4});
     for (const char* sums : {"figure_series", "figure_hours"})
@@ -312,25 +321,6 @@ TEST_P(RecordStoreTest, VersionOneStoreIsMigratedWithItsFigures)
     for (QString& row : onPort3) row.replace(0, 1, QStringLiteral("3"));
     EXPECT_EQ(rawRows(url, QString::fromLatin1(kFigureRowsOf).arg(QStringLiteral("new"))), onPort3);
     EXPECT_TRUE(migrated.remove(*migrated.insert(r)));
-    EXPECT_EQ(rawQuery(url, QStringLiteral("SELECT COUNT(*) FROM record_figures")), QList<int>{4});
-}
-
-TEST_P(RecordStoreTest, AMigrationThatFailsLeavesVersionOneAsItWas)
-{
-    const QString url = versionOneStore();
-    insertVersionOne(url, QStringLiteral("judged"), QStringLiteral("FAIL"), kJudgedFigures);
-    insertVersionOne(url, QStringLiteral("damaged"), QStringLiteral("FAIL"), QStringLiteral(R"({"channels":[{"cha)"));
-    const QStringList columns = tableColumns(url, QStringLiteral("records"));
-    RecordStore store;
-    const StoreError e = store.open(url);
-    EXPECT_EQ(e.problem, StoreProblem::Failed);
-    EXPECT_FALSE(e.detail.isEmpty());
-    EXPECT_EQ(rawQuery(url, QStringLiteral("SELECT version FROM vxm_schema")), QList<int>{1});
-    EXPECT_EQ(tableColumns(url, QStringLiteral("records")), columns);
-    EXPECT_TRUE(tableColumns(url, QStringLiteral("record_figures")).isEmpty());
-
-    rawRows(url, QStringLiteral("UPDATE records SET figures_json = '' WHERE uid = 'damaged'"));
-    ASSERT_FALSE(store.open(url));
     EXPECT_EQ(rawQuery(url, QStringLiteral("SELECT COUNT(*) FROM record_figures")), QList<int>{4});
 }
 
@@ -570,6 +560,23 @@ TEST_P(RecordStoreTest, DashboardViewsAnswerTheDocumentedQueriesAndTheirRoleChan
     }
     QSqlDatabase::removeDatabase(QStringLiteral("dashboard"));
     EXPECT_EQ(store_.count({}), 5);
+}
+
+TEST_P(RecordStoreTest, PruningInBatchesDropsOnlyTheSpectraOfRecordsBeforeTheCutOff)
+{
+    const QDateTime cutOff = QDateTime::currentDateTimeUtc();
+    std::vector<std::int64_t> ids;
+    for (int s : {-3, -2, -1, 0, 1})
+        ids.push_back(*store_.insert(sampleRecord(newRecordUid(), QStringLiteral("D"), cutOff.addSecs(s).toMSecsSinceEpoch())));
+    EXPECT_EQ(store_.pruneSpectra(cutOff, 2), 3) << "two batches of two, the second one short";
+    EXPECT_EQ(store_.pruneSpectra(cutOff, 2), 0);
+    for (std::size_t i = 0; i < ids.size(); ++i) {
+        const std::optional<MeasurementRecord> r = store_.load(ids[i]);
+        ASSERT_TRUE(r);
+        const std::size_t points = i < 3 ? 0 : 20001;
+        EXPECT_EQ(std::make_pair(r->wavelengthsNm.size(), r->values.size()), std::make_pair(points, points)) << i;
+        EXPECT_EQ(r->channels.size(), 2U);
+    }
 }
 
 TEST(RecordStore, BadAddressesAndDatabasesNameTheirCause)

@@ -17,8 +17,6 @@
 #include <cstring>
 #include <limits>
 
-#include <gtest/gtest.h>
-
 namespace {
 
 MeasurementRecord pass(const QString& device, int n)
@@ -43,6 +41,14 @@ std::vector<int> storedPasses(const QString& url, const QString& device)
 }
 
 bool waitFor(const std::function<bool()>& done, int ms = 20000) { return QTest::qWaitFor(done, ms); }
+
+// The records line and the information box in red, the box's text starting with `start`.
+void expectShownInRed(WindowRig& rig, const QString& start)
+{
+    EXPECT_EQ(foreColorOf(rig.form.RecordsStatus), VbColor::Red);
+    EXPECT_EQ(rig.info.color(), VbColor::Red);
+    EXPECT_TRUE(rig.info.text().startsWith(start)) << rig.info.text().toStdString();
+}
 
 TEST(RecordWriter, ServerStoppedDuringARepeatedMeasurementGetsEveryPassOnceInOrderAndARefusedRecordSetAside)
 {
@@ -101,9 +107,7 @@ TEST(RecordWriter, ABadAddressIsShownInRedAndTheSpoolIsSentAtTheNextStart)
         first.start();
         for (int n = 0; n < 3; ++n) first.submit(pass(QStringLiteral("D7"), n));
         ASSERT_TRUE(waitFor([&] { return rig.form.RecordsStatus->text() == QStringLiteral("Records: 3 waiting"); }));
-        EXPECT_EQ(rig.info.color(), VbColor::Red);
-        EXPECT_TRUE(rig.info.text().startsWith(u"The records database address cannot be read: postgresql://bench@:5432/vxm"))
-            << rig.info.text().toStdString();
+        expectShownInRed(rig, QStringLiteral("The records database address cannot be read: postgresql://bench@:5432/vxm"));
     }  // the program ends (or dies) with three records waiting
     const QString target = dir.filePath(QStringLiteral("records.sqlite"));
     {
@@ -167,10 +171,7 @@ TEST(RecordWriter, ARecordTheStoreRefusesIsSetAsideInRedAndTheRecordsBehindItAre
         ASSERT_TRUE(waitFor([&] { return writer.status().waiting == 0 && writer.status().setAside == 1; }));
         EXPECT_TRUE(writer.status().storeUp);
         EXPECT_EQ(rig.form.RecordsStatus->text(), QStringLiteral("Records: stored; 1 set aside"));
-        EXPECT_EQ(foreColorOf(rig.form.RecordsStatus), VbColor::Red);
-        EXPECT_EQ(rig.info.color(), VbColor::Red);
-        EXPECT_TRUE(rig.info.text().startsWith(QStringLiteral("The records database %1 refused a record for good").arg(target)))
-            << rig.info.text().toStdString();
+        expectShownInRed(rig, QStringLiteral("The records database %1 refused a record for good").arg(target));
         EXPECT_TRUE(rig.info.text().contains(QStringLiteral("Device BAD-1")));
         EXPECT_EQ(storedPasses(target, {}), (std::vector<int>{0, 2}));  // OK-1, OK-2
         expectKeptWhole(aside, refused);
@@ -224,10 +225,7 @@ TEST(RecordWriter, RecordsWaitInMemoryWhileTheSpoolCannotBeWrittenAndMoveToItWhe
         EXPECT_EQ(writer.status().waiting, 3);
         EXPECT_TRUE(writer.status().spoolError);
         EXPECT_EQ(rig.form.RecordsStatus->text(), QStringLiteral("Records: 3 waiting, 3 in memory only"));
-        EXPECT_EQ(foreColorOf(rig.form.RecordsStatus), VbColor::Red);
-        EXPECT_EQ(rig.info.color(), VbColor::Red);
-        EXPECT_TRUE(rig.info.text().startsWith(QStringLiteral("The records spool %1 cannot be written").arg(spool)))
-            << rig.info.text().toStdString();
+        expectShownInRed(rig, QStringLiteral("The records spool %1 cannot be written").arg(spool));
         QTest::qWait(300);  // retries against the blocked folder keep them, in memory
         EXPECT_EQ(writer.status().inMemory, 3);
 

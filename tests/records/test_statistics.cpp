@@ -366,8 +366,6 @@ TEST(Statistics, YieldCountsDevicesByTheirFirstAndLastJudgedVerdicts)
     EXPECT_EQ(std::tie(one.tested, one.firstPassYield, one.finalYield), std::make_tuple(1, Opt(0.0), Opt(1.0)));
     const Yield none = yieldOf(std::vector<JudgedRecord>{{"A", ""}, {"", ""}});
     EXPECT_EQ(std::tie(none.tested, none.firstPassYield, none.finalYield), std::make_tuple(0, Opt(), Opt()));
-    const Yield fromCounts = yieldFromCounts(8, 4, 5);
-    EXPECT_EQ(std::tie(fromCounts.firstPassYield, fromCounts.finalYield), std::make_tuple(Opt(0.5), Opt(0.625)));
 }
 
 TEST(Statistics, ParetoSortsFailuresWithCumulativePercent)

@@ -101,7 +101,7 @@ protected:
     StatisticsWindow* view = nullptr;
 };
 
-TEST_F(StatisticsViewTest, NumbersOfASimulatedShiftEqualThoseWorkedOutFromItsRows)
+TEST_F(StatisticsViewTest, NumbersOfASimulatedShiftEqualThoseWorkedOutFromItsRowsAndTheFiltersNarrowThem)
 {
     window.Statistics->click();
     ASSERT_TRUE(view->isVisible());
@@ -134,9 +134,23 @@ TEST_F(StatisticsViewTest, NumbersOfASimulatedShiftEqualThoseWorkedOutFromItsRow
     const QStringList bars[] = {{"insertion_loss", "2", "3", "75.0"}, {"ripple", "1", "1", "100.0"}};
     for (int r = 0; r < 2; ++r)
         for (int c = 0; c < 4; ++c) EXPECT_EQ(view->Pareto->item(r, c)->text(), bars[r][c]);
+
+    // The device pattern and the dates narrow them.
+    window.DevicePattern->setText(QStringLiteral("DUT-0*"));
+    window.Statistics->click();
+    // DUT-01 .. DUT-09: nine devices, DUT-06 and DUT-09 failing first, DUT-09 passing at last.
+    const stats::Yield& yield = s.line().yield;
+    EXPECT_EQ(std::tie(yield.tested, yield.passedFirst, yield.passed), std::make_tuple(9, 7, 8));
+
+    window.DevicePattern->clear();
+    window.From->setDate(kShiftStart.toLocalTime().date().addDays(1));
+    window.Statistics->click();
+    EXPECT_EQ(s.line().yield.tested, 0);
+    EXPECT_EQ(view->Table->rowCount(), 0);
+    EXPECT_EQ(view->Yield->text(), QStringLiteral("Tested 0   Passed 0   First-pass yield –   Final yield –"));
 }
 
-TEST_F(StatisticsViewTest, ChoosingAFigureDrawsItsHistogramAndRunChart)
+TEST_F(StatisticsViewTest, ChoosingAFigureDrawsItsChartsAndTheExportsWriteThemAndTheSheet)
 {
     window.Statistics->click();
     StatisticsController& s = controller->statistics();
@@ -158,43 +172,12 @@ TEST_F(StatisticsViewTest, ChoosingAFigureDrawsItsHistogramAndRunChart)
     EXPECT_GT(pixelsOf(view->RunChart->Picture->persistentImage(), history::kMarkColour, 0), 20);
     EXPECT_TRUE(view->RunChart->Legend->isVisibleTo(view->RunChart));
 
-    // The view as the operator sees it, in both languages, for people to look at.
-    view->resize(view->sizeHint().expandedTo(view->size()));
-    for (int language : {1, 2}) {
-        Module1.Language = language;
-        controller->retranslate();
-        s.choose(rowOf(Figure::InsertionLoss, 2));
-        EXPECT_TRUE(view->grab().save(testOutputDir() + (language == 1 ? "/statistics-en.png" : "/statistics-zh.png")));
-    }
-
-    EXPECT_FALSE(s.choose(static_cast<int>(s.rows().size())));  // no such row: empty charts
-    EXPECT_EQ(pixelsOf(view->Histogram->Picture->persistentImage(), history::kBarColour, 0), 0);
-}
-
-TEST_F(StatisticsViewTest, DevicePatternAndDatesNarrowTheStatistics)
-{
-    window.DevicePattern->setText(QStringLiteral("DUT-0*"));
-    window.Statistics->click();
-    // DUT-01 .. DUT-09: nine devices, DUT-06 and DUT-09 failing first, DUT-09 passing at last.
-    const stats::Yield& yield = controller->statistics().line().yield;
-    EXPECT_EQ(std::tie(yield.tested, yield.passedFirst, yield.passed), std::make_tuple(9, 7, 8));
-
-    window.DevicePattern->clear();
-    window.From->setDate(kShiftStart.toLocalTime().date().addDays(1));
-    window.Statistics->click();
-    EXPECT_EQ(controller->statistics().line().yield.tested, 0);
-    EXPECT_EQ(view->Table->rowCount(), 0);
-    EXPECT_EQ(view->Yield->text(), QStringLiteral("Tested 0   Passed 0   First-pass yield –   Final yield –"));
-}
-
-TEST_F(StatisticsViewTest, ExportsTheSheetAndBothCharts)
-{
-    window.Statistics->click();
+    // The sheet and both charts exported.
     dialogs->answer = dir.filePath(QStringLiteral("shift"));
     view->ExportWorkbook->click();
     const XlsxWorkbook book = readXlsx(dir.filePath(QStringLiteral("shift.xlsx")), 1);
     EXPECT_EQ(book.sheetNames, QStringList{QStringLiteral("Statistics")});
-    const history::FigureRow& first = controller->statistics().rows().front();
+    const history::FigureRow& first = s.rows().front();
     ASSERT_NE(book.cell(2, 4), nullptr);
     EXPECT_NEAR(book.cell(2, 4)->number, *first.summary.mean, 1e-12);
     EXPECT_EQ(book.cell(2, 2)->text, first.figure);
@@ -206,6 +189,18 @@ TEST_F(StatisticsViewTest, ExportsTheSheetAndBothCharts)
         EXPECT_EQ(saved.size(), (save == view->SaveHistogram ? view->Histogram : view->RunChart)->size()) << qPrintable(save->objectName());
     }
     EXPECT_TRUE(view->Message->text().isEmpty());
+
+    // The view as the operator sees it, in both languages, for people to look at.
+    view->resize(view->sizeHint().expandedTo(view->size()));
+    for (int language : {1, 2}) {
+        Module1.Language = language;
+        controller->retranslate();
+        s.choose(rowOf(Figure::InsertionLoss, 2));
+        EXPECT_TRUE(view->grab().save(testOutputDir() + (language == 1 ? "/statistics-en.png" : "/statistics-zh.png")));
+    }
+
+    EXPECT_FALSE(s.choose(static_cast<int>(s.rows().size())));  // no such row: empty charts
+    EXPECT_EQ(pixelsOf(view->Histogram->Picture->persistentImage(), history::kBarColour, 0), 0);
 }
 
 TEST_F(StatisticsViewTest, ScreenReadersNameEveryControlInBothLanguagesAndTabReachesTheCharts)

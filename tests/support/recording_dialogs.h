@@ -5,10 +5,18 @@
 
 #include <QStringList>
 
+#include <memory>
+
 class RecordingDialogs final : public UserDialogs {
 public:
     void warning(const QString& text) override { warnings << text; }
-    QString saveFileName(const QString& folder, const QString& fileName, const QString& filter) override;
+    QString saveFileName(const QString& folder, const QString& fileName, const QString& filter) override
+    {
+        lastFolder = folder;
+        lastProposedName = fileName;
+        lastFilter = filter;
+        return answer;
+    }
     QString openFileName(const QString& folder, const QString& filter) override
     {
         lastFolder = folder;
@@ -34,8 +42,13 @@ public:
 // Installs a RecordingDialogs for the lifetime of the guard.
 class DialogsGuard {
 public:
-    DialogsGuard();
-    ~DialogsGuard();
+    DialogsGuard()
+    {
+        auto recorder = std::make_unique<RecordingDialogs>();
+        recorder_ = recorder.get();
+        previous_ = setDialogs(std::move(recorder));
+    }
+    ~DialogsGuard() { setDialogs(std::move(previous_)); }
     RecordingDialogs& operator*() { return *recorder_; }
     RecordingDialogs* operator->() { return recorder_; }
 

@@ -374,10 +374,10 @@ QVariant orNull(const QString& text)
 // columns, %3 the hour's value and a comma or nothing, %4 its key). A value after the last or
 // before the first extends the sums and the moving ranges; one in between leaves the series stale.
 #define AFTER_LAST                                                                                    \
-    "(excluded.last_utc > %1.last_utc OR"                                                  \
+    "(excluded.last_utc > %1.last_utc OR"                                                             \
     " (excluded.last_utc = %1.last_utc AND excluded.last_id > %1.last_id))"
 #define BEFORE_FIRST                                                                                  \
-    "(excluded.first_utc < %1.first_utc OR"                                                \
+    "(excluded.first_utc < %1.first_utc OR"                                                           \
     " (excluded.first_utc = %1.first_utc AND excluded.first_id < %1.first_id))"
 constexpr const char* kAddToSeries =
     "INSERT INTO %1 (%2)"

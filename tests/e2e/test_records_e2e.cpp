@@ -39,7 +39,7 @@ TEST_F(RecordsE2E, ThreeDevicesMeasuredWithTheirIdsAreOnRecord)
     RecordStore store;
     ASSERT_FALSE(store.open(url_));
     EXPECT_EQ(store.count({}), 3);
-    const std::vector<RecordSummary> b = store.list({QStringLiteral("DUT-B"), {}, {}, {}, {}});
+    const std::vector<RecordSummary> b = store.list({.deviceId = QStringLiteral("DUT-B")});
     ASSERT_EQ(b.size(), 1U);
     const std::optional<MeasurementRecord> r = store.load(b.front().id);
     ASSERT_TRUE(r);

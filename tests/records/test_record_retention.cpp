@@ -90,7 +90,7 @@ TEST(RecordRetention, PruningWhileABenchWritesDropsOldSpectraOnlyAndTheHistorySh
     auto* history = new HistoryController(window, store, [] { return CurrentTrace{}; });
     window.DeviceId->setText(QStringLiteral("OLD"));
     history->search();
-    const std::int64_t id = store.list({QStringLiteral("OLD"), {}, {}, {}, {}}).front().id;
+    const std::int64_t id = store.list({.deviceId = QStringLiteral("OLD")}).front().id;
     ASSERT_TRUE(history->open(id));
     EXPECT_TRUE(window.Settings->toPlainText().endsWith(QStringLiteral("\nSpectrum: pruned (older than the retention period)")));
     EXPECT_TRUE(window.Figures->toPlainText().contains(QStringLiteral("0.25"))) << "the figures stay";

@@ -33,7 +33,7 @@ std::vector<int> storedPasses(const QString& url, const QString& device)
     RecordStore store;
     EXPECT_FALSE(store.open(url));
     std::vector<int> passes;
-    const std::vector<RecordSummary> newestFirst = store.list({device, {}, {}, {}, {}});
+    const std::vector<RecordSummary> newestFirst = store.list({.deviceId = device});
     for (auto it = newestFirst.rbegin(); it != newestFirst.rend(); ++it) passes.push_back(it->pass);
     // Received order is id order; the times were taken in pass order too.
     for (std::size_t i = 1; i < newestFirst.size(); ++i) EXPECT_GT(newestFirst[i - 1].id, newestFirst[i].id);

@@ -696,6 +696,13 @@ StoreError RecordStore::migrate(int schemaVersion)
         const StoreProblem problem = classify(e);
         return fail(problem == StoreProblem::Refused ? StoreProblem::Failed : problem, errorText(e));
     };
+    // A transaction holding the write lock from its start: a write after a read in a plain SQLite
+    // transaction fails at once when another connection wrote in between.
+    const auto beginWrite = [this, &q, &db, pg] {
+        if (pg ? db.transaction() : q.exec(QStringLiteral("BEGIN IMMEDIATE"))) return StoreError{};
+        const QSqlError e = pg ? db.lastError() : q.lastError();
+        return fail(classify(e), errorText(e));
+    };
     const auto& steps = migrations();
     // Each step runs in a transaction holding the write lock, the version read again under it: a
     // bench opening the store at the same moment waits for the step, then finds it done.
@@ -732,13 +739,10 @@ StoreError RecordStore::migrate(int schemaVersion)
             if (!q.exec(QStringLiteral("UPDATE vxm_schema SET version = %1").arg(version + 1))) return failed();
             if (!db.commit()) return fail(classify(db.lastError()), errorText(db.lastError()));
         }
-        if (!(pg ? db.transaction() : q.exec(QStringLiteral("BEGIN IMMEDIATE")))) {
-            const QSqlError e = pg ? db.lastError() : q.lastError();
-            return fail(classify(e), errorText(e));
-        }
+        if (StoreError e = beginWrite()) return e;
     }
     // A database that can be read but not written says so now rather than at the first record.
-    if (!db.transaction()) return fail(classify(db.lastError()), errorText(db.lastError()));
+    if (StoreError e = beginWrite()) return e;
     if (!q.exec(QStringLiteral("UPDATE vxm_schema SET version = version"))) return failed();
     db.rollback();
     return {};

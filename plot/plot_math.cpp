@@ -255,7 +255,9 @@ AxesLayout layoutAxes(const PictureGeometry& g, const Extent& e, const AxesText&
     out.xTitle.text = text.x.title;
     const QSizeF xt = measure(out.xTitle.text);
     out.xTitle.left = roundEven(g.left + w / 2 - xt.width() / 2);
-    out.xTitle.top = roundEven(g.bottom + h / 18);
+    // A short picture's eighteenth would put the title over the tick labels: it goes below them then.
+    const LabelBox& tick = out.xTicks.front();
+    out.xTitle.top = roundEven(std::max(g.bottom + h / 18, tick.top + tick.height));
     out.xTitle.width = xt.width() + 20;
     out.xTitle.height = xt.height();
 

@@ -220,6 +220,10 @@ TEST(AxesLayout, ACallersTitlesAndDecimalsPlacedOnTheGridLinesRoundedHalfToEven)
     // Titles: centred below with 20 twips to spare; beside, a square of the title's width plus 5.
     EXPECT_EQ(box(a.xTitle), std::tuple(QStringLiteral("Time (s)"), 7588, 7289, 820.0, 200.0));  // 7587.5
     EXPECT_EQ(box(a.yTitle), std::tuple(QStringLiteral("Center (nm)"), 79, 3598, 1105.0, 1105.0));  // 3597.5
+
+    // A picture too short for its eighteenth to clear the tick labels puts the title just below them.
+    const AxesLayout low = layoutAxes({1680.0F, 240.0F, kW, 2700, 240.0 + 2700}, {0, 1, 0, 1}, text, measure);
+    EXPECT_EQ(low.xTitle.top, low.xTicks[0].top + 200);  // 2967 + 200, not 2940 + 150
 }
 
 TEST(GridAndTrace, TicksShareOneLengthGridSplitsExactlyValuesMapDownwards)

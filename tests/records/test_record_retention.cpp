@@ -2,6 +2,7 @@
 // to, and the History window opening a record whose spectrum was pruned.
 #include "records_rig.h"
 
+#include "fakes/simulator_process.h"
 #include "records/record_writer.h"
 
 #include <QProcess>
@@ -24,7 +25,7 @@ int prune(const QString& target, const QString& days, QByteArray* out)
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("VXM_RECORDS_URL"), target);
     p.setProcessEnvironment(env);
-    p.start(qEnvironmentVariable("VXM_BIN_DIR") + QStringLiteral("/vxm-operator"), {QStringLiteral("--records-prune"), days});
+    p.start(SimulatorProcess::builtDir() + QStringLiteral("/vxm-operator"), {QStringLiteral("--records-prune"), days});
     // The writer's thread reports to this one while the program runs.
     EXPECT_TRUE(QTest::qWaitFor([&p] { return p.state() == QProcess::NotRunning; }, 60000));
     *out = p.readAllStandardOutput() + p.readAllStandardError();

@@ -23,11 +23,6 @@
 
 namespace {
 
-class PostgresEnvironment : public ::testing::Environment {
-    void TearDown() override { stopSharedPostgres(); }
-};
-const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new PostgresEnvironment);
-
 QDateTime at(qint64 utcMs) { return QDateTime::fromMSecsSinceEpoch(utcMs, Qt::UTC); }
 
 MeasurementRecord sampleRecord(const QString& uid, const QString& device, qint64 utcMs)
@@ -40,7 +35,9 @@ MeasurementRecord sampleRecord(const QString& uid, const QString& device, qint64
                                      true, false, QStringLiteral("-3.0"), true, QStringLiteral("1550.12")},
                         .channels = {{1530.125F, 0.4375F, -1.234567F}, {1550.0078F, 0.51F, -0.333333F}},
                         .figuresJson = QStringLiteral(R"({"ripple_db":0.125,"channels":[1,2]})"), .verdict = QStringLiteral("PASS"),
-                        .power = 1.0 / 3.0, .powerUnit = QStringLiteral("(dBm)")};
+                        .power = 1.0 / 3.0, .powerUnit = QStringLiteral("(dBm)"), .recipeName = QStringLiteral("CWDM-4 配方"),
+                        .recipeRevision = QStringLiteral("3"), .recipeHash = QStringLiteral("9f86d081884c7d65"), .port = 2,
+                        .portCount = 4, .runUid = newRecordUid(), .backgroundUid = newRecordUid(), .backgroundAgeS = 1234.5};
     for (int i = 0; i < 20001; ++i) {
         r.wavelengthsNm.push_back(1527.0F + 0.002F * static_cast<float>(i));
         r.values.push_back(-3.0F * std::sin(static_cast<float>(i) * 0.01F) - 0.001F * static_cast<float>(i % 7));
@@ -58,8 +55,7 @@ bool sameBits(const std::vector<float>& a, const std::vector<float>& b)
     return a.size() == b.size() && (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(float)) == 0);
 }
 
-// Runs `sql` on the database at `url` past the store, as another program would; the rows it gives,
-// columns joined by '|', NULL as "NULL".
+// The rows `sql` gives on the database at `url`, run past the store: columns joined by '|', NULL as "NULL".
 QStringList rawRows(const QString& url, const QString& sql)
 {
     QStringList rows;
@@ -113,8 +109,7 @@ QStringList tableColumns(const QString& url, const QString& table)
     return names;
 }
 
-// Two channels as the verdict writes them: channel 1 judged, failing its ripple, with bounds and an
-// insertion loss that could not be measured; channel 2 not judged.
+// Channel 1 judged, failing its ripple, its insertion loss not measured; channel 2 not judged.
 const QString kJudgedFigures = QStringLiteral(
     R"({"channels":[{"channel":1,"verdict":"FAIL","failing":["ripple_db"],"bounds":{"ripple_db":[null,0.5],)"
     R"("insertion_loss":[0.25,2]},"figures":{"insertion_loss":null,"ripple_db":0.75,"offset_nm":-0.125}},)"
@@ -172,14 +167,6 @@ protected:
 TEST_P(RecordStoreTest, EveryFieldComesBackAsWrittenAndTheSpectrumBitForBit)
 {
     MeasurementRecord spectrum = sampleRecord(newRecordUid(), QStringLiteral("器件-7 ä"), 1'780'000'000'123);
-    spectrum.recipeName = QStringLiteral("CWDM-4 配方");
-    spectrum.recipeRevision = QStringLiteral("3");
-    spectrum.recipeHash = QStringLiteral("9f86d081884c7d65");
-    spectrum.port = 2;
-    spectrum.portCount = 4;
-    spectrum.runUid = newRecordUid();
-    spectrum.backgroundUid = newRecordUid();
-    spectrum.backgroundAgeS = 1234.5;
     MeasurementRecord power{.uid = newRecordUid(), .utc = at(1'780'000'000'999), .kind = RecordKind::PowerReading,
                             .power = -12.3456789012345, .powerUnit = QStringLiteral("(dBm)")};
     MeasurementRecord bare = power;  // no power value either: NULL, not 0
@@ -358,8 +345,7 @@ TEST_P(RecordStoreTest, RecipesArePublishedOnceForEveryConnection)
     EXPECT_FALSE(other.lastError());
 }
 
-// The figures JSON of a record with channels 1 and 2 (insertion loss held to `ilMax`, ripple
-// unbounded and missing on some records) and the verdict it gives, "" when `judged` is false.
+// Figures JSON of channels 1 and 2 (insertion loss held to `ilMax`, ripple unbounded) and its verdict.
 std::pair<QString, QString> figuresOf(double il, std::optional<double> ripple, double ilMax, bool judged)
 {
     QJsonArray channels;
@@ -391,8 +377,7 @@ QStringList paretoRows(std::span<const stats::FailureCount> failures)
 
 TEST_P(RecordStoreTest, StatisticsAreThoseOfThePureFunctionsOverTheSameRecords)
 {
-    // Stored out of time order, 23 minutes apart over six hours; retests, a record without a
-    // device ID, one not judged, a port record (which does not judge its device) and a device record.
+    // Out of time order, 23 minutes apart; retests, no device ID, unjudged, a port and a device record.
     std::vector<MeasurementRecord> made;
     constexpr qint64 kSlot = 23 * 60'000;
     const auto store = [this, &made](int i, qint64 slot) {
@@ -488,8 +473,7 @@ TEST_P(RecordStoreTest, StatisticsAreThoseOfThePureFunctionsOverTheSameRecords)
     expectPure("added before and after, one removed");
 }
 
-// The day's records of two benches: a device failing, then passing its retest, one passing, one
-// marginal without a recipe, and a failing port record, which judges no device.
+// Two benches' day: a retest passing, a pass, a marginal without a recipe, a failing port record.
 void storeDashboardDay(RecordStore& store)
 {
     struct Row { const char* device; const char* host; const char* recipe; double il; int port; const char* verdict; };

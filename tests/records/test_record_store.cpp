@@ -75,14 +75,6 @@ QStringList rawRows(const QString& url, const QString& sql)
     return rows;
 }
 
-// The first column of the rows, as whole numbers.
-QList<int> rawQuery(const QString& url, const QString& sql)
-{
-    QList<int> numbers;
-    for (const QString& row : rawRows(url, sql)) numbers << row.section(QLatin1Char('|'), 0, 0).toInt();
-    return numbers;
-}
-
 // A record as a version 1 store held it, written past the store.
 void insertVersionOne(const QString& url, const QString& uid, const QString& verdict, const QString& figuresJson)
 {
@@ -124,8 +116,8 @@ constexpr const char* kFigureRowsOf =
 // A database of this program's tables at a later version.
 void newerSchema(const QString& url)
 {
-    rawQuery(url, QStringLiteral("CREATE TABLE vxm_schema (version INTEGER NOT NULL)"));
-    rawQuery(url, QStringLiteral("INSERT INTO vxm_schema VALUES (%1)").arg(kRecordSchemaVersion + 1));
+    rawRows(url, QStringLiteral("CREATE TABLE vxm_schema (version INTEGER NOT NULL)"));
+    rawRows(url, QStringLiteral("INSERT INTO vxm_schema VALUES (%1)").arg(kRecordSchemaVersion + 1));
 }
 
 enum class Engine { SQLite, PostgreSQL };
@@ -147,15 +139,6 @@ protected:
         if (GetParam() == Engine::SQLite) return dir_.filePath(name + QStringLiteral(".sqlite"));
         PostgresServer* pg = postgresWith(name);
         return pg ? pg->url(name) : QString();
-    }
-
-    // A database as the program of schema version 1 left it.
-    QString versionOneStore()
-    {
-        const QString url = freshUrl();
-        RecordStore old;
-        EXPECT_FALSE(old.open(*parseStoreLocation(url), 1));
-        return url;
     }
 
     static inline int databases_ = 0;
@@ -253,7 +236,7 @@ TEST_P(RecordStoreTest, ARecordSentAgainIsStoredOnceAndOpeningAgainKeepsIt)
     ASSERT_FALSE(again.open(url_));
     EXPECT_EQ(again.count({}), 1);
     // The version the program writes, in the table a later program migrates from.
-    EXPECT_EQ(rawQuery(url_, QStringLiteral("SELECT version FROM vxm_schema")), QList<int>{kRecordSchemaVersion});
+    EXPECT_EQ(rawRows(url_, QStringLiteral("SELECT version FROM vxm_schema")), QStringList{QString::number(kRecordSchemaVersion)});
     // Oldest first for the spool, and a removed record leaves nothing behind.
     const auto next = again.insert(sampleRecord(QStringLiteral("next"), QStringLiteral("D1"), 500));
     ASSERT_TRUE(next);
@@ -266,7 +249,8 @@ TEST_P(RecordStoreTest, ARecordSentAgainIsStoredOnceAndOpeningAgainKeepsIt)
 
 TEST_P(RecordStoreTest, VersionOneStoreIsMigratedWithItsFiguresAndAFailedMigrationLeavesItAsItWas)
 {
-    const QString url = versionOneStore();
+    const QString url = freshUrl();
+    EXPECT_FALSE(RecordStore().open(*parseStoreLocation(url), 1));  // as the program of schema version 1 left it
     insertVersionOne(url, QStringLiteral("judged"), QStringLiteral("FAIL"), kJudgedFigures);
     insertVersionOne(url, QStringLiteral("plain"), QString(), QString());
     insertVersionOne(url, QStringLiteral("foreign"), QStringLiteral("PASS"), QStringLiteral(R"({"ripple_db":0.125,"channels":[1,2]})"));
@@ -277,7 +261,7 @@ TEST_P(RecordStoreTest, VersionOneStoreIsMigratedWithItsFiguresAndAFailedMigrati
     const StoreError failed = migrated.open(url);
     EXPECT_EQ(failed.problem, StoreProblem::Failed);
     EXPECT_FALSE(failed.detail.isEmpty());
-    EXPECT_EQ(rawQuery(url, QStringLiteral("SELECT version FROM vxm_schema")), QList<int>{1});
+    EXPECT_EQ(rawRows(url, QStringLiteral("SELECT version FROM vxm_schema")), QStringList{"1"});
     EXPECT_EQ(tableColumns(url, QStringLiteral("records")), columns);
     EXPECT_TRUE(tableColumns(url, QStringLiteral("record_figures")).isEmpty());
 
@@ -285,12 +269,12 @@ TEST_P(RecordStoreTest, VersionOneStoreIsMigratedWithItsFiguresAndAFailedMigrati
     rawRows(url, QStringLiteral("UPDATE records SET figures_json = '' WHERE uid = 'damaged'"));
     const StoreError e = migrated.open(url);
     ASSERT_FALSE(e) << e.detail.toStdString();
-    EXPECT_EQ(rawQuery(url, QStringLiteral("SELECT version FROM vxm_schema")), QList<int>{kRecordSchemaVersion});
+    EXPECT_EQ(rawRows(url, QStringLiteral("SELECT version FROM vxm_schema")), QStringList{QString::number(kRecordSchemaVersion)});
     EXPECT_EQ(rawRows(url, QStringLiteral("SELECT uid, judges_device, port, port_count, recipe_name FROM records ORDER BY uid")),
               (QStringList{QStringLiteral("damaged|1|0|0|NULL"), QStringLiteral("foreign|1|0|0|NULL"),
                            QStringLiteral("judged|1|0|0|NULL"), QStringLiteral("plain|0|0|0|NULL")}));
     EXPECT_EQ(rawRows(url, QString::fromLatin1(kFigureRowsOf).arg(QStringLiteral("judged"))), kJudgedRows);
-    EXPECT_EQ(rawQuery(url, QStringLiteral("SELECT COUNT(*) FROM record_figures")), QList<int>{4});
+    EXPECT_EQ(rawRows(url, QStringLiteral("SELECT COUNT(*) FROM record_figures")), QStringList{"4"});
     for (const char* sums : {"figure_series", "figure_hours"})
         EXPECT_EQ(rawRows(url, QStringLiteral("SELECT scope, channel, figure, n, last_value, upper_bound FROM %1 ORDER BY channel, figure")
                                    .arg(QLatin1String(sums))),
@@ -308,7 +292,7 @@ TEST_P(RecordStoreTest, VersionOneStoreIsMigratedWithItsFiguresAndAFailedMigrati
     for (QString& row : onPort3) row.replace(0, 1, QStringLiteral("3"));
     EXPECT_EQ(rawRows(url, QString::fromLatin1(kFigureRowsOf).arg(QStringLiteral("new"))), onPort3);
     EXPECT_TRUE(migrated.remove(*migrated.insert(r)));
-    EXPECT_EQ(rawQuery(url, QStringLiteral("SELECT COUNT(*) FROM record_figures")), QList<int>{4});
+    EXPECT_EQ(rawRows(url, QStringLiteral("SELECT COUNT(*) FROM record_figures")), QStringList{"4"});
 }
 
 TEST_P(RecordStoreTest, BenchesCreatingOneNewStoreAtOnceAllOpenIt)
@@ -577,7 +561,7 @@ TEST(RecordStore, BadAddressesAndDatabasesNameTheirCause)
         {"foreign tables (SQLite)", dir.filePath(QStringLiteral("foreign.sqlite")), StoreProblem::SchemaVersion},
     };
     newerSchema(cases[3].target);
-    rawQuery(cases[4].target, QStringLiteral("CREATE TABLE records (name TEXT)"));
+    rawRows(cases[4].target, QStringLiteral("CREATE TABLE records (name TEXT)"));
     if (pg) {
         ASSERT_TRUE(pg->createDatabase(QStringLiteral("newer")));
         newerSchema(pg->url(QStringLiteral("newer")));

@@ -329,7 +329,8 @@ TEST_P(RecordStoreTest, RecipesArePublishedOnceForEveryConnection)
     EXPECT_FALSE(other.lastError());
 }
 
-// Figures JSON of channels 1 and 2 (insertion loss held to `ilMax`, ripple unbounded) and its verdict.
+// Figures JSON of channels 1 and 2 (insertion loss held to `ilMax`, ripple unbounded or missing) and
+// its verdict, "" when not `judged`.
 std::pair<QString, QString> figuresOf(double il, std::optional<double> ripple, double ilMax, bool judged)
 {
     QJsonArray channels;

@@ -1,7 +1,5 @@
 #pragma once
-// What the records tests share: a database of their own on the shared PostgreSQL server, a
-// record with a spectrum, a History window on a temporary store, and a window's colours and Tab
-// stops.
+// What the records tests share: a PostgreSQL database, a record, a History window, colours and Tab stops.
 #include "postgres_server.h"
 #include "rigs.h"
 
@@ -16,8 +14,7 @@
 
 #include <functional>
 
-// The shared PostgreSQL server with a fresh database `name` on it; nullptr, the test marked
-// skipped, where no server can run here.
+// The shared PostgreSQL server with a fresh database `name`; nullptr (the test skipped) where none can run.
 inline PostgresServer* postgresWith(const QString& name)
 {
     QString whyNot;
@@ -30,8 +27,7 @@ inline PostgresServer* postgresWith(const QString& name)
     return pg;
 }
 
-// A new record of `device` at `utc` with `points` points from `firstNm`, `stepNm` apart, valued
-// value(i).
+// A new record of `device` at `utc`: `points` points from `firstNm`, `stepNm` apart, valued value(i).
 inline MeasurementRecord recordOf(const QString& device, const QDateTime& utc, int points, float firstNm, float stepNm,
                                   const std::function<float(int)>& value)
 {
@@ -43,8 +39,7 @@ inline MeasurementRecord recordOf(const QString& device, const QDateTime& utc, i
     return r;
 }
 
-// A History window and its controller on a temporary SQLite store, in English, with dialogs that
-// answer for the operator.
+// A History window and its controller on a temporary SQLite store, in English, dialogs answering.
 class HistoryRig : public testing::Test {
 protected:
     // Stores `records` in `file`, their ids in `ids`, and wires the controller to the window.
@@ -82,8 +77,7 @@ inline int pixelsOf(const QImage& image, std::uint32_t bbggrr, int tolerance = 3
     return n;
 }
 
-// Shows `window` active with the focus on `start` and presses Tab until the focus comes back to
-// `start`, at most 100 times: the widgets that held the focus in turn.
+// The widgets that hold the focus in turn as Tab is pressed from `start` until it comes back (at most 100).
 inline std::vector<QWidget*> tabRound(QWidget& window, QWidget* start)
 {
     window.show();

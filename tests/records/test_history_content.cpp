@@ -1,6 +1,4 @@
-// The History window's pure content: list rows, the overlay's members and colours, the plot range
-// over several traces, and the exported sheets and CSV text.
-
+// The History window's pure content: list rows, the overlay, the plot range, exported sheets and CSV.
 #include "records/history_content.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,4 @@
-// The History window on a temporary SQLite store holding a few records: the filters and the
-// count, opening a record, the overlay's cap, the exports read back, and what a screen reader and
-// the keyboard reach.
+// The History window on a few records: filters, opening, the overlay's cap, exports, screen readers, Tab.
 #include "records_rig.h"
 
 #include "core/texts.h"
@@ -37,8 +35,7 @@ QString spokenName(QAccessibleInterface* control)
     return labels.isEmpty() ? control->text(QAccessible::Name) : labels.first().first->text(QAccessible::Name);
 }
 
-// The first control below `root` (itself included, parents before children) that a screen reader
-// calls `name`; labels, which read their own text, are passed over.
+// The first control from `root` down that a screen reader calls `name`; labels are passed over.
 QObject* accessibleNamed(QAccessibleInterface* root, const QString& name)
 {
     if (root->role() != QAccessible::StaticText && spokenName(root) == name) return root->object();

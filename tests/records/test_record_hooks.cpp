@@ -1,6 +1,5 @@
-// Every completed measurement of the main window becomes one record: a single spectrum, each
-// logged pass of a repeated measurement, a power reading; a background is recorded without a
-// table. The History window then finds them and overlays them on the spectrum measured last.
+// Every completed measurement becomes one record (a background without a table), which the History
+// window finds and overlays on the spectrum measured last.
 #include "../measure/scan_bench.h"
 
 #include "records/history_host.h"
@@ -85,7 +84,6 @@ TEST(RecordHooks, EachMeasurementIsRecordedOnceWithItsDeviceAndKind)
     EXPECT_TRUE(b->history()->controller()->addSelectedToOverlay());
     const std::vector<history::Trace> traces = b->history()->controller()->plottedTraces();
     ASSERT_EQ(traces.size(), 5U);  // the four passes and the last spectrum measured (DUT-3's)
-    EXPECT_EQ(traces[4].colour, history::kCurrentTraceColour);
     EXPECT_EQ(traces[4].points.size(), static_cast<std::size_t>(Module1.LastPointIndex + 1));
     EXPECT_FLOAT_EQ(traces[4].points.back()[0], 1340.0F);
 }

@@ -23,11 +23,6 @@
 
 namespace {
 
-class PostgresEnvironment : public ::testing::Environment {
-    void TearDown() override { stopSharedPostgres(); }
-};
-const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new PostgresEnvironment);
-
 QDateTime at(qint64 utcMs) { return QDateTime::fromMSecsSinceEpoch(utcMs, Qt::UTC); }
 
 MeasurementRecord sampleRecord(const QString& uid, const QString& device, qint64 utcMs)
@@ -40,7 +35,9 @@ MeasurementRecord sampleRecord(const QString& uid, const QString& device, qint64
                                      true, false, QStringLiteral("-3.0"), true, QStringLiteral("1550.12")},
                         .channels = {{1530.125F, 0.4375F, -1.234567F}, {1550.0078F, 0.51F, -0.333333F}},
                         .figuresJson = QStringLiteral(R"({"ripple_db":0.125,"channels":[1,2]})"), .verdict = QStringLiteral("PASS"),
-                        .power = 1.0 / 3.0, .powerUnit = QStringLiteral("(dBm)")};
+                        .power = 1.0 / 3.0, .powerUnit = QStringLiteral("(dBm)"), .recipeName = QStringLiteral("CWDM-4 配方"),
+                        .recipeRevision = QStringLiteral("3"), .recipeHash = QStringLiteral("9f86d081884c7d65"), .port = 2,
+                        .portCount = 4, .runUid = newRecordUid(), .backgroundUid = newRecordUid(), .backgroundAgeS = 1234.5};
     for (int i = 0; i < 20001; ++i) {
         r.wavelengthsNm.push_back(1527.0F + 0.002F * static_cast<float>(i));
         r.values.push_back(-3.0F * std::sin(static_cast<float>(i) * 0.01F) - 0.001F * static_cast<float>(i % 7));
@@ -58,8 +55,7 @@ bool sameBits(const std::vector<float>& a, const std::vector<float>& b)
     return a.size() == b.size() && (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(float)) == 0);
 }
 
-// Runs `sql` on the database at `url` past the store, as another program would; the rows it gives,
-// columns joined by '|', NULL as "NULL".
+// The rows `sql` gives on the database at `url`, run past the store: columns joined by '|', NULL as "NULL".
 QStringList rawRows(const QString& url, const QString& sql)
 {
     QStringList rows;
@@ -77,14 +73,6 @@ QStringList rawRows(const QString& url, const QString& sql)
     }
     QSqlDatabase::removeDatabase(QStringLiteral("raw"));
     return rows;
-}
-
-// The first column of the rows, as whole numbers.
-QList<int> rawQuery(const QString& url, const QString& sql)
-{
-    QList<int> numbers;
-    for (const QString& row : rawRows(url, sql)) numbers << row.section(QLatin1Char('|'), 0, 0).toInt();
-    return numbers;
 }
 
 // A record as a version 1 store held it, written past the store.
@@ -113,8 +101,7 @@ QStringList tableColumns(const QString& url, const QString& table)
     return names;
 }
 
-// Two channels as the verdict writes them: channel 1 judged, failing its ripple, with bounds and an
-// insertion loss that could not be measured; channel 2 not judged.
+// Channel 1 judged, failing its ripple, its insertion loss not measured; channel 2 not judged.
 const QString kJudgedFigures = QStringLiteral(
     R"({"channels":[{"channel":1,"verdict":"FAIL","failing":["ripple_db"],"bounds":{"ripple_db":[null,0.5],)"
     R"("insertion_loss":[0.25,2]},"figures":{"insertion_loss":null,"ripple_db":0.75,"offset_nm":-0.125}},)"
@@ -129,8 +116,8 @@ constexpr const char* kFigureRowsOf =
 // A database of this program's tables at a later version.
 void newerSchema(const QString& url)
 {
-    rawQuery(url, QStringLiteral("CREATE TABLE vxm_schema (version INTEGER NOT NULL)"));
-    rawQuery(url, QStringLiteral("INSERT INTO vxm_schema VALUES (%1)").arg(kRecordSchemaVersion + 1));
+    rawRows(url, QStringLiteral("CREATE TABLE vxm_schema (version INTEGER NOT NULL)"));
+    rawRows(url, QStringLiteral("INSERT INTO vxm_schema VALUES (%1)").arg(kRecordSchemaVersion + 1));
 }
 
 enum class Engine { SQLite, PostgreSQL };
@@ -154,15 +141,6 @@ protected:
         return pg ? pg->url(name) : QString();
     }
 
-    // A database as the program of schema version 1 left it.
-    QString versionOneStore()
-    {
-        const QString url = freshUrl();
-        RecordStore old;
-        EXPECT_FALSE(old.open(*parseStoreLocation(url), 1));
-        return url;
-    }
-
     static inline int databases_ = 0;
     QTemporaryDir dir_;
     QString url_;
@@ -172,14 +150,6 @@ protected:
 TEST_P(RecordStoreTest, EveryFieldComesBackAsWrittenAndTheSpectrumBitForBit)
 {
     MeasurementRecord spectrum = sampleRecord(newRecordUid(), QStringLiteral("器件-7 ä"), 1'780'000'000'123);
-    spectrum.recipeName = QStringLiteral("CWDM-4 配方");
-    spectrum.recipeRevision = QStringLiteral("3");
-    spectrum.recipeHash = QStringLiteral("9f86d081884c7d65");
-    spectrum.port = 2;
-    spectrum.portCount = 4;
-    spectrum.runUid = newRecordUid();
-    spectrum.backgroundUid = newRecordUid();
-    spectrum.backgroundAgeS = 1234.5;
     MeasurementRecord power{.uid = newRecordUid(), .utc = at(1'780'000'000'999), .kind = RecordKind::PowerReading,
                             .power = -12.3456789012345, .powerUnit = QStringLiteral("(dBm)")};
     MeasurementRecord bare = power;  // no power value either: NULL, not 0
@@ -266,7 +236,7 @@ TEST_P(RecordStoreTest, ARecordSentAgainIsStoredOnceAndOpeningAgainKeepsIt)
     ASSERT_FALSE(again.open(url_));
     EXPECT_EQ(again.count({}), 1);
     // The version the program writes, in the table a later program migrates from.
-    EXPECT_EQ(rawQuery(url_, QStringLiteral("SELECT version FROM vxm_schema")), QList<int>{kRecordSchemaVersion});
+    EXPECT_EQ(rawRows(url_, QStringLiteral("SELECT version FROM vxm_schema")), QStringList{QString::number(kRecordSchemaVersion)});
     // Oldest first for the spool, and a removed record leaves nothing behind.
     const auto next = again.insert(sampleRecord(QStringLiteral("next"), QStringLiteral("D1"), 500));
     ASSERT_TRUE(next);
@@ -279,7 +249,8 @@ TEST_P(RecordStoreTest, ARecordSentAgainIsStoredOnceAndOpeningAgainKeepsIt)
 
 TEST_P(RecordStoreTest, VersionOneStoreIsMigratedWithItsFiguresAndAFailedMigrationLeavesItAsItWas)
 {
-    const QString url = versionOneStore();
+    const QString url = freshUrl();
+    EXPECT_FALSE(RecordStore().open(*parseStoreLocation(url), 1));  // as the program of schema version 1 left it
     insertVersionOne(url, QStringLiteral("judged"), QStringLiteral("FAIL"), kJudgedFigures);
     insertVersionOne(url, QStringLiteral("plain"), QString(), QString());
     insertVersionOne(url, QStringLiteral("foreign"), QStringLiteral("PASS"), QStringLiteral(R"({"ripple_db":0.125,"channels":[1,2]})"));
@@ -290,7 +261,7 @@ TEST_P(RecordStoreTest, VersionOneStoreIsMigratedWithItsFiguresAndAFailedMigrati
     const StoreError failed = migrated.open(url);
     EXPECT_EQ(failed.problem, StoreProblem::Failed);
     EXPECT_FALSE(failed.detail.isEmpty());
-    EXPECT_EQ(rawQuery(url, QStringLiteral("SELECT version FROM vxm_schema")), QList<int>{1});
+    EXPECT_EQ(rawRows(url, QStringLiteral("SELECT version FROM vxm_schema")), QStringList{"1"});
     EXPECT_EQ(tableColumns(url, QStringLiteral("records")), columns);
     EXPECT_TRUE(tableColumns(url, QStringLiteral("record_figures")).isEmpty());
 
@@ -298,12 +269,12 @@ TEST_P(RecordStoreTest, VersionOneStoreIsMigratedWithItsFiguresAndAFailedMigrati
     rawRows(url, QStringLiteral("UPDATE records SET figures_json = '' WHERE uid = 'damaged'"));
     const StoreError e = migrated.open(url);
     ASSERT_FALSE(e) << e.detail.toStdString();
-    EXPECT_EQ(rawQuery(url, QStringLiteral("SELECT version FROM vxm_schema")), QList<int>{kRecordSchemaVersion});
+    EXPECT_EQ(rawRows(url, QStringLiteral("SELECT version FROM vxm_schema")), QStringList{QString::number(kRecordSchemaVersion)});
     EXPECT_EQ(rawRows(url, QStringLiteral("SELECT uid, judges_device, port, port_count, recipe_name FROM records ORDER BY uid")),
               (QStringList{QStringLiteral("damaged|1|0|0|NULL"), QStringLiteral("foreign|1|0|0|NULL"),
                            QStringLiteral("judged|1|0|0|NULL"), QStringLiteral("plain|0|0|0|NULL")}));
     EXPECT_EQ(rawRows(url, QString::fromLatin1(kFigureRowsOf).arg(QStringLiteral("judged"))), kJudgedRows);
-    EXPECT_EQ(rawQuery(url, QStringLiteral("SELECT COUNT(*) FROM record_figures")), QList<int>{4});
+    EXPECT_EQ(rawRows(url, QStringLiteral("SELECT COUNT(*) FROM record_figures")), QStringList{"4"});
     for (const char* sums : {"figure_series", "figure_hours"})
         EXPECT_EQ(rawRows(url, QStringLiteral("SELECT scope, channel, figure, n, last_value, upper_bound FROM %1 ORDER BY channel, figure")
                                    .arg(QLatin1String(sums))),
@@ -321,7 +292,7 @@ TEST_P(RecordStoreTest, VersionOneStoreIsMigratedWithItsFiguresAndAFailedMigrati
     for (QString& row : onPort3) row.replace(0, 1, QStringLiteral("3"));
     EXPECT_EQ(rawRows(url, QString::fromLatin1(kFigureRowsOf).arg(QStringLiteral("new"))), onPort3);
     EXPECT_TRUE(migrated.remove(*migrated.insert(r)));
-    EXPECT_EQ(rawQuery(url, QStringLiteral("SELECT COUNT(*) FROM record_figures")), QList<int>{4});
+    EXPECT_EQ(rawRows(url, QStringLiteral("SELECT COUNT(*) FROM record_figures")), QStringList{"4"});
 }
 
 TEST_P(RecordStoreTest, BenchesCreatingOneNewStoreAtOnceAllOpenIt)
@@ -358,8 +329,8 @@ TEST_P(RecordStoreTest, RecipesArePublishedOnceForEveryConnection)
     EXPECT_FALSE(other.lastError());
 }
 
-// The figures JSON of a record with channels 1 and 2 (insertion loss held to `ilMax`, ripple
-// unbounded and missing on some records) and the verdict it gives, "" when `judged` is false.
+// Figures JSON of channels 1 and 2 (insertion loss held to `ilMax`, ripple unbounded or missing) and
+// its verdict, "" when not `judged`.
 std::pair<QString, QString> figuresOf(double il, std::optional<double> ripple, double ilMax, bool judged)
 {
     QJsonArray channels;
@@ -391,8 +362,7 @@ QStringList paretoRows(std::span<const stats::FailureCount> failures)
 
 TEST_P(RecordStoreTest, StatisticsAreThoseOfThePureFunctionsOverTheSameRecords)
 {
-    // Stored out of time order, 23 minutes apart over six hours; retests, a record without a
-    // device ID, one not judged, a port record (which does not judge its device) and a device record.
+    // Out of time order, 23 minutes apart; retests, no device ID, unjudged, a port and a device record.
     std::vector<MeasurementRecord> made;
     constexpr qint64 kSlot = 23 * 60'000;
     const auto store = [this, &made](int i, qint64 slot) {
@@ -488,8 +458,7 @@ TEST_P(RecordStoreTest, StatisticsAreThoseOfThePureFunctionsOverTheSameRecords)
     expectPure("added before and after, one removed");
 }
 
-// The day's records of two benches: a device failing, then passing its retest, one passing, one
-// marginal without a recipe, and a failing port record, which judges no device.
+// Two benches' day: a retest passing, a pass, a marginal without a recipe, a failing port record.
 void storeDashboardDay(RecordStore& store)
 {
     struct Row { const char* device; const char* host; const char* recipe; double il; int port; const char* verdict; };
@@ -593,7 +562,7 @@ TEST(RecordStore, BadAddressesAndDatabasesNameTheirCause)
         {"foreign tables (SQLite)", dir.filePath(QStringLiteral("foreign.sqlite")), StoreProblem::SchemaVersion},
     };
     newerSchema(cases[3].target);
-    rawQuery(cases[4].target, QStringLiteral("CREATE TABLE records (name TEXT)"));
+    rawRows(cases[4].target, QStringLiteral("CREATE TABLE records (name TEXT)"));
     if (pg) {
         ASSERT_TRUE(pg->createDatabase(QStringLiteral("newer")));
         newerSchema(pg->url(QStringLiteral("newer")));

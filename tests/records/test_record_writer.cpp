@@ -1,7 +1,5 @@
-// The writer's thread and spool: a server that goes away in the middle of a repeated
-// measurement and comes back, a spool left by an earlier run, a bad address named in red while
-// records wait locally, a record the store refuses set aside while the ones behind it flow, a
-// spool that cannot be written, and what a record holds of the main window.
+// The writer's thread and spool when the server goes away, the address is bad, the store refuses a
+// record or the spool cannot be written; and what a record holds of the main window.
 #include "records_rig.h"
 
 #include "core/texts.h"

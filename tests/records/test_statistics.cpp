@@ -1,7 +1,4 @@
-// The line's statistics on small golden sets worked out by hand: summaries from aggregates,
-// capability and its intervals, the chi-square quantile, the Western Electric rules, the
-// histogram, the yield and the Pareto of failing figures.
-
+// The line's statistics on small golden sets worked out by hand, from summaries to the Pareto.
 #include "records/capability.h"
 #include "records/control_chart.h"
 #include "records/line_yield.h"
@@ -63,9 +60,7 @@ TEST(Statistics, SummaryOfGoldenSetsFromTheSumsTheStoreGives)
         // 1 4: mean 2.5, deviations ±1.5, squares 4.5 over 1, σ 2.121320; one moving range 3,
         // within σ 3/1.128 = 2.659574.
         {"two values", {1, 4}, 2.5, 1.0, 4.0, 2.121320, 2.659574},
-        // 4 1: the same spread falling, same σ both ways.
         {"two values falling", {4, 1}, 2.5, 1.0, 4.0, 2.121320, 2.659574},
-        // 7: mean, min and max 7; no σ of either kind.
         {"one value", {7}, 7.0, 7.0, 7.0, none, none},
         {"no value", {}, none, none, none, none, none},
         // 5 5 5: every deviation and moving range 0.
@@ -86,10 +81,8 @@ TEST(Statistics, SummaryOfGoldenSetsFromTheSumsTheStoreGives)
 
 TEST(Statistics, PicometreSpreadAt1271NmKeepsItsDigits)
 {
-    // 1271.003 1271.004 1271.005 1271.008 repeated 250 times, n 1000: mean 1271.005; deviations
-    // -2 -1 0 3 pm, squares 14 pm² a block, 3500 pm² in all; overall σ = √(3500/999) pm
-    // = 1.871765e-3 nm. Moving ranges 1 1 3 pm in a block and 5 pm between blocks:
-    // 250·5 + 249·5 = 2495 pm over 999; within σ = 2.497497/1.128 pm = 2.214094e-3 nm.
+    // n 1000, mean 1271.005; deviations -2 -1 0 3 pm: Σ² 3500 pm², overall σ √(3500/999) pm.
+    // Moving ranges 1 1 3 pm in a block, 5 pm between: 2495 pm over 999, / 1.128 the within σ.
     // Σx² − n·mean² of the raw values would lose about four of these digits.
     std::vector<double> values;
     for (int block = 0; block < 250; ++block)
@@ -273,9 +266,8 @@ TEST(Statistics, WesternElectricRulesOnGoldenSeries)
 
 TEST(Statistics, ControlLinesComeFromTheMeanAndTheWithinSigma)
 {
-    // 0 1 0 1 0 1 0 1 3 3: mean 10/10 = 1; moving ranges 1 ×7, 2, 0 = 9 over 9, MR̄ 1, σ 1/1.128
-    // = 0.886525; 2σ line 2.773050, 3σ line 3.659574. The two 3s are beyond 2σ: #9 completes
-    // two of three. The 1s lie on the centre, so no run forms below it.
+    // Mean 1, moving ranges 9 over 9, σ 1/1.128 = 0.886525, 3σ 2.659574; the two 3s are beyond the 2σ
+    // line 2.773050, #9 completes two of three. The 1s lie on the centre, so no run forms below it.
     const std::vector<double> values{0, 1, 0, 1, 0, 1, 0, 1, 3, 3};
     const auto lines = controlLines(summaryOf(values));
     ASSERT_TRUE(lines);
@@ -303,7 +295,6 @@ TEST(Statistics, HistogramFitsTheDataAndTheLimitsInRootOfNBinsClamped)
         {"upper limit only", {none, 11.0}, 1.0, 11.0, {3, 5, 1, 0, 1}},
         // -9..9, width 3.6: [-9, -5.4); [-5.4, -1.8); [-1.8, 1.8) 1; [1.8, 5.4) 2 2 3 3 3 4 4 5; [5.4, 9] 9.
         {"lower limit only", {-9.0, none}, -9.0, 9.0, {0, 0, 1, 8, 1}},
-        // Limits inside the data change nothing.
         {"limits inside the data", {2.0, 8.0}, 1.0, 9.0, {3, 5, 1, 0, 1}},
     };
     for (const auto& c : cases) {
@@ -347,13 +338,8 @@ TEST(Statistics, YieldCountsDevicesByTheirFirstAndLastJudgedVerdicts)
     };
     for (const auto& t : judgements) EXPECT_EQ(judgementOf(QString::fromLatin1(t.text)), t.judgement) << t.text;
 
-    // Devices and their judged verdicts in time order:
-    //   A FAIL PASS (first fail, final pass)    B PASS FAIL (first pass, final fail)
-    //   C not judged twice (not tested)         D MARGINAL (passes)
-    //   E not judged, FAIL                      F PASS PASS
-    //   G FAIL FAIL PASS                        two records without an ID: FAIL, PASS (one device each)
-    // Tested 8 (A B D E F G and the two); first pass B D F and the PASS without ID: 4, 0.5;
-    // final pass A D F G and the PASS without ID: 5, 0.625.
+    // C is never judged; the two records without an ID are a device each. Tested 8; first pass B D F
+    // and the PASS without ID: 4, 0.5; final pass A D F G and the PASS without ID: 5, 0.625.
     const std::vector<JudgedRecord> records{
         {"A", "FAIL"}, {"B", "PASS"}, {"C", ""}, {"", "FAIL"}, {"G", "FAIL"}, {"A", "PASS"},
         {"D", "MARGINAL"}, {"E", ""}, {"B", "FAIL"}, {"F", "PASS"}, {"", "PASS"}, {"C", ""},
@@ -370,9 +356,7 @@ TEST(Statistics, YieldCountsDevicesByTheirFirstAndLastJudgedVerdicts)
 
 TEST(Statistics, ParetoSortsFailuresWithCumulativePercent)
 {
-    // ripple/1 3 + 2 = 5, insertion_loss/2 5, insertion_loss/1 5, bandwidth/4 1, isolation/3 0
-    // (no bar): total 16. The three 5s by key, then channel: insertion_loss/1, insertion_loss/2,
-    // ripple/1; cumulative 5 10 15 16 of 16 = 31.25 %, 62.5 %, 93.75 %, 100 %.
+    // ripple/1 adds up to 5; isolation/3 (0) has no bar. Total 16; the three 5s by key, then channel.
     const std::vector<FailureCount> failures{
         {"ripple", 1, 3}, {"insertion_loss", 2, 5}, {"ripple", 1, 2},
         {"bandwidth", 4, 1}, {"insertion_loss", 1, 5}, {"isolation", 3, 0},

@@ -1,7 +1,4 @@
-// What the Statistics view shows, on small sets worked out by hand: the table's cells with both
-// and one limit, the yield line, the Pareto rows, the histogram's bars and lines, the run chart's
-// points, lines and marked points, the axis offset for a centre wavelength, and the sheet.
-#include "core/texts.h"
+// What the Statistics view shows (table, yield, Pareto, charts, sheet), on small sets worked out by hand.
 #include "records/history_content.h"
 #include "records/statistics_content.h"
 
@@ -23,8 +20,7 @@ std::vector<FigureValue> series(std::initializer_list<double> values)
 
 FigureStatistics figure(const char* key, const std::vector<FigureValue>& values, stats::SpecLimits limits)
 {
-    const std::vector<double> plain = history::valuesOf(values);
-    return {1, 2, QString::fromLatin1(key), stats::summarize(plain), limits};
+    return {1, 2, QString::fromLatin1(key), stats::summarize(history::valuesOf(values)), limits};
 }
 
 // 10 12 11 13 14, limits 5..20:
@@ -74,8 +70,7 @@ TEST(StatisticsContent, YieldLineParetoRowsAndTheFilterTheyComeFrom)
     EXPECT_EQ(history::yieldText(stats::yieldFromCounts(0, 0, 0), 2),
               QStringLiteral("测试数 0   合格数 0   一次合格率 –   最终合格率 –"));
 
-    // ripple CH1 twice and once (added up to 3), insertion_loss CH2 three times: a tie of 3 goes
-    // by key; 3 of 6 is 50 %, then all.
+    // ripple CH1 adds up to 3, a tie with insertion_loss CH2 that goes by key; 3 of 6 is 50 %.
     const std::vector<stats::FailureCount> failures{{"ripple", 1, 2}, {"insertion_loss", 2, 3}, {"ripple", 1, 1}};
     const std::vector<QStringList> rows = history::paretoRows(failures);
     EXPECT_EQ(rows, (std::vector<QStringList>{{"insertion_loss", "2", "3", "50.0"}, {"ripple", "1", "3", "100.0"}}));
@@ -83,8 +78,7 @@ TEST(StatisticsContent, YieldLineParetoRowsAndTheFilterTheyComeFrom)
 
 TEST(StatisticsContent, HistogramBarsLimitsAndRange)
 {
-    // Five values and the limits 5..20: five bins 3 wide from 5 to 20,
-    // [5,8) none, [8,11) 10, [11,14) 12 11 13, [14,17) 14, [17,20] none.
+    // Five bins 3 wide over the limits 5..20: [5,8), [8,11) 10, [11,14) 12 11 13, [14,17) 14, [17,20].
     const FigureRow row = history::figureRows({{}, {figure("ripple", kFive, {5.0, 20.0})}, {}}).front();
     const std::vector<double> values = history::valuesOf(kFive);
     const std::optional<history::HistogramChart> chart = history::histogramChart(row, values, 1);
@@ -107,9 +101,8 @@ TEST(StatisticsContent, HistogramBarsLimitsAndRange)
 
 TEST(StatisticsContent, RunChartMarksTheRuleBreakersAndDrawsTheLines)
 {
-    // 10 ×7 then 20: mean 90/8 = 11.25, moving ranges 0 ×6 and 10 over 7, within σ = 10/7/1.128
-    // = 1.26646, 3σ = 3.79939: the last point lies 8.75 above the centre and alone breaks a rule
-    // (the seven below are within 1σ and too few to make a run).
+    // Mean 11.25, within σ 10/7/1.128 = 1.26646, 3σ = 3.79939: the 20 alone breaks a rule (the
+    // seven below are within 1σ and too few to make a run).
     const std::vector<FigureValue> values = series({10, 10, 10, 10, 10, 10, 10, 20});
     const FigureRow row = history::figureRows({{}, {figure("ripple", values, {std::nullopt, 25.0})}, {}}).front();
     const std::optional<history::RunChart> chart = history::runChart(row, values, 1);
@@ -141,9 +134,8 @@ TEST(StatisticsContent, RunChartMarksTheRuleBreakersAndDrawsTheLines)
 
 TEST(StatisticsContent, CentreWavelengthsAreDrawnFromARoundOffset)
 {
-    // 1271.004, .005, .006 nm: within σ 0.001/1.128 = 0.000887, ±3σ 1271.00234 .. 1271.00766,
-    // 0.0053 wide: offsets from 1271.005 (the nearest thousandth to the middle), so that the
-    // picture's floats keep the picometres.
+    // ±3σ is 1271.00234 .. 1271.00766: offsets from 1271.005, the nearest thousandth to the middle,
+    // so that the picture's floats keep the picometres.
     const std::vector<FigureValue> values = series({1271.004, 1271.005, 1271.006});
     const FigureRow row = history::figureRows({{}, {figure("center_nm", values, {})}, {}}).front();
     const std::optional<history::RunChart> chart = history::runChart(row, values, 1);
@@ -168,8 +160,7 @@ TEST(StatisticsContent, SheetHoldsTheTableTheYieldAndThePareto)
     const SheetContent sheet = history::statisticsSheet(line, 1);
     ASSERT_EQ(sheet.columns, 18);
     EXPECT_EQ(sheet.header[9], QStringLiteral("Lower limit"));
-    // The figure's row: port, channel, key, n, mean, σ, within σ, min, max, limits, Cp, Cpk, Pp,
-    // Ppk, the Cpk interval, note (the numbers as the table above works them out).
+    // The figure's row, its numbers as the table above works them out.
     EXPECT_EQ(sheet.text(0, 2), QStringLiteral("ripple"));
     const double expected[] = {1, 2, NAN, 5, 12, 1.58114, 1.32979, 10, 14, 5, 20, 1.88, 1.75467, 1.58114, 1.47573,
                                0.50413, 3.00520};
@@ -178,8 +169,7 @@ TEST(StatisticsContent, SheetHoldsTheTableTheYieldAndThePareto)
     }
     EXPECT_EQ(sheet.text(0, 17), QStringLiteral("provisional (n < 30)"));
 
-    // A blank row, the yield's heading and its five rows, a blank row, the Pareto's heading, its
-    // column titles and one row per bar.
+    // Blank, the yield's heading and five rows, blank, the Pareto's heading, titles and a row a bar.
     ASSERT_EQ(sheet.rows(), 1 + 1 + 1 + 5 + 1 + 1 + 1 + 2);
     EXPECT_EQ((QStringList{sheet.text(2, 0), sheet.text(6, 0), sheet.text(10, 3), sheet.text(11, 0)}),
               (QStringList{"Yield", "First-pass yield", "Cumulative %", "insertion_loss"}));

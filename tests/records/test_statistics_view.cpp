@@ -1,8 +1,5 @@
-// The Statistics view over a simulated shift stored through the normal insert path: twelve
-// two-channel parts judged against limits, one bad part measured twice and one part reworked to a
-// pass. The view's yield, table, Pareto and charts are held to the same numbers worked out from
-// the rows as they were made, without the store; then the exports, the device pattern, and what a
-// screen reader and the keyboard reach.
+// The Statistics view over a simulated shift, held to the numbers worked out from its rows without
+// the store; then the exports, the device pattern, and what a screen reader and the keyboard reach.
 #include "records_rig.h"
 
 #include "core/texts.h"
@@ -35,11 +32,8 @@ struct Part {
     double il1, il2, ripple1;  // the figures that vary; the others follow from the part's number
 };
 
-// In time order, ten minutes apart. DUT-06 is bad: its channel 2 loses 3.4 dB, and measured again
-// its channel 1 ripples 0.7 dB as well. DUT-09 loses 3.2 dB on channel 2 at first and passes
-// once reworked. So 12 devices were tested, 10 passed at the first try and 11 in the end; the
-// Pareto counts insertion_loss on channel 2 three times (75 % of the failures) and ripple on
-// channel 1 once.
+// Ten minutes apart. DUT-06 fails twice, DUT-09 passes once reworked: 12 tested, 10 passed first, 11
+// in the end; insertion_loss on channel 2 fails three times (75 %), ripple on channel 1 once.
 const std::vector<Part> kShift = {
     {"DUT-01", 1.10, 1.30, 0.20}, {"DUT-02", 1.15, 1.25, 0.22}, {"DUT-03", 1.05, 1.40, 0.18},
     {"DUT-04", 1.20, 1.35, 0.25}, {"DUT-05", 1.12, 1.28, 0.21}, {"DUT-06", 1.30, 3.40, 0.30},
@@ -120,8 +114,7 @@ TEST_F(StatisticsViewTest, NumbersOfASimulatedShiftEqualThoseWorkedOutFromItsRow
             const stats::Summary expected = stats::describe(stats::summarize(values));
             const std::string what = verdict::figureKey(figure).toStdString() + " CH" + std::to_string(channel);
             EXPECT_EQ(std::tie(shown.port, shown.summary.count), std::make_tuple(0, std::int64_t{14})) << what;
-            // The cells are the content's of the rows worked out here (the store's sums are held to
-            // the pure functions' to the last digits in its own test).
+            // The cells of the rows worked out here (the store's sums have their own test).
             const verdict::Bound bound = shiftLimits().all.at(figure);
             history::FigureRow own{0, channel, verdict::figureKey(figure), {bound.min, bound.max}, expected, {}};
             own.capability = stats::capability(expected, own.limits);

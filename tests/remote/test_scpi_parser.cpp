@@ -136,7 +136,6 @@ protected:
         }
         table.add(QStringLiteral("SENSe:AVERage"), [](const Command&) { return scpi::Reply::failure(scpi::executionError("busy")); });
         table.add(QStringLiteral("*OPC?"), [this](const Command&) { return busy ? scpi::Reply::later() : scpi::Reply::text("1"); });
-        table.add(QStringLiteral("*CLS"), [](const Command&, scpi::ClientStatus& s) { s.clear(); return scpi::Reply::done(); });
     }
     // Runs a line to its end; its response, "(none)" when there is none.
     QByteArray run(const QByteArray& line)
@@ -213,9 +212,6 @@ TEST_F(ScpiTable, ErrorsAreQueuedInTheOrderOfTheLineAndRefusedQueriesGiveNoRespo
     EXPECT_EQ(drainErrors(), (QStringList{"-200,\"Execution error; busy\"", "-113,\"Undefined header\"",
                                           "-102,\"Syntax error\""}));
     EXPECT_EQ(run("NOPE?"), "(none)");
-    status.pushError({scpi::SyntaxError, {}});
-    run("*RST;*CLS");
-    EXPECT_EQ(status.errorCount(), 0);
 }
 
 TEST_F(ScpiTable, AWaitingCommandStopsTheLineAndRunsAgainWithTheSamePath)

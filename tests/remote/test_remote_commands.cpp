@@ -85,7 +85,6 @@ TEST(RemoteCommands, WhatTheWindowRefusesAtStartUpIsRefusedWithItsReasonAndChang
         EXPECT_EQ(r.errorOf(c.command), c.error) << c.command;
         EXPECT_EQ(windowState(r.f), before) << c.command;
     }
-    EXPECT_EQ(r.client->query("*IDN?"), QByteArray("Ostrel,VXM,0,3.0C")) << "no module connected yet";
 }
 
 TEST(RemoteCommands, SettingsLandInTheirControlsAndTheQueriesReadThemBack)
@@ -221,8 +220,7 @@ struct MeasuringBench : RemoteBench {
         b.library->donePollsBeforeDone = std::numeric_limits<std::int32_t>::max();
         EXPECT_TRUE(other.connected());
     }
-    // Once the scan runs, `lines` go from the other client; when `answers` responses are back the
-    // scan is let end.
+    // Once the scan runs, `lines` go from the other client; with `answers` responses back it may end.
     void duringScan(const QByteArray& lines, int answers)
     {
         QObject::connect(&watch, &QTimer::timeout, [this, lines, answers, sent = false]() mutable {
@@ -345,7 +343,6 @@ TEST(RemoteStation, TheDeviceIdTakesNoControlCharacterAndAtMost64Characters)
         {"DEV:ID \"SN 001\"", kNoError, "SN 001"},
         {"DEVICE:ID SN-002", kNoError, "SN-002"},
         {"DEV:ID #15SN\t03", "-224,\"Illegal parameter value; the device ID holds a control character\"", "SN-002"},
-        {"DEV:ID #16SN\n004", "-224,\"Illegal parameter value; the device ID holds a control character\"", "SN-002"},
         {"DEV:ID " + longest + 'Y', "-223,\"Too much data; the device ID is longer than 64 characters\"", "SN-002"},
         {"DEV:ID " + longest, kNoError, longest},
         {"DEV:ID", "-109,\"Missing parameter\"", longest},
@@ -364,8 +361,7 @@ TEST(RemoteStation, ADeviceIsMeasuredByRecipeAndItsVerdictFiguresAndRecordAreRea
     StationBench s;
     EXPECT_EQ(s.client->query("FETC:REC?"), QByteArray("\"\"")) << "no record yet";
     EXPECT_EQ(s.errorOf("REC:LOAD \"Fake filter\""), kNoError);
-    // Refused as at Enter, queued when the operation ends: without a background the reference is
-    // questionable.
+    // Refused as at Enter, queued when the operation ends: without a background, a questionable reference.
     EXPECT_EQ(s.client->query("DEV:ID \"SN-000\";MEAS;*OPC?;:SYST:ERR?;:STAT:QUES:COND?").toStdString(),
               ("1;" + executionError("No background has been taken with these settings: take a new background") + ";512")
                   .toStdString());

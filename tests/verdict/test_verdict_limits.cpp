@@ -41,8 +41,6 @@ TEST(LimitsFile, RefusedWithTheLineAndTheReason)
         {"negative guard", "{\"all\": {\n \"ripple\": {\"max\": 1, \"guard\": -0.1}}}", 2, LimitsProblem::BadGuard,
          "ripple"},
         {"guard alone", "{\"all\": {\"ripple\": {\"guard\": 0.1}}}", 1, LimitsProblem::BadGuard, "ripple"},
-        {"unknown key after a guard", "{\"all\": {\"ripple\": {\"guard\": 0.1, \"max\": 1, \"margin\": 1}}}", 1,
-         LimitsProblem::UnknownKey, "margin"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

@@ -1,5 +1,4 @@
-// The remote error queue (order, overflow, clearing) and the formatting of responses: numbers,
-// strings, definite-length blocks and the spectrum in binary and ASCII.
+// The remote error queue and the formatting of responses: numbers, strings, blocks, the spectrum.
 
 #include "remote/error_queue.h"
 #include "remote/scpi_format.h"

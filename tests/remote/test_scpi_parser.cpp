@@ -1,5 +1,4 @@
-// Remote commands: lines cut into commands, headers matched in short and long forms, relative
-// paths after ';', parameters read, and the errors a client reads back.
+// Remote commands: lines cut up, short and long headers, relative paths, parameters, queued errors.
 
 #include "remote/scpi_table.h"
 

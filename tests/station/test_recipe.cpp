@@ -1,5 +1,4 @@
-// Recipes: every refusal with its line and reason, the example recipe, the hash of the text and
-// the main window's controls a recipe sets.
+// Recipes: each refusal with its line and reason, the example, the text's hash, the window's controls.
 
 #include "station/recipe.h"
 
@@ -10,7 +9,6 @@
 #include <QFile>
 
 using namespace station;
-using verdict::LimitsProblem;
 
 namespace {
 

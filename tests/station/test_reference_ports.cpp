@@ -1,5 +1,4 @@
-// The background's policy checks, and a device measured port by port: prompts and the combined
-// verdict.
+// The background's policy checks, and a device measured port by port: prompts, combined verdict.
 
 #include "station/port_sequence.h"
 #include "station/reference_check.h"
@@ -129,8 +128,7 @@ TEST(CombinePorts, EachPortJudgedAsTheChannelOfItsNumber)
     const verdict::DeviceVerdict fail = combinePorts(traces(1.1), 3, &limits, verdict::Plan::Cwdm, {});
     EXPECT_EQ(std::tuple(fail.outcome, fail.channels[1].outcome), std::tuple(Outcome::Fail, Outcome::Fail));
 
-    // A port showing no channel, or two, is missing from the device's count: the ports' own count
-    // unless the limits give one.
+    // A port with no channel, or two, is missing from the count: the ports' own, unless the limits give one.
     std::vector<PortTrace> odd = traces(0.9);
     odd[1].channels.clear();
     odd[2].channels.push_back(channelAt(1351, 1.0));

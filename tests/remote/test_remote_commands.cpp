@@ -390,7 +390,6 @@ TEST(RemoteStation, ADeviceIsMeasuredByRecipeAndItsVerdictFiguresAndRecordAreRea
               QByteArray(R"(1;FAIL,"CH1 1300.000 nm FAIL insertion_loss","DEVICE FAIL")"));
     figures = s.client->query("FETC:FIG?").split(',');
     EXPECT_EQ(figures.mid(loss - 1, 6).join(','), "1,insertion_loss,5,-9.9E+37,4,FAIL");
-    EXPECT_EQ(s.client->query("FETC:REC?"), s.quotedUid());
 }
 
 TEST(RemoteStation, ADeviceWithPortsIsAskedForEachPortAndEscapeGivesItUp)

@@ -1,6 +1,5 @@
 #pragma once
-// A remote client in the test's own thread: every wait serves the event loop, where the server
-// under test runs.
+// A remote client in the test's own thread: every wait serves the event loop the server runs in.
 
 #include <QHostAddress>
 #include <QTcpSocket>

@@ -1,5 +1,4 @@
-// Who may connect to the remote server and where it listens: the allow-list's addresses and CIDR
-// ranges, and the --remote options with their environment forms.
+// Who may connect to the remote server and where it listens: allow-lists and the --remote options.
 
 #include "remote/remote_options.h"
 

@@ -1,5 +1,4 @@
-// Remote commands: lines cut into commands, headers matched in short and long forms, relative
-// paths after ';', parameters read, and the errors a client reads back.
+// Remote commands: lines cut up, short and long headers, relative paths, parameters, queued errors.
 
 #include "remote/scpi_table.h"
 
@@ -136,7 +135,6 @@ protected:
         }
         table.add(QStringLiteral("SENSe:AVERage"), [](const Command&) { return scpi::Reply::failure(scpi::executionError("busy")); });
         table.add(QStringLiteral("*OPC?"), [this](const Command&) { return busy ? scpi::Reply::later() : scpi::Reply::text("1"); });
-        table.add(QStringLiteral("*CLS"), [](const Command&, scpi::ClientStatus& s) { s.clear(); return scpi::Reply::done(); });
     }
     // Runs a line to its end; its response, "(none)" when there is none.
     QByteArray run(const QByteArray& line)
@@ -213,9 +211,6 @@ TEST_F(ScpiTable, ErrorsAreQueuedInTheOrderOfTheLineAndRefusedQueriesGiveNoRespo
     EXPECT_EQ(drainErrors(), (QStringList{"-200,\"Execution error; busy\"", "-113,\"Undefined header\"",
                                           "-102,\"Syntax error\""}));
     EXPECT_EQ(run("NOPE?"), "(none)");
-    status.pushError({scpi::SyntaxError, {}});
-    run("*RST;*CLS");
-    EXPECT_EQ(status.errorCount(), 0);
 }
 
 TEST_F(ScpiTable, AWaitingCommandStopsTheLineAndRunsAgainWithTheSamePath)

@@ -1,12 +1,10 @@
-// The verdict on the results window with fakes: figures after an analysis, the plan remembered,
-// limits taken or refused.
+// The verdict on the results window with fakes: figures, the plan remembered, limits taken or refused.
 
 #include "bench_fixture.h"
 #include "core/form1.h"
 #include "core/info_box.h"
 #include "measure/measure_controller.h"
 #include "results/form2.h"
-#include "results/results_window_host.h"
 #include "../results/results_support.h"
 #include "test_paths.h"
 #include "verdict/figures_output.h"

@@ -92,7 +92,6 @@ TEST(ChannelFigures, FlatTopWithAKnownRipple)
         EXPECT_NEAR(c[figure], 2.0 * (8.0 + (-1.0 - (top - down)) / 10.0), 3e-4) << figureKey(figure).toStdString();
     EXPECT_NEAR(c[Figure::Isolation], top + 50.0, 1e-5) << "the floor fills both neighbour windows";
     EXPECT_NEAR(c[Figure::OffsetNm], c.centerNm - 1311.0, 1e-9);
-    EXPECT_FALSE(c.isolationShared);
 
     // Without a plan only the trace's own figures.
     const ChannelFigures none = figuresOf(t, Plan::None).at(0);

@@ -41,10 +41,6 @@ TEST(LimitsFile, RefusedWithTheLineAndTheReason)
         {"negative guard", "{\"all\": {\n \"ripple\": {\"max\": 1, \"guard\": -0.1}}}", 2, LimitsProblem::BadGuard,
          "ripple"},
         {"guard alone", "{\"all\": {\"ripple\": {\"guard\": 0.1}}}", 1, LimitsProblem::BadGuard, "ripple"},
-        {"guard as text", "{\"all\": {\"ripple\": {\"max\": 1,\n \"guard\": \"0.1\"}}}", 2, LimitsProblem::NotANumber,
-         "guard"},
-        {"unknown key after a guard", "{\"all\": {\"ripple\": {\"guard\": 0.1, \"max\": 1, \"margin\": 1}}}", 1,
-         LimitsProblem::UnknownKey, "margin"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -145,17 +141,11 @@ TEST(Verdict, AnUnmeasuredFigureFailsExceptASharedIsolation)
     ChannelFigures shared = channelAt(1291, 1.0);
     shared.isolationShared = true;
     const DeviceVerdict d = judge({channelAt(1271, 1.0), shared}, &l, Plan::Cwdm, {});
-    EXPECT_EQ(d.channels[0].failing, std::vector<Figure>{Figure::Isolation});
-    EXPECT_EQ(d.channels[1].outcome, Outcome::Pass);
-    EXPECT_EQ(d.outcome, Outcome::Fail);
     EXPECT_EQ(verdictText(d), QStringLiteral("CH1 1271.000 nm FAIL isolation\nCH2 1291.000 nm PASS\nDEVICE FAIL\n"));
 
     l.channelCount = 3;
-    const DeviceVerdict few = judge({shared}, &l, Plan::Cwdm, {});
-    EXPECT_EQ(few.channels[0].outcome, Outcome::Pass);
-    EXPECT_TRUE(few.channelCountFails);
-    EXPECT_EQ(few.outcome, Outcome::Fail);
-    EXPECT_TRUE(verdictText(few).endsWith(QStringLiteral("DEVICE FAIL channels 1 of 3\n")));
+    EXPECT_EQ(verdictText(judge({shared}, &l, Plan::Cwdm, {})),
+              QStringLiteral("CH1 1291.000 nm PASS\nDEVICE FAIL channels 1 of 3\n"));
 }
 
 TEST(Verdict, MarginalFiguresAreNamedInTheTextAndTheRecord)

@@ -1,5 +1,4 @@
-// Port detection at start-up, opening the laser's port and the identity listing, against scripted
-// instruments on a fake serial port.
+// Port detection at start-up, the laser's port and its identity listing, against scripted instruments.
 
 #include "bench_fixture.h"
 #include "form_checks.h"
@@ -43,10 +42,8 @@ struct PortTest : ::testing::Test {
 
 TEST(Detection, EveryPortIsProbedAndModulesAndLasersAreListedInBlue)
 {
-    // Ports: M a module, K a module of another maker, L a laser, S silent, B busy, F failing to open
-    // otherwise (still probed, in vain: the exchange ends silently on the closed port).
-    // Lists found ("": nothing found keeps the design list COM1..COM30) and the item shown; the probe
-    // variables hold the answer of the last port that opened.
+    // Ports: M module, K another maker's module, L laser, S silent, B busy, F failing to open (probed in vain).
+    // Lists found ("": the design list COM1..COM30 stays), the item shown; probe variables: the last opened port's answer.
     const struct {
         const char *ports, *modules, *moduleShown, *lasers, *laserShown;
         bool lastOpenedIsALaser;

@@ -1,5 +1,4 @@
-// Single and repeated measurements driven through the main window's buttons, and the
-// repeatability log they write.
+// Single and repeated measurements through the main window's buttons, and the repeatability log they write.
 
 #include "core/info_box.h"
 #include "core/units.h"
@@ -207,9 +206,8 @@ TEST(RepeatMeasure, StopVXMScanEndsItAfterThePassInProgress)
 
 TEST(RepeatMeasure, WhatThePassesHandToDeleteLaterIsDeletedWhileItRuns)
 {
-    // The measurement holds the toggle's handler until it ends, and the waits' event loops leave
-    // alone what that handler hands to deleteLater(): here the geometry animation the shown main
-    // window starts whenever the progress strip comes or goes.
+    // The waits' nested loops skip what the held toggle handler hands to deleteLater() (the shown window's progress
+    // strip animation): the passes must not pile them up.
     SpectrumBench s;
     s.f.show();
     const auto animations = [&] { return s.f.findChildren<QPropertyAnimation*>().size(); };

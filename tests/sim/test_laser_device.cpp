@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 using namespace vxmsim;
-using Bytes = std::vector<std::uint8_t>;
 
 namespace {
 

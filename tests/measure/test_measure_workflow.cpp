@@ -74,8 +74,6 @@ TEST(SingleMeasure, SpectrumIsAnalysedTabulatedAndPlottedWithTheLaserLockedWhile
     EXPECT_EQ(Module1.ChannelCount, 1);
     EXPECT_EQ((QStringList{s.gridText(2, 1), s.gridText(2, 3), s.gridText(2, 4)}), (QStringList{"1300.000", "2.000", "-5.000"}));
     EXPECT_EQ(s.b->info().text(), QStringLiteral(" Transmission channel"));
-    EXPECT_NEAR(Module1.ChannelResults[1][0], 1300.0, 2.5e-4);  // two single-precision steps near 1300 nm
-    EXPECT_NEAR(Module1.ChannelResults[1][1], 2.0, 2.5e-4);
     EXPECT_EQ(Module1.PlotData.size(), 2001U);
     EXPECT_TRUE(s.b->form2().isVisible());
     EXPECT_EQ(Module1.MeasureCount, 1);

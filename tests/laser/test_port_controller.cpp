@@ -187,10 +187,9 @@ TEST_F(PortTest, IdentityListingInBothLanguagesAndFontsAndAShortReplyWithoutStat
 
     // The same reply without its range (L = 40) leaves state and range empty.
     ASSERT_EQ(Module1.TLSWLMax, 1340.0F);
-    const QByteArray full = identityReply(laser.identity);
-    std::vector<std::uint16_t> words;
-    for (int at = 7; at < 7 + 80; at += 2)
-        words.push_back(static_cast<std::uint16_t>((static_cast<std::uint8_t>(full[at]) << 8) | static_cast<std::uint8_t>(full[at + 1])));
+    const Identity& id = laser.identity;
+    std::vector<std::uint16_t> words = vxmsim::identityWords({id.pn, id.sn, id.date, id.fr, id.hr}, id.state, id.minPm, id.maxPm);
+    words.resize(40);
     bench.serial->addPort(7, answering({{0, bytesOf(frame::build("SNFV", words))}}));
     f.SetTLSComPort->click();
     EXPECT_EQ(Module1.TLSInfoPN + Module1.TLSInfoLS + Module1.TLSInfoWL, QStringLiteral("TLS-1300-A\r\n\r\n- (nm)"));

@@ -6,7 +6,6 @@
 #include "sim/identity.h"
 
 #include <QByteArray>
-#include <QString>
 
 #include <string>
 #include <vector>
@@ -41,8 +40,7 @@ inline QByteArray identityReply(const Identity& id)
     return bytesOf(frame::build("SNFV", vxmsim::identityWords(text, id.state, id.minPm, id.maxPm)));
 }
 
-// A laser that answers every command with status 0 (sweep mode `sweepMode` to RDSW), the
-// identity to SNFV, and the given status to the commands named in `failing`.
+// A laser answering status 0, its identity to SNFV, `sweepMode` to RDSW and `failingStatus` to `failingCommand`.
 struct ScriptedLaser {
     Identity identity;
     std::uint16_t sweepMode = 0;

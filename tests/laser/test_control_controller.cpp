@@ -1,5 +1,4 @@
-// Laser output, sweep and wavelength handlers walking the window's state table against a
-// scripted laser: the frames written, enable states, captions, colours and messages.
+// The laser's output, sweep and wavelength handlers against a scripted laser: frames, enable states, captions, colours.
 
 #include "bench_fixture.h"
 #include "form_checks.h"
@@ -128,8 +127,7 @@ TEST_F(ControlTest, SweepSpeedOutsideItsWordIsRefusedBeforeSending)
                   std::tuple(QStringLiteral("Sweep Speed must be 0 to 65535 (nm/s) !\r\n  Please set Sweep Speed again !"), VbColor::Red));
         EXPECT_EQ(f.StartStopSweep->text(), QStringLiteral("Start TLS Sweep"));
     }
-    // The boxes are read by their leading number, whole nanometres below it; the speed rounds half
-    // to even. Start, stop and speed fields of the frame.
+    // Boxes read by their leading number, whole nm below it; the speed rounds half to even. The frame's start, stop, speed:
     const std::tuple<const char*, const char*, const char*, const char*> accepted[] = {
         {"1260", "1340", "65535", "001339E000147260 FFFF"}, {"1260.9nm", "abc", "12.5", "001339E000000000 000C"},
         {"-0.5", "1340.999", "13.5", "FFFFFC1800147260 000E"}};
@@ -194,8 +192,7 @@ TEST(ControlWithoutAnswer, OnOffReportsWithNoPortOrASilentLaserAndAWavelengthGet
     EXPECT_EQ(bench->info().text(), QStringLiteral("TLS is On"));
     EXPECT_TRUE(bench.serial->written.empty() && bench.dialogs->warnings.isEmpty());
 
-    // A silent laser: the switch-off waits out the whole time-out and still reports; no reply is
-    // an unknown error code.
+    // A silent laser: switching off waits out the time-out and still reports; no reply is an unknown error code.
     bench.serial->addPort(kLaserPort, {});
     f.SetTLSComPort->click();
     ASSERT_TRUE(bench->MSComm1().isOpen());

@@ -1,5 +1,4 @@
-// The link procedures against a scripted port and a fake clock: frames written byte for byte, the
-// reply wait's block and time-out arithmetic, checksum handling and error reports.
+// The link against a scripted port and a fake clock: frames byte for byte, reply waits, checksums and error reports.
 
 #include "laser_replies.h"
 #include "rigs.h"
@@ -88,9 +87,7 @@ TEST_F(LinkTest, SendDiscardsALateReplyToAnEarlierCommand)
     EXPECT_TRUE(exchange().isEmpty());
 }
 
-// The waits for the first block and for the rest end at the millisecond the port reports bytes,
-// or the one after the time-out, and wake the program only for that: a silent laser costs about
-// one wake-up a second, not one every 10 ms.
+// Reply waits end the millisecond bytes arrive or one past the time-out, and wake only for that, not every 10 ms.
 TEST_F(LinkTest, ReplyBlocksTimeOutsAndChecksums)
 {
     // Asserted: with a wrong wrap rule the waits below would never end.
@@ -196,8 +193,7 @@ TEST(Delay, ServesPostedEventsButANullWaitNoneAndAWakeablePauseEndsWhenWoken)
     waits.Delay(20);
     EXPECT_EQ(postedRan, 1);
 
-    // The reply waits' pause: it ends when woken, long before its time, and serves events
-    // meanwhile; unwoken, it lasts its time.
+    // The reply waits' pause ends when woken, long before its time, serving events meanwhile; unwoken it lasts its time.
     Wakeup wakeup;
     bool served = false;
     QTimer::singleShot(0, &wakeup, [&] { served = true; });

@@ -1,5 +1,4 @@
-// Port detection at start-up, opening the laser's port and the identity listing, against scripted
-// instruments on a fake serial port.
+// Port detection at start-up, the laser's port and its identity listing, against scripted instruments.
 
 #include "bench_fixture.h"
 #include "form_checks.h"
@@ -43,10 +42,8 @@ struct PortTest : ::testing::Test {
 
 TEST(Detection, EveryPortIsProbedAndModulesAndLasersAreListedInBlue)
 {
-    // Ports: M a module, K a module of another maker, L a laser, S silent, B busy, F failing to open
-    // otherwise (still probed, in vain: the exchange ends silently on the closed port).
-    // Lists found ("": nothing found keeps the design list COM1..COM30) and the item shown; the probe
-    // variables hold the answer of the last port that opened.
+    // Ports: M module, K another maker's module, L laser, S silent, B busy, F failing to open (probed in vain).
+    // Lists found ("": the design list COM1..COM30 stays), the item shown; probe variables: the last opened port's answer.
     const struct {
         const char *ports, *modules, *moduleShown, *lasers, *laserShown;
         bool lastOpenedIsALaser;
@@ -190,10 +187,9 @@ TEST_F(PortTest, IdentityListingInBothLanguagesAndFontsAndAShortReplyWithoutStat
 
     // The same reply without its range (L = 40) leaves state and range empty.
     ASSERT_EQ(Module1.TLSWLMax, 1340.0F);
-    const QByteArray full = identityReply(laser.identity);
-    std::vector<std::uint16_t> words;
-    for (int at = 7; at < 7 + 80; at += 2)
-        words.push_back(static_cast<std::uint16_t>((static_cast<std::uint8_t>(full[at]) << 8) | static_cast<std::uint8_t>(full[at + 1])));
+    const Identity& id = laser.identity;
+    std::vector<std::uint16_t> words = vxmsim::identityWords({id.pn, id.sn, id.date, id.fr, id.hr}, id.state, id.minPm, id.maxPm);
+    words.resize(40);
     bench.serial->addPort(7, answering({{0, bytesOf(frame::build("SNFV", words))}}));
     f.SetTLSComPort->click();
     EXPECT_EQ(Module1.TLSInfoPN + Module1.TLSInfoLS + Module1.TLSInfoWL, QStringLiteral("TLS-1300-A\r\n\r\n- (nm)"));

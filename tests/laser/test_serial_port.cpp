@@ -1,5 +1,4 @@
-// The system serial port on a pseudo-terminal reached through a COMn link, as the simulator and
-// USB adapters provide them.
+// The system serial port on a pseudo-terminal behind a COMn link, as the simulator and USB adapters provide.
 
 #include "laser/ms_clock.h"
 #include "laser/serial_port.h"
@@ -12,7 +11,6 @@
 
 #include <tuple>
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <pty.h>
 #include <termios.h>
@@ -57,8 +55,7 @@ struct PtyPort : ::testing::Test {
     }
 };
 
-// Exchanges through the link on this port, read inside its event-serving waits, run end to end
-// against the simulator.
+// Exchanges over this port inside the link's waits run end to end against the simulator.
 TEST_F(PtyPort, OpensOnceRaisesItsActivityWhenBytesArriveDiscardsWhatWaitsAndFailsOnceClosed)
 {
     auto port = makeSystemSerialPort();
@@ -67,8 +64,7 @@ TEST_F(PtyPort, OpensOnceRaisesItsActivityWhenBytesArriveDiscardsWhatWaitsAndFai
     EXPECT_EQ(std::tuple(port->isOpen(), port->portNumber()), std::tuple(true, 5));
     EXPECT_EQ(port->open(5, QStringLiteral("115200,N,8,1"), 8192), SerialOpenResult::Busy) << "already open";
 
-    // A reply wait sleeps until the port says that bytes came in. (A device that goes is told too,
-    // but a terminal whose other end closes reads as an end of file, not as a lost device.)
+    // A reply wait sleeps until the port reports bytes in (a terminal's closed far end reads as end of file, not loss).
     QSignalSpy activity(&port->activity(), &Wakeup::raised);
     EXPECT_FALSE(activity.wait(100)) << "raised with nothing arrived";
     ASSERT_EQ(::write(master, "xyz", 3), 3);

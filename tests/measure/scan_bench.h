@@ -1,6 +1,5 @@
 #pragma once
-// Helpers for driving acquisitions on a FakeBench: the measurement boxes ticked as the operator
-// ticks them, a module handle in place, and a spectrum the analysis can measure by hand.
+// Acquisitions on a FakeBench: boxes ticked as the operator ticks them, a module handle, a spectrum measurable by hand.
 
 #include "core/form1.h"
 #include "core/shared_state.h"
@@ -25,8 +24,7 @@ inline void prepareScan(FakeBench& b, const QString& dataLength = QStringLiteral
     b.library->calls.clear();
 }
 
-// A laser on the open port, its range 1260-1340 nm read, answering every command with `status`:
-// the power meter sends it to the wavelength in Text4 (1300) before reading.
+// A laser on the open port, range 1260-1340 nm, answering `status`; the power meter first sends Text4 (1300) to it.
 inline void connectLaser(FakeBench& b, std::uint16_t status = 0)
 {
     b.serial->addPort(7, [status](const QByteArray& written) {
@@ -52,8 +50,7 @@ inline void duringNextWait(std::function<void()> f)
     QMetaObject::invokeMethod(QCoreApplication::instance(), std::move(f), Qt::QueuedConnection);
 }
 
-// 1260..1340 nm in 40 pm steps over 2001 points; a straight-sided peak at 1300 nm, top -5 dBm,
-// falling 20 dB/nm to a -40 dBm floor: its -8 dBm edges lie 0.15 nm either side.
+// 1260..1340 nm, 2001 points; a -5 dBm peak at 1300 nm, 20 dB/nm sides, -40 dBm floor: -8 dBm edges 0.15 nm either side.
 inline void onePeakAt1300(int i, float& wavelengthPm, float& value)
 {
     wavelengthPm = 1260000.0F + static_cast<float>(i) * 40.0F;
@@ -68,8 +65,7 @@ inline int countCalls(const FakeBench& b, const QString& name)
     return n;
 }
 
-// Ticks one measurement box as an operator would: the others unticked first (ticking one box
-// while another is ticked runs that one's unticked branch, which may untick the new box again).
+// Ticks one box, the others unticked first: a ticked box's unticked branch could untick the new one again.
 inline void selectOnly(FakeBench& b, QCheckBox* box)
 {
     Form1& f = b->form1();

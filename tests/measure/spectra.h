@@ -1,6 +1,5 @@
 #pragma once
-// Synthetic spectra whose channel edges can be worked out by hand: straight-sided peaks on a
-// flat floor, on an evenly spaced single-precision wavelength axis.
+// Spectra with channel edges worked out by hand: straight-sided peaks on a flat floor, an even single-precision axis.
 
 #include <algorithm>
 #include <cmath>

@@ -23,8 +23,7 @@ ChannelAnalysis analyse(const std::vector<float>& v, int select, double n = 3.0,
     return analyseChannels(wl, v, static_cast<int>(v.size()) - 1, select, n);
 }
 
-// A reflection spectrum: flat at -1 dB with a 20 dB dip at `m` whose -4 dB crossings lie half a
-// step inside points m - 4 and m + 4.
+// Reflection: flat at -1 dB, a 20 dB dip at `m`, its -4 dB crossings half a step inside points m - 4 and m + 4.
 std::vector<float> dipSpectrum(int points, int m)
 {
     std::vector<float> v(static_cast<std::size_t>(points), -1.0F);
@@ -59,8 +58,7 @@ TEST(ChannelAnalysisPreparation, NominalStepIsTheMeanOfTheFirstHundredStepsToFou
         wl[100] = wl100;
         return wl;
     };
-    // 1550 + 100 x 0.004 in single precision is 1550.39990..., not 1550.4: rounding hides that.
-    // Point 100 missing gives 0; 0.000123 and 0.000149 per step give 0.0001; a descending axis keeps its sign.
+    // Rounding hides that 1550 + 100 x 0.004 is 1550.39990... in floats; no point 100 gives 0; descending keeps its sign.
     const std::pair<std::vector<float>, double> rows[] = {
         {axis(101, 1550.0, 0.004), 0.004}, {axis(20001, 1260.0, 0.0064), 0.0064}, {axis(100, 1550.0, 0.004), 0.0},
         {lastAt(1550.0123F), 0.0001}, {lastAt(1550.0149F), 0.0001}, {lastAt(1550.0F), 0.0}, {lastAt(1549.6F), -0.004}};
@@ -97,8 +95,7 @@ TEST(TransmissionAnalysis, EveryPeakStandingOutIsMeasuredBetweenItsInterpolatedC
     const Case cases[] = {
         // -8 dBm crossings 3.75 points from the top, i.e. 0.75 of a step beyond points 997 and 1003.
         {"one peak", -40.0, 3.0, {{1000, -5.0, 0.8}}, {{1000, 7.5, -5.0F}}},
-        // Threshold -8: -7.5 at 498 with -8.5 outside it, -7.0 at 502 with -9.0 outside it; the -30
-        // at 495 keeps the smoothed top on point 500.
+        // The -8 threshold is crossed beyond 498 and 502, unevenly; the -30 at 495 keeps the smoothed top on point 500.
         {"uneven sides", -40.0, 3.0, {}, {{500, 5, -5.0F}},
          {{495, -30.0F}, {496, -20.0F}, {497, -8.5F}, {498, -7.5F}, {499, -6.0F}, {500, -5.0F}, {501, -6.0F},
           {502, -7.0F}, {503, -9.0F}, {504, -20.0F}}},
@@ -118,8 +115,7 @@ TEST(TransmissionAnalysis, EveryPeakStandingOutIsMeasuredBetweenItsInterpolatedC
         {"sides fall 23 dB, N 3", -28.0, 3.0, {{1000, -5.0, 0.8}}, {{1000, 7.5, -5.0F}}},
         {"sides fall 23 dB, N 20", -28.0, 20.0, {{1000, -5.0, 0.8}}, {}},
         {"sides fall 30 dB, N 20", -35.0, 20.0, {{1000, -5.0, 0.8}}, {{1000, 50, -5.0F}}},
-        // The maximum includes the end points: a spike on point 2 six dB above the peak hides it,
-        // four dB above it does not. The spike's crossings lie 3/41 (3/39) of a step either side.
+        // The maximum includes the ends: a spike 6 dB above the peak hides it, 4 dB not; its crossings lie 3/41 (3/39) step out.
         {"spike 6 dB above", -40.0, 3.0, {{1000, -5.0, 0.8}}, {{2, 6.0 / 41, 1.0F}}, {{2, 1.0F}}},
         // A peak on point 1, the first one the search looks at, is a channel like any other.
         {"spike 4 dB above", -40.0, 3.0, {{1000, -5.0, 0.8}}, {{1, 6.0 / 39, -1.0F}, {1000, 7.5, -5.0F}}, {{1, -1.0F}}},
@@ -143,9 +139,7 @@ TEST(TransmissionAnalysis, EveryPeakStandingOutIsMeasuredBetweenItsInterpolatedC
 
 TEST(ReflectionAnalysis, TheFirstLowestDipIsMeasuredAtNBelowTheHighestPointWithinTenNanometres)
 {
-    // Each case edits a dip at point 3000 of 6001 (0.004 nm apart); a centre of -1 means no channel.
-    // The lower edge lies between m - 4 (-3.5) and m - 3 (-4.5), the upper between m + 4 (-3) and
-    // m + 3 (-5): half a step inside either, 7 steps apart.
+    // Each case edits the dip at point 3000 of 6001, its edges 7 steps apart; a centre of -1 means no channel.
     using Edit = std::function<void(std::vector<float>&)>;
     const struct { const char* name; Edit edit; int center; } cases[] = {
         {"+5 dB beyond 10 nm does not count",
@@ -174,8 +168,7 @@ TEST(ReflectionAnalysis, TheFirstLowestDipIsMeasuredAtNBelowTheHighestPointWithi
 
 TEST(ReflectionAnalysis, TheTenNanometreWindowHoldsBothEndsAndItsCounterRoundsHalfToEven)
 {
-    // With a 0.0064 nm step the window starts 1562.5 points before the dip: the counter runs
-    // through x.5 values, which round to even indices only, so odd points are never looked at.
+    // At a 0.0064 nm step the window starts 1562.5 points before the dip: its x.5 counter rounds to even points only.
     const auto wl = axis(4001, 1500.0, 0.0064);
     auto v = dipSpectrum(4001, 2000);
     v[2501] = -0.5F;
@@ -184,8 +177,7 @@ TEST(ReflectionAnalysis, TheTenNanometreWindowHoldsBothEndsAndItsCounterRoundsHa
     v[2502] = -0.5F;
     EXPECT_FLOAT_EQ(analyse(v, 0, 3.0, wl).channels.at(0).peak, -0.5F) << "even point inside the window counted";
 
-    // Both ends of the window count, nothing beyond: 10 nm are 2500 steps of 0.004 nm, so around the
-    // dip at 3000 the window runs from 500 to 5500.
+    // Both window ends count, nothing beyond: 10 nm are 2500 steps, so around the dip at 3000 it runs from 500 to 5500.
     const struct { int at; float top; } cases[] = {{500, -0.5F}, {5500, -0.5F}, {499, -1.0F}, {5501, -1.0F}};
     for (const auto& c : cases) {
         auto raised = dipSpectrum(6001, 3000);
@@ -208,15 +200,13 @@ TEST(ChannelAnalysisGuards, UnanalysableInputsGiveNoChannelAndNoFault)
     EXPECT_EQ(analyse(peak, 7).kind, ChannelKind::None);
     EXPECT_TRUE(analyse(peak, 1, std::nan("")).channels.empty());
     EXPECT_TRUE(analyse(peak, 1, -5.0).channels.empty()) << "N below 0: no crossing";
-    // A raw point above the top gives the right side a crossing at N below 0, the left none: a
-    // channel needs both.
+    // A raw point above the top gives only the right side a crossing at N below 0; a channel needs both.
     std::vector<float> oneSided = peaks(2001, -40.0, {{1000, -5.0, 0.5}});
     oneSided[1002] = -3.5F;
     EXPECT_TRUE(analyse(oneSided, 1, -1.0).channels.empty());
     EXPECT_TRUE(analyse(dipSpectrum(2001, 1000), 0, -5.0).channels.empty());
 
-    // Every wavelength equal: the reflection window spans the whole spectrum and the edges cannot
-    // move off their points, yet the results are finite.
+    // Every wavelength equal: the window spans all, edges cannot move off their points, yet the results are finite.
     const std::vector<float> same(2001, 1550.0F);
     const ChannelAnalysis r = analyse(dipSpectrum(2001, 1000), 0, 3.0, same);
     const ChannelAnalysis t = analyse(peak, 1, 3.0, same);

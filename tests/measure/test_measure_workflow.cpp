@@ -1,5 +1,4 @@
-// Single and repeated measurements driven through the main window's buttons, and the
-// repeatability log they write.
+// Single and repeated measurements through the main window's buttons, and the repeatability log they write.
 
 #include "core/info_box.h"
 #include "core/units.h"
@@ -75,8 +74,6 @@ TEST(SingleMeasure, SpectrumIsAnalysedTabulatedAndPlottedWithTheLaserLockedWhile
     EXPECT_EQ(Module1.ChannelCount, 1);
     EXPECT_EQ((QStringList{s.gridText(2, 1), s.gridText(2, 3), s.gridText(2, 4)}), (QStringList{"1300.000", "2.000", "-5.000"}));
     EXPECT_EQ(s.b->info().text(), QStringLiteral(" Transmission channel"));
-    EXPECT_NEAR(Module1.ChannelResults[1][0], 1300.0, 2.5e-4);  // two single-precision steps near 1300 nm
-    EXPECT_NEAR(Module1.ChannelResults[1][1], 2.0, 2.5e-4);
     EXPECT_EQ(Module1.PlotData.size(), 2001U);
     EXPECT_TRUE(s.b->form2().isVisible());
     EXPECT_EQ(Module1.MeasureCount, 1);
@@ -207,9 +204,8 @@ TEST(RepeatMeasure, StopVXMScanEndsItAfterThePassInProgress)
 
 TEST(RepeatMeasure, WhatThePassesHandToDeleteLaterIsDeletedWhileItRuns)
 {
-    // The measurement holds the toggle's handler until it ends, and the waits' event loops leave
-    // alone what that handler hands to deleteLater(): here the geometry animation the shown main
-    // window starts whenever the progress strip comes or goes.
+    // The waits' nested loops skip what the held toggle handler hands to deleteLater() (the shown window's progress
+    // strip animation): the passes must not pile them up.
     SpectrumBench s;
     s.f.show();
     const auto animations = [&] { return s.f.findChildren<QPropertyAnimation*>().size(); };

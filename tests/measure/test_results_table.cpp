@@ -64,9 +64,7 @@ TEST(ResultsTable, CaptionHeadingAndUnitsFollowTheLanguageLevelAndSpectrumKind)
         t.fill(rowsWithCenters(1), false, true, c.language, c.level);
         EXPECT_EQ(t.label.text(), c.caption) << c.language;
     }
-    // Refilled, the grid keeps the palette it has: the style caches the scroll bars' pictures under
-    // their palette, so a palette renewed with every pass of a repeated measurement adds pictures to
-    // that cache with every pass.
+    // Refilled, the grid keeps its palette: the style caches scroll bar pictures per palette, a new one each pass grows it.
     t.fill(rowsWithCenters(4));
     const qint64 gridPalette = t.grid.palette().cacheKey();
     const qint64 barPalette = t.grid.verticalScrollBar()->palette().cacheKey();

@@ -167,8 +167,7 @@ TEST_F(Engine, PowerMeterReadsUntilSuccessThenShowsDbmOrReferencedDbAndGivesUpAf
     expectRedText(QStringLiteral("No power reading after 200 attempts\r\nPlease check the module"));
 }
 
-// Out of range nothing is sent, which the measurement tests see; a refusal is reported too, and
-// either way the power is read and shown.
+// Out of range nothing is sent (the measurement tests see that); a refusal is reported; either way the power is read.
 TEST_F(Engine, PowerMeterReadsAfterTheLaserRefusedTheWavelength)
 {
     f.CheckPowerMeter->setChecked(true);

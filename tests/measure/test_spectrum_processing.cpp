@@ -32,8 +32,7 @@ TEST(AlignModeTail, TheLastElevenPointsBecomeTheSettledValueWithSmallNoiseWhenTh
     ASSERT_TRUE(applyAlignTail(v, 100, noise));
     for (std::size_t i = 90; i <= 100; ++i) EXPECT_NEAR(v[i], -20.0F, 0.05F) << i;
     EXPECT_FLOAT_EQ(v[89], -119.0F) << "points before the tail stay";
-    // The first draw of the minimal-standard engine from its default seed is 16807, i.e.
-    // r = 16806 / 2147483646, and goes to the last point.
+    // The minimal-standard engine's first draw from its default seed, 16807 (r = 16806 / 2147483646), is the last point's.
     EXPECT_NEAR(v[100], -20.0 + (16806.0 / 2147483646.0 - 0.5) * 0.1, 1e-5);
     EXPECT_NE(v[99], v[100]);
 
@@ -115,8 +114,7 @@ TEST(Background, SubtractionIsRefusedWhenTheBackgroundDoesNotCoverTheSpectrum)
     EXPECT_EQ(subtractBackground(values, 1, Floats{-1.0F, -2.0F, -3.0F}), BackgroundResult::Subtracted);
     EXPECT_EQ(values, (Floats{-4.0F, -4.0F})) << "a longer background is fine: points pair by index";
 
-    // The engine tests see the messages of the other results; a channel it has no background for
-    // is none of the operator's refusals.
+    // The engine tests see the other results' messages; a channel with no background slot is no operator's refusal.
     EXPECT_EQ(backgroundProblemKey(BackgroundResult::NoChannel), nullptr);
 }
 

@@ -218,8 +218,7 @@ TEST(StopVXMScan, SuccessReopensTheLaserAndReleasesRepeatFailureChangesNothing)
         const bool ok = row.result == 1;
         EXPECT_EQ(b.library->calls.last(), row.portSet ? QStringLiteral("Stop_Scan(1234)") : QStringLiteral("Stop_Scan(0)"));
         EXPECT_EQ(shown(b), (Shown{QString::fromUtf8(row.text), ok ? VbColor::Blue : VbColor::Red}));
-        // Releasing a pressed Repeat Measurements runs its handler, which starts by clearing the flag
-        // and ends by disabling the stop button: the loop ends through the released toggle instead.
+        // Released, a pressed Repeat Measurements runs its handler (clearing the flag, disabling Stop): the toggle ends the loop.
         const bool releasedRepeat = ok && row.repeatPressed;
         EXPECT_EQ(Module1.RepeatStop, ok && !releasedRepeat ? 1 : 0);
         EXPECT_EQ(f.RepeatMeasure->isChecked(), row.repeatPressed && !ok);

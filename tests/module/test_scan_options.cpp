@@ -27,8 +27,7 @@ struct ConnectedBench : FakeBench {
 
 }  // namespace
 
-// Each option's branches set the measurement controls; the whole tables are the options' code, so
-// a few controls that tell the branches apart are checked.
+// Each option's branches set many controls; a few that tell the branches apart are checked.
 TEST(ScanOptions, EachOptionTakesOverAndOpensItsControls)
 {
     ConnectedBench b;
@@ -127,8 +126,7 @@ TEST(CheckVXMScanMode, RemoveBackgroundOnlyOnceABackgroundWasTaken)
 
 TEST(ScanOptions, TickingAnotherOptionWhileDeviceTickedLeavesNeitherTicked)
 {
-    // Unticking the device option runs its unticked branch, which unticks every other option,
-    // the one being ticked included; the outer ticked branch still finishes its own settings.
+    // Unticking the device option unticks every other one, the one being ticked too; the outer branch still finishes.
     const std::pair<int, const char*> rows[] = {{0, "SingleMeasure Text8 -CheckPowerMeter"}, {1, "Text4 SingleMeasure -StartStopSweep"}};
     for (const auto& [option, enables] : rows) {
         ConnectedBench b;

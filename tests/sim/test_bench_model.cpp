@@ -1,5 +1,4 @@
-// The bench model's noise and its dark laser. Where the filter's channels and the grating's dip
-// lie, and what the fibres take, is measured through the module and the program end to end.
+// The bench model's noise and dark laser; its channels, dip and fibre losses are measured end to end.
 #include "sim/bench_model.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,5 @@
-// The simulated devices under test: their closed-form passbands, the console that picks them, and
-// the program's own channel analysis and figures on their simulated traces, held to the example
-// limits in docs/examples.
+// The simulated devices under test: their passbands, the console picking them, and the program's analysis of their
+// traces held to the example limits in docs/examples.
 #include "measure/channel_analysis.h"
 #include "measure/spectrum_processing.h"
 #include "sim/bench_model.h"
@@ -38,8 +37,7 @@ BenchModel benchFor(Dut dut, std::uint32_t seed = 1)
     return bench;
 }
 
-// What the passband window of the grid channel nearest `centreNm` holds on a port's trace, and
-// how far the neighbouring windows lie below its highest point, sampled densely.
+// The passband window of the grid channel nearest `centreNm` on a port's trace, and its neighbours' highest points.
 struct WindowShape {
     double highDb = -1e9;
     double lowDb = 1e9;
@@ -68,8 +66,7 @@ WindowShape windowShape(Dut dut, int port, Plan plan, double centreNm)
     return s;
 }
 
-// Where an output port's trace falls 3 dB below its level at `fromNm`, walking `direction` at most
-// 30 nm: found to 10 pm, then halved down to a nanometre's millionth.
+// Where a port's trace falls 3 dB below its level at `fromNm`, walking `direction` up to 30 nm, to a millionth nm.
 double threeDbEdgeNm(Dut dut, int port, double fromNm, int direction)
 {
     const double level = deviceDb(dut, port, fromNm) - 3.0;
@@ -131,8 +128,7 @@ TEST(DutModels, PassbandsSitOnTheirChannelsFlatInTheWindowAndIsolatedFromTheNeig
             EXPECT_NEAR(own.highDb - own.lowDb, r.ripple, 0.002);
         }
     }
-    // The bad channels: 2.5 dB at the centre of the 1311 nm window; 2 nm off, which spoils the
-    // flatness of the 1291 nm window.
+    // The bad channels: 2.5 dB at the 1311 nm window's centre; 2 nm off, spoiling the 1291 nm window's flatness.
     EXPECT_NEAR(deviceDb(Dut::Cwdm4BadLoss, 3, 1311.0), -2.5, 1e-3);
     const WindowShape shifted = windowShape(Dut::Cwdm4BadCenter, 2, Plan::Cwdm, 1293.0);
     EXPECT_GT(shifted.highDb - shifted.lowDb, 5.0);
@@ -141,8 +137,7 @@ TEST(DutModels, PassbandsSitOnTheirChannelsFlatInTheWindowAndIsolatedFromTheNeig
     for (const Row& r : rows) {
         for (int port = kCommonPort; port <= portCount(r.dut); ++port)
             EXPECT_NEAR(deviceDb(r.dut, port, r.centresNm.front() - 20.0), -50.0, 1e-6) << dutInfo(r.dut).name << port;
-        // Two ports away a channel leaks less than into its neighbours: on port 1 the third
-        // channel shows its far isolation below its level on the common port, over the floor.
+        // Two ports away a channel leaks less: port 1 shows the third its far isolation below the common port, over the floor.
         const double third = deviceDb(r.dut, kCommonPort, r.centresNm[2]);
         EXPECT_NEAR(deviceDb(r.dut, 1, r.centresNm[2]), 10.0 * std::log10(std::pow(10.0, (third - r.farIsolation) / 10.0) + 1e-5),
                     0.01) << dutInfo(r.dut).name;
@@ -206,8 +201,7 @@ TEST(DutModels, ConsolePicksDevicesAndPortsAndRefusesWithOneLine)
     EXPECT_NE(std::string(kConsoleHelp).find("dut device " + names + " |"), std::string::npos) << names;
 }
 
-// The program's side of a measurement, from the module's points on: a background scan with the
-// device out, a spectrum with it in, nanometres, the background removed, as on the bench.
+// The program's side of a measurement: a background with the device out, a spectrum with it in, background removed.
 struct Scan {
     int startNm, stopNm, points;
 };

@@ -79,8 +79,7 @@ TEST_F(LibraryFixture, PowerOfEitherChannelAndScansDeliverTheirPointsAndAlignDat
 
 TEST_F(LibraryFixture, ArgumentsOutsideTheInterfaceAreRefusedWithANegativeCodeAndNamed)
 {
-    // The module judges what reaches it and names it on the simulator's console; the library what
-    // never does, on the caller's standard error.
+    // The module names what reaches it on the simulator's console; the library what never does, on standard error.
     float p = 0;
     std::vector<float> wl(10), power(10);
     const int32_t h = handle;

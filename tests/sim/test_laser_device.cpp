@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 using namespace vxmsim;
-using Bytes = std::vector<std::uint8_t>;
 
 namespace {
 
@@ -18,6 +17,14 @@ struct LaserFixture : ::testing::Test {
     std::uint16_t status(const std::string& command, const std::vector<std::uint16_t>& words)
     {
         return parseWhole(laser.handle(request(command, words))).words.at(0);
+    }
+    // SWST words: `first` (1), start and stop in pm, three zeros, the speed, `tenth` (100), a zero.
+    static std::vector<std::uint16_t> sweepWords(std::int32_t start, std::int32_t stop, int speed, int first = 1, int tenth = 100)
+    {
+        std::vector<std::uint16_t> w = words32({start, stop});
+        w.insert(w.begin(), static_cast<std::uint16_t>(first));
+        for (int x : {0, 0, 0, speed, tenth, 0}) w.push_back(static_cast<std::uint16_t>(x));
+        return w;
     }
 };
 
@@ -65,18 +72,11 @@ TEST_F(LaserFixture, GoToWavelengthChecksTheRangeBothEndsIncluded)
 
 TEST_F(LaserFixture, SweepStartChecksAndStoresItsParametersAndStopEndsIt)
 {
-    const auto sweep = [&](std::int32_t start, std::int32_t stop, std::uint16_t speed) {
-        std::vector<std::uint16_t> w{1};
-        frame::appendWord32(w, start);
-        frame::appendWord32(w, stop);
-        for (std::uint16_t x : {0, 0, 0, int(speed), 100, 0}) w.push_back(x);
-        return status("SWST", w);
-    };
     for (const auto& [start, stop, speed] : {std::tuple(1250000, 1340000, 100), std::tuple(1260000, 1350000, 100),
                                              std::tuple(1300000, 1300000, 100), std::tuple(1260000, 1340000, 0)})
-        EXPECT_EQ(sweep(start, stop, static_cast<std::uint16_t>(speed)), kOutOfRange) << start << '-' << stop << ' ' << speed;
+        EXPECT_EQ(status("SWST", sweepWords(start, stop, speed)), kOutOfRange) << start << '-' << stop << ' ' << speed;
     EXPECT_FALSE(bench.laser.sweeping);
-    EXPECT_EQ(sweep(1270000, 1330000, 40), kDone);  // the program's own frame is stored end to end
+    EXPECT_EQ(status("SWST", sweepWords(1270000, 1330000, 40)), kDone);  // the program's own frame is stored end to end
     EXPECT_EQ(std::tuple(bench.laser.sweeping, bench.laser.sweepStartPm, bench.laser.sweepStopPm, bench.laser.sweepSpeed),
               std::tuple(true, 1270000, 1330000, 40));
     EXPECT_EQ(send("AA535753500000014D"), "AA5357535000010000014E");
@@ -87,11 +87,8 @@ TEST_F(LaserFixture, FramesOutsideTheProtocolAreRefusedAndNamed)
 {
     std::vector<std::string> told;
     laser.onRefusal = [&](const std::string& line) { told.push_back(line); };
-    const auto sweepWords = [](std::uint16_t first, std::uint16_t tenth) {
-        return std::vector<std::uint16_t>{first, 0x0013, 0x39E0, 0x0014, 0x7260, 0, 0, 0, 100, tenth, 0};
-    };
-    const std::pair<std::string, std::vector<std::uint16_t>> frames[] = {
-        {"LSON", {1}}, {"GOWL", {0x0013}}, {"SNFV", {1}}, {"SWST", sweepWords(2, 100)}, {"SWST", sweepWords(1, 99)}};
+    const std::pair<std::string, std::vector<std::uint16_t>> frames[] = {{"LSON", {1}}, {"GOWL", {0x0013}}, {"SNFV", {1}},
+        {"SWST", sweepWords(1260000, 1340000, 100, 2)}, {"SWST", sweepWords(1260000, 1340000, 100, 1, 99)}};
     bench.laser.on = false;
     for (const auto& [command, words] : frames) EXPECT_EQ(status(command, words), kOutOfRange) << command;
     EXPECT_EQ(told, (std::vector<std::string>{
@@ -100,5 +97,5 @@ TEST_F(LaserFixture, FramesOutsideTheProtocolAreRefusedAndNamed)
                         "laser refused SNFV: word 1 1 (must be 0)", "laser refused SWST: word 1 2 (must be 1)",
                         "laser refused SWST: word 10 99 (must be 100)"}));
     EXPECT_FALSE(bench.laser.on || bench.laser.sweeping) << "nothing refused was carried out";
-    EXPECT_EQ(status("SWST", sweepWords(1, 100)), kDone);
+    EXPECT_EQ(status("SWST", sweepWords(1260000, 1340000, 100)), kDone);
 }

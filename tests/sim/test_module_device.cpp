@@ -23,14 +23,6 @@ struct ModuleFixture : ::testing::Test {
         return parseWhole(module.handle(request(command, std::move(words)))).words;
     }
     std::uint16_t status(const std::string& command, Words words = {}) { return ask(command, std::move(words)).at(0); }
-    // Regular scan (start, stop, speed, averages, points), align scan (start, stop, speed): their
-    // 32-bit words, then the channel and the sweep flag, 32 bits each.
-    static Words scan(std::initializer_list<std::int32_t> values, std::int32_t channel, std::int32_t sweep)
-    {
-        Words w = words32(values);
-        for (std::uint16_t word : words32({channel, sweep})) w.push_back(word);
-        return w;
-    }
     static Words data(std::int32_t offset, std::uint16_t count, std::int32_t channel)
     {
         Words w = words32({offset});
@@ -55,7 +47,8 @@ struct ModuleFixture : ::testing::Test {
 
 TEST_F(ModuleFixture, ScansTakeSpanOverSpeedTimesAveragesStopEndsThemAtOnceAndWideSpansDoNotOverflow)
 {
-    ASSERT_EQ(status(kScan, scan({1260, 1340, 100, 2, 20001}, 1, -1)), kDone);
+    // Scan words, 32 bits each: start, stop, speed, (regular only) averages and points, channel, sweep flag.
+    ASSERT_EQ(status(kScan, words32({1260, 1340, 100, 2, 20001, 1, -1})), kDone);
     EXPECT_EQ(done(), std::make_pair(0, 20001));
     EXPECT_EQ(status(kData, data(0, 10, 1)), kNotReady);
     now += 1599;
@@ -63,14 +56,14 @@ TEST_F(ModuleFixture, ScansTakeSpanOverSpeedTimesAveragesStopEndsThemAtOnceAndWi
     now += 1;
     EXPECT_EQ(done(), std::make_pair(1, 20001));
 
-    ASSERT_EQ(status(kAlign, scan({1300, 1320, 10}, 0, 0)), kDone);
+    ASSERT_EQ(status(kAlign, words32({1300, 1320, 10, 0, 0})), kDone);
     EXPECT_EQ(done(), std::make_pair(0, 5001));  // every 4 pm over 20 nm
     now += 2000;
     EXPECT_EQ(done().first, 1);
-    ASSERT_EQ(status(kAlign, scan({1260, 1360, 1000}, 0, 0)), kDone);
+    ASSERT_EQ(status(kAlign, words32({1260, 1360, 1000, 0, 0})), kDone);
     EXPECT_EQ(done().second, kMaxPoints);  // 25001 capped
 
-    ASSERT_EQ(status(kScan, scan({1260, 1340, 1, 1, 1000}, 0, -1)), kDone);
+    ASSERT_EQ(status(kScan, words32({1260, 1340, 1, 1, 1000, 0, -1})), kDone);
     now += 10;
     EXPECT_EQ(done().first, 0);
     EXPECT_EQ(status(kStop), kDone);
@@ -79,14 +72,14 @@ TEST_F(ModuleFixture, ScansTakeSpanOverSpeedTimesAveragesStopEndsThemAtOnceAndWi
     EXPECT_EQ(status(kStop), kDone);                         // stopping nothing is fine
 
     // 1000 nm to 3000000 nm is 3e9 pm, more than a 32-bit integer holds: laid out without overflow.
-    ASSERT_EQ(status(kScan, scan({1000, 3000000, 1000000, 1, 3}, 0, -1)), kDone);
+    ASSERT_EQ(status(kScan, words32({1000, 3000000, 1000000, 1, 3, 0, -1})), kDone);
     now += 3000;
     ASSERT_EQ(done().first, 1);
     const Words w = ask(kData, data(0, 3, 0));
     ASSERT_EQ(w.size(), 13u);
     for (const auto& [at, pm] : {std::tuple(1, 1.0e6F), {5, 1.5005e9F}, {9, 3.0e9F}}) EXPECT_FLOAT_EQ(floatAt(w, at), pm) << at;
     // Align mode over the widest range still takes its most points.
-    ASSERT_EQ(status(kAlign, scan({1, 2147483647, 2147483647}, 1, 0)), kDone);
+    ASSERT_EQ(status(kAlign, words32({1, 2147483647, 2147483647, 1, 0})), kDone);
     EXPECT_EQ(module.scanPoints(), static_cast<std::size_t>(kMaxPoints));
 }
 
@@ -100,7 +93,7 @@ TEST_F(ModuleFixture, RefusedRequestsAreNamedAndLeaveNothingToRead)
     EXPECT_EQ(told, std::vector<std::string>{"module refused ALGN: data words 3 (must be 10)"});
     EXPECT_EQ(status("XXXX"), kUnknownCommand);
     EXPECT_EQ(module.scanPoints(), 0u);
-    ASSERT_EQ(status(kScan, scan({1260, 1340, 100, 1, 20001}, 1, -1)), kDone);
+    ASSERT_EQ(status(kScan, words32({1260, 1340, 100, 1, 20001, 1, -1})), kDone);
     now += 800;
     // Past the end, too many points, not the scanned channel.
     for (const Words& w : {data(20000, 2, 1), data(0, kChunkPoints + 1, 1), data(0, 10, 0)})

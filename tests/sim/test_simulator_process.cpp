@@ -50,9 +50,7 @@ bool linked(SimulatorProcess& sim, int com) { return QFileInfo(sim.linkPath(com)
 
 }  // namespace
 
-// The terminals' answers and the faults are exercised through the device library and end to end;
-// here what those do not see: the console's quit, a reply left in a closed terminal, SIGTERM and
-// the command line.
+// What the library and end-to-end tests do not see: quit, a reply left in a closed terminal, SIGTERM, the command line.
 TEST(SimulatorProcess, QuitOrSigtermEndsTheProcessAndRemovesTheLinksAndEndOfInputDoesNot)
 {
     SimulatorProcess sim;
@@ -102,8 +100,7 @@ TEST(SimulatorProcess, BadArgumentsAreRefusedAndHelpEndsWell)
     for (const vxmsim::DutInfo& info : vxmsim::dutCatalogue()) EXPECT_TRUE(usage.contains(info.name)) << info.name;
 }
 
-// --device picks the device under test and, for the C-band part, the laser range and the module
-// band that measure it; a laser range it does not fit is refused at start.
+// --device picks the device and, for the C-band part, the laser range and module band; a misfit range is refused.
 TEST(SimulatorProcess, DeviceOptionPicksTheDeviceAndTheBenchItNeeds)
 {
     SimulatorProcess cwdm({"--device", "cwdm4"});

@@ -2,7 +2,7 @@
 // to, and the History window opening a record whose spectrum was pruned.
 #include "records_rig.h"
 
-#include "fakes/simulator_process.h"
+#include "simulator_process.h"
 #include "records/record_writer.h"
 
 #include <QProcess>

@@ -46,12 +46,6 @@ struct ControlTest : ::testing::Test {
         f.TLSOnOff->click();
         laser.received.clear();
     }
-    // Ticked quietly: its own handler would release or disable the sweep button.
-    void tickQuietly(QCheckBox* box)
-    {
-        const QSignalBlocker quiet(box);
-        box->setChecked(true);
-    }
 };
 
 TEST_F(ControlTest, FirstClickSwitchesOffThenOnWithItsCaptionAndReport)
@@ -94,7 +88,7 @@ TEST_F(ControlTest, SweepModeOneSetsTheSpeedTo120)
 TEST_F(ControlTest, StartAndStopSweepWalkTheStates)
 {
     laserOn();
-    tickQuietly(f.CheckPowerMeter);
+    tickQuietly({{f.CheckPowerMeter, true}});
     f.StartStopSweep->click();
     EXPECT_EQ(sent(), "SWST");
     EXPECT_EQ(lastFrame(), QByteArray("AA53575354000B0001001339E0001472600000000000000064006400000437"));
@@ -103,7 +97,7 @@ TEST_F(ControlTest, StartAndStopSweepWalkTheStates)
     expectEnabled(f, "-CheckPowerMeter CheckAlignMode CheckVXMScanMode -SingleMeasure -Text1 -Text3");
     EXPECT_EQ(std::pair(info(), bench->info().color()), std::pair(QStringLiteral("TLS is On"), VbColor::Black)) << "starting keeps the text";
 
-    tickQuietly(f.CheckAlignMode);
+    tickQuietly({{f.CheckAlignMode, true}});
     const std::uint64_t before = bench.clock->paused();
     f.StartStopSweep->click();
     EXPECT_EQ(sent(), "SWSP");

@@ -3,24 +3,14 @@
 #include "core/info_box.h"
 #include "core/units.h"
 #include "measure/scan_engine.h"
+#include "form_checks.h"
 #include "scan_bench.h"
-
-#include <QSignalBlocker>
 
 #include <gtest/gtest.h>
 
 namespace {
 
 const QString kPleaseCheck = QStringLiteral("\r\nPlease check status");
-
-// Ticks boxes behind the handlers' backs, which would untick the others.
-void tickQuietly(std::initializer_list<std::pair<QCheckBox*, bool>> boxes)
-{
-    for (auto [box, on] : boxes) {
-        const QSignalBlocker quiet(box);
-        box->setChecked(on);
-    }
-}
 
 struct Engine : ::testing::Test {
     FakeBench b;

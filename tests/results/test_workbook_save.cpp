@@ -2,6 +2,7 @@
 
 #include "core/form1.h"
 #include "bench_fixture.h"
+#include "form_checks.h"
 #include "results/form2.h"
 #include "results/save_controller.h"
 #include "results_support.h"
@@ -11,7 +12,6 @@
 
 #include <QDateTime>
 #include <QRegularExpression>
-#include <QSignalBlocker>
 #include <QStandardPaths>
 
 using namespace results_test;
@@ -68,10 +68,7 @@ TEST_F(SaveButtons, SaveResultsAndSaveSpectrumProposeStampedNamesInTheDocumentsF
 
     // Save Spectrum heads the columns after the ticked mode.
     Form1& f = bench->form1();
-    for (auto [box, on] : {std::pair(f.CheckAlignMode, true), std::pair(f.CheckVXMScanMode, false)}) {
-        const QSignalBlocker quiet(box);
-        box->setChecked(on);
-    }
+    tickQuietly({{f.CheckAlignMode, true}, {f.CheckVXMScanMode, false}});
     const XlsxWorkbook spectrum = save(bench->form2().SaveSpectrum, "power.xlsx", "VXM_Spectrum_", "power.xlsx");
     EXPECT_EQ(spectrum.sheetNames, QStringList{"Spectrum"});
     ASSERT_TRUE(spectrum.cell(1, 1) && spectrum.cell(2, 0));
